@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Installs whatever the build and the tests need, then configures and builds
+# LoteOtimizador into build/. Safe to run again: every step checks first and
+# is quick when everything is already in place.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build"
+SCIP_WHEEL="pyscipopt==6.3.0"
+SCIP_DIR="$BUILD/deps/pyscipopt"
+
+say() { echo "[setup] $*" >&2; }
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Debian packages: compiler, CMake, GLPK, GoogleTest, locales, and the
+# command-line tools that the tests compare against.
+PACKAGES=(g++ cmake make libglpk-dev glpk-utils libgtest-dev locales)
+# pip fetches the SCIP library; a python with pip outside Debian's packages
+# (pyenv, for instance) serves too.
+if ! python3 -m pip --version >/dev/null 2>&1; then
+    PACKAGES+=(python3 python3-pip)
+fi
+want=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        want+=("$p")
+    fi
+done
+if [ "${#want[@]}" -gt 0 ]; then
+    say "installing ${want[*]}"
+    as_root apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq "${want[@]}" >/dev/null
+fi
+
+# Portuguese locale (decimal comma), used by the program at start-up.
+if ! locale -a 2>/dev/null | grep -qi '^pt_BR\.utf-\?8$'; then
+    say "generating pt_BR.UTF-8"
+    if ! grep -q '^pt_BR.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+        echo 'pt_BR.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    fi
+    as_root locale-gen >/dev/null
+fi
+
+# SCIP's shared library, as shipped inside the pyscipopt wheel; kept in the build tree.
+if ! ls "$SCIP_DIR"/pyscipopt.libs/libscip*.so* >/dev/null 2>&1; then
+    say "fetching SCIP ($SCIP_WHEEL)"
+    rm -rf "$SCIP_DIR"
+    mkdir -p "$SCIP_DIR"
+    PIP_BREAK_SYSTEM_PACKAGES=1 python3 -m pip install -q --disable-pip-version-check --root-user-action=ignore \
+        --no-deps --target "$SCIP_DIR" "$SCIP_WHEEL" >&2
+fi
+
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$BUILD" -j "$(nproc)" >/dev/null

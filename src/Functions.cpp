@@ -1,0 +1,592 @@
+#include "Functions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern "C" {
+#include <glpk.h>
+}
+
+#include "Messages.h"
+
+namespace fs = std::filesystem;
+
+double timeLimit = 0.0;
+std::vector<std::string> modelPaths;
+std::vector<std::string> resultRows;
+
+namespace {
+
+bool inputHasEnded = false;
+
+// Base name of this source file, for the solver error header.
+constexpr const char* sourceBaseName(const char* path) {
+    const char* base = path;
+    for (const char* p = path; *p != '\0'; ++p) {
+        if (*p == '/' || *p == '\\') base = p + 1;
+    }
+    return base;
+}
+constexpr const char* kSourceFile = sourceBaseName(__FILE__);
+
+// Reports a failed SCIP call through SCIP's own error printing.
+bool scipOk(SCIP_RETCODE code, int line) {
+    if (code == SCIP_OKAY) return true;
+    SCIPmessagePrintErrorHeader(kSourceFile, line);
+    SCIPmessagePrintError(msg::scipErrorFormat, code);
+    return false;
+}
+#define SCIP_OK(call) scipOk((call), __LINE__)
+
+// A SCIP instance, freed (and the free checked) when it goes out of scope.
+struct ScipInstance {
+    SCIP* scip = nullptr;
+    ScipInstance() = default;
+    ScipInstance(const ScipInstance&) = delete;
+    ScipInstance& operator=(const ScipInstance&) = delete;
+    ~ScipInstance() {
+        if (scip != nullptr) SCIP_OK(SCIPfree(&scip));
+    }
+};
+
+// A SCIP message handler without callbacks, released when it goes out of scope.
+struct ScipMessageHandler {
+    SCIP_MESSAGEHDLR* handler = nullptr;
+    ScipMessageHandler() = default;
+    ScipMessageHandler(const ScipMessageHandler&) = delete;
+    ScipMessageHandler& operator=(const ScipMessageHandler&) = delete;
+    ~ScipMessageHandler() {
+        if (handler != nullptr) SCIP_OK(SCIPmessagehdlrRelease(&handler));
+    }
+};
+
+// A GLPK problem object and MathProg workspace, released in reverse order.
+struct GlpkTranslation {
+    glp_prob* prob = nullptr;
+    glp_tran* tran = nullptr;
+    GlpkTranslation() {
+        prob = glp_create_prob();
+        tran = glp_mpl_alloc_wksp();
+    }
+    GlpkTranslation(const GlpkTranslation&) = delete;
+    GlpkTranslation& operator=(const GlpkTranslation&) = delete;
+    ~GlpkTranslation() {
+        glp_mpl_free_wksp(tran);
+        glp_delete_prob(prob);
+    }
+};
+
+// A file descriptor, closed when it goes out of scope.
+struct FileDescriptor {
+    int fd = -1;
+    explicit FileDescriptor(int f) : fd(f) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    // Closes now and says whether the close succeeded.
+    bool close() {
+        const int f = fd;
+        fd = -1;
+        return ::close(f) == 0;
+    }
+};
+
+// A memory stream that SCIP can print into, freed when it goes out of scope.
+struct MemoryStream {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* file = nullptr;
+    MemoryStream() { file = open_memstream(&data, &size); }
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+    ~MemoryStream() {
+        if (file != nullptr) std::fclose(file);
+        std::free(data);
+    }
+    std::string text() {
+        std::fflush(file);
+        return std::string(data, size);
+    }
+};
+
+bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
+
+// Replaces `path` with `content` so that readers (and a process killed at any
+// moment) see either the old file or the new one, never a part of it. The
+// temporary file has a fixed name, so one left by a killed run is reused and
+// renamed away by the next write. Returns 0 or the errno of the failure.
+int replaceFile(const std::string& path, const std::string& content) {
+    const std::string temp = path + ".tmp";
+    FileDescriptor out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (out.fd < 0) return errno;
+    int error = 0;
+    size_t done = 0;
+    while (done < content.size() && error == 0) {
+        const ssize_t n = ::write(out.fd, content.data() + done, content.size() - done);
+        if (n < 0) {
+            if (errno != EINTR) error = errno;
+        } else {
+            done += static_cast<size_t>(n);
+        }
+    }
+    if (error == 0 && ::fdatasync(out.fd) != 0) error = errno;
+    if (!out.close() && error == 0) error = errno;
+    if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) ::unlink(temp.c_str());
+    return error;
+}
+
+void printIoError(const char* what, const std::string& path, int error) {
+    std::cerr << what << path << ": " << std::strerror(error) << "\n" << std::flush;
+}
+
+// Removes `path` if it is there; absence is not an error. Returns 0 or errno.
+int removeIfPresent(const std::string& path) {
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
+    return errno;
+}
+
+// Console and report output of a model that could not be read.
+void recordReadError(const std::string& name) {
+    std::cout << msg::nameLabel << name << "\n";
+    std::cout << msg::timeLabel << 0.0 << "\n";
+    std::cout << statusLine(Outcome::ReadError);
+    resultRows.push_back(buildResultRow(name, 0.0, Outcome::ReadError, std::nullopt));
+}
+
+// Reads the model's start solution from the initial-solution folder, if it holds one.
+void readInitialSolution(SCIP* scip, const std::string& folder, const std::string& name) {
+    const std::string path = joinPath(folder, solutionFileName(name));
+    if (!isRegularFile(path)) return;
+    if (SCIP_OK(SCIPreadSol(scip, path.c_str()))) {
+        std::cout << msg::initialSolRead << path << "\n";
+    }
+}
+
+// Writes the best solution of a solved instance to `outputFolder`/<name>.sol
+// in SCIP's solution format; without a solution, removes an older file of
+// that name so that the folder never contradicts the report.
+void writeSolution(SCIP* scip, const std::string& outputFolder, const std::string& name) {
+    const std::string path = joinPath(outputFolder, solutionFileName(name));
+    const bool hasSolution =
+        scip != nullptr && SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && SCIPgetNSols(scip) > 0;
+    if (!hasSolution) {
+        if (const int error = removeIfPresent(path)) printIoError(msg::solutionNotRemoved, path, error);
+        return;
+    }
+    MemoryStream buffer;
+    if (buffer.file == nullptr) {
+        printIoError(msg::solutionNotWritten, path, errno);
+        return;
+    }
+    // The layout of SCIP's own "write solution": status, objective, values.
+    std::fputs("solution status: ", buffer.file);
+    if (!SCIP_OK(SCIPprintStatus(scip, buffer.file))) return;
+    std::fputs("\n", buffer.file);
+    if (!SCIP_OK(SCIPprintBestSol(scip, buffer.file, 0))) return;
+    if (const int error = replaceFile(path, buffer.text())) {
+        printIoError(msg::solutionNotWritten, path, error);
+    }
+}
+
+}  // namespace
+
+// ---- Console input ------------------------------------------------------
+
+bool readLine(std::string& line) {
+    if (inputHasEnded) return false;
+    std::getline(std::cin, line);
+    if (std::cin.eof()) inputHasEnded = true;
+    return !std::cin.fail();
+}
+
+bool inputEnded() { return inputHasEnded; }
+
+// ---- Folder services ----------------------------------------------------
+
+std::vector<std::string> listFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    try {
+        if (hasNul(folder)) throw std::runtime_error(msg::invalidFolderName + folder);
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+    } catch (const std::exception& e) {
+        std::cerr << msg::folderAccessError << e.what() << "\n" << std::flush;
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    for (const std::string& name : names) paths.push_back(joinPath(folder, name));
+    return paths;
+}
+
+std::vector<std::string> splitPath(std::string path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        const size_t sep = path.find('/', start);
+        if (sep == std::string::npos) break;
+        parts.push_back(path.substr(start, sep - start));
+        start = sep + 1;
+    }
+    parts.push_back(path.substr(start));
+    return parts;
+}
+
+bool folderExists(std::string path) {
+    struct stat info;
+    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
+    return S_ISDIR(info.st_mode);
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat info;
+    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
+    return S_ISREG(info.st_mode);
+}
+
+bool fileIsReadable(const std::string& path) {
+    if (!isRegularFile(path)) return false;
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+// ---- Pure helpers -------------------------------------------------------
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string baseName(const std::string& path) { return splitPath(path).back(); }
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::optional<double> parseTimeLimit(const std::string& line) {
+    // The number is typed with a decimal comma: swap the two marks and read it
+    // with the C convention, so that "2,5" is 2.5 and "2.5" stops at the ".".
+    std::string text = line.substr(0, line.find('\0'));
+    for (char& c : text) {
+        if (c == ',') c = '.';
+        else if (c == '.') c = ',';
+    }
+    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+    char* end = nullptr;
+    errno = 0;
+    const double value = strtod_l(text.c_str(), &end, cLocale);
+    if (end == text.c_str() || errno == ERANGE) return std::nullopt;
+    return value;
+}
+
+std::string formatReportNumber(double value) {
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    std::string text(buffer, result.ptr);
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+std::string initialSolutionFolderOfFolder(const std::string& modelFolder) {
+    const std::vector<std::string> parts = splitPath(modelFolder);
+    std::string folder;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + "/";
+    return folder + "initial_sol";
+}
+
+std::string initialSolutionFolderOfModel(const std::string& modelPath) {
+    const std::vector<std::string> parts = splitPath(modelPath);
+    std::string folder;
+    for (size_t i = 0; i + 2 < parts.size(); ++i) folder += parts[i] + "/";
+    return folder + "initial_sol";
+}
+
+std::string solutionFileName(const std::string& modelName) {
+    if (endsWith(modelName, ".lp")) return modelName.substr(0, modelName.size() - 3) + ".sol";
+    return modelName + ".sol";
+}
+
+std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status) {
+    if (scipMajorVersion >= 7 && scipMajorVersion <= 9) {
+        switch (status) {
+            case 5: return Outcome::TimeLimit;
+            case 11: return Outcome::Optimal;
+            case 12: return Outcome::Infeasible;
+            case 13: return Outcome::Unbounded;
+            case 14: return Outcome::InfeasibleOrUnbounded;
+            default: return Outcome::Other;
+        }
+    }
+    if (scipMajorVersion == 10) {
+        switch (status) {
+            case 1: return Outcome::Optimal;
+            case 2: return Outcome::Infeasible;
+            case 3: return Outcome::Unbounded;
+            case 4: return Outcome::InfeasibleOrUnbounded;
+            case 23: return Outcome::TimeLimit;
+            default: return Outcome::Other;
+        }
+    }
+    return std::nullopt;
+}
+
+const char* statusLine(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::TimeLimit: return msg::statusTimeLimitLine;
+        case Outcome::Optimal: return msg::statusOptimalLine;
+        case Outcome::Infeasible: return msg::statusInfeasibleLine;
+        case Outcome::Unbounded: return msg::statusUnboundedLine;
+        case Outcome::InfeasibleOrUnbounded: return msg::statusInfOrUnbdLine;
+        case Outcome::ReadError: return msg::statusReadErrorLine;
+        case Outcome::Other: break;
+    }
+    return "";
+}
+
+const char* statusRowText(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::TimeLimit: return msg::statusTimeLimitRow;
+        case Outcome::Optimal: return msg::statusOptimalRow;
+        case Outcome::Infeasible: return msg::statusInfeasibleRow;
+        case Outcome::Unbounded: return msg::statusUnboundedRow;
+        case Outcome::InfeasibleOrUnbounded: return msg::statusInfOrUnbdRow;
+        case Outcome::ReadError: return msg::statusReadErrorRow;
+        case Outcome::Other: break;
+    }
+    return "";
+}
+
+std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
+                           std::optional<double> primalBound) {
+    std::string row = name + ";";
+    row += formatReportNumber(seconds) + ";";
+    row += statusRowText(outcome);
+    if (primalBound) row += formatReportNumber(*primalBound);
+    row += ";";
+    return row;
+}
+
+std::string reportText(const std::vector<std::string>& rows) {
+    std::string text = msg::reportHeader;
+    for (const std::string& row : rows) text += row + "\n";
+    return text;
+}
+
+// ---- opt ----------------------------------------------------------------
+
+void optimizeFolder() {
+    std::cout << msg::lpFolderPrompt << std::flush;
+    std::string lpFolder;
+    if (!readLine(lpFolder)) return;
+    if (!folderExists(lpFolder)) {
+        std::cout << msg::lpFolderInvalid;
+        return;
+    }
+    std::cout << msg::lpFolderFound;
+
+    const std::string oldReport = lpFolder + "/sol_stat.csv";
+    if (::unlink(oldReport.c_str()) == 0) {
+        std::cout << msg::oldReportRemoved;
+    } else if (errno != ENOENT) {
+        printIoError(msg::oldReportNotRemoved, oldReport, errno);
+    }
+
+    collectModels(lpFolder);
+
+    std::cout << msg::outputFolderPrompt << std::flush;
+    std::string outputFolder;
+    if (!readLine(outputFolder)) return;
+    if (!folderExists(outputFolder)) {
+        std::cout << msg::outputFolderInvalid;
+        return;
+    }
+    for (size_t i = 0; i < modelPaths.size(); ++i) {
+        std::cout << msg::dashLine << msg::modelHeader << i << msg::modelHeaderEnd;
+        solveModel(modelPaths[i], outputFolder);
+        writeReport(outputFolder);
+    }
+    resultRows.clear();
+}
+
+void collectModels(std::string lpFolder) {
+    modelPaths = listFolder(lpFolder);
+    const std::string initialFolder = initialSolutionFolderOfFolder(lpFolder);
+    if (folderExists(initialFolder)) {
+        std::cout << msg::initialSolFolderExists;
+        listFolder(initialFolder);
+    } else {
+        std::cout << msg::initialSolFolderMissing;
+    }
+}
+
+std::optional<std::string> reportInitialSolutionFolder(std::string modelPath) {
+    const std::string folder = initialSolutionFolderOfModel(modelPath);
+    if (folderExists(folder)) {
+        std::cout << msg::initialSolFolderExists;
+        listFolder(folder);
+        return folder;
+    }
+    std::cout << msg::initialSolFolderMissing;
+    return std::nullopt;
+}
+
+void solveModel(std::string modelPath, const std::string& outputFolder) {
+    if (!endsWith(modelPath, "lp")) return;
+    const std::string name = baseName(modelPath);
+
+    // Folders, FIFOs, devices and broken links are never handed to the
+    // solver: it would read a folder as an empty problem, and wait on a FIFO
+    // for ever.
+    if (!isRegularFile(modelPath)) {
+        std::cerr << msg::notARegularFile << modelPath << "\n" << std::flush;
+        reportInitialSolutionFolder(modelPath);
+        recordReadError(name);
+        writeSolution(nullptr, outputFolder, name);
+        return;
+    }
+
+    ScipInstance instance;
+    if (!SCIP_OK(SCIPcreate(&instance.scip))) {
+        instance.scip = nullptr;
+        return;
+    }
+    SCIP* scip = instance.scip;
+    SCIP_OK(SCIPincludeDefaultPlugins(scip));
+    SCIP_OK(SCIPcreateProbBasic(scip, "lp_example"));
+    const bool read = SCIP_OK(SCIPreadProb(scip, modelPath.c_str(), nullptr));
+    if (read && timeLimit != 0.0) {
+        SCIP_OK(SCIPsetRealParam(scip, "limits/time", timeLimit));
+    }
+    // Silence SCIP from here on (solving log, warnings); only solution files
+    // are still written through this handler.
+    ScipMessageHandler fileOnly;
+    if (SCIP_OK(SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, nullptr, 1))) {
+        SCIP_OK(SCIPsetMessagehdlr(scip, fileOnly.handler));
+    } else {
+        SCIP_OK(SCIPsetMessagehdlr(scip, nullptr));
+    }
+    const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
+
+    // A model that was not read is not solved: the instance would hold an
+    // empty problem, whose "optimal" result means nothing.
+    if (!read) {
+        recordReadError(name);
+        writeSolution(nullptr, outputFolder, name);
+        return;
+    }
+    if (initialFolder) readInitialSolution(scip, *initialFolder, name);
+    SCIP_OK(SCIPsolve(scip));
+    recordResult(scip, modelPath);
+    writeSolution(scip, outputFolder, name);
+}
+
+void recordResult(SCIP* scip, std::string modelPath) {
+    const std::string name = splitPath(modelPath).back();
+    std::cout << msg::nameLabel << name << "\n";
+    // The result getters are only valid once the instance is past the
+    // problem stage (the primal bound crashes before that).
+    const bool solved = SCIPgetStage(scip) > SCIP_STAGE_PROBLEM;
+    const SCIP_STATUS status = SCIPgetStatus(scip);
+    const double seconds = solved ? SCIPgetSolvingTime(scip) : 0.0;
+    std::cout << msg::timeLabel << seconds << "\n";
+
+    Outcome outcome = Outcome::Other;
+    const int major = SCIPmajorVersion();
+    if (const std::optional<Outcome> known = outcomeFromScipStatus(major, status)) {
+        outcome = *known;
+    } else {
+        std::fprintf(stderr, msg::unknownScipVersion, major);
+    }
+    std::cout << statusLine(outcome);
+
+    std::optional<double> bound;
+    if (solved) bound = SCIPgetPrimalbound(scip);
+    resultRows.push_back(buildResultRow(name, seconds, outcome, bound));
+}
+
+bool writeReport(std::string outputFolder) {
+    const std::string path = outputFolder + "/sol_stat.csv";
+    if (const int error = replaceFile(path, reportText(resultRows))) {
+        printIoError(msg::reportNotWritten, path, error);
+        return false;
+    }
+    return true;
+}
+
+// ---- mod_lp -------------------------------------------------------------
+
+void convertFolder() {
+    std::cout << msg::modFolderPrompt << std::flush;
+    std::string folder;
+    if (!readLine(folder)) return;
+    if (!folderExists(folder)) {
+        std::cout << msg::modFolderInvalid;
+        return;
+    }
+    std::cout << msg::modFolderFound;
+    const std::vector<std::string> entries = listFolder(folder);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << std::flush;
+        convertModel(entries[i]);
+    }
+}
+
+void convertModel(std::string modelPath) {
+    if (!endsWith(modelPath, "mod")) return;
+    const std::string base = modelPath.substr(0, modelPath.size() - 3);
+    const std::string lpPath = base + "lp";
+    const std::string dataPath = base + "dat";
+
+    // Only regular files are handed to the library (a FIFO would block it).
+    if (!isRegularFile(modelPath)) {
+        std::fprintf(stderr, "%s", msg::modelReadError);
+        return;
+    }
+    GlpkTranslation translation;
+    // With a data file, the data file supplies the data and the model's own
+    // data section is skipped; without one, the model's own data is used.
+    int readResult;
+    if (fileIsReadable(dataPath)) {
+        readResult = glp_mpl_read_model(translation.tran, modelPath.c_str(), 1);
+        if (readResult == 0) readResult = glp_mpl_read_data(translation.tran, dataPath.c_str());
+    } else {
+        readResult = glp_mpl_read_model(translation.tran, modelPath.c_str(), 0);
+    }
+    if (readResult != 0) {
+        std::fprintf(stderr, "%s", msg::modelReadError);
+        return;
+    }
+    if (glp_mpl_generate(translation.tran, nullptr) != 0) {
+        std::fprintf(stderr, "%s", msg::modelGenerateError);
+        return;
+    }
+    glp_mpl_build_prob(translation.tran, translation.prob);
+    // An existing LP path that is not a regular file (a folder, a FIFO) is
+    // not written to.
+    struct stat info;
+    const bool blocked = ::stat(lpPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    if (blocked || glp_write_lp(translation.prob, nullptr, lpPath.c_str()) != 0) {
+        std::fprintf(stderr, "%s", msg::lpWriteError);
+    }
+}

@@ -1,0 +1,59 @@
+// The part of SCIP's C API that LoteOtimizador calls, declared from SCIP's
+// documented signatures (stable from SCIP 8 to 10). The program links SCIP's
+// shared library but needs none of its headers.
+#pragma once
+
+#include <cstdio>
+
+extern "C" {
+
+typedef struct Scip SCIP;
+typedef struct SCIP_Messagehdlr SCIP_MESSAGEHDLR;
+typedef struct SCIP_Sol SCIP_SOL;
+typedef double SCIP_Real;
+typedef unsigned int SCIP_Bool;
+
+// C enums in SCIP; their ABI is that of int.
+typedef int SCIP_RETCODE;
+typedef int SCIP_STATUS;
+typedef int SCIP_STAGE;
+
+enum : int {
+    SCIP_OKAY = 1,
+};
+
+enum : int {
+    SCIP_STAGE_PROBLEM = 1,
+    SCIP_STAGE_SOLVED = 10,
+};
+
+SCIP_RETCODE SCIPcreate(SCIP** scip);
+SCIP_RETCODE SCIPfree(SCIP** scip);
+SCIP_RETCODE SCIPincludeDefaultPlugins(SCIP* scip);
+SCIP_RETCODE SCIPcreateProbBasic(SCIP* scip, const char* name);
+SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extension);
+SCIP_RETCODE SCIPreadSol(SCIP* scip, const char* filename);
+SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value);
+SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr);
+SCIP_RETCODE SCIPsolve(SCIP* scip);
+
+SCIP_STATUS SCIPgetStatus(SCIP* scip);
+SCIP_STAGE SCIPgetStage(SCIP* scip);
+SCIP_Real SCIPgetSolvingTime(SCIP* scip);
+SCIP_Real SCIPgetPrimalbound(SCIP* scip);
+int SCIPmajorVersion(void);
+
+int SCIPgetNSols(SCIP* scip);
+SCIP_RETCODE SCIPprintStatus(SCIP* scip, FILE* file);
+SCIP_RETCODE SCIPprintBestSol(SCIP* scip, FILE* file, SCIP_Bool printzeros);
+
+// SCIP's default message handler; with `quiet` set it shows nothing on the
+// console but still writes what SCIP prints into an explicit file.
+SCIP_RETCODE SCIPcreateMessagehdlrDefault(SCIP_MESSAGEHDLR** messagehdlr, SCIP_Bool bufferedoutput,
+                                          const char* filename, SCIP_Bool quiet);
+SCIP_RETCODE SCIPmessagehdlrRelease(SCIP_MESSAGEHDLR** messagehdlr);
+
+void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline);
+void SCIPmessagePrintError(const char* formatstr, ...);
+
+}  // extern "C"
