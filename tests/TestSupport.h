@@ -1,0 +1,168 @@
+// Helpers for the tests: temporary folders, files, and running the real
+// binary with text on its standard input.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+inline std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        char pattern[] = "/tmp/lote_test_XXXXXX";
+        if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path, ignored);
+    }
+    std::string str() const { return path.string(); }
+    fs::path operator/(const std::string& name) const { return path / name; }
+};
+
+inline fs::path sharedModels() { return fs::path(LOTE_SHARED_DIR) / "models"; }
+
+struct RunResult {
+    std::string out;
+    std::string err;
+    int exitCode = -1;    // exit status, or -1 when killed by a signal
+    int signal = 0;       // the signal that ended the process, if any
+    bool timedOut = false;
+    double seconds = 0.0;
+};
+
+struct RunOptions {
+    std::string cwd;
+    double timeoutSeconds = 120.0;
+    std::vector<std::string> extraEnv;  // "NAME=value"
+};
+
+// Runs the program with `input` as its standard input (from a file, so the
+// program sees end of input after it) and collects both output streams.
+inline RunResult runProgram(const std::string& input, const RunOptions& options = {}) {
+    TempDir io;
+    writeFile(io / "in", input);
+    const std::string inPath = (io / "in").string();
+    const std::string outPath = (io / "out").string();
+    const std::string errPath = (io / "err").string();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int in = open(inPath.c_str(), O_RDONLY);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
+        for (const std::string& var : options.extraEnv) putenv(const_cast<char*>(var.c_str()));
+        execl(LOTE_BINARY, LOTE_BINARY, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    RunResult result;
+    int status = 0;
+    while (true) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (elapsed > options.timeoutSeconds) {
+            result.timedOut = true;
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+// The about text that the program shows at start-up and for `about`.
+inline const std::string kAbout =
+    "\nLoteOtimizador v1.0, resolvedor de modelos .lp em lote, e gerador de arquivos .lp a partir "
+    "de arquivos .mod. Criado por Equipe LoteOtimizador (contato@loteotimizador.org).O solver "
+    "usado pelo programa \xC3\xA9 o SCIP (https://www.scipopt.org/doc/html/), e o transformador "
+    "de formatos \xC3\xA9 o GLPK (https://www.gnu.org/software/glpk/).  \nPara acessar as "
+    "funcionalidades digite 'help'. \n\n";
+inline const std::string kPrompt = "LoteOtimizador> ";
+inline const std::string kExit = "Saindo do shell...\n";
+inline const std::string kDash = std::string(60, '-') + "\n";
+
+// Splits text into lines (without their line feeds).
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) result.push_back(line);
+    return result;
+}
+
+// Report rows parsed into fields (the trailing ";" gives no extra field).
+inline std::vector<std::vector<std::string>> reportRows(const std::string& report) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> all = lines(report);
+    for (size_t i = 1; i < all.size(); ++i) {
+        std::vector<std::string> fields;
+        std::string field;
+        for (char c : all[i]) {
+            if (c == ';') {
+                fields.push_back(field);
+                field.clear();
+            } else {
+                field += c;
+            }
+        }
+        if (!field.empty()) fields.push_back(field);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// A report number ("1120,000000") as a double.
+inline double reportNumber(std::string text) {
+    for (char& c : text) {
+        if (c == ',') c = '.';
+    }
+    return std::strtod(text.c_str(), nullptr);
+}
+
+}  // namespace testing_support

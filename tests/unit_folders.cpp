@@ -1,0 +1,121 @@
+// Folder services and the report file, on real folders.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include "Functions.h"
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+TEST(ListFolder, EmptyFilesOnlyAndSubfoldersOnly) {
+    TempDir dir;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(listFolder(dir.str()).empty());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    fs::create_directory(dir / "files");
+    writeFile(dir / "files" / "b.lp", "");
+    writeFile(dir / "files" / "a.lp", "");
+    writeFile(dir / "files" / ".oculto", "");
+    EXPECT_EQ(listFolder((dir / "files").string()),
+              (std::vector<std::string>{dir.str() + "/files/.oculto", dir.str() + "/files/a.lp",
+                                        dir.str() + "/files/b.lp"}));
+
+    fs::create_directories(dir / "subs" / "z");
+    fs::create_directories(dir / "subs" / "initial_sol");
+    EXPECT_EQ(listFolder((dir / "subs").string() + "/"),
+              (std::vector<std::string>{dir.str() + "/subs/initial_sol", dir.str() + "/subs/z"}));
+}
+
+TEST(ListFolder, SortedByBytesWhateverTheCreationOrder) {
+    TempDir dir;
+    for (const char* name : {"m10.lp", "M1.lp", "m2.lp", "\xC3\xA9.lp", "a b.lp", "-x.lp"}) {
+        writeFile(dir / name, "");
+    }
+    std::vector<std::string> names;
+    for (const std::string& path : listFolder(dir.str())) names.push_back(baseName(path));
+    EXPECT_EQ(names, (std::vector<std::string>{"-x.lp", "M1.lp", "a b.lp", "m10.lp", "m2.lp",
+                                               "\xC3\xA9.lp"}));
+}
+
+TEST(ListFolder, ErrorsBecomeAMessageAndAnEmptyList) {
+    TempDir dir;
+    writeFile(dir / "file", "");
+    for (const std::string& bad : {(dir / "missing").string(), (dir / "file").string(),
+                                   dir.str() + std::string("\0x", 2)}) {
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(listFolder(bad).empty());
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.rfind("Erro ao acessar a pasta: ", 0), 0u) << err;
+        EXPECT_EQ(err.back(), '\n');
+    }
+}
+
+TEST(FolderExists, OnlyExistingFolders) {
+    TempDir dir;
+    writeFile(dir / "file.lp", "");
+    fs::create_directory(dir / "sub");
+    fs::create_directory_symlink(dir / "sub", dir / "link");
+    fs::create_symlink(dir / "nowhere", dir / "broken");
+    EXPECT_TRUE(folderExists(dir.str()));
+    EXPECT_TRUE(folderExists(dir.str() + "/"));
+    EXPECT_TRUE(folderExists((dir / "sub").string()));
+    EXPECT_TRUE(folderExists((dir / "link").string()));
+    EXPECT_FALSE(folderExists((dir / "file.lp").string()));
+    EXPECT_FALSE(folderExists((dir / "file.lp").string() + "/"));
+    EXPECT_FALSE(folderExists((dir / "broken").string()));
+    EXPECT_FALSE(folderExists((dir / "missing").string()));
+    EXPECT_FALSE(folderExists(""));
+    EXPECT_FALSE(folderExists(std::string(5000, 'a')));
+    EXPECT_FALSE(folderExists(dir.str() + std::string("\0", 1)));
+    EXPECT_FALSE(folderExists("\"" + dir.str() + "\""));
+}
+
+TEST(FileIsReadable, RegularFilesOnlyAndNeverBlocks) {
+    TempDir dir;
+    writeFile(dir / "a.dat", "data;\nend;\n");
+    fs::create_directory(dir / "folder.dat");
+    ASSERT_EQ(mkfifo((dir / "fifo.dat").c_str(), 0644), 0);
+    fs::create_symlink(dir / "a.dat", dir / "link.dat");
+    fs::create_symlink(dir / "nowhere", dir / "broken.dat");
+    EXPECT_TRUE(fileIsReadable((dir / "a.dat").string()));
+    EXPECT_TRUE(fileIsReadable((dir / "link.dat").string()));
+    EXPECT_FALSE(fileIsReadable((dir / "folder.dat").string()));
+    EXPECT_FALSE(fileIsReadable((dir / "fifo.dat").string()));  // would block if opened
+    EXPECT_FALSE(fileIsReadable((dir / "broken.dat").string()));
+    EXPECT_FALSE(fileIsReadable((dir / "missing.dat").string()));
+}
+
+TEST(WriteReport, RewritesWholeFileAndLeavesNoTemporary) {
+    TempDir dir;
+    writeFile(dir / "sol_stat.csv", "old content that is much longer than the new report\n");
+    resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
+    EXPECT_TRUE(writeReport(dir.str()));
+    EXPECT_EQ(readFile(dir / "sol_stat.csv"), "NOME;TEMPO;STATUS;Z\na.lp;0,500000;SOL OTIMA;1,000000;\n");
+    // A temporary file left by a killed run is replaced and renamed away.
+    writeFile(dir / "sol_stat.csv.tmp", "partial");
+    resultRows.push_back("b.lp;0,250000;SOL OTIMA;2,000000;");
+    EXPECT_TRUE(writeReport(dir.str() + "/"));
+    EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 2u);
+    EXPECT_FALSE(fs::exists(dir / "sol_stat.csv.tmp"));
+    resultRows.clear();
+}
+
+TEST(WriteReport, FailureIsReportedAndLosesNothing) {
+    TempDir dir;
+    fs::create_directory(dir / "sol_stat.csv");  // a folder where the report should go
+    resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(writeReport(dir.str()));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("relatório " + dir.str() + "/sol_stat.csv"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_directory(dir / "sol_stat.csv"));
+    EXPECT_FALSE(fs::exists(dir / "sol_stat.csv.tmp"));
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(writeReport((dir / "missing").string()));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("missing/sol_stat.csv"), std::string::npos);
+    resultRows.clear();
+}

@@ -1,0 +1,137 @@
+// Pure helpers: path pieces, number reading and formatting, status texts, rows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "Functions.h"
+
+using Parts = std::vector<std::string>;
+
+TEST(SplitPath, CutsAtEverySlashKeepingEmptyPieces) {
+    EXPECT_EQ(splitPath("/a"), (Parts{"", "a"}));
+    EXPECT_EQ(splitPath("/dados/lps"), (Parts{"", "dados", "lps"}));
+    EXPECT_EQ(splitPath("/dados/lps/"), (Parts{"", "dados", "lps", ""}));
+    EXPECT_EQ(splitPath("lps"), (Parts{"lps"}));
+    EXPECT_EQ(splitPath("a//b"), (Parts{"a", "", "b"}));
+    EXPECT_EQ(splitPath(""), (Parts{""}));
+    EXPECT_EQ(splitPath("/"), (Parts{"", ""}));
+}
+
+TEST(SplitPath, BackslashIsAnOrdinaryCharacter) {
+    EXPECT_EQ(splitPath("C:\\dados\\lps"), (Parts{"C:\\dados\\lps"}));
+    EXPECT_EQ(splitPath("x/a\\b.lp"), (Parts{"x", "a\\b.lp"}));
+}
+
+TEST(JoinPath, InsertsOneSeparatorUnlessThereIsOne) {
+    EXPECT_EQ(joinPath("/dados/lps", "a.lp"), "/dados/lps/a.lp");
+    EXPECT_EQ(joinPath("/dados/lps/", "a.lp"), "/dados/lps/a.lp");
+    EXPECT_EQ(joinPath("lps", "a.lp"), "lps/a.lp");
+    EXPECT_EQ(joinPath("/", "a.lp"), "/a.lp");
+    EXPECT_EQ(baseName("/dados/lps/a.lp"), "a.lp");
+    EXPECT_EQ(baseName("a.lp"), "a.lp");
+}
+
+TEST(ParseTimeLimit, ReadsLikeStrtodWithDecimalComma) {
+    EXPECT_EQ(parseTimeLimit("30"), 30.0);
+    EXPECT_EQ(parseTimeLimit("2,5"), 2.5);
+    EXPECT_EQ(parseTimeLimit("2.5"), 2.0);
+    EXPECT_EQ(parseTimeLimit("1,5"), 1.5);
+    EXPECT_EQ(parseTimeLimit("  \t 7 segundos"), 7.0);
+    EXPECT_EQ(parseTimeLimit("0"), 0.0);
+    EXPECT_EQ(parseTimeLimit("-3"), -3.0);
+    EXPECT_EQ(parseTimeLimit("1,5e2"), 150.0);
+    EXPECT_EQ(parseTimeLimit(",5"), 0.5);
+    EXPECT_EQ(parseTimeLimit(std::string("12\0,5", 5)), 12.0);
+    EXPECT_TRUE(std::isinf(*parseTimeLimit("inf")));
+    EXPECT_TRUE(std::isnan(*parseTimeLimit("nan")));
+}
+
+TEST(ParseTimeLimit, RejectsLinesWithoutNumberOrOutOfRange) {
+    EXPECT_FALSE(parseTimeLimit(""));
+    EXPECT_FALSE(parseTimeLimit("   "));
+    EXPECT_FALSE(parseTimeLimit("abc"));
+    EXPECT_FALSE(parseTimeLimit(".5"));
+    EXPECT_FALSE(parseTimeLimit("1e999"));
+    EXPECT_FALSE(parseTimeLimit("-1e999"));
+    EXPECT_FALSE(parseTimeLimit(std::string("\0 30", 4)));
+}
+
+TEST(FormatReportNumber, FixedSixDecimalsWithComma) {
+    EXPECT_EQ(formatReportNumber(0.0625), "0,062500");
+    EXPECT_EQ(formatReportNumber(0.0), "0,000000");
+    EXPECT_EQ(formatReportNumber(1120.0), "1120,000000");
+    EXPECT_EQ(formatReportNumber(-7.5), "-7,500000");
+    EXPECT_EQ(formatReportNumber(8966406.49152), "8966406,491520");
+    EXPECT_EQ(formatReportNumber(1e20), "100000000000000000000,000000");
+    EXPECT_EQ(formatReportNumber(1234567.0), "1234567,000000");  // no grouping
+    EXPECT_EQ(formatReportNumber(2.0000005), "2,000001");          // rounded like %f
+    EXPECT_EQ(formatReportNumber(-std::numeric_limits<double>::max()).size(), 1u + 309u + 7u);  // sign, 309 digits, ",000000"
+}
+
+TEST(InitialSolutionFolder, BesideTheModelFolder) {
+    EXPECT_EQ(initialSolutionFolderOfFolder("/dados/lps"), "/dados/initial_sol");
+    EXPECT_EQ(initialSolutionFolderOfFolder("/dados/lps/"), "/dados/lps/initial_sol");
+    EXPECT_EQ(initialSolutionFolderOfFolder("lps"), "initial_sol");
+    EXPECT_EQ(initialSolutionFolderOfModel("/dados/lps/a.lp"), "/dados/initial_sol");
+    EXPECT_EQ(initialSolutionFolderOfModel("lps/a.lp"), "initial_sol");
+    EXPECT_EQ(initialSolutionFolderOfModel("a.lp"), "initial_sol");
+    // A folder typed with a trailing separator: the batch looks inside it,
+    // each model beside it.
+    EXPECT_EQ(initialSolutionFolderOfModel(joinPath("/dados/lps/", "a.lp")), "/dados/initial_sol");
+}
+
+TEST(SolutionFileName, DropsOnlyAFinalDotLp) {
+    EXPECT_EQ(solutionFileName("lseu.lp"), "lseu.sol");
+    EXPECT_EQ(solutionFileName("MANN_a9.clq.lp"), "MANN_a9.clq.sol");
+    EXPECT_EQ(solutionFileName("ajuda.xlp"), "ajuda.xlp.sol");
+    EXPECT_EQ(solutionFileName(".lp"), ".sol");
+}
+
+TEST(ScipStatus, MappedByTheLibraryVersionNumbering) {
+    for (int major : {8, 9}) {
+        EXPECT_EQ(outcomeFromScipStatus(major, 5), Outcome::TimeLimit);
+        EXPECT_EQ(outcomeFromScipStatus(major, 11), Outcome::Optimal);
+        EXPECT_EQ(outcomeFromScipStatus(major, 12), Outcome::Infeasible);
+        EXPECT_EQ(outcomeFromScipStatus(major, 13), Outcome::Unbounded);
+        EXPECT_EQ(outcomeFromScipStatus(major, 14), Outcome::InfeasibleOrUnbounded);
+        EXPECT_EQ(outcomeFromScipStatus(major, 1), Outcome::Other);
+        EXPECT_EQ(outcomeFromScipStatus(major, 23), Outcome::Other);
+    }
+    EXPECT_EQ(outcomeFromScipStatus(10, 1), Outcome::Optimal);
+    EXPECT_EQ(outcomeFromScipStatus(10, 2), Outcome::Infeasible);
+    EXPECT_EQ(outcomeFromScipStatus(10, 3), Outcome::Unbounded);
+    EXPECT_EQ(outcomeFromScipStatus(10, 4), Outcome::InfeasibleOrUnbounded);
+    EXPECT_EQ(outcomeFromScipStatus(10, 23), Outcome::TimeLimit);
+    EXPECT_EQ(outcomeFromScipStatus(10, 5), Outcome::Other);
+    EXPECT_EQ(outcomeFromScipStatus(10, 11), Outcome::Other);
+    EXPECT_FALSE(outcomeFromScipStatus(11, 1));
+    EXPECT_FALSE(outcomeFromScipStatus(3, 11));
+}
+
+TEST(ResultRow, FieldsAndStatusTexts) {
+    EXPECT_EQ(buildResultRow("a.lp", 0.0625, Outcome::Optimal, 7.5), "a.lp;0,062500;SOL OTIMA;7,500000;");
+    EXPECT_EQ(buildResultRow("b.lp", 1.5, Outcome::TimeLimit, 1e20),
+              "b.lp;1,500000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;100000000000000000000,000000;");
+    EXPECT_EQ(buildResultRow("c.lp", 0, Outcome::Infeasible, -1e20),
+              "c.lp;0,000000;PROBLEMA INFACTIVEL;-100000000000000000000,000000;");
+    EXPECT_EQ(buildResultRow("d.lp", 0, Outcome::Unbounded, 1), "d.lp;0,000000;PROBLEMA ILIMITADO;1,000000;");
+    EXPECT_EQ(buildResultRow("e.lp", 0, Outcome::InfeasibleOrUnbounded, 1),
+              "e.lp;0,000000;PROBLEMA ILIMITADO OU INFACTIVEL;1,000000;");
+    // A status outside the table: no status field at all.
+    EXPECT_EQ(buildResultRow("f.lp", 2, Outcome::Other, 3), "f.lp;2,000000;3,000000;");
+    EXPECT_EQ(buildResultRow("g.xlp", 0, Outcome::ReadError, std::nullopt),
+              "g.xlp;0,000000;ERRO NA LEITURA DO MODELO;;");
+    EXPECT_STREQ(statusLine(Outcome::TimeLimit), "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n");
+    EXPECT_STREQ(statusLine(Outcome::Optimal), "STATUS: SOL OTIMA\n");
+    EXPECT_STREQ(statusLine(Outcome::Infeasible), "STATUS: PROBLEMA INFACTIVEL\n");
+    EXPECT_STREQ(statusLine(Outcome::Unbounded), "STATUS: PROBLEMA ILIMITADO\n");
+    EXPECT_STREQ(statusLine(Outcome::InfeasibleOrUnbounded), "STATUS: PROBLEMA ILIMITADO OU INFACTIVEL\n");
+    EXPECT_STREQ(statusLine(Outcome::ReadError), "STATUS: ERRO NA LEITURA DO MODELO\n");
+    EXPECT_STREQ(statusLine(Outcome::Other), "");
+}
+
+TEST(ReportText, HeaderThenOneLinePerRow) {
+    EXPECT_EQ(reportText({}), "NOME;TEMPO;STATUS;Z\n");
+    EXPECT_EQ(reportText({"a;1;", "b;2;"}), "NOME;TEMPO;STATUS;Z\na;1;\nb;2;\n");
+}
