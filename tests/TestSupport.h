@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -70,15 +71,13 @@ struct RunOptions {
     std::vector<std::string> extraEnv;  // "NAME=value"
 };
 
-// Runs the program with `input` as its standard input (from a file, so the
-// program sees end of input after it) and collects both output streams.
-inline RunResult runProgram(const std::string& input, const RunOptions& options = {}) {
-    TempDir io;
+// Starts the program with `input` as its standard input (from a file, so the
+// program sees end of input after it); its output streams go to files in `io`.
+inline pid_t startProgram(const std::string& input, const TempDir& io, const RunOptions& options = {}) {
     writeFile(io / "in", input);
     const std::string inPath = (io / "in").string();
     const std::string outPath = (io / "out").string();
     const std::string errPath = (io / "err").string();
-    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -93,6 +92,19 @@ inline RunResult runProgram(const std::string& input, const RunOptions& options 
         execl(LOTE_BINARY, LOTE_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }
+    return pid;
+}
+
+// True while the started program has not ended.
+inline bool stillRunning(pid_t pid) {
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return false;
+    return info.si_pid == 0;
+}
+
+// Waits for a started program (killing it after the time-out) and collects its output.
+inline RunResult finishProgram(pid_t pid, const TempDir& io, const RunOptions& options = {}) {
+    const auto start = std::chrono::steady_clock::now();
     RunResult result;
     int status = 0;
     while (true) {
@@ -106,14 +118,34 @@ inline RunResult runProgram(const std::string& input, const RunOptions& options 
             waitpid(pid, &status, 0);
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
+    result.out = readFile(io / "out");
+    result.err = readFile(io / "err");
     return result;
+}
+
+inline RunResult runProgram(const std::string& input, const RunOptions& options = {}) {
+    TempDir io;
+    return finishProgram(startProgram(input, io, options), io, options);
+}
+
+// Replaces the varying solving times of the console ("TEMPO: 0.0123") with "TEMPO: T".
+inline std::string maskTimes(const std::string& text) {
+    std::string result;
+    size_t pos = 0;
+    const std::string label = "TEMPO: ";
+    while (true) {
+        const size_t at = text.find(label, pos);
+        if (at == std::string::npos) break;
+        result += text.substr(pos, at - pos) + label + "T";
+        pos = at + label.size();
+        while (pos < text.size() && text[pos] != '\n') ++pos;
+    }
+    return result + text.substr(pos);
 }
 
 // The about text that the program shows at start-up and for `about`.

@@ -1,1 +1,425 @@
+// `opt` end to end: real models through the real binary, the console, the
+// report and the solution files.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+const std::string kLpPrompt = "Digite o caminho da pasta de arquivos .lp> ";
+const std::string kOutPrompt = "Digite o caminho da pasta para gerar o output> ";
+const std::string kFound = "Pasta de .lps encontrada\n";
+const std::string kNoInit = "pasta de sol inicial n\xC3\xA3o existe. \n";
+const std::string kInit = "pasta de sol inicial existe. \n";
+const std::string kHeader = "NOME;TEMPO;STATUS;Z\n";
+const std::string kRemoved = "Arquivo de solu\xC3\xA7\xC3\xB5" "es excluido da pasta de .lps\n";
+
+std::string optInput(const std::string& models, const std::string& output) {
+    return "opt\n" + models + "\n" + output + "\n";
+}
+
+// The rows of the report keyed by model name.
+std::map<std::string, std::vector<std::string>> rowsByName(const std::string& report) {
+    std::map<std::string, std::vector<std::string>> rows;
+    for (const auto& fields : reportRows(report)) rows[fields.at(0)] = fields;
+    return rows;
+}
+
+// Known results: name -> (status, value).
+std::map<std::string, std::pair<std::string, double>> knownOptima() {
+    std::map<std::string, std::pair<std::string, double>> known;
+    for (const std::string& line : lines(readFile(sharedModels() / "lp" / "optimal.txt"))) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream in(line);
+        std::string name, status, value;
+        in >> name >> status >> value;
+        known[name] = {status, status == "optimal" ? std::stod(value) : NAN};
+    }
+    return known;
+}
+
+bool closeTo(double value, double expected) {
+    return std::fabs(value - expected) <= 1e-6 * std::max(1.0, std::fabs(expected));
+}
+
+// The objective value line of a SCIP solution file.
+double solutionObjective(const std::string& text) {
+    for (const std::string& line : lines(text)) {
+        if (line.rfind("objective value:", 0) == 0) return std::stod(line.substr(16));
+    }
+    return NAN;
+}
+
+const char* kDecimalModel =
+    "Maximize\n obj: 2.5 x + 1.25 y\nSubject To\n c1: 0.5 x + y <= 3.75\nBounds\n x <= 1.5\nEnd\n";
+const char* kSmallModel = "Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\n c2: 3 x + y <= 6\nEnd\n";
+
+}  // namespace
+
+// One batch over the shared models, checked from several sides, then
+// continued from its solutions (one test, so the batch runs once).
+class SharedBatch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        result = runProgram(optInput((sharedModels() / "lp").string(), output.str()));
+    }
+    void everyModelMatchesItsKnownResult();
+    void consoleShowsEveryEntryInListOrder();
+    void solutionFilesAgreeWithTheReport();
+    void continuedBatchStartsFromTheSolutions();
+    TempDir output;
+    RunResult result;
+};
+
+TEST_F(SharedBatch, ReportConsoleSolutionsAndContinuation) {
+    {
+        SCOPED_TRACE("known results");
+        everyModelMatchesItsKnownResult();
+    }
+    {
+        SCOPED_TRACE("console");
+        consoleShowsEveryEntryInListOrder();
+    }
+    {
+        SCOPED_TRACE("solution files");
+        solutionFilesAgreeWithTheReport();
+    }
+    {
+        SCOPED_TRACE("continued batch");
+        continuedBatchStartsFromTheSolutions();
+    }
+}
+
+void SharedBatch::everyModelMatchesItsKnownResult() {
+    ASSERT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    const auto known = knownOptima();
+    ASSERT_EQ(known.size(), 15u);
+    const auto rows = rowsByName(readFile(output / "sol_stat.csv"));
+    EXPECT_EQ(rows.size(), known.size());
+    for (const auto& [name, expected] : known) {
+        ASSERT_TRUE(rows.count(name)) << name;
+        const auto& fields = rows.at(name);
+        ASSERT_EQ(fields.size(), 4u) << name;
+        if (expected.first == "optimal") {
+            EXPECT_EQ(fields[2], "SOL OTIMA") << name;
+            EXPECT_TRUE(closeTo(reportNumber(fields[3]), expected.second))
+                << name << ": " << fields[3] << " vs " << expected.second;
+        } else {
+            EXPECT_EQ(fields[2], "PROBLEMA INFACTIVEL") << name;
+        }
+    }
+}
+
+void SharedBatch::consoleShowsEveryEntryInListOrder() {
+    const std::vector<std::string> out = lines(result.out);
+    // The folder also holds optimal.txt, which gets a header and nothing else.
+    std::vector<std::string> headers, names;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (out[i].rfind("MODELO ", 0) == 0) {
+            headers.push_back(out[i]);
+            EXPECT_EQ(out[i - 1].substr(out[i - 1].size() - 60), std::string(60, '-'));
+        }
+        if (out[i].rfind("NOME: ", 0) == 0) names.push_back(out[i].substr(6));
+    }
+    ASSERT_EQ(headers.size(), 16u);
+    for (size_t i = 0; i < headers.size(); ++i) EXPECT_EQ(headers[i], "MODELO " + std::to_string(i) + " ");
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(names, sorted);
+    EXPECT_EQ(names.size(), 15u);
+    EXPECT_EQ(result.out.find("presolving"), std::string::npos) << "solving log leaked";
+}
+
+void SharedBatch::solutionFilesAgreeWithTheReport() {
+    const auto rows = rowsByName(readFile(output / "sol_stat.csv"));
+    for (const auto& [name, fields] : rows) {
+        const fs::path sol = output / (name.substr(0, name.size() - 3) + ".sol");
+        if (fields[2] == "PROBLEMA INFACTIVEL") {
+            EXPECT_FALSE(fs::exists(sol)) << name;
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(sol)) << name;
+        const std::string text = readFile(sol);
+        EXPECT_EQ(text.rfind("solution status: optimal solution found\nobjective value:", 0), 0u) << text;
+        EXPECT_TRUE(closeTo(solutionObjective(text), reportNumber(fields[3]))) << name;
+    }
+}
+
+void SharedBatch::continuedBatchStartsFromTheSolutions() {
+    // The output folder of the first batch becomes initial_sol beside a copy
+    // of the models; a limit far too short to solve still gives the optima.
+    TempDir work;
+    fs::create_directory(work / "lps");
+    for (const char* name : {"lseu.lp", "p0548.lp", "misc03.lp", "stein27_inf.lp"}) {
+        fs::copy_file(sharedModels() / "lp" / name, work / "lps" / name);
+    }
+    fs::copy(output.path, work / "initial_sol");
+    fs::create_directory(work / "out");
+    const RunResult r = runProgram("time_limit\n0,01\n" + optInput((work / "lps").string(), (work / "out").string()));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    const auto known = knownOptima();
+    const auto rows = rowsByName(readFile(work / "out" / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 4u);
+    for (const char* name : {"lseu.lp", "p0548.lp", "misc03.lp"}) {
+        EXPECT_TRUE(closeTo(reportNumber(rows.at(name)[3]), known.at(name).second)) << name;
+        EXPECT_NE(r.out.find("solu\xC3\xA7\xC3\xA3o inicial lida: " + (work / "initial_sol").string() + "/" +
+                             std::string(name).substr(0, std::strlen(name) - 3) + ".sol\n"),
+                  std::string::npos)
+            << name;
+    }
+    EXPECT_EQ(r.out.find("inicial lida: " + (work / "initial_sol").string() + "/stein27_inf.sol"), std::string::npos);
+}
+
+TEST(Opt, OneModelByteForByte) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    writeFile(dir / "m" / "d.lp", kSmallModel);
+    const RunResult r = runProgram(optInput((dir / "m").string(), dir.str()) + "exit\n");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(maskTimes(r.out),
+              kAbout + kPrompt + kLpPrompt + kFound + kNoInit + kOutPrompt + kDash + "MODELO 0 \n" +
+                  "original problem has 2 variables (0 bin, 0 int, 2 cont) and 2 constraints\n" + kNoInit +
+                  "NOME: d.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt + kExit);
+    const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "d.lp");
+    EXPECT_EQ(rows[0][2], "SOL OTIMA");
+    EXPECT_EQ(rows[0][3], "2,800000");
+    // The console time and the report time are the same number, with a point and a comma.
+    const size_t at = r.out.find("TEMPO: ") + 7;
+    const double consoleTime = std::stod(r.out.substr(at, r.out.find('\n', at) - at));
+    EXPECT_NEAR(reportNumber(rows[0][1]), consoleTime, 1e-5 + consoleTime * 1e-5);
+    EXPECT_NE(rows[0][1].find(','), std::string::npos);
+}
+
+TEST(Opt, AllFiveStatuses) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    writeFile(dir / "m" / "a_unbounded.lp", "Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x + 2 y >= 2\nEnd\n");
+    writeFile(dir / "m" / "b_infeasible.lp", "Maximize\n obj: x\nSubject To\n c1: x + y >= 0\n c2: x + y <= -1\nEnd\n");
+    // Presolve finds the unbounded ray of x before any feasible point.
+    writeFile(dir / "m" / "c_inforunbd.lp", "Maximize\n obj: x\nSubject To\n c1: 2 y + 2 z = 1\nGeneral\n y z\nEnd\n");
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "d_markshare5.lp");
+    writeFile(dir / "m" / "e_optimal.lp", kDecimalModel);
+    const RunResult r = runProgram("time_limit\n1\n" + optInput((dir / "m").string(), dir.str()));
+    EXPECT_EQ(r.err, "");
+    const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0][2], "PROBLEMA ILIMITADO");
+    EXPECT_EQ(rows[1][2], "PROBLEMA INFACTIVEL");
+    EXPECT_EQ(rows[2][2], "PROBLEMA ILIMITADO OU INFACTIVEL");
+    EXPECT_EQ(rows[3][2], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO");
+    EXPECT_EQ(rows[4][2], "SOL OTIMA");
+    for (const char* line : {"STATUS: PROBLEMA ILIMITADO\n", "STATUS: PROBLEMA INFACTIVEL\n",
+                             "STATUS: PROBLEMA ILIMITADO OU INFACTIVEL\n",
+                             "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n", "STATUS: SOL OTIMA\n"}) {
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    }
+    // Only models with a solution leave a solution file.
+    EXPECT_FALSE(fs::exists(dir / "b_infeasible.sol"));
+    EXPECT_FALSE(fs::exists(dir / "c_inforunbd.sol"));
+    EXPECT_TRUE(fs::exists(dir / "e_optimal.sol"));
+}
+
+TEST(Opt, TimeLimitReadWithDecimalComma) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "markshare5.lp");
+    for (const auto& [typed, seconds] : std::vector<std::pair<std::string, double>>{{"1", 1.0}, {"1,5", 1.5}, {"1.5", 1.0}}) {
+        const RunResult r = runProgram("time_limit\n" + typed + "\n" + optInput((dir / "m").string(), dir.str()));
+        const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
+        ASSERT_EQ(rows.size(), 1u) << typed;
+        EXPECT_EQ(rows[0][2], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO") << typed;
+        const double reported = reportNumber(rows[0][1]);
+        EXPECT_GE(reported, seconds - 0.05) << typed;
+        EXPECT_LE(reported, seconds + 0.5) << typed;
+        EXPECT_LT(r.seconds, seconds + 5.0) << typed;
+    }
+}
+
+TEST(Opt, DecimalCoefficientsUnderThePortugueseLocale) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    writeFile(dir / "m" / "decimal.lp", kDecimalModel);
+    RunOptions options;
+    options.extraEnv = {"LC_ALL=pt_BR.UTF-8", "LANG=pt_BR.UTF-8"};
+    const RunResult r = runProgram(optInput((dir / "m").string(), dir.str()), options);
+    EXPECT_EQ(r.err, "");
+    const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], "SOL OTIMA");
+    EXPECT_EQ(rows[0][3], "7,500000");
+}
+
+TEST(Opt, FailedReadIsReportedNotSolved) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    writeFile(dir / "m" / "ajuda.xlp", "Maximize\n obj: x\nEnd\n");
+    writeFile(dir / "m" / "broken.lp", "Maximize\n obj: x +\nSubject To\n c1: x <= \nEnd\n");
+    writeFile(dir / "ajuda.xlp.sol", "stale solution\n");
+    const RunResult r = runProgram(optInput((dir / "m").string(), dir.str()));
+    EXPECT_EQ(r.exitCode, 0);
+    const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    for (const auto& row : rows) {
+        EXPECT_EQ(row, (std::vector<std::string>{row[0], "0,000000", "ERRO NA LEITURA DO MODELO", ""}));
+    }
+    EXPECT_EQ(readFile(dir / "sol_stat.csv"),
+              kHeader + "ajuda.xlp;0,000000;ERRO NA LEITURA DO MODELO;;\nbroken.lp;0,000000;ERRO NA LEITURA DO MODELO;;\n");
+    EXPECT_NE(r.out.find(kDash + "MODELO 0 \n" + kNoInit + "NOME: ajuda.xlp\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n"),
+              std::string::npos)
+        << r.out;
+    // The reader plug-in for "xlp" does not exist (-11); the LP reader rejects the syntax (-2).
+    EXPECT_TRUE(std::regex_search(r.err, std::regex(R"(\[Functions\.cpp:\d+\] ERROR: Error <-11> in function call\n)")))
+        << r.err;
+    EXPECT_TRUE(std::regex_search(r.err, std::regex(R"(\[Functions\.cpp:\d+\] ERROR: Error <-2> in function call\n)")))
+        << r.err;
+    EXPECT_FALSE(fs::exists(dir / "ajuda.xlp.sol")) << "a stale solution contradicts the report";
+}
+
+TEST(Opt, NegativeTimeLimitIsRefusedBySolverThenSolved) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    writeFile(dir / "m" / "d.lp", kSmallModel);
+    const RunResult r = runProgram("time_limit\n-5\n" + optInput((dir / "m").string(), dir.str()));
+    EXPECT_TRUE(std::regex_search(r.err, std::regex(R"(\[Functions\.cpp:\d+\] ERROR: Error <-14> in function call\n)")))
+        << r.err;
+    const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], "SOL OTIMA");
+}
+
+TEST(Opt, NonLpEntriesFoldersAndOldReports) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    fs::create_directory(dir / "out");
+    writeFile(dir / "m" / "a.lp", kSmallModel);
+    writeFile(dir / "m" / "b.lp", kDecimalModel);
+    writeFile(dir / "m" / "modelo.LP", kSmallModel);
+    writeFile(dir / "m" / "notas.txt", "x");
+    writeFile(dir / "m" / "sol_stat.csv", "old report\n");
+    const RunResult r = runProgram(optInput((dir / "m").string(), (dir / "out").string()));
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(dir / "m" / "sol_stat.csv"));
+    EXPECT_EQ(r.out.find(kFound + kRemoved + kNoInit), kAbout.size() + kPrompt.size() + kLpPrompt.size());
+    // a.lp, b.lp, modelo.LP, notas.txt: four headers, two solved.
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NE(r.out.find(kDash + "MODELO " + std::to_string(i) + " \n"), std::string::npos);
+    }
+    EXPECT_EQ(r.out.find("MODELO 4 "), std::string::npos);
+    EXPECT_NE(r.out.find(kDash + "MODELO 2 \n" + kDash + "MODELO 3 \n" + kPrompt), std::string::npos) << r.out;
+    const auto rows = reportRows(readFile(dir / "out" / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], "a.lp");
+    EXPECT_EQ(rows[1][0], "b.lp");
+
+    // Second batch into the same output, from a folder with one model: only its row.
+    fs::create_directory(dir / "m2");
+    writeFile(dir / "m2" / "z.lp", kSmallModel);
+    runProgram(optInput((dir / "m2").string(), (dir / "out").string()));
+    const auto rows2 = reportRows(readFile(dir / "out" / "sol_stat.csv"));
+    ASSERT_EQ(rows2.size(), 1u);
+    EXPECT_EQ(rows2[0][0], "z.lp");
+
+    // Two batches in one session: the second report does not carry the first's rows.
+    const RunResult twice = runProgram(optInput((dir / "m").string(), (dir / "out").string()) +
+                                       optInput((dir / "m2").string(), (dir / "out").string()));
+    EXPECT_EQ(reportRows(readFile(dir / "out" / "sol_stat.csv")).size(), 1u);
+
+    // When the output folder is the model folder, the next batch removes the report first.
+    runProgram(optInput((dir / "m2").string(), (dir / "m2").string()));
+    ASSERT_TRUE(fs::exists(dir / "m2" / "sol_stat.csv"));
+    const RunResult again = runProgram(optInput((dir / "m2").string(), (dir / "m2").string()));
+    EXPECT_NE(again.out.find(kFound + kRemoved), std::string::npos);
+}
+
+TEST(Opt, InvalidFoldersAndEmptyFolder) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    writeFile(dir / "m" / "a.lp", kSmallModel);
+    writeFile(dir / "m" / "sol_stat.csv", "old\n");
+    writeFile(dir / "file", "x");
+
+    const RunResult badModels = runProgram("opt\n" + (dir / "missing").string() + "\nexit\n");
+    EXPECT_EQ(badModels.out, kAbout + kPrompt + kLpPrompt + "Pasta de .lps inexistente ou inv\xC3\xA1lida...\n" +
+                                 kPrompt + kExit);
+    const RunResult fileAsFolder = runProgram("opt\n" + (dir / "file").string() + "\n");
+    EXPECT_NE(fileAsFolder.out.find("Pasta de .lps inexistente ou inv\xC3\xA1lida...\n"), std::string::npos);
+    const RunResult quoted = runProgram("opt\n\"" + (dir / "m").string() + "\"\n");
+    EXPECT_NE(quoted.out.find("Pasta de .lps inexistente ou inv\xC3\xA1lida...\n"), std::string::npos);
+
+    // A bad output folder: nothing solved, but the old report in the model folder is gone.
+    const RunResult badOutput = runProgram(optInput((dir / "m").string(), (dir / "file").string()) + "exit\n");
+    EXPECT_EQ(badOutput.out, kAbout + kPrompt + kLpPrompt + kFound + kRemoved + kNoInit + kOutPrompt +
+                                 "Pasta de output inexistente ou inv\xC3\xA1lida...\n" + kPrompt + kExit);
+    EXPECT_FALSE(fs::exists(dir / "m" / "sol_stat.csv"));
+
+    // An empty model folder: no headers, and an older report in the output folder stays.
+    fs::create_directory(dir / "empty");
+    fs::create_directory(dir / "out");
+    writeFile(dir / "out" / "sol_stat.csv", "kept\n");
+    const RunResult empty = runProgram(optInput((dir / "empty").string(), (dir / "out").string()) + "exit\n");
+    EXPECT_EQ(empty.out, kAbout + kPrompt + kLpPrompt + kFound + kNoInit + kOutPrompt + kPrompt + kExit);
+    EXPECT_EQ(readFile(dir / "out" / "sol_stat.csv"), "kept\n");
+    for (const RunResult* r : {&badModels, &fileAsFolder, &quoted, &badOutput, &empty}) {
+        EXPECT_EQ(r->exitCode, 0);
+        EXPECT_EQ(r->err, "");
+    }
+}
+
+TEST(Opt, InitialSolutionFolderMessages) {
+    TempDir dir;
+    fs::create_directories(dir / "lps");
+    fs::create_directories(dir / "initial_sol");
+    writeFile(dir / "lps" / "a.lp", kSmallModel);
+    // Typed without a trailing separator: both checks look beside the folder.
+    const RunResult beside = runProgram(optInput((dir / "lps").string(), dir.str()));
+    EXPECT_NE(beside.out.find(kFound + kInit + kOutPrompt), std::string::npos) << beside.out;
+    EXPECT_NE(beside.out.find("constraints\n" + kInit + "NOME: a.lp\n"), std::string::npos) << beside.out;
+    // With a trailing separator the batch looks inside the folder, each model beside it.
+    fs::remove(dir / "initial_sol");
+    fs::create_directories(dir / "lps" / "initial_sol");
+    const RunResult inside = runProgram(optInput((dir / "lps").string() + "/", dir.str()));
+    EXPECT_NE(inside.out.find(kFound + kInit + kOutPrompt), std::string::npos) << inside.out;
+    EXPECT_NE(inside.out.find("constraints\n" + kNoInit + "NOME: a.lp\n"), std::string::npos) << inside.out;
+    // The initial_sol folder inside the model folder is an entry like any other.
+    EXPECT_NE(inside.out.find(kDash + "MODELO 1 \n" + kPrompt), std::string::npos) << inside.out;
+}
+
+TEST(Opt, ReportIsRewrittenAfterEveryEntry) {
+    // a.txt (skipped) then two models that each run for a second: the report
+    // is watched while the batch runs.
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    writeFile(dir / "m" / "a.txt", "not a model");
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "b.lp");
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "c.lp");
+    TempDir io;
+    const pid_t pid = startProgram("time_limit\n1\n" + optInput((dir / "m").string(), dir.str()), io);
+    const fs::path report = dir / "sol_stat.csv";
+    std::vector<std::string> seen;
+    while (stillRunning(pid)) {
+        if (fs::exists(report)) {
+            const std::string text = readFile(report);
+            if (seen.empty() || seen.back() != text) seen.push_back(text);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const RunResult r = finishProgram(pid, io);
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0], kHeader);
+    EXPECT_EQ(reportRows(seen[1]).size(), 1u);
+    const auto final = reportRows(readFile(report));
+    ASSERT_EQ(final.size(), 2u);
+    EXPECT_EQ(final[0][0], "b.lp");
+    EXPECT_EQ(final[1][0], "c.lp");
+}
