@@ -127,12 +127,13 @@ struct MemoryStream {
 
 bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
 
-// Replaces `path` with `content` so that readers (and a process killed at any
-// moment) see either the old file or the new one, never a part of it. The
-// temporary file has a fixed name, so one left by a killed run is reused and
-// renamed away by the next write. Returns 0 or the errno of the failure.
-int replaceFile(const std::string& path, const std::string& content) {
-    const std::string temp = path + ".tmp";
+// Replaces `path`, a file in `folder`, with `content`, so that readers (and a
+// process killed at any moment) see either the old file or the new one, never
+// a part of it. The temporary file has one fixed name per folder, whatever
+// the length of the target's name, so one left behind by a killed run is
+// reused and renamed away by the next write. Returns 0 or the errno of the failure.
+int replaceFile(const std::string& folder, const std::string& path, const std::string& content) {
+    const std::string temp = joinPath(folder, ".loteotimizador.tmp");
     FileDescriptor out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (out.fd < 0) return errno;
     int error = 0;
@@ -200,7 +201,7 @@ void writeSolution(SCIP* scip, const std::string& outputFolder, const std::strin
     if (!SCIP_OK(SCIPprintStatus(scip, buffer.file))) return;
     std::fputs("\n", buffer.file);
     if (!SCIP_OK(SCIPprintBestSol(scip, buffer.file, 0))) return;
-    if (const int error = replaceFile(path, buffer.text())) {
+    if (const int error = replaceFile(outputFolder, path, buffer.text())) {
         printIoError(msg::solutionNotWritten, path, error);
     }
 }
@@ -527,7 +528,7 @@ void recordResult(SCIP* scip, std::string modelPath) {
 
 bool writeReport(std::string outputFolder) {
     const std::string path = outputFolder + "/sol_stat.csv";
-    if (const int error = replaceFile(path, reportText(resultRows))) {
+    if (const int error = replaceFile(outputFolder, path, reportText(resultRows))) {
         printIoError(msg::reportNotWritten, path, error);
         return false;
     }

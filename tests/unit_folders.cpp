@@ -95,11 +95,11 @@ TEST(WriteReport, RewritesWholeFileAndLeavesNoTemporary) {
     EXPECT_TRUE(writeReport(dir.str()));
     EXPECT_EQ(readFile(dir / "sol_stat.csv"), "NOME;TEMPO;STATUS;Z\na.lp;0,500000;SOL OTIMA;1,000000;\n");
     // A temporary file left by a killed run is replaced and renamed away.
-    writeFile(dir / "sol_stat.csv.tmp", "partial");
+    writeFile(dir / ".loteotimizador.tmp", "partial");
     resultRows.push_back("b.lp;0,250000;SOL OTIMA;2,000000;");
     EXPECT_TRUE(writeReport(dir.str() + "/"));
     EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 2u);
-    EXPECT_FALSE(fs::exists(dir / "sol_stat.csv.tmp"));
+    EXPECT_FALSE(fs::exists(dir / ".loteotimizador.tmp"));
     resultRows.clear();
 }
 
@@ -112,7 +112,7 @@ TEST(WriteReport, FailureIsReportedAndLosesNothing) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("relatório " + dir.str() + "/sol_stat.csv"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_directory(dir / "sol_stat.csv"));
-    EXPECT_FALSE(fs::exists(dir / "sol_stat.csv.tmp"));
+    EXPECT_FALSE(fs::exists(dir / ".loteotimizador.tmp"));
 
     testing::internal::CaptureStderr();
     EXPECT_FALSE(writeReport((dir / "missing").string()));

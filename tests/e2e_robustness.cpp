@@ -1,0 +1,297 @@
+// A batch that survives bad entries, hostile names, kills and any typed input.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* kSmallModel = "Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\n c2: 3 x + y <= 6\nEnd\n";
+const char* kFreteModel = "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n";
+const char* kFreteData = "data;\nparam n := 4;\nend;\n";
+const std::string kReadErrorRow = ";0,000000;ERRO NA LEITURA DO MODELO;;\n";
+
+std::string optInput(const fs::path& models, const fs::path& output) {
+    return "opt\n" + models.string() + "\n" + output.string() + "\n";
+}
+
+// Rows without their time field, which varies from run to run.
+std::vector<std::string> rowsWithoutTimes(const std::string& report) {
+    std::vector<std::string> rows;
+    for (const auto& fields : reportRows(report)) {
+        std::string row;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (i != 1) row += fields[i] + ";";
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A UNIX socket bound at `path` (the caller closes the descriptor).
+int bindSocket(const fs::path& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return -1;
+    return fd;
+}
+
+size_t occurrences(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(Robustness, NonRegularLpEntriesAreNeverHandedToTheSolver) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directories(m / "a_folder.lp");
+    ASSERT_EQ(mkfifo((m / "b_fifo.lp").c_str(), 0644), 0);
+    fs::create_symlink(m / "nowhere.lp", m / "c_broken.lp");
+    const int socketFd = bindSocket(m / "d_socket.lp");
+    ASSERT_GE(socketFd, 0);
+    writeFile(dir / "real.lp", kSmallModel);
+    fs::create_symlink(dir / "real.lp", m / "e_link.lp");  // links to files are followed
+    RunOptions options;
+    options.timeoutSeconds = 30;
+    const RunResult r = runProgram(optInput(m, dir.path), options);
+    close(socketFd);
+    ASSERT_FALSE(r.timedOut) << "the batch blocked on a FIFO";
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string report = readFile(dir / "sol_stat.csv");
+    EXPECT_EQ(report.substr(0, report.find("e_link.lp;")),
+              "NOME;TEMPO;STATUS;Z\na_folder.lp" + kReadErrorRow + "b_fifo.lp" + kReadErrorRow + "c_broken.lp" +
+                  kReadErrorRow + "d_socket.lp" + kReadErrorRow);
+    const auto rows = reportRows(report);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[4][2], "SOL OTIMA");
+    for (const char* name : {"a_folder.lp", "b_fifo.lp", "c_broken.lp", "d_socket.lp"}) {
+        EXPECT_NE(r.err.find("Erro na leitura do modelo: n\xC3\xA3o \xC3\xA9 um arquivo comum: " + (m / name).string() + "\n"),
+                  std::string::npos)
+            << name << r.err;
+        EXPECT_NE(r.out.find("NOME: " + std::string(name) + "\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n"),
+                  std::string::npos);
+    }
+}
+
+TEST(Robustness, NonRegularModDatAndLpFilesInModLp) {
+    TempDir dir;
+    fs::create_directories(dir / "a.mod");
+    ASSERT_EQ(mkfifo((dir / "b.mod").c_str(), 0644), 0);
+    writeFile(dir / "c.mod", "param n, default 2;\nvar x >= 0;\nmaximize z: x;\ns.t. k: x <= n;\nend;\n");
+    ASSERT_EQ(mkfifo((dir / "c.dat").c_str(), 0644), 0);  // unreadable data: the model's own is used
+    writeFile(dir / "d.mod", kFreteModel);
+    writeFile(dir / "d.dat", kFreteData);
+    ASSERT_EQ(mkfifo((dir / "d.lp").c_str(), 0644), 0);  // never opened for writing
+    writeFile(dir / "e.mod", kFreteModel);
+    writeFile(dir / "e.dat", kFreteData);
+    ASSERT_EQ(mknod((dir / "device").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    fs::create_symlink(dir / "device", dir / "e.lp");  // GLPK would replace the device with a file
+    RunOptions options;
+    options.timeoutSeconds = 30;
+    const RunResult r = runProgram("mod_lp\n" + dir.str() + "\n", options);
+    ASSERT_FALSE(r.timedOut) << "mod_lp blocked on a FIFO";
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err,
+              "Erro ao tranformar modelo\nErro ao tranformar modelo\nErro ao escrever arquivo .lp\n"
+              "Erro ao escrever arquivo .lp\n");
+    EXPECT_NE(readFile(dir / "c.lp").find("k: + x <= 2"), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(dir / "d.lp"));
+    EXPECT_TRUE(fs::is_character_file(dir / "device"));
+}
+
+TEST(Robustness, HostileNamesAreSolvedAndPrintedAsTheirBytes) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    const std::vector<std::string> names = {
+        "-rf.lp", "a;b.lp", "com espa\xC3\xA7o .lp", "line\nbreak.lp", "\xFF\xFE.lp", std::string(251, 'x') + ".lp",
+        "\\back\\slash.lp"};
+    for (const std::string& name : names) writeFile(m / name, kSmallModel);
+    const RunResult r = runProgram(optInput(m, dir.path));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    for (const std::string& name : names) {
+        EXPECT_NE(r.out.find("NOME: " + name + "\nTEMPO: "), std::string::npos) << name;
+        EXPECT_TRUE(fs::exists(dir / (name.substr(0, name.size() - 3) + ".sol"))) << name;
+    }
+    const std::string report = readFile(dir / "sol_stat.csv");
+    // Names are written as they are: a ";" splits the field, a line break the line.
+    EXPECT_NE(report.find("\na;b.lp;"), std::string::npos);
+    EXPECT_NE(report.find("\n-rf.lp;"), std::string::npos);
+    EXPECT_NE(report.find("\n\xFF\xFE.lp;"), std::string::npos);
+    EXPECT_NE(report.find("\n" + std::string(251, 'x') + ".lp;"), std::string::npos);
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1 + 7 + 1);
+    EXPECT_EQ(occurrences(report, ";SOL OTIMA;2,800000;\n"), 7u);
+
+    // The same names through mod_lp.
+    TempDir mods;
+    for (const std::string& name : names) {
+        const std::string base = name.substr(0, name.size() - 2);
+        writeFile(mods / (base + "mod"), kFreteModel);
+        writeFile(mods / (base + "dat"), kFreteData);
+    }
+    const RunResult c = runProgram("mod_lp\n" + mods.str() + "\n");
+    EXPECT_EQ(c.exitCode, 0);
+    EXPECT_EQ(c.err, "");
+    for (const std::string& name : names) EXPECT_TRUE(fs::exists(mods / name)) << name;
+
+    // A 255-byte model name: solved and reported, but "<name>.sol" would be
+    // 256 bytes, which no file name can be; that is said, and nothing else lost.
+    TempDir longName;
+    fs::create_directory(longName / "m");
+    const std::string name = std::string(252, 'y') + ".lp";
+    writeFile(longName / "m" / name, kSmallModel);
+    const RunResult l = runProgram(optInput(longName / "m", longName.path));
+    EXPECT_EQ(l.exitCode, 0);
+    EXPECT_EQ(l.err.rfind("N\xC3\xA3o foi poss\xC3\xADvel gravar a solu\xC3\xA7\xC3\xA3o " + longName.str() + "/" +
+                              std::string(252, 'y') + ".sol: ",
+                          0),
+              0u)
+        << l.err;
+    EXPECT_EQ(rowsWithoutTimes(readFile(longName / "sol_stat.csv")),
+              (std::vector<std::string>{name + ";SOL OTIMA;2,800000;"}));
+}
+
+TEST(Robustness, UnwritableReportAndUnremovableOldReport) {
+    // Running as root, permissions cannot make these fail: a folder stands
+    // where the report (or the old report) is.
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directories(m / "sol_stat.csv");
+    writeFile(m / "a.lp", kSmallModel);
+    fs::create_directories(dir / "out" / "sol_stat.csv");
+    const RunResult r = runProgram(optInput(m, dir / "out"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.rfind("N\xC3\xA3o foi poss\xC3\xADvel excluir o arquivo de solu\xC3\xA7\xC3\xB5" "es " +
+                              (m / "sol_stat.csv").string() + ": ",
+                          0),
+              0u)
+        << r.err;
+    // Two entries (a.lp and the folder): two failed rewrites, each said once.
+    EXPECT_EQ(occurrences(r.err, "N\xC3\xA3o foi poss\xC3\xADvel gravar o relat\xC3\xB3rio " + (dir / "out").string() +
+                                     "/sol_stat.csv: "),
+              2u)
+        << r.err;
+    EXPECT_NE(r.out.find("STATUS: SOL OTIMA\n"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(dir / "out" / "sol_stat.csv"));
+    EXPECT_FALSE(fs::exists(dir / "out" / ".loteotimizador.tmp"));
+}
+
+TEST(Robustness, KilledBatchLeavesAWholeReport) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    const std::vector<std::string> models = {"Side.lp", "egout.lp", "gt2.lp", "p0548.lp", "flugpl.lp", "MANN_a9.clq.lp"};
+    for (size_t i = 0; i < models.size(); ++i) {
+        fs::copy_file(sharedModels() / "lp" / models[i], m / (std::to_string(i) + "_" + models[i]));
+    }
+    // The full batch, for reference.
+    const fs::path full = dir / "full";
+    fs::create_directory(full);
+    const RunResult reference = runProgram(optInput(m, full));
+    const std::vector<std::string> fullRows = rowsWithoutTimes(readFile(full / "sol_stat.csv"));
+    ASSERT_EQ(fullRows.size(), models.size());
+    const double duration = reference.seconds;
+
+    const fs::path out = dir / "out";
+    fs::create_directory(out);
+    const int runs = 50;
+    int partial = 0;
+    for (int run = 0; run < runs; ++run) {
+        fs::remove(out / "sol_stat.csv");
+        TempDir io;
+        const pid_t pid = startProgram(optInput(m, out), io);
+        std::this_thread::sleep_for(std::chrono::duration<double>(duration * 1.1 * run / runs));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        if (!fs::exists(out / "sol_stat.csv")) continue;
+        const std::string report = readFile(out / "sol_stat.csv");
+        ASSERT_EQ(report.rfind("NOME;TEMPO;STATUS;Z\n", 0), 0u) << "run " << run << ": " << report;
+        ASSERT_EQ(report.back(), '\n') << "run " << run;
+        const std::vector<std::string> rows = rowsWithoutTimes(report);
+        ASSERT_LE(rows.size(), fullRows.size());
+        for (size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(rows[i], fullRows[i]) << "run " << run;
+        if (rows.size() < fullRows.size()) ++partial;
+    }
+    EXPECT_GT(partial, 0) << "no kill landed inside the batch";
+    // A normal run afterwards leaves no temporary file behind.
+    runProgram(optInput(m, out));
+    EXPECT_EQ(rowsWithoutTimes(readFile(out / "sol_stat.csv")), fullRows);
+    for (const auto& entry : fs::directory_iterator(out)) {
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+        EXPECT_NE(entry.path().filename(), ".loteotimizador.tmp");
+    }
+}
+
+TEST(Robustness, BigFolderListsQuickly) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    for (int i = 0; i < 10000; ++i) writeFile(m / ("f" + std::to_string(i) + ".txt"), "");
+    writeFile(m / "zz.lp", kSmallModel);
+    const RunResult r = runProgram(optInput(m, dir.path));
+    EXPECT_EQ(r.exitCode, 0);
+    // 10,001 entries, one model, and a report rewrite after every entry.
+    EXPECT_LT(r.seconds, 5.0);
+    EXPECT_NE(r.out.find("MODELO 10000 \n"), std::string::npos);
+    EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 1u);
+}
+
+TEST(Robustness, ShellSurvivesRandomAndMutatedInput) {
+    // Random command streams, bounded in count and time. Paths stay inside a
+    // sandbox folder, where the process runs.
+    TempDir sandbox;
+    fs::create_directories(sandbox / "m");
+    fs::create_directories(sandbox / "out");
+    writeFile(sandbox / "m" / "a.lp", kSmallModel);
+    writeFile(sandbox / "m" / "b.mod", kFreteModel);
+    writeFile(sandbox / "m" / "b.dat", kFreteData);
+    const std::vector<std::string> tokens = {
+        "opt", "mod_lp", "time_limit", "help", "about", "exit", "", " ", "m", "out", "./m", "m/", "missing",
+        "0", "-1", "1,5", "nan", "inf", "1e999", "0,001", std::string("opt\0", 4), std::string(1 << 20, 'a'),
+        "\xFF\xFE", "\r", "opt\r", "exit\r", "\t", ";", std::string(300, '/')};
+    std::mt19937 random(20261207);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int runs = 0;
+    for (; runs < 60 && std::chrono::steady_clock::now() < deadline; ++runs) {
+        std::string input;
+        const int lineCount = 1 + static_cast<int>(random() % 12);
+        for (int i = 0; i < lineCount; ++i) {
+            if (random() % 4 == 0) {
+                std::string bytes(random() % 40, '\0');
+                for (char& b : bytes) b = static_cast<char>(random() % 256);
+                input += bytes;
+            } else {
+                std::string token = tokens[random() % tokens.size()];
+                if (!token.empty() && random() % 5 == 0) token[random() % token.size()] ^= 1 << (random() % 8);
+                input += token;
+            }
+            if (random() % 8 != 0) input += "\n";
+        }
+        RunOptions options;
+        options.cwd = sandbox.str();
+        options.timeoutSeconds = 20;
+        const RunResult r = runProgram(input, options);
+        ASSERT_FALSE(r.timedOut) << "run " << runs;
+        ASSERT_EQ(r.signal, 0) << "run " << runs;
+        ASSERT_EQ(r.exitCode, 0) << "run " << runs;
+        const std::string last = "Saindo do shell...\n";
+        ASSERT_GE(r.out.size(), last.size());
+        ASSERT_EQ(r.out.substr(r.out.size() - last.size()), last) << "run " << runs;
+    }
+    EXPECT_GE(runs, 20);
+}
