@@ -245,8 +245,9 @@ TEST(Robustness, BigFolderListsQuickly) {
     writeFile(m / "zz.lp", kSmallModel);
     const RunResult r = runProgram(optInput(m, dir.path));
     EXPECT_EQ(r.exitCode, 0);
-    // 10,001 entries, one model, and a report rewrite after every entry.
-    EXPECT_LT(r.seconds, 5.0);
+    // 10,001 entries, one model, and a report rewrite after every entry
+    // (about a second here; the bound leaves room for a loaded machine).
+    EXPECT_LT(r.seconds, 15.0);
     EXPECT_NE(r.out.find("MODELO 10000 \n"), std::string::npos);
     EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 1u);
 }

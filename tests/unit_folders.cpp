@@ -4,6 +4,9 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "Functions.h"
 #include "TestSupport.h"
 
@@ -38,6 +41,17 @@ TEST(ListFolder, SortedByBytesWhateverTheCreationOrder) {
     for (const std::string& path : listFolder(dir.str())) names.push_back(baseName(path));
     EXPECT_EQ(names, (std::vector<std::string>{"-x.lp", "M1.lp", "a b.lp", "m10.lp", "m2.lp",
                                                "\xC3\xA9.lp"}));
+}
+
+TEST(ListFolder, TenThousandEntriesWellUnderASecond) {
+    TempDir dir;
+    for (int i = 0; i < 10000; ++i) writeFile(dir / ("m" + std::to_string(9999 - i) + ".lp"), "");
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<std::string> entries = listFolder(dir.str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(entries.size(), 10000u);
+    EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end()));
+    EXPECT_LT(seconds, 0.5);
 }
 
 TEST(ListFolder, ErrorsBecomeAMessageAndAnEmptyList) {

@@ -1,0 +1,317 @@
+"""Benchmark: LoteOtimizador's `opt` against the same SCIP library driven from
+Python, glpsol and cbc on the same LP files; its own cost per model; memory of
+a long batch; `mod_lp` against `glpsol --check --wlp`. Prints tables and
+writes them, with a chart, to the output folder. See bench/run.sh."""
+import argparse
+import json
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+
+
+def known_results(folder):
+    known = {}
+    for line in (folder / "optimal.txt").read_text().splitlines():
+        if not line.strip() or line.startswith("#"):
+            continue
+        name, status, value = line.split()[:3]
+        known[name] = (status, None if value == "-" else float(value))
+    return known
+
+
+def agrees(known, status, objective):
+    """'ok', 'TL' (stopped by the time limit) or 'WRONG'."""
+    expected_status, expected_value = known
+    if status == "timelimit":
+        return "TL"
+    if status != expected_status:
+        return "WRONG"
+    if expected_value is None:
+        return "ok"
+    if objective is None or abs(objective - expected_value) > 1e-6 * max(1.0, abs(expected_value)):
+        return "WRONG"
+    return "ok"
+
+
+def run_wait(command, stdin_text=None, cwd=None):
+    """Runs a command; gives (wall seconds, its output)."""
+    start = time.perf_counter()
+    proc = subprocess.run(command, input=stdin_text.encode() if stdin_text is not None else None,
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, cwd=cwd)
+    return time.perf_counter() - start, proc.stdout.decode(errors="replace")
+
+
+def measure_peak(command, stdin_text):
+    """Peak resident memory (KiB) of one command, in a fresh python process so
+    that earlier children do not count."""
+    code = ("import resource,subprocess,sys;"
+            "subprocess.run(sys.argv[1:],input=sys.stdin.buffer.read(),stdout=subprocess.DEVNULL,"
+            "stderr=subprocess.DEVNULL);"
+            "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)")
+    out = subprocess.run([sys.executable, "-c", code] + command, input=stdin_text.encode(),
+                         stdout=subprocess.PIPE, check=True).stdout
+    return int(out.decode().strip())
+
+
+# ---- the four solvers -----------------------------------------------------
+
+def run_ours(binary, models, time_limit):
+    with tempfile.TemporaryDirectory() as out:
+        commands = f"time_limit\n{str(time_limit).replace('.', ',')}\nopt\n{models}\n{out}\nexit\n"
+        wall, _ = run_wait([binary], commands)
+        results = {}
+        for line in (Path(out) / "sol_stat.csv").read_text().splitlines()[1:]:
+            fields = line.split(";")
+            name, seconds, status = fields[0], float(fields[1].replace(",", ".")), fields[2]
+            value = float(fields[3].replace(",", ".")) if len(fields) > 4 and fields[3] else None
+            status = {"SOL OTIMA": "optimal", "PROBLEMA INFACTIVEL": "infeasible",
+                      "PROCESSO INTERROMPIDO - LIMITE DE TEMPO": "timelimit"}.get(status, status)
+            results[name] = {"seconds": seconds, "status": status,
+                             "objective": value if status != "infeasible" else None}
+    return wall, results
+
+
+def run_pyscipopt(models, time_limit):
+    files = sorted(str(p) for p in models.glob("*.lp"))
+    wall, out = run_wait([sys.executable, str(HERE / "scip_driver.py"), str(time_limit)] + files)
+    results = {}
+    for line in out.splitlines():
+        if not line.startswith("{"):
+            continue
+        r = json.loads(line)
+        status = {"optimal": "optimal", "infeasible": "infeasible", "timelimit": "timelimit"}.get(r["status"], r["status"])
+        results[Path(r["path"]).name] = {"seconds": r["seconds"], "solving": r["solving"], "status": status,
+                                         "objective": r["objective"]}
+    return wall, results
+
+
+def run_glpsol(models, time_limit):
+    results = {}
+    total = 0.0
+    with tempfile.TemporaryDirectory() as tmp:
+        for path in sorted(models.glob("*.lp")):
+            report = Path(tmp) / "sol.txt"
+            wall, out = run_wait(["glpsol", "--lp", str(path), "--tmlim", str(int(time_limit)), "-o", str(report)])
+            total += wall
+            status, value = "unknown", None
+            if "TIME LIMIT EXCEEDED" in out:
+                status = "timelimit"
+            elif "INTEGER OPTIMAL SOLUTION FOUND" in out or "OPTIMAL LP SOLUTION FOUND" in out:
+                status = "optimal"
+            elif "NO INTEGER FEASIBLE SOLUTION" in out or "NO PRIMAL FEASIBLE SOLUTION" in out:
+                status = "infeasible"
+            if status == "optimal":
+                match = re.search(r"Objective:\s+\S+ = (\S+)", report.read_text())
+                value = float(match.group(1)) if match else None
+            results[path.name] = {"seconds": wall, "status": status, "objective": value}
+    return total, results
+
+
+def run_cbc(models, time_limit):
+    results = {}
+    total = 0.0
+    for path in sorted(models.glob("*.lp")):
+        wall, out = run_wait(["cbc", str(path), "sec", str(time_limit), "solve"])
+        total += wall
+        status, value = "unknown", None
+        if "Result - Optimal solution found" in out:
+            status = "optimal"
+        elif "infeasible" in out.lower() and "Result - " in out and "nfeasible" in out.split("Result - ")[1]:
+            status = "infeasible"
+        elif "Stopped on time" in out:
+            status = "timelimit"
+        match = re.search(r"Objective value:\s+(\S+)", out)
+        if status == "optimal" and match:
+            value = float(match.group(1))
+        results[path.name] = {"seconds": wall, "status": status, "objective": value}
+    return total, results
+
+
+def median_runs(runs):
+    """Per model: median seconds, and the agreement of the first run (all runs
+    are checked: one wrong answer marks the tool wrong)."""
+    merged = {}
+    for name in runs[0][1]:
+        merged[name] = dict(runs[0][1][name])
+        merged[name]["seconds"] = statistics.median(r[1][name]["seconds"] for r in runs if name in r[1])
+    return statistics.median(r[0] for r in runs), merged
+
+
+# ---- mod_lp -----------------------------------------------------------------
+
+def bench_mod_lp(binary, mathprog, repeats):
+    rows = []
+    with tempfile.TemporaryDirectory() as tmp:
+        for model in sorted(mathprog.glob("*.mod")):
+            ours, theirs = [], []
+            data = model.with_suffix(".dat")
+            for _ in range(repeats):
+                folder = Path(tmp) / model.stem
+                shutil.rmtree(folder, ignore_errors=True)
+                folder.mkdir()
+                shutil.copy(model, folder)
+                if data.exists():
+                    shutil.copy(data, folder)
+                wall, _ = run_wait([binary], f"mod_lp\n{folder}\nexit\n", cwd=folder)
+                ours.append(wall)
+                command = ["glpsol", "--math", model.name, "--check", "--wlp", str(folder / "glpsol.lp")]
+                if data.exists():
+                    command += ["-d", data.name]
+                wall, _ = run_wait(command, cwd=folder)
+                theirs.append(wall)
+            rows.append((model.name, statistics.median(ours), statistics.median(theirs)))
+        # The whole folder in one run of the program.
+        folder = Path(tmp) / "all"
+        shutil.copytree(mathprog, folder)
+        batch, _ = run_wait([binary], f"mod_lp\n.\nexit\n", cwd=folder)
+    return rows, batch
+
+
+# ---- memory -------------------------------------------------------------------
+
+def bench_memory(binary, models, counts):
+    picks = [models / n for n in ("Side.lp", "egout.lp", "flugpl.lp", "gt2.lp", "1-FullIns_3.lp")]
+    peaks = {}
+    with tempfile.TemporaryDirectory() as tmp:
+        for count in counts:
+            folder = Path(tmp) / f"m{count}"
+            folder.mkdir()
+            for i in range(count):
+                src = picks[i % len(picks)]
+                shutil.copy(src, folder / f"{i:05d}_{src.name}")
+            out = Path(tmp) / f"out{count}"
+            out.mkdir()
+            start = time.perf_counter()
+            peaks[count] = (measure_peak([binary], f"opt\n{folder}\n{out}\nexit\n"), time.perf_counter() - start)
+    return peaks
+
+
+# ---- output -------------------------------------------------------------------
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--models", type=Path, required=True)
+    parser.add_argument("--mathprog", type=Path, required=True)
+    parser.add_argument("--out", type=Path, required=True)
+    parser.add_argument("--time-limit", type=float, default=60)
+    parser.add_argument("--repeats", type=int, default=3)
+    args = parser.parse_args()
+    args.out.mkdir(parents=True, exist_ok=True)
+    models = args.models.resolve()
+    known = known_results(models)
+    names = sorted(known)
+
+    tools = {}
+    wrong = {}
+    for label, runner in (("LoteOtimizador", lambda: run_ours(args.binary, models, args.time_limit)),
+                          ("pyscipopt", lambda: run_pyscipopt(models, args.time_limit)),
+                          ("glpsol", lambda: run_glpsol(models, args.time_limit)),
+                          ("cbc", lambda: run_cbc(models, args.time_limit))):
+        runs = []
+        for rep in range(args.repeats):
+            print(f"[bench] {label} run {rep + 1}/{args.repeats}", file=sys.stderr, flush=True)
+            runs.append(runner())
+        for _, results in runs:
+            for name in names:
+                r = results.get(name)
+                verdict = agrees(known[name], r["status"], r["objective"]) if r else "WRONG"
+                if verdict == "WRONG":
+                    wrong.setdefault(label, set()).add(name)
+        tools[label] = (median_runs(runs), runs)
+
+    lines = []
+    lines.append(f"Benchmark of {time.strftime('%Y-%m-%d')} on {platform.node()} "
+                 f"({os.cpu_count()} cores, {platform.machine()}), time limit {args.time_limit:g} s, "
+                 f"median of {args.repeats} runs.\n")
+    labels = list(tools)
+    lines.append("| model | " + " | ".join(f"{l} (s)" for l in labels) + " |")
+    lines.append("|---|" + "---:|" * len(labels))
+    for name in names:
+        cells = []
+        for label in labels:
+            (_, merged), _ = tools[label]
+            r = merged.get(name)
+            if r is None:
+                cells.append("missing")
+                continue
+            verdict = "WRONG" if name in wrong.get(label, set()) else agrees(known[name], r["status"], r["objective"])
+            cells.append(f"{r['seconds']:.3f}" + ("" if verdict == "ok" else f" {verdict}"))
+        lines.append(f"| {name} | " + " | ".join(cells) + " |")
+    totals = []
+    for label in labels:
+        (wall, merged), _ = tools[label]
+        totals.append(f"{wall:.3f}")
+    lines.append("| **total wall time** | " + " | ".join(totals) + " |")
+    lines.append("")
+    lines.append("LoteOtimizador's column is SCIP's solving time per model from the report; pyscipopt's is read and "
+                 "solve per model inside one process; glpsol's and cbc's are one process per model. "
+                 "TL: stopped by the time limit; WRONG: status or objective disagrees with optimal.txt.\n")
+
+    # The program's own cost.
+    (ours_wall, ours), ours_runs = tools["LoteOtimizador"]
+    costs = []
+    for wall, results in ours_runs:
+        costs.append((wall - sum(r["seconds"] for r in results.values())) / len(results))
+    (py_wall, py), _ = tools["pyscipopt"]
+    lines.append(f"LoteOtimizador beyond SCIP's solving time: {1000 * statistics.median(costs):.1f} ms per model "
+                 f"(batch wall time minus the report's solving times, {len(ours)} models; target < 20 ms). "
+                 f"Batch wall time {ours_wall:.3f} s against {py_wall:.3f} s for the same SCIP driven from Python.\n")
+
+    # Memory.
+    peaks = bench_memory(args.binary, models, (10, 1000))
+    small, large = peaks[10][0], peaks[1000][0]
+    lines.append(f"Peak resident memory: {small / 1024:.1f} MiB for 10 small models, {large / 1024:.1f} MiB for "
+                 f"1,000 ({100 * (large - small) / small:+.1f}%; target within 10%); the 1,000-model batch took "
+                 f"{peaks[1000][1]:.1f} s.\n")
+
+    # mod_lp.
+    rows, batch = bench_mod_lp(args.binary, args.mathprog.resolve(), args.repeats)
+    lines.append("| MathProg model | LoteOtimizador mod_lp (s) | glpsol --check --wlp (s) |")
+    lines.append("|---|---:|---:|")
+    for name, ours_s, theirs_s in rows:
+        lines.append(f"| {name} | {ours_s:.3f} | {theirs_s:.3f} |")
+    lines.append(f"| **total** | {sum(r[1] for r in rows):.3f} | {sum(r[2] for r in rows):.3f} |")
+    lines.append("")
+    lines.append(f"One process per model for both (the program started with a folder holding that model). "
+                 f"The whole folder in one `mod_lp` run: {batch:.3f} s.\n")
+
+    text = "\n".join(lines)
+    print(text)
+    (args.out / "results.md").write_text(text + "\n")
+
+    # Chart of the per-model times of the four solvers.
+    data = args.out / "solvers.dat"
+    with data.open("w") as f:
+        f.write("model " + " ".join(labels) + "\n")
+        for name in names:
+            f.write(name.replace("_", "\\\\_") + " " +
+                    " ".join(f"{max(tools[l][0][1][name]['seconds'], 1e-4):.6f}" for l in labels) + "\n")
+    script = f"""
+set terminal pngcairo size 1200,600
+set output '{args.out / "solvers.png"}'
+set title 'Time per model (s, log scale), time limit {args.time_limit:g} s'
+set style data histograms
+set style histogram clustered gap 1
+set style fill solid border -1
+set logscale y
+set yrange [1e-4:*]
+set xtics rotate by -45
+set key top left
+plot '{data}' using 2:xtic(1) title columnheader(2), '' using 3 title columnheader(3), '' using 4 title columnheader(4), '' using 5 title columnheader(5)
+"""
+    if shutil.which("gnuplot"):
+        subprocess.run(["gnuplot"], input=script.encode(), check=False)
+
+
+if __name__ == "__main__":
+    main()
