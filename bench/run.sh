@@ -23,5 +23,5 @@ exec python3 "$ROOT/bench/bench.py" \
     --binary "$ROOT/build/loteotimizador" \
     --models "$ROOT/../shared/models/lp" \
     --mathprog "$ROOT/../shared/models/mathprog" \
-    --out "$ROOT/bench/out" \
+    --out "$ROOT/bench/results" \
     --time-limit "${TIME_LIMIT:-60}" --repeats "${REPEATS:-3}"

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <clocale>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,7 +61,7 @@ struct ScipInstance {
     }
 };
 
-// A SCIP message handler without callbacks, released when it goes out of scope.
+// A SCIP message handler, released when it goes out of scope.
 struct ScipMessageHandler {
     SCIP_MESSAGEHDLR* handler = nullptr;
     ScipMessageHandler() = default;
@@ -159,9 +157,10 @@ void printIoError(const char* what, const std::string& path, int error) {
     std::cerr << what << path << ": " << std::strerror(error) << "\n" << std::flush;
 }
 
-// Removes `path` if it is there; absence is not an error. Returns 0 or errno.
+// Removes `path` if it is there; absence (or a name too long to exist) is
+// not an error. Returns 0 or errno.
 int removeIfPresent(const std::string& path) {
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG) return 0;
     return errno;
 }
 

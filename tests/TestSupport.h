@@ -159,6 +159,24 @@ inline const std::string kPrompt = "LoteOtimizador> ";
 inline const std::string kExit = "Saindo do shell...\n";
 inline const std::string kDash = std::string(60, '-') + "\n";
 
+// Small models used across the tests.
+inline const char* const kSmallModel =  // Z = 2.8
+    "Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\n c2: 3 x + y <= 6\nEnd\n";
+inline const char* const kFreteModel = "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n";
+inline const char* const kFreteData = "data;\nparam n := 4;\nend;\n";
+
+// The typed lines of one `opt` run.
+inline std::string optInput(const fs::path& models, const fs::path& output) {
+    return "opt\n" + models.string() + "\n" + output.string() + "\n";
+}
+
+// How often `what` occurs in `text`.
+inline size_t occurrences(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
 // Splits text into lines (without their line feeds).
 inline std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;

@@ -17,8 +17,6 @@ const std::string kReadError = "Erro ao tranformar modelo\n";
 const std::string kGenerateError = "Erro ao gerar modelo\n";
 const std::string kWriteError = "Erro ao escrever arquivo .lp\n";
 
-const char* kFreteModel = "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n";
-const char* kFreteData = "data;\nparam n := 4;\nend;\n";
 
 // Runs a shell command and gives its standard output; the exit status goes to `status`.
 std::string shell(const std::string& command, int* status = nullptr) {
@@ -50,12 +48,6 @@ void copyFolder(const fs::path& from, const fs::path& to) {
         fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
     }
     fs::permissions(to, fs::perms::owner_write, fs::perm_options::add);
-}
-
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
 }
 
 }  // namespace
@@ -93,9 +85,9 @@ TEST(ModLp, GlpkExamplesTranslateExactlyWhereGlpsolDoes) {
         }
     }
     EXPECT_EQ(modCount, 61u);
-    EXPECT_EQ(count(r.err, kReadError), expectedRead);
-    EXPECT_EQ(count(r.err, kGenerateError), expectedGenerate);
-    EXPECT_EQ(count(r.err, kWriteError), 0u);
+    EXPECT_EQ(occurrences(r.err, kReadError), expectedRead);
+    EXPECT_EQ(occurrences(r.err, kGenerateError), expectedGenerate);
+    EXPECT_EQ(occurrences(r.err, kWriteError), 0u);
     // Every entry got its header, in list order.
     // (counted in the source folder: some models write files of their own)
     size_t entries = 0;
@@ -188,7 +180,7 @@ TEST(ModLp, DataFileBesideTheModelAndTheModelsOwnData) {
                              "frete.mod"),
               std::string::npos)
         << again.out;
-    EXPECT_EQ(count(again.out, "MODELO "), 9u);
+    EXPECT_EQ(occurrences(again.out, "MODELO "), 9u);
 }
 
 TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
@@ -214,7 +206,7 @@ TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
     ASSERT_NE(writeAt, std::string::npos) << r.err;
     EXPECT_LT(readAt, generateAt);
     EXPECT_LT(generateAt, writeAt);
-    EXPECT_EQ(count(r.err, "Erro ao"), 3u);
+    EXPECT_EQ(occurrences(r.err, "Erro ao"), 3u);
     EXPECT_FALSE(fs::exists(dir / "a_syntax.lp"));
     EXPECT_FALSE(fs::exists(dir / "b_nodata.lp"));
     EXPECT_TRUE(fs::is_directory(dir / "c_folder.lp"));

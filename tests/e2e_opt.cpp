@@ -19,10 +19,6 @@ const std::string kInit = "pasta de sol inicial existe. \n";
 const std::string kHeader = "NOME;TEMPO;STATUS;Z\n";
 const std::string kRemoved = "Arquivo de solu\xC3\xA7\xC3\xB5" "es excluido da pasta de .lps\n";
 
-std::string optInput(const std::string& models, const std::string& output) {
-    return "opt\n" + models + "\n" + output + "\n";
-}
-
 // The rows of the report keyed by model name.
 std::map<std::string, std::vector<std::string>> rowsByName(const std::string& report) {
     std::map<std::string, std::vector<std::string>> rows;
@@ -57,7 +53,6 @@ double solutionObjective(const std::string& text) {
 
 const char* kDecimalModel =
     "Maximize\n obj: 2.5 x + 1.25 y\nSubject To\n c1: 0.5 x + y <= 3.75\nBounds\n x <= 1.5\nEnd\n";
-const char* kSmallModel = "Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\n c2: 3 x + y <= 6\nEnd\n";
 
 }  // namespace
 
@@ -175,6 +170,31 @@ void SharedBatch::continuedBatchStartsFromTheSolutions() {
             << name;
     }
     EXPECT_EQ(r.out.find("inicial lida: " + (work / "initial_sol").string() + "/stein27_inf.sol"), std::string::npos);
+}
+
+TEST(Opt, CorruptInitialSolutionIsReportedThenSolved) {
+    TempDir dir;
+    fs::create_directories(dir / "lps");
+    fs::create_directories(dir / "initial_sol");
+    writeFile(dir / "lps" / "a.lp", kSmallModel);
+    writeFile(dir / "lps" / "b.lp", kSmallModel);
+    writeFile(dir / "initial_sol" / "a.sol", "solution status: optimal solution found\nx abc\n");
+    writeFile(dir / "initial_sol" / "b.sol", "x 1\ny 1\n");
+    fs::create_directory(dir / "out");
+    const RunResult r = runProgram(optInput((dir / "lps").string(), (dir / "out").string()));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(std::regex_search(r.err, std::regex(R"(\[Functions\.cpp:\d+\] ERROR: Error <-2> in function call\n)")))
+        << r.err;
+    EXPECT_EQ(r.out.find("inicial lida: " + (dir / "initial_sol").string() + "/a.sol"), std::string::npos);
+    EXPECT_NE(r.out.find(kInit + "solu\xC3\xA7\xC3\xA3o inicial lida: " + (dir / "initial_sol").string() + "/b.sol\n" +
+                         "NOME: b.lp\n"),
+              std::string::npos)
+        << r.out;
+    const auto rows = reportRows(readFile(dir / "out" / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][2], "SOL OTIMA");
+    EXPECT_EQ(rows[0][3], "2,800000");
+    EXPECT_EQ(rows[1][3], "2,800000");
 }
 
 TEST(Opt, OneModelByteForByte) {

@@ -15,14 +15,7 @@ using namespace testing_support;
 
 namespace {
 
-const char* kSmallModel = "Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\n c2: 3 x + y <= 6\nEnd\n";
-const char* kFreteModel = "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n";
-const char* kFreteData = "data;\nparam n := 4;\nend;\n";
 const std::string kReadErrorRow = ";0,000000;ERRO NA LEITURA DO MODELO;;\n";
-
-std::string optInput(const fs::path& models, const fs::path& output) {
-    return "opt\n" + models.string() + "\n" + output.string() + "\n";
-}
 
 // Rows without their time field, which varies from run to run.
 std::vector<std::string> rowsWithoutTimes(const std::string& report) {
@@ -45,12 +38,6 @@ int bindSocket(const fs::path& path) {
     std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return -1;
     return fd;
-}
-
-size_t occurrences(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
 }
 
 }  // namespace
