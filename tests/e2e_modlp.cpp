@@ -1,5 +1,5 @@
-// `mod_lp` end to end: GLPK's own example models, the spec'd folder cases,
-// and a round trip through `opt`.
+// `mod_lp` end to end: GLPK's own example models, folders with and without
+// data files, errors, and a round trip through `opt`.
 #include <gtest/gtest.h>
 
 #include <cmath>
