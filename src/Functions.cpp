@@ -1,7 +1,9 @@
 #include "Functions.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
+#include <signal.h>
 #include <unistd.h>
 
 extern "C" {
@@ -30,6 +33,8 @@ std::vector<std::string> resultRows;
 namespace {
 
 bool inputHasEnded = false;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Base name of this source file, for the solver error header.
 constexpr const char* sourceBaseName(const char* path) {
@@ -125,17 +130,63 @@ struct MemoryStream {
 
 bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
 
+// Prefix and suffix of every temporary file the program writes. The fixed
+// ".tmp" ending keeps them from ever being taken for a model (they end
+// neither in "lp" nor in "mod").
+constexpr const char* kTempPrefix = ".loteotimizador-";
+constexpr const char* kTempSuffix = ".tmp";
+
+const std::string& hostName() {
+    static const std::string name = [] {
+        char buffer[256] = {};
+        if (::gethostname(buffer, sizeof buffer - 1) != 0 || buffer[0] == '\0') return std::string("host");
+        std::string text(buffer);
+        // Keep the name usable as part of a file name.
+        for (char& c : text) {
+            if (c == '/') c = '_';
+        }
+        return text;
+    }();
+    return name;
+}
+
+// The mode a plain new file gets: 0666 less the process umask.
+mode_t plainFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+// Creates a temporary file in `folder` whose name is unique to this writer
+// (host, process, random part), so that batches writing into one folder at
+// the same time never share one. Returns the open descriptor (or -1 with
+// errno set) and its path.
+int createTempFile(const std::string& folder, std::string& path) {
+    std::string pattern = joinPath(folder, kTempPrefix + hostName() + "-" + std::to_string(::getpid()) +
+                                               "-XXXXXX" + kTempSuffix);
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(kTempSuffix)));
+    if (fd < 0) return -1;
+    path = name.data();
+    if (::fchmod(fd, plainFileMode()) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 // Replaces `path`, a file in `folder`, with `content`, so that readers (and a
 // process killed at any moment) see either the old file or the new one, never
-// a part of it. The temporary file has one fixed name per folder, whatever
-// the length of the target's name, so one left behind by a killed run is
-// reused and renamed away by the next write. The file is not synced to disk:
-// the report is rewritten after every entry of a batch (thousands of times
-// for a big folder), and a rename survives a killed process without it.
-// Returns 0 or the errno of the failure.
+// a part of it. The file is not synced to disk: the report is rewritten after
+// every entry of a batch (thousands of times for a big folder), and a rename
+// survives a killed process without it. Returns 0 or the errno of the failure.
 int replaceFile(const std::string& folder, const std::string& path, const std::string& content) {
-    const std::string temp = joinPath(folder, ".loteotimizador.tmp");
-    FileDescriptor out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    std::string temp;
+    FileDescriptor out(createTempFile(folder, temp));
     if (out.fd < 0) return errno;
     int error = 0;
     size_t done = 0;
@@ -152,6 +203,45 @@ int replaceFile(const std::string& folder, const std::string& path, const std::s
     if (error != 0) ::unlink(temp.c_str());
     return error;
 }
+
+}  // namespace
+
+std::optional<TempFileOwner> tempFileOwner(const std::string& name) {
+    const std::string prefix = kTempPrefix;
+    const std::string suffix = kTempSuffix;
+    const size_t randomPart = 6;
+    if (name.size() < prefix.size() + suffix.size() + randomPart + 4) return std::nullopt;
+    if (name.compare(0, prefix.size(), prefix) != 0 || !endsWith(name, suffix)) return std::nullopt;
+    // <host>-<pid>-XXXXXX between prefix and suffix; the host may hold "-".
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (middle.size() < randomPart + 4 || middle[middle.size() - randomPart - 1] != '-') return std::nullopt;
+    const std::string hostAndPid = middle.substr(0, middle.size() - randomPart - 1);
+    const size_t dash = hostAndPid.rfind('-');
+    if (dash == std::string::npos || dash == 0 || dash + 1 == hostAndPid.size()) return std::nullopt;
+    const std::string pidText = hostAndPid.substr(dash + 1);
+    if (pidText.size() > 9 || !std::all_of(pidText.begin(), pidText.end(), isDigit)) return std::nullopt;
+    return TempFileOwner{hostAndPid.substr(0, dash), std::stoi(pidText)};
+}
+
+void removeStaleTempFiles(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    if (error) return;
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) return;
+        const std::string name = it->path().filename().string();
+        const std::optional<TempFileOwner> owner = tempFileOwner(name);
+        if (!owner) continue;
+        bool stale = owner->host == hostName() && ::kill(owner->pid, 0) != 0 && errno == ESRCH;
+        std::error_code timeError;
+        const auto written = fs::last_write_time(it->path(), timeError);
+        if (!timeError && written < dayAgo) stale = true;
+        if (stale) ::unlink(it->path().c_str());
+    }
+}
+
+namespace {
 
 void printIoError(const char* what, const std::string& path, int error) {
     std::cerr << what << path << ": " << std::strerror(error) << "\n" << std::flush;
@@ -287,19 +377,46 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 }
 
 std::optional<double> parseTimeLimit(const std::string& line) {
-    // The number is typed with a decimal comma: swap the two marks and read it
-    // with the C convention, so that "2,5" is 2.5 and "2.5" stops at the ".".
-    std::string text = line.substr(0, line.find('\0'));
-    for (char& c : text) {
-        if (c == ',') c = '.';
-        else if (c == '.') c = ',';
+    // Scan the number by hand: a decimal comma or point, an optional
+    // exponent, nothing that strtod alone would also take (hexadecimal,
+    // "inf", "nan"). The span found is then converted in the C convention.
+    const std::string text = line.substr(0, line.find('\0'));
+    const size_t size = text.size();
+    size_t i = 0;
+    while (i < size && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    std::string number;
+    if (i < size && (text[i] == '+' || text[i] == '-')) number += text[i++];
+    if (i + 1 < size && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) return std::nullopt;
+    size_t digits = 0;
+    while (i < size && isDigit(text[i])) {
+        number += text[i++];
+        ++digits;
+    }
+    if (i < size && (text[i] == ',' || text[i] == '.')) {
+        size_t j = i + 1;
+        std::string fraction;
+        while (j < size && isDigit(text[j])) fraction += text[j++];
+        if (digits > 0 || !fraction.empty()) {
+            number += "." + fraction;
+            digits += fraction.size();
+            i = j;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    if (i < size && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < size && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+        const size_t first = exponent.size();
+        while (j < size && isDigit(text[j])) exponent += text[j++];
+        if (exponent.size() > first) number += exponent;
     }
     static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
-    char* end = nullptr;
     errno = 0;
-    const double value = strtod_l(text.c_str(), &end, cLocale);
-    if (end == text.c_str() || errno == ERANGE) return std::nullopt;
-    return value;
+    const double value = strtod_l(number.c_str(), nullptr, cLocale);
+    // Negative values and values beyond SCIP's largest limit are refused.
+    if (errno == ERANGE || !(value >= 0.0) || value > kLargestTimeLimit) return std::nullopt;
+    return value == 0.0 ? 0.0 : value;
 }
 
 std::string formatReportNumber(double value) {
@@ -379,11 +496,22 @@ const char* statusRowText(Outcome outcome) {
     return "";
 }
 
+std::string csvName(const std::string& name) {
+    if (name.find_first_of(";\"\r\n") == std::string::npos) return name;
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
                            std::optional<double> primalBound) {
-    std::string row = name + ";";
+    std::string row = csvName(name) + ";";
     row += formatReportNumber(seconds) + ";";
-    row += statusRowText(outcome);
+    // A status without a text keeps its field, empty, so Z stays in its column.
+    row += outcome == Outcome::Other ? ";" : statusRowText(outcome);
     if (primalBound) row += formatReportNumber(*primalBound);
     row += ";";
     return row;
@@ -414,6 +542,7 @@ void optimizeFolder() {
         printIoError(msg::oldReportNotRemoved, oldReport, errno);
     }
 
+    removeStaleTempFiles(lpFolder);
     collectModels(lpFolder);
 
     std::cout << msg::outputFolderPrompt << std::flush;
@@ -423,6 +552,7 @@ void optimizeFolder() {
         std::cout << msg::outputFolderInvalid;
         return;
     }
+    removeStaleTempFiles(outputFolder);
     for (size_t i = 0; i < modelPaths.size(); ++i) {
         std::cout << msg::dashLine << msg::modelHeader << i << msg::modelHeaderEnd;
         solveModel(modelPaths[i], outputFolder);
@@ -547,12 +677,63 @@ void convertFolder() {
         return;
     }
     std::cout << msg::modFolderFound;
+    removeStaleTempFiles(folder);
     const std::vector<std::string> entries = listFolder(folder);
     for (size_t i = 0; i < entries.size(); ++i) {
         std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << std::flush;
         convertModel(entries[i]);
     }
 }
+
+namespace {
+
+// Says on standard error that an LP file beside a model that failed to
+// translate is from an earlier translation, so it is not taken as current.
+void warnIfOutdated(const std::string& lpPath) {
+    if (isRegularFile(lpPath)) std::fprintf(stderr, msg::lpOutdated, lpPath.c_str());
+}
+
+// Has GLPK write the problem as an LP file through a temporary file in the
+// LP file's folder, renamed over `lpPath` once whole, so that a translation
+// killed halfway never leaves a truncated LP file. Returns true on success.
+bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
+    // An existing LP path that is not a regular file (a folder, a FIFO) is
+    // not replaced.
+    struct stat info;
+    if (::stat(lpPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+    const size_t slash = lpPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : lpPath.substr(0, slash + 1);
+    std::string temp;
+    FileDescriptor out(createTempFile(folder, temp));
+    if (out.fd < 0) return false;
+    out.close();
+    // GLPK names the file it writes on the terminal: show the LP path there,
+    // not the temporary one.
+    struct Names {
+        const std::string& temp;
+        const std::string& target;
+    } names{temp, lpPath};
+    glp_term_hook(
+        [](void* info, const char* text) -> int {
+            const Names& n = *static_cast<const Names*>(info);
+            std::string line(text);
+            const size_t at = line.find(n.temp);
+            if (at != std::string::npos) line.replace(at, n.temp.size(), n.target);
+            std::fputs(line.c_str(), stdout);
+            std::fflush(stdout);
+            return 1;
+        },
+        &names);
+    const bool written = glp_write_lp(prob, nullptr, temp.c_str()) == 0;
+    glp_term_hook(nullptr, nullptr);
+    if (!written || std::rename(temp.c_str(), lpPath.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 void convertModel(std::string modelPath) {
     if (!endsWith(modelPath, "mod")) return;
@@ -563,6 +744,7 @@ void convertModel(std::string modelPath) {
     // Only regular files are handed to the library (a FIFO would block it).
     if (!isRegularFile(modelPath)) {
         std::fprintf(stderr, "%s", msg::modelReadError);
+        warnIfOutdated(lpPath);
         return;
     }
     GlpkTranslation translation;
@@ -577,18 +759,17 @@ void convertModel(std::string modelPath) {
     }
     if (readResult != 0) {
         std::fprintf(stderr, "%s", msg::modelReadError);
+        warnIfOutdated(lpPath);
         return;
     }
     if (glp_mpl_generate(translation.tran, nullptr) != 0) {
         std::fprintf(stderr, "%s", msg::modelGenerateError);
+        warnIfOutdated(lpPath);
         return;
     }
     glp_mpl_build_prob(translation.tran, translation.prob);
-    // An existing LP path that is not a regular file (a folder, a FIFO) is
-    // not written to.
-    struct stat info;
-    const bool blocked = ::stat(lpPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
-    if (blocked || glp_write_lp(translation.prob, nullptr, lpPath.c_str()) != 0) {
+    if (!writeLpFile(translation.prob, lpPath)) {
         std::fprintf(stderr, "%s", msg::lpWriteError);
+        warnIfOutdated(lpPath);
     }
 }

@@ -48,9 +48,12 @@ std::string joinPath(const std::string& folder, const std::string& name);
 std::string baseName(const std::string& path);
 // True when `text` ends with `suffix` (case-sensitive).
 bool endsWith(const std::string& text, const std::string& suffix);
-// Reads a time limit as typed: leading blanks skipped, decimal comma, the
-// longest valid number taken and the rest ignored ("2,5" is 2.5, "2.5" is 2).
-// No number, or one out of the range of a double, gives nothing.
+// SCIP's largest time limit, in seconds.
+inline constexpr double kLargestTimeLimit = 1e20;
+// Reads a time limit as typed: leading blanks skipped, a decimal comma or
+// point ("2,5" and "2.5" are 2.5), an optional exponent, and the rest of the
+// line ignored ("30s" is 30). No number, a negative one, one above
+// kLargestTimeLimit, hexadecimal, "inf" and "nan" give nothing.
 std::optional<double> parseTimeLimit(const std::string& line);
 // `%f` with a decimal comma, whatever the process locale: 0.0625 -> "0,062500".
 std::string formatReportNumber(double value);
@@ -58,6 +61,16 @@ std::string formatReportNumber(double value);
 std::string initialSolutionFolderOfFolder(const std::string& modelFolder);
 // "initial_sol" beside the folder that holds a model file.
 std::string initialSolutionFolderOfModel(const std::string& modelPath);
+// Host and process of a temporary file named by this program
+// (".loteotimizador-<host>-<pid>-XXXXXX.tmp"); nothing for any other name.
+struct TempFileOwner {
+    std::string host;
+    int pid = 0;
+};
+std::optional<TempFileOwner> tempFileOwner(const std::string& name);
+// Removes the temporary files that killed runs left in `folder`: those of
+// this host whose process is gone, and any older than a day.
+void removeStaleTempFiles(const std::string& folder);
 // File name of a model's solution: its name without a final ".lp", plus ".sol".
 std::string solutionFileName(const std::string& modelName);
 
@@ -71,8 +84,11 @@ std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status);
 // for Outcome::Other.
 const char* statusLine(Outcome outcome);
 const char* statusRowText(Outcome outcome);
-// One report row: name;time;status;bound; (no status field for Outcome::Other,
-// an empty bound field when there is no bound).
+// A file name as a report field: between double quotes, inner quotes
+// doubled, when it holds ";", a double quote, CR or LF; otherwise as it is.
+std::string csvName(const std::string& name);
+// One report row: name;time;status;bound; (an empty status field for
+// Outcome::Other, an empty bound field when there is no bound).
 std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
                            std::optional<double> primalBound);
 // The whole report file: header and one line per row.

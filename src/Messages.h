@@ -83,5 +83,7 @@ inline constexpr const char* generatedHeaderEnd = " gerado\n";
 inline constexpr const char* modelReadError = "Erro ao tranformar modelo\n";
 inline constexpr const char* modelGenerateError = "Erro ao gerar modelo\n";
 inline constexpr const char* lpWriteError = "Erro ao escrever arquivo .lp\n";
+inline constexpr const char* lpOutdated =
+    "Atenção: %s é de uma tradução anterior e não foi atualizado.\n";
 
 }  // namespace msg

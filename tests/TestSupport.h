@@ -148,6 +148,16 @@ inline std::string maskTimes(const std::string& text) {
     return result + text.substr(pos);
 }
 
+// Names of the program's temporary files in `folder`.
+inline std::vector<std::string> tempFilesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".loteotimizador", 0) == 0) names.push_back(name);
+    }
+    return names;
+}
+
 // The about text that the program shows at start-up and for `about`.
 inline const std::string kAbout =
     "\nLoteOtimizador v1.0, resolvedor de modelos .lp em lote, e gerador de arquivos .lp a partir "

@@ -187,6 +187,14 @@ TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
     TempDir dir;
     writeFile(dir / "a_syntax.mod", "param n;\nvar x >= 0\nmaximize z: x;\n");
     writeFile(dir / "a_syntax.dat", kFreteData);
+    writeFile(dir / "a_syntax.lp", "\\ an earlier translation\n");
+    // Left by a translation killed halfway: removed, never listed as an entry.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    writeFile(dir / (".loteotimizador-" + std::string(host) + "-" + std::to_string(gone) + "-q1w2e3.tmp"), "\\ half");
     writeFile(dir / "b_nodata.mod", "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n");
     writeFile(dir / "c_folder.mod", kFreteModel);
     writeFile(dir / "c_folder.dat", kFreteData);
@@ -207,7 +215,14 @@ TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
     EXPECT_LT(readAt, generateAt);
     EXPECT_LT(generateAt, writeAt);
     EXPECT_EQ(occurrences(r.err, "Erro ao"), 3u);
-    EXPECT_FALSE(fs::exists(dir / "a_syntax.lp"));
+    EXPECT_NE(r.err.find(kReadError + "Aten\xC3\xA7\xC3\xA3o: " + dir.str() +
+                         "/a_syntax.lp \xC3\xA9 de uma tradu\xC3\xA7\xC3\xA3o anterior e n\xC3\xA3o foi atualizado.\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(occurrences(r.err, "Aten\xC3\xA7\xC3\xA3o: "), 1u);
+    EXPECT_EQ(readFile(dir / "a_syntax.lp"), "\\ an earlier translation\n");
+    EXPECT_EQ(occurrences(r.out, "MODELO "), 8u);
+    EXPECT_TRUE(tempFilesIn(dir.path).empty());
     EXPECT_FALSE(fs::exists(dir / "b_nodata.lp"));
     EXPECT_TRUE(fs::is_directory(dir / "c_folder.lp"));
     // Decimal literals survive the Portuguese locale, written with a point.

@@ -102,19 +102,51 @@ TEST(FileIsReadable, RegularFilesOnlyAndNeverBlocks) {
     EXPECT_FALSE(fileIsReadable((dir / "missing.dat").string()));
 }
 
-TEST(WriteReport, RewritesWholeFileAndLeavesNoTemporary) {
+TEST(WriteReport, RewritesWholeFileWithAPlainModeAndLeavesNoTemporary) {
     TempDir dir;
     writeFile(dir / "sol_stat.csv", "old content that is much longer than the new report\n");
     resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
+    const mode_t oldMask = umask(027);
     EXPECT_TRUE(writeReport(dir.str()));
+    umask(oldMask);
     EXPECT_EQ(readFile(dir / "sol_stat.csv"), "NOME;TEMPO;STATUS;Z\na.lp;0,500000;SOL OTIMA;1,000000;\n");
-    // A temporary file left by a killed run is replaced and renamed away.
-    writeFile(dir / ".loteotimizador.tmp", "partial");
+    EXPECT_EQ(fs::status(dir / "sol_stat.csv").permissions(), fs::perms(0640));
     resultRows.push_back("b.lp;0,250000;SOL OTIMA;2,000000;");
     EXPECT_TRUE(writeReport(dir.str() + "/"));
     EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 2u);
-    EXPECT_FALSE(fs::exists(dir / ".loteotimizador.tmp"));
+    EXPECT_TRUE(tempFilesIn(dir.path).empty());
     resultRows.clear();
+}
+
+TEST(TempFiles, OnlyThoseOfGoneProcessesOrOlderThanADayAreRemoved) {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string mine = ".loteotimizador-" + std::string(host) + "-" + std::to_string(gone) + "-a1B2c3.tmp";
+    const std::string live = ".loteotimizador-" + std::string(host) + "-" + std::to_string(getpid()) + "-a1B2c3.tmp";
+    const std::string otherHost = ".loteotimizador-no-such-host-" + std::to_string(gone) + "-a1B2c3.tmp";
+    const std::string oldOther = ".loteotimizador-no-such-host-7-zzzzzz.tmp";
+    TempDir dir;
+    for (const std::string& name : {mine, live, otherHost, oldOther, std::string("x.tmp")}) writeFile(dir / name, "");
+    fs::last_write_time(dir / oldOther, fs::file_time_type::clock::now() - std::chrono::hours(25));
+    removeStaleTempFiles(dir.str());
+    std::vector<std::string> left = tempFilesIn(dir.path);
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected = {live, otherHost};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
+    EXPECT_TRUE(fs::exists(dir / "x.tmp"));
+
+    const auto owner = tempFileOwner(".loteotimizador-a-b-c-42-XyZ123.tmp");
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(owner->host, "a-b-c");
+    EXPECT_EQ(owner->pid, 42);
+    for (const char* name : {".loteotimizador.tmp", ".loteotimizador-h-x-XyZ123.tmp", ".loteotimizador-h-1-XyZ12.tmp",
+                             ".loteotimizador-h-1-XyZ123.lp"}) {
+        EXPECT_FALSE(tempFileOwner(name)) << name;
+    }
 }
 
 TEST(WriteReport, FailureIsReportedAndLosesNothing) {
@@ -126,7 +158,7 @@ TEST(WriteReport, FailureIsReportedAndLosesNothing) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("relatório " + dir.str() + "/sol_stat.csv"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_directory(dir / "sol_stat.csv"));
-    EXPECT_FALSE(fs::exists(dir / ".loteotimizador.tmp"));
+    EXPECT_TRUE(tempFilesIn(dir.path).empty());
 
     testing::internal::CaptureStderr();
     EXPECT_FALSE(writeReport((dir / "missing").string()));
