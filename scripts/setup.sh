@@ -15,9 +15,10 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Debian packages: compiler, CMake, GLPK, GoogleTest, locales, and the
-# command-line tools that the tests compare against.
-PACKAGES=(g++ cmake make libglpk-dev glpk-utils libgtest-dev locales)
+# Debian packages: compiler, CMake, GLPK, GoogleTest, locales (with the C
+# library's translated messages), and the command-line tools that the tests
+# compare against.
+PACKAGES=(g++ cmake make libglpk-dev glpk-utils libgtest-dev locales libc-l10n)
 # pip fetches the SCIP library; a python with pip outside Debian's packages
 # (pyenv, for instance) serves too.
 if ! python3 -m pip --version >/dev/null 2>&1; then

@@ -52,6 +52,7 @@ inline constexpr const char* initialSolFolderMissing = "pasta de sol inicial nã
 inline constexpr const char* initialSolRead = "solução inicial lida: ";
 inline constexpr const char* scipErrorFormat = "Error <%d> in function call\n";
 inline constexpr const char* notARegularFile = "Erro na leitura do modelo: não é um arquivo comum: ";
+// Reached only when linked against a SCIP whose status numbering is unknown.
 inline constexpr const char* unknownScipVersion =
     "Versão do SCIP não reconhecida (%d): o status do modelo não pode ser interpretado.\n";
 inline constexpr const char* nameLabel = "NOME: ";

@@ -69,6 +69,7 @@ struct RunOptions {
     std::string cwd;
     double timeoutSeconds = 120.0;
     std::vector<std::string> extraEnv;  // "NAME=value"
+    bool stdoutReaderGone = false;      // standard output is a pipe nobody reads
 };
 
 // Starts the program with `input` as its standard input (from a file, so the
@@ -87,6 +88,11 @@ inline pid_t startProgram(const std::string& input, const TempDir& io, const Run
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        int ends[2];
+        if (options.stdoutReaderGone && pipe(ends) == 0) {
+            close(ends[0]);
+            dup2(ends[1], 1);
+        }
         if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
         for (const std::string& var : options.extraEnv) putenv(const_cast<char*>(var.c_str()));
         execl(LOTE_BINARY, LOTE_BINARY, static_cast<char*>(nullptr));
@@ -156,6 +162,17 @@ inline std::vector<std::string> tempFilesIn(const fs::path& folder) {
         if (name.rfind(".loteotimizador", 0) == 0) names.push_back(name);
     }
     return names;
+}
+
+// Leaves in `folder` a temporary file as a killed run of this host would:
+// named for a process that has ended.
+inline void plantStaleTempFile(const fs::path& folder) {
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    writeFile(folder / (".loteotimizador-" + std::string(host) + "-" + std::to_string(gone) + "-q1w2e3.tmp"), "half");
 }
 
 // The about text that the program shows at start-up and for `about`.

@@ -188,13 +188,9 @@ TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
     writeFile(dir / "a_syntax.mod", "param n;\nvar x >= 0\nmaximize z: x;\n");
     writeFile(dir / "a_syntax.dat", kFreteData);
     writeFile(dir / "a_syntax.lp", "\\ an earlier translation\n");
-    // Left by a translation killed halfway: removed, never listed as an entry.
-    const pid_t gone = fork();
-    if (gone == 0) _exit(0);
-    waitpid(gone, nullptr, 0);
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    writeFile(dir / (".loteotimizador-" + std::string(host) + "-" + std::to_string(gone) + "-q1w2e3.tmp"), "\\ half");
+    plantStaleTempFile(dir.path);  // removed, never listed as an entry
+    writeFile(dir / "xmod", kFreteModel);  // the three-letter test needs no dot
+    writeFile(dir / "xdat", kFreteData);
     writeFile(dir / "b_nodata.mod", "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n");
     writeFile(dir / "c_folder.mod", kFreteModel);
     writeFile(dir / "c_folder.dat", kFreteData);
@@ -221,7 +217,8 @@ TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
         << r.err;
     EXPECT_EQ(occurrences(r.err, "Aten\xC3\xA7\xC3\xA3o: "), 1u);
     EXPECT_EQ(readFile(dir / "a_syntax.lp"), "\\ an earlier translation\n");
-    EXPECT_EQ(occurrences(r.out, "MODELO "), 8u);
+    EXPECT_EQ(occurrences(r.out, "MODELO "), 10u);
+    EXPECT_NE(readFile(dir / "xlp").find("c: + x <= 4"), std::string::npos);
     EXPECT_TRUE(tempFilesIn(dir.path).empty());
     EXPECT_FALSE(fs::exists(dir / "b_nodata.lp"));
     EXPECT_TRUE(fs::is_directory(dir / "c_folder.lp"));

@@ -129,6 +129,23 @@ void SharedBatch::consoleShowsEveryEntryInListOrder() {
     EXPECT_EQ(names, sorted);
     EXPECT_EQ(names.size(), 15u);
     EXPECT_EQ(result.out.find("presolving"), std::string::npos) << "solving log leaked";
+
+    // Times pass unrounded: the console's six significant digits and the
+    // report's six decimals give one number, and not every time is a
+    // whole number of hundredths.
+    std::vector<double> consoleTimes;
+    for (const std::string& line : out) {
+        if (line.rfind("TEMPO: ", 0) == 0) consoleTimes.push_back(std::stod(line.substr(7)));
+    }
+    const auto rows = reportRows(readFile(output / "sol_stat.csv"));
+    ASSERT_EQ(consoleTimes.size(), rows.size());
+    bool finerThanHundredths = false;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const double reported = reportNumber(rows[i][1]);
+        EXPECT_NEAR(reported, consoleTimes[i], 5e-7 + 5e-6 * consoleTimes[i]) << rows[i][0];
+        if (std::fabs(reported * 100 - std::round(reported * 100)) > 1e-6) finerThanHundredths = true;
+    }
+    EXPECT_TRUE(finerThanHundredths);
 }
 
 void SharedBatch::solutionFilesAgreeWithTheReport() {
@@ -200,24 +217,23 @@ TEST(Opt, CorruptInitialSolutionIsReportedThenSolved) {
 TEST(Opt, OneModelByteForByte) {
     TempDir dir;
     fs::create_directory(dir / "m");
-    writeFile(dir / "m" / "d.lp", kSmallModel);
+    writeFile(dir / "m" / "d.lp", "Maximize\n obj: 2 x + y\nSubject To\n c1: x + y <= 3\nEnd\n");
     const RunResult r = runProgram(optInput((dir / "m").string(), dir.str()) + "exit\n");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(maskTimes(r.out),
               kAbout + kPrompt + kLpPrompt + kFound + kNoInit + kOutPrompt + kDash + "MODELO 0 \n" +
-                  "original problem has 2 variables (0 bin, 0 int, 2 cont) and 2 constraints\n" + kNoInit +
+                  "original problem has 2 variables (0 bin, 0 int, 2 cont) and 1 constraints\n" + kNoInit +
                   "NOME: d.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt + kExit);
     const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "d.lp");
     EXPECT_EQ(rows[0][2], "SOL OTIMA");
-    EXPECT_EQ(rows[0][3], "2,800000");
-    // The console time and the report time are the same number, with a point and a comma.
-    const size_t at = r.out.find("TEMPO: ") + 7;
-    const double consoleTime = std::stod(r.out.substr(at, r.out.find('\n', at) - at));
-    EXPECT_NEAR(reportNumber(rows[0][1]), consoleTime, 1e-5 + consoleTime * 1e-5);
-    EXPECT_NE(rows[0][1].find(','), std::string::npos);
+    EXPECT_EQ(rows[0][3], "6,000000");
+    // SCIP's solution format lists only the non-zero values (y is 0).
+    EXPECT_EQ(readFile(dir / "d.sol"), "solution status: optimal solution found\n"
+                                       "objective value:                                    6\n"
+                                       "x                                                   3 \t(obj:2)\n");
 }
 
 TEST(Opt, AllFiveStatuses) {
@@ -229,8 +245,10 @@ TEST(Opt, AllFiveStatuses) {
     writeFile(dir / "m" / "c_inforunbd.lp", "Maximize\n obj: x\nSubject To\n c1: 2 y + 2 z = 1\nGeneral\n y z\nEnd\n");
     fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "d_markshare5.lp");
     writeFile(dir / "m" / "e_optimal.lp", kDecimalModel);
+    fs::create_directory(dir / "c_inforunbd.sol");  // an old solution that cannot be removed
     const RunResult r = runProgram("time_limit\n1\n" + optInput((dir / "m").string(), dir.str()));
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err, "N\xC3\xA3o foi poss\xC3\xADvel excluir a solu\xC3\xA7\xC3\xA3o antiga " + dir.str() +
+                         "/c_inforunbd.sol: \xC3\x89 um diret\xC3\xB3rio\n");
     const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0][2], "PROBLEMA ILIMITADO");
@@ -245,7 +263,7 @@ TEST(Opt, AllFiveStatuses) {
     }
     // Only models with a solution leave a solution file.
     EXPECT_FALSE(fs::exists(dir / "b_infeasible.sol"));
-    EXPECT_FALSE(fs::exists(dir / "c_inforunbd.sol"));
+    EXPECT_TRUE(fs::is_directory(dir / "c_inforunbd.sol"));
     EXPECT_TRUE(fs::exists(dir / "e_optimal.sol"));
 }
 
@@ -415,11 +433,18 @@ TEST(Opt, ReportIsRewrittenAfterEveryEntry) {
     writeFile(dir / "m" / "a.txt", "not a model");
     fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "b.lp");
     fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "c.lp");
+    // An older solution, held open: it must be replaced, never rewritten in place.
+    writeFile(dir / "b.sol", "old solution\n");
+    plantStaleTempFile(dir / "m");  // removed before the listing
+    plantStaleTempFile(dir.path);
+    const int oldSolution = open((dir / "b.sol").c_str(), O_RDONLY);
     TempDir io;
     const pid_t pid = startProgram("time_limit\n1\n" + optInput((dir / "m").string(), dir.str()), io);
     const fs::path report = dir / "sol_stat.csv";
     std::vector<std::string> seen;
+    int firstReport = -1;  // the report as first seen, held open to the end
     while (stillRunning(pid)) {
+        if (firstReport < 0) firstReport = open(report.c_str(), O_RDONLY);
         if (fs::exists(report)) {
             const std::string text = readFile(report);
             if (seen.empty() || seen.back() != text) seen.push_back(text);
@@ -430,6 +455,21 @@ TEST(Opt, ReportIsRewrittenAfterEveryEntry) {
     EXPECT_EQ(r.exitCode, 0);
     ASSERT_GE(seen.size(), 2u);
     EXPECT_EQ(seen[0], kHeader);
+    // What was opened still reads one whole earlier report; the path names new files.
+    ASSERT_GE(firstReport, 0);
+    const auto readAll = [](int fd) {
+        std::string text(4096, '\0');
+        const ssize_t n = pread(fd, text.data(), text.size(), 0);
+        close(fd);
+        return text.substr(0, n < 0 ? 0 : static_cast<size_t>(n));
+    };
+    const std::string held = readAll(firstReport);
+    EXPECT_TRUE(held == seen[0] || held == seen[1]) << held;
+    EXPECT_EQ(readAll(oldSolution), "old solution\n");
+    EXPECT_NE(readFile(dir / "b.sol"), "old solution\n");
+    EXPECT_EQ(occurrences(r.out, "MODELO "), 3u);
+    EXPECT_TRUE(tempFilesIn(dir / "m").empty());
+    EXPECT_TRUE(tempFilesIn(dir.path).empty());
     EXPECT_EQ(reportRows(seen[1]).size(), 1u);
     const auto final = reportRows(readFile(report));
     ASSERT_EQ(final.size(), 2u);

@@ -65,6 +65,10 @@ TEST(ListFolder, ErrorsBecomeAMessageAndAnEmptyList) {
         EXPECT_EQ(err.rfind("Erro ao acessar a pasta: ", 0), 0u) << err;
         EXPECT_EQ(err.back(), '\n');
     }
+    testing::internal::CaptureStderr();
+    listFolder(dir.str() + std::string("\0x", 2));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Erro ao acessar a pasta: nome de pasta inv\xC3\xA1lido: " + dir.str() + "\n");  // shown up to the NUL
 }
 
 TEST(FolderExists, OnlyExistingFolders) {

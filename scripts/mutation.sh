@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Mutation testing (not part of CI): puts one-line faults into a copy of src/,
+# one at a time, rebuilds, and runs the fast tests. A fault that leaves every
+# test green is a survivor. Faults that do not compile are left out of the
+# score. Needs a built tree (scripts/setup.sh) for SCIP's library.
+#
+#   bash scripts/mutation.sh [COUNT] [SEED]      (defaults: 40 faults, seed 12)
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+COUNT="${1:-40}"
+SEED="${2:-12}"
+WORK="$(mktemp -d /tmp/lote_mutation_XXXXXX)"
+trap 'rm -rf "$WORK"' EXIT
+
+SCIP_LIBRARY="$(sed -n 's/^SCIP_LIBRARY:FILEPATH=//p' "$ROOT/build/CMakeCache.txt")"
+git -C "$ROOT" ls-files -z | (cd "$ROOT" && xargs -0 cp --parents -t "$WORK")
+cmake -S "$WORK" -B "$WORK/build" -DSCIP_LIBRARY="$SCIP_LIBRARY" -DLOTE_SHARED_DIR="$ROOT/../shared" >/dev/null
+cmake --build "$WORK/build" -j "$(nproc)" >/dev/null
+
+start=$SECONDS
+(cd "$WORK/build" && ctest -L fast -j 2 >/dev/null) || { echo "baseline fails: fix the tests first" >&2; exit 1; }
+baseline=$((SECONDS - start))
+timeout=$((2 * baseline + 10))
+echo "baseline: fast tests in ${baseline}s; per-fault time-out ${timeout}s"
+
+python3 - "$WORK" "$COUNT" "$SEED" "$timeout" <<'EOF'
+import pathlib, random, re, subprocess, sys
+
+work, count, seed, timeout = pathlib.Path(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+# (pattern, replacement): operators, constants, and whole statements.
+rules = [(r'==', '!='), (r'!=', '=='), (r'(?<![<>=!-])<=', '<'), (r'(?<![<>=!-])>=', '>'),
+         (r'(?<![<>-])<(?![<=])', '<='), (r'(?<![<>-])>(?![>=])', '>='), (r'&&', '||'), (r'\|\|', '&&'),
+         (r'\btrue\b', 'false'), (r'\bfalse\b', 'true'), (r'\+ 1\b', '- 1'), (r'- 1\b', '+ 1'),
+         (r'\b0\b', '1'), (r'\b1\b', '0'), (r'^(\s*)(?!return\b)(\S.*;)\s*$', r'\1;'), (r'\breturn\s+(true|false)\b', 'return !\\1')]
+candidates = []
+for path in sorted((work / 'src').glob('*.cpp')):
+    for number, line in enumerate(path.read_text().splitlines()):
+        text = line.strip()
+        if not text or text.startswith(('//', '#', '*')) or 'include' in text or 'template' in text:
+            continue
+        for pattern, replacement in rules:
+            for match in re.finditer(pattern, line):
+                mutated = line[:match.start()] + match.expand(replacement) + line[match.end():]
+                if mutated != line:
+                    candidates.append((path, number, mutated))
+random.Random(seed).shuffle(candidates)
+
+killed, survived, tried = 0, [], 0
+for path, number, mutated in candidates:
+    if tried == count:
+        break
+    original = path.read_text()
+    lines = original.splitlines(keepends=True)
+    lines[number] = mutated + '\n'
+    path.write_text(''.join(lines))
+    try:
+        if subprocess.run(['cmake', '--build', str(work / 'build'), '-j', '2'], capture_output=True).returncode != 0:
+            continue
+        tried += 1
+        result = subprocess.run(['ctest', '-L', 'fast', '-j', '2', '--stop-on-failure', '--timeout', timeout],
+                                cwd=work / 'build', capture_output=True)
+        where = f'{path.name}:{number + 1}: {mutated.strip()}'
+        if result.returncode == 0:
+            survived.append(where)
+            print('SURVIVED', where, flush=True)
+        else:
+            killed += 1
+            print('killed  ', where, flush=True)
+    finally:
+        path.write_text(original)
+
+print(f'\nscore: {killed}/{tried} faults caught')
+for where in survived:
+    print('survivor:', where)
+EOF
