@@ -6,33 +6,34 @@
 
 #include "Functions.h"
 #include "Messages.h"
+#include "console.h"
 
 namespace {
 
 void printAbout() { std::cout << msg::about << std::flush; }
 
-void readTimeLimit() {
+void readTimeLimit(BatchSettings& settings) {
     std::cout << msg::timeLimitPrompt << std::flush;
     std::string line;
     if (!readLine(line)) return;
     if (const std::optional<double> value = parseTimeLimit(line)) {
-        timeLimit = *value;
+        settings.timeLimit = *value;
     } else {
         std::cerr << msg::timeLimitInvalid << std::flush;
     }
 }
 
 void runShell() {
-    timeLimit = 0.0;
+    BatchSettings settings;
     printAbout();
     std::string line;
     while (true) {
         std::cout << msg::prompt << std::flush;
         if (!readLine(line) || line == "exit") break;
         if (line == "opt") {
-            optimizeFolder();
+            optimizeFolder(settings);
         } else if (line == "time_limit") {
-            readTimeLimit();
+            readTimeLimit(settings);
         } else if (line == "mod_lp") {
             convertFolder();
         } else if (line == "help") {

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "Functions.h"
+#include "console.h"
+#include "files.h"
+#include "report.h"
 #include "TestSupport.h"
 
 using namespace testing_support;
@@ -109,17 +111,16 @@ TEST(FileIsReadable, RegularFilesOnlyAndNeverBlocks) {
 TEST(WriteReport, RewritesWholeFileWithAPlainModeAndLeavesNoTemporary) {
     TempDir dir;
     writeFile(dir / "sol_stat.csv", "old content that is much longer than the new report\n");
-    resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
+    std::vector<std::string> resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
     const mode_t oldMask = umask(027);
-    EXPECT_TRUE(writeReport(dir.str()));
+    EXPECT_TRUE(writeReport(dir.str(), resultRows));
     umask(oldMask);
     EXPECT_EQ(readFile(dir / "sol_stat.csv"), "NOME;TEMPO;STATUS;Z\na.lp;0,500000;SOL OTIMA;1,000000;\n");
     EXPECT_EQ(fs::status(dir / "sol_stat.csv").permissions(), fs::perms(0640));
     resultRows.push_back("b.lp;0,250000;SOL OTIMA;2,000000;");
-    EXPECT_TRUE(writeReport(dir.str() + "/"));
+    EXPECT_TRUE(writeReport(dir.str() + "/", resultRows));
     EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 2u);
     EXPECT_TRUE(tempFilesIn(dir.path).empty());
-    resultRows.clear();
 }
 
 TEST(TempFiles, OnlyThoseOfGoneProcessesOrOlderThanADayAreRemoved) {
@@ -156,16 +157,15 @@ TEST(TempFiles, OnlyThoseOfGoneProcessesOrOlderThanADayAreRemoved) {
 TEST(WriteReport, FailureIsReportedAndLosesNothing) {
     TempDir dir;
     fs::create_directory(dir / "sol_stat.csv");  // a folder where the report should go
-    resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
+    std::vector<std::string> resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(writeReport(dir.str()));
+    EXPECT_FALSE(writeReport(dir.str(), resultRows));
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("relatório " + dir.str() + "/sol_stat.csv"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_directory(dir / "sol_stat.csv"));
     EXPECT_TRUE(tempFilesIn(dir.path).empty());
 
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(writeReport((dir / "missing").string()));
+    EXPECT_FALSE(writeReport((dir / "missing").string(), resultRows));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("missing/sol_stat.csv"), std::string::npos);
-    resultRows.clear();
 }

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "Functions.h"
+#include "console.h"
+#include "files.h"
+#include "report.h"
 
 using Parts = std::vector<std::string>;
 

@@ -1,0 +1,81 @@
+// Folder services (listing, path pieces, file tests) and files replaced whole
+// through temporary files unique to their writer.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+// A file descriptor, closed when it goes out of scope.
+struct FileDescriptor {
+    int fd = -1;
+    explicit FileDescriptor(int f) : fd(f) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    // Closes now and says whether the close succeeded.
+    bool close() {
+        const int f = fd;
+        fd = -1;
+        return ::close(f) == 0;
+    }
+};
+
+// ---- Folder services ----------------------------------------------------
+
+// Entries of `folder` ("." and ".." left out), each joined to the folder
+// path, sorted by name. Errors are reported on standard error and give the
+// entries found so far.
+std::vector<std::string> listFolder(const std::string& folder);
+// Pieces of `path` between "/" separators, empty pieces included.
+std::vector<std::string> splitPath(std::string path);
+// True when `path` names an existing folder (links followed).
+bool folderExists(std::string path);
+// True when `path` is a regular file (links followed) that can be opened.
+bool fileIsReadable(const std::string& path);
+// True when `path` is a regular file (links followed); never opens it.
+bool isRegularFile(const std::string& path);
+
+// ---- Paths (pure) -------------------------------------------------------
+
+// `folder` + "/" + `name`, without doubling a trailing separator.
+std::string joinPath(const std::string& folder, const std::string& name);
+// Last component of a path (the whole path when it has no separator).
+std::string baseName(const std::string& path);
+// True when `text` ends with `suffix` (case-sensitive).
+bool endsWith(const std::string& text, const std::string& suffix);
+// "initial_sol" beside a model folder (inside it when typed with a trailing "/").
+std::string initialSolutionFolderOfFolder(const std::string& modelFolder);
+// "initial_sol" beside the folder that holds a model file.
+std::string initialSolutionFolderOfModel(const std::string& modelPath);
+// File name of a model's solution: its name without a final ".lp", plus ".sol".
+std::string solutionFileName(const std::string& modelName);
+
+// ---- Writing files ------------------------------------------------------
+
+// Creates a temporary file in `folder` named ".loteotimizador-<host>-<pid>-XXXXXX.tmp",
+// unique to this writer, with the mode a plain new file gets. Returns the
+// open descriptor (or -1 with errno set) and sets `path`.
+int createTempFile(const std::string& folder, std::string& path);
+// Replaces `path`, a file in `folder`, with `content` through a temporary
+// file renamed over it. Returns 0 or the errno of the failure.
+int replaceFile(const std::string& folder, const std::string& path, const std::string& content);
+// Host and process of a temporary file named by this program; nothing for
+// any other name.
+struct TempFileOwner {
+    std::string host;
+    int pid = 0;
+};
+std::optional<TempFileOwner> tempFileOwner(const std::string& name);
+// Removes the temporary files that killed runs left in `folder`: those of
+// this host whose process is gone, and any older than a day.
+void removeStaleTempFiles(const std::string& folder);
+// Removes `path` if it is there; absence (or a name too long to exist) is
+// not an error. Returns 0 or errno.
+int removeIfPresent(const std::string& path);
+// "<what><path>: <system text>" on standard error.
+void printIoError(const char* what, const std::string& path, int error);

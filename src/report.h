@@ -1,0 +1,32 @@
+// Report rows (name, time, status, bound), their number format and status
+// texts, and the report file sol_stat.csv.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// How a solve ended, as the report tells it.
+enum class Outcome { TimeLimit, Optimal, Infeasible, Unbounded, InfeasibleOrUnbounded, Other, ReadError };
+
+// Maps SCIP's status code to an outcome by the numbering of SCIP's major
+// version. Versions whose numbering is unknown give nothing.
+std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status);
+// Console line ("STATUS: ...\n") and row text ("...;") of an outcome; empty
+// for Outcome::Other.
+const char* statusLine(Outcome outcome);
+const char* statusRowText(Outcome outcome);
+// `%f` with a decimal comma, whatever the process locale: 0.0625 -> "0,062500".
+std::string formatReportNumber(double value);
+// A file name as a report field: between double quotes, inner quotes
+// doubled, when it holds ";", a double quote, CR or LF; otherwise as it is.
+std::string csvName(const std::string& name);
+// One report row: name;time;status;bound; (an empty status field for
+// Outcome::Other, an empty bound field when there is no bound).
+std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
+                           std::optional<double> primalBound);
+// The whole report file: header and one line per row.
+std::string reportText(const std::vector<std::string>& rows);
+// Rewrites `outputFolder`/sol_stat.csv from `rows`, atomically.
+// Returns false (after a message on standard error) when it cannot.
+bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows);
