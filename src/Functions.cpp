@@ -5,18 +5,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <map>
+#include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Messages.h"
 #include "console.h"
 #include "files.h"
+#include "pool.h"
 #include "report.h"
 #include "scip_api.h"
 #include "translator.h"
 
 namespace {
+
+// SCIP's functions. Models are solved only in worker processes, after
+// solveModel has loaded the library.
+const ScipApi& lib() {
+    std::string unused;
+    return *loadScipLibrary(unused);
+}
 
 // Base name of this source file, for the solver error header.
 constexpr const char* sourceBaseName(const char* path) {
@@ -31,8 +43,8 @@ constexpr const char* kSourceFile = sourceBaseName(__FILE__);
 // Reports a failed SCIP call through SCIP's own error printing.
 bool scipOk(SCIP_RETCODE code, int line) {
     if (code == SCIP_OKAY) return true;
-    SCIPmessagePrintErrorHeader(kSourceFile, line);
-    SCIPmessagePrintError(msg::scipErrorFormat, code);
+    lib().SCIPmessagePrintErrorHeader(kSourceFile, line);
+    lib().SCIPmessagePrintError(msg::scipErrorFormat, code);
     return false;
 }
 #define SCIP_OK(call) scipOk((call), __LINE__)
@@ -44,7 +56,7 @@ struct ScipInstance {
     ScipInstance(const ScipInstance&) = delete;
     ScipInstance& operator=(const ScipInstance&) = delete;
     ~ScipInstance() {
-        if (scip != nullptr) SCIP_OK(SCIPfree(&scip));
+        if (scip != nullptr) SCIP_OK(lib().SCIPfree(&scip));
     }
 };
 
@@ -55,7 +67,7 @@ struct ScipMessageHandler {
     ScipMessageHandler(const ScipMessageHandler&) = delete;
     ScipMessageHandler& operator=(const ScipMessageHandler&) = delete;
     ~ScipMessageHandler() {
-        if (handler != nullptr) SCIP_OK(SCIPmessagehdlrRelease(&handler));
+        if (handler != nullptr) SCIP_OK(lib().SCIPmessagehdlrRelease(&handler));
     }
 };
 
@@ -89,7 +101,7 @@ void recordReadError(const std::string& name, std::vector<std::string>& resultRo
 void readInitialSolution(SCIP* scip, const std::string& folder, const std::string& name) {
     const std::string path = joinPath(folder, solutionFileName(name));
     if (!isRegularFile(path)) return;
-    if (SCIP_OK(SCIPreadSol(scip, path.c_str()))) {
+    if (SCIP_OK(lib().SCIPreadSol(scip, path.c_str()))) {
         std::cout << msg::initialSolRead << path << "\n";
     }
 }
@@ -100,7 +112,7 @@ void readInitialSolution(SCIP* scip, const std::string& folder, const std::strin
 void writeSolution(SCIP* scip, const std::string& outputFolder, const std::string& name) {
     const std::string path = joinPath(outputFolder, solutionFileName(name));
     const bool hasSolution =
-        scip != nullptr && SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && SCIPgetNSols(scip) > 0;
+        scip != nullptr && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0;
     if (!hasSolution) {
         if (const int error = removeIfPresent(path)) printIoError(msg::solutionNotRemoved, path, error);
         return;
@@ -112,9 +124,9 @@ void writeSolution(SCIP* scip, const std::string& outputFolder, const std::strin
     }
     // The layout of SCIP's own "write solution": status, objective, values.
     std::fputs("solution status: ", buffer.file);
-    if (!SCIP_OK(SCIPprintStatus(scip, buffer.file))) return;
+    if (!SCIP_OK(lib().SCIPprintStatus(scip, buffer.file))) return;
     std::fputs("\n", buffer.file);
-    if (!SCIP_OK(SCIPprintBestSol(scip, buffer.file, 0))) return;
+    if (!SCIP_OK(lib().SCIPprintBestSol(scip, buffer.file, 0))) return;
     if (const int error = replaceFile(outputFolder, path, buffer.text())) {
         printIoError(msg::solutionNotWritten, path, error);
     }
@@ -122,40 +134,37 @@ void writeSolution(SCIP* scip, const std::string& outputFolder, const std::strin
 
 }  // namespace
 
-void optimizeFolder(const BatchSettings& settings) {
+BatchResult optimizeFolder(const BatchSettings& settings) {
     std::cout << msg::lpFolderPrompt << std::flush;
     std::string lpFolder;
-    if (!readLine(lpFolder)) return;
+    if (!readLine(lpFolder)) return {};
+    const std::optional<std::vector<std::string>> modelPaths = openModelFolder(lpFolder);
+    if (!modelPaths) return {};
+    std::cout << msg::outputFolderPrompt << std::flush;
+    std::string outputFolder;
+    if (!readLine(outputFolder)) return {};
+    if (!folderExists(outputFolder)) {
+        std::cout << msg::outputFolderInvalid;
+        return {};
+    }
+    removeStaleTempFiles(outputFolder);
+    return runBatch(*modelPaths, outputFolder, settings, {});
+}
+
+std::optional<std::vector<std::string>> openModelFolder(const std::string& lpFolder) {
     if (!folderExists(lpFolder)) {
         std::cout << msg::lpFolderInvalid;
-        return;
+        return std::nullopt;
     }
     std::cout << msg::lpFolderFound;
-
     const std::string oldReport = lpFolder + "/sol_stat.csv";
     if (::unlink(oldReport.c_str()) == 0) {
         std::cout << msg::oldReportRemoved;
     } else if (errno != ENOENT) {
         printIoError(msg::oldReportNotRemoved, oldReport, errno);
     }
-
     removeStaleTempFiles(lpFolder);
-    const std::vector<std::string> modelPaths = collectModels(lpFolder);
-
-    std::cout << msg::outputFolderPrompt << std::flush;
-    std::string outputFolder;
-    if (!readLine(outputFolder)) return;
-    if (!folderExists(outputFolder)) {
-        std::cout << msg::outputFolderInvalid;
-        return;
-    }
-    removeStaleTempFiles(outputFolder);
-    std::vector<std::string> resultRows;
-    for (size_t i = 0; i < modelPaths.size(); ++i) {
-        std::cout << msg::dashLine << msg::modelHeader << i << msg::modelHeaderEnd;
-        solveModel(modelPaths[i], outputFolder, settings, resultRows);
-        writeReport(outputFolder, resultRows);
-    }
+    return collectModels(lpFolder);
 }
 
 std::vector<std::string> collectModels(std::string lpFolder) {
@@ -182,7 +191,7 @@ std::optional<std::string> reportInitialSolutionFolder(std::string modelPath) {
 }
 
 void solveModel(std::string modelPath, const std::string& outputFolder, const BatchSettings& settings,
-                std::vector<std::string>& resultRows) {
+                std::vector<std::string>& resultRows, const std::function<void()>& solveStarting) {
     if (!endsWith(modelPath, "lp")) return;
     const std::string name = baseName(modelPath);
 
@@ -197,25 +206,36 @@ void solveModel(std::string modelPath, const std::string& outputFolder, const Ba
         return;
     }
 
+    std::string loadError;
+    if (loadScipLibrary(loadError) == nullptr) {
+        std::cerr << msg::scipNotLoaded << loadError << "\n" << std::flush;
+        reportInitialSolutionFolder(modelPath);
+        std::cout << msg::nameLabel << name << "\n" << msg::timeLabel << 0.0 << "\n" << statusLine(Outcome::SolveError);
+        resultRows.push_back(buildResultRow(name, 0.0, Outcome::SolveError, std::nullopt));
+        return;
+    }
     ScipInstance instance;
-    if (!SCIP_OK(SCIPcreate(&instance.scip))) {
+    if (!SCIP_OK(lib().SCIPcreate(&instance.scip))) {
         instance.scip = nullptr;
         return;
     }
     SCIP* scip = instance.scip;
-    SCIP_OK(SCIPincludeDefaultPlugins(scip));
-    SCIP_OK(SCIPcreateProbBasic(scip, "lp_example"));
-    const bool read = SCIP_OK(SCIPreadProb(scip, modelPath.c_str(), nullptr));
+    // Only the program that started the batch answers Ctrl-C.
+    SCIP_OK(lib().SCIPsetBoolParam(scip, "misc/catchctrlc", 0));
+    if (settings.memoryLimitMb > 0.0) SCIP_OK(lib().SCIPsetRealParam(scip, "limits/memory", settings.memoryLimitMb));
+    SCIP_OK(lib().SCIPincludeDefaultPlugins(scip));
+    SCIP_OK(lib().SCIPcreateProbBasic(scip, "lp_example"));
+    const bool read = SCIP_OK(lib().SCIPreadProb(scip, modelPath.c_str(), nullptr));
     if (read && settings.timeLimit != 0.0) {
-        SCIP_OK(SCIPsetRealParam(scip, "limits/time", settings.timeLimit));
+        SCIP_OK(lib().SCIPsetRealParam(scip, "limits/time", settings.timeLimit));
     }
     // Silence SCIP from here on (solving log, warnings); only solution files
     // are still written through this handler.
     ScipMessageHandler fileOnly;
-    if (SCIP_OK(SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, nullptr, 1))) {
-        SCIP_OK(SCIPsetMessagehdlr(scip, fileOnly.handler));
+    if (SCIP_OK(lib().SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, nullptr, 1))) {
+        SCIP_OK(lib().SCIPsetMessagehdlr(scip, fileOnly.handler));
     } else {
-        SCIP_OK(SCIPsetMessagehdlr(scip, nullptr));
+        SCIP_OK(lib().SCIPsetMessagehdlr(scip, nullptr));
     }
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
 
@@ -227,7 +247,8 @@ void solveModel(std::string modelPath, const std::string& outputFolder, const Ba
         return;
     }
     if (initialFolder) readInitialSolution(scip, *initialFolder, name);
-    SCIP_OK(SCIPsolve(scip));
+    if (solveStarting) solveStarting();
+    SCIP_OK(lib().SCIPsolve(scip));
     recordResult(scip, modelPath, resultRows);
     writeSolution(scip, outputFolder, name);
 }
@@ -237,13 +258,13 @@ void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& r
     std::cout << msg::nameLabel << name << "\n";
     // The result getters are only valid once the instance is past the
     // problem stage (the primal bound crashes before that).
-    const bool solved = SCIPgetStage(scip) > SCIP_STAGE_PROBLEM;
-    const SCIP_STATUS status = SCIPgetStatus(scip);
-    const double seconds = solved ? SCIPgetSolvingTime(scip) : 0.0;
+    const bool solved = lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM;
+    const SCIP_STATUS status = lib().SCIPgetStatus(scip);
+    const double seconds = solved ? lib().SCIPgetSolvingTime(scip) : 0.0;
     std::cout << msg::timeLabel << seconds << "\n";
 
     Outcome outcome = Outcome::Other;
-    const int major = SCIPmajorVersion();
+    const int major = lib().SCIPmajorVersion();
     if (const std::optional<Outcome> known = outcomeFromScipStatus(major, status)) {
         outcome = *known;
     } else {
@@ -252,7 +273,7 @@ void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& r
     std::cout << statusLine(outcome);
 
     std::optional<double> bound;
-    if (solved) bound = SCIPgetPrimalbound(scip);
+    if (solved) bound = lib().SCIPgetPrimalbound(scip);
     resultRows.push_back(buildResultRow(name, seconds, outcome, bound));
 }
 
@@ -260,15 +281,62 @@ void convertFolder() {
     std::cout << msg::modFolderPrompt << std::flush;
     std::string folder;
     if (!readLine(folder)) return;
+    convertFolderAt(folder);
+}
+
+std::optional<size_t> convertFolderAt(const std::string& folder) {
     if (!folderExists(folder)) {
         std::cout << msg::modFolderInvalid;
-        return;
+        return std::nullopt;
     }
     std::cout << msg::modFolderFound;
     removeStaleTempFiles(folder);
     const std::vector<std::string> entries = listFolder(folder);
+    size_t failures = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << std::flush;
-        convertModel(entries[i]);
+        if (!convertModel(entries[i])) ++failures;
     }
+    return failures;
+}
+
+BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outputFolder,
+                            const BatchSettings& settings, bool resume, int& status) {
+    status = 2;
+    if (!folderExists(lpFolder)) {
+        std::cerr << msg::lpFolderInvalid << msg::usage << std::flush;
+        return {};
+    }
+    // A missing output folder is made when its parent exists; a folder that
+    // cannot take a new file is refused before anything is solved.
+    if (!folderExists(outputFolder) && ::mkdir(outputFolder.c_str(), 0777) != 0 && errno != EEXIST) {
+        printIoError(msg::outputFolderNotWritable, outputFolder, errno);
+        std::cerr << msg::usage << std::flush;
+        return {};
+    }
+    std::string probe;
+    const int probeFd = createTempFile(outputFolder, probe);
+    if (probeFd < 0) {
+        printIoError(msg::outputFolderNotWritable, outputFolder, errno);
+        std::cerr << msg::usage << std::flush;
+        return {};
+    }
+    ::close(probeFd);
+    ::unlink(probe.c_str());
+
+    // Rows kept from an earlier run are read before the model folder's old
+    // report is removed (the two folders may be one).
+    std::map<std::string, std::string> keptRows;
+    if (resume) {
+        std::ifstream in(joinPath(outputFolder, "sol_stat.csv"), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        for (const ReportRow& row : parseReport(text.str())) keptRows[row.name] = row.line;
+    }
+    const std::optional<std::vector<std::string>> modelPaths = openModelFolder(lpFolder);
+    if (!modelPaths) return {};
+    removeStaleTempFiles(outputFolder);
+    const BatchResult result = runBatch(*modelPaths, outputFolder, settings, keptRows);
+    status = result.anyError ? 1 : 0;
+    return result;
 }

@@ -3,6 +3,7 @@
 // model with SCIP.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,21 +14,45 @@
 struct BatchSettings {
     // Seconds allowed for each model solve; 0.0 means no limit.
     double timeLimit = 0.0;
+    // Models solved at once, each in its own worker process; 0 means one per
+    // CPU that the program may run on.
+    int jobs = 0;
+    // SCIP's memory limit per worker in MB; 0 means the available memory
+    // shared out among the workers.
+    double memoryLimitMb = 0.0;
 };
+
+struct BatchResult;
 
 // opt: asks for a model folder and an output folder, solves every LP entry
 // and rewrites the report after each entry.
-void optimizeFolder(const BatchSettings& settings);
+BatchResult optimizeFolder(const BatchSettings& settings);
+// Checks the model folder, removes an old report from it and lists it; says
+// each step on the console. Nothing when it is not a folder.
+std::optional<std::vector<std::string>> openModelFolder(const std::string& lpFolder);
 // The entries of the model folder; says whether its initial-solution folder exists.
 std::vector<std::string> collectModels(std::string lpFolder);
 // Solves one entry (skipped unless its name ends in "lp") and appends its
 // row to `resultRows`; the solution, if any, goes to `outputFolder`.
+// `solveStarting` is called just before SCIP starts to solve. Loads SCIP's
+// library first: only worker processes call it.
 void solveModel(std::string modelPath, const std::string& outputFolder, const BatchSettings& settings,
-                std::vector<std::string>& resultRows);
+                std::vector<std::string>& resultRows, const std::function<void()>& solveStarting = {});
 // Says whether the initial-solution folder of a model exists; returns it when it does.
 std::optional<std::string> reportInitialSolutionFolder(std::string modelPath);
 // Shows the outcome of a solved instance and appends its row to `resultRows`.
 void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& resultRows);
 
+// opt without the shell: the same batch on two folders given at once. A
+// missing output folder whose parent exists is made. `status` is the exit
+// status: 0 all solved, 1 a model or a file failed, 2 a folder is invalid.
+// With `resume`, models that have a row in the output folder's report keep
+// it and are not solved again.
+BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outputFolder,
+                            const BatchSettings& settings, bool resume, int& status);
+
 // mod_lp: asks for a folder and translates every .mod file into an .lp file.
 void convertFolder();
+// The same on a folder given at once; the number of models that failed, or
+// nothing when it is not a folder.
+std::optional<size_t> convertFolderAt(const std::string& folder);

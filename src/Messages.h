@@ -75,6 +75,19 @@ inline constexpr const char* statusInfOrUnbdLine = "STATUS: PROBLEMA ILIMITADO O
 inline constexpr const char* statusInfOrUnbdRow = "PROBLEMA ILIMITADO OU INFACTIVEL;";
 inline constexpr const char* statusReadErrorLine = "STATUS: ERRO NA LEITURA DO MODELO\n";
 inline constexpr const char* statusReadErrorRow = "ERRO NA LEITURA DO MODELO;";
+inline constexpr const char* statusSolveErrorLine = "STATUS: ERRO NA RESOLUCAO DO MODELO\n";
+inline constexpr const char* statusSolveErrorRow = "ERRO NA RESOLUCAO DO MODELO;";
+
+// Worker processes
+inline constexpr const char* scipNotLoaded = "Não foi possível carregar a biblioteca do SCIP: ";
+inline constexpr const char* workerKilledBySignal = "O processo que resolvia o modelo %s terminou pelo sinal %d (%s).\n";
+inline constexpr const char* workerExited = "O processo que resolvia o modelo %s terminou com o código %d.\n";
+inline constexpr const char* workerOverrun =
+    "O modelo %s passou de %s s além do tempo máximo e foi interrompido.\n";
+inline constexpr const char* workerNotStarted = "Não foi possível iniciar um processo de resolução: ";
+inline constexpr const char* batchInterrupted = "Lote interrompido: %zu de %zu entradas concluídas.\n";
+inline constexpr const char* progressLine = "\r\033[K%zu/%zu concluídos, %zu em execução, %s";
+inline constexpr const char* progressClear = "\r\033[K";
 
 // mod_lp
 inline constexpr const char* modFolderPrompt = "Digite o caminho da pasta de arquivos .mod> ";
@@ -86,5 +99,37 @@ inline constexpr const char* modelGenerateError = "Erro ao gerar modelo\n";
 inline constexpr const char* lpWriteError = "Erro ao escrever arquivo .lp\n";
 inline constexpr const char* lpOutdated =
     "Atenção: %s é de uma tradução anterior e não foi atualizado.\n";
+
+// Command line
+inline constexpr const char* versionProgram = "LoteOtimizador 1.0";
+inline constexpr const char* usage =
+    "Uso:\n"
+    "  loteotimizador [-t SEG] [-j N] [--memoria MB]       abre o shell\n"
+    "  loteotimizador [opções] opt PASTA_LP PASTA_SAIDA    resolve um lote, sem o shell\n"
+    "  loteotimizador mod_lp PASTA_MOD                     traduz os .mod de uma pasta, sem o shell\n"
+    "  loteotimizador merge PASTA_SAIDA                    junta os relatórios das partes de um lote\n"
+    "  loteotimizador -h | --help                          esta ajuda\n"
+    "  loteotimizador --version                            versões do programa, do SCIP e do GLPK\n"
+    "Opções:\n"
+    "  -t, --tempo SEG    tempo máximo por modelo, em segundos (30 ou 2,5); 0 tira o limite\n"
+    "  -j, --jobs N       modelos resolvidos ao mesmo tempo (padrão: um por CPU)\n"
+    "      --memoria MB   limite de memória do SCIP por processo (padrão: a memória livre dividida\n"
+    "                     entre os processos)\n"
+    "      --retomar      com opt: mantém as linhas de sol_stat.csv e resolve só os modelos que faltam\n"
+    "      --shard K/N    com opt: resolve só a parte K de N do lote (\"slurm\": a tarefa do job array)\n"
+    "      --solu ARQ     confere as respostas com os valores conhecidos de ARQ\n"
+    "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
+inline constexpr const char* outputFolderNotWritable = "Não é possível gravar na pasta de output ";
+inline constexpr const char* rowKept = "linha mantida do relatório anterior\n";
+inline constexpr const char* optionUnknown = "Opção desconhecida: %s\n";
+inline constexpr const char* optionNeedsValue = "A opção %s precisa de um valor.\n";
+inline constexpr const char* optionBadJobs = "Número de processos inválido: %s (use um inteiro de 1 a 1024).\n";
+inline constexpr const char* optionBadTime =
+    "Tempo máximo inválido: %s (use um número de segundos, como 30 ou 2,5).\n";
+inline constexpr const char* optionBadMemory = "Memória inválida: %s (use um número inteiro de MB maior que zero).\n";
+inline constexpr const char* optionNeedsOpt = "A opção %s só vale com o comando opt.\n";
+inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
+inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";
+inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";
 
 }  // namespace msg

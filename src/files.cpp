@@ -136,8 +136,8 @@ void removeStaleTempFiles(const std::string& folder) {
     }
 }
 
-void printIoError(const char* what, const std::string& path, int error) {
-    std::cerr << what << path << ": " << std::strerror(error) << "\n" << std::flush;
+void printIoError(const char* what, const std::string& path, int error, std::ostream& out) {
+    out << what << path << ": " << std::strerror(error) << "\n" << std::flush;
 }
 
 // Removes `path` if it is there; absence (or a name too long to exist) is

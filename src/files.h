@@ -2,6 +2,7 @@
 // through temporary files unique to their writer.
 #pragma once
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,5 +78,5 @@ void removeStaleTempFiles(const std::string& folder);
 // Removes `path` if it is there; absence (or a name too long to exist) is
 // not an error. Returns 0 or errno.
 int removeIfPresent(const std::string& path);
-// "<what><path>: <system text>" on standard error.
-void printIoError(const char* what, const std::string& path, int error);
+// "<what><path>: <system text>" on `out` (standard error unless told).
+void printIoError(const char* what, const std::string& path, int error, std::ostream& out = std::cerr);

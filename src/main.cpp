@@ -1,12 +1,20 @@
 // LoteOtimizador: entry point and command shell.
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <string>
+
+extern "C" {
+#include <glpk.h>
+}
 
 #include "Functions.h"
 #include "Messages.h"
 #include "console.h"
+#include "options.h"
+#include "pool.h"
+#include "scip_api.h"
 
 namespace {
 
@@ -23,8 +31,7 @@ void readTimeLimit(BatchSettings& settings) {
     }
 }
 
-void runShell() {
-    BatchSettings settings;
+void runShell(BatchSettings settings) {
     printAbout();
     std::string line;
     while (true) {
@@ -63,10 +70,60 @@ void setLocale() {
 
 }  // namespace
 
-int main() {
+void printVersion() {
+    std::cout << msg::versionProgram << "\n";
+    std::string error;
+    if (const ScipApi* scip = loadScipLibrary(error)) {
+        std::cout << "SCIP " << scip->SCIPmajorVersion() << "." << scip->SCIPminorVersion() << "."
+                  << scip->SCIPtechVersion() << "\n";
+    } else {
+        std::cout << msg::scipNotLoaded << error << "\n";
+    }
+    std::cout << "GLPK " << glp_version() << "\n" << std::flush;
+}
+
+// Ends the program as killed by `signal`, so that a calling shell loop stops too.
+[[noreturn]] void endBySignal(int signal) {
+    std::cout << std::flush;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}
+
+int main(int argc, char** argv) {
     setLocale();
     // A reader that goes away must not kill the batch.
     std::signal(SIGPIPE, SIG_IGN);
-    runShell();
-    return 0;
+    std::string error;
+    const std::optional<ProgramOptions> options = parseOptions(argc, argv, error);
+    if (!options) {
+        std::cerr << error << msg::usage << std::flush;
+        return 2;
+    }
+    if (options->help) {
+        std::cout << msg::usage << std::flush;
+        return 0;
+    }
+    if (options->version) {
+        printVersion();
+        return 0;
+    }
+    if (options->command.empty()) {
+        runShell(options->settings);
+        return 0;
+    }
+    const std::vector<std::string>& operands = options->operands;
+    if (options->command == "mod_lp") {
+        const std::optional<size_t> failures = convertFolderAt(operands[0]);
+        if (!failures) {
+            std::cerr << msg::usage << std::flush;
+            return 2;
+        }
+        return *failures == 0 ? 0 : 1;
+    }
+    int status = 2;
+    const BatchResult result =
+        optimizeFolders(operands[0], operands[1], options->settings, options->resume, status);
+    if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
+    return status;
 }

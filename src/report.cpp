@@ -47,6 +47,7 @@ const char* statusLine(Outcome outcome) {
         case Outcome::Unbounded: return msg::statusUnboundedLine;
         case Outcome::InfeasibleOrUnbounded: return msg::statusInfOrUnbdLine;
         case Outcome::ReadError: return msg::statusReadErrorLine;
+        case Outcome::SolveError: return msg::statusSolveErrorLine;
         case Outcome::Other: break;
     }
     return "";
@@ -60,6 +61,7 @@ const char* statusRowText(Outcome outcome) {
         case Outcome::Unbounded: return msg::statusUnboundedRow;
         case Outcome::InfeasibleOrUnbounded: return msg::statusInfOrUnbdRow;
         case Outcome::ReadError: return msg::statusReadErrorRow;
+        case Outcome::SolveError: return msg::statusSolveErrorRow;
         case Outcome::Other: break;
     }
     return "";
@@ -92,10 +94,50 @@ std::string reportText(const std::vector<std::string>& rows) {
     return text;
 }
 
-bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows) {
+std::vector<ReportRow> parseReport(const std::string& text) {
+    std::vector<ReportRow> rows;
+    size_t at = text.find('\n');  // the header
+    if (at == std::string::npos) return rows;
+    ++at;
+    while (at < text.size()) {
+        const size_t start = at;
+        std::string name;
+        bool named = false;
+        if (text[at] == '"') {
+            // Between quotes, "" is one quote; the name ends at a lone quote.
+            ++at;
+            while (at < text.size()) {
+                if (text[at] == '"' && at + 1 < text.size() && text[at + 1] == '"') {
+                    name += '"';
+                    at += 2;
+                } else if (text[at] == '"') {
+                    ++at;
+                    break;
+                } else {
+                    name += text[at++];
+                }
+            }
+            named = at < text.size() && text[at] == ';';
+        } else {
+            const size_t end = text.find_first_of(";\n", at);
+            if (end != std::string::npos && text[end] == ';') {
+                name = text.substr(at, end - at);
+                named = true;
+                at = end;
+            }
+        }
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        if (named) rows.push_back({name, text.substr(start, end - start)});
+        at = end + 1;
+    }
+    return rows;
+}
+
+bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows, std::ostream& errors) {
     const std::string path = outputFolder + "/sol_stat.csv";
     if (const int error = replaceFile(outputFolder, path, reportText(rows))) {
-        printIoError(msg::reportNotWritten, path, error);
+        printIoError(msg::reportNotWritten, path, error, errors);
         return false;
     }
     return true;

@@ -2,12 +2,14 @@
 // texts, and the report file sol_stat.csv.
 #pragma once
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 // How a solve ended, as the report tells it.
-enum class Outcome { TimeLimit, Optimal, Infeasible, Unbounded, InfeasibleOrUnbounded, Other, ReadError };
+// SolveError: the process that solved the model died.
+enum class Outcome { TimeLimit, Optimal, Infeasible, Unbounded, InfeasibleOrUnbounded, Other, ReadError, SolveError };
 
 // Maps SCIP's status code to an outcome by the numbering of SCIP's major
 // version. Versions whose numbering is unknown give nothing.
@@ -27,6 +29,16 @@ std::string buildResultRow(const std::string& name, double seconds, Outcome outc
                            std::optional<double> primalBound);
 // The whole report file: header and one line per row.
 std::string reportText(const std::vector<std::string>& rows);
+// One row of a report file as written: its model's name (unquoted) and the
+// whole line (without its line feed).
+struct ReportRow {
+    std::string name;
+    std::string line;
+};
+// The rows of a report file's text (the header left out). A quoted name may
+// hold ";" and line breaks. Lines without a name field are left out.
+std::vector<ReportRow> parseReport(const std::string& text);
 // Rewrites `outputFolder`/sol_stat.csv from `rows`, atomically.
-// Returns false (after a message on standard error) when it cannot.
-bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows);
+// Returns false, after a message on `errors`, when it cannot.
+bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows,
+                 std::ostream& errors = std::cerr);

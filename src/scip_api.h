@@ -1,9 +1,12 @@
 // The part of SCIP's C API that LoteOtimizador calls, declared from SCIP's
-// documented signatures (stable from SCIP 8 to 10). The program links SCIP's
-// shared library but needs none of its headers.
+// documented signatures (stable from SCIP 8 to 10). The program needs none of
+// SCIP's headers, and does not link SCIP: only the worker processes that
+// solve models load its shared library (ScipApi below), so the shell and
+// mod_lp run without it.
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 extern "C" {
 
@@ -34,6 +37,7 @@ SCIP_RETCODE SCIPcreateProbBasic(SCIP* scip, const char* name);
 SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extension);
 SCIP_RETCODE SCIPreadSol(SCIP* scip, const char* filename);
 SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value);
+SCIP_RETCODE SCIPsetBoolParam(SCIP* scip, const char* name, SCIP_Bool value);
 SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr);
 SCIP_RETCODE SCIPsolve(SCIP* scip);
 
@@ -42,6 +46,8 @@ SCIP_STAGE SCIPgetStage(SCIP* scip);
 SCIP_Real SCIPgetSolvingTime(SCIP* scip);
 SCIP_Real SCIPgetPrimalbound(SCIP* scip);
 int SCIPmajorVersion(void);
+int SCIPminorVersion(void);
+int SCIPtechVersion(void);
 
 int SCIPgetNSols(SCIP* scip);
 SCIP_RETCODE SCIPprintStatus(SCIP* scip, FILE* file);
@@ -57,3 +63,23 @@ void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline);
 void SCIPmessagePrintError(const char* formatstr, ...);
 
 }  // extern "C"
+
+// Every SCIP function the program calls.
+#define LOTE_SCIP_FUNCTIONS(X)                                                                     \
+    X(SCIPcreate) X(SCIPfree) X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic) X(SCIPreadProb)  \
+    X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetMessagehdlr) X(SCIPsolve)      \
+    X(SCIPgetStatus) X(SCIPgetStage) X(SCIPgetSolvingTime) X(SCIPgetPrimalbound)                  \
+    X(SCIPmajorVersion) X(SCIPminorVersion) X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol)                     \
+    X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)       \
+    X(SCIPmessagePrintError)
+
+// SCIP's functions as found in its shared library, under their own names.
+struct ScipApi {
+#define LOTE_SCIP_POINTER(name) decltype(&::name) name = nullptr;
+    LOTE_SCIP_FUNCTIONS(LOTE_SCIP_POINTER)
+#undef LOTE_SCIP_POINTER
+};
+
+// Loads SCIP's shared library (once per process) and looks up every function.
+// Returns nothing, with the reason in `error`, when it cannot.
+const ScipApi* loadScipLibrary(std::string& error);

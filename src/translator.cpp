@@ -80,8 +80,8 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
 
 }  // namespace
 
-void convertModel(std::string modelPath) {
-    if (!endsWith(modelPath, "mod")) return;
+bool convertModel(std::string modelPath) {
+    if (!endsWith(modelPath, "mod")) return true;
     const std::string base = modelPath.substr(0, modelPath.size() - 3);
     const std::string lpPath = base + "lp";
     const std::string dataPath = base + "dat";
@@ -90,7 +90,7 @@ void convertModel(std::string modelPath) {
     if (!isRegularFile(modelPath)) {
         std::fprintf(stderr, "%s", msg::modelReadError);
         warnIfOutdated(lpPath);
-        return;
+        return false;
     }
     GlpkTranslation translation;
     // With a data file, the data file supplies the data and the model's own
@@ -105,17 +105,19 @@ void convertModel(std::string modelPath) {
     if (readResult != 0) {
         std::fprintf(stderr, "%s", msg::modelReadError);
         warnIfOutdated(lpPath);
-        return;
+        return false;
     }
     if (glp_mpl_generate(translation.tran, nullptr) != 0) {
         std::fprintf(stderr, "%s", msg::modelGenerateError);
         warnIfOutdated(lpPath);
-        return;
+        return false;
     }
     glp_mpl_build_prob(translation.tran, translation.prob);
     if (!writeLpFile(translation.prob, lpPath)) {
         std::fprintf(stderr, "%s", msg::lpWriteError);
         warnIfOutdated(lpPath);
+        return false;
     }
+    return true;
 }
 

@@ -1,0 +1,125 @@
+// The command line, read with getopt_long; every error is a text of ours.
+#include "options.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include <getopt.h>
+
+#include "Messages.h"
+#include "console.h"
+
+namespace {
+
+enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion };
+
+std::string format(const char* pattern, const std::string& value) {
+    char text[1024];
+    std::snprintf(text, sizeof text, pattern, value.c_str());
+    return text;
+}
+
+std::optional<double> parseMegabytes(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) {
+        return std::nullopt;
+    }
+    const double value = std::strtod(text.c_str(), nullptr);
+    if (value <= 0.0) return std::nullopt;
+    return value;
+}
+
+// The operands each command takes.
+std::optional<size_t> operandCount(const std::string& command) {
+    if (command == "opt") return 2;
+    if (command == "mod_lp" || command == "merge") return 1;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> parseJobs(const std::string& text) {
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int value = std::atoi(text.c_str());
+    if (value < 1 || value > 1024) return std::nullopt;
+    return value;
+}
+
+std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& error) {
+    static const option longOptions[] = {
+        {"tempo", required_argument, nullptr, 't'},  {"jobs", required_argument, nullptr, 'j'},
+        {"memoria", required_argument, nullptr, kMemory}, {"retomar", no_argument, nullptr, kResume},
+        {"shard", required_argument, nullptr, kShard}, {"solu", required_argument, nullptr, kSolu},
+        {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, kVersion},
+        {nullptr, 0, nullptr, 0}};
+    ProgramOptions options;
+    opterr = 0;  // getopt's own (English) messages are replaced by ours
+    optind = 1;
+    while (true) {
+        const int previous = optind;
+        const int c = getopt_long(argc, argv, ":t:j:h", longOptions, nullptr);
+        if (c == -1) break;
+        const std::string value = optarg != nullptr ? optarg : "";
+        const std::string typed = argv[previous] != nullptr ? argv[previous] : "";
+        switch (c) {
+            case 't':
+                if (const std::optional<double> seconds = parseTimeLimit(value)) {
+                    options.settings.timeLimit = *seconds;
+                    options.timeLimitGiven = true;
+                } else {
+                    error = format(msg::optionBadTime, value);
+                    return std::nullopt;
+                }
+                break;
+            case 'j':
+                if (const std::optional<int> jobs = parseJobs(value)) {
+                    options.settings.jobs = *jobs;
+                } else {
+                    error = format(msg::optionBadJobs, value);
+                    return std::nullopt;
+                }
+                break;
+            case kMemory:
+                if (const std::optional<double> megabytes = parseMegabytes(value)) {
+                    options.settings.memoryLimitMb = *megabytes;
+                } else {
+                    error = format(msg::optionBadMemory, value);
+                    return std::nullopt;
+                }
+                break;
+            case kResume: options.resume = true; break;
+            case kShard: options.shard = value; break;
+            case kSolu: options.knownResults = value; break;
+            case 'h': options.help = true; break;
+            case kVersion: options.version = true; break;
+            case ':':
+                error = format(msg::optionNeedsValue, typed);
+                return std::nullopt;
+            default:
+                error = format(msg::optionUnknown, optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed);
+                return std::nullopt;
+        }
+    }
+    if (options.help || options.version) return options;
+    if (optind < argc) {
+        options.command = argv[optind++];
+        const std::optional<size_t> count = operandCount(options.command);
+        if (!count) {
+            error = format(msg::commandUnknown, options.command);
+            return std::nullopt;
+        }
+        for (; optind < argc; ++optind) options.operands.push_back(argv[optind]);
+        if (options.operands.size() != *count) {
+            error = format(options.command == "opt" ? msg::commandNeedsTwo : msg::commandNeedsOne, options.command);
+            return std::nullopt;
+        }
+    }
+    // Resuming and sharding belong to a command-line batch (not the shell).
+    if (options.command != "opt" && (options.resume || !options.shard.empty())) {
+        error = format(msg::optionNeedsOpt, options.resume ? "--retomar" : "--shard");
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,26 @@
+// The command line: options, the command and its operands.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Functions.h"
+
+struct ProgramOptions {
+    BatchSettings settings;
+    bool timeLimitGiven = false;
+    bool resume = false;      // --retomar: keep the rows of an earlier run
+    std::string shard;        // --shard K/N or "slurm"; empty: the whole batch
+    std::string knownResults; // --solu FILE
+    bool help = false;
+    bool version = false;
+    std::string command;      // "" (the shell), "opt", "mod_lp" or "merge"
+    std::vector<std::string> operands;
+};
+
+// Reads the command line. On a usage error, nothing, and the message (one
+// Portuguese line) in `error`.
+std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& error);
+// A number of worker processes as typed ("4"); nothing unless 1 to 1024.
+std::optional<int> parseJobs(const std::string& text);

@@ -1,0 +1,381 @@
+// The parent's side of a batch: worker processes started, models handed out,
+// results gathered, blocks printed in model order, the report rewritten.
+#include "pool.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include <poll.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Messages.h"
+#include "files.h"
+#include "report.h"
+#include "worker.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t interruptSignal = 0;
+void onInterrupt(int signal) { interruptSignal = signal; }
+
+// SIGINT and SIGTERM noted instead of ending the program, for as long as it lives.
+struct InterruptGuard {
+    struct sigaction oldInt {}, oldTerm {};
+    InterruptGuard() {
+        interruptSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt);
+        sigaction(SIGTERM, &action, &oldTerm);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+    ~InterruptGuard() {
+        sigaction(SIGINT, &oldInt, nullptr);
+        sigaction(SIGTERM, &oldTerm, nullptr);
+    }
+};
+
+// One entry of the batch: done once its block can be printed.
+struct Entry {
+    bool done = false;
+    std::optional<std::string> row;
+    std::string out, err;
+};
+
+// The text of a capture file of a worker, from its start.
+std::string captured(int fd) {
+    std::string text;
+    char buffer[65536];
+    off_t offset = 0;
+    while (true) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<size_t>(n));
+        offset += n;
+    }
+    return text;
+}
+
+std::string formatSeconds(double seconds) {
+    std::ostringstream text;
+    text << seconds;
+    return text.str();
+}
+
+class Batch {
+public:
+    Batch(const std::vector<std::string>& paths, const std::string& folder, const BatchSettings& settings)
+        : paths_(paths), folder_(folder), settings_(settings), entries_(paths.size()) {}
+
+    BatchResult run(const std::map<std::string, std::string>& keptRows);
+
+private:
+    void markDone(size_t index, std::optional<std::string> row, std::string out, std::string err);
+    bool startWorker();
+    void dispatch();
+    void readResults(WorkerHandle& worker);
+    void workerEnded(WorkerHandle& worker);
+    void checkOverruns();
+    void printReady();
+    void showProgress(bool force);
+    void clearProgress();
+    void stopWorkers();
+
+    const std::vector<std::string>& paths_;
+    const std::string& folder_;
+    BatchSettings settings_;
+    std::vector<Entry> entries_;
+    std::deque<size_t> queue_;
+    std::vector<WorkerHandle> workers_;
+    size_t nextToPrint_ = 0;
+    size_t doneCount_ = 0;
+    bool anyError_ = false;
+    bool progress_ = ::isatty(STDERR_FILENO) == 1;
+    bool progressShown_ = false;
+    Clock::time_point started_ = Clock::now();
+    Clock::time_point lastProgress_{};
+};
+
+void Batch::markDone(size_t index, std::optional<std::string> row, std::string out, std::string err) {
+    Entry& entry = entries_[index];
+    entry.done = true;
+    entry.row = std::move(row);
+    entry.out = std::move(out);
+    entry.err = std::move(err);
+    ++doneCount_;
+    if (entry.row && (entry.row->find(msg::statusReadErrorRow) != std::string::npos ||
+                      entry.row->find(msg::statusSolveErrorRow) != std::string::npos)) {
+        anyError_ = true;
+    }
+    if (entry.err.find(msg::solutionNotWritten) != std::string::npos ||
+        entry.err.find(msg::solutionNotRemoved) != std::string::npos) {
+        anyError_ = true;
+    }
+    // The report holds every finished row in folder order; a failure to write
+    // it is said with this entry's block.
+    std::vector<std::string> rows;
+    for (const Entry& e : entries_) {
+        if (e.done && e.row) rows.push_back(*e.row);
+    }
+    std::ostringstream errors;
+    if (!writeReport(folder_, rows, errors)) anyError_ = true;
+    entry.err += errors.str();
+}
+
+bool Batch::startWorker() {
+    std::vector<int> inherited;
+    for (const WorkerHandle& w : workers_) {
+        for (int fd : {w.tasks, w.results, w.out, w.err}) inherited.push_back(fd);
+    }
+    std::cout << std::flush;
+    std::cerr << std::flush;
+    std::fflush(nullptr);
+    std::optional<WorkerHandle> worker = startWorkerProcess(paths_, folder_, settings_, inherited);
+    if (!worker) {
+        clearProgress();
+        std::cerr << msg::workerNotStarted << std::strerror(errno) << "\n" << std::flush;
+        return false;
+    }
+    workers_.push_back(*worker);
+    return true;
+}
+
+void Batch::dispatch() {
+    for (WorkerHandle& worker : workers_) {
+        if (queue_.empty()) return;
+        if (worker.model >= 0 || worker.leaving) continue;
+        const size_t index = queue_.front();
+        if (!sendTask(worker, index)) continue;  // a dead worker: seen when its results end
+        queue_.pop_front();
+        worker.model = static_cast<long>(index);
+        worker.solving = false;
+        worker.taskStart = Clock::now();
+    }
+}
+
+void Batch::readResults(WorkerHandle& worker) {
+    for (const WorkerMessage& message : receiveMessages(worker)) {
+        if (message.type == WorkerMessage::SolveStarted) {
+            worker.solving = true;
+            worker.solveStart = Clock::now();
+        } else if (worker.model >= 0) {
+            worker.leaving = message.type == WorkerMessage::DoneLeaving;
+            markDone(static_cast<size_t>(worker.model), message.row, captured(worker.out), captured(worker.err));
+            worker.model = -1;
+            worker.solving = false;
+        }
+    }
+}
+
+// A worker's result pipe has ended: it died or (idle) left on its own.
+void Batch::workerEnded(WorkerHandle& worker) {
+    int status = 0;
+    ::waitpid(worker.pid, &status, 0);
+    if (worker.model >= 0) {
+        const size_t index = static_cast<size_t>(worker.model);
+        const std::string name = baseName(paths_[index]);
+        const Clock::time_point since = worker.solving ? worker.solveStart : worker.taskStart;
+        const double seconds = std::chrono::duration<double>(Clock::now() - since).count();
+        std::string out = captured(worker.out);
+        std::string err = captured(worker.err);
+        out += std::string(msg::nameLabel) + name + "\n" + msg::timeLabel + formatSeconds(seconds) + "\n" +
+               statusLine(Outcome::SolveError);
+        char line[1024];
+        if (WIFSIGNALED(status)) {
+            std::snprintf(line, sizeof line, msg::workerKilledBySignal, paths_[index].c_str(), WTERMSIG(status),
+                          strsignal(WTERMSIG(status)));
+        } else {
+            std::snprintf(line, sizeof line, msg::workerExited, paths_[index].c_str(), WEXITSTATUS(status));
+        }
+        err += line;
+        std::ostringstream errors;
+        const std::string solution = joinPath(folder_, solutionFileName(name));
+        if (const int error = removeIfPresent(solution)) printIoError(msg::solutionNotRemoved, solution, error, errors);
+        err += errors.str();
+        markDone(index, buildResultRow(name, seconds, Outcome::SolveError, std::nullopt), out, err);
+    }
+    closeWorker(worker);
+}
+
+// A model still running well past its time limit (stuck where SCIP does not
+// look at the clock) is killed, and reported as stopped by the limit.
+void Batch::checkOverruns() {
+    if (settings_.timeLimit <= 0.0) return;
+    const double grace = std::max(10.0, 0.1 * settings_.timeLimit);
+    for (WorkerHandle& worker : workers_) {
+        if (worker.model < 0 || !worker.solving) continue;
+        const double seconds = std::chrono::duration<double>(Clock::now() - worker.solveStart).count();
+        if (seconds <= settings_.timeLimit + grace) continue;
+        ::kill(worker.pid, SIGKILL);
+        int status = 0;
+        ::waitpid(worker.pid, &status, 0);
+        const size_t index = static_cast<size_t>(worker.model);
+        const std::string name = baseName(paths_[index]);
+        std::string out = captured(worker.out) + msg::nameLabel + name + "\n" + msg::timeLabel +
+                          formatSeconds(seconds) + "\n" + statusLine(Outcome::TimeLimit);
+        char line[1024];
+        std::snprintf(line, sizeof line, msg::workerOverrun, paths_[index].c_str(), formatSeconds(grace).c_str());
+        std::ostringstream errors;
+        errors << line;
+        const std::string solution = joinPath(folder_, solutionFileName(name));
+        if (const int error = removeIfPresent(solution)) printIoError(msg::solutionNotRemoved, solution, error, errors);
+        std::string err = captured(worker.err) + errors.str();
+        worker.model = -1;
+        closeWorker(worker);
+        markDone(index, buildResultRow(name, seconds, Outcome::TimeLimit, std::nullopt), out, err);
+    }
+}
+
+void Batch::printReady() {
+    bool cleared = false;
+    while (nextToPrint_ < entries_.size() && entries_[nextToPrint_].done) {
+        if (!cleared) clearProgress();
+        cleared = true;
+        const Entry& entry = entries_[nextToPrint_];
+        std::cout << msg::dashLine << msg::modelHeader << nextToPrint_ << msg::modelHeaderEnd << entry.out << std::flush;
+        std::cerr << entry.err << std::flush;
+        ++nextToPrint_;
+    }
+}
+
+void Batch::showProgress(bool force) {
+    if (!progress_) return;
+    const Clock::time_point now = Clock::now();
+    if (!force && now - lastProgress_ < std::chrono::milliseconds(500)) return;
+    lastProgress_ = now;
+    size_t running = 0;
+    for (const WorkerHandle& worker : workers_) running += worker.model >= 0 ? 1 : 0;
+    const long elapsed = static_cast<long>(std::chrono::duration<double>(now - started_).count());
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%02ld:%02ld:%02ld", elapsed / 3600, elapsed / 60 % 60, elapsed % 60);
+    std::fprintf(stderr, msg::progressLine, doneCount_, entries_.size(), running, clock);
+    std::fflush(stderr);
+    progressShown_ = true;
+}
+
+void Batch::clearProgress() {
+    if (!progressShown_) return;
+    std::fputs(msg::progressClear, stderr);
+    std::fflush(stderr);
+    progressShown_ = false;
+}
+
+void Batch::stopWorkers() {
+    for (WorkerHandle& worker : workers_) {
+        if (worker.pid > 0) ::kill(worker.pid, SIGKILL);
+    }
+    for (WorkerHandle& worker : workers_) {
+        if (worker.pid > 0) ::waitpid(worker.pid, nullptr, 0);
+        closeWorker(worker);
+    }
+    workers_.clear();
+}
+
+BatchResult Batch::run(const std::map<std::string, std::string>& keptRows) {
+    InterruptGuard interrupts;
+    for (size_t i = 0; i < paths_.size(); ++i) {
+        const auto kept = keptRows.find(baseName(paths_[i]));
+        if (kept != keptRows.end() && endsWith(paths_[i], "lp")) {
+            markDone(i, kept->second, std::string(msg::nameLabel) + kept->first + "\n" + msg::rowKept, "");
+        } else if (endsWith(paths_[i], "lp")) {
+            queue_.push_back(i);
+        } else {
+            markDone(i, std::nullopt, "", "");
+        }
+    }
+    const size_t jobs = std::min(queue_.size(), static_cast<size_t>(std::max(1, settings_.jobs)));
+    for (size_t i = 0; i < jobs; ++i) startWorker();
+    printReady();
+
+    while (doneCount_ < entries_.size() && interruptSignal == 0) {
+        // A worker that died, or left to give back its memory, is replaced.
+        workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](const WorkerHandle& w) { return w.pid <= 0; }),
+                       workers_.end());
+        size_t idle = 0;
+        for (const WorkerHandle& worker : workers_) idle += worker.model < 0 && !worker.leaving ? 1 : 0;
+        while (workers_.size() < jobs && idle < queue_.size() && startWorker()) ++idle;
+        if (workers_.empty()) break;  // no worker can be started: the rest cannot be solved
+        dispatch();
+        std::vector<pollfd> fds;
+        for (const WorkerHandle& worker : workers_) fds.push_back({worker.results, POLLIN, 0});
+        const int ready = ::poll(fds.data(), fds.size(), 200);
+        if (ready < 0 && errno != EINTR) break;
+        for (size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].revents == 0) continue;
+            readResults(workers_[i]);
+            if (workers_[i].ended) workerEnded(workers_[i]);
+        }
+        checkOverruns();
+        printReady();
+        showProgress(false);
+    }
+    const bool interrupted = interruptSignal != 0;
+    stopWorkers();
+    removeStaleTempFiles(folder_);
+    if (interrupted) {
+        // Entries finished after one that did not are shown too: their rows are in the report.
+        for (; nextToPrint_ < entries_.size(); ++nextToPrint_) {
+            if (!entries_[nextToPrint_].done) continue;
+            const Entry& entry = entries_[nextToPrint_];
+            std::cout << msg::dashLine << msg::modelHeader << nextToPrint_ << msg::modelHeaderEnd << entry.out;
+            std::cerr << entry.err;
+        }
+    }
+    printReady();
+    clearProgress();
+    BatchResult result;
+    result.entries = entries_.size();
+    result.finished = doneCount_;
+    result.anyError = anyError_ || doneCount_ < entries_.size();
+    if (interrupted) {
+        result.interruptedBy = interruptSignal;
+        std::fprintf(stderr, msg::batchInterrupted, doneCount_, entries_.size());
+    }
+    std::cout << std::flush;
+    std::fflush(nullptr);
+    return result;
+}
+
+}  // namespace
+
+BatchResult runBatch(const std::vector<std::string>& modelPaths, const std::string& outputFolder,
+                     const BatchSettings& settings, const std::map<std::string, std::string>& keptRows) {
+    BatchSettings resolved = settings;
+    if (resolved.jobs <= 0) resolved.jobs = availableCpus();
+    if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(resolved.jobs);
+    Batch batch(modelPaths, outputFolder, resolved);
+    return batch.run(keptRows);
+}
+
+int availableCpus() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+    return std::max(1, CPU_COUNT(&set));
+}
+
+double memoryPerWorkerMb(int jobs) {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    double kilobytes = 0.0;
+    std::string unit;
+    while (meminfo >> key >> kilobytes >> unit) {
+        if (key == "MemAvailable:") return kilobytes / 1024.0 / std::max(1, jobs);
+    }
+    return 0.0;
+}

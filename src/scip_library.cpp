@@ -1,0 +1,30 @@
+// Loads SCIP's shared library into the process that solves models.
+#include <dlfcn.h>
+
+#include "scip_api.h"
+
+#ifndef LOTE_SCIP_LIBRARY
+#error "LOTE_SCIP_LIBRARY must name SCIP's shared library"
+#endif
+
+const ScipApi* loadScipLibrary(std::string& error) {
+    static ScipApi api;
+    static bool loaded = false;
+    if (loaded) return &api;
+    // Found through the program's run path (the build tree or the install's lib folder).
+    void* handle = ::dlopen(LOTE_SCIP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        error = ::dlerror();
+        return nullptr;
+    }
+#define LOTE_SCIP_LOOKUP(name)                                                   \
+    api.name = reinterpret_cast<decltype(api.name)>(::dlsym(handle, #name));   \
+    if (api.name == nullptr) {                                                   \
+        error = std::string(LOTE_SCIP_LIBRARY) + ": " + #name;                   \
+        return nullptr;                                                          \
+    }
+    LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)
+#undef LOTE_SCIP_LOOKUP
+    loaded = true;
+    return &api;
+}

@@ -1,0 +1,48 @@
+// A worker process: solves the models that the parent hands it, one after
+// another, and sends back each one's row; what the solve prints goes to two
+// capture files that the parent reads.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+#include "Functions.h"
+
+// The parent's view of one worker.
+struct WorkerHandle {
+    pid_t pid = 0;
+    int tasks = -1;    // parent -> worker: model indexes
+    int results = -1;  // worker -> parent: messages
+    int out = -1;      // capture of the worker's standard output, per model
+    int err = -1;      // capture of the worker's standard error, per model
+    long model = -1;   // the entry it is solving, or -1 when idle
+    bool solving = false;  // SCIP has started to solve it
+    bool leaving = false;  // it ends after its last result: no more tasks
+    bool ended = false;    // its result pipe has ended
+    std::chrono::steady_clock::time_point taskStart, solveStart;
+    std::string inbox;  // bytes of a message not yet whole
+};
+
+struct WorkerMessage {
+    // DoneLeaving: done, and the worker ends to give back its memory.
+    enum Type : char { SolveStarted = 'S', Done = 'D', DoneLeaving = 'E' };
+    Type type = Done;
+    std::optional<std::string> row;  // Done: the model's report row, if it has one
+};
+
+// Forks a worker for the entries `modelPaths`. `inherited` are descriptors of
+// other workers that the new one must not keep open. Nothing (errno set)
+// when it cannot be started.
+std::optional<WorkerHandle> startWorkerProcess(const std::vector<std::string>& modelPaths,
+                                               const std::string& outputFolder, const BatchSettings& settings,
+                                               const std::vector<int>& inherited);
+// Hands entry `index` to an idle worker. False when the worker is gone.
+bool sendTask(const WorkerHandle& worker, size_t index);
+// The whole messages that have arrived; sets `ended` once the pipe ends.
+std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker);
+// Closes the parent's ends of a worker's pipes and captures.
+void closeWorker(WorkerHandle& worker);
