@@ -70,6 +70,8 @@ struct RunOptions {
     double timeoutSeconds = 120.0;
     std::vector<std::string> extraEnv;  // "NAME=value"
     bool stdoutReaderGone = false;      // standard output is a pipe nobody reads
+    std::vector<std::string> args;      // command-line arguments
+    bool ownProcessGroup = false;       // as a shell starts a foreground job
 };
 
 // Starts the program with `input` as its standard input (from a file, so the
@@ -95,7 +97,11 @@ inline pid_t startProgram(const std::string& input, const TempDir& io, const Run
         }
         if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(126);
         for (const std::string& var : options.extraEnv) putenv(const_cast<char*>(var.c_str()));
-        execl(LOTE_BINARY, LOTE_BINARY, static_cast<char*>(nullptr));
+        if (options.ownProcessGroup) setpgid(0, 0);
+        std::vector<char*> argv = {const_cast<char*>(LOTE_BINARY)};
+        for (const std::string& arg : options.args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(LOTE_BINARY, argv.data());
         _exit(127);
     }
     return pid;
@@ -137,6 +143,35 @@ inline RunResult finishProgram(pid_t pid, const TempDir& io, const RunOptions& o
 inline RunResult runProgram(const std::string& input, const RunOptions& options = {}) {
     TempDir io;
     return finishProgram(startProgram(input, io, options), io, options);
+}
+
+// Processes whose parent is `parent` (zombies left out).
+inline std::vector<pid_t> childrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t close = line.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state = 0;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent && state != 'Z') children.push_back(std::stoi(name));
+    }
+    return children;
+}
+
+// True while `pid` is a live process (not a zombie).
+inline bool processAlive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
 }
 
 // Replaces the varying solving times of the console ("TEMPO: 0.0123") with "TEMPO: T".
@@ -230,6 +265,19 @@ inline std::vector<std::vector<std::string>> reportRows(const std::string& repor
         }
         if (!field.empty()) fields.push_back(field);
         rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Rows without their time field, which varies from run to run.
+inline std::vector<std::string> rowsWithoutTimes(const std::string& report) {
+    std::vector<std::string> rows;
+    for (const auto& fields : reportRows(report)) {
+        std::string row;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (i != 1) row += fields[i] + ";";
+        }
+        rows.push_back(row);
     }
     return rows;
 }

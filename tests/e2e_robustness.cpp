@@ -17,19 +17,6 @@ namespace {
 
 const std::string kReadErrorRow = ";0,000000;ERRO NA LEITURA DO MODELO;;\n";
 
-// Rows without their time field, which varies from run to run.
-std::vector<std::string> rowsWithoutTimes(const std::string& report) {
-    std::vector<std::string> rows;
-    for (const auto& fields : reportRows(report)) {
-        std::string row;
-        for (size_t i = 0; i < fields.size(); ++i) {
-            if (i != 1) row += fields[i] + ";";
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 // A UNIX socket bound at `path` (the caller closes the descriptor).
 int bindSocket(const fs::path& path) {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);

@@ -1,0 +1,166 @@
+// Batches in worker processes: the same output whatever the number of
+// workers, a dead worker costs one model, interrupts stop the whole batch.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* kInfeasible = "Maximize\n obj: x\nSubject To\n c1: x + y >= 0\n c2: x + y <= -1\nEnd\n";
+const char* kUnbounded = "Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x + 2 y >= 2\nEnd\n";
+const char* kUnreadable = "Maximize\n obj: x +\nSubject To\n c1: x <= \nEnd\n";
+
+// Report rows with the time field masked, and Z too where the time limit stopped the model.
+std::string maskedReport(const std::string& report) {
+    std::string masked;
+    for (const auto& fields : reportRows(report)) {
+        const bool limited = fields.size() > 2 && fields[2].find("LIMITE DE TEMPO") != std::string::npos;
+        for (size_t i = 0; i < fields.size(); ++i) masked += (i == 1 || (i == 3 && limited) ? "*" : fields[i]) + ";";
+        masked += "\n";
+    }
+    return masked;
+}
+
+void removeOnce(std::string& text, const std::string& what) {
+    const size_t at = text.find(what);
+    if (at != std::string::npos) text.erase(at, what.size());
+}
+
+RunOptions withArgs(std::vector<std::string> args) {
+    RunOptions options;
+    options.args = std::move(args);
+    return options;
+}
+
+// Waits until `pid` has a child process (a worker) that has run for `seconds`.
+std::vector<pid_t> workersAfter(pid_t pid, double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return childrenOf(pid);
+}
+
+}  // namespace
+
+TEST(Pool, SameBlocksReportAndErrorsWithOneOrTwoWorkersFromShellOrCommandLine) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directories(m / "e_folder.lp");
+    writeFile(m / "a_optimal.lp", kSmallModel);
+    writeFile(m / "b_infeasible.lp", kInfeasible);
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "c_limited.lp");
+    writeFile(m / "d_unbounded.lp", kUnbounded);
+    writeFile(m / "f_notes.txt", "not a model");
+    writeFile(m / "g_unreadable.lp", kUnreadable);
+    fs::copy_file(sharedModels() / "lp" / "egout.lp", m / "h_egout.lp");
+
+    fs::create_directory(dir / "shell");  // the command line makes its own
+    const RunResult shell = runProgram("time_limit\n1\n" + optInput(m, dir / "shell") + "exit\n", withArgs({"-j", "1"}));
+    const RunResult one = runProgram("", withArgs({"-j", "1", "-t", "1", "opt", m.string(), (dir / "one").string()}));
+    const RunResult two = runProgram("", withArgs({"--jobs", "2", "--tempo", "1", "opt", m.string(), (dir / "two").string()}));
+
+    std::string shellOut = shell.out;
+    for (const std::string& text : {kAbout, kPrompt, kPrompt, std::string("Digite o tempo m\xC3\xA1ximo para resolu\xC3\xA7\xC3\xA3o dos modelos (seg)> "),
+                                    std::string("Digite o caminho da pasta de arquivos .lp> "),
+                                    std::string("Digite o caminho da pasta para gerar o output> "), kPrompt + kExit}) {
+        removeOnce(shellOut, text);
+    }
+    EXPECT_EQ(maskTimes(one.out), maskTimes(shellOut));
+    EXPECT_EQ(maskTimes(two.out), maskTimes(one.out));
+    EXPECT_EQ(two.err, one.err);
+    EXPECT_EQ(one.err, shell.err);
+    EXPECT_NE(one.err.find("Error <-2> in function call"), std::string::npos) << one.err;
+    const std::string report = maskedReport(readFile(dir / "one" / "sol_stat.csv"));
+    EXPECT_EQ(maskedReport(readFile(dir / "two" / "sol_stat.csv")), report);
+    EXPECT_EQ(maskedReport(readFile(dir / "shell" / "sol_stat.csv")), report);
+    EXPECT_EQ(report,
+              "a_optimal.lp;*;SOL OTIMA;2,800000;\n"
+              "b_infeasible.lp;*;PROBLEMA INFACTIVEL;-100000000000000000000,000000;\n"
+              "c_limited.lp;*;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;*;\n"
+              "d_unbounded.lp;*;PROBLEMA ILIMITADO;100000000000000000000,000000;\n"
+              "e_folder.lp;*;ERRO NA LEITURA DO MODELO;;\n"
+              "g_unreadable.lp;*;ERRO NA LEITURA DO MODELO;;\n"
+              "h_egout.lp;*;SOL OTIMA;568,100700;\n");
+    EXPECT_EQ(occurrences(two.out, "MODELO "), 8u);
+    EXPECT_EQ(shell.exitCode, 0);
+    EXPECT_EQ(one.exitCode, 1);  // models that could not be read
+    EXPECT_EQ(two.exitCode, 1);
+}
+
+TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "a_long.lp");
+    writeFile(m / "b.lp", kSmallModel);
+    writeFile(m / "c.lp", kSmallModel);
+    fs::create_directory(dir / "out");
+    writeFile(dir / "out" / "a_long.sol", "stale\n");
+    TempDir io;
+    const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "30", "opt", m.string(), (dir / "out").string()}));
+    const std::vector<pid_t> workers = workersAfter(pid, 1.5);
+    ASSERT_EQ(workers.size(), 1u);
+    kill(workers[0], SIGKILL);
+    const RunResult r = finishProgram(pid, io);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")),
+              (std::vector<std::string>{"a_long.lp;ERRO NA RESOLUCAO DO MODELO;;", "b.lp;SOL OTIMA;2,800000;",
+                                        "c.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_NE(r.out.find("NOME: a_long.lp\nTEMPO: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("STATUS: ERRO NA RESOLUCAO DO MODELO\n" + kDash + "MODELO 1 \n"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("O processo que resolvia o modelo " + (m / "a_long.lp").string() + " terminou pelo sinal 9 ("),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / "a_long.sol"));
+
+    // The program itself killed: its workers follow it.
+    TempDir io2;
+    fs::copy_file(m / "a_long.lp", m / "b.lp", fs::copy_options::overwrite_existing);
+    const pid_t main = startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "out").string()}));
+    const std::vector<pid_t> orphans = workersAfter(main, 1.0);
+    ASSERT_EQ(orphans.size(), 2u);
+    kill(main, SIGKILL);
+    waitpid(main, nullptr, 0);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    for (pid_t worker : orphans) EXPECT_FALSE(processAlive(worker)) << worker;
+}
+
+TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    writeFile(m / "a.lp", kSmallModel);
+    for (const char* name : {"b_long.lp", "c_long.lp", "d_long.lp"}) {
+        fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / name);
+    }
+    fs::create_directory(dir / "out");
+    writeFile(dir / "out" / "b_long.sol", "old\n");
+
+    // Ctrl-C reaches the whole foreground process group.
+    RunOptions shellOptions = withArgs({"-j", "2"});
+    shellOptions.ownProcessGroup = true;
+    TempDir io;
+    const pid_t shell = startProgram("time_limit\n30\n" + optInput(m, dir / "out") + "exit\n", io, shellOptions);
+    const std::vector<pid_t> workers = workersAfter(shell, 2.0);
+    ASSERT_EQ(workers.size(), 2u);
+    kill(-shell, SIGINT);
+    const RunResult r = finishProgram(shell, io);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.substr(r.out.size() - (kPrompt + kExit).size()), kPrompt + kExit);
+    EXPECT_NE(r.err.find("Lote interrompido: 1 de 4 entradas conclu\xC3\xAD" "das.\n"), std::string::npos) << r.err;
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_EQ(readFile(dir / "out" / "b_long.sol"), "old\n");
+    EXPECT_TRUE(tempFilesIn(dir / "out").empty());
+    for (pid_t worker : workers) EXPECT_FALSE(processAlive(worker)) << worker;
+
+    // SIGTERM (scancel, timeout): the program ends as killed by it.
+    TempDir io2;
+    const pid_t batch = startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "out").string()}));
+    const std::vector<pid_t> more = workersAfter(batch, 2.0);
+    kill(batch, SIGTERM);
+    const RunResult t = finishProgram(batch, io2);
+    EXPECT_EQ(t.signal, SIGTERM);
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_TRUE(tempFilesIn(dir / "out").empty());
+    for (pid_t worker : more) EXPECT_FALSE(processAlive(worker)) << worker;
+}
