@@ -67,10 +67,10 @@ def measure_peak(command, stdin_text):
 
 # ---- the four solvers -----------------------------------------------------
 
-def run_ours(binary, models, time_limit):
+def run_ours(binary, models, time_limit, jobs=None):
     with tempfile.TemporaryDirectory() as out:
         commands = f"time_limit\n{str(time_limit).replace('.', ',')}\nopt\n{models}\n{out}\nexit\n"
-        wall, _ = run_wait([binary], commands)
+        wall, _ = run_wait([binary] + (["-j", str(jobs)] if jobs else []), commands)
         results = {}
         for line in (Path(out) / "sol_stat.csv").read_text().splitlines()[1:]:
             fields = line.split(";")
@@ -95,6 +95,61 @@ def run_pyscipopt(models, time_limit):
         results[Path(r["path"]).name] = {"seconds": r["seconds"], "solving": r["solving"], "status": status,
                                          "objective": r["objective"]}
     return wall, results
+
+
+def run_pyscipopt_pool(models, time_limit):
+    """The same SCIP from Python, one model per task of multiprocessing.Pool(cores)."""
+    files = sorted(str(p) for p in models.glob("*.lp"))
+    wall, out = run_wait([sys.executable, str(HERE / "scip_pool.py"), str(time_limit)] + files)
+    results = {}
+    for line in out.splitlines():
+        if line.startswith("{"):
+            r = json.loads(line)
+            results[Path(r["path"]).name] = {"seconds": r["seconds"], "status": r["status"], "objective": r["objective"]}
+    return wall, results
+
+
+def simulate_handout(times, sizes, workers):
+    """Wall time of a batch on `workers` workers that each take the next model
+    when free, in folder order and largest file first."""
+    def makespan(order):
+        free = [0.0] * workers
+        for name in order:
+            i = free.index(min(free))
+            free[i] += times[name]
+        return max(free)
+    folder = sorted(times)
+    largest = sorted(times, key=lambda n: -sizes[n])
+    return makespan(folder), makespan(largest)
+
+
+def shell_peak_kib(binary, stdin_text):
+    """Peak resident memory (VmHWM, KiB) of the program's own process, workers
+    left out, read from /proc while it runs."""
+    proc = subprocess.Popen([binary], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    proc.stdin.write(stdin_text.encode())
+    proc.stdin.close()
+    peak = 0
+    while proc.poll() is None:
+        try:
+            for line in Path(f"/proc/{proc.pid}/status").read_text().splitlines():
+                if line.startswith("VmHWM:"):
+                    peak = max(peak, int(line.split()[1]))
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+        time.sleep(0.02)
+    return peak
+
+
+def tiny_overhead(binary, count, jobs):
+    """Wall time per model of a batch of `count` tiny models."""
+    with tempfile.TemporaryDirectory() as tmp:
+        folder = Path(tmp) / "m"
+        folder.mkdir()
+        for i in range(count):
+            (folder / f"{i:05d}.lp").write_text("Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\nEnd\n")
+        wall, _ = run_wait([binary, "-j", str(jobs), "opt", str(folder), str(Path(tmp) / "out")])
+        return wall / count
 
 
 def run_glpsol(models, time_limit):
@@ -223,7 +278,9 @@ def main():
     tools = {}
     wrong = {}
     for label, runner in (("LoteOtimizador", lambda: run_ours(args.binary, models, args.time_limit)),
+                          ("LoteOtimizador -j 1", lambda: run_ours(args.binary, models, args.time_limit, 1)),
                           ("pyscipopt", lambda: run_pyscipopt(models, args.time_limit)),
+                          ("pyscipopt Pool", lambda: run_pyscipopt_pool(models, args.time_limit)),
                           ("glpsol", lambda: run_glpsol(models, args.time_limit)),
                           ("cbc", lambda: run_cbc(models, args.time_limit))):
         runs = []
@@ -238,9 +295,9 @@ def main():
                     wrong.setdefault(label, set()).add(name)
         tools[label] = (median_runs(runs), runs)
 
-    # LoteOtimizador's per-model time: SCIP's solving time from the report plus
-    # an equal share of what the batch cost beyond it (reading, writing, start-up).
-    (ours_wall, ours), ours_runs = tools["LoteOtimizador"]
+    # LoteOtimizador's per-model time (one worker): SCIP's solving time from the
+    # report plus an equal share of what the batch cost beyond it.
+    (ours_wall, ours), ours_runs = tools["LoteOtimizador -j 1"]
     costs = [(wall - sum(r["seconds"] for r in results.values())) / len(results) for wall, results in ours_runs]
     for r in ours.values():
         r["seconds"] += statistics.median(costs)
@@ -281,6 +338,32 @@ def main():
                  f"(batch wall time minus the report's solving times, {len(ours)} models; target < 20 ms). "
                  f"Batch wall time {ours_wall:.3f} s against {py_wall:.3f} s for the same SCIP driven from Python.\n")
 
+    # Side by side.
+    (pool_wall, _), _ = tools["LoteOtimizador"]
+    (pypool_wall, _), _ = tools["pyscipopt Pool"]
+    lines.append(f"Default workers ({os.cpu_count()} here): {pool_wall:.3f} s, {pool_wall / ours_wall:.3f} x the "
+                 f"`-j 1` wall time (target <= 0.57) and {pool_wall / pypool_wall:.3f} x pyscipopt with "
+                 f"multiprocessing.Pool (target <= 1).\n")
+    sizes = {name: (models / name).stat().st_size for name in ours}
+    solving = {name: r["seconds"] for name, r in ours.items()}
+    folder_order, largest_first = simulate_handout(solving, sizes, 2)
+    lines.append(f"Hand-out order, simulated on 2 workers from the `-j 1` times: folder order "
+                 f"{folder_order / sum(solving.values()):.3f} of the sequential sum, largest file first "
+                 f"{largest_first / sum(solving.values()):.3f}.\n")
+    tiny = [tiny_overhead(args.binary, 1000, jobs) for jobs in (1, os.cpu_count())]
+    lines.append(f"1,000 tiny models: {1000 * tiny[0]:.1f} ms per model with one worker, {1000 * tiny[1]:.1f} ms "
+                 f"with {os.cpu_count()} (target < 20 ms).\n")
+    shell = {}
+    with tempfile.TemporaryDirectory() as tmp:
+        for count in (10, 1000):
+            folder = Path(tmp) / f"m{count}"
+            folder.mkdir()
+            for i in range(count):
+                shutil.copy(models / "Side.lp", folder / f"{i:05d}.lp")
+            shell[count] = shell_peak_kib(args.binary, f"opt\n{folder}\n{tmp}\nexit\n")
+    lines.append(f"Peak memory of the program's own process (workers left out): {shell[10] / 1024:.1f} MiB for 10 "
+                 f"models, {shell[1000] / 1024:.1f} MiB for 1,000.\n")
+
     # Memory.
     peaks = bench_memory(args.binary, models, (10, 1000))
     small, large = peaks[10][0], peaks[1000][0]
@@ -306,7 +389,7 @@ def main():
     # Chart of the per-model times of the four solvers.
     data = args.out / "solvers.dat"
     with data.open("w") as f:
-        f.write("model " + " ".join(labels) + "\n")
+        f.write("model " + " ".join('"' + l + '"' for l in labels) + "\n")
         for name in names:
             f.write(name.replace("_", "\\\\_") + " " +
                     " ".join(f"{max(tools[l][0][1][name]['seconds'], 1e-4):.6f}" for l in labels) + "\n")
@@ -321,7 +404,7 @@ set logscale y
 set yrange [1e-4:*]
 set xtics rotate by -45
 set key top left
-plot '{data}' using 2:xtic(1) title columnheader(2), '' using 3 title columnheader(3), '' using 4 title columnheader(4), '' using 5 title columnheader(5)
+plot '{data}' using 2:xtic(1) title columnheader(2), for [i=3:{len(labels) + 1}] '' using i title columnheader(i)
 """
     if shutil.which("gnuplot"):
         subprocess.run(["gnuplot"], input=script.encode(), check=False)

@@ -12,6 +12,7 @@ extern "C" {
 #include "Functions.h"
 #include "Messages.h"
 #include "console.h"
+#include "files.h"
 #include "options.h"
 #include "pool.h"
 #include "scip_api.h"
@@ -114,12 +115,12 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string>& operands = options->operands;
     if (options->command == "mod_lp") {
-        const std::optional<size_t> failures = convertFolderAt(operands[0]);
-        if (!failures) {
-            std::cerr << msg::usage << std::flush;
+        if (!folderExists(operands[0])) {
+            std::cerr << msg::modFolderInvalid << msg::usage << std::flush;
             return 2;
         }
-        return *failures == 0 ? 0 : 1;
+        const std::optional<size_t> failures = convertFolderAt(operands[0]);
+        return failures && *failures == 0 ? 0 : 1;
     }
     int status = 2;
     const BatchResult result =

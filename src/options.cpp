@@ -58,11 +58,11 @@ std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& e
     opterr = 0;  // getopt's own (English) messages are replaced by ours
     optind = 1;
     while (true) {
-        const int previous = optind;
         const int c = getopt_long(argc, argv, ":t:j:h", longOptions, nullptr);
         if (c == -1) break;
         const std::string value = optarg != nullptr ? optarg : "";
-        const std::string typed = argv[previous] != nullptr ? argv[previous] : "";
+        // The option as typed, for messages (getopt has stepped past it).
+        const std::string typed = optind > 0 && optind <= argc ? argv[optind - 1] : "";
         switch (c) {
             case 't':
                 if (const std::optional<double> seconds = parseTimeLimit(value)) {
@@ -95,7 +95,9 @@ std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& e
             case 'h': options.help = true; break;
             case kVersion: options.version = true; break;
             case ':':
-                error = format(msg::optionNeedsValue, typed);
+                error = format(msg::optionNeedsValue, optopt == 't' || optopt == 'j'
+                                                          ? std::string("-") + static_cast<char>(optopt)
+                                                          : typed);
                 return std::nullopt;
             default:
                 error = format(msg::optionUnknown, optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed);

@@ -218,13 +218,14 @@ TEST(Opt, OneModelByteForByte) {
     TempDir dir;
     fs::create_directory(dir / "m");
     writeFile(dir / "m" / "d.lp", "Maximize\n obj: 2 x + y\nSubject To\n c1: x + y <= 3\nEnd\n");
-    const RunResult r = runProgram(optInput((dir / "m").string(), dir.str()) + "exit\n");
+    // The shell still reads its input after a batch.
+    const RunResult r = runProgram(optInput((dir / "m").string(), dir.str()) + "about\nexit\n");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(maskTimes(r.out),
               kAbout + kPrompt + kLpPrompt + kFound + kNoInit + kOutPrompt + kDash + "MODELO 0 \n" +
                   "original problem has 2 variables (0 bin, 0 int, 2 cont) and 1 constraints\n" + kNoInit +
-                  "NOME: d.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt + kExit);
+                  "NOME: d.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt + kAbout + kPrompt + kExit);
     const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "d.lp");
