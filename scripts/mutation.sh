@@ -60,6 +60,8 @@ for path, number, mutated in candidates:
         tried += 1
         result = subprocess.run(['ctest', '-L', 'fast', '-j', '2', '--stop-on-failure', '--timeout', timeout],
                                 cwd=work / 'build', capture_output=True)
+        # A fault that loops leaves the program running after its test timed out.
+        subprocess.run(['pkill', '-f', str(work / 'build' / 'loteotimizador')])
         where = f'{path.name}:{number + 1}: {mutated.strip()}'
         if result.returncode == 0:
             survived.append(where)

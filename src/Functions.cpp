@@ -1,6 +1,7 @@
 // The commands opt and mod_lp, and the solve of one model with SCIP.
 #include "Functions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -148,23 +149,34 @@ BatchResult optimizeFolder(const BatchSettings& settings) {
         return {};
     }
     removeStaleTempFiles(outputFolder);
-    return runBatch(*modelPaths, outputFolder, settings, {});
+    BatchPlan plan;
+    plan.modelPaths = *modelPaths;
+    return runBatch(plan, outputFolder, settings);
 }
 
-std::optional<std::vector<std::string>> openModelFolder(const std::string& lpFolder) {
+std::optional<std::vector<std::string>> openModelFolder(const std::string& lpFolder, bool removeOldReport,
+                                                        bool leaveOutReport) {
     if (!folderExists(lpFolder)) {
         std::cout << msg::lpFolderInvalid;
         return std::nullopt;
     }
     std::cout << msg::lpFolderFound;
     const std::string oldReport = lpFolder + "/sol_stat.csv";
-    if (::unlink(oldReport.c_str()) == 0) {
-        std::cout << msg::oldReportRemoved;
-    } else if (errno != ENOENT) {
-        printIoError(msg::oldReportNotRemoved, oldReport, errno);
+    if (removeOldReport) {
+        if (::unlink(oldReport.c_str()) == 0) {
+            std::cout << msg::oldReportRemoved;
+        } else if (errno != ENOENT) {
+            printIoError(msg::oldReportNotRemoved, oldReport, errno);
+        }
     }
     removeStaleTempFiles(lpFolder);
-    return collectModels(lpFolder);
+    std::vector<std::string> modelPaths = collectModels(lpFolder);
+    if (leaveOutReport) {
+        modelPaths.erase(std::remove_if(modelPaths.begin(), modelPaths.end(),
+                                        [](const std::string& path) { return baseName(path) == "sol_stat.csv"; }),
+                         modelPaths.end());
+    }
+    return modelPaths;
 }
 
 std::vector<std::string> collectModels(std::string lpFolder) {
@@ -300,8 +312,20 @@ std::optional<size_t> convertFolderAt(const std::string& folder) {
     return failures;
 }
 
+namespace {
+
+// True when both paths name one folder.
+bool sameFolder(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+}  // namespace
+
 BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outputFolder,
-                            const BatchSettings& settings, bool resume, int& status) {
+                            const BatchSettings& settings, bool resume, const std::optional<Shard>& shard,
+                            int& status) {
     status = 2;
     if (!folderExists(lpFolder)) {
         std::cerr << msg::lpFolderInvalid << msg::usage << std::flush;
@@ -326,17 +350,45 @@ BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outp
 
     // Rows kept from an earlier run are read before the model folder's old
     // report is removed (the two folders may be one).
-    std::map<std::string, std::string> keptRows;
+    BatchPlan plan;
     if (resume) {
         std::ifstream in(joinPath(outputFolder, "sol_stat.csv"), std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
-        for (const ReportRow& row : parseReport(text.str())) keptRows[row.name] = row.line;
+        for (const ReportRow& row : parseReport(text.str())) plan.keptRows[row.name] = {row.line};
     }
-    const std::optional<std::vector<std::string>> modelPaths = openModelFolder(lpFolder);
+    if (shard && sameFolder(lpFolder, outputFolder)) {
+        std::fprintf(stderr, msg::shardIntoModelFolder, outputFolder.c_str());
+        std::cerr << msg::usage << std::flush;
+        return {};
+    }
+    // Every shard lists the folder as the whole batch would after removing
+    // an old report; only the first removes it.
+    const std::optional<std::vector<std::string>> modelPaths =
+        openModelFolder(lpFolder, !shard || shard->index == 1, shard.has_value());
     if (!modelPaths) return {};
+    plan.modelPaths = *modelPaths;
     removeStaleTempFiles(outputFolder);
-    const BatchResult result = runBatch(*modelPaths, outputFolder, settings, keptRows);
+    std::string record;
+    if (shard) {
+        for (size_t i = 0; i < plan.modelPaths.size(); ++i) {
+            plan.solve.push_back(static_cast<int>(i % static_cast<size_t>(shard->count)) == shard->index - 1);
+        }
+        for (std::string& name : plan.reportNames) name = partName(name, *shard);
+        record = joinPath(outputFolder, partRecordName(*shard));
+        if (const int error = replaceFile(outputFolder, record, partRecord(*shard, plan.modelPaths, {}, false))) {
+            printIoError(msg::reportNotWritten, record, error);
+        }
+    }
+    const BatchResult result = runBatch(plan, outputFolder, settings);
     status = result.anyError ? 1 : 0;
+    // The record says the part finished only when every entry of it did.
+    if (shard && result.interruptedBy == 0 && result.finished == result.entries) {
+        if (const int error = replaceFile(outputFolder, record,
+                                          partRecord(*shard, plan.modelPaths, result.rowPositions, true))) {
+            printIoError(msg::reportNotWritten, record, error);
+            status = 1;
+        }
+    }
     return result;
 }

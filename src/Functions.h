@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scip_api.h"
+#include "shards.h"
 
 // What a batch is run with, set at the shell.
 struct BatchSettings {
@@ -27,9 +28,11 @@ struct BatchResult;
 // opt: asks for a model folder and an output folder, solves every LP entry
 // and rewrites the report after each entry.
 BatchResult optimizeFolder(const BatchSettings& settings);
-// Checks the model folder, removes an old report from it and lists it; says
-// each step on the console. Nothing when it is not a folder.
-std::optional<std::vector<std::string>> openModelFolder(const std::string& lpFolder);
+// Checks the model folder, removes an old report from it (unless told not
+// to) and lists it; says each step on the console. Nothing when it is not a
+// folder. `leaveOutReport`: "sol_stat.csv" is not an entry of the listing.
+std::optional<std::vector<std::string>> openModelFolder(const std::string& lpFolder, bool removeOldReport = true,
+                                                        bool leaveOutReport = false);
 // The entries of the model folder; says whether its initial-solution folder exists.
 std::vector<std::string> collectModels(std::string lpFolder);
 // Solves one entry (skipped unless its name ends in "lp") and appends its
@@ -48,8 +51,11 @@ void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& r
 // status: 0 all solved, 1 a model or a file failed, 2 a folder is invalid.
 // With `resume`, models that have a row in the output folder's report keep
 // it and are not solved again.
+// With `shard`, only that part of the entries is solved, into part reports
+// and a record that `merge` reads.
 BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outputFolder,
-                            const BatchSettings& settings, bool resume, int& status);
+                            const BatchSettings& settings, bool resume, const std::optional<Shard>& shard,
+                            int& status);
 
 // mod_lp: asks for a folder and translates every .mod file into an .lp file.
 void convertFolder();

@@ -58,6 +58,8 @@ inline constexpr const char* unknownScipVersion =
 inline constexpr const char* nameLabel = "NOME: ";
 inline constexpr const char* timeLabel = "TEMPO: ";
 inline constexpr const char* reportHeader = "NOME;TEMPO;STATUS;Z\n";
+inline constexpr const char* completeReportHeader =
+    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE\n";
 inline constexpr const char* reportNotWritten = "Não foi possível gravar o relatório ";
 inline constexpr const char* solutionNotWritten = "Não foi possível gravar a solução ";
 inline constexpr const char* solutionNotRemoved = "Não foi possível excluir a solução antiga ";
@@ -99,6 +101,20 @@ inline constexpr const char* modelGenerateError = "Erro ao gerar modelo\n";
 inline constexpr const char* lpWriteError = "Erro ao escrever arquivo .lp\n";
 inline constexpr const char* lpOutdated =
     "Atenção: %s é de uma tradução anterior e não foi atualizado.\n";
+
+// Shards and merge
+inline constexpr const char* shardInvalid = "Parte inválida: %s (use K/N, com K de 1 a N, ou slurm).\n";
+inline constexpr const char* shardSlurmMissing =
+    "--shard slurm: SLURM_ARRAY_TASK_ID, SLURM_ARRAY_TASK_MIN e SLURM_ARRAY_TASK_COUNT ausentes ou inconsistentes.\n";
+inline constexpr const char* shardIntoModelFolder =
+    "Um lote em partes não pode gravar na própria pasta de modelos: %s\n";
+inline constexpr const char* mergeNoParts = "Nenhuma parte de lote encontrada em %s\n";
+inline constexpr const char* mergeMixedCounts = "Há partes de lotes divididos de formas diferentes em %s\n";
+inline constexpr const char* mergeMissingPart = "Falta a parte %d de %d: %s\n";
+inline constexpr const char* mergeUnfinishedPart = "A parte %d de %d não terminou: %s\n";
+inline constexpr const char* mergeListingChanged =
+    "A pasta de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: %s\n";
+inline constexpr const char* mergeDone = "%d partes unidas em %s\n";
 
 // Command line
 inline constexpr const char* versionProgram = "LoteOtimizador 1.0";

@@ -16,6 +16,7 @@ extern "C" {
 #include "options.h"
 #include "pool.h"
 #include "scip_api.h"
+#include "shards.h"
 
 namespace {
 
@@ -122,9 +123,16 @@ int main(int argc, char** argv) {
         const std::optional<size_t> failures = convertFolderAt(operands[0]);
         return failures && *failures == 0 ? 0 : 1;
     }
+    if (options->command == "merge") {
+        if (!folderExists(operands[0])) {
+            std::cerr << msg::outputFolderInvalid << msg::usage << std::flush;
+            return 2;
+        }
+        return mergeParts(operands[0]);
+    }
     int status = 2;
     const BatchResult result =
-        optimizeFolders(operands[0], operands[1], options->settings, options->resume, status);
+        optimizeFolders(operands[0], operands[1], options->settings, options->resume, options->shard, status);
     if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
     return status;
 }

@@ -90,7 +90,14 @@ std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& e
                 }
                 break;
             case kResume: options.resume = true; break;
-            case kShard: options.shard = value; break;
+            case kShard:
+                options.shard = parseShard(value, std::getenv("SLURM_ARRAY_TASK_ID"),
+                                           std::getenv("SLURM_ARRAY_TASK_MIN"), std::getenv("SLURM_ARRAY_TASK_COUNT"));
+                if (!options.shard) {
+                    error = value == "slurm" ? msg::shardSlurmMissing : format(msg::shardInvalid, value);
+                    return std::nullopt;
+                }
+                break;
             case kSolu: options.knownResults = value; break;
             case 'h': options.help = true; break;
             case kVersion: options.version = true; break;
@@ -119,7 +126,7 @@ std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& e
         }
     }
     // Resuming and sharding belong to a command-line batch (not the shell).
-    if (options.command != "opt" && (options.resume || !options.shard.empty())) {
+    if (options.command != "opt" && (options.resume || options.shard)) {
         error = format(msg::optionNeedsOpt, options.resume ? "--retomar" : "--shard");
         return std::nullopt;
     }

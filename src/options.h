@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "Functions.h"
+#include "shards.h"
 
 struct ProgramOptions {
     BatchSettings settings;
     bool timeLimitGiven = false;
     bool resume = false;      // --retomar: keep the rows of an earlier run
-    std::string shard;        // --shard K/N or "slurm"; empty: the whole batch
+    std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
     std::string knownResults; // --solu FILE
     bool help = false;
     bool version = false;

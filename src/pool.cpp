@@ -53,7 +53,8 @@ struct InterruptGuard {
 // One entry of the batch: done once its block can be printed.
 struct Entry {
     bool done = false;
-    std::optional<std::string> row;
+    bool shown = true;              // false: not part of this run (another shard's)
+    std::vector<std::string> rows;  // one per report; none for an entry without a row
     std::string out, err;
 };
 
@@ -71,6 +72,11 @@ std::string captured(int fd) {
     return text;
 }
 
+// The rows of a model that its worker could not finish: name, time, status, no values.
+std::vector<std::string> errorRows(const std::string& name, double seconds, Outcome outcome) {
+    return {buildResultRow(name, seconds, outcome, std::nullopt)};
+}
+
 std::string formatSeconds(double seconds) {
     std::ostringstream text;
     text << seconds;
@@ -79,13 +85,14 @@ std::string formatSeconds(double seconds) {
 
 class Batch {
 public:
-    Batch(const std::vector<std::string>& paths, const std::string& folder, const BatchSettings& settings)
-        : paths_(paths), folder_(folder), settings_(settings), entries_(paths.size()) {}
+    Batch(const BatchPlan& plan, const std::string& folder, const BatchSettings& settings)
+        : plan_(plan), paths_(plan.modelPaths), folder_(folder), settings_(settings), entries_(paths_.size()) {}
 
-    BatchResult run(const std::map<std::string, std::string>& keptRows);
+    BatchResult run();
 
 private:
-    void markDone(size_t index, std::optional<std::string> row, std::string out, std::string err);
+    void markDone(size_t index, std::vector<std::string> rows, std::string out, std::string err);
+    void writeReports(std::ostream& errors);
     bool startWorker();
     void dispatch();
     void readResults(WorkerHandle& worker);
@@ -96,6 +103,7 @@ private:
     void clearProgress();
     void stopWorkers();
 
+    const BatchPlan& plan_;
     const std::vector<std::string>& paths_;
     const std::string& folder_;
     BatchSettings settings_;
@@ -111,30 +119,38 @@ private:
     Clock::time_point lastProgress_{};
 };
 
-void Batch::markDone(size_t index, std::optional<std::string> row, std::string out, std::string err) {
+void Batch::markDone(size_t index, std::vector<std::string> rows, std::string out, std::string err) {
     Entry& entry = entries_[index];
     entry.done = true;
-    entry.row = std::move(row);
+    entry.rows = std::move(rows);
     entry.out = std::move(out);
     entry.err = std::move(err);
     ++doneCount_;
-    if (entry.row && (entry.row->find(msg::statusReadErrorRow) != std::string::npos ||
-                      entry.row->find(msg::statusSolveErrorRow) != std::string::npos)) {
+    if (!entry.rows.empty() && (entry.rows[0].find(msg::statusReadErrorRow) != std::string::npos ||
+                                entry.rows[0].find(msg::statusSolveErrorRow) != std::string::npos)) {
         anyError_ = true;
     }
     if (entry.err.find(msg::solutionNotWritten) != std::string::npos ||
         entry.err.find(msg::solutionNotRemoved) != std::string::npos) {
         anyError_ = true;
     }
-    // The report holds every finished row in folder order; a failure to write
-    // it is said with this entry's block.
-    std::vector<std::string> rows;
-    for (const Entry& e : entries_) {
-        if (e.done && e.row) rows.push_back(*e.row);
-    }
+    // A failure to write a report is said with this entry's block.
     std::ostringstream errors;
-    if (!writeReport(folder_, rows, errors)) anyError_ = true;
+    writeReports(errors);
     entry.err += errors.str();
+}
+
+// Every report holds the finished rows in folder order.
+void Batch::writeReports(std::ostream& errors) {
+    for (size_t report = 0; report < plan_.reportNames.size(); ++report) {
+        std::vector<std::string> rows;
+        for (const Entry& e : entries_) {
+            if (e.done && e.rows.size() > report) rows.push_back(e.rows[report]);
+        }
+        if (!writeReport(folder_, rows, errors, plan_.reportNames[report], plan_.reportHeaders[report])) {
+            anyError_ = true;
+        }
+    }
 }
 
 bool Batch::startWorker() {
@@ -175,7 +191,7 @@ void Batch::readResults(WorkerHandle& worker) {
             worker.solveStart = Clock::now();
         } else if (worker.model >= 0) {
             worker.leaving = message.type == WorkerMessage::DoneLeaving;
-            markDone(static_cast<size_t>(worker.model), message.row, captured(worker.out), captured(worker.err));
+            markDone(static_cast<size_t>(worker.model), message.rows, captured(worker.out), captured(worker.err));
             worker.model = -1;
             worker.solving = false;
         }
@@ -207,7 +223,7 @@ void Batch::workerEnded(WorkerHandle& worker) {
         const std::string solution = joinPath(folder_, solutionFileName(name));
         if (const int error = removeIfPresent(solution)) printIoError(msg::solutionNotRemoved, solution, error, errors);
         err += errors.str();
-        markDone(index, buildResultRow(name, seconds, Outcome::SolveError, std::nullopt), out, err);
+        markDone(index, errorRows(name, seconds, Outcome::SolveError), out, err);
     }
     closeWorker(worker);
 }
@@ -237,16 +253,20 @@ void Batch::checkOverruns() {
         std::string err = captured(worker.err) + errors.str();
         worker.model = -1;
         closeWorker(worker);
-        markDone(index, buildResultRow(name, seconds, Outcome::TimeLimit, std::nullopt), out, err);
+        markDone(index, errorRows(name, seconds, Outcome::TimeLimit), out, err);
     }
 }
 
 void Batch::printReady() {
     bool cleared = false;
     while (nextToPrint_ < entries_.size() && entries_[nextToPrint_].done) {
+        const Entry& entry = entries_[nextToPrint_];
+        if (!entry.shown) {
+            ++nextToPrint_;
+            continue;
+        }
         if (!cleared) clearProgress();
         cleared = true;
-        const Entry& entry = entries_[nextToPrint_];
         std::cout << msg::dashLine << msg::modelHeader << nextToPrint_ << msg::modelHeaderEnd << entry.out << std::flush;
         std::cerr << entry.err << std::flush;
         ++nextToPrint_;
@@ -286,17 +306,31 @@ void Batch::stopWorkers() {
     workers_.clear();
 }
 
-BatchResult Batch::run(const std::map<std::string, std::string>& keptRows) {
+BatchResult Batch::run() {
     InterruptGuard interrupts;
+    size_t shownCount = 0;
     for (size_t i = 0; i < paths_.size(); ++i) {
-        const auto kept = keptRows.find(baseName(paths_[i]));
-        if (kept != keptRows.end() && endsWith(paths_[i], "lp")) {
+        if (!plan_.solve.empty() && !plan_.solve[i]) {
+            entries_[i].done = true;
+            entries_[i].shown = false;
+            ++doneCount_;
+            continue;
+        }
+        ++shownCount;
+        const auto kept = plan_.keptRows.find(baseName(paths_[i]));
+        if (kept != plan_.keptRows.end() && endsWith(paths_[i], "lp")) {
             markDone(i, kept->second, std::string(msg::nameLabel) + kept->first + "\n" + msg::rowKept, "");
         } else if (endsWith(paths_[i], "lp")) {
             queue_.push_back(i);
         } else {
-            markDone(i, std::nullopt, "", "");
+            markDone(i, {}, "", "");
         }
+    }
+    // A shard without entries still leaves its (empty) reports.
+    if (shownCount == 0 && !plan_.solve.empty()) {
+        std::ostringstream errors;
+        writeReports(errors);
+        std::cerr << errors.str() << std::flush;
     }
     const size_t jobs = std::min(queue_.size(), static_cast<size_t>(std::max(1, settings_.jobs)));
     for (size_t i = 0; i < jobs; ++i) startWorker();
@@ -330,7 +364,7 @@ BatchResult Batch::run(const std::map<std::string, std::string>& keptRows) {
     if (interrupted) {
         // Entries finished after one that did not are shown too: their rows are in the report.
         for (; nextToPrint_ < entries_.size(); ++nextToPrint_) {
-            if (!entries_[nextToPrint_].done) continue;
+            if (!entries_[nextToPrint_].done || !entries_[nextToPrint_].shown) continue;
             const Entry& entry = entries_[nextToPrint_];
             std::cout << msg::dashLine << msg::modelHeader << nextToPrint_ << msg::modelHeaderEnd << entry.out;
             std::cerr << entry.err;
@@ -339,12 +373,15 @@ BatchResult Batch::run(const std::map<std::string, std::string>& keptRows) {
     printReady();
     clearProgress();
     BatchResult result;
-    result.entries = entries_.size();
-    result.finished = doneCount_;
+    result.entries = shownCount;
+    result.finished = doneCount_ - (entries_.size() - shownCount);
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].shown && entries_[i].done && !entries_[i].rows.empty()) result.rowPositions.push_back(i);
+    }
     result.anyError = anyError_ || doneCount_ < entries_.size();
     if (interrupted) {
         result.interruptedBy = interruptSignal;
-        std::fprintf(stderr, msg::batchInterrupted, doneCount_, entries_.size());
+        std::fprintf(stderr, msg::batchInterrupted, result.finished, result.entries);
     }
     std::cout << std::flush;
     std::fflush(nullptr);
@@ -353,13 +390,12 @@ BatchResult Batch::run(const std::map<std::string, std::string>& keptRows) {
 
 }  // namespace
 
-BatchResult runBatch(const std::vector<std::string>& modelPaths, const std::string& outputFolder,
-                     const BatchSettings& settings, const std::map<std::string, std::string>& keptRows) {
+BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, const BatchSettings& settings) {
     BatchSettings resolved = settings;
     if (resolved.jobs <= 0) resolved.jobs = availableCpus();
     if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(resolved.jobs);
-    Batch batch(modelPaths, outputFolder, resolved);
-    return batch.run(keptRows);
+    Batch batch(plan, outputFolder, resolved);
+    return batch.run();
 }
 
 int availableCpus() {

@@ -88,8 +88,8 @@ std::string buildResultRow(const std::string& name, double seconds, Outcome outc
     return row;
 }
 
-std::string reportText(const std::vector<std::string>& rows) {
-    std::string text = msg::reportHeader;
+std::string reportText(const std::vector<std::string>& rows, const std::string& header) {
+    std::string text = header;
     for (const std::string& row : rows) text += row + "\n";
     return text;
 }
@@ -134,9 +134,10 @@ std::vector<ReportRow> parseReport(const std::string& text) {
     return rows;
 }
 
-bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows, std::ostream& errors) {
-    const std::string path = outputFolder + "/sol_stat.csv";
-    if (const int error = replaceFile(outputFolder, path, reportText(rows))) {
+bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows, std::ostream& errors,
+                 const std::string& name, const std::string& header) {
+    const std::string path = outputFolder + "/" + name;
+    if (const int error = replaceFile(outputFolder, path, reportText(rows, header))) {
         printIoError(msg::reportNotWritten, path, error, errors);
         return false;
     }

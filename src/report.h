@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Messages.h"
+
 // How a solve ended, as the report tells it.
 // SolveError: the process that solved the model died.
 enum class Outcome { TimeLimit, Optimal, Infeasible, Unbounded, InfeasibleOrUnbounded, Other, ReadError, SolveError };
@@ -28,7 +30,7 @@ std::string csvName(const std::string& name);
 std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
                            std::optional<double> primalBound);
 // The whole report file: header and one line per row.
-std::string reportText(const std::vector<std::string>& rows);
+std::string reportText(const std::vector<std::string>& rows, const std::string& header = msg::reportHeader);
 // One row of a report file as written: its model's name (unquoted) and the
 // whole line (without its line feed).
 struct ReportRow {
@@ -41,4 +43,5 @@ std::vector<ReportRow> parseReport(const std::string& text);
 // Rewrites `outputFolder`/sol_stat.csv from `rows`, atomically.
 // Returns false, after a message on `errors`, when it cannot.
 bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows,
-                 std::ostream& errors = std::cerr);
+                 std::ostream& errors = std::cerr, const std::string& name = "sol_stat.csv",
+                 const std::string& header = msg::reportHeader);

@@ -50,13 +50,15 @@ uint32_t numberAt(const std::string& text, size_t at) {
     return value;
 }
 
-// type, entry index, whether a row follows, its length, the row.
-bool sendMessage(int fd, WorkerMessage::Type type, uint32_t index, const std::optional<std::string>& row) {
+// type, entry index, number of rows, then each row's length and bytes.
+bool sendMessage(int fd, WorkerMessage::Type type, uint32_t index, const std::vector<std::string>& rows) {
     std::string message(1, static_cast<char>(type));
     appendNumber(message, index);
-    message += row ? '\1' : '\0';
-    appendNumber(message, row ? static_cast<uint32_t>(row->size()) : 0);
-    if (row) message += *row;
+    appendNumber(message, static_cast<uint32_t>(rows.size()));
+    for (const std::string& row : rows) {
+        appendNumber(message, static_cast<uint32_t>(row.size()));
+        message += row;
+    }
     return writeAll(fd, message);
 }
 
@@ -96,14 +98,15 @@ void rewind(int fd) {
         std::cout.clear();
         std::cerr.clear();
         solveModel(modelPaths[index], outputFolder, settings, rows,
-                   [&] { sendMessage(results, WorkerMessage::SolveStarted, index, std::nullopt); });
+                   [&] { sendMessage(results, WorkerMessage::SolveStarted, index, {}); });
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
         ::malloc_trim(0);
         const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
-        const std::optional<std::string> row = rows.empty() ? std::nullopt : std::optional<std::string>(rows.back());
-        if (!sendMessage(results, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, row) || leaving) break;
+        if (!sendMessage(results, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, rows) || leaving) {
+            break;
+        }
     }
     ::_exit(0);
 }
@@ -180,15 +183,32 @@ std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker) {
         break;
     }
     std::vector<WorkerMessage> messages;
-    const size_t header = 1 + 4 + 1 + 4;
-    while (worker.inbox.size() >= header) {
-        const uint32_t length = numberAt(worker.inbox, 6);
-        if (worker.inbox.size() < header + length) break;
+    while (true) {
+        // A message is used once it has arrived whole.
+        const std::string& inbox = worker.inbox;
+        size_t at = 1 + 4 + 4;
+        if (inbox.size() < at) break;
+        const uint32_t count = numberAt(inbox, 5);
         WorkerMessage message;
-        message.type = static_cast<WorkerMessage::Type>(worker.inbox[0]);
-        if (worker.inbox[5] != '\0') message.row = worker.inbox.substr(header, length);
+        message.type = static_cast<WorkerMessage::Type>(inbox[0]);
+        bool whole = true;
+        for (uint32_t i = 0; i < count && whole; ++i) {
+            if (inbox.size() < at + 4) {
+                whole = false;
+                break;
+            }
+            const uint32_t length = numberAt(inbox, at);
+            at += 4;
+            if (inbox.size() < at + length) {
+                whole = false;
+                break;
+            }
+            message.rows.push_back(inbox.substr(at, length));
+            at += length;
+        }
+        if (!whole) break;
         messages.push_back(message);
-        worker.inbox.erase(0, header + length);
+        worker.inbox.erase(0, at);
     }
     return messages;
 }

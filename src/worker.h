@@ -31,7 +31,7 @@ struct WorkerMessage {
     // DoneLeaving: done, and the worker ends to give back its memory.
     enum Type : char { SolveStarted = 'S', Done = 'D', DoneLeaving = 'E' };
     Type type = Done;
-    std::optional<std::string> row;  // Done: the model's report row, if it has one
+    std::vector<std::string> rows;  // Done: the model's rows, one per report (none: no row)
 };
 
 // Forks a worker for the entries `modelPaths`. `inherited` are descriptors of

@@ -1,0 +1,202 @@
+// Shards of a batch: which entries a part solves, the record it leaves, and
+// the merge of the parts' reports.
+#include "shards.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "Messages.h"
+#include "files.h"
+#include "report.h"
+
+namespace {
+
+// A whole positive number, nothing else.
+std::optional<long> wholeNumber(const char* text) {
+    if (text == nullptr || *text == '\0') return std::nullopt;
+    long value = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9' || value > 100000000) return std::nullopt;
+        value = value * 10 + (*p - '0');
+    }
+    return value;
+}
+
+std::string readWhole(const std::string& path, bool& ok) {
+    std::ifstream in(path, std::ios::binary);
+    ok = static_cast<bool>(in);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The reports a batch keeps, by file name and header.
+const std::vector<std::pair<std::string, std::string>>& reports() {
+    static const std::vector<std::pair<std::string, std::string>> all = {
+        {"sol_stat.csv", msg::reportHeader}, {"sol_stat_completo.csv", msg::completeReportHeader}};
+    return all;
+}
+
+struct PartRecord {
+    std::string entries, digest;
+    std::vector<size_t> positions;
+    bool finished = false;
+};
+
+PartRecord readRecord(const std::string& text) {
+    PartRecord record;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string key;
+        words >> key;
+        if (key == "entradas") words >> record.entries;
+        if (key == "nomes") words >> record.digest;
+        if (key == "linhas") {
+            size_t position = 0;
+            while (words >> position) record.positions.push_back(position);
+        }
+        if (key == "concluida") record.finished = true;
+    }
+    return record;
+}
+
+}  // namespace
+
+std::optional<Shard> parseShard(const std::string& text, const char* taskId, const char* taskMin,
+                                const char* taskCount) {
+    Shard shard;
+    if (text == "slurm") {
+        const std::optional<long> id = wholeNumber(taskId);
+        const std::optional<long> min = wholeNumber(taskMin);
+        const std::optional<long> count = wholeNumber(taskCount);
+        if (!id || !min || !count || *id < *min) return std::nullopt;
+        shard.index = static_cast<int>(*id - *min + 1);
+        shard.count = static_cast<int>(*count);
+    } else {
+        const size_t slash = text.find('/');
+        if (slash == std::string::npos) return std::nullopt;
+        const std::optional<long> index = wholeNumber(text.substr(0, slash).c_str());
+        const std::optional<long> count = wholeNumber(text.substr(slash + 1).c_str());
+        if (!index || !count) return std::nullopt;
+        shard.index = static_cast<int>(*index);
+        shard.count = static_cast<int>(*count);
+    }
+    if (shard.index < 1 || shard.index > shard.count) return std::nullopt;
+    return shard;
+}
+
+std::string partName(const std::string& reportName, const Shard& shard) {
+    const size_t dot = reportName.rfind('.');
+    return reportName.substr(0, dot) + ".parte-" + std::to_string(shard.index) + "-de-" +
+           std::to_string(shard.count) + reportName.substr(dot);
+}
+
+std::string partRecordName(const Shard& shard) {
+    return "sol_stat.parte-" + std::to_string(shard.index) + "-de-" + std::to_string(shard.count) + ".info";
+}
+
+std::string listingDigest(const std::vector<std::string>& modelPaths) {
+    uint64_t hash = 1469598103934665603ULL;
+    for (const std::string& path : modelPaths) {
+        for (const char c : baseName(path) + '\0') {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ULL;
+        }
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
+                       const std::vector<size_t>& rowPositions, bool finished) {
+    std::string text = "LoteOtimizador parte " + std::to_string(shard.index) + " de " + std::to_string(shard.count) +
+                       "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " + listingDigest(modelPaths) +
+                       "\nlinhas";
+    for (size_t position : rowPositions) text += " " + std::to_string(position);
+    text += "\n";
+    if (finished) text += "concluida\n";
+    return text;
+}
+
+int mergeParts(const std::string& outputFolder) {
+    // The parts' count, from the names of the part reports found.
+    std::map<int, int> counts;
+    for (const std::string& path : listFolder(outputFolder)) {
+        const std::string name = baseName(path);
+        int index = 0, count = 0;
+        char tail = 0;
+        if (std::sscanf(name.c_str(), "sol_stat.parte-%d-de-%d.cs%c", &index, &count, &tail) == 3 && tail == 'v' &&
+            name == partName("sol_stat.csv", Shard{index, count})) {
+            ++counts[count];
+        }
+    }
+    if (counts.empty()) {
+        std::fprintf(stderr, msg::mergeNoParts, outputFolder.c_str());
+        return 1;
+    }
+    if (counts.size() > 1) {
+        std::fprintf(stderr, msg::mergeMixedCounts, outputFolder.c_str());
+        return 1;
+    }
+    const int count = counts.begin()->first;
+    bool complete = true;
+    std::vector<PartRecord> records;
+    for (int index = 1; index <= count; ++index) {
+        const Shard shard{index, count};
+        const std::string report = joinPath(outputFolder, partName("sol_stat.csv", shard));
+        const std::string recordPath = joinPath(outputFolder, partRecordName(shard));
+        bool haveReport = false, haveRecord = false;
+        readWhole(report, haveReport);
+        const PartRecord record = readRecord(readWhole(recordPath, haveRecord));
+        if (!haveReport || !haveRecord) {
+            std::fprintf(stderr, msg::mergeMissingPart, index, count, (haveReport ? recordPath : report).c_str());
+            complete = false;
+        } else if (!record.finished) {
+            std::fprintf(stderr, msg::mergeUnfinishedPart, index, count, recordPath.c_str());
+            complete = false;
+        }
+        records.push_back(record);
+    }
+    if (!complete) return 1;
+    for (const PartRecord& record : records) {
+        if (record.entries != records[0].entries || record.digest != records[0].digest) {
+            std::fprintf(stderr, msg::mergeListingChanged, outputFolder.c_str());
+            return 1;
+        }
+    }
+    // Each report: the parts' rows put back in folder order.
+    for (const auto& [reportName, header] : reports()) {
+        std::map<size_t, std::string> rows;
+        bool present = true;
+        for (int index = 1; index <= count && present; ++index) {
+            bool ok = false;
+            const std::string text =
+                readWhole(joinPath(outputFolder, partName(reportName, Shard{index, count})), ok);
+            if (!ok) {
+                present = false;
+                break;
+            }
+            const std::vector<ReportRow> partRows = parseReport(text);
+            const std::vector<size_t>& positions = records[index - 1].positions;
+            if (partRows.size() != positions.size()) {
+                std::fprintf(stderr, msg::mergeUnfinishedPart, index, count,
+                             joinPath(outputFolder, partName(reportName, Shard{index, count})).c_str());
+                return 1;
+            }
+            for (size_t i = 0; i < partRows.size(); ++i) rows[positions[i]] = partRows[i].line;
+        }
+        if (!present) continue;  // a report the parts did not keep
+        std::vector<std::string> ordered;
+        for (const auto& [position, line] : rows) ordered.push_back(line);
+        if (!writeReport(outputFolder, ordered, std::cerr, reportName, header)) return 1;
+    }
+    std::printf(msg::mergeDone, count, joinPath(outputFolder, "sol_stat.csv").c_str());
+    return 0;
+}

@@ -1,0 +1,34 @@
+// A batch split into shards (parts) run apart, for example as the tasks of a
+// Slurm job array, and the merge of their reports.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Part `index` (1 to `count`) of a batch: the entries whose position in the
+// folder listing is index-1 modulo count.
+struct Shard {
+    int index = 0;
+    int count = 0;
+};
+
+// "K/N" with 1 <= K <= N, or "slurm" with K and N taken from a job array's
+// task id, lowest id and task count (as Slurm sets them). Nothing otherwise.
+std::optional<Shard> parseShard(const std::string& text, const char* taskId, const char* taskMin,
+                                const char* taskCount);
+// "sol_stat.parte-K-de-N.csv" and the like for a report's file name.
+std::string partName(const std::string& reportName, const Shard& shard);
+// Name of the file that records what a part was made from and whether it finished.
+std::string partRecordName(const Shard& shard);
+// A digest of the entry names of a folder listing (FNV-1a, 64 bits, hex).
+std::string listingDigest(const std::vector<std::string>& modelPaths);
+// The record's text: listing length and digest, positions of the report's
+// rows, and, when `finished`, a last line that says so.
+std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
+                       const std::vector<size_t>& rowPositions, bool finished);
+
+// merge: joins the finished parts in `outputFolder` into its reports, rows
+// in folder order. Says what is missing, unfinished or inconsistent on
+// standard error and writes nothing then. Returns the exit status (0 or 1).
+int mergeParts(const std::string& outputFolder);

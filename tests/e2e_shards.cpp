@@ -1,0 +1,109 @@
+// A batch in shards: the merged parts give the whole batch's report; missing,
+// unfinished and inconsistent parts are refused.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+RunOptions withArgs(std::vector<std::string> args, std::vector<std::string> env = {}) {
+    RunOptions options;
+    options.args = std::move(args);
+    options.extraEnv = std::move(env);
+    return options;
+}
+
+// The report with its time fields masked (names may hold ";").
+std::string masked(const fs::path& report) {
+    std::string text;
+    for (const std::string& line : lines(readFile(report))) {
+        text += std::regex_replace(line, std::regex(";[0-9]+,[0-9]{6};"), ";T;", std::regex_constants::format_first_only) + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    const std::vector<std::string> names = {"a b.lp", "c;d.lp", "\xFF\xFE.lp", "e.lp", "f.lp", "g.lp"};
+    for (const std::string& name : names) writeFile(m / name, kSmallModel);
+    writeFile(m / "h_unreadable.lp", "Maximize\n obj: x +\nSubject To\n c1: x <= \nEnd\n");
+    writeFile(m / "notas.txt", "not a model");
+    const std::string parts = (dir / "parts").string();
+
+    const RunResult whole = runProgram("", withArgs({"-j", "1", "opt", m.string(), (dir / "whole").string()}));
+    ASSERT_EQ(whole.exitCode, 1);  // the unreadable model
+    std::string blocks;
+    for (int k = 1; k <= 3; ++k) {
+        const RunResult part =
+            runProgram("", withArgs({"-j", "1", "--shard", std::to_string(k) + "/3", "opt", m.string(), parts}));
+        EXPECT_EQ(part.exitCode, k == 3 ? 1 : 0) << k;  // h_unreadable.lp is entry 5, in part 3
+        blocks += part.out;
+    }
+    // Each part shows the global numbers of its own entries.
+    EXPECT_NE(blocks.find(kDash + "MODELO 7 \n"), std::string::npos);
+    EXPECT_EQ(occurrences(blocks, kDash), 8u);
+
+    const RunResult merge = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(merge.exitCode, 0) << merge.err;
+    EXPECT_EQ(merge.out, "3 partes unidas em " + parts + "/sol_stat.csv\n");
+    EXPECT_EQ(masked(dir / "parts" / "sol_stat.csv"), masked(dir / "whole" / "sol_stat.csv"));
+    EXPECT_NE(readFile(dir / "parts" / "sol_stat.csv").find("\n\"c;d.lp\";"), std::string::npos);
+
+    // A part whose report is gone: named, nothing written.
+    fs::remove(dir / "parts" / "sol_stat.csv");
+    fs::rename(dir / "parts" / "sol_stat.parte-2-de-3.csv", dir / "parte-2");
+    const RunResult missing = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "Falta a parte 2 de 3: " + parts + "/sol_stat.parte-2-de-3.csv\n");
+    EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
+    fs::rename(dir / "parte-2", dir / "parts" / "sol_stat.parte-2-de-3.csv");
+
+    // A part killed mid-run has not finished.
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "0_long.lp");
+    TempDir io;
+    const pid_t pid = startProgram("", io, withArgs({"-t", "30", "--shard", "1/3", "opt", m.string(), parts}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    const RunResult unfinished = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(unfinished.exitCode, 1);
+    EXPECT_EQ(unfinished.err, "A parte 1 de 3 n\xC3\xA3o terminou: " + parts + "/sol_stat.parte-1-de-3.info\n");
+
+    // Part 1 run again on the changed folder: the others were made from another listing.
+    fs::remove(m / "0_long.lp");
+    writeFile(m / "0_new.lp", kSmallModel);
+    runProgram("", withArgs({"--shard", "1/3", "opt", m.string(), parts}));
+    const RunResult changed = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(changed.exitCode, 1);
+    EXPECT_EQ(changed.err.rfind("A pasta de modelos mudou entre as partes", 0), 0u) << changed.err;
+    EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
+}
+
+TEST(Shards, ShardOptionErrors) {
+    TempDir dir;
+    writeFile(dir / "a.lp", kSmallModel);
+    const std::string m = dir.str();
+    const RunResult tooHigh = runProgram("", withArgs({"--shard", "4/3", "opt", m, m + "/out"}));
+    EXPECT_EQ(tooHigh.exitCode, 2);
+    EXPECT_EQ(tooHigh.err.rfind("Parte inv\xC3\xA1lida: 4/3 (use K/N, com K de 1 a N, ou slurm).\n", 0), 0u);
+    const RunResult noSlurm = runProgram("", withArgs({"--shard", "slurm", "opt", m, m + "/out"}));
+    EXPECT_EQ(noSlurm.exitCode, 2);
+    EXPECT_EQ(noSlurm.err.rfind("--shard slurm: SLURM_ARRAY_TASK_ID", 0), 0u);
+    const RunResult shell = runProgram("", withArgs({"--shard", "1/2"}));
+    EXPECT_EQ(shell.exitCode, 2);
+    const RunResult intoModels = runProgram("", withArgs({"--shard", "1/2", "opt", m, m}));
+    EXPECT_EQ(intoModels.exitCode, 2);
+    EXPECT_EQ(intoModels.err.rfind("Um lote em partes n\xC3\xA3o pode gravar na pr\xC3\xB3pria pasta de modelos: ", 0), 0u);
+    // Task 5 of an array whose ids start at 4: part 2 of 3.
+    const RunResult slurm = runProgram(
+        "", withArgs({"--shard", "slurm", "opt", m, m + "/out"},
+                     {"SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4", "SLURM_ARRAY_TASK_COUNT=3"}));
+    EXPECT_EQ(slurm.exitCode, 0) << slurm.err;
+    EXPECT_TRUE(fs::exists(dir / "out" / "sol_stat.parte-2-de-3.csv"));
+}

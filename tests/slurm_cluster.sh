@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Starts a real single-node Slurm cluster (MUNGE, controller, one compute
+# daemon), submits the shared LP models through scripts/slurm/opt-array.sh as
+# 3 shards, waits for the merge job and compares the merged report with an
+# unsharded run of the same batch. Exit 77 (skipped) without root or Slurm.
+#   slurm_cluster.sh BUILD_DIR SOURCE_DIR SHARED_MODELS
+set -euo pipefail
+BUILD="$1"
+SOURCE="$2"
+MODELS="$3"
+
+if [ "$(id -u)" -ne 0 ]; then echo "skipped: needs root"; exit 77; fi
+for tool in munged slurmctld slurmd sbatch squeue scontrol sinfo; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool not installed"; exit 77; }
+done
+
+T="$(mktemp -d /tmp/lote_slurm_XXXXXX)"
+cleanup() {
+    SLURM_CONF="$T/slurm.conf" scontrol shutdown >/dev/null 2>&1 || true
+    for pidfile in "$T/slurmctld.pid" "$T/slurmd.pid" "$T/munge/munged.pid"; do
+        [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null || true
+    done
+    sleep 0.5
+    rm -rf "$T"
+}
+trap cleanup EXIT
+
+# MUNGE, with its own key and socket.
+mkdir -p "$T/munge" "$T/state" "$T/spool"
+chmod 0755 "$T" "$T/munge"
+dd if=/dev/urandom of="$T/munge/munge.key" bs=1 count=1024 status=none
+chmod 0600 "$T/munge/munge.key"
+munged --force --key-file="$T/munge/munge.key" --socket="$T/munge/munge.socket" \
+    --pid-file="$T/munge/munged.pid" --log-file="$T/munge/munged.log" --seed-file="$T/munge/munged.seed"
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+host="$(hostname -s)"
+node="$(slurmd -C | head -1)"
+cat > "$T/slurm.conf" <<CONF
+ClusterName=lote
+SlurmctldHost=$host
+SlurmUser=root
+SlurmdUser=root
+AuthType=auth/munge
+CredType=cred/munge
+AuthInfo=socket=$T/munge/munge.socket
+ProctrackType=proctrack/linuxproc
+TaskPlugin=task/none
+JobAcctGatherType=jobacct_gather/none
+AccountingStorageType=accounting_storage/none
+SelectType=select/cons_tres
+SelectTypeParameters=CR_CPU
+StateSaveLocation=$T/state
+SlurmdSpoolDir=$T/spool
+SlurmctldPidFile=$T/slurmctld.pid
+SlurmdPidFile=$T/slurmd.pid
+SlurmctldLogFile=$T/slurmctld.log
+SlurmdLogFile=$T/slurmd.log
+SlurmctldPort=$(free_port)
+SlurmdPort=$(free_port)
+MailProg=/bin/true
+ReturnToService=2
+SchedulerParameters=batch_sched_delay=0
+MinJobAge=5
+$node State=UNKNOWN
+PartitionName=debug Nodes=ALL Default=YES MaxTime=INFINITE State=UP
+CONF
+export SLURM_CONF="$T/slurm.conf"
+
+wait_for() {  # seconds, command...
+    local limit=$1
+    shift
+    for _ in $(seq 1 $((limit * 10))); do
+        if "$@" >/dev/null 2>&1; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+slurmctld -f "$SLURM_CONF"
+wait_for 20 bash -c 'scontrol ping | grep -q UP' || { echo "slurmctld did not start"; cat "$T/slurmctld.log"; exit 1; }
+slurmd -f "$SLURM_CONF"
+wait_for 30 bash -c '[ "$(sinfo -h -o %T | head -1)" = idle ]' || { echo "slurmd did not start"; cat "$T/slurmd.log"; exit 1; }
+
+export PATH="$BUILD:$PATH"
+submitted="$(bash "$SOURCE/scripts/slurm/opt-array.sh" -t 60 "$MODELS" "$T/out" 3)"
+echo "$submitted"
+merge_id="$(sed -n 's/^job merge: //p' <<<"$submitted")"
+[ -n "$merge_id" ] || { echo "no merge job id"; exit 1; }
+wait_for 600 bash -c "[ -z \"\$(squeue -h -j $merge_id 2>/dev/null)\" ]" || { echo "merge job did not end"; exit 1; }
+
+loteotimizador -t 60 opt "$MODELS" "$T/full" >/dev/null 2>&1 || true
+mask() { sed -E 's/^([^;]*);[0-9]+,[0-9]+;/\1;T;/' "$1"; }
+for i in 1 2 3; do
+    [ -f "$T/out/sol_stat.parte-$i-de-3.info" ] || { echo "part $i missing"; ls "$T/out"; exit 1; }
+done
+if ! diff <(mask "$T/full/sol_stat.csv") <(mask "$T/out/sol_stat.csv"); then
+    echo "merged report differs from the unsharded one"
+    cat "$T"/out/slurm-*.out
+    exit 1
+fi
+echo "merged report of 3 array tasks equals the unsharded report ($(($(wc -l < "$T/full/sol_stat.csv") - 1)) rows)"
