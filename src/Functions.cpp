@@ -96,15 +96,18 @@ void recordReadError(const std::string& name, std::vector<std::string>& resultRo
     std::cout << msg::timeLabel << 0.0 << "\n";
     std::cout << statusLine(Outcome::ReadError);
     resultRows.push_back(buildResultRow(name, 0.0, Outcome::ReadError, std::nullopt));
+    resultRows.push_back(incompleteRow(name, 0.0, Outcome::ReadError));
 }
 
-// Reads the model's start solution from the initial-solution folder, if it holds one.
-void readInitialSolution(SCIP* scip, const std::string& folder, const std::string& name) {
+// Reads the model's start solution from the initial-solution folder, if it
+// holds one. Says whether SCIP kept it (SIM), refused it (REJEITADA) or
+// there was none (NAO).
+std::string readInitialSolution(SCIP* scip, const std::string& folder, const std::string& name) {
     const std::string path = joinPath(folder, solutionFileName(name));
-    if (!isRegularFile(path)) return;
-    if (SCIP_OK(lib().SCIPreadSol(scip, path.c_str()))) {
-        std::cout << msg::initialSolRead << path << "\n";
-    }
+    if (!isRegularFile(path)) return msg::initialSolNone;
+    if (!SCIP_OK(lib().SCIPreadSol(scip, path.c_str()))) return msg::initialSolRejected;
+    std::cout << msg::initialSolRead << path << "\n";
+    return lib().SCIPgetNSols(scip) > 0 ? msg::initialSolStored : msg::initialSolRejected;
 }
 
 // Writes the best solution of a solved instance to `outputFolder`/<name>.sol
@@ -224,6 +227,7 @@ void solveModel(std::string modelPath, const std::string& outputFolder, const Ba
         reportInitialSolutionFolder(modelPath);
         std::cout << msg::nameLabel << name << "\n" << msg::timeLabel << 0.0 << "\n" << statusLine(Outcome::SolveError);
         resultRows.push_back(buildResultRow(name, 0.0, Outcome::SolveError, std::nullopt));
+        resultRows.push_back(incompleteRow(name, 0.0, Outcome::SolveError));
         return;
     }
     ScipInstance instance;
@@ -258,14 +262,16 @@ void solveModel(std::string modelPath, const std::string& outputFolder, const Ba
         writeSolution(nullptr, outputFolder, name);
         return;
     }
-    if (initialFolder) readInitialSolution(scip, *initialFolder, name);
+    const std::string initialSolution =
+        initialFolder ? readInitialSolution(scip, *initialFolder, name) : std::string(msg::initialSolNone);
     if (solveStarting) solveStarting();
     SCIP_OK(lib().SCIPsolve(scip));
-    recordResult(scip, modelPath, resultRows);
+    recordResult(scip, modelPath, resultRows, settings, initialSolution);
     writeSolution(scip, outputFolder, name);
 }
 
-void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& resultRows) {
+void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& resultRows,
+                  const BatchSettings& settings, const std::string& initialSolution) {
     const std::string name = splitPath(modelPath).back();
     std::cout << msg::nameLabel << name << "\n";
     // The result getters are only valid once the instance is past the
@@ -287,6 +293,34 @@ void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& r
     std::optional<double> bound;
     if (solved) bound = lib().SCIPgetPrimalbound(scip);
     resultRows.push_back(buildResultRow(name, seconds, outcome, bound));
+
+    SolveFacts facts;
+    facts.name = name;
+    facts.seconds = seconds;
+    facts.status = completeStatusText(major, status);
+    facts.initialSolution = initialSolution;
+    facts.variables = lib().SCIPgetNOrigVars(scip);
+    facts.integers = lib().SCIPgetNOrigIntVars(scip) + lib().SCIPgetNOrigBinVars(scip);
+    facts.constraints = lib().SCIPgetNOrigConss(scip);
+    if (solved) {
+        facts.primalBound = finiteValue(*bound);
+        facts.dualBound = finiteValue(lib().SCIPgetDualbound(scip));
+        // The gap means something only between a solution and a finite dual bound.
+        const std::optional<double> gap = finiteValue(lib().SCIPgetGap(scip));
+        if (gap && facts.primalBound && facts.dualBound) facts.gapPercent = 100.0 * *gap;
+        facts.nodes = lib().SCIPgetNTotalNodes(scip);
+        facts.lpIterations = lib().SCIPgetNLPIterations(scip);
+        facts.solutions = lib().SCIPgetNSolsFound(scip);
+    }
+    if (settings.knownResults) {
+        const std::string key = endsWith(name, ".lp") ? name.substr(0, name.size() - 3) : name;
+        const auto found = settings.knownResults->find(key);
+        const std::optional<Reference> reference =
+            found != settings.knownResults->end() ? std::optional<Reference>(found->second) : std::nullopt;
+        const std::optional<double> z = lib().SCIPgetNSols(scip) > 0 ? facts.primalBound : std::nullopt;
+        facts.check = checkAnswer(reference, outcome, z, lib().SCIPgetObjsense(scip) == SCIP_OBJSENSE_MINIMIZE);
+    }
+    resultRows.push_back(buildCompleteRow(facts));
 }
 
 void convertFolder() {
@@ -352,10 +386,20 @@ BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outp
     // report is removed (the two folders may be one).
     BatchPlan plan;
     if (resume) {
-        std::ifstream in(joinPath(outputFolder, "sol_stat.csv"), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        for (const ReportRow& row : parseReport(text.str())) plan.keptRows[row.name] = {row.line};
+        const auto rowsOf = [&](const std::string& report) {
+            std::ifstream in(joinPath(outputFolder, report), std::ios::binary);
+            std::ostringstream text;
+            text << in.rdbuf();
+            return parseReport(text.str());
+        };
+        std::map<std::string, std::string> complete;
+        for (const ReportRow& row : rowsOf("sol_stat_completo.csv")) complete[row.name] = row.line;
+        for (const ReportRow& row : rowsOf("sol_stat.csv")) {
+            // Without its complete row, one is made of the four fields known.
+            const auto found = complete.find(row.name);
+            const std::string fallback = row.line.substr(0, row.line.size() - 1) + std::string(10, ';');
+            plan.keptRows[row.name] = {row.line, found != complete.end() ? found->second : fallback};
+        }
     }
     if (shard && sameFolder(lpFolder, outputFolder)) {
         std::fprintf(stderr, msg::shardIntoModelFolder, outputFolder.c_str());
@@ -381,7 +425,7 @@ BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outp
         }
     }
     const BatchResult result = runBatch(plan, outputFolder, settings);
-    status = result.anyError ? 1 : 0;
+    status = result.anyError || result.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.
     if (shard && result.interruptedBy == 0 && result.finished == result.entries) {
         if (const int error = replaceFile(outputFolder, record,

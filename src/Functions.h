@@ -4,10 +4,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "scip_api.h"
 #include "shards.h"
 
@@ -21,6 +23,8 @@ struct BatchSettings {
     // SCIP's memory limit per worker in MB; 0 means the available memory
     // shared out among the workers.
     double memoryLimitMb = 0.0;
+    // Known results to check the answers against (--solu); none: no check.
+    std::shared_ptr<const KnownResults> knownResults;
 };
 
 struct BatchResult;
@@ -43,8 +47,11 @@ void solveModel(std::string modelPath, const std::string& outputFolder, const Ba
                 std::vector<std::string>& resultRows, const std::function<void()>& solveStarting = {});
 // Says whether the initial-solution folder of a model exists; returns it when it does.
 std::optional<std::string> reportInitialSolutionFolder(std::string modelPath);
-// Shows the outcome of a solved instance and appends its row to `resultRows`.
-void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& resultRows);
+// Shows the outcome of a solved instance and appends its rows to
+// `resultRows`: the report's, then the complete report's.
+// `initialSolution`: SIM, REJEITADA or NAO.
+void recordResult(SCIP* scip, std::string modelPath, std::vector<std::string>& resultRows,
+                  const BatchSettings& settings, const std::string& initialSolution);
 
 // opt without the shell: the same batch on two folders given at once. A
 // missing output folder whose parent exists is made. `status` is the exit

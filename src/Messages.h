@@ -80,6 +80,21 @@ inline constexpr const char* statusReadErrorRow = "ERRO NA LEITURA DO MODELO;";
 inline constexpr const char* statusSolveErrorLine = "STATUS: ERRO NA RESOLUCAO DO MODELO\n";
 inline constexpr const char* statusSolveErrorRow = "ERRO NA RESOLUCAO DO MODELO;";
 
+// Statuses that only the complete report names.
+inline constexpr const char* statusUserInterrupt = "INTERROMPIDO PELO USUARIO";
+inline constexpr const char* statusNodeLimit = "PROCESSO INTERROMPIDO - LIMITE DE NOS";
+inline constexpr const char* statusTotalNodeLimit = "PROCESSO INTERROMPIDO - LIMITE TOTAL DE NOS";
+inline constexpr const char* statusStallNodeLimit = "PROCESSO INTERROMPIDO - LIMITE DE ESTAGNACAO";
+inline constexpr const char* statusMemoryLimit = "PROCESSO INTERROMPIDO - LIMITE DE MEMORIA";
+inline constexpr const char* statusGapLimit = "PROCESSO INTERROMPIDO - LIMITE DE GAP";
+inline constexpr const char* statusPrimalLimit = "PROCESSO INTERROMPIDO - LIMITE PRIMAL";
+inline constexpr const char* statusDualLimit = "PROCESSO INTERROMPIDO - LIMITE DUAL";
+inline constexpr const char* statusSolutionLimit = "PROCESSO INTERROMPIDO - LIMITE DE SOLUCOES";
+inline constexpr const char* statusBestSolutionLimit = "PROCESSO INTERROMPIDO - LIMITE DE MELHORES SOLUCOES";
+inline constexpr const char* statusRestartLimit = "PROCESSO INTERROMPIDO - LIMITE DE REINICIOS";
+inline constexpr const char* statusTerminated = "PROCESSO TERMINADO";
+inline constexpr const char* statusUnknown = "DESCONHECIDO";
+
 // Worker processes
 inline constexpr const char* scipNotLoaded = "Não foi possível carregar a biblioteca do SCIP: ";
 inline constexpr const char* workerKilledBySignal = "O processo que resolvia o modelo %s terminou pelo sinal %d (%s).\n";
@@ -101,6 +116,17 @@ inline constexpr const char* modelGenerateError = "Erro ao gerar modelo\n";
 inline constexpr const char* lpWriteError = "Erro ao escrever arquivo .lp\n";
 inline constexpr const char* lpOutdated =
     "Atenção: %s é de uma tradução anterior e não foi atualizado.\n";
+
+// Complete report and known results
+inline constexpr const char* soluBadLine = ": linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: ";
+inline constexpr const char* soluUnreadable = "Não foi possível ler o arquivo de resultados conhecidos ";
+inline constexpr const char* checkOk = "OK";
+inline constexpr const char* checkWrong = "ERRADO";
+inline constexpr const char* checkNoReference = "SEM REFERENCIA";
+inline constexpr const char* checkSummary = "Conferência: %zu conferem, %zu erradas, %zu sem referência.\n";
+inline constexpr const char* initialSolStored = "SIM";
+inline constexpr const char* initialSolRejected = "REJEITADA";
+inline constexpr const char* initialSolNone = "NAO";
 
 // Shards and merge
 inline constexpr const char* shardInvalid = "Parte inválida: %s (use K/N, com K de 1 a N, ou slurm).\n";

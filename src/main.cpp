@@ -2,6 +2,9 @@
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <iostream>
 #include <string>
 
@@ -97,7 +100,7 @@ int main(int argc, char** argv) {
     // A reader that goes away must not kill the batch.
     std::signal(SIGPIPE, SIG_IGN);
     std::string error;
-    const std::optional<ProgramOptions> options = parseOptions(argc, argv, error);
+    std::optional<ProgramOptions> options = parseOptions(argc, argv, error);
     if (!options) {
         std::cerr << error << msg::usage << std::flush;
         return 2;
@@ -110,6 +113,19 @@ int main(int argc, char** argv) {
         printVersion();
         return 0;
     }
+    ProgramOptions run = *options;
+    if (!run.knownResults.empty()) {
+        std::ifstream in(run.knownResults, std::ios::binary);
+        std::ostringstream text;
+        if (!fileIsReadable(run.knownResults) || !in) {
+            std::cerr << msg::soluUnreadable << run.knownResults << "\n" << msg::usage << std::flush;
+            return 2;
+        }
+        text << in.rdbuf();
+        run.settings.knownResults =
+            std::make_shared<const KnownResults>(parseKnownResults(text.str(), run.knownResults, std::cerr));
+    }
+    options = run;
     if (options->command.empty()) {
         runShell(options->settings);
         return 0;

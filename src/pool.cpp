@@ -74,7 +74,7 @@ std::string captured(int fd) {
 
 // The rows of a model that its worker could not finish: name, time, status, no values.
 std::vector<std::string> errorRows(const std::string& name, double seconds, Outcome outcome) {
-    return {buildResultRow(name, seconds, outcome, std::nullopt)};
+    return {buildResultRow(name, seconds, outcome, std::nullopt), incompleteRow(name, seconds, outcome)};
 }
 
 std::string formatSeconds(double seconds) {
@@ -376,8 +376,18 @@ BatchResult Batch::run() {
     result.entries = shownCount;
     result.finished = doneCount_ - (entries_.size() - shownCount);
     for (size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].shown && entries_[i].done && !entries_[i].rows.empty()) result.rowPositions.push_back(i);
+        const Entry& entry = entries_[i];
+        if (!entry.shown || !entry.done || entry.rows.empty()) continue;
+        result.rowPositions.push_back(i);
+        // CONFERE ends the complete row.
+        if (!settings_.knownResults || entry.rows.size() < 2) continue;
+        const std::string& row = entry.rows[1];
+        const std::string check = row.substr(row.rfind(';') + 1);
+        if (check == msg::checkOk) ++result.agree;
+        if (check == msg::checkWrong) ++result.wrong;
+        if (check == msg::checkNoReference) ++result.unreferenced;
     }
+    if (settings_.knownResults) std::printf(msg::checkSummary, result.agree, result.wrong, result.unreferenced);
     result.anyError = anyError_ || doneCount_ < entries_.size();
     if (interrupted) {
         result.interruptedBy = interruptSignal;

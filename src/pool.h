@@ -16,6 +16,7 @@ struct BatchResult {
     int interruptedBy = 0; // SIGINT or SIGTERM when the batch was stopped, else 0
     bool anyError = false; // a model not read or not solved, or a file not written
     std::vector<size_t> rowPositions;  // folder positions of the report's rows, in order
+    size_t agree = 0, wrong = 0, unreferenced = 0;  // answers checked against known results
 };
 
 // What a batch runs on.
@@ -24,8 +25,8 @@ struct BatchPlan {
     std::vector<bool> solve;              // per entry: part of this run (empty: all)
     // Rows kept from an earlier run, by model name: one per report.
     std::map<std::string, std::vector<std::string>> keptRows;
-    std::vector<std::string> reportNames = {"sol_stat.csv"};
-    std::vector<std::string> reportHeaders = {msg::reportHeader};
+    std::vector<std::string> reportNames = {"sol_stat.csv", "sol_stat_completo.csv"};
+    std::vector<std::string> reportHeaders = {msg::reportHeader, msg::completeReportHeader};
 };
 
 // Solves the entries of `plan` whose names end in "lp" in `settings.jobs`

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 
 #include "Messages.h"
 #include "files.h"
@@ -65,6 +66,51 @@ const char* statusRowText(Outcome outcome) {
         case Outcome::Other: break;
     }
     return "";
+}
+
+std::string completeStatusText(int scipMajorVersion, int status) {
+    if (const std::optional<Outcome> outcome = outcomeFromScipStatus(scipMajorVersion, status)) {
+        const std::string row = statusRowText(*outcome);
+        if (!row.empty()) return row.substr(0, row.size() - 1);
+    }
+    // The other statuses by the numbering of each major version.
+    static const std::map<int, const char*> before10 = {
+        {1, msg::statusUserInterrupt}, {2, msg::statusNodeLimit},         {3, msg::statusTotalNodeLimit},
+        {4, msg::statusStallNodeLimit}, {6, msg::statusMemoryLimit},      {7, msg::statusGapLimit},
+        {8, msg::statusSolutionLimit},  {9, msg::statusBestSolutionLimit}, {10, msg::statusRestartLimit},
+        {15, msg::statusTerminated}};
+    static const std::map<int, const char*> from10 = {
+        {10, msg::statusUserInterrupt},   {11, msg::statusTerminated},      {20, msg::statusNodeLimit},
+        {21, msg::statusTotalNodeLimit},  {22, msg::statusStallNodeLimit},  {24, msg::statusMemoryLimit},
+        {25, msg::statusGapLimit},        {26, msg::statusPrimalLimit},     {27, msg::statusDualLimit},
+        {28, msg::statusSolutionLimit},   {29, msg::statusBestSolutionLimit}, {30, msg::statusRestartLimit}};
+    const std::map<int, const char*>& table = scipMajorVersion >= 10 ? from10 : before10;
+    const auto found = table.find(status);
+    return found != table.end() ? found->second : msg::statusUnknown;
+}
+
+std::optional<double> finiteValue(double value) {
+    if (!(value > -1e20 && value < 1e20)) return std::nullopt;
+    return value;
+}
+
+std::string buildCompleteRow(const SolveFacts& f) {
+    const auto number = [](const std::optional<double>& value) {
+        return value && finiteValue(*value) ? formatReportNumber(*value) : std::string();
+    };
+    std::string row = csvName(f.name) + ";" + formatReportNumber(f.seconds) + ";" + f.status + ";" +
+                      number(f.primalBound) + ";" + number(f.dualBound) + ";" + number(f.gapPercent) + ";";
+    for (long long count : {f.nodes, f.lpIterations, static_cast<long long>(f.variables),
+                            static_cast<long long>(f.integers), static_cast<long long>(f.constraints), f.solutions}) {
+        row += std::to_string(count) + ";";
+    }
+    return row + f.initialSolution + ";" + f.check;
+}
+
+std::string incompleteRow(const std::string& name, double seconds, Outcome outcome) {
+    const std::string status = statusRowText(outcome);
+    return csvName(name) + ";" + formatReportNumber(seconds) + ";" + status.substr(0, status.size() - 1) +
+           std::string(11, ';');
 }
 
 std::string csvName(const std::string& name) {

@@ -20,6 +20,30 @@ std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status);
 // for Outcome::Other.
 const char* statusLine(Outcome outcome);
 const char* statusRowText(Outcome outcome);
+// The complete report's STATUS for SCIP's status code: the text of
+// sol_stat.csv where it has one, otherwise the name of the limit or event
+// that stopped the solve ("DESCONHECIDO" for anything else).
+std::string completeStatusText(int scipMajorVersion, int status);
+
+// What a solve tells, for the complete report. Infinite or undefined values
+// are nothing.
+struct SolveFacts {
+    std::string name;
+    double seconds = 0.0;
+    std::string status;
+    std::optional<double> primalBound, dualBound, gapPercent;
+    long long nodes = 0, lpIterations = 0, solutions = 0;
+    int variables = 0, integers = 0, constraints = 0;
+    std::string initialSolution;  // SIM, REJEITADA or NAO
+    std::string check;            // CONFERE (empty without known results)
+};
+// One complete report row: 14 fields, no trailing ";".
+std::string buildCompleteRow(const SolveFacts& facts);
+// The complete row of a model not read or not solved: name, time, status, empty fields.
+std::string incompleteRow(const std::string& name, double seconds, Outcome outcome);
+// A value as a field: empty when infinite (SCIP's infinity is 1e20) or missing.
+std::optional<double> finiteValue(double value);
+
 // `%f` with a decimal comma, whatever the process locale: 0.0625 -> "0,062500".
 std::string formatReportNumber(double value);
 // A file name as a report field: between double quotes, inner quotes

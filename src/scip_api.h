@@ -15,14 +15,21 @@ typedef struct SCIP_Messagehdlr SCIP_MESSAGEHDLR;
 typedef struct SCIP_Sol SCIP_SOL;
 typedef double SCIP_Real;
 typedef unsigned int SCIP_Bool;
+typedef long long SCIP_Longint;
 
 // C enums in SCIP; their ABI is that of int.
 typedef int SCIP_RETCODE;
 typedef int SCIP_STATUS;
 typedef int SCIP_STAGE;
+typedef int SCIP_OBJSENSE;
 
 enum : int {
     SCIP_OKAY = 1,
+};
+
+enum : int {
+    SCIP_OBJSENSE_MAXIMIZE = -1,
+    SCIP_OBJSENSE_MINIMIZE = +1,
 };
 
 enum : int {
@@ -45,6 +52,16 @@ SCIP_STATUS SCIPgetStatus(SCIP* scip);
 SCIP_STAGE SCIPgetStage(SCIP* scip);
 SCIP_Real SCIPgetSolvingTime(SCIP* scip);
 SCIP_Real SCIPgetPrimalbound(SCIP* scip);
+SCIP_Real SCIPgetDualbound(SCIP* scip);
+SCIP_Real SCIPgetGap(SCIP* scip);
+SCIP_Longint SCIPgetNTotalNodes(SCIP* scip);
+SCIP_Longint SCIPgetNLPIterations(SCIP* scip);
+SCIP_Longint SCIPgetNSolsFound(SCIP* scip);
+int SCIPgetNOrigVars(SCIP* scip);
+int SCIPgetNOrigBinVars(SCIP* scip);
+int SCIPgetNOrigIntVars(SCIP* scip);
+int SCIPgetNOrigConss(SCIP* scip);
+SCIP_OBJSENSE SCIPgetObjsense(SCIP* scip);
 int SCIPmajorVersion(void);
 int SCIPminorVersion(void);
 int SCIPtechVersion(void);
@@ -69,6 +86,9 @@ void SCIPmessagePrintError(const char* formatstr, ...);
     X(SCIPcreate) X(SCIPfree) X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic) X(SCIPreadProb)  \
     X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetMessagehdlr) X(SCIPsolve)      \
     X(SCIPgetStatus) X(SCIPgetStage) X(SCIPgetSolvingTime) X(SCIPgetPrimalbound)                  \
+    X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes) X(SCIPgetNLPIterations)                \
+    X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars) X(SCIPgetNOrigIntVars)         \
+    X(SCIPgetNOrigConss) X(SCIPgetObjsense)                                                         \
     X(SCIPmajorVersion) X(SCIPminorVersion) X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol)                     \
     X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)       \
     X(SCIPmessagePrintError)

@@ -2,6 +2,8 @@
 // batch, and an install that still runs after it is moved.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "TestSupport.h"
 
 using namespace testing_support;
@@ -160,4 +162,81 @@ TEST(CommandLine, MovedInstallRunsOnItsOwnLibraries) {
     EXPECT_EQ(mainMaps.find("libscip"), std::string::npos) << "the program's own process loaded SCIP";
     EXPECT_NE(workerMaps.find((moved / "lib" / "libscip").string()), std::string::npos) << workerMaps;
     EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")).size(), 1u);
+}
+
+TEST(CommandLine, CompleteReportAndAnswersCheckedAgainstKnownResults) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    for (const char* name : {"lseu.lp", "p0548.lp", "stein27_inf.lp"}) fs::copy_file(sharedModels() / "lp" / name, m / name);
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "markshare5.lp");
+    writeFile(m / "quebrado.lp", "Maximize\n obj: x +\nSubject To\n c1: x <= \nEnd\n");
+    // Known results in SCIP's format, made from optimal.txt, with p0548's planted wrong.
+    std::string solu;
+    for (const std::string& line : lines(readFile(sharedModels() / "lp" / "optimal.txt"))) {
+        std::istringstream words(line);
+        std::string name, status, value;
+        if (!(words >> name >> status >> value) || name[0] == '#') continue;
+        name = name.substr(0, name.size() - 3);
+        if (name == "p0548") value = "8692";
+        solu += status == "optimal" ? "=opt= " + name + " " + value + "\n" : "=inf= " + name + "\n";
+    }
+    solu += "=opt= semvalor\n";
+    writeFile(dir / "conhecidos.solu", solu);
+    const size_t badLine = lines(solu).size();
+
+    const RunResult r = runProgram("", withArgs({"-t", "1", "--solu", (dir / "conhecidos.solu").string(), "opt",
+                                                 m.string(), (dir / "out").string()}));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find((dir / "conhecidos.solu").string() + ":" + std::to_string(badLine) +
+                         ": linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =opt= semvalor\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1),
+              "Confer\xC3\xAAncia: 2 conferem, 1 erradas, 1 sem refer\xC3\xAAncia.\n");
+
+    const std::string complete = readFile(dir / "out" / "sol_stat_completo.csv");
+    for (const char* sentinel : {";inf", ";-inf", ";nan", "e+20"}) EXPECT_EQ(complete.find(sentinel), std::string::npos) << complete;
+    EXPECT_EQ(complete.find("100000000000000000000"), std::string::npos) << complete;
+    std::map<std::string, std::vector<std::string>> rows;
+    for (const std::string& line : lines(complete)) {
+        std::vector<std::string> fields(1);
+        for (char c : line) {
+            if (c == ';') {
+                fields.emplace_back();
+            } else {
+                fields.back().push_back(c);
+            }
+        }
+        EXPECT_EQ(fields.size(), 14u) << line;
+        rows[fields[0]] = fields;
+    }
+    EXPECT_EQ(lines(complete)[0],
+              "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE");
+    const auto& lseu = rows.at("lseu.lp");
+    EXPECT_EQ(std::vector<std::string>(lseu.begin() + 2, lseu.begin() + 6),
+              (std::vector<std::string>{"SOL OTIMA", "1120,000000", "1120,000000", "0,000000"}));
+    EXPECT_EQ(lseu[8], "89");  // variables of lseu, all binary
+    EXPECT_EQ(lseu[9], "89");
+    EXPECT_EQ(lseu[12], "NAO");
+    EXPECT_EQ(lseu[13], "OK");
+    EXPECT_EQ(rows.at("p0548.lp")[13], "ERRADO");
+    const auto& infeasible = rows.at("stein27_inf.lp");
+    EXPECT_EQ(infeasible[2], "PROBLEMA INFACTIVEL");
+    EXPECT_EQ(infeasible[3], "");
+    EXPECT_EQ(infeasible[13], "OK");
+    // Stopped by the limit (a minimisation): the dual bound below Z, the gap positive.
+    const auto& limited = rows.at("markshare5.lp");
+    EXPECT_EQ(limited[2], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO");
+    EXPECT_EQ(limited[13], "SEM REFERENCIA");
+    if (!limited[3].empty()) {
+        EXPECT_LE(reportNumber(limited[4]), reportNumber(limited[3]));
+        EXPECT_TRUE(limited[5].empty() || reportNumber(limited[5]) > 0) << limited[5];
+    }
+    EXPECT_EQ(rows.at("quebrado.lp"),
+              (std::vector<std::string>{"quebrado.lp", "0,000000", "ERRO NA LEITURA DO MODELO", "", "", "", "", "", "", "",
+                                        "", "", "", ""}));
+    // sol_stat.csv keeps SCIP's 1e20 for the infeasible model.
+    EXPECT_NE(readFile(dir / "out" / "sol_stat.csv").find(";PROBLEMA INFACTIVEL;100000000000000000000,000000;\n"),
+              std::string::npos);
 }

@@ -67,6 +67,7 @@ TEST(Robustness, NonRegularModDatAndLpFilesInModLp) {
     TempDir dir;
     fs::create_directories(dir / "a.mod");
     ASSERT_EQ(mkfifo((dir / "b.mod").c_str(), 0644), 0);
+    writeFile(dir / "b.lp", "\\ an earlier translation\n");
     writeFile(dir / "c.mod", "param n, default 2;\nvar x >= 0;\nmaximize z: x;\ns.t. k: x <= n;\nend;\n");
     ASSERT_EQ(mkfifo((dir / "c.dat").c_str(), 0644), 0);  // unreadable data: the model's own is used
     writeFile(dir / "d.mod", kFreteModel);
@@ -82,8 +83,9 @@ TEST(Robustness, NonRegularModDatAndLpFilesInModLp) {
     ASSERT_FALSE(r.timedOut) << "mod_lp blocked on a FIFO";
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err,
-              "Erro ao tranformar modelo\nErro ao tranformar modelo\nErro ao escrever arquivo .lp\n"
-              "Erro ao escrever arquivo .lp\n");
+              "Erro ao tranformar modelo\nErro ao tranformar modelo\nAten\xC3\xA7\xC3\xA3o: " + dir.str() +
+                  "/b.lp \xC3\xA9 de uma tradu\xC3\xA7\xC3\xA3o anterior e n\xC3\xA3o foi atualizado.\n"
+                  "Erro ao escrever arquivo .lp\nErro ao escrever arquivo .lp\n");
     EXPECT_NE(readFile(dir / "c.lp").find("k: + x <= 2"), std::string::npos);
     EXPECT_TRUE(fs::is_fifo(dir / "d.lp"));
     EXPECT_TRUE(fs::is_character_file(dir / "device"));

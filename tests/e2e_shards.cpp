@@ -53,6 +53,7 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     EXPECT_EQ(merge.exitCode, 0) << merge.err;
     EXPECT_EQ(merge.out, "3 partes unidas em " + parts + "/sol_stat.csv\n");
     EXPECT_EQ(masked(dir / "parts" / "sol_stat.csv"), masked(dir / "whole" / "sol_stat.csv"));
+    EXPECT_EQ(masked(dir / "parts" / "sol_stat_completo.csv"), masked(dir / "whole" / "sol_stat_completo.csv"));
     EXPECT_NE(readFile(dir / "parts" / "sol_stat.csv").find("\n\"c;d.lp\";"), std::string::npos);
 
     // A part whose report is gone: named, nothing written.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "answers.h"
 #include "console.h"
 #include "files.h"
 #include "report.h"
@@ -143,4 +144,32 @@ TEST(ResultRow, FieldsAndStatusTexts) {
 TEST(ReportText, HeaderThenOneLinePerRow) {
     EXPECT_EQ(reportText({}), "NOME;TEMPO;STATUS;Z\n");
     EXPECT_EQ(reportText({"a;1;", "b;2;"}), "NOME;TEMPO;STATUS;Z\na;1;\nb;2;\n");
+}
+
+TEST(CheckAnswer, EachReferenceKindInTheModelsSense) {
+    const auto ref = [](Reference::Kind kind, double value = 0.0) { return std::optional<Reference>(Reference{kind, value}); };
+    // =opt=: a wrong optimum, a value better than the optimum, a wrong verdict.
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 10.000001, true), "OK");
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 11, true), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 12, true), "OK");
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, true), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, false), "OK");
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Infeasible, std::nullopt, true), "ERRADO");
+    // =best=: only a worse "optimum" is wrong.
+    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 9, true), "OK");
+    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 11, true), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 9, false), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Infeasible), Outcome::TimeLimit, 3, true), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Infeasible), Outcome::TimeLimit, std::nullopt, true), "OK");
+    EXPECT_EQ(checkAnswer(ref(Reference::Unbounded), Outcome::Infeasible, std::nullopt, true), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Feasible), Outcome::Infeasible, std::nullopt, true), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Unknown), Outcome::Optimal, 1, true), "SEM REFERENCIA");
+    EXPECT_EQ(checkAnswer(std::nullopt, Outcome::Optimal, 1, true), "SEM REFERENCIA");
+
+    std::ostringstream errors;
+    const KnownResults known = parseKnownResults("=opt= a 1.5\n\n=inf= b\n=best= c\n=feas= d x\n=unbd= e\n", "f.solu", errors);
+    EXPECT_EQ(known.size(), 3u);
+    EXPECT_EQ(known.at("a").value, 1.5);
+    EXPECT_EQ(errors.str(), "f.solu:4: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =best= c\n"
+                            "f.solu:5: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =feas= d x\n");
 }

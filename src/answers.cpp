@@ -1,0 +1,74 @@
+// Known results of a test set, and the check of answers against them.
+#include "answers.h"
+
+#include <cmath>
+#include <sstream>
+
+#include "Messages.h"
+
+namespace {
+
+// |z - v| within max(1e-9, 1e-6 |v|).
+bool agrees(double z, double v) { return std::fabs(z - v) <= std::max(1e-9, 1e-6 * std::fabs(v)); }
+
+// z better than v beyond the tolerance, in the model's sense.
+bool better(double z, double v, bool minimize) { return !agrees(z, v) && (minimize ? z < v : z > v); }
+
+}  // namespace
+
+KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::ostream& errors) {
+    static const std::map<std::string, Reference::Kind> kinds = {
+        {"=opt=", Reference::Optimal},       {"=best=", Reference::Best},    {"=inf=", Reference::Infeasible},
+        {"=unbd=", Reference::Unbounded},    {"=feas=", Reference::Feasible}, {"=unkn=", Reference::Unknown}};
+    KnownResults known;
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        std::string tag, name, value, extra;
+        if (!(words >> tag)) continue;
+        words >> name >> value >> extra;
+        const auto kind = kinds.find(tag);
+        bool ok = kind != kinds.end() && !name.empty() && extra.empty();
+        Reference reference;
+        if (ok) {
+            reference.kind = kind->second;
+            const bool needsValue = reference.kind == Reference::Optimal || reference.kind == Reference::Best;
+            if (needsValue) {
+                char* end = nullptr;
+                reference.value = std::strtod(value.c_str(), &end);
+                ok = !value.empty() && *end == '\0' && std::isfinite(reference.value);
+            } else {
+                ok = value.empty();
+            }
+        }
+        if (!ok) {
+            errors << fileName << ":" << number << msg::soluBadLine << line << "\n";
+            continue;
+        }
+        known[name] = reference;
+    }
+    return known;
+}
+
+std::string checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z,
+                        bool minimize) {
+    if (!reference || reference->kind == Reference::Unknown) return msg::checkNoReference;
+    const bool optimal = outcome == Outcome::Optimal;
+    const bool infeasible = outcome == Outcome::Infeasible;
+    const bool unbounded = outcome == Outcome::Unbounded;
+    const double v = reference->value;
+    bool wrong = false;
+    switch (reference->kind) {
+        case Reference::Optimal:
+            wrong = (optimal && (!z || !agrees(*z, v))) || (z && better(*z, v, minimize)) || infeasible || unbounded;
+            break;
+        case Reference::Best: wrong = optimal && z && better(v, *z, minimize); break;
+        case Reference::Infeasible: wrong = z.has_value() || optimal || unbounded; break;
+        case Reference::Unbounded: wrong = optimal || infeasible; break;
+        case Reference::Feasible: wrong = infeasible; break;
+        case Reference::Unknown: break;
+    }
+    return wrong ? msg::checkWrong : msg::checkOk;
+}
