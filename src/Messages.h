@@ -96,13 +96,19 @@ inline constexpr const char* statusTerminated = "PROCESSO TERMINADO";
 inline constexpr const char* statusUnknown = "DESCONHECIDO";
 
 // Worker processes
+// Reached only when SCIP's library cannot be loaded (a broken install).
 inline constexpr const char* scipNotLoaded = "Não foi possível carregar a biblioteca do SCIP: ";
 inline constexpr const char* workerKilledBySignal = "O processo que resolvia o modelo %s terminou pelo sinal %d (%s).\n";
+// Reached only when a worker ends on its own in the middle of a model (exit
+// inside the library).
 inline constexpr const char* workerExited = "O processo que resolvia o modelo %s terminou com o código %d.\n";
+// Reached only by a model that SCIP keeps running long past its time limit.
 inline constexpr const char* workerOverrun =
     "O modelo %s passou de %s s além do tempo máximo e foi interrompido.\n";
+// Reached only when fork, pipe or memfd_create fail.
 inline constexpr const char* workerNotStarted = "Não foi possível iniciar um processo de resolução: ";
 inline constexpr const char* batchInterrupted = "Lote interrompido: %zu de %zu entradas concluídas.\n";
+// Shown only when standard error is a terminal.
 inline constexpr const char* progressLine = "\r\033[K%zu/%zu concluídos, %zu em execução, %s";
 inline constexpr const char* progressClear = "\r\033[K";
 

@@ -440,7 +440,9 @@ TEST(Opt, ReportIsRewrittenAfterEveryEntry) {
     plantStaleTempFile(dir.path);
     const int oldSolution = open((dir / "b.sol").c_str(), O_RDONLY);
     TempDir io;
-    const pid_t pid = startProgram("time_limit\n1\n" + optInput((dir / "m").string(), dir.str()), io);
+    RunOptions oneWorker;  // one model after the other, so each rewrite can be seen
+    oneWorker.args = {"-j", "1"};
+    const pid_t pid = startProgram("time_limit\n1\n" + optInput((dir / "m").string(), dir.str()), io, oneWorker);
     const fs::path report = dir / "sol_stat.csv";
     std::vector<std::string> seen;
     int firstReport = -1;  // the report as first seen, held open to the end

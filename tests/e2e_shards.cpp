@@ -101,6 +101,13 @@ TEST(Shards, ShardOptionErrors) {
     const RunResult intoModels = runProgram("", withArgs({"--shard", "1/2", "opt", m, m}));
     EXPECT_EQ(intoModels.exitCode, 2);
     EXPECT_EQ(intoModels.err.rfind("Um lote em partes n\xC3\xA3o pode gravar na pr\xC3\xB3pria pasta de modelos: ", 0), 0u);
+    const RunResult none = runProgram("", withArgs({"merge", m}));
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "Nenhuma parte de lote encontrada em " + m + "\n");
+    writeFile(dir / "sol_stat.parte-1-de-2.csv", "");
+    writeFile(dir / "sol_stat.parte-1-de-3.csv", "");
+    const RunResult mixed = runProgram("", withArgs({"merge", m}));
+    EXPECT_EQ(mixed.err, "H\xC3\xA1 partes de lotes divididos de formas diferentes em " + m + "\n");
     // Task 5 of an array whose ids start at 4: part 2 of 3.
     const RunResult slurm = runProgram(
         "", withArgs({"--shard", "slurm", "opt", m, m + "/out"},

@@ -114,6 +114,23 @@ TEST(ScipStatus, MappedByTheLibraryVersionNumbering) {
     EXPECT_FALSE(outcomeFromScipStatus(3, 11));
 }
 
+TEST(CompleteReport, StatusTextsAndEmptyFields) {
+    EXPECT_EQ(completeStatusText(10, 23), "PROCESSO INTERROMPIDO - LIMITE DE TEMPO");
+    EXPECT_EQ(completeStatusText(10, 27), "PROCESSO INTERROMPIDO - LIMITE DUAL");
+    EXPECT_EQ(completeStatusText(9, 6), "PROCESSO INTERROMPIDO - LIMITE DE MEMORIA");
+    EXPECT_EQ(completeStatusText(9, 1), "INTERROMPIDO PELO USUARIO");
+    EXPECT_EQ(completeStatusText(10, 99), "DESCONHECIDO");
+    SolveFacts facts;
+    facts.name = "a;b.lp";
+    facts.status = "SOL OTIMA";
+    facts.primalBound = 1e20;  // SCIP's infinity: an empty field
+    facts.dualBound = -7.5;
+    facts.nodes = 3;
+    facts.initialSolution = "SIM";
+    EXPECT_EQ(buildCompleteRow(facts), "\"a;b.lp\";0,000000;SOL OTIMA;;-7,500000;;3;0;0;0;0;0;SIM;");
+    EXPECT_EQ(incompleteRow("x.lp", 1, Outcome::ReadError), "x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;");
+}
+
 TEST(ResultRow, FieldsAndStatusTexts) {
     EXPECT_EQ(buildResultRow("a.lp", 0.0625, Outcome::Optimal, 7.5), "a.lp;0,062500;SOL OTIMA;7,500000;");
     EXPECT_EQ(buildResultRow("b.lp", 1.5, Outcome::TimeLimit, 1e20),
