@@ -53,6 +53,8 @@ TEST(CommandLine, ExitStatusesAndErrorsInPortuguese) {
          "N\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar na pasta de output " + (dir / "file").string() +
              ": N\xC3\xA3o \xC3\xA9 um diret\xC3\xB3rio\n"},
         {{"mod_lp", (dir / "missing").string()}, "Pasta de .mods inexistente ou inv\xC3\xA1lida...\n"},
+        {{"--solu", (dir / "m").string()},
+         "N\xC3\xA3o foi poss\xC3\xADvel ler o arquivo de resultados conhecidos " + (dir / "m").string() + "\n"},
     };
     for (const auto& [args, message] : usageErrors) {
         const RunResult r = runProgram("", withArgs(args));
