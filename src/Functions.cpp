@@ -6,12 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <map>
-#include <sstream>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Messages.h"
@@ -346,17 +342,6 @@ std::optional<size_t> convertFolderAt(const std::string& folder) {
     return failures;
 }
 
-namespace {
-
-// True when both paths name one folder.
-bool sameFolder(const std::string& a, const std::string& b) {
-    struct stat first, second;
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
-}  // namespace
-
 BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outputFolder,
                             const BatchSettings& settings, bool resume, const std::optional<Shard>& shard,
                             int& status) {
@@ -365,47 +350,20 @@ BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outp
         std::cerr << msg::lpFolderInvalid << msg::usage << std::flush;
         return {};
     }
-    // A missing output folder is made when its parent exists; a folder that
-    // cannot take a new file is refused before anything is solved.
-    if (!folderExists(outputFolder) && ::mkdir(outputFolder.c_str(), 0777) != 0 && errno != EEXIST) {
-        printIoError(msg::outputFolderNotWritable, outputFolder, errno);
+    if (const int error = prepareOutputFolder(outputFolder)) {
+        printIoError(msg::outputFolderNotWritable, outputFolder, error);
         std::cerr << msg::usage << std::flush;
         return {};
-    }
-    std::string probe;
-    const int probeFd = createTempFile(outputFolder, probe);
-    if (probeFd < 0) {
-        printIoError(msg::outputFolderNotWritable, outputFolder, errno);
-        std::cerr << msg::usage << std::flush;
-        return {};
-    }
-    ::close(probeFd);
-    ::unlink(probe.c_str());
-
-    // Rows kept from an earlier run are read before the model folder's old
-    // report is removed (the two folders may be one).
-    BatchPlan plan;
-    if (resume) {
-        const auto rowsOf = [&](const std::string& report) {
-            std::ifstream in(joinPath(outputFolder, report), std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            return parseReport(text.str());
-        };
-        std::map<std::string, std::string> complete;
-        for (const ReportRow& row : rowsOf("sol_stat_completo.csv")) complete[row.name] = row.line;
-        for (const ReportRow& row : rowsOf("sol_stat.csv")) {
-            // Without its complete row, one is made of the four fields known.
-            const auto found = complete.find(row.name);
-            const std::string fallback = row.line.substr(0, row.line.size() - 1) + std::string(10, ';');
-            plan.keptRows[row.name] = {row.line, found != complete.end() ? found->second : fallback};
-        }
     }
     if (shard && sameFolder(lpFolder, outputFolder)) {
         std::fprintf(stderr, msg::shardIntoModelFolder, outputFolder.c_str());
         std::cerr << msg::usage << std::flush;
         return {};
     }
+    // Rows kept from an earlier run are read before the model folder's old
+    // report is removed (the two folders may be one).
+    BatchPlan plan;
+    if (resume) plan.keptRows = readKeptRows(outputFolder);
     // Every shard lists the folder as the whole batch would after removing
     // an old report; only the first removes it.
     const std::optional<std::vector<std::string>> modelPaths =
@@ -413,26 +371,17 @@ BatchResult optimizeFolders(const std::string& lpFolder, const std::string& outp
     if (!modelPaths) return {};
     plan.modelPaths = *modelPaths;
     removeStaleTempFiles(outputFolder);
-    std::string record;
     if (shard) {
-        for (size_t i = 0; i < plan.modelPaths.size(); ++i) {
-            plan.solve.push_back(static_cast<int>(i % static_cast<size_t>(shard->count)) == shard->index - 1);
-        }
+        plan.solve = shardEntries(plan.modelPaths.size(), *shard);
         for (std::string& name : plan.reportNames) name = partName(name, *shard);
-        record = joinPath(outputFolder, partRecordName(*shard));
-        if (const int error = replaceFile(outputFolder, record, partRecord(*shard, plan.modelPaths, {}, false))) {
-            printIoError(msg::reportNotWritten, record, error);
-        }
+        writePartRecord(outputFolder, *shard, plan.modelPaths, {}, false);
     }
     const BatchResult result = runBatch(plan, outputFolder, settings);
     status = result.anyError || result.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.
-    if (shard && result.interruptedBy == 0 && result.finished == result.entries) {
-        if (const int error = replaceFile(outputFolder, record,
-                                          partRecord(*shard, plan.modelPaths, result.rowPositions, true))) {
-            printIoError(msg::reportNotWritten, record, error);
-            status = 1;
-        }
+    if (shard && result.interruptedBy == 0 && result.finished == result.entries &&
+        !writePartRecord(outputFolder, *shard, plan.modelPaths, result.rowPositions, true)) {
+        status = 1;
     }
     return result;
 }

@@ -189,6 +189,23 @@ bool isRegularFile(const std::string& path) {
     return S_ISREG(info.st_mode);
 }
 
+bool sameFolder(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+int prepareOutputFolder(const std::string& folder) {
+    if (!folderExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    // As root, access() always says yes: only making a file tells.
+    std::string probe;
+    const int fd = createTempFile(folder, probe);
+    if (fd < 0) return errno;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return 0;
+}
+
 bool fileIsReadable(const std::string& path) {
     if (!isRegularFile(path)) return false;
     FILE* file = std::fopen(path.c_str(), "r");

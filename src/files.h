@@ -56,6 +56,12 @@ std::string initialSolutionFolderOfModel(const std::string& modelPath);
 // File name of a model's solution: its name without a final ".lp", plus ".sol".
 std::string solutionFileName(const std::string& modelName);
 
+// True when both paths name one folder.
+bool sameFolder(const std::string& a, const std::string& b);
+// Makes `folder` when only its last part is missing, and checks that a new
+// file can be made in it. Returns 0 or the errno of the failure.
+int prepareOutputFolder(const std::string& folder);
+
 // ---- Writing files ------------------------------------------------------
 
 // Creates a temporary file in `folder` named ".loteotimizador-<host>-<pid>-XXXXXX.tmp",

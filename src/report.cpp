@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <fstream>
+#include <sstream>
 #include <map>
 
 #include "Messages.h"
@@ -178,6 +180,24 @@ std::vector<ReportRow> parseReport(const std::string& text) {
         at = end + 1;
     }
     return rows;
+}
+
+std::map<std::string, std::vector<std::string>> readKeptRows(const std::string& outputFolder) {
+    const auto rowsOf = [&](const std::string& report) {
+        std::ifstream in(joinPath(outputFolder, report), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return parseReport(text.str());
+    };
+    std::map<std::string, std::string> complete;
+    for (const ReportRow& row : rowsOf("sol_stat_completo.csv")) complete[row.name] = row.line;
+    std::map<std::string, std::vector<std::string>> kept;
+    for (const ReportRow& row : rowsOf("sol_stat.csv")) {
+        const auto found = complete.find(row.name);
+        const std::string fallback = row.line.substr(0, row.line.size() - 1) + std::string(10, ';');
+        kept[row.name] = {row.line, found != complete.end() ? found->second : fallback};
+    }
+    return kept;
 }
 
 bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows, std::ostream& errors,

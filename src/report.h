@@ -3,6 +3,7 @@
 #pragma once
 
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,6 +65,10 @@ struct ReportRow {
 // The rows of a report file's text (the header left out). A quoted name may
 // hold ";" and line breaks. Lines without a name field are left out.
 std::vector<ReportRow> parseReport(const std::string& text);
+// The rows of an earlier run in `outputFolder`, by model name: its
+// sol_stat.csv row and its sol_stat_completo.csv row (made of the four
+// fields known when that report lacks it).
+std::map<std::string, std::vector<std::string>> readKeptRows(const std::string& outputFolder);
 // Rewrites `outputFolder`/sol_stat.csv from `rows`, atomically.
 // Returns false, after a message on `errors`, when it cannot.
 bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows,

@@ -125,6 +125,22 @@ std::string partRecord(const Shard& shard, const std::vector<std::string>& model
     return text;
 }
 
+std::vector<bool> shardEntries(size_t count, const Shard& shard) {
+    std::vector<bool> entries(count);
+    for (size_t i = 0; i < count; ++i) entries[i] = static_cast<int>(i % static_cast<size_t>(shard.count)) == shard.index - 1;
+    return entries;
+}
+
+bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
+                     const std::vector<size_t>& rowPositions, bool finished) {
+    const std::string path = joinPath(outputFolder, partRecordName(shard));
+    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, rowPositions, finished))) {
+        printIoError(msg::reportNotWritten, path, error);
+        return false;
+    }
+    return true;
+}
+
 int mergeParts(const std::string& outputFolder) {
     // The parts' count, from the names of the part reports found.
     std::map<int, int> counts;

@@ -28,6 +28,13 @@ std::string listingDigest(const std::vector<std::string>& modelPaths);
 std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
                        const std::vector<size_t>& rowPositions, bool finished);
 
+// Per entry of a listing of `count`: whether it belongs to `shard`.
+std::vector<bool> shardEntries(size_t count, const Shard& shard);
+// Writes the part's record in `outputFolder` (a failure is said on standard
+// error and gives false).
+bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
+                     const std::vector<size_t>& rowPositions, bool finished);
+
 // merge: joins the finished parts in `outputFolder` into its reports, rows
 // in folder order. Says what is missing, unfinished or inconsistent on
 // standard error and writes nothing then. Returns the exit status (0 or 1).

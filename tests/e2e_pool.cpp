@@ -164,3 +164,32 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     EXPECT_TRUE(tempFilesIn(dir / "out").empty());
     for (pid_t worker : more) EXPECT_FALSE(processAlive(worker)) << worker;
 }
+
+TEST(Pool, ModelFarPastItsLimitIsStoppedAsTimeLimited) {
+    // A worker that stops looking at the clock (here: stopped outright) is
+    // killed 10 s after the model's limit, and its model reported as stopped by it.
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "a_stuck.lp");
+    writeFile(m / "b.lp", kSmallModel);
+    fs::create_directory(dir / "out");
+    writeFile(dir / "out" / "a_stuck.sol", "old\n");
+    TempDir io;
+    const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "1", "opt", m.string(), (dir / "out").string()}));
+    const std::vector<pid_t> workers = workersAfter(pid, 0.5);
+    ASSERT_EQ(workers.size(), 1u);
+    kill(workers[0], SIGSTOP);
+    const RunResult r = finishProgram(pid, io);
+    EXPECT_EQ(r.exitCode, 0);  // a time limit counts as solved
+    const auto rows = reportRows(readFile(dir / "out" / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"a_stuck.lp", rows[0][1], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO", ""}));
+    EXPECT_GE(reportNumber(rows[0][1]), 11.0);
+    EXPECT_EQ(rows[1][2], "SOL OTIMA");
+    EXPECT_NE(r.out.find("NOME: a_stuck.lp\nTEMPO: 1"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "O modelo " + (m / "a_stuck.lp").string() +
+                         " passou de 10 s al\xC3\xA9m do tempo m\xC3\xA1ximo e foi interrompido.\n");
+    EXPECT_FALSE(fs::exists(dir / "out" / "a_stuck.sol"));
+    EXPECT_FALSE(processAlive(workers[0]));
+}
