@@ -193,3 +193,24 @@ TEST(Pool, ModelFarPastItsLimitIsStoppedAsTimeLimited) {
     EXPECT_FALSE(fs::exists(dir / "out" / "a_stuck.sol"));
     EXPECT_FALSE(processAlive(workers[0]));
 }
+
+TEST(Pool, ProgressLineOnlyOnATerminalAndClearedAtTheEnd) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "a.lp");
+    writeFile(dir / "m" / "b.lp", kSmallModel);
+    // script(1) gives the program a terminal for its output streams.
+    const std::string command = "script -qec \"'" LOTE_BINARY "' -j 1 -t 1 opt '" + (dir / "m").string() + "' '" +
+                                (dir / "out").string() + "'\" /dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string screen;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) screen.append(buffer, n);
+    pclose(pipe);
+    const std::string progress = "\r\033[K0/2 conclu\xC3\xAD" "dos, 1 em execu\xC3\xA7\xC3\xA3o, 00:00:0";
+    ASSERT_NE(screen.find(progress), std::string::npos) << screen;
+    // Cleared before the blocks, which stay whole.
+    EXPECT_LT(screen.rfind("conclu\xC3\xAD" "dos"), screen.rfind("\r\033[K"));
+    EXPECT_NE(screen.find("STATUS: SOL OTIMA"), std::string::npos);
+}
