@@ -7,8 +7,9 @@ import time
 
 import pyscipopt
 
-time_limit = float(sys.argv[1])
-for path in sys.argv[2:]:
+
+def solve(path, time_limit):
+    """Reads and solves one LP file; its result as a dict."""
     start = time.perf_counter()
     model = pyscipopt.Model()
     model.hideOutput()
@@ -19,5 +20,11 @@ for path in sys.argv[2:]:
     objective = model.getObjVal() if model.getNSols() > 0 else None
     solving = model.getSolvingTime()
     model.freeProb()
-    print(json.dumps({"path": path, "seconds": time.perf_counter() - start, "solving": solving,
-                      "status": status, "objective": objective}), flush=True)
+    return {"path": path, "seconds": time.perf_counter() - start, "solving": solving,
+            "status": status, "objective": objective}
+
+
+if __name__ == "__main__":
+    limit = float(sys.argv[1])
+    for file in sys.argv[2:]:
+        print(json.dumps(solve(file, limit)), flush=True)

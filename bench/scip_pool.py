@@ -3,26 +3,16 @@ multiprocessing.Pool(cores), and prints one JSON line per model."""
 import json
 import multiprocessing
 import sys
-import time
 
-import pyscipopt
+from scip_driver import solve
 
 
-def solve(job):
-    path, time_limit = job
-    start = time.perf_counter()
-    model = pyscipopt.Model()
-    model.hideOutput()
-    model.readProblem(path)
-    model.setParam("limits/time", time_limit)
-    model.optimize()
-    status = model.getStatus()
-    objective = model.getObjVal() if model.getNSols() > 0 else None
-    return {"path": path, "seconds": time.perf_counter() - start, "status": status, "objective": objective}
+def solve_job(job):
+    return solve(*job)
 
 
 if __name__ == "__main__":
     time_limit = float(sys.argv[1])
     with multiprocessing.Pool(multiprocessing.cpu_count()) as pool:
-        for result in pool.imap(solve, [(p, time_limit) for p in sys.argv[2:]]):
+        for result in pool.imap(solve_job, [(p, time_limit) for p in sys.argv[2:]]):
             print(json.dumps(result), flush=True)

@@ -88,9 +88,7 @@ struct MemoryStream {
 
 // Console and report output of a model that could not be read.
 void recordReadError(const std::string& name, std::vector<std::string>& resultRows) {
-    std::cout << msg::nameLabel << name << "\n";
-    std::cout << msg::timeLabel << 0.0 << "\n";
-    std::cout << statusLine(Outcome::ReadError);
+    std::cout << outcomeLines(name, 0.0, Outcome::ReadError);
     resultRows.push_back(buildResultRow(name, 0.0, Outcome::ReadError, std::nullopt));
     resultRows.push_back(incompleteRow(name, 0.0, Outcome::ReadError));
 }
@@ -221,7 +219,7 @@ void solveModel(std::string modelPath, const std::string& outputFolder, const Ba
     if (loadScipLibrary(loadError) == nullptr) {
         std::cerr << msg::scipNotLoaded << loadError << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
-        std::cout << msg::nameLabel << name << "\n" << msg::timeLabel << 0.0 << "\n" << statusLine(Outcome::SolveError);
+        std::cout << outcomeLines(name, 0.0, Outcome::SolveError);
         resultRows.push_back(buildResultRow(name, 0.0, Outcome::SolveError, std::nullopt));
         resultRows.push_back(incompleteRow(name, 0.0, Outcome::SolveError));
         return;

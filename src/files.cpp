@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 #include <signal.h>
@@ -187,6 +189,16 @@ bool isRegularFile(const std::string& path) {
     struct stat info;
     if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
     return S_ISREG(info.st_mode);
+}
+
+bool readTextFile(const std::string& path, std::string& text) {
+    if (!isRegularFile(path)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream content;
+    content << in.rdbuf();
+    text = content.str();
+    return !in.bad();
 }
 
 bool sameFolder(const std::string& a, const std::string& b) {

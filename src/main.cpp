@@ -2,9 +2,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <iostream>
 #include <string>
 
@@ -113,19 +111,15 @@ int main(int argc, char** argv) {
         printVersion();
         return 0;
     }
-    ProgramOptions run = *options;
-    if (!run.knownResults.empty()) {
-        std::ifstream in(run.knownResults, std::ios::binary);
-        std::ostringstream text;
-        if (!fileIsReadable(run.knownResults) || !in) {
-            std::cerr << msg::soluUnreadable << run.knownResults << "\n" << msg::usage << std::flush;
+    if (!options->knownResults.empty()) {
+        std::string text;
+        if (!readTextFile(options->knownResults, text)) {
+            std::cerr << msg::soluUnreadable << options->knownResults << "\n" << msg::usage << std::flush;
             return 2;
         }
-        text << in.rdbuf();
-        run.settings.knownResults =
-            std::make_shared<const KnownResults>(parseKnownResults(text.str(), run.knownResults, std::cerr));
+        options->settings.knownResults =
+            std::make_shared<const KnownResults>(parseKnownResults(text, options->knownResults, std::cerr));
     }
-    options = run;
     if (options->command.empty()) {
         runShell(options->settings);
         return 0;

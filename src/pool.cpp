@@ -21,34 +21,14 @@
 
 #include "Messages.h"
 #include "files.h"
+#include "interrupts.h"
+#include "progress.h"
 #include "report.h"
 #include "worker.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-volatile std::sig_atomic_t interruptSignal = 0;
-void onInterrupt(int signal) { interruptSignal = signal; }
-
-// SIGINT and SIGTERM noted instead of ending the program, for as long as it lives.
-struct InterruptGuard {
-    struct sigaction oldInt {}, oldTerm {};
-    InterruptGuard() {
-        interruptSignal = 0;
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &oldInt);
-        sigaction(SIGTERM, &action, &oldTerm);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-    ~InterruptGuard() {
-        sigaction(SIGINT, &oldInt, nullptr);
-        sigaction(SIGTERM, &oldTerm, nullptr);
-    }
-};
 
 // One entry of the batch: done once its block can be printed.
 struct Entry {
@@ -72,17 +52,6 @@ std::string captured(int fd) {
     return text;
 }
 
-// The rows of a model that its worker could not finish: name, time, status, no values.
-std::vector<std::string> errorRows(const std::string& name, double seconds, Outcome outcome) {
-    return {buildResultRow(name, seconds, outcome, std::nullopt), incompleteRow(name, seconds, outcome)};
-}
-
-std::string formatSeconds(double seconds) {
-    std::ostringstream text;
-    text << seconds;
-    return text.str();
-}
-
 class Batch {
 public:
     Batch(const BatchPlan& plan, const std::string& folder, const BatchSettings& settings)
@@ -98,9 +67,10 @@ private:
     void readResults(WorkerHandle& worker);
     void workerEnded(WorkerHandle& worker);
     void checkOverruns();
+    void finishUnreported(WorkerHandle& worker, double seconds, Outcome outcome, const std::string& line);
+    void printBlock(size_t index);
     void printReady();
-    void showProgress(bool force);
-    void clearProgress();
+    void showProgress();
     void stopWorkers();
 
     const BatchPlan& plan_;
@@ -113,10 +83,7 @@ private:
     size_t nextToPrint_ = 0;
     size_t doneCount_ = 0;
     bool anyError_ = false;
-    bool progress_ = ::isatty(STDERR_FILENO) == 1;
-    bool progressShown_ = false;
-    Clock::time_point started_ = Clock::now();
-    Clock::time_point lastProgress_{};
+    ProgressLine progress_;
 };
 
 void Batch::markDone(size_t index, std::vector<std::string> rows, std::string out, std::string err) {
@@ -163,7 +130,7 @@ bool Batch::startWorker() {
     std::fflush(nullptr);
     std::optional<WorkerHandle> worker = startWorkerProcess(paths_, folder_, settings_, inherited);
     if (!worker) {
-        clearProgress();
+        progress_.clear();
         std::cerr << msg::workerNotStarted << std::strerror(errno) << "\n" << std::flush;
         return false;
     }
@@ -202,30 +169,20 @@ void Batch::readResults(WorkerHandle& worker) {
 void Batch::workerEnded(WorkerHandle& worker) {
     int status = 0;
     ::waitpid(worker.pid, &status, 0);
-    if (worker.model >= 0) {
-        const size_t index = static_cast<size_t>(worker.model);
-        const std::string name = baseName(paths_[index]);
-        const Clock::time_point since = worker.solving ? worker.solveStart : worker.taskStart;
-        const double seconds = std::chrono::duration<double>(Clock::now() - since).count();
-        std::string out = captured(worker.out);
-        std::string err = captured(worker.err);
-        out += std::string(msg::nameLabel) + name + "\n" + msg::timeLabel + formatSeconds(seconds) + "\n" +
-               statusLine(Outcome::SolveError);
-        char line[1024];
-        if (WIFSIGNALED(status)) {
-            std::snprintf(line, sizeof line, msg::workerKilledBySignal, paths_[index].c_str(), WTERMSIG(status),
-                          strsignal(WTERMSIG(status)));
-        } else {
-            std::snprintf(line, sizeof line, msg::workerExited, paths_[index].c_str(), WEXITSTATUS(status));
-        }
-        err += line;
-        std::ostringstream errors;
-        const std::string solution = joinPath(folder_, solutionFileName(name));
-        if (const int error = removeIfPresent(solution)) printIoError(msg::solutionNotRemoved, solution, error, errors);
-        err += errors.str();
-        markDone(index, errorRows(name, seconds, Outcome::SolveError), out, err);
+    if (worker.model < 0) {
+        closeWorker(worker);
+        return;
     }
-    closeWorker(worker);
+    const std::string& path = paths_[static_cast<size_t>(worker.model)];
+    char line[1024];
+    if (WIFSIGNALED(status)) {
+        std::snprintf(line, sizeof line, msg::workerKilledBySignal, path.c_str(), WTERMSIG(status),
+                      strsignal(WTERMSIG(status)));
+    } else {
+        std::snprintf(line, sizeof line, msg::workerExited, path.c_str(), WEXITSTATUS(status));
+    }
+    const Clock::time_point since = worker.solving ? worker.solveStart : worker.taskStart;
+    finishUnreported(worker, std::chrono::duration<double>(Clock::now() - since).count(), Outcome::SolveError, line);
 }
 
 // A model still running well past its time limit (stuck where SCIP does not
@@ -238,61 +195,52 @@ void Batch::checkOverruns() {
         const double seconds = std::chrono::duration<double>(Clock::now() - worker.solveStart).count();
         if (seconds <= settings_.timeLimit + grace) continue;
         ::kill(worker.pid, SIGKILL);
-        int status = 0;
-        ::waitpid(worker.pid, &status, 0);
-        const size_t index = static_cast<size_t>(worker.model);
-        const std::string name = baseName(paths_[index]);
-        std::string out = captured(worker.out) + msg::nameLabel + name + "\n" + msg::timeLabel +
-                          formatSeconds(seconds) + "\n" + statusLine(Outcome::TimeLimit);
+        ::waitpid(worker.pid, nullptr, 0);
+        std::ostringstream graceText;
+        graceText << grace;
         char line[1024];
-        std::snprintf(line, sizeof line, msg::workerOverrun, paths_[index].c_str(), formatSeconds(grace).c_str());
-        std::ostringstream errors;
-        errors << line;
-        const std::string solution = joinPath(folder_, solutionFileName(name));
-        if (const int error = removeIfPresent(solution)) printIoError(msg::solutionNotRemoved, solution, error, errors);
-        std::string err = captured(worker.err) + errors.str();
-        worker.model = -1;
-        closeWorker(worker);
-        markDone(index, errorRows(name, seconds, Outcome::TimeLimit), out, err);
+        std::snprintf(line, sizeof line, msg::workerOverrun, paths_[static_cast<size_t>(worker.model)].c_str(),
+                      graceText.str().c_str());
+        finishUnreported(worker, seconds, Outcome::TimeLimit, line);
     }
 }
 
+// The entry of a worker that ended without reporting it: what the worker had
+// printed, the outcome lines, `line` on standard error, no values, no
+// solution file (an old one would contradict the report).
+void Batch::finishUnreported(WorkerHandle& worker, double seconds, Outcome outcome, const std::string& line) {
+    const size_t index = static_cast<size_t>(worker.model);
+    const std::string name = baseName(paths_[index]);
+    const std::string out = captured(worker.out) + outcomeLines(name, seconds, outcome);
+    std::ostringstream err;
+    err << captured(worker.err) << line;
+    const std::string solution = joinPath(folder_, solutionFileName(name));
+    if (const int error = removeIfPresent(solution)) printIoError(msg::solutionNotRemoved, solution, error, err);
+    worker.model = -1;
+    closeWorker(worker);
+    markDone(index, {buildResultRow(name, seconds, outcome, std::nullopt), incompleteRow(name, seconds, outcome)}, out,
+             err.str());
+}
+
+void Batch::printBlock(size_t index) {
+    const Entry& entry = entries_[index];
+    std::cout << msg::dashLine << msg::modelHeader << index << msg::modelHeaderEnd << entry.out << std::flush;
+    std::cerr << entry.err << std::flush;
+}
+
+// Blocks go out in entry order: a finished entry waits for every earlier one.
 void Batch::printReady() {
-    bool cleared = false;
-    while (nextToPrint_ < entries_.size() && entries_[nextToPrint_].done) {
-        const Entry& entry = entries_[nextToPrint_];
-        if (!entry.shown) {
-            ++nextToPrint_;
-            continue;
-        }
-        if (!cleared) clearProgress();
-        cleared = true;
-        std::cout << msg::dashLine << msg::modelHeader << nextToPrint_ << msg::modelHeaderEnd << entry.out << std::flush;
-        std::cerr << entry.err << std::flush;
-        ++nextToPrint_;
+    for (; nextToPrint_ < entries_.size() && entries_[nextToPrint_].done; ++nextToPrint_) {
+        if (!entries_[nextToPrint_].shown) continue;
+        progress_.clear();
+        printBlock(nextToPrint_);
     }
 }
 
-void Batch::showProgress(bool force) {
-    if (!progress_) return;
-    const Clock::time_point now = Clock::now();
-    if (!force && now - lastProgress_ < std::chrono::milliseconds(500)) return;
-    lastProgress_ = now;
+void Batch::showProgress() {
     size_t running = 0;
     for (const WorkerHandle& worker : workers_) running += worker.model >= 0 ? 1 : 0;
-    const long elapsed = static_cast<long>(std::chrono::duration<double>(now - started_).count());
-    char clock[32];
-    std::snprintf(clock, sizeof clock, "%02ld:%02ld:%02ld", elapsed / 3600, elapsed / 60 % 60, elapsed % 60);
-    std::fprintf(stderr, msg::progressLine, doneCount_, entries_.size(), running, clock);
-    std::fflush(stderr);
-    progressShown_ = true;
-}
-
-void Batch::clearProgress() {
-    if (!progressShown_) return;
-    std::fputs(msg::progressClear, stderr);
-    std::fflush(stderr);
-    progressShown_ = false;
+    progress_.show(doneCount_, entries_.size(), running);
 }
 
 void Batch::stopWorkers() {
@@ -307,7 +255,7 @@ void Batch::stopWorkers() {
 }
 
 BatchResult Batch::run() {
-    InterruptGuard interrupts;
+    const InterruptGuard interrupts;
     size_t shownCount = 0;
     for (size_t i = 0; i < paths_.size(); ++i) {
         if (!plan_.solve.empty() && !plan_.solve[i]) {
@@ -336,7 +284,7 @@ BatchResult Batch::run() {
     for (size_t i = 0; i < jobs; ++i) startWorker();
     printReady();
 
-    while (doneCount_ < entries_.size() && interruptSignal == 0) {
+    while (doneCount_ < entries_.size() && interrupts.signal() == 0) {
         // A worker that died, or left to give back its memory, is replaced.
         workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](const WorkerHandle& w) { return w.pid <= 0; }),
                        workers_.end());
@@ -356,22 +304,19 @@ BatchResult Batch::run() {
         }
         checkOverruns();
         printReady();
-        showProgress(false);
+        showProgress();
     }
-    const bool interrupted = interruptSignal != 0;
+    const int interruptedBy = interrupts.signal();
     stopWorkers();
     removeStaleTempFiles(folder_);
-    if (interrupted) {
+    printReady();
+    if (interruptedBy != 0) {
         // Entries finished after one that did not are shown too: their rows are in the report.
         for (; nextToPrint_ < entries_.size(); ++nextToPrint_) {
-            if (!entries_[nextToPrint_].done || !entries_[nextToPrint_].shown) continue;
-            const Entry& entry = entries_[nextToPrint_];
-            std::cout << msg::dashLine << msg::modelHeader << nextToPrint_ << msg::modelHeaderEnd << entry.out;
-            std::cerr << entry.err;
+            if (entries_[nextToPrint_].done && entries_[nextToPrint_].shown) printBlock(nextToPrint_);
         }
     }
-    printReady();
-    clearProgress();
+    progress_.clear();
     BatchResult result;
     result.entries = shownCount;
     result.finished = doneCount_ - (entries_.size() - shownCount);
@@ -389,8 +334,8 @@ BatchResult Batch::run() {
     }
     if (settings_.knownResults) std::printf(msg::checkSummary, result.agree, result.wrong, result.unreferenced);
     result.anyError = anyError_ || doneCount_ < entries_.size();
-    if (interrupted) {
-        result.interruptedBy = interruptSignal;
+    if (interruptedBy != 0) {
+        result.interruptedBy = interruptedBy;
         std::fprintf(stderr, msg::batchInterrupted, result.finished, result.entries);
     }
     std::cout << std::flush;

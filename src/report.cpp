@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <sstream>
 #include <map>
 
@@ -115,6 +114,12 @@ std::string incompleteRow(const std::string& name, double seconds, Outcome outco
            std::string(11, ';');
 }
 
+std::string outcomeLines(const std::string& name, double seconds, Outcome outcome) {
+    std::ostringstream lines;
+    lines << msg::nameLabel << name << "\n" << msg::timeLabel << seconds << "\n" << statusLine(outcome);
+    return lines.str();
+}
+
 std::string csvName(const std::string& name) {
     if (name.find_first_of(";\"\r\n") == std::string::npos) return name;
     std::string quoted = "\"";
@@ -184,10 +189,9 @@ std::vector<ReportRow> parseReport(const std::string& text) {
 
 std::map<std::string, std::vector<std::string>> readKeptRows(const std::string& outputFolder) {
     const auto rowsOf = [&](const std::string& report) {
-        std::ifstream in(joinPath(outputFolder, report), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return parseReport(text.str());
+        std::string text;
+        readTextFile(joinPath(outputFolder, report), text);
+        return parseReport(text);
     };
     std::map<std::string, std::string> complete;
     for (const ReportRow& row : rowsOf("sol_stat_completo.csv")) complete[row.name] = row.line;

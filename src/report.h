@@ -45,6 +45,9 @@ std::string incompleteRow(const std::string& name, double seconds, Outcome outco
 // A value as a field: empty when infinite (SCIP's infinity is 1e20) or missing.
 std::optional<double> finiteValue(double value);
 
+// The console lines of a model's outcome: "NOME: …", "TEMPO: …" (the
+// stream's default format) and its status line.
+std::string outcomeLines(const std::string& name, double seconds, Outcome outcome);
 // `%f` with a decimal comma, whatever the process locale: 0.0625 -> "0,062500".
 std::string formatReportNumber(double value);
 // A file name as a report field: between double quotes, inner quotes

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -24,14 +23,6 @@ std::optional<long> wholeNumber(const char* text) {
         value = value * 10 + (*p - '0');
     }
     return value;
-}
-
-std::string readWhole(const std::string& path, bool& ok) {
-    std::ifstream in(path, std::ios::binary);
-    ok = static_cast<bool>(in);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // The reports a batch keeps, by file name and header.
@@ -168,9 +159,10 @@ int mergeParts(const std::string& outputFolder) {
         const Shard shard{index, count};
         const std::string report = joinPath(outputFolder, partName("sol_stat.csv", shard));
         const std::string recordPath = joinPath(outputFolder, partRecordName(shard));
-        bool haveReport = false, haveRecord = false;
-        readWhole(report, haveReport);
-        const PartRecord record = readRecord(readWhole(recordPath, haveRecord));
+        std::string reportText, recordText;
+        const bool haveReport = readTextFile(report, reportText);
+        const bool haveRecord = readTextFile(recordPath, recordText);
+        const PartRecord record = readRecord(recordText);
         if (!haveReport || !haveRecord) {
             std::fprintf(stderr, msg::mergeMissingPart, index, count, (haveReport ? recordPath : report).c_str());
             complete = false;
@@ -192,10 +184,8 @@ int mergeParts(const std::string& outputFolder) {
         std::map<size_t, std::string> rows;
         bool present = true;
         for (int index = 1; index <= count && present; ++index) {
-            bool ok = false;
-            const std::string text =
-                readWhole(joinPath(outputFolder, partName(reportName, Shard{index, count})), ok);
-            if (!ok) {
+            std::string text;
+            if (!readTextFile(joinPath(outputFolder, partName(reportName, Shard{index, count})), text)) {
                 present = false;
                 break;
             }

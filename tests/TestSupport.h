@@ -74,6 +74,14 @@ struct RunOptions {
     bool ownProcessGroup = false;       // as a shell starts a foreground job
 };
 
+// Options that start the program with these arguments (and environment).
+inline RunOptions withArgs(std::vector<std::string> args, std::vector<std::string> env = {}) {
+    RunOptions options;
+    options.args = std::move(args);
+    options.extraEnv = std::move(env);
+    return options;
+}
+
 // Starts the program with `input` as its standard input (from a file, so the
 // program sees end of input after it); its output streams go to files in `io`.
 inline pid_t startProgram(const std::string& input, const TempDir& io, const RunOptions& options = {}) {

@@ -10,12 +10,6 @@ using namespace testing_support;
 
 namespace {
 
-RunOptions withArgs(std::vector<std::string> args) {
-    RunOptions options;
-    options.args = std::move(args);
-    return options;
-}
-
 const fs::path kExamples = fs::path(LOTE_SOURCE_DIR) / "examples";
 
 std::string usage() {

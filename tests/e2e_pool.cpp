@@ -28,12 +28,6 @@ void removeOnce(std::string& text, const std::string& what) {
     if (at != std::string::npos) text.erase(at, what.size());
 }
 
-RunOptions withArgs(std::vector<std::string> args) {
-    RunOptions options;
-    options.args = std::move(args);
-    return options;
-}
-
 // Waits until `pid` has a child process (a worker) that has run for `seconds`.
 std::vector<pid_t> workersAfter(pid_t pid, double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));

@@ -8,13 +8,6 @@ using namespace testing_support;
 
 namespace {
 
-RunOptions withArgs(std::vector<std::string> args, std::vector<std::string> env = {}) {
-    RunOptions options;
-    options.args = std::move(args);
-    options.extraEnv = std::move(env);
-    return options;
-}
-
 // The report with its time fields masked (names may hold ";").
 std::string masked(const fs::path& report) {
     std::string text;
