@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Messages.h"
+#include "report_rows.h"
 
 namespace {
 
@@ -52,9 +53,8 @@ KnownResults parseKnownResults(const std::string& text, const std::string& fileN
     return known;
 }
 
-std::string checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z,
-                        bool minimize) {
-    if (!reference || reference->kind == Reference::Unknown) return msg::checkNoReference;
+Check checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z, bool minimize) {
+    if (!reference || reference->kind == Reference::Unknown) return Check::NoReference;
     const bool optimal = outcome == Outcome::Optimal;
     const bool infeasible = outcome == Outcome::Infeasible;
     const bool unbounded = outcome == Outcome::Unbounded;
@@ -70,5 +70,19 @@ std::string checkAnswer(const std::optional<Reference>& reference, Outcome outco
         case Reference::Feasible: wrong = infeasible; break;
         case Reference::Unknown: break;
     }
-    return wrong ? msg::checkWrong : msg::checkOk;
+    return wrong ? Check::Wrong : Check::Ok;
+}
+
+Check checkResult(const KnownResults& known, const ModelResult& result) {
+    const std::string& name = result.name;
+    const std::string key = name.size() >= 3 && name.compare(name.size() - 3, 3, ".lp") == 0
+                                ? name.substr(0, name.size() - 3)
+                                : name;
+    const auto found = known.find(key);
+    const std::optional<Reference> reference =
+        found != known.end() ? std::optional<Reference>(found->second) : std::nullopt;
+    // The objective value of the best solution, when there is one.
+    const std::optional<double> z = result.hasSolution && result.primalBound ? finiteValue(*result.primalBound)
+                                                                              : std::nullopt;
+    return checkAnswer(reference, result.outcome, z, result.minimize);
 }

@@ -3,27 +3,19 @@
 #pragma once
 
 #include <iostream>
-#include <map>
 #include <optional>
 #include <string>
 
-#include "report.h"
-
-struct Reference {
-    enum Kind { Optimal, Best, Infeasible, Unbounded, Feasible, Unknown };
-    Kind kind = Unknown;
-    double value = 0.0;  // Optimal and Best
-};
-// By model name without its ".lp".
-using KnownResults = std::map<std::string, Reference>;
+#include "batch.h"
 
 // Reads lines "=opt= name value", "=best= name value", "=inf= name",
 // "=unbd= name", "=feas= name", "=unkn= name". A bad line is named on
 // `errors` with its number and left out; empty lines are skipped.
 KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::ostream& errors);
 
-// CONFERE for a solved model: "OK", "ERRADO" or "SEM REFERENCIA" (no
-// reference, or =unkn=). `z` is the objective value (nothing when no
-// solution was found); `minimize` the model's objective sense.
-std::string checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z,
-                        bool minimize);
+// CONFERE for a solved model: Ok, Wrong or NoReference (no reference, or
+// =unkn=). `z` is the objective value (nothing when no solution was found);
+// `minimize` the model's objective sense.
+Check checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z, bool minimize);
+// CONFERE for a model's result: its reference is found by its name without ".lp".
+Check checkResult(const KnownResults& known, const ModelResult& result);

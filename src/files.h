@@ -2,6 +2,8 @@
 // through temporary files unique to their writer.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -23,6 +25,25 @@ struct FileDescriptor {
         const int f = fd;
         fd = -1;
         return ::close(f) == 0;
+    }
+};
+
+// A stream in memory that C functions can print into, freed when it goes
+// out of scope.
+struct MemoryStream {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* file = nullptr;
+    MemoryStream() { file = open_memstream(&data, &size); }
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+    ~MemoryStream() {
+        if (file != nullptr) std::fclose(file);
+        std::free(data);
+    }
+    std::string text() {
+        std::fflush(file);
+        return std::string(data, size);
     }
 };
 

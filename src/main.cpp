@@ -14,8 +14,8 @@ extern "C" {
 #include "Messages.h"
 #include "console.h"
 #include "files.h"
+#include "answers.h"
 #include "options.h"
-#include "pool.h"
 #include "scip_api.h"
 #include "shards.h"
 
@@ -140,9 +140,14 @@ int main(int argc, char** argv) {
         }
         return mergeParts(operands[0]);
     }
-    int status = 2;
-    const BatchResult result =
-        optimizeFolders(operands[0], operands[1], options->settings, options->resume, options->shard, status);
+    OptRequest request;
+    request.caller = Caller::CommandLine;
+    request.lpFolder = operands[0];
+    request.outputFolder = operands[1];
+    request.settings = options->settings;
+    request.resume = options->resume ? Resume::KeepRows : Resume::No;
+    request.shard = options->shard;
+    const OptResult result = runOpt(request);
     if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
-    return status;
+    return result.exitStatus;
 }

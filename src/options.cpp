@@ -9,6 +9,7 @@
 
 #include "Messages.h"
 #include "console.h"
+#include "shards.h"
 
 namespace {
 

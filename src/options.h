@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Functions.h"
-#include "shards.h"
+#include "batch.h"
 
 struct ProgramOptions {
     BatchSettings settings;

@@ -103,3 +103,21 @@ struct ScipApi {
 // Loads SCIP's shared library (once per process) and looks up every function.
 // Returns nothing, with the reason in `error`, when it cannot.
 const ScipApi* loadScipLibrary(std::string& error);
+// The loaded library's functions (only after loadScipLibrary succeeded).
+const ScipApi& scipLibrary();
+
+// Prints SCIP's error report for a failed call: its error header with the
+// base name of `sourceFile` and `line`, then "Error <code> in function call".
+void printScipError(const char* sourceFile, int line, SCIP_RETCODE code);
+
+// Calls SCIP in the way of SCIP's own SCIP_CALL: when the call fails, its
+// error report names this source file and line, and the enclosing function
+// (which returns SCIP_RETCODE) returns the failure to its caller.
+#define LOTE_SCIP_CALL(call)                                          \
+    do {                                                              \
+        const SCIP_RETCODE loteRetcode = (call);                      \
+        if (loteRetcode != SCIP_OKAY) {                               \
+            printScipError(__FILE__, __LINE__, loteRetcode);          \
+            return loteRetcode;                                       \
+        }                                                             \
+    } while (false)

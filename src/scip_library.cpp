@@ -3,6 +3,8 @@
 
 #include "scip_api.h"
 
+#include "Messages.h"
+
 #ifndef LOTE_SCIP_LIBRARY
 #error "LOTE_SCIP_LIBRARY must name SCIP's shared library"
 #endif
@@ -27,4 +29,18 @@ const ScipApi* loadScipLibrary(std::string& error) {
 #undef LOTE_SCIP_LOOKUP
     loaded = true;
     return &api;
+}
+
+const ScipApi& scipLibrary() {
+    std::string unused;
+    return *loadScipLibrary(unused);
+}
+
+void printScipError(const char* sourceFile, int line, SCIP_RETCODE code) {
+    const char* base = sourceFile;
+    for (const char* p = sourceFile; *p != '\0'; ++p) {
+        if (*p == '/' || *p == '\\') base = p + 1;
+    }
+    scipLibrary().SCIPmessagePrintErrorHeader(base, line);
+    scipLibrary().SCIPmessagePrintError(msg::scipErrorFormat, code);
 }

@@ -10,7 +10,7 @@
 
 #include "Messages.h"
 #include "files.h"
-#include "report.h"
+#include "reports.h"
 
 namespace {
 
@@ -23,13 +23,6 @@ std::optional<long> wholeNumber(const char* text) {
         value = value * 10 + (*p - '0');
     }
     return value;
-}
-
-// The reports a batch keeps, by file name and header.
-const std::vector<std::pair<std::string, std::string>>& reports() {
-    static const std::vector<std::pair<std::string, std::string>> all = {
-        {"sol_stat.csv", msg::reportHeader}, {"sol_stat_completo.csv", msg::completeReportHeader}};
-    return all;
 }
 
 struct PartRecord {
@@ -106,13 +99,13 @@ std::string listingDigest(const std::vector<std::string>& modelPaths) {
 }
 
 std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
-                       const std::vector<size_t>& rowPositions, bool finished) {
+                       const std::vector<size_t>& rowPositions, PartState state) {
     std::string text = "LoteOtimizador parte " + std::to_string(shard.index) + " de " + std::to_string(shard.count) +
                        "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " + listingDigest(modelPaths) +
                        "\nlinhas";
     for (size_t position : rowPositions) text += " " + std::to_string(position);
     text += "\n";
-    if (finished) text += "concluida\n";
+    if (state == PartState::Finished) text += "concluida\n";
     return text;
 }
 
@@ -123,9 +116,9 @@ std::vector<bool> shardEntries(size_t count, const Shard& shard) {
 }
 
 bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                     const std::vector<size_t>& rowPositions, bool finished) {
+                     const std::vector<size_t>& rowPositions, PartState state) {
     const std::string path = joinPath(outputFolder, partRecordName(shard));
-    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, rowPositions, finished))) {
+    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, rowPositions, state))) {
         printIoError(msg::reportNotWritten, path, error);
         return false;
     }
@@ -140,7 +133,7 @@ int mergeParts(const std::string& outputFolder) {
         int index = 0, count = 0;
         char tail = 0;
         if (std::sscanf(name.c_str(), "sol_stat.parte-%d-de-%d.cs%c", &index, &count, &tail) == 3 && tail == 'v' &&
-            name == partName("sol_stat.csv", Shard{index, count})) {
+            name == partName(batchReports().front().name, Shard{index, count})) {
             ++counts[count];
         }
     }
@@ -157,7 +150,7 @@ int mergeParts(const std::string& outputFolder) {
     std::vector<PartRecord> records;
     for (int index = 1; index <= count; ++index) {
         const Shard shard{index, count};
-        const std::string report = joinPath(outputFolder, partName("sol_stat.csv", shard));
+        const std::string report = joinPath(outputFolder, partName(batchReports().front().name, shard));
         const std::string recordPath = joinPath(outputFolder, partRecordName(shard));
         std::string reportText, recordText;
         const bool haveReport = readTextFile(report, reportText);
@@ -180,7 +173,8 @@ int mergeParts(const std::string& outputFolder) {
         }
     }
     // Each report: the parts' rows put back in folder order.
-    for (const auto& [reportName, header] : reports()) {
+    for (const ReportFile& report : batchReports()) {
+        const std::string reportName = report.name;
         std::map<size_t, std::string> rows;
         bool present = true;
         for (int index = 1; index <= count && present; ++index) {
@@ -201,8 +195,8 @@ int mergeParts(const std::string& outputFolder) {
         if (!present) continue;  // a report the parts did not keep
         std::vector<std::string> ordered;
         for (const auto& [position, line] : rows) ordered.push_back(line);
-        if (!writeReport(outputFolder, ordered, std::cerr, reportName, header)) return 1;
+        if (!writeReport(outputFolder, ordered, std::cerr, reportName, report.header)) return 1;
     }
-    std::printf(msg::mergeDone, count, joinPath(outputFolder, "sol_stat.csv").c_str());
+    std::printf(msg::mergeDone, count, joinPath(outputFolder, batchReports().front().name).c_str());
     return 0;
 }

@@ -6,12 +6,7 @@
 #include <string>
 #include <vector>
 
-// Part `index` (1 to `count`) of a batch: the entries whose position in the
-// folder listing is index-1 modulo count.
-struct Shard {
-    int index = 0;
-    int count = 0;
-};
+#include "batch.h"
 
 // "K/N" with 1 <= K <= N, or "slurm" with K and N taken from a job array's
 // task id, lowest id and task count (as Slurm sets them). Nothing otherwise.
@@ -23,17 +18,19 @@ std::string partName(const std::string& reportName, const Shard& shard);
 std::string partRecordName(const Shard& shard);
 // A digest of the entry names of a folder listing (FNV-1a, 64 bits, hex).
 std::string listingDigest(const std::vector<std::string>& modelPaths);
+// Whether a part has finished every one of its entries.
+enum class PartState { Unfinished, Finished };
 // The record's text: listing length and digest, positions of the report's
-// rows, and, when `finished`, a last line that says so.
+// rows, and, when finished, a last line that says so.
 std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
-                       const std::vector<size_t>& rowPositions, bool finished);
+                       const std::vector<size_t>& rowPositions, PartState state);
 
 // Per entry of a listing of `count`: whether it belongs to `shard`.
 std::vector<bool> shardEntries(size_t count, const Shard& shard);
 // Writes the part's record in `outputFolder` (a failure is said on standard
 // error and gives false).
 bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                     const std::vector<size_t>& rowPositions, bool finished);
+                     const std::vector<size_t>& rowPositions, PartState state);
 
 // merge: joins the finished parts in `outputFolder` into its reports, rows
 // in folder order. Says what is missing, unfinished or inconsistent on

@@ -1,5 +1,5 @@
 // Worker processes: started by fork, they load SCIP, solve the models handed
-// to them and send back each one's row.
+// to them and send back each one's result.
 #include "worker.h"
 
 #include <cerrno>
@@ -14,6 +14,9 @@
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+#include "result_codec.h"
+#include "scip_api.h"
 
 namespace {
 
@@ -42,6 +45,20 @@ bool readAll(int fd, void* data, size_t size) {
     return true;
 }
 
+// The text of a capture file of a worker, from its start.
+std::string captured(int fd) {
+    std::string text;
+    char buffer[65536];
+    off_t offset = 0;
+    while (true) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<size_t>(n));
+        offset += n;
+    }
+    return text;
+}
+
 void appendNumber(std::string& message, uint32_t value) { message.append(reinterpret_cast<const char*>(&value), 4); }
 
 uint32_t numberAt(const std::string& text, size_t at) {
@@ -50,16 +67,13 @@ uint32_t numberAt(const std::string& text, size_t at) {
     return value;
 }
 
-// type, entry index, number of rows, then each row's length and bytes.
-bool sendMessage(int fd, WorkerMessage::Type type, uint32_t index, const std::vector<std::string>& rows) {
+// type, entry index, length of the encoded result (0: none), its bytes.
+bool sendMessage(int fd, WorkerMessage::Type type, uint32_t index, const std::optional<ModelResult>& result) {
+    const std::string payload = result ? encodeResult(*result) : std::string();
     std::string message(1, static_cast<char>(type));
     appendNumber(message, index);
-    appendNumber(message, static_cast<uint32_t>(rows.size()));
-    for (const std::string& row : rows) {
-        appendNumber(message, static_cast<uint32_t>(row.size()));
-        message += row;
-    }
-    return writeAll(fd, message);
+    appendNumber(message, static_cast<uint32_t>(payload.size()));
+    return writeAll(fd, message + payload);
 }
 
 long residentBytes() {
@@ -78,7 +92,8 @@ void rewind(int fd) {
 }
 
 [[noreturn]] void workerMain(const std::vector<std::string>& modelPaths, const std::string& outputFolder,
-                             const BatchSettings& settings, int tasks, int results, int out, int err) {
+                             const BatchSettings& settings, SolveFunction solve, int tasks, int results, int out,
+                             int err) {
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) {
         ::dup2(null, STDIN_FILENO);
@@ -89,22 +104,22 @@ void rewind(int fd) {
     std::string ignored;
     loadScipLibrary(ignored);  // the start size below includes the library
     const long startSize = residentBytes();
-    std::vector<std::string> rows;
     uint32_t index = 0;
     while (readAll(tasks, &index, sizeof index) && index < modelPaths.size()) {
         rewind(out);
         rewind(err);
-        rows.clear();
         std::cout.clear();
         std::cerr.clear();
-        solveModel(modelPaths[index], outputFolder, settings, rows,
-                   [&] { sendMessage(results, WorkerMessage::SolveStarted, index, {}); });
+        const std::optional<ModelResult> result =
+            solve(modelPaths[index], outputFolder, settings,
+                  [&] { sendMessage(results, WorkerMessage::SolveStarted, index, std::nullopt); });
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
         ::malloc_trim(0);
         const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
-        if (!sendMessage(results, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, rows) || leaving) {
+        if (!sendMessage(results, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, result) ||
+            leaving) {
             break;
         }
     }
@@ -115,7 +130,7 @@ void rewind(int fd) {
 
 std::optional<WorkerHandle> startWorkerProcess(const std::vector<std::string>& modelPaths,
                                                const std::string& outputFolder, const BatchSettings& settings,
-                                               const std::vector<int>& inherited) {
+                                               SolveFunction solve, const std::vector<int>& inherited) {
     int tasks[2], results[2];
     if (::pipe2(tasks, O_CLOEXEC) != 0) return std::nullopt;
     if (::pipe2(results, O_CLOEXEC) != 0) {
@@ -150,7 +165,7 @@ std::optional<WorkerHandle> startWorkerProcess(const std::vector<std::string>& m
         for (int fd : inherited) ::close(fd);
         ::close(tasks[1]);
         ::close(results[0]);
-        workerMain(modelPaths, outputFolder, settings, tasks[0], results[1], out, err);
+        workerMain(modelPaths, outputFolder, settings, solve, tasks[0], results[1], out, err);
     }
     const int error = errno;
     ::close(tasks[0]);
@@ -183,35 +198,23 @@ std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker) {
         break;
     }
     std::vector<WorkerMessage> messages;
-    while (true) {
-        // A message is used once it has arrived whole.
-        const std::string& inbox = worker.inbox;
-        size_t at = 1 + 4 + 4;
-        if (inbox.size() < at) break;
-        const uint32_t count = numberAt(inbox, 5);
+    // A message is used once it has arrived whole.
+    constexpr size_t kHead = 1 + 4 + 4;
+    while (worker.inbox.size() >= kHead) {
+        const uint32_t length = numberAt(worker.inbox, 5);
+        if (worker.inbox.size() < kHead + length) break;
         WorkerMessage message;
-        message.type = static_cast<WorkerMessage::Type>(inbox[0]);
-        bool whole = true;
-        for (uint32_t i = 0; i < count && whole; ++i) {
-            if (inbox.size() < at + 4) {
-                whole = false;
-                break;
-            }
-            const uint32_t length = numberAt(inbox, at);
-            at += 4;
-            if (inbox.size() < at + length) {
-                whole = false;
-                break;
-            }
-            message.rows.push_back(inbox.substr(at, length));
-            at += length;
-        }
-        if (!whole) break;
+        message.type = static_cast<WorkerMessage::Type>(worker.inbox[0]);
+        message.index = numberAt(worker.inbox, 1);
+        if (length > 0) message.result = decodeResult(worker.inbox.substr(kHead, length));
         messages.push_back(message);
-        worker.inbox.erase(0, at);
+        worker.inbox.erase(0, kHead + length);
     }
     return messages;
 }
+
+std::string capturedOutput(const WorkerHandle& worker) { return captured(worker.out); }
+std::string capturedErrors(const WorkerHandle& worker) { return captured(worker.err); }
 
 void closeWorker(WorkerHandle& worker) {
     for (int* fd : {&worker.tasks, &worker.results, &worker.out, &worker.err}) {

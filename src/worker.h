@@ -1,6 +1,6 @@
-// A worker process: solves the models that the parent hands it, one after
-// another, and sends back each one's row; what the solve prints goes to two
-// capture files that the parent reads.
+// One worker process: solves the models that the parent hands it, one after
+// another, and sends back each one's result; what the solve prints goes to
+// two capture files that the parent reads.
 #pragma once
 
 #include <chrono>
@@ -10,7 +10,7 @@
 
 #include <sys/types.h>
 
-#include "Functions.h"
+#include "batch.h"
 
 // The parent's view of one worker.
 struct WorkerHandle {
@@ -31,18 +31,22 @@ struct WorkerMessage {
     // DoneLeaving: done, and the worker ends to give back its memory.
     enum Type : char { SolveStarted = 'S', Done = 'D', DoneLeaving = 'E' };
     Type type = Done;
-    std::vector<std::string> rows;  // Done: the model's rows, one per report (none: no row)
+    size_t index = 0;                   // the entry it is about
+    std::optional<ModelResult> result;  // Done: the model's result (none: no row)
 };
 
-// Forks a worker for the entries `modelPaths`. `inherited` are descriptors of
-// other workers that the new one must not keep open. Nothing (errno set)
-// when it cannot be started.
+// Forks a worker that runs `solve` on the entries of `modelPaths` it is
+// handed. `inherited` are descriptors of other workers that the new one must
+// not keep open. Nothing (errno set) when it cannot be started.
 std::optional<WorkerHandle> startWorkerProcess(const std::vector<std::string>& modelPaths,
                                                const std::string& outputFolder, const BatchSettings& settings,
-                                               const std::vector<int>& inherited);
+                                               SolveFunction solve, const std::vector<int>& inherited);
 // Hands entry `index` to an idle worker. False when the worker is gone.
 bool sendTask(const WorkerHandle& worker, size_t index);
 // The whole messages that have arrived; sets `ended` once the pipe ends.
 std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker);
+// What the worker has printed since it was handed its current model.
+std::string capturedOutput(const WorkerHandle& worker);
+std::string capturedErrors(const WorkerHandle& worker);
 // Closes the parent's ends of a worker's pipes and captures.
 void closeWorker(WorkerHandle& worker);

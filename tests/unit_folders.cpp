@@ -9,7 +9,8 @@
 
 #include "console.h"
 #include "files.h"
-#include "report.h"
+#include "report_rows.h"
+#include "reports.h"
 #include "TestSupport.h"
 
 using namespace testing_support;

@@ -7,7 +7,8 @@
 #include "answers.h"
 #include "console.h"
 #include "files.h"
-#include "report.h"
+#include "report_rows.h"
+#include "reports.h"
 
 using Parts = std::vector<std::string>;
 
@@ -120,14 +121,20 @@ TEST(CompleteReport, StatusTextsAndEmptyFields) {
     EXPECT_EQ(completeStatusText(9, 6), "PROCESSO INTERROMPIDO - LIMITE DE MEMORIA");
     EXPECT_EQ(completeStatusText(9, 1), "INTERROMPIDO PELO USUARIO");
     EXPECT_EQ(completeStatusText(10, 99), "DESCONHECIDO");
-    SolveFacts facts;
-    facts.name = "a;b.lp";
-    facts.status = "SOL OTIMA";
-    facts.primalBound = 1e20;  // SCIP's infinity: an empty field
-    facts.dualBound = -7.5;
-    facts.nodes = 3;
-    facts.initialSolution = "SIM";
-    EXPECT_EQ(buildCompleteRow(facts), "\"a;b.lp\";0,000000;SOL OTIMA;;-7,500000;;3;0;0;0;0;0;SIM;");
+    ModelResult result;
+    result.name = "a;b.lp";
+    result.fromScip = true;
+    result.scipMajorVersion = 9;
+    result.scipStatus = 11;    // optimal
+    result.primalBound = 1e20;  // SCIP's infinity: an empty field
+    result.dualBound = -7.5;
+    result.gap = 0.5;          // no gap without a finite primal bound
+    result.nodes = 3;
+    result.initialSolution = InitialSolution::Stored;
+    EXPECT_EQ(completeRow(result), "\"a;b.lp\";0,000000;SOL OTIMA;;-7,500000;;3;0;0;0;0;0;SIM;");
+    result.primalBound = 2.0;
+    result.check = Check::Wrong;
+    EXPECT_EQ(completeRow(result), "\"a;b.lp\";0,000000;SOL OTIMA;2,000000;-7,500000;50,000000;3;0;0;0;0;0;SIM;ERRADO");
     EXPECT_EQ(incompleteRow("x.lp", 1, Outcome::ReadError), "x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;");
 }
 
@@ -166,22 +173,22 @@ TEST(ReportText, HeaderThenOneLinePerRow) {
 TEST(CheckAnswer, EachReferenceKindInTheModelsSense) {
     const auto ref = [](Reference::Kind kind, double value = 0.0) { return std::optional<Reference>(Reference{kind, value}); };
     // =opt=: a wrong optimum, a value better than the optimum, a wrong verdict.
-    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 10.000001, true), "OK");
-    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 11, true), "ERRADO");
-    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 12, true), "OK");
-    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, true), "ERRADO");
-    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, false), "OK");
-    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Infeasible, std::nullopt, true), "ERRADO");
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 10.000001, true), Check::Ok);
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 11, true), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 12, true), Check::Ok);
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, true), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, false), Check::Ok);
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Infeasible, std::nullopt, true), Check::Wrong);
     // =best=: only a worse "optimum" is wrong.
-    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 9, true), "OK");
-    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 11, true), "ERRADO");
-    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 9, false), "ERRADO");
-    EXPECT_EQ(checkAnswer(ref(Reference::Infeasible), Outcome::TimeLimit, 3, true), "ERRADO");
-    EXPECT_EQ(checkAnswer(ref(Reference::Infeasible), Outcome::TimeLimit, std::nullopt, true), "OK");
-    EXPECT_EQ(checkAnswer(ref(Reference::Unbounded), Outcome::Infeasible, std::nullopt, true), "ERRADO");
-    EXPECT_EQ(checkAnswer(ref(Reference::Feasible), Outcome::Infeasible, std::nullopt, true), "ERRADO");
-    EXPECT_EQ(checkAnswer(ref(Reference::Unknown), Outcome::Optimal, 1, true), "SEM REFERENCIA");
-    EXPECT_EQ(checkAnswer(std::nullopt, Outcome::Optimal, 1, true), "SEM REFERENCIA");
+    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 9, true), Check::Ok);
+    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 11, true), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Best, 10), Outcome::Optimal, 9, false), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Infeasible), Outcome::TimeLimit, 3, true), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Infeasible), Outcome::TimeLimit, std::nullopt, true), Check::Ok);
+    EXPECT_EQ(checkAnswer(ref(Reference::Unbounded), Outcome::Infeasible, std::nullopt, true), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Feasible), Outcome::Infeasible, std::nullopt, true), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Unknown), Outcome::Optimal, 1, true), Check::NoReference);
+    EXPECT_EQ(checkAnswer(std::nullopt, Outcome::Optimal, 1, true), Check::NoReference);
 
     std::ostringstream errors;
     const KnownResults known = parseKnownResults("=opt= a 1.5\n\n=inf= b\n=best= c\n=feas= d x\n=unbd= e\n", "f.solu", errors);

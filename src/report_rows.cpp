@@ -1,13 +1,12 @@
-// Report rows, their number format and status texts, and the report file.
-#include "report.h"
+// Status texts, the number format, and the rows of one model.
+#include "report_rows.h"
 
 #include <algorithm>
 #include <charconv>
-#include <sstream>
 #include <map>
+#include <sstream>
 
 #include "Messages.h"
-#include "files.h"
 
 std::string formatReportNumber(double value) {
     char buffer[400];
@@ -95,19 +94,6 @@ std::optional<double> finiteValue(double value) {
     return value;
 }
 
-std::string buildCompleteRow(const SolveFacts& f) {
-    const auto number = [](const std::optional<double>& value) {
-        return value && finiteValue(*value) ? formatReportNumber(*value) : std::string();
-    };
-    std::string row = csvName(f.name) + ";" + formatReportNumber(f.seconds) + ";" + f.status + ";" +
-                      number(f.primalBound) + ";" + number(f.dualBound) + ";" + number(f.gapPercent) + ";";
-    for (long long count : {f.nodes, f.lpIterations, static_cast<long long>(f.variables),
-                            static_cast<long long>(f.integers), static_cast<long long>(f.constraints), f.solutions}) {
-        row += std::to_string(count) + ";";
-    }
-    return row + f.initialSolution + ";" + f.check;
-}
-
 std::string incompleteRow(const std::string& name, double seconds, Outcome outcome) {
     const std::string status = statusRowText(outcome);
     return csvName(name) + ";" + formatReportNumber(seconds) + ";" + status.substr(0, status.size() - 1) +
@@ -141,75 +127,52 @@ std::string buildResultRow(const std::string& name, double seconds, Outcome outc
     return row;
 }
 
-std::string reportText(const std::vector<std::string>& rows, const std::string& header) {
-    std::string text = header;
-    for (const std::string& row : rows) text += row + "\n";
-    return text;
-}
-
-std::vector<ReportRow> parseReport(const std::string& text) {
-    std::vector<ReportRow> rows;
-    size_t at = text.find('\n');  // the header
-    if (at == std::string::npos) return rows;
-    ++at;
-    while (at < text.size()) {
-        const size_t start = at;
-        std::string name;
-        bool named = false;
-        if (text[at] == '"') {
-            // Between quotes, "" is one quote; the name ends at a lone quote.
-            ++at;
-            while (at < text.size()) {
-                if (text[at] == '"' && at + 1 < text.size() && text[at + 1] == '"') {
-                    name += '"';
-                    at += 2;
-                } else if (text[at] == '"') {
-                    ++at;
-                    break;
-                } else {
-                    name += text[at++];
-                }
-            }
-            named = at < text.size() && text[at] == ';';
-        } else {
-            const size_t end = text.find_first_of(";\n", at);
-            if (end != std::string::npos && text[end] == ';') {
-                name = text.substr(at, end - at);
-                named = true;
-                at = end;
-            }
-        }
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        if (named) rows.push_back({name, text.substr(start, end - start)});
-        at = end + 1;
+const char* checkText(Check check) {
+    switch (check) {
+        case Check::Ok: return msg::checkOk;
+        case Check::Wrong: return msg::checkWrong;
+        case Check::NoReference: return msg::checkNoReference;
+        case Check::None: break;
     }
-    return rows;
+    return "";
 }
 
-std::map<std::string, std::vector<std::string>> readKeptRows(const std::string& outputFolder) {
-    const auto rowsOf = [&](const std::string& report) {
-        std::string text;
-        readTextFile(joinPath(outputFolder, report), text);
-        return parseReport(text);
+Check checkFromText(const std::string& text) {
+    for (const Check check : {Check::Ok, Check::Wrong, Check::NoReference}) {
+        if (text == checkText(check)) return check;
+    }
+    return Check::None;
+}
+
+const char* initialSolutionText(InitialSolution use) {
+    switch (use) {
+        case InitialSolution::Stored: return msg::initialSolStored;
+        case InitialSolution::Rejected: return msg::initialSolRejected;
+        case InitialSolution::None: break;
+    }
+    return msg::initialSolNone;
+}
+
+std::string shortRow(const ModelResult& result) {
+    return buildResultRow(result.name, result.seconds, result.outcome, result.primalBound);
+}
+
+std::string completeRow(const ModelResult& r) {
+    if (!r.fromScip) return incompleteRow(r.name, r.seconds, r.outcome);
+    const std::optional<double> primal = r.primalBound ? finiteValue(*r.primalBound) : std::nullopt;
+    const std::optional<double> dual = r.dualBound ? finiteValue(*r.dualBound) : std::nullopt;
+    // The gap means something only between a solution and a finite dual bound.
+    const std::optional<double> gap = r.gap ? finiteValue(*r.gap) : std::nullopt;
+    const std::optional<double> gapPercent = gap && primal && dual ? std::optional<double>(100.0 * *gap) : std::nullopt;
+    const auto number = [](const std::optional<double>& value) {
+        return value ? formatReportNumber(*value) : std::string();
     };
-    std::map<std::string, std::string> complete;
-    for (const ReportRow& row : rowsOf("sol_stat_completo.csv")) complete[row.name] = row.line;
-    std::map<std::string, std::vector<std::string>> kept;
-    for (const ReportRow& row : rowsOf("sol_stat.csv")) {
-        const auto found = complete.find(row.name);
-        const std::string fallback = row.line.substr(0, row.line.size() - 1) + std::string(10, ';');
-        kept[row.name] = {row.line, found != complete.end() ? found->second : fallback};
+    std::string row = csvName(r.name) + ";" + formatReportNumber(r.seconds) + ";" +
+                      completeStatusText(r.scipMajorVersion, r.scipStatus) + ";" + number(primal) + ";" +
+                      number(dual) + ";" + number(gapPercent) + ";";
+    for (long long count : {r.nodes, r.lpIterations, static_cast<long long>(r.variables),
+                            static_cast<long long>(r.integers), static_cast<long long>(r.constraints), r.solutions}) {
+        row += std::to_string(count) + ";";
     }
-    return kept;
-}
-
-bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows, std::ostream& errors,
-                 const std::string& name, const std::string& header) {
-    const std::string path = outputFolder + "/" + name;
-    if (const int error = replaceFile(outputFolder, path, reportText(rows, header))) {
-        printIoError(msg::reportNotWritten, path, error, errors);
-        return false;
-    }
-    return true;
+    return row + initialSolutionText(r.initialSolution) + ";" + checkText(r.check);
 }

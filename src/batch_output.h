@@ -1,0 +1,60 @@
+// What a batch shows and keeps: each entry's block on the console, whole and
+// in folder order; the reports in the output folder, rewritten as each entry
+// finishes; the progress line; the closing lines.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "progress.h"
+
+class BatchOutput {
+public:
+    BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard);
+
+    // An entry of another part: done, never shown, no row.
+    void hide(size_t index);
+    // An entry that finished, by what it gives: a model's result, rows kept
+    // from an earlier run, or no row (not a model, or a model that gave
+    // none). Each rewrites the reports; false when one could not be written
+    // (said with the block).
+    bool record(size_t index, const ModelResult& result);
+    bool keep(size_t index, const std::string& name, const KeptRow& kept);
+    bool finishWithoutRow(size_t index, std::string out = "", std::string err = "");
+    // Rewrites the reports now (failures said on standard error).
+    bool writeReports();
+
+    size_t done() const { return doneCount_; }
+    // Folder positions of the reports' rows, in order.
+    std::vector<size_t> rowPositions() const;
+
+    // Prints the blocks that are due: a finished entry waits for every earlier one.
+    void printReady();
+    // Prints every finished block not yet printed (a stopped batch).
+    void printFinished();
+    void showProgress(size_t running);
+    void clearProgress();
+    void workerNotStarted(int error);
+    void checkSummary(size_t agree, size_t wrong, size_t unreferenced);
+    void interrupted(size_t finished, size_t entries);
+
+private:
+    struct Entry {
+        bool done = false;
+        bool shown = true;
+        std::vector<std::string> rows;  // one per report; none for an entry without a row
+        std::string out, err;
+    };
+    bool finish(size_t index, std::vector<std::string> rows, std::string out, std::string err);
+    bool writeReports(std::ostream& errors);
+    void printBlock(size_t index);
+
+    std::string outputFolder_;
+    std::vector<std::string> reportNames_;
+    std::vector<Entry> entries_;
+    size_t doneCount_ = 0;
+    size_t nextToPrint_ = 0;
+    ProgressLine progress_;
+};

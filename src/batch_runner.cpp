@@ -1,0 +1,171 @@
+// A batch from its plan to its result.
+#include "batch_runner.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <iostream>
+#include <sstream>
+
+#include <sys/wait.h>
+
+#include "Messages.h"
+#include "answers.h"
+#include "batch_output.h"
+#include "files.h"
+#include "report_rows.h"
+#include "workers.h"
+
+namespace {
+
+// A model that its worker did not report: the worker died (a solve error),
+// or was killed for running far past the time limit (stopped by the limit).
+// What the worker had printed, the outcome lines, a line that says what
+// happened, no values, and no solution file (an old one would contradict
+// the report).
+ModelResult unreportedResult(const FinishedModel& finished, const std::string& modelPath,
+                             const std::string& outputFolder) {
+    ModelResult result;
+    result.name = baseName(modelPath);
+    result.seconds = finished.seconds;
+    char line[1024];
+    if (finished.how == FinishedModel::Overran) {
+        result.outcome = Outcome::TimeLimit;
+        std::ostringstream grace;
+        grace << finished.grace;
+        std::snprintf(line, sizeof line, msg::workerOverrun, modelPath.c_str(), grace.str().c_str());
+    } else {
+        result.outcome = Outcome::SolveError;
+        const int status = finished.waitStatus;
+        if (WIFSIGNALED(status)) {
+            std::snprintf(line, sizeof line, msg::workerKilledBySignal, modelPath.c_str(), WTERMSIG(status),
+                          strsignal(WTERMSIG(status)));
+        } else {
+            std::snprintf(line, sizeof line, msg::workerExited, modelPath.c_str(), WEXITSTATUS(status));
+        }
+    }
+    result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
+    std::ostringstream err;
+    err << finished.err << line;
+    const std::string solution = joinPath(outputFolder, solutionFileName(result.name));
+    result.solutionFile = SolutionFile::Removed;
+    if (const int error = removeIfPresent(solution)) {
+        printIoError(msg::solutionNotRemoved, solution, error, err);
+        result.solutionFile = SolutionFile::RemoveFailed;
+    }
+    result.err = err.str();
+    return result;
+}
+
+// A model that was not read or not solved, or whose solution file could not
+// be written or removed, fails the batch.
+bool failed(const ModelResult& result) {
+    return result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError ||
+           result.solutionFile == SolutionFile::WriteFailed || result.solutionFile == SolutionFile::RemoveFailed;
+}
+
+}  // namespace
+
+BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, const BatchSettings& settings,
+                     SolveFunction solve) {
+    BatchSettings resolved = settings;
+    if (resolved.jobs <= 0) resolved.jobs = availableCpus();
+    if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(resolved.jobs);
+    const std::vector<std::string>& paths = plan.modelPaths;
+    WorkerPool pool(paths, outputFolder, resolved, solve);
+    BatchOutput output(paths.size(), outputFolder, plan.shard);
+    std::vector<Check> checks(paths.size(), Check::None);
+    bool anyError = false;
+
+    std::deque<size_t> queue;
+    size_t shownCount = 0;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (!plan.solve.empty() && !plan.solve[i]) {
+            output.hide(i);
+            continue;
+        }
+        ++shownCount;
+        if (!endsWith(paths[i], "lp")) {
+            anyError |= !output.finishWithoutRow(i);
+            continue;
+        }
+        const auto kept = plan.keptRows.find(baseName(paths[i]));
+        if (kept == plan.keptRows.end()) {
+            queue.push_back(i);
+            continue;
+        }
+        checks[i] = kept->second.check;
+        anyError |= kept->second.failed;
+        anyError |= !output.keep(i, kept->first, kept->second);
+    }
+    // A part without entries still leaves its (empty) reports.
+    if (shownCount == 0 && !plan.solve.empty()) anyError |= !output.writeReports();
+
+    const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
+    for (size_t i = 0; i < jobs; ++i) {
+        if (!pool.startWorker()) output.workerNotStarted(errno);
+    }
+    output.printReady();
+    while (output.done() < paths.size() && pool.interruptedBy() == 0) {
+        // A worker that died, or left to give back its memory, is replaced.
+        for (size_t idle = pool.idle(); pool.size() < jobs && idle < queue.size(); ++idle) {
+            if (!pool.startWorker()) {
+                output.workerNotStarted(errno);
+                break;
+            }
+        }
+        if (pool.size() == 0) break;  // no worker can be started: the rest cannot be solved
+        pool.handOut(queue);
+        const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
+        if (!finished) break;
+        for (const FinishedModel& model : *finished) {
+            if (model.how == FinishedModel::Reported && !model.result) {
+                output.finishWithoutRow(model.index, model.out, model.err);
+                continue;
+            }
+            ModelResult result = model.how == FinishedModel::Reported
+                                     ? *model.result
+                                     : unreportedResult(model, paths[model.index], outputFolder);
+            if (model.how == FinishedModel::Reported) {
+                result.out = model.out;
+                result.err = model.err;
+            }
+            if (resolved.knownResults && result.fromScip) result.check = checkResult(*resolved.knownResults, result);
+            checks[model.index] = result.check;
+            anyError |= failed(result);
+            anyError |= !output.record(model.index, result);
+        }
+        output.printReady();
+        output.showProgress(pool.running());
+    }
+    const int interruptedBy = pool.interruptedBy();
+    pool.stop();
+    removeStaleTempFiles(outputFolder);
+    output.printReady();
+    if (interruptedBy != 0) output.printFinished();
+    output.clearProgress();
+
+    BatchResult result;
+    result.entries = shownCount;
+    result.finished = output.done() - (paths.size() - shownCount);
+    result.rowPositions = output.rowPositions();
+    if (resolved.knownResults) {
+        for (size_t position : result.rowPositions) {
+            result.agree += checks[position] == Check::Ok ? 1 : 0;
+            result.wrong += checks[position] == Check::Wrong ? 1 : 0;
+            result.unreferenced += checks[position] == Check::NoReference ? 1 : 0;
+        }
+        output.checkSummary(result.agree, result.wrong, result.unreferenced);
+    }
+    result.anyError = anyError || output.done() < paths.size();
+    if (interruptedBy != 0) {
+        result.interruptedBy = interruptedBy;
+        output.interrupted(result.finished, result.entries);
+    }
+    std::cout << std::flush;
+    std::fflush(nullptr);
+    return result;
+}

@@ -1,0 +1,54 @@
+// The model folder of a batch, and the initial-solution folders.
+#include "model_folder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iostream>
+
+#include <unistd.h>
+
+#include "Messages.h"
+#include "files.h"
+
+std::vector<std::string> openModelFolder(const std::string& lpFolder, OldReport oldReport) {
+    std::cout << msg::lpFolderFound;
+    const std::string oldReportPath = lpFolder + "/sol_stat.csv";
+    if (oldReport != OldReport::LeaveOut) {
+        if (::unlink(oldReportPath.c_str()) == 0) {
+            std::cout << msg::oldReportRemoved;
+        } else if (errno != ENOENT) {
+            printIoError(msg::oldReportNotRemoved, oldReportPath, errno);
+        }
+    }
+    removeStaleTempFiles(lpFolder);
+    std::vector<std::string> modelPaths = collectModels(lpFolder);
+    if (oldReport != OldReport::Remove) {
+        modelPaths.erase(std::remove_if(modelPaths.begin(), modelPaths.end(),
+                                        [](const std::string& path) { return baseName(path) == "sol_stat.csv"; }),
+                         modelPaths.end());
+    }
+    return modelPaths;
+}
+
+std::vector<std::string> collectModels(std::string lpFolder) {
+    std::vector<std::string> modelPaths = listFolder(lpFolder);
+    const std::string initialFolder = initialSolutionFolderOfFolder(lpFolder);
+    if (folderExists(initialFolder)) {
+        std::cout << msg::initialSolFolderExists;
+        listFolder(initialFolder);
+    } else {
+        std::cout << msg::initialSolFolderMissing;
+    }
+    return modelPaths;
+}
+
+std::optional<std::string> reportInitialSolutionFolder(std::string modelPath) {
+    const std::string folder = initialSolutionFolderOfModel(modelPath);
+    if (folderExists(folder)) {
+        std::cout << msg::initialSolFolderExists;
+        listFolder(folder);
+        return folder;
+    }
+    std::cout << msg::initialSolFolderMissing;
+    return std::nullopt;
+}

@@ -1,0 +1,45 @@
+// The reports a batch keeps in its output folder (sol_stat.csv and
+// sol_stat_completo.csv): their list, their text, writing them whole, and
+// reading them back for --retomar and merge.
+#pragma once
+
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Messages.h"
+#include "batch.h"
+
+// One report file of a batch.
+struct ReportFile {
+    const char* name;    // e.g. "sol_stat.csv"
+    const char* header;  // its first line, line feed included
+    // Its row for a model's result.
+    std::string (*row)(const ModelResult& result);
+    // Its row for a model kept from an earlier run whose report lacks one,
+    // made from the model's sol_stat.csv row.
+    std::string (*fromShortRow)(const std::string& shortRowLine);
+};
+// Every report a batch keeps; the first is sol_stat.csv.
+const std::vector<ReportFile>& batchReports();
+
+// The whole report file: header and one line per row.
+std::string reportText(const std::vector<std::string>& rows, const std::string& header = msg::reportHeader);
+// One row of a report file as written: its model's name (unquoted) and the
+// whole line (without its line feed).
+struct ReportRow {
+    std::string name;
+    std::string line;
+};
+// The rows of a report file's text (the header left out). A quoted name may
+// hold ";" and line breaks. Lines without a name field are left out.
+std::vector<ReportRow> parseReport(const std::string& text);
+// The rows of an earlier run in `outputFolder`, by model name: every model
+// with a sol_stat.csv row, with its row of each report.
+std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder);
+// Rewrites `outputFolder`/`name` from `rows`, atomically.
+// Returns false, after a message on `errors`, when it cannot.
+bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows,
+                 std::ostream& errors = std::cerr, const std::string& name = "sol_stat.csv",
+                 const std::string& header = msg::reportHeader);

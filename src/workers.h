@@ -1,0 +1,69 @@
+// The worker processes of a batch: started, handed models, reaped, watched
+// for models that run far past their time limit, and stopped, also on
+// SIGINT and SIGTERM. Knows nothing of reports or console blocks: what a
+// worker finished is handed back as data.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "interrupts.h"
+#include "worker.h"
+
+// A model whose worker is done with it.
+struct FinishedModel {
+    enum How { Reported, Died, Overran };
+    How how = Reported;
+    size_t index = 0;
+    std::optional<ModelResult> result;  // Reported: the worker's result (none: no row)
+    int waitStatus = 0;   // Died: how the worker ended, as waitpid tells it
+    double seconds = 0.0; // Died, Overran: since SCIP started (or since the model was handed out)
+    double grace = 0.0;   // Overran: the seconds allowed past the time limit
+    std::string out, err; // what the worker printed for this model
+};
+
+class WorkerPool {
+public:
+    // Workers run `solve` on entries of `modelPaths`. While the pool lives,
+    // SIGINT and SIGTERM only note themselves.
+    WorkerPool(const std::vector<std::string>& modelPaths, const std::string& outputFolder,
+               const BatchSettings& settings, SolveFunction solve);
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+    ~WorkerPool();
+
+    // Starts one more worker. False (errno set) when it cannot.
+    bool startWorker();
+    size_t size() const;     // workers alive
+    size_t idle() const;     // workers waiting for a model
+    size_t running() const;  // models being solved
+    // Hands models from the front of `queue` to the idle workers.
+    void handOut(std::deque<size_t>& queue);
+    // Waits up to `milliseconds` for workers, and returns the models they
+    // finished, died on, or overran, in the order seen. Nothing when the
+    // workers cannot be waited for.
+    std::optional<std::vector<FinishedModel>> wait(int milliseconds);
+    // Kills and reaps every worker.
+    void stop();
+    // SIGINT or SIGTERM once one has arrived, else 0.
+    int interruptedBy() const;
+
+private:
+    FinishedModel unreported(WorkerHandle& worker, FinishedModel::How how, double seconds);
+
+    const std::vector<std::string>& modelPaths_;
+    const std::string& outputFolder_;
+    const BatchSettings& settings_;
+    SolveFunction solve_;
+    std::vector<WorkerHandle> workers_;
+    InterruptGuard interrupts_;
+};
+
+// CPUs that this process may run on (at least 1).
+int availableCpus();
+// SCIP's memory limit in MB for each of `jobs` workers: the available memory
+// shared out (0 when it cannot be read).
+double memoryPerWorkerMb(int jobs);
