@@ -15,7 +15,7 @@ trap 'rm -rf "$WORK"' EXIT
 
 SCIP_LIBRARY="$(sed -n 's/^SCIP_LIBRARY:FILEPATH=//p' "$ROOT/build/CMakeCache.txt")"
 git -C "$ROOT" ls-files -z | (cd "$ROOT" && xargs -0 cp --parents -t "$WORK")
-cmake -S "$WORK" -B "$WORK/build" -DSCIP_LIBRARY="$SCIP_LIBRARY" -DLOTE_SHARED_DIR="$ROOT/../shared" >/dev/null
+cmake -S "$WORK" -B "$WORK/build" -DSCIP_LIBRARY="$SCIP_LIBRARY" >/dev/null
 cmake --build "$WORK/build" -j "$(nproc)" >/dev/null
 
 start=$SECONDS
