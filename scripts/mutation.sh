@@ -29,6 +29,15 @@ trap 'rm -rf "$WORK"' EXIT
 
 SCIP_LIBRARY="$(sed -n 's/^SCIP_LIBRARY:FILEPATH=//p' "$ROOT/build/CMakeCache.txt")"
 git -C "$ROOT" ls-files -z | (cd "$ROOT" && xargs -0 cp --parents -t "$WORK")
+# SCIP unpacked in the build tree goes into the copy's build tree too, so that
+# the copy's install bundles the libraries beside SCIP as the original's does.
+case "$SCIP_LIBRARY" in
+    "$ROOT/build/deps/"*)
+        mkdir -p "$WORK/build"
+        cp -a "$ROOT/build/deps" "$WORK/build/"
+        SCIP_LIBRARY="$WORK/build/deps/${SCIP_LIBRARY#"$ROOT/build/deps/"}"
+        ;;
+esac
 cmake -S "$WORK" -B "$WORK/build" -DSCIP_LIBRARY="$SCIP_LIBRARY" >/dev/null
 cmake --build "$WORK/build" -j "$(nproc)" >/dev/null
 
