@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark of LoteOtimizador against the same SCIP driven from Python, glpsol
-# and cbc, on the shared models. Installs what it needs, then runs bench.py.
+# and cbc, on the models bundled in tests/models. Installs what it needs, then
+# runs bench.py.
 #   TIME_LIMIT=60 REPEATS=3 bash bench/run.sh
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -21,7 +22,7 @@ fi
 export PYTHONPATH="$PYDEPS"
 exec python3 "$ROOT/bench/bench.py" \
     --binary "$ROOT/build/loteotimizador" \
-    --models "$ROOT/../shared/models/lp" \
-    --mathprog "$ROOT/../shared/models/mathprog" \
+    --models "$ROOT/tests/models/lp" \
+    --mathprog "$ROOT/tests/models/mathprog" \
     --out "$ROOT/bench/results" \
     --time-limit "${TIME_LIMIT:-60}" --repeats "${REPEATS:-3}"

@@ -4,18 +4,41 @@
 # test green is a survivor. Faults that do not compile are left out of the
 # score. Needs a built tree (scripts/setup.sh) for SCIP's library.
 #
-#   bash scripts/mutation.sh [COUNT] [SEED]      (defaults: 40 faults, seed 12)
+#   bash scripts/mutation.sh [COUNT] [SEED] [FILE ...]
+#
+# Defaults: 40 faults, seed 12, faults in any of src/*.cpp. Given files
+# (paths in the repository, e.g. src/options.cpp), only their lines are
+# changed.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 COUNT="${1:-40}"
 SEED="${2:-12}"
+FILES=()
+for f in "${@:3}"; do
+    if [ -f "$f" ]; then rel="$(realpath --relative-to="$ROOT" "$f")"; else rel="$f"; fi
+    case "$rel" in
+        ../* | /*) echo "not in the repository: $f" >&2; exit 2 ;;
+    esac
+    [ -f "$ROOT/$rel" ] && git -C "$ROOT" ls-files --error-unmatch -- "$rel" >/dev/null 2>&1 \
+        || { echo "not a file of the repository: $f" >&2; exit 2; }
+    FILES+=("$rel")
+done
 WORK="$(mktemp -d /tmp/lote_mutation_XXXXXX)"
 trap 'rm -rf "$WORK"' EXIT
 
 SCIP_LIBRARY="$(sed -n 's/^SCIP_LIBRARY:FILEPATH=//p' "$ROOT/build/CMakeCache.txt")"
 git -C "$ROOT" ls-files -z | (cd "$ROOT" && xargs -0 cp --parents -t "$WORK")
-cmake -S "$WORK" -B "$WORK/build" -DSCIP_LIBRARY="$SCIP_LIBRARY" -DLOTE_SHARED_DIR="$ROOT/../shared" >/dev/null
+# SCIP unpacked in the build tree goes into the copy's build tree too, so that
+# the copy's install bundles the libraries beside SCIP as the original's does.
+case "$SCIP_LIBRARY" in
+    "$ROOT/build/deps/"*)
+        mkdir -p "$WORK/build"
+        cp -a "$ROOT/build/deps" "$WORK/build/"
+        SCIP_LIBRARY="$WORK/build/deps/${SCIP_LIBRARY#"$ROOT/build/deps/"}"
+        ;;
+esac
+cmake -S "$WORK" -B "$WORK/build" -DSCIP_LIBRARY="$SCIP_LIBRARY" >/dev/null
 cmake --build "$WORK/build" -j "$(nproc)" >/dev/null
 
 start=$SECONDS
@@ -24,17 +47,18 @@ baseline=$((SECONDS - start))
 timeout=$((2 * baseline + 10))
 echo "baseline: fast tests in ${baseline}s; per-fault time-out ${timeout}s"
 
-python3 - "$WORK" "$COUNT" "$SEED" "$timeout" <<'EOF'
+python3 - "$WORK" "$COUNT" "$SEED" "$timeout" "${FILES[@]}" <<'EOF'
 import pathlib, random, re, subprocess, sys
 
 work, count, seed, timeout = pathlib.Path(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+files = [work / name for name in sys.argv[5:]] or sorted((work / 'src').glob('*.cpp'))
 # (pattern, replacement): operators, constants, and whole statements.
 rules = [(r'==', '!='), (r'!=', '=='), (r'(?<![<>=!-])<=', '<'), (r'(?<![<>=!-])>=', '>'),
          (r'(?<![<>-])<(?![<=])', '<='), (r'(?<![<>-])>(?![>=])', '>='), (r'&&', '||'), (r'\|\|', '&&'),
          (r'\btrue\b', 'false'), (r'\bfalse\b', 'true'), (r'\+ 1\b', '- 1'), (r'- 1\b', '+ 1'),
          (r'\b0\b', '1'), (r'\b1\b', '0'), (r'^(\s*)(?!return\b)(\S.*;)\s*$', r'\1;'), (r'\breturn\s+(true|false)\b', 'return !\\1')]
 candidates = []
-for path in sorted((work / 'src').glob('*.cpp')):
+for path in files:
     for number, line in enumerate(path.read_text().splitlines()):
         text = line.strip()
         if not text or text.startswith(('//', '#', '*')) or 'include' in text or 'template' in text:

@@ -54,7 +54,8 @@ struct TempDir {
     fs::path operator/(const std::string& name) const { return path / name; }
 };
 
-inline fs::path sharedModels() { return fs::path(LOTE_SHARED_DIR) / "models"; }
+// The test models bundled in tests/models (see its README.md).
+inline fs::path testModels() { return fs::path(LOTE_MODELS_DIR); }
 
 struct RunResult {
     std::string out;

@@ -87,7 +87,7 @@ TEST(CommandLine, ResumeKeepsFinishedRowsAndSolvesTheRest) {
     const fs::path m = dir / "m";
     fs::create_directory(m);
     writeFile(m / "a.lp", kSmallModel);
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "b_long.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "b_long.lp");
     writeFile(m / "c;d.lp", kSmallModel);
     const std::string out = (dir / "out").string();
     TempDir io;
@@ -138,7 +138,7 @@ TEST(CommandLine, MovedInstallRunsOnItsOwnLibraries) {
     EXPECT_NE(readFile(dir / "version").find("\nSCIP "), std::string::npos);
 
     fs::create_directory(dir / "m");
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "long.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", dir / "m" / "long.lp");
     const std::string command = "exec '" + binary + "' -t 2 opt '" + (dir / "m").string() + "' '" +
                                 (dir / "out").string() + "' >/dev/null 2>&1";
     const pid_t pid = fork();
@@ -165,12 +165,12 @@ TEST(CommandLine, CompleteReportAndAnswersCheckedAgainstKnownResults) {
     const fs::path m = dir / "m";
     fs::create_directory(m);
     // Models that take well under the 1 s limit, and one that needs far more.
-    for (const char* name : {"egout.lp", "Side.lp", "stein27_inf.lp"}) fs::copy_file(sharedModels() / "lp" / name, m / name);
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "markshare5.lp");
+    for (const char* name : {"egout.lp", "Side.lp", "stein27_inf.lp"}) fs::copy_file(testModels() / "lp" / name, m / name);
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "markshare5.lp");
     writeFile(m / "quebrado.lp", "Maximize\n obj: x +\nSubject To\n c1: x <= \nEnd\n");
     // Known results in SCIP's format, made from optimal.txt, with Side's planted wrong.
     std::string solu;
-    for (const std::string& line : lines(readFile(sharedModels() / "lp" / "optimal.txt"))) {
+    for (const std::string& line : lines(readFile(testModels() / "lp" / "optimal.txt"))) {
         std::istringstream words(line);
         std::string name, status, value;
         if (!(words >> name >> status >> value) || name[0] == '#') continue;

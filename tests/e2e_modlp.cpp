@@ -55,7 +55,7 @@ void copyFolder(const fs::path& from, const fs::path& to) {
 TEST(ModLp, GlpkExamplesTranslateExactlyWhereGlpsolDoes) {
     TempDir dir;
     const fs::path models = dir / "mathprog";
-    copyFolder(sharedModels() / "mathprog", models);
+    copyFolder(testModels() / "mathprog", models);
     RunOptions options;
     options.cwd = models.string();
     const RunResult r = runProgram("mod_lp\n.\n", options);
@@ -91,7 +91,7 @@ TEST(ModLp, GlpkExamplesTranslateExactlyWhereGlpsolDoes) {
     // Every entry got its header, in list order.
     // (counted in the source folder: some models write files of their own)
     size_t entries = 0;
-    for (const auto& entry : fs::directory_iterator(sharedModels() / "mathprog")) {
+    for (const auto& entry : fs::directory_iterator(testModels() / "mathprog")) {
         (void)entry;
         ++entries;
     }
@@ -106,7 +106,7 @@ TEST(ModLp, RoundTripThroughOptMatchesGlpsol) {
     fs::create_directory(dir / "m");
     const std::vector<std::string> names = {"transp", "diet", "food", "plan", "stigler", "egypt"};
     for (const std::string& name : names) {
-        fs::copy_file(sharedModels() / "mathprog" / (name + ".mod"), dir / "m" / (name + ".mod"));
+        fs::copy_file(testModels() / "mathprog" / (name + ".mod"), dir / "m" / (name + ".mod"));
     }
     const RunResult r = runProgram("mod_lp\n" + (dir / "m").string() + "\nopt\n" + (dir / "m").string() + "\n" +
                                    dir.str() + "\n");
@@ -249,7 +249,7 @@ TEST(ModLp, InvalidFolders) {
 
 TEST(ModLp, TablesAreReadFromTheWorkingDirectory) {
     TempDir dir;
-    copyFolder(sharedModels() / "mathprog" / "csv", dir / "csv");
+    copyFolder(testModels() / "mathprog" / "csv", dir / "csv");
     // Started elsewhere, the CSV files are not found while generating.
     RunOptions outside;
     outside.cwd = dir.str();

@@ -29,7 +29,7 @@ std::map<std::string, std::vector<std::string>> rowsByName(const std::string& re
 // Known results: name -> (status, value).
 std::map<std::string, std::pair<std::string, double>> knownOptima() {
     std::map<std::string, std::pair<std::string, double>> known;
-    for (const std::string& line : lines(readFile(sharedModels() / "lp" / "optimal.txt"))) {
+    for (const std::string& line : lines(readFile(testModels() / "lp" / "optimal.txt"))) {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream in(line);
         std::string name, status, value;
@@ -56,12 +56,12 @@ const char* kDecimalModel =
 
 }  // namespace
 
-// One batch over the shared models, checked from several sides, then
+// One batch over the bundled LP models, checked from several sides, then
 // continued from its solutions (one test, so the batch runs once).
 class SharedBatch : public ::testing::Test {
 protected:
     void SetUp() override {
-        result = runProgram(optInput((sharedModels() / "lp").string(), output.str()));
+        result = runProgram(optInput((testModels() / "lp").string(), output.str()));
     }
     void everyModelMatchesItsKnownResult();
     void consoleShowsEveryEntryInListOrder();
@@ -169,7 +169,7 @@ void SharedBatch::continuedBatchStartsFromTheSolutions() {
     TempDir work;
     fs::create_directory(work / "lps");
     for (const char* name : {"lseu.lp", "p0548.lp", "misc03.lp", "stein27_inf.lp"}) {
-        fs::copy_file(sharedModels() / "lp" / name, work / "lps" / name);
+        fs::copy_file(testModels() / "lp" / name, work / "lps" / name);
     }
     fs::copy(output.path, work / "initial_sol");
     fs::create_directory(work / "out");
@@ -244,7 +244,7 @@ TEST(Opt, AllFiveStatuses) {
     writeFile(dir / "m" / "b_infeasible.lp", "Maximize\n obj: x\nSubject To\n c1: x + y >= 0\n c2: x + y <= -1\nEnd\n");
     // Presolve finds the unbounded ray of x before any feasible point.
     writeFile(dir / "m" / "c_inforunbd.lp", "Maximize\n obj: x\nSubject To\n c1: 2 y + 2 z = 1\nGeneral\n y z\nEnd\n");
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "d_markshare5.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", dir / "m" / "d_markshare5.lp");
     writeFile(dir / "m" / "e_optimal.lp", kDecimalModel);
     fs::create_directory(dir / "c_inforunbd.sol");  // an old solution that cannot be removed
     const RunResult r = runProgram("time_limit\n1\n" + optInput((dir / "m").string(), dir.str()));
@@ -271,7 +271,7 @@ TEST(Opt, AllFiveStatuses) {
 TEST(Opt, TimeLimitWithCommaOrPointAndRefusedLinesKeepTheLimit) {
     TempDir dir;
     fs::create_directory(dir / "m");
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "markshare5.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", dir / "m" / "markshare5.lp");
     const std::string refused =
         "Tempo m\xC3\xA1ximo n\xC3\xA3o alterado: digite um n\xC3\xBAmero de segundos, como 30 ou 2,5.\n";
     // markshare5 runs far longer than any of these limits: only the limit stops it.
@@ -432,8 +432,8 @@ TEST(Opt, ReportIsRewrittenAfterEveryEntry) {
     TempDir dir;
     fs::create_directory(dir / "m");
     writeFile(dir / "m" / "a.txt", "not a model");
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "b.lp");
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "c.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", dir / "m" / "b.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", dir / "m" / "c.lp");
     // An older solution, held open: it must be replaced, never rewritten in place.
     writeFile(dir / "b.sol", "old solution\n");
     plantStaleTempFile(dir / "m");  // removed before the listing

@@ -42,11 +42,11 @@ TEST(Pool, SameBlocksReportAndErrorsWithOneOrTwoWorkersFromShellOrCommandLine) {
     fs::create_directories(m / "e_folder.lp");
     writeFile(m / "a_optimal.lp", kSmallModel);
     writeFile(m / "b_infeasible.lp", kInfeasible);
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "c_limited.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "c_limited.lp");
     writeFile(m / "d_unbounded.lp", kUnbounded);
     writeFile(m / "f_notes.txt", "not a model");
     writeFile(m / "g_unreadable.lp", kUnreadable);
-    fs::copy_file(sharedModels() / "lp" / "egout.lp", m / "h_egout.lp");
+    fs::copy_file(testModels() / "lp" / "egout.lp", m / "h_egout.lp");
 
     fs::create_directory(dir / "shell");  // the command line makes its own
     const RunResult shell = runProgram("time_limit\n1\n" + optInput(m, dir / "shell") + "exit\n", withArgs({"-j", "1"}));
@@ -85,7 +85,7 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "a_long.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "a_long.lp");
     writeFile(m / "b.lp", kSmallModel);
     writeFile(m / "c.lp", kSmallModel);
     fs::create_directory(dir / "out");
@@ -125,7 +125,7 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     fs::create_directory(m);
     writeFile(m / "a.lp", kSmallModel);
     for (const char* name : {"b_long.lp", "c_long.lp", "d_long.lp"}) {
-        fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / name);
+        fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / name);
     }
     fs::create_directory(dir / "out");
     writeFile(dir / "out" / "b_long.sol", "old\n");
@@ -165,7 +165,7 @@ TEST(Pool, ModelFarPastItsLimitIsStoppedAsTimeLimited) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "a_stuck.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "a_stuck.lp");
     writeFile(m / "b.lp", kSmallModel);
     fs::create_directory(dir / "out");
     writeFile(dir / "out" / "a_stuck.sol", "old\n");
@@ -191,7 +191,7 @@ TEST(Pool, ModelFarPastItsLimitIsStoppedAsTimeLimited) {
 TEST(Pool, ProgressLineOnlyOnATerminalAndClearedAtTheEnd) {
     TempDir dir;
     fs::create_directory(dir / "m");
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", dir / "m" / "a.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", dir / "m" / "a.lp");
     writeFile(dir / "m" / "b.lp", kSmallModel);
     // script(1) gives the program a terminal for its output streams.
     const std::string command = "script -qec \"'" LOTE_BINARY "' -j 1 -t 1 opt '" + (dir / "m").string() + "' '" +

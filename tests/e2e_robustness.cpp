@@ -185,7 +185,7 @@ TEST(Robustness, KilledBatchLeavesAWholeReport) {
     fs::create_directory(m);
     const std::vector<std::string> models = {"Side.lp", "egout.lp", "gt2.lp", "p0548.lp", "flugpl.lp", "MANN_a9.clq.lp"};
     for (size_t i = 0; i < models.size(); ++i) {
-        fs::copy_file(sharedModels() / "lp" / models[i], m / (std::to_string(i) + "_" + models[i]));
+        fs::copy_file(testModels() / "lp" / models[i], m / (std::to_string(i) + "_" + models[i]));
     }
     // The full batch, for reference.
     const fs::path full = dir / "full";

@@ -59,7 +59,7 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     fs::rename(dir / "parte-2", dir / "parts" / "sol_stat.parte-2-de-3.csv");
 
     // A part killed mid-run has not finished.
-    fs::copy_file(sharedModels() / "timelimit" / "markshare5.lp", m / "0_long.lp");
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "0_long.lp");
     TempDir io;
     const pid_t pid = startProgram("", io, withArgs({"-t", "30", "--shard", "1/3", "opt", m.string(), parts}));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Starts a real single-node Slurm cluster (MUNGE, controller, one compute
-# daemon), submits the shared LP models through scripts/slurm/opt-array.sh as
+# daemon), submits the bundled LP models through scripts/slurm/opt-array.sh as
 # 3 shards, waits for the merge job and compares the merged report with an
 # unsharded run of the same batch. Exit 77 (skipped) without root or Slurm.
-#   slurm_cluster.sh BUILD_DIR SOURCE_DIR SHARED_MODELS
+#   slurm_cluster.sh BUILD_DIR SOURCE_DIR MODELS   (MODELS: tests/models/lp)
 set -euo pipefail
 BUILD="$1"
 SOURCE="$2"
