@@ -12,6 +12,7 @@
 #include "model_folder.h"
 #include "report_rows.h"
 #include "reports.h"
+#include "scip_api.h"
 #include "scip_result.h"
 #include "shards.h"
 #include "translator.h"
@@ -68,12 +69,9 @@ SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings) {
     return SCIP_OKAY;
 }
 
-SCIP_RETCODE readModel(SCIP* scip, const std::string& modelPath) {
+// The model's file, then its time limit (0.0: none).
+SCIP_RETCODE readModel(SCIP* scip, const std::string& modelPath, double timeLimit) {
     LOTE_SCIP_CALL(lib().SCIPreadProb(scip, modelPath.c_str(), nullptr));
-    return SCIP_OKAY;
-}
-
-SCIP_RETCODE applyTimeLimit(SCIP* scip, double timeLimit) {
     if (timeLimit != 0.0) LOTE_SCIP_CALL(lib().SCIPsetRealParam(scip, "limits/time", timeLimit));
     return SCIP_OKAY;
 }
@@ -85,8 +83,11 @@ SCIP_RETCODE createFileOnlyHandler(ScipMessageHandler& fileOnly) {
     return SCIP_OKAY;
 }
 
-SCIP_RETCODE setMessageHandler(SCIP* scip, SCIP_MESSAGEHDLR* handler) {
-    LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, handler));
+// Silences SCIP from here on (solving log, warnings): only solution files are
+// still written, through a file-only handler, or nothing when there is none.
+SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& fileOnly) {
+    if (createFileOnlyHandler(fileOnly) != SCIP_OKAY) fileOnly.handler = nullptr;
+    LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, fileOnly.handler));
     return SCIP_OKAY;
 }
 
@@ -181,13 +182,9 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         return code == SCIP_OKAY;
     };
     note(setUp(scip, settings));
-    const bool read = note(readModel(scip, modelPath));
-    if (read) note(applyTimeLimit(scip, settings.timeLimit));
-    // Silence SCIP from here on (solving log, warnings); only solution files
-    // are still written through this handler, or SCIP gets none at all.
+    const bool read = note(readModel(scip, modelPath, settings.timeLimit));
     ScipMessageHandler fileOnly;
-    if (!note(createFileOnlyHandler(fileOnly))) fileOnly.handler = nullptr;
-    note(setMessageHandler(scip, fileOnly.handler));
+    note(silence(scip, fileOnly));
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
 
     // A model that was not read is not solved: the instance would hold an
@@ -229,11 +226,7 @@ OptResult runOpt(const OptRequest& request) {
     // In the shell a folder that is not there is said with the prompts; on
     // the command line it is an error, with the usage.
     const auto invalid = [atPrompt](const char* message) {
-        if (atPrompt) {
-            std::cout << message;
-        } else {
-            std::cerr << message << msg::usage << std::flush;
-        }
+        (atPrompt ? std::cout : std::cerr) << message << (atPrompt ? "" : msg::usage) << std::flush;
         return OptResult{};
     };
     OptResult result;

@@ -8,6 +8,7 @@
 #include "console.h"
 #include "files.h"
 #include "report_rows.h"
+#include "result_codec.h"
 #include "reports.h"
 
 using Parts = std::vector<std::string>;
@@ -196,4 +197,41 @@ TEST(CheckAnswer, EachReferenceKindInTheModelsSense) {
     EXPECT_EQ(known.at("a").value, 1.5);
     EXPECT_EQ(errors.str(), "f.solu:4: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =best= c\n"
                             "f.solu:5: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =feas= d x\n");
+}
+
+TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
+    ModelResult sent;
+    sent.name = "a \"b\";\nc.lp";
+    sent.outcome = Outcome::InfeasibleOrUnbounded;
+    sent.fromScip = true;
+    sent.scipMajorVersion = 10;
+    sent.scipStatus = 4;
+    sent.scipRetcode = -2;
+    sent.seconds = 0.0625;
+    sent.primalBound = 1e20;
+    sent.gap = -0.5;  // the dual bound stays missing
+    sent.hasSolution = true;
+    sent.minimize = false;
+    sent.nodes = 1LL << 40;
+    sent.lpIterations = 7;
+    sent.solutions = 3;
+    sent.variables = 11;
+    sent.integers = 5;
+    sent.constraints = 13;
+    sent.initialSolution = InitialSolution::Rejected;
+    sent.solutionFile = SolutionFile::RemoveFailed;
+    const std::string bytes = encodeResult(sent);
+    const std::optional<ModelResult> got = decodeResult(bytes);
+    ASSERT_TRUE(got.has_value());
+    // The rows carry every field but the two flags; check those apart.
+    EXPECT_EQ(shortRow(*got), shortRow(sent));
+    EXPECT_EQ(completeRow(*got), completeRow(sent));
+    EXPECT_EQ(got->scipRetcode, -2);
+    EXPECT_FALSE(got->dualBound.has_value());
+    EXPECT_TRUE(got->hasSolution);
+    EXPECT_FALSE(got->minimize);
+    EXPECT_EQ(got->solutionFile, SolutionFile::RemoveFailed);
+    EXPECT_EQ(got->outcome, Outcome::InfeasibleOrUnbounded);
+    EXPECT_FALSE(decodeResult(bytes.substr(0, bytes.size() - 1)).has_value());
+    EXPECT_FALSE(decodeResult(bytes + "x").has_value());
 }
