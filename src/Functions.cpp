@@ -163,8 +163,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         result.solutionFile = writeSolution(nullptr, outputFolder, name);
         return result;
     }
-    std::string loadError;
-    if (loadScipLibrary(loadError) == nullptr) {
+    if (const std::string loadError = loadScipLibrary(); !loadError.empty()) {
         std::cerr << msg::scipNotLoaded << loadError << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
         return unsolved(name, Outcome::SolveError);
@@ -175,7 +174,8 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         return std::nullopt;
     }
     SCIP* scip = instance.scip;
-    // The first failure of each step is kept; the steps after it still run.
+    // Each step ends at its first failed call; the first failure of all is
+    // kept, and the steps after it still run.
     int firstFailure = SCIP_OKAY;
     const auto note = [&firstFailure](SCIP_RETCODE code) {
         if (firstFailure == SCIP_OKAY) firstFailure = code;

@@ -14,9 +14,6 @@ enum class Caller {
     Shell,        // typed at the prompts: the output folder is asked for once the model folder is listed
     CommandLine,  // given at once: errors go to standard error with the usage, a missing output folder is made
 };
-// Whether a batch starts afresh or keeps the rows of an earlier run.
-enum class Resume { No, KeepRows };
-
 // One opt: folders, settings, resume and part.
 struct OptRequest {
     Caller caller = Caller::Shell;

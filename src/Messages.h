@@ -102,6 +102,9 @@ inline constexpr const char* workerKilledBySignal = "O processo que resolvia o m
 // Reached only when a worker ends on its own in the middle of a model (exit
 // inside the library).
 inline constexpr const char* workerExited = "O processo que resolvia o modelo %s terminou com o código %d.\n";
+// Reached only by a fault in the program: a worker's message that cannot be decoded.
+inline constexpr const char* workerUnreadable =
+    "O processo que resolvia o modelo %s enviou um resultado ilegível e foi interrompido.\n";
 // Reached only by a model that SCIP keeps running long past its time limit.
 inline constexpr const char* workerOverrun =
     "O modelo %s passou de %s s além do tempo máximo e foi interrompido.\n";

@@ -46,11 +46,14 @@ struct Shard {
     int count = 0;
 };
 
+// Whether a batch starts afresh or keeps the rows of an earlier run.
+enum class Resume { No, KeepRows };
+
 // Whether SCIP started from a solution found in the initial-solution folder.
 enum class InitialSolution { None, Stored, Rejected };
 // What became of a model's solution file in the output folder.
 // NotPrinted: SCIP could not print the solution; the folder was left as it was.
-enum class SolutionFile { Written, Removed, WriteFailed, RemoveFailed, NotPrinted };
+enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed, NotPrinted };
 // The answer checked against a known result (CONFERE); None: no known results.
 enum class Check { None, Ok, Wrong, NoReference };
 
@@ -73,7 +76,7 @@ struct ModelResult {
     long long nodes = 0, lpIterations = 0, solutions = 0;
     int variables = 0, integers = 0, constraints = 0;
     InitialSolution initialSolution = InitialSolution::None;
-    SolutionFile solutionFile = SolutionFile::Removed;
+    SolutionFile solutionFile = SolutionFile::Untouched;
     Check check = Check::None;  // set by the program that runs the batch
     std::string out, err;       // what its solve printed on each stream
 };

@@ -21,8 +21,9 @@
 
 namespace {
 
-// A model that its worker did not report: the worker died (a solve error),
-// or was killed for running far past the time limit (stopped by the limit).
+// A model that its worker did not report: the worker died or sent what could
+// not be read (a solve error), or was killed for running far past the time
+// limit (stopped by the limit).
 // What the worker had printed, the outcome lines, a line that says what
 // happened, no values, and no solution file (an old one would contradict
 // the report).
@@ -32,7 +33,10 @@ ModelResult unreportedResult(const FinishedModel& finished, const std::string& m
     result.name = baseName(modelPath);
     result.seconds = finished.seconds;
     char line[1024];
-    if (finished.how == FinishedModel::Overran) {
+    if (finished.how == FinishedModel::Unreadable) {
+        result.outcome = Outcome::SolveError;
+        std::snprintf(line, sizeof line, msg::workerUnreadable, modelPath.c_str());
+    } else if (finished.how == FinishedModel::Overran) {
         result.outcome = Outcome::TimeLimit;
         std::ostringstream grace;
         grace << finished.grace;
@@ -123,7 +127,7 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
         if (!finished) break;
         for (const FinishedModel& model : *finished) {
             if (model.how == FinishedModel::Reported && !model.result) {
-                output.finishWithoutRow(model.index, model.out, model.err);
+                anyError |= !output.finishWithoutRow(model.index, model.out, model.err);
                 continue;
             }
             ModelResult result = model.how == FinishedModel::Reported

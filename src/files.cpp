@@ -191,14 +191,14 @@ bool isRegularFile(const std::string& path) {
     return S_ISREG(info.st_mode);
 }
 
-bool readTextFile(const std::string& path, std::string& text) {
-    if (!isRegularFile(path)) return false;
+std::optional<std::string> readTextFile(const std::string& path) {
+    if (!isRegularFile(path)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in) return std::nullopt;
     std::ostringstream content;
     content << in.rdbuf();
-    text = content.str();
-    return !in.bad();
+    if (in.bad()) return std::nullopt;
+    return content.str();
 }
 
 bool sameFolder(const std::string& a, const std::string& b) {

@@ -77,8 +77,8 @@ std::string initialSolutionFolderOfModel(const std::string& modelPath);
 // File name of a model's solution: its name without a final ".lp", plus ".sol".
 std::string solutionFileName(const std::string& modelName);
 
-// The whole content of a regular file. False when it is not one or cannot be read.
-bool readTextFile(const std::string& path, std::string& text);
+// The whole content of a regular file; nothing when it is not one or cannot be read.
+std::optional<std::string> readTextFile(const std::string& path);
 // True when both paths name one folder.
 bool sameFolder(const std::string& a, const std::string& b);
 // Makes `folder` when only its last part is missing, and checks that a new

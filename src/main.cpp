@@ -75,10 +75,11 @@ void setLocale() {
 
 void printVersion() {
     std::cout << msg::versionProgram << "\n";
-    std::string error;
-    if (const ScipApi* scip = loadScipLibrary(error)) {
-        std::cout << "SCIP " << scip->SCIPmajorVersion() << "." << scip->SCIPminorVersion() << "."
-                  << scip->SCIPtechVersion() << "\n";
+    const std::string error = loadScipLibrary();
+    if (error.empty()) {
+        const ScipApi& scip = scipLibrary();
+        std::cout << "SCIP " << scip.SCIPmajorVersion() << "." << scip.SCIPminorVersion() << "."
+                  << scip.SCIPtechVersion() << "\n";
     } else {
         std::cout << msg::scipNotLoaded << error << "\n";
     }
@@ -97,12 +98,12 @@ int main(int argc, char** argv) {
     setLocale();
     // A reader that goes away must not kill the batch.
     std::signal(SIGPIPE, SIG_IGN);
-    std::string error;
-    std::optional<ProgramOptions> options = parseOptions(argc, argv, error);
-    if (!options) {
-        std::cerr << error << msg::usage << std::flush;
+    ParsedOptions parsed = parseOptions(argc, argv);
+    if (!parsed.options) {
+        std::cerr << parsed.error << msg::usage << std::flush;
         return 2;
     }
+    std::optional<ProgramOptions>& options = parsed.options;
     if (options->help) {
         std::cout << msg::usage << std::flush;
         return 0;
@@ -112,13 +113,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options->knownResults.empty()) {
-        std::string text;
-        if (!readTextFile(options->knownResults, text)) {
+        const std::optional<std::string> text = readTextFile(options->knownResults);
+        if (!text) {
             std::cerr << msg::soluUnreadable << options->knownResults << "\n" << msg::usage << std::flush;
             return 2;
         }
         options->settings.knownResults =
-            std::make_shared<const KnownResults>(parseKnownResults(text, options->knownResults, std::cerr));
+            std::make_shared<const KnownResults>(parseKnownResults(*text, options->knownResults, std::cerr));
     }
     if (options->command.empty()) {
         runShell(options->settings);
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
     request.lpFolder = operands[0];
     request.outputFolder = operands[1];
     request.settings = options->settings;
-    request.resume = options->resume ? Resume::KeepRows : Resume::No;
+    request.resume = options->resume;
     request.shard = options->shard;
     const OptResult result = runOpt(request);
     if (result.interruptedBy != 0) endBySignal(result.interruptedBy);

@@ -9,10 +9,12 @@
 
 #include "Messages.h"
 #include "files.h"
+#include "reports.h"
 
 std::vector<std::string> openModelFolder(const std::string& lpFolder, OldReport oldReport) {
     std::cout << msg::lpFolderFound;
-    const std::string oldReportPath = lpFolder + "/sol_stat.csv";
+    const std::string reportName = batchReports().front().name;
+    const std::string oldReportPath = lpFolder + "/" + reportName;
     if (oldReport != OldReport::LeaveOut) {
         if (::unlink(oldReportPath.c_str()) == 0) {
             std::cout << msg::oldReportRemoved;
@@ -24,7 +26,7 @@ std::vector<std::string> openModelFolder(const std::string& lpFolder, OldReport 
     std::vector<std::string> modelPaths = collectModels(lpFolder);
     if (oldReport != OldReport::Remove) {
         modelPaths.erase(std::remove_if(modelPaths.begin(), modelPaths.end(),
-                                        [](const std::string& path) { return baseName(path) == "sol_stat.csv"; }),
+                                        [&reportName](const std::string& path) { return baseName(path) == reportName; }),
                          modelPaths.end());
     }
     return modelPaths;

@@ -48,7 +48,7 @@ std::optional<int> parseJobs(const std::string& text) {
     return value;
 }
 
-std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& error) {
+ParsedOptions parseOptions(int argc, char** argv) {
     static const option longOptions[] = {
         {"tempo", required_argument, nullptr, 't'},  {"jobs", required_argument, nullptr, 'j'},
         {"memoria", required_argument, nullptr, kMemory}, {"retomar", no_argument, nullptr, kResume},
@@ -70,66 +70,57 @@ std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& e
                     options.settings.timeLimit = *seconds;
                     options.timeLimitGiven = true;
                 } else {
-                    error = format(msg::optionBadTime, value);
-                    return std::nullopt;
+                    return {{}, format(msg::optionBadTime, value)};
                 }
                 break;
             case 'j':
                 if (const std::optional<int> jobs = parseJobs(value)) {
                     options.settings.jobs = *jobs;
                 } else {
-                    error = format(msg::optionBadJobs, value);
-                    return std::nullopt;
+                    return {{}, format(msg::optionBadJobs, value)};
                 }
                 break;
             case kMemory:
                 if (const std::optional<double> megabytes = parseMegabytes(value)) {
                     options.settings.memoryLimitMb = *megabytes;
                 } else {
-                    error = format(msg::optionBadMemory, value);
-                    return std::nullopt;
+                    return {{}, format(msg::optionBadMemory, value)};
                 }
                 break;
-            case kResume: options.resume = true; break;
+            case kResume: options.resume = Resume::KeepRows; break;
             case kShard:
                 options.shard = parseShard(value, std::getenv("SLURM_ARRAY_TASK_ID"),
                                            std::getenv("SLURM_ARRAY_TASK_MIN"), std::getenv("SLURM_ARRAY_TASK_COUNT"));
                 if (!options.shard) {
-                    error = value == "slurm" ? msg::shardSlurmMissing : format(msg::shardInvalid, value);
-                    return std::nullopt;
+                    return {{}, value == "slurm" ? msg::shardSlurmMissing : format(msg::shardInvalid, value)};
                 }
                 break;
             case kSolu: options.knownResults = value; break;
             case 'h': options.help = true; break;
             case kVersion: options.version = true; break;
             case ':':
-                error = format(msg::optionNeedsValue, optopt == 't' || optopt == 'j'
+                return {{}, format(msg::optionNeedsValue, optopt == 't' || optopt == 'j'
                                                           ? std::string("-") + static_cast<char>(optopt)
-                                                          : typed);
-                return std::nullopt;
+                                                          : typed)};
             default:
-                error = format(msg::optionUnknown, optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed);
-                return std::nullopt;
+                return {{}, format(msg::optionUnknown, optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed)};
         }
     }
-    if (options.help || options.version) return options;
+    if (options.help || options.version) return {options, ""};
     if (optind < argc) {
         options.command = argv[optind++];
         const std::optional<size_t> count = operandCount(options.command);
         if (!count) {
-            error = format(msg::commandUnknown, options.command);
-            return std::nullopt;
+            return {{}, format(msg::commandUnknown, options.command)};
         }
         for (; optind < argc; ++optind) options.operands.push_back(argv[optind]);
         if (options.operands.size() != *count) {
-            error = format(options.command == "opt" ? msg::commandNeedsTwo : msg::commandNeedsOne, options.command);
-            return std::nullopt;
+            return {{}, format(options.command == "opt" ? msg::commandNeedsTwo : msg::commandNeedsOne, options.command)};
         }
     }
     // Resuming and sharding belong to a command-line batch (not the shell).
-    if (options.command != "opt" && (options.resume || options.shard)) {
-        error = format(msg::optionNeedsOpt, options.resume ? "--retomar" : "--shard");
-        return std::nullopt;
+    if (options.command != "opt" && (options.resume == Resume::KeepRows || options.shard)) {
+        return {{}, format(msg::optionNeedsOpt, options.resume == Resume::KeepRows ? "--retomar" : "--shard")};
     }
-    return options;
+    return {options, ""};
 }

@@ -10,7 +10,7 @@
 struct ProgramOptions {
     BatchSettings settings;
     bool timeLimitGiven = false;
-    bool resume = false;      // --retomar: keep the rows of an earlier run
+    Resume resume = Resume::No;  // --retomar: keep the rows of an earlier run
     std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
     std::string knownResults; // --solu FILE
     bool help = false;
@@ -19,8 +19,11 @@ struct ProgramOptions {
     std::vector<std::string> operands;
 };
 
-// Reads the command line. On a usage error, nothing, and the message (one
-// Portuguese line) in `error`.
-std::optional<ProgramOptions> parseOptions(int argc, char** argv, std::string& error);
+// The command line as read: its options, or a usage error (one Portuguese line).
+struct ParsedOptions {
+    std::optional<ProgramOptions> options;
+    std::string error;
+};
+ParsedOptions parseOptions(int argc, char** argv);
 // A number of worker processes as typed ("4"); nothing unless 1 to 1024.
 std::optional<int> parseJobs(const std::string& text);

@@ -9,10 +9,10 @@
 
 ProgressLine::ProgressLine() : enabled_(::isatty(STDERR_FILENO) == 1) {}
 
-void ProgressLine::show(size_t finished, size_t total, size_t running, bool force) {
+void ProgressLine::show(size_t finished, size_t total, size_t running) {
     if (!enabled_) return;
     const Clock::time_point now = Clock::now();
-    if (!force && now - lastShown_ < std::chrono::milliseconds(500)) return;
+    if (now - lastShown_ < std::chrono::milliseconds(500)) return;
     lastShown_ = now;
     const long elapsed = static_cast<long>(std::chrono::duration<double>(now - started_).count());
     char clock[32];

@@ -7,8 +7,8 @@
 class ProgressLine {
 public:
     ProgressLine();
-    // Redraws the line (at most twice a second unless `force`).
-    void show(size_t finished, size_t total, size_t running, bool force = false);
+    // Redraws the line (at most twice a second).
+    void show(size_t finished, size_t total, size_t running);
     // Removes the line, so that other output starts on a clean line.
     void clear();
 

@@ -6,8 +6,6 @@
 
 namespace {
 
-std::string sameRow(const std::string& shortRowLine) { return shortRowLine; }
-
 // The four fields known from sol_stat.csv, then empty ones.
 std::string completeFromShortRow(const std::string& shortRowLine) {
     return shortRowLine.substr(0, shortRowLine.size() - 1) + std::string(10, ';');
@@ -23,16 +21,14 @@ std::string statusField(const std::string& shortRowLine) {
 }
 
 std::vector<ReportRow> rowsOf(const std::string& outputFolder, const std::string& report) {
-    std::string text;
-    readTextFile(joinPath(outputFolder, report), text);
-    return parseReport(text);
+    return parseReport(readTextFile(joinPath(outputFolder, report)).value_or(""));
 }
 
 }  // namespace
 
 const std::vector<ReportFile>& batchReports() {
     static const std::vector<ReportFile> reports = {
-        {"sol_stat.csv", msg::reportHeader, shortRow, sameRow},
+        {"sol_stat.csv", msg::reportHeader, shortRow, nullptr},
         {"sol_stat_completo.csv", msg::completeReportHeader, completeRow, completeFromShortRow}};
     return reports;
 }

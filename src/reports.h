@@ -18,7 +18,7 @@ struct ReportFile {
     // Its row for a model's result.
     std::string (*row)(const ModelResult& result);
     // Its row for a model kept from an earlier run whose report lacks one,
-    // made from the model's sol_stat.csv row.
+    // made from the model's sol_stat.csv row (none for sol_stat.csv itself).
     std::string (*fromShortRow)(const std::string& shortRowLine);
 };
 // Every report a batch keeps; the first is sol_stat.csv.

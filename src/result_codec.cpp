@@ -100,5 +100,11 @@ std::optional<ModelResult> decodeResult(const std::string& bytes) {
     result.initialSolution = static_cast<InitialSolution>(r.number<int32_t>());
     result.solutionFile = static_cast<SolutionFile>(r.number<int32_t>());
     if (!r.ok || r.at != bytes.size()) return std::nullopt;
+    // Every enumeration within its values.
+    if (static_cast<int>(result.outcome) < 0 || result.outcome > Outcome::SolveError ||
+        static_cast<int>(result.initialSolution) < 0 || result.initialSolution > InitialSolution::Rejected ||
+        static_cast<int>(result.solutionFile) < 0 || result.solutionFile > SolutionFile::NotPrinted) {
+        return std::nullopt;
+    }
     return result;
 }

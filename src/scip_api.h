@@ -101,8 +101,8 @@ struct ScipApi {
 };
 
 // Loads SCIP's shared library (once per process) and looks up every function.
-// Returns nothing, with the reason in `error`, when it cannot.
-const ScipApi* loadScipLibrary(std::string& error);
+// Returns what went wrong, or "" once it is loaded.
+std::string loadScipLibrary();
 // The loaded library's functions (only after loadScipLibrary succeeded).
 const ScipApi& scipLibrary();
 

@@ -9,32 +9,26 @@
 #error "LOTE_SCIP_LIBRARY must name SCIP's shared library"
 #endif
 
-const ScipApi* loadScipLibrary(std::string& error) {
-    static ScipApi api;
+namespace {
+ScipApi api;
+}  // namespace
+
+std::string loadScipLibrary() {
     static bool loaded = false;
-    if (loaded) return &api;
+    if (loaded) return "";
     // Found through the program's run path (the build tree or the install's lib folder).
     void* handle = ::dlopen(LOTE_SCIP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        error = ::dlerror();
-        return nullptr;
-    }
+    if (handle == nullptr) return ::dlerror();
 #define LOTE_SCIP_LOOKUP(name)                                                   \
     api.name = reinterpret_cast<decltype(api.name)>(::dlsym(handle, #name));   \
-    if (api.name == nullptr) {                                                   \
-        error = std::string(LOTE_SCIP_LIBRARY) + ": " + #name;                   \
-        return nullptr;                                                          \
-    }
+    if (api.name == nullptr) return std::string(LOTE_SCIP_LIBRARY) + ": " + #name;
     LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)
 #undef LOTE_SCIP_LOOKUP
     loaded = true;
-    return &api;
+    return "";
 }
 
-const ScipApi& scipLibrary() {
-    std::string unused;
-    return *loadScipLibrary(unused);
-}
+const ScipApi& scipLibrary() { return api; }
 
 void printScipError(const char* sourceFile, int line, SCIP_RETCODE code) {
     const char* base = sourceFile;

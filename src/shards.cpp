@@ -152,10 +152,10 @@ int mergeParts(const std::string& outputFolder) {
         const Shard shard{index, count};
         const std::string report = joinPath(outputFolder, partName(batchReports().front().name, shard));
         const std::string recordPath = joinPath(outputFolder, partRecordName(shard));
-        std::string reportText, recordText;
-        const bool haveReport = readTextFile(report, reportText);
-        const bool haveRecord = readTextFile(recordPath, recordText);
-        const PartRecord record = readRecord(recordText);
+        const bool haveReport = readTextFile(report).has_value();
+        const std::optional<std::string> recordText = readTextFile(recordPath);
+        const bool haveRecord = recordText.has_value();
+        const PartRecord record = readRecord(recordText.value_or(""));
         if (!haveReport || !haveRecord) {
             std::fprintf(stderr, msg::mergeMissingPart, index, count, (haveReport ? recordPath : report).c_str());
             complete = false;
@@ -178,12 +178,13 @@ int mergeParts(const std::string& outputFolder) {
         std::map<size_t, std::string> rows;
         bool present = true;
         for (int index = 1; index <= count && present; ++index) {
-            std::string text;
-            if (!readTextFile(joinPath(outputFolder, partName(reportName, Shard{index, count})), text)) {
+            const std::optional<std::string> text =
+                readTextFile(joinPath(outputFolder, partName(reportName, Shard{index, count})));
+            if (!text) {
                 present = false;
                 break;
             }
-            const std::vector<ReportRow> partRows = parseReport(text);
+            const std::vector<ReportRow> partRows = parseReport(*text);
             const std::vector<size_t>& positions = records[index - 1].positions;
             if (partRows.size() != positions.size()) {
                 std::fprintf(stderr, msg::mergeUnfinishedPart, index, count,

@@ -101,8 +101,7 @@ void rewind(int fd) {
     }
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
-    std::string ignored;
-    loadScipLibrary(ignored);  // the start size below includes the library
+    loadScipLibrary();  // the start size below includes the library
     const long startSize = residentBytes();
     uint32_t index = 0;
     while (readAll(tasks, &index, sizeof index) && index < modelPaths.size()) {
@@ -206,7 +205,10 @@ std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker) {
         WorkerMessage message;
         message.type = static_cast<WorkerMessage::Type>(worker.inbox[0]);
         message.index = numberAt(worker.inbox, 1);
-        if (length > 0) message.result = decodeResult(worker.inbox.substr(kHead, length));
+        if (length > 0) {
+            message.result = decodeResult(worker.inbox.substr(kHead, length));
+            message.unreadable = !message.result;
+        }
         messages.push_back(message);
         worker.inbox.erase(0, kHead + length);
     }

@@ -33,6 +33,7 @@ struct WorkerMessage {
     Type type = Done;
     size_t index = 0;                   // the entry it is about
     std::optional<ModelResult> result;  // Done: the model's result (none: no row)
+    bool unreadable = false;            // Done: a result came that could not be decoded
 };
 
 // Forks a worker that runs `solve` on the entries of `modelPaths` it is

@@ -20,6 +20,20 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
+// Waits for a worker to end (also through signals that interrupt the wait);
+// how it ended, as waitpid tells it.
+int reap(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+void killAndReap(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    reap(pid);
+}
+
 }  // namespace
 
 WorkerPool::WorkerPool(const std::vector<std::string>& modelPaths, const std::string& outputFolder,
@@ -97,6 +111,12 @@ std::optional<std::vector<FinishedModel>> WorkerPool::wait(int milliseconds) {
             if (message.type == WorkerMessage::SolveStarted) {
                 worker.solving = true;
                 worker.solveStart = Clock::now();
+            } else if (worker.model >= 0 && (message.unreadable || message.index != static_cast<size_t>(worker.model))) {
+                // A worker that says something else than what it was asked is not trusted further.
+                killAndReap(worker.pid);
+                const double seconds = secondsSince(worker.solving ? worker.solveStart : worker.taskStart);
+                finished.push_back(unreported(worker, FinishedModel::Unreadable, seconds));
+                break;
             } else if (worker.model >= 0) {
                 worker.leaving = message.type == WorkerMessage::DoneLeaving;
                 FinishedModel model;
@@ -110,9 +130,8 @@ std::optional<std::vector<FinishedModel>> WorkerPool::wait(int milliseconds) {
             }
         }
         // Its result pipe has ended: it died, or (idle) left on its own.
-        if (!worker.ended) continue;
-        int waitStatus = 0;
-        ::waitpid(worker.pid, &waitStatus, 0);
+        if (worker.pid <= 0 || !worker.ended) continue;
+        const int waitStatus = reap(worker.pid);
         if (worker.model < 0) {
             closeWorker(worker);
             continue;
@@ -129,8 +148,7 @@ std::optional<std::vector<FinishedModel>> WorkerPool::wait(int milliseconds) {
             if (worker.pid <= 0 || worker.model < 0 || !worker.solving) continue;
             const double seconds = secondsSince(worker.solveStart);
             if (seconds <= settings_.timeLimit + grace) continue;
-            ::kill(worker.pid, SIGKILL);
-            ::waitpid(worker.pid, nullptr, 0);
+            killAndReap(worker.pid);
             finished.push_back(unreported(worker, FinishedModel::Overran, seconds));
             finished.back().grace = grace;
         }
@@ -146,7 +164,7 @@ void WorkerPool::stop() {
         if (worker.pid > 0) ::kill(worker.pid, SIGKILL);
     }
     for (WorkerHandle& worker : workers_) {
-        if (worker.pid > 0) ::waitpid(worker.pid, nullptr, 0);
+        if (worker.pid > 0) reap(worker.pid);
         closeWorker(worker);
     }
     workers_.clear();

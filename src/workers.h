@@ -15,12 +15,13 @@
 
 // A model whose worker is done with it.
 struct FinishedModel {
-    enum How { Reported, Died, Overran };
+    // Unreadable: the worker's message about it made no sense (it is stopped).
+    enum How { Reported, Died, Overran, Unreadable };
     How how = Reported;
     size_t index = 0;
     std::optional<ModelResult> result;  // Reported: the worker's result (none: no row)
     int waitStatus = 0;   // Died: how the worker ended, as waitpid tells it
-    double seconds = 0.0; // Died, Overran: since SCIP started (or since the model was handed out)
+    double seconds = 0.0; // Died, Overran, Unreadable: since SCIP started (or since the model was handed out)
     double grace = 0.0;   // Overran: the seconds allowed past the time limit
     std::string out, err; // what the worker printed for this model
 };

@@ -219,7 +219,7 @@ TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(readFile(dir / "a_syntax.lp"), "\\ an earlier translation\n");
     EXPECT_EQ(occurrences(r.out, "MODELO "), 10u);
     EXPECT_NE(readFile(dir / "xlp").find("c: + x <= 4"), std::string::npos);
-    EXPECT_TRUE(tempFilesIn(dir.path).empty());
+    EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
     EXPECT_FALSE(fs::exists(dir / "b_nodata.lp"));
     EXPECT_TRUE(fs::is_directory(dir / "c_folder.lp"));
     // Decimal literals survive the Portuguese locale, written with a point.

@@ -471,8 +471,8 @@ TEST(Opt, ReportIsRewrittenAfterEveryEntry) {
     EXPECT_EQ(readAll(oldSolution), "old solution\n");
     EXPECT_NE(readFile(dir / "b.sol"), "old solution\n");
     EXPECT_EQ(occurrences(r.out, "MODELO "), 3u);
-    EXPECT_TRUE(tempFilesIn(dir / "m").empty());
-    EXPECT_TRUE(tempFilesIn(dir.path).empty());
+    EXPECT_EQ(tempFilesIn(dir / "m"), std::vector<std::string>{});
+    EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
     EXPECT_EQ(reportRows(seen[1]).size(), 1u);
     const auto final = reportRows(readFile(report));
     ASSERT_EQ(final.size(), 2u);

@@ -176,7 +176,7 @@ TEST(Robustness, UnwritableReportAndUnremovableOldReport) {
                          (m / "sol_stat.csv").string() + ": \xC3\x89 um diret\xC3\xB3rio\n" + notWritten + notWritten);
     EXPECT_NE(r.out.find("STATUS: SOL OTIMA\n"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir / "out" / "sol_stat.csv"));
-    EXPECT_TRUE(tempFilesIn(dir / "out").empty());
+    EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
 }
 
 TEST(Robustness, KilledBatchLeavesAWholeReport) {
@@ -225,7 +225,7 @@ TEST(Robustness, KilledBatchLeavesAWholeReport) {
     // A normal run afterwards leaves no temporary file behind.
     runProgram(optInput(m, out));
     EXPECT_EQ(rowsWithoutTimes(readFile(out / "sol_stat.csv")), fullRows);
-    EXPECT_TRUE(tempFilesIn(out).empty());
+    EXPECT_EQ(tempFilesIn(out), std::vector<std::string>{});
 }
 
 TEST(Robustness, BigFolderListsQuickly) {

@@ -121,7 +121,7 @@ TEST(WriteReport, RewritesWholeFileWithAPlainModeAndLeavesNoTemporary) {
     resultRows.push_back("b.lp;0,250000;SOL OTIMA;2,000000;");
     EXPECT_TRUE(writeReport(dir.str() + "/", resultRows));
     EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 2u);
-    EXPECT_TRUE(tempFilesIn(dir.path).empty());
+    EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
 }
 
 TEST(TempFiles, OnlyThoseOfGoneProcessesOrOlderThanADayAreRemoved) {
@@ -164,7 +164,7 @@ TEST(WriteReport, FailureIsReportedAndLosesNothing) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("relatório " + dir.str() + "/sol_stat.csv"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_directory(dir / "sol_stat.csv"));
-    EXPECT_TRUE(tempFilesIn(dir.path).empty());
+    EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
 
     testing::internal::CaptureStderr();
     EXPECT_FALSE(writeReport((dir / "missing").string(), resultRows));

@@ -223,7 +223,7 @@ TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
     const std::string bytes = encodeResult(sent);
     const std::optional<ModelResult> got = decodeResult(bytes);
     ASSERT_TRUE(got.has_value());
-    // The rows carry every field but the two flags; check those apart.
+    // The rows carry most fields; those they leave out are checked apart.
     EXPECT_EQ(shortRow(*got), shortRow(sent));
     EXPECT_EQ(completeRow(*got), completeRow(sent));
     EXPECT_EQ(got->scipRetcode, -2);
