@@ -15,6 +15,7 @@
 #include "scip_api.h"
 #include "scip_result.h"
 #include "shards.h"
+#include "solution_file.h"
 #include "translator.h"
 
 namespace {
@@ -69,9 +70,12 @@ SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings) {
     return SCIP_OKAY;
 }
 
-// The model's file, then its time limit (0.0: none).
-SCIP_RETCODE readModel(SCIP* scip, const std::string& modelPath, double timeLimit) {
+SCIP_RETCODE readModel(SCIP* scip, const std::string& modelPath) {
     LOTE_SCIP_CALL(lib().SCIPreadProb(scip, modelPath.c_str(), nullptr));
+    return SCIP_OKAY;
+}
+
+SCIP_RETCODE applyTimeLimit(SCIP* scip, double timeLimit) {
     if (timeLimit != 0.0) LOTE_SCIP_CALL(lib().SCIPsetRealParam(scip, "limits/time", timeLimit));
     return SCIP_OKAY;
 }
@@ -110,40 +114,16 @@ SCIP_RETCODE printSolution(SCIP* scip, FILE* file) {
     return SCIP_OKAY;
 }
 
-// The result of a model that SCIP did not read or could not be loaded for.
-ModelResult unsolved(const std::string& name, Outcome outcome) {
+// The result of a model that was not read, or not solved: its outcome lines,
+// no values, no solution file.
+ModelResult unsolved(const std::string& name, Outcome outcome, const std::string& outputFolder, int retcode) {
     ModelResult result;
     result.name = name;
     result.outcome = outcome;
+    result.scipRetcode = retcode;
     std::cout << outcomeLines(name, 0.0, outcome);
+    result.solutionFile = removeSolutionFile(outputFolder, name);
     return result;
-}
-
-// Writes the best solution of a solved instance to `outputFolder`/<name>.sol
-// in SCIP's solution format; without a solution, removes an older file of
-// that name so that the folder never contradicts the report.
-SolutionFile writeSolution(SCIP* scip, const std::string& outputFolder, const std::string& name) {
-    const std::string path = joinPath(outputFolder, solutionFileName(name));
-    const bool hasSolution =
-        scip != nullptr && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0;
-    if (!hasSolution) {
-        if (const int error = removeIfPresent(path)) {
-            printIoError(msg::solutionNotRemoved, path, error);
-            return SolutionFile::RemoveFailed;
-        }
-        return SolutionFile::Removed;
-    }
-    MemoryStream buffer;
-    if (buffer.file == nullptr) {
-        printIoError(msg::solutionNotWritten, path, errno);
-        return SolutionFile::WriteFailed;
-    }
-    if (printSolution(scip, buffer.file) != SCIP_OKAY) return SolutionFile::NotPrinted;
-    if (const int error = replaceFile(outputFolder, path, buffer.text())) {
-        printIoError(msg::solutionNotWritten, path, error);
-        return SolutionFile::WriteFailed;
-    }
-    return SolutionFile::Written;
 }
 
 }  // namespace
@@ -152,6 +132,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
                                       const BatchSettings& settings, const std::function<void()>& solveStarting) {
     if (!endsWith(modelPath, "lp")) return std::nullopt;
     const std::string name = baseName(modelPath);
+    const std::optional<FileStamp> stamp = fileStamp(modelPath);
 
     // Folders, FIFOs, devices and broken links are never handed to the
     // solver: it would read a folder as an empty problem, and wait on a FIFO
@@ -159,57 +140,75 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     if (!isRegularFile(modelPath)) {
         std::cerr << msg::notARegularFile << modelPath << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
-        ModelResult result = unsolved(name, Outcome::ReadError);
-        result.solutionFile = writeSolution(nullptr, outputFolder, name);
-        return result;
+        return unsolved(name, Outcome::ReadError, outputFolder, SCIP_OKAY);
     }
     if (const std::string loadError = loadScipLibrary(); !loadError.empty()) {
         std::cerr << msg::scipNotLoaded << loadError << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
-        return unsolved(name, Outcome::SolveError);
+        return unsolved(name, Outcome::SolveError, outputFolder, SCIP_OKAY);
     }
-    ScipInstance instance;
-    if (instance.create() != SCIP_OKAY) {
-        instance.scip = nullptr;
-        return std::nullopt;
-    }
-    SCIP* scip = instance.scip;
     // Each step ends at its first failed call; the first failure of all is
-    // kept, and the steps after it still run.
+    // kept, and makes the model a solve error (a read error when it is the
+    // read that failed).
     int firstFailure = SCIP_OKAY;
     const auto note = [&firstFailure](SCIP_RETCODE code) {
         if (firstFailure == SCIP_OKAY) firstFailure = code;
         return code == SCIP_OKAY;
     };
-    note(setUp(scip, settings));
-    const bool read = note(readModel(scip, modelPath, settings.timeLimit));
+    ScipInstance instance;
+    if (!note(instance.create())) {
+        instance.scip = nullptr;
+        reportInitialSolutionFolder(modelPath);
+        return unsolved(name, Outcome::SolveError, outputFolder, firstFailure);
+    }
+    SCIP* scip = instance.scip;
+    const bool setUpDone = note(setUp(scip, settings));
+    const bool read = setUpDone && note(readModel(scip, modelPath));
+    if (read) note(applyTimeLimit(scip, settings.timeLimit));
     ScipMessageHandler fileOnly;
     note(silence(scip, fileOnly));
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
 
     // A model that was not read is not solved: the instance would hold an
     // empty problem, whose "optimal" result means nothing.
-    if (!read) {
-        ModelResult result = unsolved(name, Outcome::ReadError);
-        result.scipRetcode = firstFailure;
-        result.solutionFile = writeSolution(nullptr, outputFolder, name);
-        return result;
+    if (firstFailure != SCIP_OKAY) {
+        return unsolved(name, setUpDone && !read ? Outcome::ReadError : Outcome::SolveError, outputFolder, firstFailure);
     }
-    // A start solution from the initial-solution folder, if it holds one for this model.
+    // A start solution from the initial-solution folder, if it holds one for
+    // this model; one that SCIP refuses is only noted.
     InitialSolution initialSolution = InitialSolution::None;
     const std::string initialPath = initialFolder ? joinPath(*initialFolder, solutionFileName(name)) : "";
     if (initialFolder && isRegularFile(initialPath)) {
         initialSolution = InitialSolution::Rejected;
-        if (note(readSolution(scip, initialPath))) {
+        if (readSolution(scip, initialPath) == SCIP_OKAY) {
             std::cout << msg::initialSolRead << initialPath << "\n";
             if (lib().SCIPgetNSols(scip) > 0) initialSolution = InitialSolution::Stored;
         }
     }
     if (solveStarting) solveStarting();
     note(solve(scip));
+    // The solution is printed before the outcome is shown: a failure to print
+    // it fails the solve.
+    std::optional<std::string> solution;
+    bool solutionNotBuffered = false;
+    if (firstFailure == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0) {
+        MemoryStream buffer;
+        solutionNotBuffered = buffer.file == nullptr;
+        if (solutionNotBuffered) {
+            printIoError(msg::solutionNotWritten, joinPath(outputFolder, solutionFileName(name)), errno);
+        } else if (note(printSolution(scip, buffer.file))) {
+            solution = buffer.text();
+        }
+    }
+    if (firstFailure != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder, firstFailure);
     ModelResult result = recordResult(scip, modelPath, initialSolution);
-    result.solutionFile = writeSolution(scip, outputFolder, name);
-    result.scipRetcode = firstFailure;
+    result.stamp = stamp;
+    if (solution) {
+        result.solutionFile = writeSolutionFile(outputFolder, name, *solution);
+    } else {
+        result.solutionFile = removeSolutionFile(outputFolder, name);
+        if (solutionNotBuffered && result.solutionFile == SolutionFile::Removed) result.solutionFile = SolutionFile::WriteFailed;
+    }
     return result;
 }
 
@@ -246,7 +245,7 @@ OptResult runOpt(const OptRequest& request) {
     // report is removed (the two folders may be one).
     BatchPlan plan;
     plan.shard = request.shard;
-    if (request.resume == Resume::KeepRows) plan.keptRows = readKeptRows(outputFolder);
+    if (request.resume == Resume::KeepRows) plan.keptRows = readKeptRows(outputFolder, request.shard);
     // Every part lists the folder as the whole batch would after removing
     // an old report; only the first removes it.
     const OldReport oldReport = !request.shard ? OldReport::Remove

@@ -57,6 +57,14 @@ enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed
 // The answer checked against a known result (CONFERE); None: no known results.
 enum class Check { None, Ok, Wrong, NoReference };
 
+// A model file's size and time of change: a row kept from an earlier run is
+// still true only while both are the same.
+struct FileStamp {
+    long long size = 0;
+    long long modifiedNs = 0;  // nanoseconds since the epoch
+    bool operator==(const FileStamp& other) const { return size == other.size && modifiedNs == other.modifiedNs; }
+};
+
 // What the solve of one model gives, as data.
 struct ModelResult {
     std::string name;  // the model's file name
@@ -77,6 +85,7 @@ struct ModelResult {
     int variables = 0, integers = 0, constraints = 0;
     InitialSolution initialSolution = InitialSolution::None;
     SolutionFile solutionFile = SolutionFile::Untouched;
+    std::optional<FileStamp> stamp;  // the model file as it was read
     Check check = Check::None;  // set by the program that runs the batch
     std::string out, err;       // what its solve printed on each stream
 };
@@ -86,6 +95,7 @@ struct KeptRow {
     std::vector<std::string> lines;  // one per report, as written
     bool failed = false;             // its status is a read or solve error
     Check check = Check::None;
+    std::optional<FileStamp> stamp;  // the model file its row was made from
 };
 
 // What a batch runs on.

@@ -8,12 +8,11 @@
 
 #include "Messages.h"
 #include "reports.h"
-#include "shards.h"
 
 BatchOutput::BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard)
     : outputFolder_(outputFolder), entries_(entries) {
     for (const ReportFile& report : batchReports()) {
-        reportNames_.push_back(shard ? partName(report.name, *shard) : report.name);
+        reportNames_.push_back(reportFileName(report, shard));
     }
 }
 

@@ -17,6 +17,7 @@
 #include "batch_output.h"
 #include "files.h"
 #include "report_rows.h"
+#include "solution_file.h"
 #include "workers.h"
 
 namespace {
@@ -54,12 +55,7 @@ ModelResult unreportedResult(const FinishedModel& finished, const std::string& m
     result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
     std::ostringstream err;
     err << finished.err << line;
-    const std::string solution = joinPath(outputFolder, solutionFileName(result.name));
-    result.solutionFile = SolutionFile::Removed;
-    if (const int error = removeIfPresent(solution)) {
-        printIoError(msg::solutionNotRemoved, solution, error, err);
-        result.solutionFile = SolutionFile::RemoveFailed;
-    }
+    result.solutionFile = removeSolutionFile(outputFolder, result.name, err);
     result.err = err.str();
     return result;
 }
@@ -96,13 +92,15 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
             anyError |= !output.finishWithoutRow(i);
             continue;
         }
+        // A row of an earlier run is kept while it is still true: the model
+        // was solved, and its file has not changed since.
         const auto kept = plan.keptRows.find(baseName(paths[i]));
-        if (kept == plan.keptRows.end()) {
+        if (kept == plan.keptRows.end() || kept->second.failed || !kept->second.stamp ||
+            !(fileStamp(paths[i]) == kept->second.stamp)) {
             queue.push_back(i);
             continue;
         }
         checks[i] = kept->second.check;
-        anyError |= kept->second.failed;
         anyError |= !output.keep(i, kept->first, kept->second);
     }
     // A part without entries still leaves its (empty) reports.
@@ -126,6 +124,8 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
         const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
         if (!finished) break;
         for (const FinishedModel& model : *finished) {
+            // A worker that ends while the batch is being stopped leaves its model unfinished.
+            if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) continue;
             if (model.how == FinishedModel::Reported && !model.result) {
                 anyError |= !output.finishWithoutRow(model.index, model.out, model.err);
                 continue;

@@ -191,6 +191,15 @@ bool isRegularFile(const std::string& path) {
     return S_ISREG(info.st_mode);
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    struct stat info;
+    if (hasNul(path) || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    FileStamp stamp;
+    stamp.size = static_cast<long long>(info.st_size);
+    stamp.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
 std::optional<std::string> readTextFile(const std::string& path) {
     if (!isRegularFile(path)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);

@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include "batch.h"
+
 // A file descriptor, closed when it goes out of scope.
 struct FileDescriptor {
     int fd = -1;
@@ -61,6 +63,9 @@ bool folderExists(std::string path);
 bool fileIsReadable(const std::string& path);
 // True when `path` is a regular file (links followed); never opens it.
 bool isRegularFile(const std::string& path);
+// Size and time of change of a regular file (links followed); nothing for
+// anything else.
+std::optional<FileStamp> fileStamp(const std::string& path);
 
 // ---- Paths (pure) -------------------------------------------------------
 

@@ -34,6 +34,14 @@ void readTimeLimit(BatchSettings& settings) {
     }
 }
 
+// Ends the program as killed by `signal`, so that a calling shell loop stops too.
+[[noreturn]] void endBySignal(int signal) {
+    std::cout << std::flush;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}
+
 void runShell(BatchSettings settings) {
     printAbout();
     std::string line;
@@ -41,7 +49,9 @@ void runShell(BatchSettings settings) {
         std::cout << msg::prompt << std::flush;
         if (!readLine(line) || line == "exit") break;
         if (line == "opt") {
-            optimizeFolder(settings);
+            // Ctrl-C stops the batch and brings the prompt back; SIGTERM
+            // (a job stopped, `timeout`) ends the program too.
+            if (optimizeFolder(settings).interruptedBy == SIGTERM) endBySignal(SIGTERM);
         } else if (line == "time_limit") {
             readTimeLimit(settings);
         } else if (line == "mod_lp") {
@@ -84,14 +94,6 @@ void printVersion() {
         std::cout << msg::scipNotLoaded << error << "\n";
     }
     std::cout << "GLPK " << glp_version() << "\n" << std::flush;
-}
-
-// Ends the program as killed by `signal`, so that a calling shell loop stops too.
-[[noreturn]] void endBySignal(int signal) {
-    std::cout << std::flush;
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    std::_Exit(128 + signal);
 }
 
 int main(int argc, char** argv) {

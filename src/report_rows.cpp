@@ -157,6 +157,12 @@ std::string shortRow(const ModelResult& result) {
     return buildResultRow(result.name, result.seconds, result.outcome, result.primalBound);
 }
 
+std::string stampRow(const ModelResult& result) {
+    if (!result.stamp) return csvName(result.name) + ";;";
+    return csvName(result.name) + ";" + std::to_string(result.stamp->size) + ";" +
+           std::to_string(result.stamp->modifiedNs);
+}
+
 std::string completeRow(const ModelResult& r) {
     if (!r.fromScip) return incompleteRow(r.name, r.seconds, r.outcome);
     const std::optional<double> primal = r.primalBound ? finiteValue(*r.primalBound) : std::nullopt;

@@ -45,3 +45,6 @@ std::string incompleteRow(const std::string& name, double seconds, Outcome outco
 // trailing ";").
 std::string shortRow(const ModelResult& result);
 std::string completeRow(const ModelResult& result);
+// The row of the record of model files: name;size;time of change (empty
+// fields when the file was not read).
+std::string stampRow(const ModelResult& result);

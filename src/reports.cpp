@@ -1,6 +1,8 @@
 // The reports a batch keeps: their list, their text, and reading them back.
 #include "reports.h"
 
+#include <charconv>
+
 #include "files.h"
 #include "report_rows.h"
 
@@ -20,16 +22,62 @@ std::string statusField(const std::string& shortRowLine) {
     return start == std::string::npos ? "" : shortRowLine.substr(start + 1, end - start - 1);
 }
 
+// The name field of a row as written (quoted when it holds ";").
+std::string nameField(const std::string& line) {
+    size_t at = 0;
+    if (!line.empty() && line[0] == '"') {
+        for (at = 1; at < line.size(); ++at) {
+            if (line[at] == '"' && (at + 1 == line.size() || line[at + 1] != '"')) break;
+            if (line[at] == '"') ++at;  // a doubled quote
+        }
+    }
+    return line.substr(0, line.find(';', at));
+}
+
+// A name, and no file known.
+std::string stampFromShortRow(const std::string& shortRowLine) { return nameField(shortRowLine) + ";;"; }
+
+// The size and time of change that end a row of the record of model files.
+std::optional<FileStamp> stampOfRow(const std::string& line) {
+    const size_t last = line.rfind(';');
+    const size_t before = last == std::string::npos || last == 0 ? std::string::npos : line.rfind(';', last - 1);
+    if (before == std::string::npos) return std::nullopt;
+    // A whole number that fits, and nothing else.
+    const auto whole = [](const std::string& text) -> std::optional<long long> {
+        long long value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || text[0] == '-' || error != std::errc() || end != text.data() + text.size()) {
+            return std::nullopt;
+        }
+        return value;
+    };
+    const std::optional<long long> size = whole(line.substr(before + 1, last - before - 1));
+    const std::optional<long long> modified = whole(line.substr(last + 1));
+    if (!size || !modified) return std::nullopt;
+    return FileStamp{*size, *modified};
+}
+
 std::vector<ReportRow> rowsOf(const std::string& outputFolder, const std::string& report) {
     return parseReport(readTextFile(joinPath(outputFolder, report)).value_or(""));
 }
 
 }  // namespace
 
+std::string partName(const std::string& reportName, const Shard& shard) {
+    const size_t dot = reportName.rfind('.');
+    return reportName.substr(0, dot) + ".parte-" + std::to_string(shard.index) + "-de-" +
+           std::to_string(shard.count) + reportName.substr(dot);
+}
+
+std::string reportFileName(const ReportFile& report, const std::optional<Shard>& shard) {
+    return shard ? partName(report.name, *shard) : report.name;
+}
+
 const std::vector<ReportFile>& batchReports() {
     static const std::vector<ReportFile> reports = {
         {"sol_stat.csv", msg::reportHeader, shortRow, nullptr},
-        {"sol_stat_completo.csv", msg::completeReportHeader, completeRow, completeFromShortRow}};
+        {"sol_stat_completo.csv", msg::completeReportHeader, completeRow, completeFromShortRow},
+        {"sol_stat_arquivos.csv", msg::stampReportHeader, stampRow, stampFromShortRow}};
     return reports;
 }
 
@@ -79,15 +127,17 @@ std::vector<ReportRow> parseReport(const std::string& text) {
     return rows;
 }
 
-std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder) {
+std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, const std::optional<Shard>& shard) {
     const std::vector<ReportFile>& reports = batchReports();
     // The other reports' rows, by model name.
     std::vector<std::map<std::string, std::string>> others(reports.size());
     for (size_t report = 1; report < reports.size(); ++report) {
-        for (const ReportRow& row : rowsOf(outputFolder, reports[report].name)) others[report][row.name] = row.line;
+        for (const ReportRow& row : rowsOf(outputFolder, reportFileName(reports[report], shard))) {
+            others[report][row.name] = row.line;
+        }
     }
     std::map<std::string, KeptRow> kept;
-    for (const ReportRow& row : rowsOf(outputFolder, reports[0].name)) {
+    for (const ReportRow& row : rowsOf(outputFolder, reportFileName(reports[0], shard))) {
         KeptRow& entry = kept[row.name];
         entry.lines = {row.line};
         for (size_t report = 1; report < reports.size(); ++report) {
@@ -97,9 +147,10 @@ std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder) {
         }
         const std::string status = statusField(row.line) + ";";
         entry.failed = status == msg::statusReadErrorRow || status == msg::statusSolveErrorRow;
-        // CONFERE ends the complete report's row.
+        // CONFERE ends the complete report's row; the file's stamp, the record's.
         const std::string& complete = entry.lines[1];
         entry.check = checkFromText(complete.substr(complete.rfind(';') + 1));
+        entry.stamp = stampOfRow(entry.lines[2]);
     }
     return kept;
 }

@@ -5,6 +5,7 @@
 
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct ReportFile {
 };
 // Every report a batch keeps; the first is sol_stat.csv.
 const std::vector<ReportFile>& batchReports();
+// A report's file name for part `shard` of a batch: "sol_stat.parte-K-de-N.csv" for "sol_stat.csv".
+std::string partName(const std::string& reportName, const Shard& shard);
+// The report names of a whole batch, or of one part.
+std::string reportFileName(const ReportFile& report, const std::optional<Shard>& shard);
 
 // The whole report file: header and one line per row.
 std::string reportText(const std::vector<std::string>& rows, const std::string& header = msg::reportHeader);
@@ -35,9 +40,10 @@ struct ReportRow {
 // The rows of a report file's text (the header left out). A quoted name may
 // hold ";" and line breaks. Lines without a name field are left out.
 std::vector<ReportRow> parseReport(const std::string& text);
-// The rows of an earlier run in `outputFolder`, by model name: every model
-// with a sol_stat.csv row, with its row of each report.
-std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder);
+// The rows of an earlier run in `outputFolder` (of part `shard`, if given),
+// by model name: every model with a sol_stat.csv row, with its row of each
+// report and the stamp of the model file it was made from.
+std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, const std::optional<Shard>& shard);
 // Rewrites `outputFolder`/`name` from `rows`, atomically.
 // Returns false, after a message on `errors`, when it cannot.
 bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows,

@@ -73,6 +73,11 @@ std::string encodeResult(const ModelResult& r) {
     for (int count : {r.variables, r.integers, r.constraints}) w.number<int32_t>(count);
     w.number<int32_t>(static_cast<int32_t>(r.initialSolution));
     w.number<int32_t>(static_cast<int32_t>(r.solutionFile));
+    w.number<uint8_t>(r.stamp.has_value());
+    if (r.stamp) {
+        w.number<int64_t>(r.stamp->size);
+        w.number<int64_t>(r.stamp->modifiedNs);
+    }
     return w.bytes;
 }
 
@@ -99,6 +104,12 @@ std::optional<ModelResult> decodeResult(const std::string& bytes) {
     result.constraints = r.number<int32_t>();
     result.initialSolution = static_cast<InitialSolution>(r.number<int32_t>());
     result.solutionFile = static_cast<SolutionFile>(r.number<int32_t>());
+    if (r.number<uint8_t>() != 0) {
+        FileStamp stamp;
+        stamp.size = r.number<int64_t>();
+        stamp.modifiedNs = r.number<int64_t>();
+        result.stamp = stamp;
+    }
     if (!r.ok || r.at != bytes.size()) return std::nullopt;
     // Every enumeration within its values.
     if (static_cast<int>(result.outcome) < 0 || result.outcome > Outcome::SolveError ||

@@ -75,12 +75,6 @@ std::optional<Shard> parseShard(const std::string& text, const char* taskId, con
     return shard;
 }
 
-std::string partName(const std::string& reportName, const Shard& shard) {
-    const size_t dot = reportName.rfind('.');
-    return reportName.substr(0, dot) + ".parte-" + std::to_string(shard.index) + "-de-" +
-           std::to_string(shard.count) + reportName.substr(dot);
-}
-
 std::string partRecordName(const Shard& shard) {
     return "sol_stat.parte-" + std::to_string(shard.index) + "-de-" + std::to_string(shard.count) + ".info";
 }

@@ -12,8 +12,6 @@
 // task id, lowest id and task count (as Slurm sets them). Nothing otherwise.
 std::optional<Shard> parseShard(const std::string& text, const char* taskId, const char* taskMin,
                                 const char* taskCount);
-// "sol_stat.parte-K-de-N.csv" and the like for a report's file name.
-std::string partName(const std::string& reportName, const Shard& shard);
 // Name of the file that records what a part was made from and whether it finished.
 std::string partRecordName(const Shard& shard);
 // A digest of the entry names of a folder listing (FNV-1a, 64 bits, hex).

@@ -155,12 +155,15 @@ std::optional<WorkerHandle> startWorkerProcess(const std::vector<std::string>& m
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        // Never outlive the program, never take its Ctrl-C.
+        // Never outlive the program, never take its Ctrl-C. A stop signal
+        // sent to every process (as Slurm does at a time limit or scancel)
+        // leaves the worker alone: the program stops it, and its model is
+        // then unfinished rather than failed.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(1);
         ::setpgid(0, 0);
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_IGN);
+        std::signal(SIGTERM, SIG_IGN);
         for (int fd : inherited) ::close(fd);
         ::close(tasks[1]);
         ::close(results[0]);

@@ -158,6 +158,50 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
     EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
     for (pid_t worker : more) EXPECT_FALSE(processAlive(worker)) << worker;
+
+    // SIGTERM in the shell: the program ends by it, and the next batch fed
+    // through the pipe never starts.
+    TempDir io3;
+    const pid_t piped = startProgram(optInput(m, dir / "out") + optInput(m, dir / "out"), io3, withArgs({"-t", "30"}));
+    workersAfter(piped, 1.5);
+    kill(piped, SIGTERM);
+    const RunResult p = finishProgram(piped, io3);
+    EXPECT_EQ(p.signal, SIGTERM);
+    EXPECT_EQ(occurrences(p.out, "Pasta de .lps encontrada"), 1u) << p.out;
+}
+
+TEST(Pool, InterruptOfEveryProcessLeavesNoErrorRow) {
+    // Slurm stops a job by signalling each of its processes, the workers
+    // first or all at once: the running models stay unfinished, not failed.
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    writeFile(m / "a.lp", kSmallModel);
+    for (const char* name : {"b_long.lp", "c_long.lp"}) {
+        fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / name);
+    }
+    const fs::path out = dir / "out";
+    fs::create_directory(out);
+    writeFile(out / "b_long.sol", "old\n");
+    for (const int delayMs : {0, 15, 30}) {
+        TempDir io;
+        const pid_t batch =
+            startProgram("", io, withArgs({"-j", "2", "-t", "30", "--shard", "1/1", "opt", m.string(), out.string()}));
+        const std::vector<pid_t> workers = workersAfter(batch, 1.0 + delayMs / 30.0);
+        ASSERT_EQ(workers.size(), 2u);
+        for (pid_t worker : workers) kill(worker, SIGTERM);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        kill(batch, SIGTERM);
+        const RunResult r = finishProgram(batch, io);
+        EXPECT_EQ(r.signal, SIGTERM) << delayMs;
+        EXPECT_EQ(rowsWithoutTimes(readFile(out / "sol_stat.parte-1-de-1.csv")),
+                  (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}))
+            << delayMs;
+        EXPECT_EQ(r.err.find("ERRO"), std::string::npos) << r.err;
+        EXPECT_EQ(readFile(out / "b_long.sol"), "old\n");
+        EXPECT_EQ(readFile(out / "sol_stat.parte-1-de-1.info").find("concluida"), std::string::npos);
+        for (pid_t worker : workers) EXPECT_FALSE(processAlive(worker)) << worker;
+    }
 }
 
 TEST(Pool, ModelFarPastItsLimitIsStoppedAsTimeLimited) {
