@@ -114,6 +114,53 @@ TEST(CommandLine, ResumeKeepsFinishedRowsAndSolvesTheRest) {
     EXPECT_EQ(occurrences(again.out, "STATUS: "), 0u);
 }
 
+TEST(CommandLine, ResumeKeepsOnlyWhatIsStillTrueAlsoForAPart) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    writeFile(m / "a.lp", kSmallModel);
+    writeFile(m / "b.lp", "Maximize\n obj: x +\nSubject To\n c1: x <= \nEnd\n");  // broken, then mended
+    writeFile(m / "c.lp", kSmallModel);                      // changed after its row
+    const std::string out = (dir / "out").string();
+    EXPECT_EQ(runProgram("", withArgs({"opt", m.string(), out})).exitCode, 1);
+    const std::string completeA = lines(readFile(dir / "out" / "sol_stat_completo.csv"))[1];
+
+    writeFile(m / "b.lp", kSmallModel);
+    writeFile(m / "c.lp", "Maximize\n obj: x\nSubject To\n c1: x <= 5\nEnd\n");
+    const RunResult resumed = runProgram("", withArgs({"--retomar", "opt", m.string(), out}));
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+    EXPECT_EQ(occurrences(resumed.out, "linha mantida"), 1u);
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")),
+              (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;", "b.lp;SOL OTIMA;2,800000;", "c.lp;SOL OTIMA;5,000000;"}));
+    // The kept model keeps its whole complete row too.
+    EXPECT_EQ(lines(readFile(dir / "out" / "sol_stat_completo.csv"))[1], completeA);
+
+    // A part stopped at its time limit resumes from its own reports; the
+    // merge then holds what one unsharded run holds.
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "d_long.lp");
+    const std::string parts = (dir / "parts").string();
+    EXPECT_EQ(runProgram("", withArgs({"-t", "2", "--shard", "1/2", "opt", m.string(), parts})).exitCode, 0);
+    TempDir io;
+    const pid_t part2 = startProgram("", io, withArgs({"-t", "2", "--shard", "2/2", "opt", m.string(), parts}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // b.lp done, d_long.lp running
+    kill(part2, SIGTERM);
+    EXPECT_EQ(finishProgram(part2, io).signal, SIGTERM);
+    EXPECT_EQ(runProgram("", withArgs({"merge", parts})).exitCode, 1);
+    const RunResult resumedPart = runProgram("", withArgs({"-t", "2", "--shard", "2/2", "--retomar", "opt", m.string(), parts}));
+    EXPECT_EQ(resumedPart.exitCode, 0) << resumedPart.err;
+    EXPECT_EQ(occurrences(resumedPart.out, "linha mantida"), 1u) << resumedPart.out;
+    EXPECT_EQ(runProgram("", withArgs({"merge", parts})).exitCode, 0);
+    const auto statuses = [](const std::string& report) {
+        std::vector<std::string> result;
+        for (const auto& fields : reportRows(report)) result.push_back(fields[0] + ";" + fields[2]);
+        return result;
+    };
+    EXPECT_EQ(statuses(readFile(dir / "parts" / "sol_stat.csv")),
+              (std::vector<std::string>{"a.lp;SOL OTIMA", "b.lp;SOL OTIMA", "c.lp;SOL OTIMA",
+                                        "d_long.lp;PROCESSO INTERROMPIDO - LIMITE DE TEMPO"}));
+    EXPECT_EQ(lines(readFile(dir / "parts" / "sol_stat_arquivos.csv")).size(), 5u);
+}
+
 TEST(CommandLine, MovedInstallRunsOnItsOwnLibraries) {
     TempDir dir;
     const fs::path prefix = dir / "prefix";
