@@ -111,6 +111,9 @@ inline constexpr const char* workerUnreadable =
 // Reached only by a model that SCIP keeps running long past its time limit.
 inline constexpr const char* workerOverrun =
     "O modelo %s passou de %s s além do tempo máximo e foi interrompido.\n";
+// Reached only by a model whose reading takes long past the time limit.
+inline constexpr const char* workerOverrunReading =
+    "O modelo %s passou de %s s além do tempo máximo durante a leitura e foi interrompido.\n";
 // Reached only when fork, pipe or memfd_create fail.
 inline constexpr const char* workerNotStarted = "Não foi possível iniciar um processo de resolução: ";
 inline constexpr const char* batchInterrupted = "Lote interrompido: %zu de %zu entradas concluídas.\n";

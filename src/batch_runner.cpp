@@ -24,7 +24,7 @@ namespace {
 
 // A model that its worker did not report: the worker died or sent what could
 // not be read (a solve error), or was killed for running far past the time
-// limit (stopped by the limit).
+// limit (stopped by the limit; a read error while it was still being read).
 // What the worker had printed, the outcome lines, a line that says what
 // happened, no values, and no solution file (an old one would contradict
 // the report).
@@ -38,10 +38,11 @@ ModelResult unreportedResult(const FinishedModel& finished, const std::string& m
         result.outcome = Outcome::SolveError;
         std::snprintf(line, sizeof line, msg::workerUnreadable, modelPath.c_str());
     } else if (finished.how == FinishedModel::Overran) {
-        result.outcome = Outcome::TimeLimit;
+        result.outcome = finished.whileReading ? Outcome::ReadError : Outcome::TimeLimit;
         std::ostringstream grace;
         grace << finished.grace;
-        std::snprintf(line, sizeof line, msg::workerOverrun, modelPath.c_str(), grace.str().c_str());
+        std::snprintf(line, sizeof line, finished.whileReading ? msg::workerOverrunReading : msg::workerOverrun,
+                      modelPath.c_str(), grace.str().c_str());
     } else {
         result.outcome = Outcome::SolveError;
         const int status = finished.waitStatus;
@@ -107,17 +108,20 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     if (shownCount == 0 && !plan.solve.empty()) anyError |= !output.writeReports();
 
     const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
-    for (size_t i = 0; i < jobs; ++i) {
-        if (!pool.startWorker()) output.workerNotStarted(errno);
-    }
+    // A worker that cannot be started is said once, not at every try.
+    bool startFailureSaid = false;
+    const auto startWorker = [&] {
+        if (pool.startWorker()) return true;
+        if (!startFailureSaid) output.workerNotStarted(errno);
+        startFailureSaid = true;
+        return false;
+    };
+    for (size_t i = 0; i < jobs; ++i) startWorker();
     output.printReady();
     while (output.done() < paths.size() && pool.interruptedBy() == 0) {
         // A worker that died, or left to give back its memory, is replaced.
         for (size_t idle = pool.idle(); pool.size() < jobs && idle < queue.size(); ++idle) {
-            if (!pool.startWorker()) {
-                output.workerNotStarted(errno);
-                break;
-            }
+            if (!startWorker()) break;
         }
         if (pool.size() == 0) break;  // no worker can be started: the rest cannot be solved
         pool.handOut(queue);

@@ -141,16 +141,18 @@ std::optional<std::vector<FinishedModel>> WorkerPool::wait(int milliseconds) {
         finished.back().waitStatus = waitStatus;
     }
     // A model still running well past its time limit (stuck where SCIP does
-    // not look at the clock) is killed.
+    // not look at the clock, or in reading it) is killed.
     if (settings_.timeLimit > 0.0) {
         const double grace = std::max(10.0, 0.1 * settings_.timeLimit);
         for (WorkerHandle& worker : workers_) {
-            if (worker.pid <= 0 || worker.model < 0 || !worker.solving) continue;
-            const double seconds = secondsSince(worker.solveStart);
+            if (worker.pid <= 0 || worker.model < 0) continue;
+            const bool reading = !worker.solving;
+            const double seconds = secondsSince(reading ? worker.taskStart : worker.solveStart);
             if (seconds <= settings_.timeLimit + grace) continue;
             killAndReap(worker.pid);
             finished.push_back(unreported(worker, FinishedModel::Overran, seconds));
             finished.back().grace = grace;
+            finished.back().whileReading = reading;
         }
     }
     // A worker that died, or left to give back its memory, is replaced later.

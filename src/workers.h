@@ -15,7 +15,9 @@
 
 // A model whose worker is done with it.
 struct FinishedModel {
-    // Unreadable: the worker's message about it made no sense (it is stopped).
+    // Overran: still running (or still being read, before SCIP started to
+    // solve it) long past the time limit. Unreadable: the worker's message
+    // about it made no sense. Either way the worker is stopped.
     enum How { Reported, Died, Overran, Unreadable };
     How how = Reported;
     size_t index = 0;
@@ -23,6 +25,7 @@ struct FinishedModel {
     int waitStatus = 0;   // Died: how the worker ended, as waitpid tells it
     double seconds = 0.0; // Died, Overran, Unreadable: since SCIP started (or since the model was handed out)
     double grace = 0.0;   // Overran: the seconds allowed past the time limit
+    bool whileReading = false;  // Overran: SCIP had not started to solve it
     std::string out, err; // what the worker printed for this model
 };
 

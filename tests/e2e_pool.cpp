@@ -273,3 +273,25 @@ TEST(Pool, OneWorkerSolvesManyModelsWithoutGrowing) {
     EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")).size(), 80u);
     EXPECT_EQ(workers.size(), 1u);
 }
+
+TEST(Pool, ModelFarPastItsLimitWhileBeingReadIsAReadError) {
+    // A large model whose worker is stopped while SCIP reads it.
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    std::string terms;
+    for (int i = 0; i < 400000; ++i) terms += (i > 0 ? " + x" : "x") + std::to_string(i);
+    writeFile(m / "a_big.lp", "Maximize\n obj: " + terms + "\nSubject To\n c1: " + terms + " <= 1\nEnd\n");
+    TempDir io;
+    const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "1", "opt", m.string(), (dir / "out").string()}));
+    const std::vector<pid_t> workers = workersAfter(pid, 0.3);
+    ASSERT_EQ(workers.size(), 1u);
+    kill(workers[0], SIGSTOP);
+    const RunResult r = finishProgram(pid, io);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")),
+              std::vector<std::string>{"a_big.lp;ERRO NA LEITURA DO MODELO;;"});
+    EXPECT_EQ(r.err, "O modelo " + (m / "a_big.lp").string() +
+                         " passou de 10 s al\xC3\xA9m do tempo m\xC3\xA1ximo durante a leitura e foi interrompido.\n");
+    EXPECT_FALSE(processAlive(workers[0]));
+}
