@@ -171,9 +171,8 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
 
     // A model that was not read is not solved: the instance would hold an
     // empty problem, whose "optimal" result means nothing.
-    if (firstFailure != SCIP_OKAY) {
-        return unsolved(name, setUpDone && !read ? Outcome::ReadError : Outcome::SolveError, outputFolder, firstFailure);
-    }
+    const Outcome failure = setUpDone && !read ? Outcome::ReadError : Outcome::SolveError;
+    if (firstFailure != SCIP_OKAY) return unsolved(name, failure, outputFolder, firstFailure);
     // A start solution from the initial-solution folder, if it holds one for
     // this model; one that SCIP refuses is only noted.
     InitialSolution initialSolution = InitialSolution::None;
@@ -190,25 +189,19 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     // The solution is printed before the outcome is shown: a failure to print
     // it fails the solve.
     std::optional<std::string> solution;
-    bool solutionNotBuffered = false;
-    if (firstFailure == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0) {
+    const bool hasSolution = firstFailure == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM &&
+                             lib().SCIPgetNSols(scip) > 0;
+    if (hasSolution) {
         MemoryStream buffer;
-        solutionNotBuffered = buffer.file == nullptr;
-        if (solutionNotBuffered) {
-            printIoError(msg::solutionNotWritten, joinPath(outputFolder, solutionFileName(name)), errno);
-        } else if (note(printSolution(scip, buffer.file))) {
-            solution = buffer.text();
-        }
+        if (buffer.file == nullptr) printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
+        if (buffer.file != nullptr && note(printSolution(scip, buffer.file))) solution = buffer.text();
     }
     if (firstFailure != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder, firstFailure);
     ModelResult result = recordResult(scip, modelPath, initialSolution);
     result.stamp = stamp;
-    if (solution) {
-        result.solutionFile = writeSolutionFile(outputFolder, name, *solution);
-    } else {
-        result.solutionFile = removeSolutionFile(outputFolder, name);
-        if (solutionNotBuffered && result.solutionFile == SolutionFile::Removed) result.solutionFile = SolutionFile::WriteFailed;
-    }
+    result.solutionFile = solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
+    // A solution that could not be put in memory is not written.
+    if (hasSolution && !solution) result.solutionFile = SolutionFile::WriteFailed;
     return result;
 }
 
@@ -251,7 +244,11 @@ OptResult runOpt(const OptRequest& request) {
     const OldReport oldReport = !request.shard ? OldReport::Remove
                                 : request.shard->index == 1 ? OldReport::RemoveAndLeaveOut
                                                             : OldReport::LeaveOut;
-    plan.modelPaths = openModelFolder(request.lpFolder, oldReport);
+    const FolderListing listing = openModelFolder(request.lpFolder, oldReport);
+    // The command line never solves part of a folder it could not list
+    // whole; the shell solves the entries it found.
+    if (!listing.whole && !atPrompt) return result;
+    plan.modelPaths = listing.paths;
     if (atPrompt) {
         std::cout << msg::outputFolderPrompt << std::flush;
         if (!readLine(outputFolder)) return result;
@@ -287,11 +284,13 @@ std::optional<size_t> convertFolderAt(const std::string& folder) {
     }
     std::cout << msg::modFolderFound;
     removeStaleTempFiles(folder);
-    const std::vector<std::string> entries = listFolder(folder);
+    const FolderListing listing = readFolder(folder);
+    const std::vector<std::string>& entries = listing.paths;
     size_t failures = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << std::flush;
         if (!convertModel(entries[i])) ++failures;
     }
+    if (!listing.whole) return std::nullopt;
     return failures;
 }

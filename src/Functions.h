@@ -45,5 +45,5 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
 // mod_lp: asks for a folder and translates every .mod file into an .lp file.
 void convertFolder();
 // The same on a folder given at once; the number of models that failed, or
-// nothing when it is not a folder.
+// nothing when it is not a folder or could not be listed whole.
 std::optional<size_t> convertFolderAt(const std::string& folder);

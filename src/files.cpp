@@ -149,7 +149,10 @@ int removeIfPresent(const std::string& path) {
     return errno;
 }
 
-std::vector<std::string> listFolder(const std::string& folder) {
+std::vector<std::string> listFolder(const std::string& folder) { return readFolder(folder).paths; }
+
+FolderListing readFolder(const std::string& folder) {
+    FolderListing listing;
     std::vector<std::string> names;
     try {
         if (hasNul(folder)) throw std::runtime_error(msg::invalidFolderName + folder);
@@ -158,12 +161,12 @@ std::vector<std::string> listFolder(const std::string& folder) {
         }
     } catch (const std::exception& e) {
         std::cerr << msg::folderAccessError << e.what() << "\n" << std::flush;
+        listing.whole = false;
     }
     std::sort(names.begin(), names.end());
-    std::vector<std::string> paths;
-    paths.reserve(names.size());
-    for (const std::string& name : names) paths.push_back(joinPath(folder, name));
-    return paths;
+    listing.paths.reserve(names.size());
+    for (const std::string& name : names) listing.paths.push_back(joinPath(folder, name));
+    return listing;
 }
 
 std::vector<std::string> splitPath(std::string path) {

@@ -55,6 +55,12 @@ struct MemoryStream {
 // path, sorted by name. Errors are reported on standard error and give the
 // entries found so far.
 std::vector<std::string> listFolder(const std::string& folder);
+// The same, and whether the whole folder could be listed.
+struct FolderListing {
+    std::vector<std::string> paths;
+    bool whole = true;
+};
+FolderListing readFolder(const std::string& folder);
 // Pieces of `path` between "/" separators, empty pieces included.
 std::vector<std::string> splitPath(std::string path);
 // True when `path` names an existing folder (links followed).

@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         const std::optional<size_t> failures = convertFolderAt(operands[0]);
-        return failures && *failures == 0 ? 0 : 1;
+        if (!failures) return 2;  // the folder could not be listed whole
+        return *failures == 0 ? 0 : 1;
     }
     if (options->command == "merge") {
         if (!folderExists(operands[0])) {

@@ -11,7 +11,7 @@
 #include "files.h"
 #include "reports.h"
 
-std::vector<std::string> openModelFolder(const std::string& lpFolder, OldReport oldReport) {
+FolderListing openModelFolder(const std::string& lpFolder, OldReport oldReport) {
     std::cout << msg::lpFolderFound;
     const std::string reportName = batchReports().front().name;
     const std::string oldReportPath = lpFolder + "/" + reportName;
@@ -23,17 +23,18 @@ std::vector<std::string> openModelFolder(const std::string& lpFolder, OldReport 
         }
     }
     removeStaleTempFiles(lpFolder);
-    std::vector<std::string> modelPaths = collectModels(lpFolder);
+    FolderListing listing = collectModels(lpFolder);
+    std::vector<std::string>& modelPaths = listing.paths;
     if (oldReport != OldReport::Remove) {
         modelPaths.erase(std::remove_if(modelPaths.begin(), modelPaths.end(),
                                         [&reportName](const std::string& path) { return baseName(path) == reportName; }),
                          modelPaths.end());
     }
-    return modelPaths;
+    return listing;
 }
 
-std::vector<std::string> collectModels(std::string lpFolder) {
-    std::vector<std::string> modelPaths = listFolder(lpFolder);
+FolderListing collectModels(std::string lpFolder) {
+    const FolderListing listing = readFolder(lpFolder);
     const std::string initialFolder = initialSolutionFolderOfFolder(lpFolder);
     if (folderExists(initialFolder)) {
         std::cout << msg::initialSolFolderExists;
@@ -41,7 +42,7 @@ std::vector<std::string> collectModels(std::string lpFolder) {
     } else {
         std::cout << msg::initialSolFolderMissing;
     }
-    return modelPaths;
+    return listing;
 }
 
 std::optional<std::string> reportInitialSolutionFolder(std::string modelPath) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
+
 // What becomes of an old "sol_stat.csv" in the model folder.
 enum class OldReport {
     Remove,            // removed; one that cannot be removed stays an entry
@@ -15,8 +17,8 @@ enum class OldReport {
 
 // Says that the model folder (which exists) was found, deals with its old
 // report, lists it and says whether its initial-solution folder exists.
-std::vector<std::string> openModelFolder(const std::string& lpFolder, OldReport oldReport);
+FolderListing openModelFolder(const std::string& lpFolder, OldReport oldReport);
 // The entries of the model folder; says whether its initial-solution folder exists.
-std::vector<std::string> collectModels(std::string lpFolder);
+FolderListing collectModels(std::string lpFolder);
 // Says whether the initial-solution folder of a model exists; returns it when it does.
 std::optional<std::string> reportInitialSolutionFolder(std::string modelPath);

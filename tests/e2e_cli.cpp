@@ -284,3 +284,34 @@ TEST(CommandLine, CompleteReportAndAnswersCheckedAgainstKnownResults) {
     EXPECT_NE(readFile(dir / "out" / "sol_stat.csv").find(";PROBLEMA INFACTIVEL;100000000000000000000,000000;\n"),
               std::string::npos);
 }
+
+TEST(CommandLine, FolderThatCannotBeListedIsAnErrorNotAnEmptyBatch) {
+    // Only an ordinary user can be refused a folder: run the program as nobody.
+    if (geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "needs root and setpriv";
+    TempDir dir;
+    fs::permissions(dir.path, fs::perms::all);
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    writeFile(m / "a.lp", kSmallModel);
+    writeFile(m / "b.mod", kFreteModel);
+    fs::permissions(m, fs::perms::none);
+    fs::create_directory(dir / "out");
+    fs::permissions(dir / "out", fs::perms::all);
+    const auto asNobody = [&](const std::string& arguments, const std::string& input) {
+        writeFile(dir / "in", input);
+        const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups '" LOTE_BINARY "' " + arguments +
+                                    " <'" + (dir / "in").string() + "' >'" + (dir / "stdout").string() + "' 2>'" +
+                                    (dir / "stderr").string() + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(asNobody("opt '" + m.string() + "' '" + (dir / "out").string() + "'", ""), 2);
+    EXPECT_NE(readFile(dir / "stderr").find("Erro ao acessar a pasta: "), std::string::npos) << readFile(dir / "stderr");
+    EXPECT_FALSE(fs::exists(dir / "out" / "sol_stat.csv"));
+    EXPECT_EQ(asNobody("mod_lp '" + m.string() + "'", ""), 2);
+    // The shell says it and stays.
+    EXPECT_EQ(asNobody("", optInput(m, dir / "out") + "about\nexit\n"), 0);
+    EXPECT_NE(readFile(dir / "stderr").find("Erro ao acessar a pasta: "), std::string::npos);
+    EXPECT_NE(readFile(dir / "stdout").find("LoteOtimizador v1.0"), std::string::npos);
+    fs::permissions(m, fs::perms::owner_all);
+}
