@@ -257,14 +257,14 @@ OptResult runOpt(const OptRequest& request) {
     removeStaleTempFiles(outputFolder);
     if (request.shard) {
         plan.solve = shardEntries(plan.modelPaths.size(), *request.shard);
-        writePartRecord(outputFolder, *request.shard, plan.modelPaths, {}, PartState::Unfinished);
+        writePartRecord(outputFolder, *request.shard, plan.modelPaths, std::nullopt);
     }
     const BatchResult batch = runBatch(plan, outputFolder, request.settings, solveModel);
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.
     if (request.shard && batch.interruptedBy == 0 && batch.finished == batch.entries &&
-        !writePartRecord(outputFolder, *request.shard, plan.modelPaths, batch.rowPositions, PartState::Finished)) {
+        !writePartRecord(outputFolder, *request.shard, plan.modelPaths, batch)) {
         result.exitStatus = 1;
     }
     return result;

@@ -114,6 +114,8 @@ struct BatchResult {
     bool anyError = false; // a model not read or not solved, or a file not written
     std::vector<size_t> rowPositions;  // folder positions of the report's rows, in order
     size_t agree = 0, wrong = 0, unreferenced = 0;  // answers checked against known results
+    size_t workers = 0;              // worker processes the batch was shared out among
+    double memoryPerWorkerMb = 0.0;  // SCIP's memory limit in each (0: none)
 };
 
 // The solve of one model in a worker process: nothing for an entry that is

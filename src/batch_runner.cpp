@@ -16,6 +16,7 @@
 #include "answers.h"
 #include "batch_output.h"
 #include "files.h"
+#include "memory.h"
 #include "report_rows.h"
 #include "solution_file.h"
 #include "workers.h"
@@ -74,7 +75,6 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
                      SolveFunction solve) {
     BatchSettings resolved = settings;
     if (resolved.jobs <= 0) resolved.jobs = availableCpus();
-    if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(resolved.jobs);
     const std::vector<std::string>& paths = plan.modelPaths;
     WorkerPool pool(paths, outputFolder, resolved, solve);
     BatchOutput output(paths.size(), outputFolder, plan.shard);
@@ -108,6 +108,8 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     if (shownCount == 0 && !plan.solve.empty()) anyError |= !output.writeReports();
 
     const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
+    // The memory the batch may use, shared out among the workers it starts.
+    if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, jobs));
     // A worker that cannot be started is said once, not at every try.
     bool startFailureSaid = false;
     const auto startWorker = [&] {
@@ -158,6 +160,8 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
 
     BatchResult result;
     result.entries = shownCount;
+    result.workers = jobs;
+    result.memoryPerWorkerMb = resolved.memoryLimitMb;
     result.finished = output.done() - (paths.size() - shownCount);
     result.rowPositions = output.rowPositions();
     if (resolved.knownResults) {

@@ -93,13 +93,20 @@ std::string listingDigest(const std::vector<std::string>& modelPaths) {
 }
 
 std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
-                       const std::vector<size_t>& rowPositions, PartState state) {
+                       const std::optional<BatchResult>& finished) {
     std::string text = "LoteOtimizador parte " + std::to_string(shard.index) + " de " + std::to_string(shard.count) +
                        "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " + listingDigest(modelPaths) +
                        "\nlinhas";
-    for (size_t position : rowPositions) text += " " + std::to_string(position);
+    if (finished) {
+        for (size_t position : finished->rowPositions) text += " " + std::to_string(position);
+    }
     text += "\n";
-    if (state == PartState::Finished) text += "concluida\n";
+    if (finished) {
+        char memory[64];
+        std::snprintf(memory, sizeof memory, "%.0f", finished->memoryPerWorkerMb);
+        text += "processos " + std::to_string(finished->workers) + "\nmemoria_por_processo_mb " + memory +
+                "\nconcluida\n";
+    }
     return text;
 }
 
@@ -110,9 +117,9 @@ std::vector<bool> shardEntries(size_t count, const Shard& shard) {
 }
 
 bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                     const std::vector<size_t>& rowPositions, PartState state) {
+                     const std::optional<BatchResult>& finished) {
     const std::string path = joinPath(outputFolder, partRecordName(shard));
-    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, rowPositions, state))) {
+    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, finished))) {
         printIoError(msg::reportNotWritten, path, error);
         return false;
     }

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 
 #include <poll.h>
@@ -179,15 +178,4 @@ int availableCpus() {
     CPU_ZERO(&set);
     if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
     return std::max(1, CPU_COUNT(&set));
-}
-
-double memoryPerWorkerMb(int jobs) {
-    std::ifstream meminfo("/proc/meminfo");
-    std::string key;
-    double kilobytes = 0.0;
-    std::string unit;
-    while (meminfo >> key >> kilobytes >> unit) {
-        if (key == "MemAvailable:") return kilobytes / 1024.0 / std::max(1, jobs);
-    }
-    return 0.0;
 }

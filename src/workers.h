@@ -68,6 +68,4 @@ private:
 
 // CPUs that this process may run on (at least 1).
 int availableCpus();
-// SCIP's memory limit in MB for each of `jobs` workers: the available memory
-// shared out (0 when it cannot be read).
-double memoryPerWorkerMb(int jobs);
+

@@ -88,7 +88,7 @@ TEST(CommandLine, ResumeKeepsFinishedRowsAndSolvesTheRest) {
     fs::create_directory(m);
     writeFile(m / "a.lp", kSmallModel);
     fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "b_long.lp");
-    writeFile(m / "c;d.lp", kSmallModel);
+    writeFile(m / "c;\"d\".lp", kSmallModel);  // quoted, with inner quotes doubled
     const std::string out = (dir / "out").string();
     TempDir io;
     const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "2", "opt", m.string(), out}));
@@ -103,7 +103,7 @@ TEST(CommandLine, ResumeKeepsFinishedRowsAndSolvesTheRest) {
     const std::string report = readFile(dir / "out" / "sol_stat.csv");
     EXPECT_EQ(report.rfind(partial, 0), 0u) << "the kept row changed";
     EXPECT_EQ(rowsWithoutTimes(report).size(), 3u);
-    EXPECT_NE(report.find("\n\"c;d.lp\";"), std::string::npos);
+    EXPECT_NE(report.find("\n\"c;\"\"d\"\".lp\";"), std::string::npos);
     EXPECT_NE(resumed.out.find("NOME: a.lp\nlinha mantida do relat\xC3\xB3rio anterior\n"), std::string::npos);
     EXPECT_EQ(occurrences(resumed.out, "STATUS: "), 2u);
 
@@ -314,4 +314,36 @@ TEST(CommandLine, FolderThatCannotBeListedIsAnErrorNotAnEmptyBatch) {
     EXPECT_NE(readFile(dir / "stderr").find("Erro ao acessar a pasta: "), std::string::npos);
     EXPECT_NE(readFile(dir / "stdout").find("LoteOtimizador v1.0"), std::string::npos);
     fs::permissions(m, fs::perms::owner_all);
+}
+
+TEST(CommandLine, MemoryLimitComesFromTheMemoryCgroup) {
+    // A child of this process's memory cgroup (v1), limited to 1 GiB.
+    std::string own;
+    for (const std::string& line : lines(readFile("/proc/self/cgroup"))) {
+        if (line.find(":memory:") != std::string::npos) own = line.substr(line.find(":memory:") + 8);
+    }
+    const fs::path cgroup = fs::path("/sys/fs/cgroup/memory" + (own == "/" ? "" : own)) /
+                            ("lote_test_" + std::to_string(getpid()));
+    std::error_code error;
+    if (own.empty() || !fs::create_directory(cgroup, error)) GTEST_SKIP() << "no writable cgroup v1 memory hierarchy";
+    writeFile(cgroup / "memory.limit_in_bytes", std::to_string(1LL << 30));
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    writeFile(m / "a.lp", kSmallModel);
+    writeFile(m / "b.lp", kSmallModel);
+    const std::string command = "sh -c 'echo $$ > \"" + (cgroup / "cgroup.procs").string() + "\" && exec \"" LOTE_BINARY
+                                "\" -j 4 --shard 1/1 opt \"" + m.string() + "\" \"" + (dir / "out").string() +
+                                "\"' >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    fs::remove(cgroup, error);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // Two models: two workers share what the cgroup leaves, not the machine's memory.
+    const std::string record = readFile(dir / "out" / "sol_stat.parte-1-de-1.info");
+    EXPECT_NE(record.find("processos 2\n"), std::string::npos) << record;
+    const size_t at = record.find("memoria_por_processo_mb ");
+    ASSERT_NE(at, std::string::npos) << record;
+    const double megabytes = std::stod(record.substr(at + 24));
+    EXPECT_GT(megabytes, 400.0);
+    EXPECT_LE(megabytes, 512.0);
 }

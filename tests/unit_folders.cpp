@@ -9,6 +9,7 @@
 
 #include "console.h"
 #include "files.h"
+#include "memory.h"
 #include "report_rows.h"
 #include "reports.h"
 #include "TestSupport.h"
@@ -169,4 +170,40 @@ TEST(WriteReport, FailureIsReportedAndLosesNothing) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(writeReport((dir / "missing").string(), resultRows));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("missing/sol_stat.csv"), std::string::npos);
+}
+
+TEST(Memory, SmallestOfAvailableCgroupsAndSlurmSharedOut) {
+    // A machine laid out under a folder: both cgroup versions mounted, the
+    // process in a v1 memory cgroup below a limited one, and in a limited v2 one.
+    TempDir root;
+    const auto put = [&](const std::string& path, const std::string& text) {
+        fs::create_directories((root.path / path).parent_path());
+        writeFile(root.path / path, text);
+    };
+    put("proc/meminfo", "MemTotal:       9000000 kB\nMemAvailable:    8000000 kB\n");
+    put("proc/self/mountinfo",
+        "41 31 0:38 / /sys/fs/cgroup/unified rw,relatime - cgroup2 cgroup2 rw\n"
+        "35 31 0:32 / /sys/fs/cgroup/memory rw,relatime - cgroup cgroup rw,memory\n");
+    put("proc/self/cgroup", "5:cpu:/\n4:memory:/job/step\n0::/slice/task\n");
+    put("sys/fs/cgroup/memory/memory.limit_in_bytes", "9223372036854771712\n");
+    put("sys/fs/cgroup/memory/job/memory.limit_in_bytes", "2147483648\n");  // 2048 MB, 512 used
+    put("sys/fs/cgroup/memory/job/memory.usage_in_bytes", "536870912\n");
+    put("sys/fs/cgroup/memory/job/step/memory.limit_in_bytes", "9223372036854771712\n");
+    put("sys/fs/cgroup/unified/slice/memory.max", "max\n");
+    put("sys/fs/cgroup/unified/slice/task/memory.max", "3221225472\n");  // 3072 MB, 1024 used
+    put("sys/fs/cgroup/unified/slice/task/memory.current", "1073741824\n");
+    const MemoryBounds bounds = readMemoryBounds(root.str(), nullptr, nullptr, nullptr);
+    EXPECT_DOUBLE_EQ(*bounds.available, 8000000 / 1024.0);
+    EXPECT_DOUBLE_EQ(*bounds.cgroup, 1536.0);
+    EXPECT_FALSE(bounds.slurm.has_value());
+    EXPECT_DOUBLE_EQ(memoryPerWorkerMb(bounds, 4), 384.0);
+    // Slurm's allocation, per node or per CPU, when it is the smallest.
+    EXPECT_DOUBLE_EQ(memoryPerWorkerMb(readMemoryBounds(root.str(), "1G", nullptr, nullptr), 2), 512.0);
+    EXPECT_DOUBLE_EQ(memoryPerWorkerMb(readMemoryBounds(root.str(), nullptr, "300", "2"), 3), 200.0);
+    // A tighter limit further up the v2 tree counts too.
+    put("sys/fs/cgroup/unified/slice/memory.max", "1048576000\n");  // 1000 MB, nothing used
+    EXPECT_DOUBLE_EQ(*readMemoryBounds(root.str(), nullptr, nullptr, nullptr).cgroup, 1000.0);
+    // Nothing known: no limit.
+    TempDir empty;
+    EXPECT_EQ(memoryPerWorkerMb(readMemoryBounds(empty.str(), nullptr, nullptr, nullptr), 2), 0.0);
 }
