@@ -2,7 +2,10 @@
 # Starts a real single-node Slurm cluster (MUNGE, controller, one compute
 # daemon), submits the bundled LP models through scripts/slurm/opt-array.sh as
 # 3 shards, waits for the merge job and compares the merged report with an
-# unsharded run of the same batch. Exit 77 (skipped) without root or Slurm.
+# unsharded run of the same batch. Then an array stopped mid-run by scancel
+# (which signals every process of every task) is resumed with the command
+# the script prints, and its merge compared likewise. Exit 77 (skipped)
+# without root or Slurm.
 #   slurm_cluster.sh BUILD_DIR SOURCE_DIR MODELS   (MODELS: tests/models/lp)
 set -euo pipefail
 BUILD="$1"
@@ -99,3 +102,36 @@ if ! diff <(mask "$T/full/sol_stat.csv") <(mask "$T/out/sol_stat.csv"); then
     exit 1
 fi
 echo "merged report of 3 array tasks equals the unsharded report ($(($(wc -l < "$T/full/sol_stat.csv") - 1)) rows)"
+
+# An array stopped by scancel while its tasks run, then resumed.
+S="$T/stop"
+mkdir -p "$S/m"
+cp "$MODELS"/*.lp "$S/m/"
+for i in 1 2 3; do cp "$SOURCE/tests/models/timelimit/markshare5.lp" "$S/m/zz_long$i.lp"; done
+submitted="$(bash "$SOURCE/scripts/slurm/opt-array.sh" -t 8 "$S/m" "$S/out" 3)"
+array_id="$(sed -n 's/^job array: \([0-9]*\).*/\1/p' <<<"$submitted")"
+merge_id="$(sed -n 's/^job merge: //p' <<<"$submitted")"
+resume="$(sed -n 's/^se o merge achar partes incompletas[^:]*: //p' <<<"$submitted")"
+[ -n "$array_id" ] && [ -n "$resume" ] || { echo "no array id or resume command: $submitted"; exit 1; }
+# Stopped once a model of each running task has finished.
+wait_for 120 bash -c "[ \$(cat $S/out/sol_stat.parte-*-de-3.csv 2>/dev/null | grep -vc '^NOME') -ge 4 ]" ||
+    { echo "the array did not start"; exit 1; }
+scancel "$array_id"
+wait_for 120 bash -c "[ -z \"\$(squeue -h -j $merge_id 2>/dev/null)\" ]" || { echo "merge job did not end"; exit 1; }
+if grep -h ERRO "$S"/out/sol_stat.parte-*.csv; then echo "a stopped model was reported as failed"; exit 1; fi
+grep -q "Partes incompletas: para retom" "$S"/out/slurm-"$merge_id"-merge.out ||
+    { echo "the merge did not say how to resume"; cat "$S"/out/slurm-*-merge.out; exit 1; }
+resubmitted="$(eval "$resume")"
+merge_id="$(sed -n 's/^job merge: //p' <<<"$resubmitted")"
+wait_for 300 bash -c "[ -z \"\$(squeue -h -j $merge_id 2>/dev/null)\" ]" || { echo "resumed merge job did not end"; exit 1; }
+array_id="$(sed -n 's/^job array: \([0-9]*\).*/\1/p' <<<"$resubmitted")"
+grep -q "linha mantida" "$S"/out/slurm-"$array_id"_*.out || { echo "the resumed array kept no row"; exit 1; }
+loteotimizador -t 8 opt "$S/m" "$S/full" >/dev/null 2>&1 || true
+# Times masked, and the values of models stopped by their time limit.
+mask_limited() { sed -E 's/^([^;]*);[0-9]+,[0-9]+;/\1;T;/; s/^([^;]*;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;).*/\1X/' "$1"; }
+if ! diff <(mask_limited "$S/full/sol_stat.csv") <(mask_limited "$S/out/sol_stat.csv"); then
+    echo "resumed array's merged report differs from the unsharded one"
+    cat "$S"/out/slurm-*.out
+    exit 1
+fi
+echo "an array stopped by scancel and resumed merges to the unsharded report ($(($(wc -l < "$S/full/sol_stat.csv") - 1)) rows)"

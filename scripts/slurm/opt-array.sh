@@ -2,25 +2,31 @@
 # Submits a batch of LoteOtimizador to Slurm as a job array of N shards, then
 # a job that merges the shards' reports once every task has ended.
 #
-#   opt-array.sh [-t SEG] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
+#   opt-array.sh [-t SEG] [--retomar] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
 #
 # N defaults to one task per 50 models (at least 1); each task gets
-# ${CPUS:-1} CPUs and solves that many models at once. Assumes both folders
-# on a file system that every node sees, and `loteotimizador` installed on
-# the PATH of every node.
+# ${CPUS:-1} CPUs and solves that many models at once. With --retomar every
+# task resumes its part from what an earlier array left in PASTA_SAIDA (N
+# defaults to that array's), so an array stopped at its time limit or by
+# scancel goes on where it stopped. Assumes both folders on a file system
+# that every node sees, and `loteotimizador` installed on the PATH of every
+# node.
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
 time_limit=0
-if [ "${1:-}" = "-t" ]; then
-    [ $# -ge 2 ] || usage
-    time_limit="$2"
-    shift 2
-fi
+resume=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        -t) [ $# -ge 2 ] || usage; time_limit="$2"; shift 2 ;;
+        --retomar) resume="--retomar"; shift ;;
+        *) break ;;
+    esac
+done
 [ $# -ge 2 ] || usage
 models="$(realpath -m -- "$1")"
 output="$(realpath -m -- "$2")"
@@ -37,6 +43,11 @@ fi
 sbatch_options=("$@")
 
 [ -d "$models" ] || { echo "Pasta de .lps inexistente ou inválida: $models" >&2; exit 2; }
+if [ -z "$tasks" ] && [ -n "$resume" ]; then
+    # The count of the array that is resumed, from its parts' records.
+    tasks=$(find "$output" -maxdepth 1 -name 'sol_stat.parte-*-de-*.info' 2>/dev/null |
+        sed -n 's/.*-de-\([0-9]*\)\.info$/\1/p' | sort -u | head -1)
+fi
 if [ -z "$tasks" ]; then
     count=$(find "$models" -mindepth 1 -maxdepth 1 -name '*lp' | wc -l)
     tasks=$(( (count + 49) / 50 ))
@@ -45,14 +56,18 @@ fi
 [[ "$tasks" =~ ^[1-9][0-9]*$ ]] || { echo "Número de tarefas inválido: $tasks" >&2; exit 2; }
 mkdir -p -- "$output"
 
-task_command="loteotimizador --shard slurm -j \${SLURM_CPUS_PER_TASK:-1} -t $(printf '%q' "$time_limit") opt $(printf '%q' "$models") $(printf '%q' "$output")"
+task_command="loteotimizador --shard slurm $resume -j \${SLURM_CPUS_PER_TASK:-1} -t $(printf '%q' "$time_limit") opt $(printf '%q' "$models") $(printf '%q' "$output")"
+# What resumes this array where it stopped.
+resume_command="$(printf '%q' "$(realpath "$0")") -t $(printf '%q' "$time_limit") --retomar $(printf '%q' "$models") $(printf '%q' "$output") $tasks"
 array_id=$(sbatch --parsable --job-name=loteotimizador --array="0-$((tasks - 1))" \
     --cpus-per-task="${CPUS:-1}" --output="$output/slurm-%A_%a.out" "${sbatch_options[@]}" \
     --wrap "$task_command")
 array_id="${array_id%%;*}"
+merge_command="loteotimizador merge $(printf '%q' "$output") || { echo $(printf '%q' "Partes incompletas: para retomá-las, rode $resume_command") >&2; exit 1; }"
 merge_id=$(sbatch --parsable --job-name=loteotimizador-merge --dependency="afterany:$array_id" \
     --output="$output/slurm-%j-merge.out" "${sbatch_options[@]}" \
-    --wrap "loteotimizador merge $(printf '%q' "$output")")
+    --wrap "$merge_command")
 merge_id="${merge_id%%;*}"
 echo "job array: $array_id ($tasks tarefas)"
 echo "job merge: $merge_id"
+echo "se o merge achar partes incompletas (tempo esgotado, scancel): $resume_command"
