@@ -172,7 +172,8 @@ inline constexpr const char* usage =
     "  -j, --jobs N       modelos resolvidos ao mesmo tempo (padrão: um por CPU)\n"
     "      --memoria MB   limite de memória do SCIP por processo (padrão: a memória livre dividida\n"
     "                     entre os processos)\n"
-    "      --retomar      com opt: mantém as linhas de sol_stat.csv e resolve só os modelos que faltam\n"
+    "      --retomar      com opt: mantém as linhas dos modelos já resolvidos cujos arquivos não mudaram\n"
+    "                     e resolve os demais\n"
     "      --shard K/N    com opt: resolve só a parte K de N do lote (\"slurm\": a tarefa do job array)\n"
     "      --solu ARQ     confere as respostas com os valores conhecidos de ARQ\n"
     "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
