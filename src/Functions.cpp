@@ -255,6 +255,8 @@ OptResult runOpt(const OptRequest& request) {
         if (!folderExists(outputFolder)) return invalid(msg::outputFolderInvalid);
     }
     removeStaleTempFiles(outputFolder);
+    // A batch started afresh owes nothing to the journal of an earlier one.
+    if (request.resume == Resume::No) removeIfPresent(joinPath(outputFolder, journalName(request.shard)));
     if (request.shard) {
         plan.solve = shardEntries(plan.modelPaths.size(), *request.shard);
         writePartRecord(outputFolder, *request.shard, plan.modelPaths, std::nullopt);

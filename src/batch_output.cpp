@@ -6,14 +6,33 @@
 #include <iostream>
 #include <sstream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "Messages.h"
+#include "files.h"
 #include "reports.h"
+
+namespace {
+
+// A rewrite is due once the time since the last one is 20 times what that
+// one took (a small batch rewrites after every entry), and at least once a
+// second while rows wait.
+constexpr int kRewriteCostFactor = 20;
+constexpr std::chrono::seconds kLongestWait{1};
+
+}  // namespace
 
 BatchOutput::BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard)
     : outputFolder_(outputFolder), entries_(entries) {
     for (const ReportFile& report : batchReports()) {
         reportNames_.push_back(reportFileName(report, shard));
     }
+    journalPath_ = joinPath(outputFolder, journalName(shard));
+}
+
+BatchOutput::~BatchOutput() {
+    if (journal_ >= 0) ::close(journal_);
 }
 
 void BatchOutput::hide(size_t index) {
@@ -45,9 +64,45 @@ bool BatchOutput::finish(size_t index, std::vector<std::string> rows, std::strin
     ++doneCount_;
     // A failure to write a report is said with this entry's block.
     std::ostringstream errors;
-    const bool written = writeReports(errors);
+    bool written = entry.rows.empty() || appendToJournal(entry.rows, errors);
+    waiting_ = true;
+    if (rewriteDue()) written = writeReports(errors) && written;
     entry.err += errors.str();
     return written;
+}
+
+// One write of a whole record, at the end of the file: a killed program
+// leaves whole records and at most one cut short.
+bool BatchOutput::appendToJournal(const std::vector<std::string>& rows, std::ostream& errors) {
+    if (journal_ < 0) journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const std::string record = journalRecord(rows);
+    if (journal_ >= 0 && ::write(journal_, record.data(), record.size()) == static_cast<ssize_t>(record.size())) {
+        return true;
+    }
+    printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+    return false;
+}
+
+bool BatchOutput::rewriteDue() const {
+    const Clock::duration since = Clock::now() - lastWrite_;
+    return since >= std::min<Clock::duration>(kRewriteCostFactor * lastWriteTook_, kLongestWait);
+}
+
+bool BatchOutput::writeReportsIfDue() {
+    if (!waiting_ || !rewriteDue()) return true;
+    progress_.clear();
+    return writeReports();
+}
+
+bool BatchOutput::closeReports() {
+    if (waiting_) {
+        progress_.clear();
+        if (!writeReports()) return false;
+    }
+    if (journal_ >= 0) ::close(journal_);
+    journal_ = -1;
+    removeIfPresent(journalPath_);
+    return true;
 }
 
 bool BatchOutput::writeReports() {
@@ -59,6 +114,7 @@ bool BatchOutput::writeReports() {
 
 // Every report holds the finished rows in folder order.
 bool BatchOutput::writeReports(std::ostream& errors) {
+    const Clock::time_point start = Clock::now();
     bool written = true;
     const std::vector<ReportFile>& reports = batchReports();
     for (size_t report = 0; report < reports.size(); ++report) {
@@ -68,6 +124,9 @@ bool BatchOutput::writeReports(std::ostream& errors) {
         }
         if (!writeReport(outputFolder_, rows, errors, reportNames_[report], reports[report].header)) written = false;
     }
+    lastWrite_ = Clock::now();
+    lastWriteTook_ = lastWrite_ - start;
+    waiting_ = !written;
     return written;
 }
 
@@ -80,9 +139,12 @@ std::vector<size_t> BatchOutput::rowPositions() const {
 }
 
 void BatchOutput::printBlock(size_t index) {
-    const Entry& entry = entries_[index];
+    Entry& entry = entries_[index];
     std::cout << msg::dashLine << msg::modelHeader << index << msg::modelHeaderEnd << entry.out << std::flush;
     std::cerr << entry.err << std::flush;
+    // A printed block is not needed again.
+    std::string().swap(entry.out);
+    std::string().swap(entry.err);
 }
 
 void BatchOutput::printReady() {

@@ -1,8 +1,11 @@
-// What a batch shows and keeps: each entry's block on the console, whole and
-// in folder order; the reports in the output folder, rewritten as each entry
-// finishes; the progress line; the closing lines.
+// What a batch shows and keeps: each entry's block on the console, whole and in
+// folder order; the reports in the output folder, rewritten as entries finish
+// (each time while that is cheap, then at most about once a second, with a
+// journal that keeps every finished row in between); the progress line; the
+// closing lines.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +16,9 @@
 class BatchOutput {
 public:
     BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard);
+    BatchOutput(const BatchOutput&) = delete;
+    BatchOutput& operator=(const BatchOutput&) = delete;
+    ~BatchOutput();
 
     // An entry of another part: done, never shown, no row.
     void hide(size_t index);
@@ -25,6 +31,11 @@ public:
     bool finishWithoutRow(size_t index, std::string out = "", std::string err = "");
     // Rewrites the reports now (failures said on standard error).
     bool writeReports();
+    // Rewrites the reports if rows are waiting and a rewrite is due.
+    bool writeReportsIfDue();
+    // The batch is over: the reports get every finished row, and the journal
+    // goes once they hold them all.
+    bool closeReports();
 
     size_t done() const { return doneCount_; }
     // Folder positions of the reports' rows, in order.
@@ -49,10 +60,18 @@ private:
     };
     bool finish(size_t index, std::vector<std::string> rows, std::string out, std::string err);
     bool writeReports(std::ostream& errors);
+    bool appendToJournal(const std::vector<std::string>& rows, std::ostream& errors);
+    bool rewriteDue() const;
     void printBlock(size_t index);
 
+    using Clock = std::chrono::steady_clock;
     std::string outputFolder_;
     std::vector<std::string> reportNames_;
+    std::string journalPath_;
+    int journal_ = -1;          // open for appending once a row is journalled
+    bool waiting_ = false;      // finished rows not yet in the reports
+    Clock::time_point lastWrite_{};
+    Clock::duration lastWriteTook_{};
     std::vector<Entry> entries_;
     size_t doneCount_ = 0;
     size_t nextToPrint_ = 0;

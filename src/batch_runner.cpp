@@ -148,11 +148,13 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
             anyError |= failed(result);
             anyError |= !output.record(model.index, result);
         }
+        anyError |= !output.writeReportsIfDue();
         output.printReady();
         output.showProgress(pool.running());
     }
     const int interruptedBy = pool.interruptedBy();
     pool.stop();
+    anyError |= !output.closeReports();
     removeStaleTempFiles(outputFolder);
     output.printReady();
     if (interruptedBy != 0) output.printFinished();

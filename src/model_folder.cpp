@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <iostream>
+#include <set>
 
 #include <unistd.h>
 
@@ -33,12 +34,24 @@ FolderListing openModelFolder(const std::string& lpFolder, OldReport oldReport) 
     return listing;
 }
 
+namespace {
+
+// Lists an initial-solution folder once per process (workers inherit what the
+// program listed before they started): only a folder that cannot be listed
+// is said, and a batch of many models must not list it for each of them.
+void listInitialSolutionFolder(const std::string& folder) {
+    static std::set<std::string> listed;
+    if (listed.insert(folder).second) listFolder(folder);
+}
+
+}  // namespace
+
 FolderListing collectModels(std::string lpFolder) {
     const FolderListing listing = readFolder(lpFolder);
     const std::string initialFolder = initialSolutionFolderOfFolder(lpFolder);
     if (folderExists(initialFolder)) {
         std::cout << msg::initialSolFolderExists;
-        listFolder(initialFolder);
+        listInitialSolutionFolder(initialFolder);
     } else {
         std::cout << msg::initialSolFolderMissing;
     }
@@ -49,7 +62,7 @@ std::optional<std::string> reportInitialSolutionFolder(std::string modelPath) {
     const std::string folder = initialSolutionFolderOfModel(modelPath);
     if (folderExists(folder)) {
         std::cout << msg::initialSolFolderExists;
-        listFolder(folder);
+        listInitialSolutionFolder(folder);
         return folder;
     }
     std::cout << msg::initialSolFolderMissing;

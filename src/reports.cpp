@@ -2,6 +2,7 @@
 #include "reports.h"
 
 #include <charconv>
+#include <sstream>
 
 #include "files.h"
 #include "report_rows.h"
@@ -67,6 +68,38 @@ std::string partName(const std::string& reportName, const Shard& shard) {
     const size_t dot = reportName.rfind('.');
     return reportName.substr(0, dot) + ".parte-" + std::to_string(shard.index) + "-de-" +
            std::to_string(shard.count) + reportName.substr(dot);
+}
+
+std::string journalName(const std::optional<Shard>& shard) {
+    return shard ? partName("sol_stat.diario", *shard) : "sol_stat.diario";
+}
+
+std::string journalRecord(const std::vector<std::string>& rows) {
+    std::string record = "R";
+    for (const std::string& row : rows) record += " " + std::to_string(row.size());
+    record += "\n";
+    for (const std::string& row : rows) record += row;
+    return record;
+}
+
+std::vector<std::vector<std::string>> parseJournal(const std::string& text) {
+    std::vector<std::vector<std::string>> records;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find('\n', at);
+        if (end == std::string::npos || text[at] != 'R') break;
+        std::istringstream lengths(text.substr(at + 1, end - at - 1));
+        std::vector<std::string> rows;
+        size_t next = end + 1;
+        for (size_t length = 0; lengths >> length;) {
+            if (length > text.size() - next) return records;  // cut short
+            rows.push_back(text.substr(next, length));
+            next += length;
+        }
+        records.push_back(std::move(rows));
+        at = next;
+    }
+    return records;
 }
 
 std::string reportFileName(const ReportFile& report, const std::optional<Shard>& shard) {
@@ -136,15 +169,27 @@ std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, con
             others[report][row.name] = row.line;
         }
     }
-    std::map<std::string, KeptRow> kept;
+    // Every model's rows: the reports', then the journal's, which are newer.
+    std::vector<std::pair<std::string, std::vector<std::string>>> found;
     for (const ReportRow& row : rowsOf(outputFolder, reportFileName(reports[0], shard))) {
-        KeptRow& entry = kept[row.name];
-        entry.lines = {row.line};
+        std::vector<std::string> lines = {row.line};
         for (size_t report = 1; report < reports.size(); ++report) {
-            const auto found = others[report].find(row.name);
-            entry.lines.push_back(found != others[report].end() ? found->second
-                                                                 : reports[report].fromShortRow(row.line));
+            const auto other = others[report].find(row.name);
+            lines.push_back(other != others[report].end() ? other->second : reports[report].fromShortRow(row.line));
         }
+        found.emplace_back(row.name, std::move(lines));
+    }
+    const std::string journal = readTextFile(joinPath(outputFolder, journalName(shard))).value_or("");
+    for (std::vector<std::string>& lines : parseJournal(journal)) {
+        const std::vector<ReportRow> named = parseReport("\n" + (lines.empty() ? "" : lines[0]));
+        if (lines.size() != reports.size() || named.size() != 1) continue;
+        found.emplace_back(named[0].name, std::move(lines));
+    }
+    std::map<std::string, KeptRow> kept;
+    for (auto& [name, lines] : found) {
+        const ReportRow row{name, lines[0]};
+        KeptRow& entry = kept[name];
+        entry.lines = std::move(lines);
         const std::string status = statusField(row.line) + ";";
         entry.failed = status == msg::statusReadErrorRow || status == msg::statusSolveErrorRow;
         // CONFERE ends the complete report's row; the file's stamp, the record's.

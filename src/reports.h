@@ -29,6 +29,18 @@ std::string partName(const std::string& reportName, const Shard& shard);
 // The report names of a whole batch, or of one part.
 std::string reportFileName(const ReportFile& report, const std::optional<Shard>& shard);
 
+// The journal of a batch ("sol_stat.diario", or a part's): every finished
+// model's rows, one record each, appended as the model finishes. While the
+// reports are rewritten at most about once a second, it keeps what they do
+// not hold yet; --retomar reads it, and a batch removes it once its reports
+// hold every row.
+std::string journalName(const std::optional<Shard>& shard);
+// One record: a line "R <length of each row>…" and the rows' bytes.
+std::string journalRecord(const std::vector<std::string>& rows);
+// The whole records of a journal's text, in order (a record cut short by a
+// killed writer is left out).
+std::vector<std::vector<std::string>> parseJournal(const std::string& text);
+
 // The whole report file: header and one line per row.
 std::string reportText(const std::vector<std::string>& rows, const std::string& header = msg::reportHeader);
 // One row of a report file as written: its model's name (unquoted) and the

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <set>
 
 #include "TestSupport.h"
 
@@ -289,4 +290,66 @@ TEST(Robustness, ShellSurvivesRandomAndMutatedInput) {
         ASSERT_EQ(r.out.substr(r.out.size() - last.size()), last) << "run " << runs;
     }
     EXPECT_GE(runs, 20);
+}
+
+TEST(Robustness, KilledLargeBatchLosesNoFinishedModel) {
+    // Thousands of tiny models: the reports are rewritten only now and then,
+    // and the journal keeps what they do not hold yet.
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    const size_t count = 2000;
+    for (size_t i = 0; i < count; ++i) writeFile(m / ("m" + std::to_string(10000 + i) + ".lp"), kSmallModel);
+    const fs::path out = dir / "out";
+    const auto names = [](const std::string& report) {
+        std::vector<std::string> result;
+        for (const auto& fields : reportRows(report)) result.push_back(fields[0]);
+        return result;
+    };
+    // The journal's records: a line "R <lengths>", then the rows' bytes.
+    const auto journalNames = [](const std::string& text) {
+        std::set<std::string> result;
+        size_t at = 0;
+        while (at < text.size()) {
+            const size_t end = text.find('\n', at);
+            if (end == std::string::npos) break;
+            std::istringstream lengths(text.substr(at + 1, end - at - 1));
+            size_t next = end + 1, first = 0, length = 0;
+            for (bool isFirst = true; lengths >> length; isFirst = false) {
+                if (isFirst) first = length;
+                next += length;
+            }
+            if (next > text.size()) break;
+            const std::string row = text.substr(end + 1, first);
+            result.insert(row.substr(0, row.find(';')));
+            at = next;
+        }
+        return result;
+    };
+    size_t journalOnly = 0;
+    for (const double seconds : {0.8, 2.0}) {
+        fs::remove_all(out);
+        TempDir io;
+        const pid_t pid = startProgram("", io, withArgs({"-j", "2", "opt", m.string(), out.string()}));
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const std::string report = readFile(out / "sol_stat.csv");
+        ASSERT_EQ(report.rfind("NOME;TEMPO;STATUS;Z\n", 0), 0u) << report.substr(0, 200);
+        ASSERT_EQ(report.back(), '\n');
+        const std::vector<std::string> inReport = names(report);
+        EXPECT_TRUE(std::is_sorted(inReport.begin(), inReport.end()));
+        std::set<std::string> finished(inReport.begin(), inReport.end());
+        for (const std::string& name : journalNames(readFile(out / "sol_stat.diario"))) {
+            journalOnly += finished.insert(name).second ? 1 : 0;
+        }
+        ASSERT_LT(finished.size(), count) << "the kill came after the batch";
+        const RunResult resumed = runProgram("", withArgs({"-j", "2", "--retomar", "opt", m.string(), out.string()}));
+        EXPECT_EQ(resumed.exitCode, 0);
+        EXPECT_EQ(occurrences(resumed.out, "linha mantida"), finished.size()) << seconds;
+        EXPECT_EQ(occurrences(resumed.out, "STATUS: "), count - finished.size()) << seconds;
+        EXPECT_EQ(names(readFile(out / "sol_stat.csv")).size(), count);
+        EXPECT_FALSE(fs::exists(out / "sol_stat.diario"));
+    }
+    EXPECT_GT(journalOnly, 0u) << "no kill found rows that only the journal held";
 }
