@@ -16,7 +16,6 @@
 #include "scip_result.h"
 #include "shards.h"
 #include "solution_file.h"
-#include "translator.h"
 
 namespace {
 
@@ -272,14 +271,14 @@ OptResult runOpt(const OptRequest& request) {
     return result;
 }
 
-void convertFolder() {
+TranslationResult convertFolder(const BatchSettings& settings) {
     std::cout << msg::modFolderPrompt << std::flush;
     std::string folder;
-    if (!readLine(folder)) return;
-    convertFolderAt(folder);
+    if (!readLine(folder)) return {};
+    return convertFolderAt(folder, settings).value_or(TranslationResult{});
 }
 
-std::optional<size_t> convertFolderAt(const std::string& folder) {
+std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings) {
     if (!folderExists(folder)) {
         std::cout << msg::modFolderInvalid;
         return std::nullopt;
@@ -287,12 +286,7 @@ std::optional<size_t> convertFolderAt(const std::string& folder) {
     std::cout << msg::modFolderFound;
     removeStaleTempFiles(folder);
     const FolderListing listing = readFolder(folder);
-    const std::vector<std::string>& entries = listing.paths;
-    size_t failures = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << std::flush;
-        if (!convertModel(entries[i])) ++failures;
-    }
-    if (!listing.whole) return std::nullopt;
-    return failures;
+    TranslationResult result = translateEntries(folder, listing.paths, settings);
+    result.listedWhole = listing.whole;
+    return result;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "batch.h"
+#include "translations.h"
 
 // Where the folders of an opt request come from.
 enum class Caller {
@@ -42,8 +43,8 @@ OptResult runOpt(const OptRequest& request);
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings, const std::function<void()>& solveStarting);
 
-// mod_lp: asks for a folder and translates every .mod file into an .lp file.
-void convertFolder();
-// The same on a folder given at once; the number of models that failed, or
-// nothing when it is not a folder or could not be listed whole.
-std::optional<size_t> convertFolderAt(const std::string& folder);
+// mod_lp: asks for a folder and translates every .mod file into an .lp file,
+// in `settings.jobs` workers.
+TranslationResult convertFolder(const BatchSettings& settings);
+// The same on a folder given at once; nothing when it is not a folder.
+std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings);

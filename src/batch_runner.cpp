@@ -34,29 +34,12 @@ ModelResult unreportedResult(const FinishedModel& finished, const std::string& m
     ModelResult result;
     result.name = baseName(modelPath);
     result.seconds = finished.seconds;
-    char line[1024];
-    if (finished.how == FinishedModel::Unreadable) {
-        result.outcome = Outcome::SolveError;
-        std::snprintf(line, sizeof line, msg::workerUnreadable, modelPath.c_str());
-    } else if (finished.how == FinishedModel::Overran) {
-        result.outcome = finished.whileReading ? Outcome::ReadError : Outcome::TimeLimit;
-        std::ostringstream grace;
-        grace << finished.grace;
-        std::snprintf(line, sizeof line, finished.whileReading ? msg::workerOverrunReading : msg::workerOverrun,
-                      modelPath.c_str(), grace.str().c_str());
-    } else {
-        result.outcome = Outcome::SolveError;
-        const int status = finished.waitStatus;
-        if (WIFSIGNALED(status)) {
-            std::snprintf(line, sizeof line, msg::workerKilledBySignal, modelPath.c_str(), WTERMSIG(status),
-                          strsignal(WTERMSIG(status)));
-        } else {
-            std::snprintf(line, sizeof line, msg::workerExited, modelPath.c_str(), WEXITSTATUS(status));
-        }
-    }
+    result.outcome = finished.how == FinishedModel::Overran
+                         ? (finished.whileReading ? Outcome::ReadError : Outcome::TimeLimit)
+                         : Outcome::SolveError;
     result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
     std::ostringstream err;
-    err << finished.err << line;
+    err << finished.err << whatHappened(finished, modelPath);
     result.solutionFile = removeSolutionFile(outputFolder, result.name, err);
     result.err = err.str();
     return result;

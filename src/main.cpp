@@ -55,7 +55,7 @@ void runShell(BatchSettings settings) {
         } else if (line == "time_limit") {
             readTimeLimit(settings);
         } else if (line == "mod_lp") {
-            convertFolder();
+            if (convertFolder(settings).interruptedBy == SIGTERM) endBySignal(SIGTERM);
         } else if (line == "help") {
             std::cout << msg::help << std::flush;
         } else if (line == "about") {
@@ -133,9 +133,10 @@ int main(int argc, char** argv) {
             std::cerr << msg::modFolderInvalid << msg::usage << std::flush;
             return 2;
         }
-        const std::optional<size_t> failures = convertFolderAt(operands[0]);
-        if (!failures) return 2;  // the folder could not be listed whole
-        return *failures == 0 ? 0 : 1;
+        const std::optional<TranslationResult> result = convertFolderAt(operands[0], options->settings);
+        if (result && result->interruptedBy != 0) endBySignal(result->interruptedBy);
+        if (!result || !result->listedWhole) return 2;
+        return result->failures == 0 ? 0 : 1;
     }
     if (options->command == "merge") {
         if (!folderExists(operands[0])) {

@@ -1,5 +1,6 @@
-// Worker processes: started by fork, they load SCIP, solve the models handed
-// to them and send back each one's result.
+// Worker processes: started by fork, they run the batch's function (the solve
+// of a model, or its translation) on each entry handed to them and send back
+// its result.
 #include "worker.h"
 
 #include <cerrno>
@@ -16,7 +17,6 @@
 #include <unistd.h>
 
 #include "result_codec.h"
-#include "scip_api.h"
 
 namespace {
 
@@ -101,8 +101,9 @@ void rewind(int fd) {
     }
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
-    loadScipLibrary();  // the start size below includes the library
-    const long startSize = residentBytes();
+    // Measured after the first model, so that a library it loads (SCIP's)
+    // does not count as growth.
+    long startSize = -1;
     uint32_t index = 0;
     while (readAll(tasks, &index, sizeof index) && index < modelPaths.size()) {
         rewind(out);
@@ -116,6 +117,7 @@ void rewind(int fd) {
         std::cerr.flush();
         std::fflush(nullptr);
         ::malloc_trim(0);
+        if (startSize < 0) startSize = residentBytes();
         const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
         if (!sendMessage(results, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, result) ||
             leaving) {

@@ -6,12 +6,16 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <sstream>
 
 #include <poll.h>
 #include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "Messages.h"
 
 namespace {
 
@@ -34,6 +38,25 @@ void killAndReap(pid_t pid) {
 }
 
 }  // namespace
+
+std::string whatHappened(const FinishedModel& finished, const std::string& modelPath) {
+    char line[1024] = "";
+    const char* path = modelPath.c_str();
+    if (finished.how == FinishedModel::Unreadable) {
+        std::snprintf(line, sizeof line, msg::workerUnreadable, path);
+    } else if (finished.how == FinishedModel::Overran) {
+        std::ostringstream grace;
+        grace << finished.grace;
+        std::snprintf(line, sizeof line, finished.whileReading ? msg::workerOverrunReading : msg::workerOverrun, path,
+                      grace.str().c_str());
+    } else if (finished.how == FinishedModel::Died && WIFSIGNALED(finished.waitStatus)) {
+        const int signal = WTERMSIG(finished.waitStatus);
+        std::snprintf(line, sizeof line, msg::workerKilledBySignal, path, signal, strsignal(signal));
+    } else if (finished.how == FinishedModel::Died) {
+        std::snprintf(line, sizeof line, msg::workerExited, path, WEXITSTATUS(finished.waitStatus));
+    }
+    return line;
+}
 
 WorkerPool::WorkerPool(const std::vector<std::string>& modelPaths, const std::string& outputFolder,
                        const BatchSettings& settings, SolveFunction solve)

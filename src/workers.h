@@ -29,6 +29,9 @@ struct FinishedModel {
     std::string out, err; // what the worker printed for this model
 };
 
+// The line that says why a worker did not report its model.
+std::string whatHappened(const FinishedModel& finished, const std::string& modelPath);
+
 class WorkerPool {
 public:
     // Workers run `solve` on entries of `modelPaths`. While the pool lives,

@@ -1,0 +1,105 @@
+// mod_lp's batch in worker processes.
+#include "translations.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <iostream>
+
+#include "Messages.h"
+#include "files.h"
+#include "translator.h"
+#include "workers.h"
+
+namespace {
+
+// In a worker: one entry's translation. It has no row; a failed one is a read error.
+std::optional<ModelResult> translateInWorker(std::string modelPath, const std::string&, const BatchSettings&,
+                                             const std::function<void()>&) {
+    ModelResult result;
+    result.name = baseName(modelPath);
+    result.outcome = convertModel(modelPath) ? Outcome::Other : Outcome::ReadError;
+    return result;
+}
+
+struct Block {
+    bool done = false;
+    std::string out, err;
+};
+
+}  // namespace
+
+TranslationResult translateEntries(const std::string& folder, const std::vector<std::string>& entries,
+                                   const BatchSettings& settings) {
+    BatchSettings resolved = settings;
+    if (resolved.jobs <= 0) resolved.jobs = availableCpus();
+    resolved.timeLimit = 0.0;  // a translation has no time limit
+    const std::string noOutputFolder;
+    WorkerPool pool(entries, noOutputFolder, resolved, translateInWorker);
+    TranslationResult result;
+    std::vector<Block> blocks(entries.size());
+    std::deque<size_t> queue;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (endsWith(entries[i], "mod")) {
+            queue.push_back(i);
+        } else {
+            blocks[i].done = true;  // not a model: its header alone
+        }
+    }
+    const auto printBlock = [&](size_t i) {
+        std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << blocks[i].out << std::flush;
+        std::cerr << blocks[i].err << std::flush;
+        std::string().swap(blocks[i].out);
+        std::string().swap(blocks[i].err);
+    };
+    // A finished block waits for every earlier one.
+    size_t next = 0;
+    const auto printReady = [&] {
+        for (; next < blocks.size() && blocks[next].done; ++next) printBlock(next);
+    };
+    const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
+    bool startFailureSaid = false;
+    const auto startWorker = [&] {
+        if (pool.startWorker()) return true;
+        if (!startFailureSaid) std::cerr << msg::workerNotStarted << std::strerror(errno) << "\n" << std::flush;
+        startFailureSaid = true;
+        return false;
+    };
+    for (size_t i = 0; i < jobs; ++i) startWorker();
+    printReady();
+    while (next < blocks.size() && pool.interruptedBy() == 0) {
+        for (size_t idle = pool.idle(); pool.size() < jobs && idle < queue.size(); ++idle) {
+            if (!startWorker()) break;
+        }
+        if (pool.size() == 0) break;
+        pool.handOut(queue);
+        const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
+        if (!finished) break;
+        for (const FinishedModel& model : *finished) {
+            Block& block = blocks[model.index];
+            block.done = true;
+            block.out = model.out;
+            block.err = model.err;
+            // A worker that died or said nothing sensible costs its model only.
+            if (model.how != FinishedModel::Reported) block.err += whatHappened(model, entries[model.index]);
+            if (model.how != FinishedModel::Reported || !model.result || model.result->outcome == Outcome::ReadError) {
+                ++result.failures;
+            }
+        }
+        printReady();
+    }
+    result.interruptedBy = pool.interruptedBy();
+    pool.stop();
+    removeStaleTempFiles(folder);
+    size_t finishedCount = 0;
+    for (const Block& block : blocks) finishedCount += block.done ? 1 : 0;
+    // Entries finished after one that did not are shown too.
+    for (; next < blocks.size(); ++next) {
+        if (blocks[next].done) printBlock(next);
+    }
+    result.failures += blocks.size() - finishedCount;
+    if (result.interruptedBy != 0) std::fprintf(stderr, msg::batchInterrupted, finishedCount, blocks.size());
+    return result;
+}
