@@ -115,11 +115,10 @@ SCIP_RETCODE printSolution(SCIP* scip, FILE* file) {
 
 // The result of a model that was not read, or not solved: its outcome lines,
 // no values, no solution file.
-ModelResult unsolved(const std::string& name, Outcome outcome, const std::string& outputFolder, int retcode) {
+ModelResult unsolved(const std::string& name, Outcome outcome, const std::string& outputFolder) {
     ModelResult result;
     result.name = name;
     result.outcome = outcome;
-    result.scipRetcode = retcode;
     std::cout << outcomeLines(name, 0.0, outcome);
     result.solutionFile = removeSolutionFile(outputFolder, name);
     return result;
@@ -139,12 +138,12 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     if (!isRegularFile(modelPath)) {
         std::cerr << msg::notARegularFile << modelPath << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
-        return unsolved(name, Outcome::ReadError, outputFolder, SCIP_OKAY);
+        return unsolved(name, Outcome::ReadError, outputFolder);
     }
     if (const std::string loadError = loadScipLibrary(); !loadError.empty()) {
         std::cerr << msg::scipNotLoaded << loadError << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
-        return unsolved(name, Outcome::SolveError, outputFolder, SCIP_OKAY);
+        return unsolved(name, Outcome::SolveError, outputFolder);
     }
     // Each step ends at its first failed call; the first failure of all is
     // kept, and makes the model a solve error (a read error when it is the
@@ -158,7 +157,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     if (!note(instance.create())) {
         instance.scip = nullptr;
         reportInitialSolutionFolder(modelPath);
-        return unsolved(name, Outcome::SolveError, outputFolder, firstFailure);
+        return unsolved(name, Outcome::SolveError, outputFolder);
     }
     SCIP* scip = instance.scip;
     const bool setUpDone = note(setUp(scip, settings));
@@ -171,7 +170,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     // A model that was not read is not solved: the instance would hold an
     // empty problem, whose "optimal" result means nothing.
     const Outcome failure = setUpDone && !read ? Outcome::ReadError : Outcome::SolveError;
-    if (firstFailure != SCIP_OKAY) return unsolved(name, failure, outputFolder, firstFailure);
+    if (firstFailure != SCIP_OKAY) return unsolved(name, failure, outputFolder);
     // A start solution from the initial-solution folder, if it holds one for
     // this model; one that SCIP refuses is only noted.
     InitialSolution initialSolution = InitialSolution::None;
@@ -195,7 +194,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         if (buffer.file == nullptr) printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
         if (buffer.file != nullptr && note(printSolution(scip, buffer.file))) solution = buffer.text();
     }
-    if (firstFailure != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder, firstFailure);
+    if (firstFailure != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = recordResult(scip, modelPath, initialSolution);
     result.stamp = stamp;
     result.solutionFile = solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
@@ -243,9 +242,10 @@ OptResult runOpt(const OptRequest& request) {
     const OldReport oldReport = !request.shard ? OldReport::Remove
                                 : request.shard->index == 1 ? OldReport::RemoveAndLeaveOut
                                                             : OldReport::LeaveOut;
-    const FolderListing listing = openModelFolder(request.lpFolder, oldReport);
     // The command line never solves part of a folder it could not list
     // whole; the shell solves the entries it found.
+    const FolderListing listing = collectModels(request.lpFolder, oldReport,
+                                                atPrompt ? IncompleteListing::Accept : IncompleteListing::Refuse);
     if (!listing.whole && !atPrompt) return result;
     plan.modelPaths = listing.paths;
     if (atPrompt) {
@@ -264,10 +264,7 @@ OptResult runOpt(const OptRequest& request) {
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.
-    if (request.shard && batch.interruptedBy == 0 && batch.finished == batch.entries &&
-        !writePartRecord(outputFolder, *request.shard, plan.modelPaths, batch)) {
-        result.exitStatus = 1;
-    }
+    if (request.shard && !writePartRecord(outputFolder, *request.shard, plan.modelPaths, batch)) result.exitStatus = 1;
     return result;
 }
 
@@ -275,10 +272,11 @@ TranslationResult convertFolder(const BatchSettings& settings) {
     std::cout << msg::modFolderPrompt << std::flush;
     std::string folder;
     if (!readLine(folder)) return {};
-    return convertFolderAt(folder, settings).value_or(TranslationResult{});
+    return convertFolderAt(folder, settings, IncompleteListing::Accept).value_or(TranslationResult{});
 }
 
-std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings) {
+std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings,
+                                                 IncompleteListing incomplete) {
     if (!folderExists(folder)) {
         std::cout << msg::modFolderInvalid;
         return std::nullopt;
@@ -286,6 +284,7 @@ std::optional<TranslationResult> convertFolderAt(const std::string& folder, cons
     std::cout << msg::modFolderFound;
     removeStaleTempFiles(folder);
     const FolderListing listing = readFolder(folder);
+    if (!listing.whole && incomplete == IncompleteListing::Refuse) return TranslationResult{0, 0, false};
     TranslationResult result = translateEntries(folder, listing.paths, settings);
     result.listedWhole = listing.whole;
     return result;

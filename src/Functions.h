@@ -8,6 +8,7 @@
 #include <string>
 
 #include "batch.h"
+#include "model_folder.h"
 #include "translations.h"
 
 // Where the folders of an opt request come from.
@@ -37,8 +38,7 @@ OptResult optimizeFolder(const BatchSettings& settings);
 // rewriting the reports after each entry.
 OptResult runOpt(const OptRequest& request);
 // Solves one entry in a worker process (nothing unless its name ends in
-// "lp"; nothing either when SCIP cannot make an instance); its solution, if
-// any, goes to `outputFolder`. `solveStarting` is called just before SCIP
+// "lp"); its solution, if any, goes to `outputFolder`. `solveStarting` is called just before SCIP
 // starts to solve. Loads SCIP's library first.
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings, const std::function<void()>& solveStarting);
@@ -47,4 +47,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
 // in `settings.jobs` workers.
 TranslationResult convertFolder(const BatchSettings& settings);
 // The same on a folder given at once; nothing when it is not a folder.
-std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings);
+// `incomplete` says whether a folder that cannot be listed whole is
+// translated as far as it was listed, or not at all.
+std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings,
+                                                 IncompleteListing incomplete);

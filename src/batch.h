@@ -12,8 +12,9 @@
 #include <vector>
 
 // How a solve ended, as the report tells it.
-// ReadError: the model could not be read. SolveError: it could not be
-// solved (the process that solved it died, or SCIP could not be loaded).
+// ReadError: the model could not be read (or its reading ran far past the
+// time limit). SolveError: it could not be solved (a SCIP call failed, SCIP
+// could not be loaded, or the process that solved it died).
 enum class Outcome { TimeLimit, Optimal, Infeasible, Unbounded, InfeasibleOrUnbounded, Other, ReadError, SolveError };
 
 // A known result of a test set (SCIP's .solu format).
@@ -52,8 +53,7 @@ enum class Resume { No, KeepRows };
 // Whether SCIP started from a solution found in the initial-solution folder.
 enum class InitialSolution { None, Stored, Rejected };
 // What became of a model's solution file in the output folder.
-// NotPrinted: SCIP could not print the solution; the folder was left as it was.
-enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed, NotPrinted };
+enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed };
 // The answer checked against a known result (CONFERE); None: no known results.
 enum class Check { None, Ok, Wrong, NoReference };
 
@@ -74,7 +74,6 @@ struct ModelResult {
     bool fromScip = false;
     int scipMajorVersion = 0;  // with scipStatus: how SCIP said the solve ended
     int scipStatus = 0;
-    int scipRetcode = 1;  // the first SCIP call of this model that failed, or SCIP_OKAY (1)
     double seconds = 0.0;
     // As SCIP gives them once the model is solved (SCIP's infinity included);
     // nothing before that.

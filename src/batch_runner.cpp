@@ -38,6 +38,8 @@ ModelResult unreportedResult(const FinishedModel& finished, const std::string& m
                          ? (finished.whileReading ? Outcome::ReadError : Outcome::TimeLimit)
                          : Outcome::SolveError;
     result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
+    // A model stopped by its limit keeps its row when the batch is resumed.
+    result.stamp = fileStamp(modelPath);
     std::ostringstream err;
     err << finished.err << whatHappened(finished, modelPath);
     result.solutionFile = removeSolutionFile(outputFolder, result.name, err);
@@ -59,7 +61,6 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     BatchSettings resolved = settings;
     if (resolved.jobs <= 0) resolved.jobs = availableCpus();
     const std::vector<std::string>& paths = plan.modelPaths;
-    WorkerPool pool(paths, outputFolder, resolved, solve);
     BatchOutput output(paths.size(), outputFolder, plan.shard);
     std::vector<Check> checks(paths.size(), Check::None);
     bool anyError = false;
@@ -93,6 +94,7 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
     // The memory the batch may use, shared out among the workers it starts.
     if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, jobs));
+    WorkerPool pool(paths, outputFolder, resolved, solve);
     // A worker that cannot be started is said once, not at every try.
     bool startFailureSaid = false;
     const auto startWorker = [&] {
@@ -100,6 +102,22 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
         if (!startFailureSaid) output.workerNotStarted(errno);
         startFailureSaid = true;
         return false;
+    };
+    // A finished model's row; a worker that ends while the batch is being
+    // stopped leaves its model unfinished.
+    const auto take = [&](const FinishedModel& model) {
+        if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) return;
+        ModelResult result = model.how == FinishedModel::Reported
+                                 ? *model.result
+                                 : unreportedResult(model, paths[model.index], outputFolder);
+        if (model.how == FinishedModel::Reported) {
+            result.out = model.out;
+            result.err = model.err;
+        }
+        if (resolved.knownResults && result.fromScip) result.check = checkResult(*resolved.knownResults, result);
+        checks[model.index] = result.check;
+        anyError |= failed(result);
+        anyError |= !output.record(model.index, result);
     };
     for (size_t i = 0; i < jobs; ++i) startWorker();
     output.printReady();
@@ -112,30 +130,16 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
         pool.handOut(queue);
         const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
         if (!finished) break;
-        for (const FinishedModel& model : *finished) {
-            // A worker that ends while the batch is being stopped leaves its model unfinished.
-            if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) continue;
-            if (model.how == FinishedModel::Reported && !model.result) {
-                anyError |= !output.finishWithoutRow(model.index, model.out, model.err);
-                continue;
-            }
-            ModelResult result = model.how == FinishedModel::Reported
-                                     ? *model.result
-                                     : unreportedResult(model, paths[model.index], outputFolder);
-            if (model.how == FinishedModel::Reported) {
-                result.out = model.out;
-                result.err = model.err;
-            }
-            if (resolved.knownResults && result.fromScip) result.check = checkResult(*resolved.knownResults, result);
-            checks[model.index] = result.check;
-            anyError |= failed(result);
-            anyError |= !output.record(model.index, result);
-        }
+        for (const FinishedModel& model : *finished) take(model);
         anyError |= !output.writeReportsIfDue();
         output.printReady();
         output.showProgress(pool.running());
     }
     const int interruptedBy = pool.interruptedBy();
+    // Results already sent when the batch was stopped are kept.
+    if (interruptedBy != 0) {
+        for (const FinishedModel& model : pool.wait(0).value_or(std::vector<FinishedModel>{})) take(model);
+    }
     pool.stop();
     anyError |= !output.closeReports();
     removeStaleTempFiles(outputFolder);

@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
             std::cerr << msg::modFolderInvalid << msg::usage << std::flush;
             return 2;
         }
-        const std::optional<TranslationResult> result = convertFolderAt(operands[0], options->settings);
+        const std::optional<TranslationResult> result = convertFolderAt(operands[0], options->settings, IncompleteListing::Refuse);
         if (result && result->interruptedBy != 0) endBySignal(result->interruptedBy);
         if (!result || !result->listedWhole) return 2;
         return result->failures == 0 ? 0 : 1;

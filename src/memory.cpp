@@ -12,6 +12,8 @@
 namespace {
 
 constexpr double kMb = 1024.0 * 1024.0;
+// The least memory limit given to SCIP.
+constexpr double kLeastMb = 1.0;
 
 // A whole number of bytes in a cgroup file; nothing for "max", a missing file
 // or a value so large that it means no limit.
@@ -63,15 +65,35 @@ void findMounts(const std::string& mountinfo, std::optional<Mount>& v2, std::opt
     }
 }
 
+// A counter of a cgroup's memory.stat ("inactive_file 1234"), in bytes.
+double statValue(const std::string& statPath, const std::string& key) {
+    std::istringstream lines(readTextFile(statPath).value_or(""));
+    std::string name;
+    double value = 0.0;
+    while (lines >> name >> value) {
+        if (name == key) return value;
+    }
+    return 0.0;
+}
+
+// The files of a cgroup version: its limit, its usage, and the counter of
+// page cache that the kernel can take back (not counted as used).
+struct CgroupFiles {
+    const char* limit;
+    const char* usage;
+    const char* reclaimable;
+};
+
 // Limit less usage of the tightest cgroup from `path` up to the mount's root.
 std::optional<double> cgroupRoom(const std::string& root, const Mount& mount, std::string path,
-                                 const char* limitFile, const char* usageFile) {
+                                 const CgroupFiles& files) {
     if (mount.root != "/" && path.compare(0, mount.root.size(), mount.root) == 0) path.erase(0, mount.root.size());
     std::optional<double> room;
     while (true) {
         const std::string folder = root + mount.point + (path == "/" ? "" : path);
-        if (const std::optional<double> limit = bytesIn(folder + "/" + limitFile)) {
-            const double used = bytesIn(folder + "/" + usageFile).value_or(0.0);
+        if (const std::optional<double> limit = bytesIn(folder + "/" + files.limit)) {
+            const double usage = bytesIn(folder + "/" + files.usage).value_or(0.0);
+            const double used = std::max(0.0, usage - statValue(folder + "/memory.stat", files.reclaimable));
             const double left = std::max(0.0, *limit - used) / kMb;
             room = room ? std::min(*room, left) : left;
         }
@@ -92,7 +114,9 @@ std::optional<double> smallest(std::optional<double> a, std::optional<double> b)
 
 double memoryPerWorkerMb(const MemoryBounds& bounds, int workers) {
     const std::optional<double> total = smallest(smallest(bounds.available, bounds.cgroup), bounds.slurm);
-    return total ? *total / std::max(1, workers) : 0.0;
+    if (!total) return 0.0;
+    // A bound that leaves nothing still limits SCIP (0 would mean no limit).
+    return std::max(kLeastMb, *total / std::max(1, workers));
 }
 
 MemoryBounds readMemoryBounds(const std::string& root, const char* memPerNode, const char* memPerCpu,
@@ -116,10 +140,12 @@ MemoryBounds readMemoryBounds(const std::string& root, const char* memPerNode, c
         const std::string controllers = "," + line.substr(first + 1, second - first - 1) + ",";
         const std::string path = line.substr(second + 1);
         if (controllers == ",," && v2) {
-            bounds.cgroup = smallest(bounds.cgroup, cgroupRoom(root, *v2, path, "memory.max", "memory.current"));
+            bounds.cgroup =
+                smallest(bounds.cgroup, cgroupRoom(root, *v2, path, {"memory.max", "memory.current", "inactive_file"}));
         } else if (controllers.find(",memory,") != std::string::npos && v1) {
-            bounds.cgroup = smallest(bounds.cgroup,
-                                     cgroupRoom(root, *v1, path, "memory.limit_in_bytes", "memory.usage_in_bytes"));
+            bounds.cgroup = smallest(bounds.cgroup, cgroupRoom(root, *v1, path,
+                                                               {"memory.limit_in_bytes", "memory.usage_in_bytes",
+                                                                "total_inactive_file"}));
         }
     }
     bounds.slurm = slurmMb(memPerNode);

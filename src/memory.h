@@ -9,12 +9,13 @@
 // The amounts the program may use, in MB (nothing: no such bound).
 struct MemoryBounds {
     std::optional<double> available;  // MemAvailable of /proc/meminfo
-    std::optional<double> cgroup;     // the tightest memory cgroup up to the root: limit less usage
+    std::optional<double> cgroup;     // the tightest memory cgroup up to the root: limit less usage (page
+                                      // cache the kernel can take back is not counted as used)
     std::optional<double> slurm;      // the job's allocation (SLURM_MEM_PER_NODE, or per CPU)
 };
 
 // SCIP's memory limit in MB for each of `workers` workers: the smallest bound
-// shared out among them; 0 (no limit) when no bound is known.
+// shared out among them (at least 1 MB); 0 (no limit) when no bound is known.
 double memoryPerWorkerMb(const MemoryBounds& bounds, int workers);
 // The bounds of this process: /proc and the cgroup file systems under `root`
 // ("" for the real ones), and Slurm's variables as given (null when unset).

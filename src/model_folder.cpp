@@ -12,28 +12,6 @@
 #include "files.h"
 #include "reports.h"
 
-FolderListing openModelFolder(const std::string& lpFolder, OldReport oldReport) {
-    std::cout << msg::lpFolderFound;
-    const std::string reportName = batchReports().front().name;
-    const std::string oldReportPath = lpFolder + "/" + reportName;
-    if (oldReport != OldReport::LeaveOut) {
-        if (::unlink(oldReportPath.c_str()) == 0) {
-            std::cout << msg::oldReportRemoved;
-        } else if (errno != ENOENT) {
-            printIoError(msg::oldReportNotRemoved, oldReportPath, errno);
-        }
-    }
-    removeStaleTempFiles(lpFolder);
-    FolderListing listing = collectModels(lpFolder);
-    std::vector<std::string>& modelPaths = listing.paths;
-    if (oldReport != OldReport::Remove) {
-        modelPaths.erase(std::remove_if(modelPaths.begin(), modelPaths.end(),
-                                        [&reportName](const std::string& path) { return baseName(path) == reportName; }),
-                         modelPaths.end());
-    }
-    return listing;
-}
-
 namespace {
 
 // Lists an initial-solution folder once per process (workers inherit what the
@@ -46,8 +24,29 @@ void listInitialSolutionFolder(const std::string& folder) {
 
 }  // namespace
 
-FolderListing collectModels(std::string lpFolder) {
-    const FolderListing listing = readFolder(lpFolder);
+FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, IncompleteListing incomplete) {
+    std::cout << msg::lpFolderFound;
+    removeStaleTempFiles(lpFolder);
+    FolderListing listing = readFolder(lpFolder);
+    // A folder refused for an incomplete listing is left as it was.
+    if (!listing.whole && incomplete == IncompleteListing::Refuse) return listing;
+    const std::string reportName = batchReports().front().name;
+    const std::string oldReportPath = lpFolder + "/" + reportName;
+    bool leaveOut = oldReport != OldReport::Remove;
+    if (oldReport != OldReport::LeaveOut) {
+        if (::unlink(oldReportPath.c_str()) == 0) {
+            std::cout << msg::oldReportRemoved;
+            leaveOut = true;  // it is gone
+        } else if (errno != ENOENT) {
+            printIoError(msg::oldReportNotRemoved, oldReportPath, errno);
+        }
+    }
+    if (leaveOut) {
+        std::vector<std::string>& paths = listing.paths;
+        paths.erase(std::remove_if(paths.begin(), paths.end(),
+                                   [&reportName](const std::string& path) { return baseName(path) == reportName; }),
+                    paths.end());
+    }
     const std::string initialFolder = initialSolutionFolderOfFolder(lpFolder);
     if (folderExists(initialFolder)) {
         std::cout << msg::initialSolFolderExists;

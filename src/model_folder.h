@@ -15,10 +15,14 @@ enum class OldReport {
     LeaveOut,          // left where it is, and never an entry (parts after the first)
 };
 
-// Says that the model folder (which exists) was found, deals with its old
-// report, lists it and says whether its initial-solution folder exists.
-FolderListing openModelFolder(const std::string& lpFolder, OldReport oldReport);
-// The entries of the model folder; says whether its initial-solution folder exists.
-FolderListing collectModels(std::string lpFolder);
+// What becomes of a model folder that cannot be listed whole.
+enum class IncompleteListing {
+    Accept,  // the entries found form the batch
+    Refuse,  // the folder is left as it was (its old report too)
+};
+
+// Says that the model folder (which exists) was found, lists it, deals with
+// its old report and says whether its initial-solution folder exists.
+FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, IncompleteListing incomplete);
 // Says whether the initial-solution folder of a model exists; returns it when it does.
 std::optional<std::string> reportInitialSolutionFolder(std::string modelPath);

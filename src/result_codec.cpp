@@ -62,7 +62,6 @@ std::string encodeResult(const ModelResult& r) {
     w.number<uint8_t>(r.fromScip);
     w.number<int32_t>(r.scipMajorVersion);
     w.number<int32_t>(r.scipStatus);
-    w.number<int32_t>(r.scipRetcode);
     w.number(r.seconds);
     w.optional(r.primalBound);
     w.optional(r.dualBound);
@@ -89,7 +88,6 @@ std::optional<ModelResult> decodeResult(const std::string& bytes) {
     result.fromScip = r.number<uint8_t>() != 0;
     result.scipMajorVersion = r.number<int32_t>();
     result.scipStatus = r.number<int32_t>();
-    result.scipRetcode = r.number<int32_t>();
     result.seconds = r.number<double>();
     result.primalBound = r.optional();
     result.dualBound = r.optional();
@@ -114,7 +112,7 @@ std::optional<ModelResult> decodeResult(const std::string& bytes) {
     // Every enumeration within its values.
     if (static_cast<int>(result.outcome) < 0 || result.outcome > Outcome::SolveError ||
         static_cast<int>(result.initialSolution) < 0 || result.initialSolution > InitialSolution::Rejected ||
-        static_cast<int>(result.solutionFile) < 0 || result.solutionFile > SolutionFile::NotPrinted) {
+        static_cast<int>(result.solutionFile) < 0 || result.solutionFile > SolutionFile::RemoveFailed) {
         return std::nullopt;
     }
     return result;

@@ -93,19 +93,19 @@ std::string listingDigest(const std::vector<std::string>& modelPaths) {
 }
 
 std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
-                       const std::optional<BatchResult>& finished) {
+                       const std::optional<BatchResult>& ran) {
     std::string text = "LoteOtimizador parte " + std::to_string(shard.index) + " de " + std::to_string(shard.count) +
                        "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " + listingDigest(modelPaths) +
                        "\nlinhas";
-    if (finished) {
-        for (size_t position : finished->rowPositions) text += " " + std::to_string(position);
+    if (ran) {
+        for (size_t position : ran->rowPositions) text += " " + std::to_string(position);
     }
     text += "\n";
-    if (finished) {
+    if (ran) {
         char memory[64];
-        std::snprintf(memory, sizeof memory, "%.0f", finished->memoryPerWorkerMb);
-        text += "processos " + std::to_string(finished->workers) + "\nmemoria_por_processo_mb " + memory +
-                "\nconcluida\n";
+        std::snprintf(memory, sizeof memory, "%.0f", ran->memoryPerWorkerMb);
+        text += "processos " + std::to_string(ran->workers) + "\nmemoria_por_processo_mb " + memory + "\n";
+        if (ran->interruptedBy == 0 && ran->finished == ran->entries) text += "concluida\n";
     }
     return text;
 }
@@ -117,9 +117,9 @@ std::vector<bool> shardEntries(size_t count, const Shard& shard) {
 }
 
 bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                     const std::optional<BatchResult>& finished) {
+                     const std::optional<BatchResult>& ran) {
     const std::string path = joinPath(outputFolder, partRecordName(shard));
-    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, finished))) {
+    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, ran))) {
         printIoError(msg::reportNotWritten, path, error);
         return false;
     }

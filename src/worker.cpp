@@ -210,10 +210,12 @@ std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker) {
         WorkerMessage message;
         message.type = static_cast<WorkerMessage::Type>(worker.inbox[0]);
         message.index = numberAt(worker.inbox, 1);
-        if (length > 0) {
-            message.result = decodeResult(worker.inbox.substr(kHead, length));
-            message.unreadable = !message.result;
-        }
+        if (length > 0) message.result = decodeResult(worker.inbox.substr(kHead, length));
+        // A model's end always carries its result; anything else is not understood.
+        const char type = worker.inbox[0];
+        message.unreadable = type == WorkerMessage::SolveStarted ? length > 0
+                             : type == WorkerMessage::Done || type == WorkerMessage::DoneLeaving ? !message.result
+                                                                                                : true;
         messages.push_back(message);
         worker.inbox.erase(0, kHead + length);
     }

@@ -32,8 +32,8 @@ struct WorkerMessage {
     enum Type : char { SolveStarted = 'S', Done = 'D', DoneLeaving = 'E' };
     Type type = Done;
     size_t index = 0;                   // the entry it is about
-    std::optional<ModelResult> result;  // Done: the model's result (none: no row)
-    bool unreadable = false;            // Done: a result came that could not be decoded
+    std::optional<ModelResult> result;  // Done: the model's result
+    bool unreadable = false;            // a message that is not understood (a Done without a whole result)
 };
 
 // Forks a worker that runs `solve` on the entries of `modelPaths` it is

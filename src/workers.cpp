@@ -130,7 +130,7 @@ std::optional<std::vector<FinishedModel>> WorkerPool::wait(int milliseconds) {
         if (fds[i].revents == 0) continue;
         WorkerHandle& worker = workers_[i];
         for (WorkerMessage& message : receiveMessages(worker)) {
-            if (message.type == WorkerMessage::SolveStarted) {
+            if (message.type == WorkerMessage::SolveStarted && !message.unreadable) {
                 worker.solving = true;
                 worker.solveStart = Clock::now();
             } else if (worker.model >= 0 && (message.unreadable || message.index != static_cast<size_t>(worker.model))) {

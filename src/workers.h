@@ -21,7 +21,7 @@ struct FinishedModel {
     enum How { Reported, Died, Overran, Unreadable };
     How how = Reported;
     size_t index = 0;
-    std::optional<ModelResult> result;  // Reported: the worker's result (none: no row)
+    std::optional<ModelResult> result;  // Reported: the worker's result
     int waitStatus = 0;   // Died: how the worker ended, as waitpid tells it
     double seconds = 0.0; // Died, Overran, Unreadable: since SCIP started (or since the model was handed out)
     double grace = 0.0;   // Overran: the seconds allowed past the time limit

@@ -291,6 +291,16 @@ inline std::vector<std::string> rowsWithoutTimes(const std::string& report) {
     return rows;
 }
 
+// Waits (up to `seconds`) until the report at `path` has at least `count` rows.
+inline bool waitForRows(const fs::path& path, size_t count, double seconds = 30.0) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (rowsWithoutTimes(readFile(path)).size() >= count) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
 // A report number ("1120,000000") as a double.
 inline double reportNumber(std::string text) {
     for (char& c : text) {

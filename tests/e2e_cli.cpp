@@ -142,7 +142,7 @@ TEST(CommandLine, ResumeKeepsOnlyWhatIsStillTrueAlsoForAPart) {
     EXPECT_EQ(runProgram("", withArgs({"-t", "2", "--shard", "1/2", "opt", m.string(), parts})).exitCode, 0);
     TempDir io;
     const pid_t part2 = startProgram("", io, withArgs({"-t", "2", "--shard", "2/2", "opt", m.string(), parts}));
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // b.lp done, d_long.lp running
+    ASSERT_TRUE(waitForRows(dir / "parts" / "sol_stat.parte-2-de-2.csv", 1));  // b.lp done, d_long.lp running
     kill(part2, SIGTERM);
     EXPECT_EQ(finishProgram(part2, io).signal, SIGTERM);
     EXPECT_EQ(runProgram("", withArgs({"merge", parts})).exitCode, 1);

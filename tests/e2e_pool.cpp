@@ -187,7 +187,8 @@ TEST(Pool, InterruptOfEveryProcessLeavesNoErrorRow) {
         TempDir io;
         const pid_t batch =
             startProgram("", io, withArgs({"-j", "2", "-t", "30", "--shard", "1/1", "opt", m.string(), out.string()}));
-        const std::vector<pid_t> workers = workersAfter(batch, 1.0 + delayMs / 30.0);
+        ASSERT_TRUE(waitForRows(out / "sol_stat.parte-1-de-1.csv", 1));  // a.lp done, the long ones running
+        const std::vector<pid_t> workers = workersAfter(batch, 0.2 + delayMs / 30.0);
         ASSERT_EQ(workers.size(), 2u);
         for (pid_t worker : workers) kill(worker, SIGTERM);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
@@ -280,7 +281,7 @@ TEST(Pool, ModelFarPastItsLimitWhileBeingReadIsAReadError) {
     const fs::path m = dir / "m";
     fs::create_directory(m);
     std::string terms;
-    for (int i = 0; i < 400000; ++i) terms += (i > 0 ? " + x" : "x") + std::to_string(i);
+    for (int i = 0; i < 800000; ++i) terms += (i > 0 ? " + x" : "x") + std::to_string(i);
     writeFile(m / "a_big.lp", "Maximize\n obj: " + terms + "\nSubject To\n c1: " + terms + " <= 1\nEnd\n");
     TempDir io;
     const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "1", "opt", m.string(), (dir / "out").string()}));

@@ -203,6 +203,11 @@ TEST(Memory, SmallestOfAvailableCgroupsAndSlurmSharedOut) {
     // A tighter limit further up the v2 tree counts too.
     put("sys/fs/cgroup/unified/slice/memory.max", "1048576000\n");  // 1000 MB, nothing used
     EXPECT_DOUBLE_EQ(*readMemoryBounds(root.str(), nullptr, nullptr, nullptr).cgroup, 1000.0);
+    // Page cache the kernel can take back is room; a full cgroup still limits SCIP.
+    put("sys/fs/cgroup/memory/job/memory.stat", "cache 1\ntotal_inactive_file 536870912\n");
+    EXPECT_DOUBLE_EQ(*readMemoryBounds(root.str(), nullptr, nullptr, nullptr).cgroup, 1000.0);  // v1 room now 2048
+    put("sys/fs/cgroup/unified/slice/task/memory.current", "3221225472\n");
+    EXPECT_DOUBLE_EQ(memoryPerWorkerMb(readMemoryBounds(root.str(), nullptr, nullptr, nullptr), 2), 1.0);
     // Nothing known: no limit.
     TempDir empty;
     EXPECT_EQ(memoryPerWorkerMb(readMemoryBounds(empty.str(), nullptr, nullptr, nullptr), 2), 0.0);

@@ -42,11 +42,19 @@ if [ $# -gt 0 ]; then
 fi
 sbatch_options=("$@")
 
+# A word quoted for any POSIX shell (the jobs run under /bin/sh).
+q() { printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; }
+
 [ -d "$models" ] || { echo "Pasta de .lps inexistente ou inválida: $models" >&2; exit 2; }
-if [ -z "$tasks" ] && [ -n "$resume" ]; then
+if [ -z "$tasks" ] && [ -n "$resume" ] && [ -d "$output" ]; then
     # The count of the array that is resumed, from its parts' records.
-    tasks=$(find "$output" -maxdepth 1 -name 'sol_stat.parte-*-de-*.info' 2>/dev/null |
-        sed -n 's/.*-de-\([0-9]*\)\.info$/\1/p' | sort -u | head -1)
+    counts=$(find "$output" -maxdepth 1 -name 'sol_stat.parte-*-de-*.info' | sed -n 's/.*-de-\([0-9]*\)\.info$/\1/p' |
+        sort -un)
+    if [ "$(printf '%s\n' "$counts" | grep -c .)" -gt 1 ]; then
+        echo "Há partes de lotes divididos de formas diferentes em $output: diga N." >&2
+        exit 2
+    fi
+    tasks="$counts"
 fi
 if [ -z "$tasks" ]; then
     count=$(find "$models" -mindepth 1 -maxdepth 1 -name '*lp' | wc -l)
@@ -56,14 +64,18 @@ fi
 [[ "$tasks" =~ ^[1-9][0-9]*$ ]] || { echo "Número de tarefas inválido: $tasks" >&2; exit 2; }
 mkdir -p -- "$output"
 
-task_command="loteotimizador --shard slurm $resume -j \${SLURM_CPUS_PER_TASK:-1} -t $(printf '%q' "$time_limit") opt $(printf '%q' "$models") $(printf '%q' "$output")"
-# What resumes this array where it stopped.
-resume_command="$(printf '%q' "$(realpath "$0")") -t $(printf '%q' "$time_limit") --retomar $(printf '%q' "$models") $(printf '%q' "$output") $tasks"
+task_command="loteotimizador --shard slurm $resume -j \${SLURM_CPUS_PER_TASK:-1} -t $(q "$time_limit") opt $(q "$models") $(q "$output")"
+# What resumes this array where it stopped, with the same CPUs and sbatch options.
+resume_command="CPUS=${CPUS:-1} $(q "$(realpath "$0")") -t $(q "$time_limit") --retomar $(q "$models") $(q "$output") $tasks"
+if [ "${#sbatch_options[@]}" -gt 0 ]; then
+    resume_command+=" --"
+    for option in "${sbatch_options[@]}"; do resume_command+=" $(q "$option")"; done
+fi
 array_id=$(sbatch --parsable --job-name=loteotimizador --array="0-$((tasks - 1))" \
     --cpus-per-task="${CPUS:-1}" --output="$output/slurm-%A_%a.out" "${sbatch_options[@]}" \
     --wrap "$task_command")
 array_id="${array_id%%;*}"
-merge_command="loteotimizador merge $(printf '%q' "$output") || { echo $(printf '%q' "Partes incompletas: para retomá-las, rode $resume_command") >&2; exit 1; }"
+merge_command="loteotimizador merge $(q "$output") || { printf '%s\\n' $(q "Partes incompletas: para retomá-las, rode $resume_command") >&2; exit 1; }"
 merge_id=$(sbatch --parsable --job-name=loteotimizador-merge --dependency="afterany:$array_id" \
     --output="$output/slurm-%j-merge.out" "${sbatch_options[@]}" \
     --wrap "$merge_command")
