@@ -163,7 +163,7 @@ inline constexpr const char* usage =
     "Uso:\n"
     "  loteotimizador [-t SEG] [-j N] [--memoria MB]       abre o shell\n"
     "  loteotimizador [opções] opt PASTA_LP PASTA_SAIDA    resolve um lote, sem o shell\n"
-    "  loteotimizador mod_lp PASTA_MOD                     traduz os .mod de uma pasta, sem o shell\n"
+    "  loteotimizador [-j N] mod_lp PASTA_MOD              traduz os .mod de uma pasta, sem o shell\n"
     "  loteotimizador merge PASTA_SAIDA                    junta os relatórios das partes de um lote\n"
     "  loteotimizador -h | --help                          esta ajuda\n"
     "  loteotimizador --version                            versões do programa, do SCIP e do GLPK\n"
