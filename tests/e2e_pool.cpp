@@ -101,6 +101,8 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")),
               (std::vector<std::string>{"a_long.lp;ERRO NA RESOLUCAO DO MODELO;;", "b.lp;SOL OTIMA;2,800000;"}));
+    // What SCIP printed before the worker died stays in the model's block.
+    EXPECT_NE(r.out.find("MODELO 0 \noriginal problem has 50 variables"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("NOME: a_long.lp\nTEMPO: "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("STATUS: ERRO NA RESOLUCAO DO MODELO\n" + kDash + "MODELO 1 \n"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("O processo que resolvia o modelo " + (m / "a_long.lp").string() + " terminou pelo sinal 9 ("),
