@@ -239,9 +239,13 @@ OptResult runOpt(const OptRequest& request) {
     if (request.resume == Resume::KeepRows) plan.keptRows = readKeptRows(outputFolder, request.shard);
     // Every part lists the folder as the whole batch would after removing
     // an old report; only the first removes it.
-    const OldReport oldReport = !request.shard ? OldReport::Remove
-                                : request.shard->index == 1 ? OldReport::RemoveAndLeaveOut
-                                                            : OldReport::LeaveOut;
+    // A batch resumed into its own model folder leaves its report in place
+    // until the first rewrite replaces it: removed earlier, a kill in between
+    // would lose its rows.
+    const bool resumedInPlace = request.resume == Resume::KeepRows && sameFolder(request.lpFolder, outputFolder);
+    const OldReport oldReport = resumedInPlace || (request.shard && request.shard->index > 1) ? OldReport::LeaveOut
+                                : request.shard                                           ? OldReport::RemoveAndLeaveOut
+                                                                                          : OldReport::Remove;
     // The command line never solves part of a folder it could not list
     // whole; the shell solves the entries it found.
     const FolderListing listing = collectModels(request.lpFolder, oldReport,

@@ -1,6 +1,7 @@
 // Console blocks in folder order, reports rewritten, progress and closing lines.
 #include "batch_output.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -48,6 +49,7 @@ bool BatchOutput::record(size_t index, const ModelResult& result) {
 }
 
 bool BatchOutput::keep(size_t index, const std::string& name, const KeptRow& kept) {
+    // Its rows are in the earlier reports or journal already: not journalled again.
     return finish(index, kept.lines, std::string(msg::nameLabel) + name + "\n" + msg::rowKept, "");
 }
 
@@ -64,22 +66,41 @@ bool BatchOutput::finish(size_t index, std::vector<std::string> rows, std::strin
     ++doneCount_;
     // A failure to write a report is said with this entry's block.
     std::ostringstream errors;
-    bool written = entry.rows.empty() || appendToJournal(entry.rows, errors);
+    bool written = !started_ || entry.rows.empty() || appendToJournal(entry.rows, errors);
     waiting_ = true;
-    if (rewriteDue()) written = writeReports(errors) && written;
+    if (started_ && rewriteDue()) written = writeReports(errors) && written;
     entry.err += errors.str();
     return written;
+}
+
+bool BatchOutput::start() {
+    started_ = true;
+    return !waiting_ || writeReports();
 }
 
 // One write of a whole record, at the end of the file: a killed program
 // leaves whole records and at most one cut short.
 bool BatchOutput::appendToJournal(const std::vector<std::string>& rows, std::ostream& errors) {
-    if (journal_ < 0) journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (journal_ < 0) {
+        // A record cut short by a killed run is cut off, so that records
+        // appended after it can be read.
+        journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        journalSize_ = static_cast<off_t>(wholeJournalLength(readTextFile(journalPath_).value_or("")));
+        if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
+            printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+        }
+    }
     const std::string record = journalRecord(rows);
-    if (journal_ >= 0 && ::write(journal_, record.data(), record.size()) == static_cast<ssize_t>(record.size())) {
+    const ssize_t n = journal_ >= 0 ? ::write(journal_, record.data(), record.size()) : -1;
+    if (n == static_cast<ssize_t>(record.size())) {
+        journalSize_ += n;
         return true;
     }
-    printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+    const int error = n >= 0 ? ENOSPC : errno;
+    if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
+        // The cut record is cut off when the journal is next opened.
+    }
+    printIoError(msg::reportNotWritten, journalPath_, error, errors);
     return false;
 }
 
@@ -89,7 +110,7 @@ bool BatchOutput::rewriteDue() const {
 }
 
 bool BatchOutput::writeReportsIfDue() {
-    if (!waiting_ || !rewriteDue()) return true;
+    if (!started_ || !waiting_ || !rewriteDue()) return true;
     progress_.clear();
     return writeReports();
 }
@@ -125,7 +146,8 @@ bool BatchOutput::writeReports(std::ostream& errors) {
         if (!writeReport(outputFolder_, rows, errors, reportNames_[report], reports[report].header)) written = false;
     }
     lastWrite_ = Clock::now();
-    lastWriteTook_ = lastWrite_ - start;
+    // A rewrite that failed is tried again a second later, not at once.
+    lastWriteTook_ = written ? lastWrite_ - start : Clock::duration(kLongestWait);
     waiting_ = !written;
     return written;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "batch.h"
 #include "progress.h"
 
@@ -22,13 +24,19 @@ public:
 
     // An entry of another part: done, never shown, no row.
     void hide(size_t index);
-    // An entry that finished, by what it gives: a model's result, rows kept
-    // from an earlier run, or no row (not a model, or a model that gave
-    // none). Each rewrites the reports; false when one could not be written
-    // (said with the block).
+    // An entry that finished, by what it gives: a model's result (journalled,
+    // and in the reports at the next rewrite that is due), rows kept from an
+    // earlier run, or no row (not a model). False when a report or the
+    // journal could not be written (said with the block).
     bool record(size_t index, const ModelResult& result);
     bool keep(size_t index, const std::string& name, const KeptRow& kept);
     bool finishWithoutRow(size_t index, std::string out = "", std::string err = "");
+    // The entries known before any model is solved (kept rows, entries that
+    // are not models) are recorded: the reports are rewritten once with all
+    // of them, and from now on as entries finish. Until then no rewrite
+    // happens, so that a program killed meanwhile leaves the earlier reports
+    // whole.
+    bool start();
     // Rewrites the reports now (failures said on standard error).
     bool writeReports();
     // Rewrites the reports if rows are waiting and a rewrite is due.
@@ -69,6 +77,8 @@ private:
     std::vector<std::string> reportNames_;
     std::string journalPath_;
     int journal_ = -1;          // open for appending once a row is journalled
+    off_t journalSize_ = 0;     // its whole records
+    bool started_ = false;      // rewrites may happen
     bool waiting_ = false;      // finished rows not yet in the reports
     Clock::time_point lastWrite_{};
     Clock::duration lastWriteTook_{};

@@ -90,6 +90,7 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     }
     // A part without entries still leaves its (empty) reports.
     if (shownCount == 0 && !plan.solve.empty()) anyError |= !output.writeReports();
+    anyError |= !output.start();
 
     const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
     // The memory the batch may use, shared out among the workers it starts.

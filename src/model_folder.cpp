@@ -14,12 +14,17 @@
 
 namespace {
 
-// Lists an initial-solution folder once per process (workers inherit what the
-// program listed before they started): only a folder that cannot be listed
-// is said, and a batch of many models must not list it for each of them.
-void listInitialSolutionFolder(const std::string& folder) {
+// The initial-solution folders listed in this batch: each once (the workers
+// inherit what the program listed before they started), since only a folder
+// that cannot be listed is said, and a batch of many models must not list it
+// for each of them.
+std::set<std::string>& listedInitialFolders() {
     static std::set<std::string> listed;
-    if (listed.insert(folder).second) listFolder(folder);
+    return listed;
+}
+
+void listInitialSolutionFolder(const std::string& folder) {
+    if (listedInitialFolders().insert(folder).second) listFolder(folder);
 }
 
 }  // namespace
@@ -48,6 +53,7 @@ FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, In
                     paths.end());
     }
     const std::string initialFolder = initialSolutionFolderOfFolder(lpFolder);
+    listedInitialFolders().clear();  // a new batch lists them again
     if (folderExists(initialFolder)) {
         std::cout << msg::initialSolFolderExists;
         listInitialSolutionFolder(initialFolder);

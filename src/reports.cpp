@@ -82,8 +82,17 @@ std::string journalRecord(const std::vector<std::string>& rows) {
     return record;
 }
 
-std::vector<std::vector<std::string>> parseJournal(const std::string& text) {
+namespace {
+
+// The records of a journal's text and where its whole records end.
+struct Journal {
     std::vector<std::vector<std::string>> records;
+    size_t wholeLength = 0;
+};
+
+Journal readJournal(const std::string& text) {
+    Journal journal;
+    std::vector<std::vector<std::string>>& records = journal.records;
     size_t at = 0;
     while (at < text.size()) {
         const size_t end = text.find('\n', at);
@@ -92,15 +101,21 @@ std::vector<std::vector<std::string>> parseJournal(const std::string& text) {
         std::vector<std::string> rows;
         size_t next = end + 1;
         for (size_t length = 0; lengths >> length;) {
-            if (length > text.size() - next) return records;  // cut short
+            if (length > text.size() - next) return journal;  // cut short
             rows.push_back(text.substr(next, length));
             next += length;
         }
         records.push_back(std::move(rows));
-        at = next;
+        at = journal.wholeLength = next;
     }
-    return records;
+    return journal;
 }
+
+}  // namespace
+
+std::vector<std::vector<std::string>> parseJournal(const std::string& text) { return readJournal(text).records; }
+
+size_t wholeJournalLength(const std::string& text) { return readJournal(text).wholeLength; }
 
 std::string reportFileName(const ReportFile& report, const std::optional<Shard>& shard) {
     return shard ? partName(report.name, *shard) : report.name;

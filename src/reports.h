@@ -40,6 +40,8 @@ std::string journalRecord(const std::vector<std::string>& rows);
 // The whole records of a journal's text, in order (a record cut short by a
 // killed writer is left out).
 std::vector<std::vector<std::string>> parseJournal(const std::string& text);
+// The length of the whole records at the start of a journal's text.
+size_t wholeJournalLength(const std::string& text);
 
 // The whole report file: header and one line per row.
 std::string reportText(const std::vector<std::string>& rows, const std::string& header = msg::reportHeader);

@@ -67,6 +67,17 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
         startFailureSaid = true;
         return false;
     };
+    // A worker that died or said nothing sensible costs its model only; one
+    // that ends while the batch is being stopped leaves it unfinished.
+    const auto take = [&](const FinishedModel& model) {
+        if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) return;
+        Block& block = blocks[model.index];
+        block.done = true;
+        block.out = model.out;
+        block.err = model.err;
+        if (model.how != FinishedModel::Reported) block.err += whatHappened(model, entries[model.index]);
+        if (model.how != FinishedModel::Reported || model.result->outcome == Outcome::ReadError) ++result.failures;
+    };
     for (size_t i = 0; i < jobs; ++i) startWorker();
     printReady();
     while (next < blocks.size() && pool.interruptedBy() == 0) {
@@ -77,20 +88,14 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
         pool.handOut(queue);
         const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
         if (!finished) break;
-        for (const FinishedModel& model : *finished) {
-            Block& block = blocks[model.index];
-            block.done = true;
-            block.out = model.out;
-            block.err = model.err;
-            // A worker that died or said nothing sensible costs its model only.
-            if (model.how != FinishedModel::Reported) block.err += whatHappened(model, entries[model.index]);
-            if (model.how != FinishedModel::Reported || !model.result || model.result->outcome == Outcome::ReadError) {
-                ++result.failures;
-            }
-        }
+        for (const FinishedModel& model : *finished) take(model);
         printReady();
     }
     result.interruptedBy = pool.interruptedBy();
+    // Translations already sent when it was stopped are kept.
+    if (result.interruptedBy != 0) {
+        for (const FinishedModel& model : pool.wait(0).value_or(std::vector<FinishedModel>{})) take(model);
+    }
     pool.stop();
     removeStaleTempFiles(folder);
     size_t finishedCount = 0;
