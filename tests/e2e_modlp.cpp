@@ -2,6 +2,8 @@
 // data files, errors, and a round trip through `opt`.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <set>
 
@@ -73,7 +75,16 @@ TEST(ModLp, TwoWorkersGiveWhatOneGives) {
     fs::remove_all(models);
     copyFolder(testModels() / "mathprog", models);
     options.args[1] = "2";
-    const RunResult two = runProgram("", options);
+    // Two workers really run side by side.
+    TempDir io;
+    const pid_t pid = startProgram("", io, options);
+    size_t mostWorkers = 0;
+    while (stillRunning(pid)) {
+        mostWorkers = std::max(mostWorkers, childrenOf(pid).size());
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const RunResult two = finishProgram(pid, io, options);
+    EXPECT_EQ(mostWorkers, 2u);
     EXPECT_EQ(one.exitCode, 1);  // test-if.mod is not translated
     EXPECT_EQ(two.exitCode, one.exitCode);
     EXPECT_EQ(two.out, one.out);
