@@ -96,14 +96,6 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     // The memory the batch may use, shared out among the workers it starts.
     if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, jobs));
     WorkerPool pool(paths, outputFolder, resolved, solve);
-    // A worker that cannot be started is said once, not at every try.
-    bool startFailureSaid = false;
-    const auto startWorker = [&] {
-        if (pool.startWorker()) return true;
-        if (!startFailureSaid) output.workerNotStarted(errno);
-        startFailureSaid = true;
-        return false;
-    };
     // A finished model's row; a worker that ends while the batch is being
     // stopped leaves its model unfinished.
     const auto take = [&](const FinishedModel& model) {
@@ -120,13 +112,12 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
         anyError |= failed(result);
         anyError |= !output.record(model.index, result);
     };
-    for (size_t i = 0; i < jobs; ++i) startWorker();
+    // A worker that cannot be started is said once, not at every try.
+    if (const int error = pool.staff(jobs, queue.size())) output.workerNotStarted(error);
     output.printReady();
     while (output.done() < paths.size() && pool.interruptedBy() == 0) {
         // A worker that died, or left to give back its memory, is replaced.
-        for (size_t idle = pool.idle(); pool.size() < jobs && idle < queue.size(); ++idle) {
-            if (!startWorker()) break;
-        }
+        if (const int error = pool.staff(jobs, queue.size())) output.workerNotStarted(error);
         if (pool.size() == 0) break;  // no worker can be started: the rest cannot be solved
         pool.handOut(queue);
         const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);

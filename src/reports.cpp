@@ -23,20 +23,17 @@ std::string statusField(const std::string& shortRowLine) {
     return start == std::string::npos ? "" : shortRowLine.substr(start + 1, end - start - 1);
 }
 
-// The name field of a row as written (quoted when it holds ";").
-std::string nameField(const std::string& line) {
-    size_t at = 0;
-    if (!line.empty() && line[0] == '"') {
-        for (at = 1; at < line.size(); ++at) {
-            if (line[at] == '"' && (at + 1 == line.size() || line[at + 1] != '"')) break;
-            if (line[at] == '"') ++at;  // a doubled quote
-        }
-    }
-    return line.substr(0, line.find(';', at));
+// The model name of one report row (nothing when it has no name field).
+std::optional<std::string> rowName(const std::string& line) {
+    const std::vector<ReportRow> rows = parseReport("\n" + line);  // parseReport skips a header line
+    if (rows.size() != 1) return std::nullopt;
+    return rows[0].name;
 }
 
 // A name, and no file known.
-std::string stampFromShortRow(const std::string& shortRowLine) { return nameField(shortRowLine) + ";;"; }
+std::string stampFromShortRow(const std::string& shortRowLine) {
+    return csvName(rowName(shortRowLine).value_or("")) + ";;";
+}
 
 // The size and time of change that end a row of the record of model files.
 std::optional<FileStamp> stampOfRow(const std::string& line) {
@@ -196,9 +193,9 @@ std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, con
     }
     const std::string journal = readTextFile(joinPath(outputFolder, journalName(shard))).value_or("");
     for (std::vector<std::string>& lines : parseJournal(journal)) {
-        const std::vector<ReportRow> named = parseReport("\n" + (lines.empty() ? "" : lines[0]));
-        if (lines.size() != reports.size() || named.size() != 1) continue;
-        found.emplace_back(named[0].name, std::move(lines));
+        const std::optional<std::string> name = lines.empty() ? std::nullopt : rowName(lines[0]);
+        if (lines.size() != reports.size() || !name) continue;
+        found.emplace_back(*name, std::move(lines));
     }
     std::map<std::string, KeptRow> kept;
     for (auto& [name, lines] : found) {

@@ -60,12 +60,10 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
         for (; next < blocks.size() && blocks[next].done; ++next) printBlock(next);
     };
     const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
-    bool startFailureSaid = false;
-    const auto startWorker = [&] {
-        if (pool.startWorker()) return true;
-        if (!startFailureSaid) std::cerr << msg::workerNotStarted << std::strerror(errno) << "\n" << std::flush;
-        startFailureSaid = true;
-        return false;
+    const auto staff = [&] {
+        if (const int error = pool.staff(jobs, queue.size())) {
+            std::cerr << msg::workerNotStarted << std::strerror(error) << "\n" << std::flush;
+        }
     };
     // A worker that died or said nothing sensible costs its model only; one
     // that ends while the batch is being stopped leaves it unfinished.
@@ -78,12 +76,10 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
         if (model.how != FinishedModel::Reported) block.err += whatHappened(model, entries[model.index]);
         if (model.how != FinishedModel::Reported || model.result->outcome == Outcome::ReadError) ++result.failures;
     };
-    for (size_t i = 0; i < jobs; ++i) startWorker();
+    staff();
     printReady();
     while (next < blocks.size() && pool.interruptedBy() == 0) {
-        for (size_t idle = pool.idle(); pool.size() < jobs && idle < queue.size(); ++idle) {
-            if (!startWorker()) break;
-        }
+        staff();
         if (pool.size() == 0) break;
         pool.handOut(queue);
         const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);

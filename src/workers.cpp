@@ -79,6 +79,17 @@ bool WorkerPool::startWorker() {
     return true;
 }
 
+int WorkerPool::staff(size_t jobs, size_t waiting) {
+    for (size_t idleCount = idle(); workers_.size() < jobs && idleCount < waiting; ++idleCount) {
+        if (startWorker()) continue;
+        const int error = errno;
+        if (startFailureSaid_) return 0;
+        startFailureSaid_ = true;
+        return error;
+    }
+    return 0;
+}
+
 size_t WorkerPool::size() const { return workers_.size(); }
 
 size_t WorkerPool::idle() const {

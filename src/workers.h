@@ -42,8 +42,10 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
     ~WorkerPool();
 
-    // Starts one more worker. False (errno set) when it cannot.
-    bool startWorker();
+    // Starts workers until `jobs` are alive or the idle ones are enough for
+    // the `waiting` models (a worker that died or left is replaced so). The
+    // errno of the first start that failed in this pool, once; else 0.
+    int staff(size_t jobs, size_t waiting);
     size_t size() const;     // workers alive
     size_t idle() const;     // workers waiting for a model
     size_t running() const;  // models being solved
@@ -59,6 +61,8 @@ public:
     int interruptedBy() const;
 
 private:
+    // Starts one more worker. False (errno set) when it cannot.
+    bool startWorker();
     FinishedModel unreported(WorkerHandle& worker, FinishedModel::How how, double seconds);
 
     const std::vector<std::string>& modelPaths_;
@@ -66,6 +70,7 @@ private:
     const BatchSettings& settings_;
     SolveFunction solve_;
     std::vector<WorkerHandle> workers_;
+    bool startFailureSaid_ = false;
     InterruptGuard interrupts_;
 };
 
