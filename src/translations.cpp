@@ -31,6 +31,17 @@ struct Block {
 
 }  // namespace
 
+std::vector<size_t> handOutOrder(const std::vector<std::pair<size_t, std::optional<long long>>>& earlierLpSizes) {
+    std::vector<std::pair<size_t, std::optional<long long>>> models = earlierLpSizes;
+    std::stable_sort(models.begin(), models.end(), [](const auto& a, const auto& b) {
+        if (!a.second || !b.second) return !a.second && b.second;
+        return *a.second > *b.second;
+    });
+    std::vector<size_t> order;
+    for (const auto& model : models) order.push_back(model.first);
+    return order;
+}
+
 TranslationResult translateEntries(const std::string& folder, const std::vector<std::string>& entries,
                                    const BatchSettings& settings) {
     BatchSettings resolved = settings;
@@ -40,14 +51,18 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
     WorkerPool pool(entries, noOutputFolder, resolved, translateInWorker);
     TranslationResult result;
     std::vector<Block> blocks(entries.size());
-    std::deque<size_t> queue;
+    std::vector<std::pair<size_t, std::optional<long long>>> models;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (endsWith(entries[i], "mod")) {
-            queue.push_back(i);
+            const std::string lpPath = entries[i].substr(0, entries[i].size() - 3) + "lp";
+            const std::optional<FileStamp> earlier = fileStamp(lpPath);
+            models.emplace_back(i, earlier ? std::optional<long long>(earlier->size) : std::nullopt);
         } else {
             blocks[i].done = true;  // not a model: its header alone
         }
     }
+    const std::vector<size_t> order = handOutOrder(models);
+    std::deque<size_t> queue(order.begin(), order.end());
     const auto printBlock = [&](size_t i) {
         std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << blocks[i].out << std::flush;
         std::cerr << blocks[i].err << std::flush;

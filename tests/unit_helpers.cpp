@@ -1,4 +1,5 @@
-// Pure helpers: path pieces, number reading and formatting, status texts, rows.
+// Pure helpers: path pieces, number reading and formatting, status texts, rows,
+// the order translations are handed out.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include "files.h"
 #include "report_rows.h"
 #include "result_codec.h"
+#include "translations.h"
 #include "reports.h"
 
 using Parts = std::vector<std::string>;
@@ -232,4 +234,11 @@ TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
     EXPECT_EQ(got->outcome, Outcome::InfeasibleOrUnbounded);
     EXPECT_FALSE(decodeResult(bytes.substr(0, bytes.size() - 1)).has_value());
     EXPECT_FALSE(decodeResult(bytes + "x").has_value());
+}
+
+TEST(HandOutOrder, NeverTranslatedFirstThenLargestEarlierLpFile) {
+    using Sizes = std::vector<std::pair<size_t, std::optional<long long>>>;
+    EXPECT_EQ(handOutOrder(Sizes{{0, 10}, {2, std::nullopt}, {3, 900}, {5, 10}, {7, std::nullopt}, {8, 50}}),
+              (std::vector<size_t>{2, 7, 3, 8, 0, 5}));
+    EXPECT_TRUE(handOutOrder(Sizes{}).empty());
 }
