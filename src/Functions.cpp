@@ -6,13 +6,18 @@
 #include <iostream>
 
 #include "Messages.h"
+#include "batch_record.h"
 #include "batch_runner.h"
 #include "console.h"
 #include "files.h"
 #include "model_folder.h"
+#include "model_log.h"
+#include "model_names.h"
 #include "report_rows.h"
 #include "reports.h"
 #include "scip_api.h"
+#include "scip_handles.h"
+#include "scip_parameters.h"
 #include "scip_result.h"
 #include "shards.h"
 #include "solution_file.h"
@@ -23,48 +28,18 @@ namespace {
 // solveModel has loaded the library.
 const ScipApi& lib() { return scipLibrary(); }
 
-// A SCIP instance, freed when it goes out of scope.
-struct ScipInstance {
-    SCIP* scip = nullptr;
-    ScipInstance() = default;
-    ScipInstance(const ScipInstance&) = delete;
-    ScipInstance& operator=(const ScipInstance&) = delete;
-    ~ScipInstance() {
-        if (scip != nullptr) free();
-    }
-    SCIP_RETCODE create() {
-        LOTE_SCIP_CALL(lib().SCIPcreate(&scip));
-        return SCIP_OKAY;
-    }
-    SCIP_RETCODE free() {
-        LOTE_SCIP_CALL(lib().SCIPfree(&scip));
-        return SCIP_OKAY;
-    }
-};
-
-// A SCIP message handler, released when it goes out of scope.
-struct ScipMessageHandler {
-    SCIP_MESSAGEHDLR* handler = nullptr;
-    ScipMessageHandler() = default;
-    ScipMessageHandler(const ScipMessageHandler&) = delete;
-    ScipMessageHandler& operator=(const ScipMessageHandler&) = delete;
-    ~ScipMessageHandler() {
-        if (handler != nullptr) release();
-    }
-    SCIP_RETCODE release() {
-        LOTE_SCIP_CALL(lib().SCIPmessagehdlrRelease(&handler));
-        return SCIP_OKAY;
-    }
-};
-
-// What every model gets before its file is read.
-SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings) {
+// What every model gets before its file is read: the batch's parameters and
+// its own, then the memory limit and Ctrl-C, which those cannot change.
+SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings, const std::string& modelPath, bool& settingsRefused) {
+    LOTE_SCIP_CALL(lib().SCIPincludeDefaultPlugins(scip));
+    const SCIP_RETCODE applied = applyModelParameters(scip, settings, modelPath);
+    settingsRefused = applied != SCIP_OKAY;
+    if (settingsRefused) return applied;
     // Only the program that started the batch answers Ctrl-C.
     LOTE_SCIP_CALL(lib().SCIPsetBoolParam(scip, "misc/catchctrlc", 0));
     if (settings.memoryLimitMb > 0.0) {
         LOTE_SCIP_CALL(lib().SCIPsetRealParam(scip, "limits/memory", settings.memoryLimitMb));
     }
-    LOTE_SCIP_CALL(lib().SCIPincludeDefaultPlugins(scip));
     LOTE_SCIP_CALL(lib().SCIPcreateProbBasic(scip, "lp_example"));
     return SCIP_OKAY;
 }
@@ -80,16 +55,18 @@ SCIP_RETCODE applyTimeLimit(SCIP* scip, double timeLimit) {
 }
 
 // A handler that shows nothing on the console but still writes what SCIP
-// prints into an explicit file (the solution file).
-SCIP_RETCODE createFileOnlyHandler(ScipMessageHandler& fileOnly) {
-    LOTE_SCIP_CALL(lib().SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, nullptr, 1));
+// prints into an explicit file (the solution file), and into the model's
+// log when it has one.
+SCIP_RETCODE createFileOnlyHandler(ScipMessageHandler& fileOnly, const std::string& logPath) {
+    LOTE_SCIP_CALL(lib().SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, logPath.empty() ? nullptr : logPath.c_str(), 1));
     return SCIP_OKAY;
 }
 
-// Silences SCIP from here on (solving log, warnings): only solution files are
-// still written, through a file-only handler, or nothing when there is none.
-SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& fileOnly) {
-    if (createFileOnlyHandler(fileOnly) != SCIP_OKAY) fileOnly.handler = nullptr;
+// Silences SCIP from here on (solving log, warnings): only solution files and
+// the log are still written, through a file-only handler, or nothing when
+// there is none.
+SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& fileOnly, const std::string& logPath) {
+    if (createFileOnlyHandler(fileOnly, logPath) != SCIP_OKAY) fileOnly.handler = nullptr;
     LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, fileOnly.handler));
     return SCIP_OKAY;
 }
@@ -99,8 +76,13 @@ SCIP_RETCODE readSolution(SCIP* scip, const std::string& path) {
     return SCIP_OKAY;
 }
 
-SCIP_RETCODE solve(SCIP* scip) {
+// SCIP's statistics close the model's log; the console does not show them.
+SCIP_RETCODE solve(SCIP* scip, const ModelLog& log) {
     LOTE_SCIP_CALL(lib().SCIPsolve(scip));
+    if (!log.tempPath.empty()) {
+        LOTE_SCIP_CALL(lib().SCIPprintStatistics(scip, nullptr));
+        lib().SCIPsetMessagehdlrLogfile(scip, nullptr);  // the solution file is not part of it
+    }
     return SCIP_OKAY;
 }
 
@@ -128,7 +110,7 @@ ModelResult unsolved(const std::string& name, Outcome outcome, const std::string
 
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings, const std::function<void()>& solveStarting) {
-    if (!endsWith(modelPath, "lp")) return std::nullopt;
+    if (!modelFormat(baseName(modelPath), settings.formats)) return std::nullopt;
     const std::string name = baseName(modelPath);
     const std::optional<FileStamp> stamp = fileStamp(modelPath);
 
@@ -153,6 +135,8 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         if (firstFailure == SCIP_OKAY) firstFailure = code;
         return code == SCIP_OKAY;
     };
+    // Declared first: the log takes its name once SCIP has let it go.
+    const ModelLog log(settings.keepLogs, outputFolder, name);
     ScipInstance instance;
     if (!note(instance.create())) {
         instance.scip = nullptr;
@@ -160,16 +144,19 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         return unsolved(name, Outcome::SolveError, outputFolder);
     }
     SCIP* scip = instance.scip;
-    const bool setUpDone = note(setUp(scip, settings));
+    if (!log.tempPath.empty()) lib().SCIPsetMessagehdlrLogfile(scip, log.tempPath.c_str());
+    bool settingsRefused = false;
+    const bool setUpDone = note(setUp(scip, settings, modelPath, settingsRefused));
     const bool read = setUpDone && note(readModel(scip, modelPath));
     if (read) note(applyTimeLimit(scip, settings.timeLimit));
     ScipMessageHandler fileOnly;
-    note(silence(scip, fileOnly));
+    note(silence(scip, fileOnly, log.tempPath));
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
 
     // A model that was not read is not solved: the instance would hold an
-    // empty problem, whose "optimal" result means nothing.
-    const Outcome failure = setUpDone && !read ? Outcome::ReadError : Outcome::SolveError;
+    // empty problem, whose "optimal" result means nothing. A settings file
+    // of its own that SCIP refused is a read error too.
+    const Outcome failure = (setUpDone || settingsRefused) && !read ? Outcome::ReadError : Outcome::SolveError;
     if (firstFailure != SCIP_OKAY) return unsolved(name, failure, outputFolder);
     // A start solution from the initial-solution folder, if it holds one for
     // this model; one that SCIP refuses is only noted.
@@ -183,7 +170,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         }
     }
     if (solveStarting) solveStarting();
-    note(solve(scip));
+    note(solve(scip, log));
     // The solution is printed before the outcome is shown: a failure to print
     // it fails the solve.
     std::optional<std::string> solution;
@@ -221,6 +208,18 @@ OptResult runOpt(const OptRequest& request) {
     };
     OptResult result;
     if (!folderExists(request.lpFolder)) return invalid(msg::lpFolderInvalid);
+    // SCIP's parameters are checked, in a child process, before anything is
+    // touched. Without SCIP the batch goes on when none were asked for: each
+    // model then says that SCIP could not be loaded.
+    const ParameterCheck check = checkBatchParameters(request.scip, request.settings.timeLimit);
+    const bool parametersAsked =
+        !request.scip.parameterFile.empty() || !request.scip.parameters.empty() || request.scip.seed;
+    if (check.state == ParameterCheck::Refused || (check.state == ParameterCheck::ScipMissing && parametersAsked)) {
+        std::cerr << check.message << std::flush;
+        return result;
+    }
+    BatchSettings settings = request.settings;
+    settings.scipParameters = check.changed;
     std::string outputFolder = request.outputFolder;
     if (!atPrompt) {
         if (const int error = prepareOutputFolder(outputFolder)) {
@@ -264,7 +263,9 @@ OptResult runOpt(const OptRequest& request) {
         plan.solve = shardEntries(plan.modelPaths.size(), *request.shard);
         writePartRecord(outputFolder, *request.shard, plan.modelPaths, std::nullopt);
     }
-    const BatchResult batch = runBatch(plan, outputFolder, request.settings, solveModel);
+    plan.record = describeBatch(settings, request.scip.seed, request.commandLine, check.scipVersion, check.changed,
+                                plan.modelPaths);
+    const BatchResult batch = runBatch(plan, outputFolder, settings, solveModel);
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.

@@ -24,6 +24,8 @@ struct OptRequest {
     BatchSettings settings;
     Resume resume = Resume::No;
     std::optional<Shard> shard;  // only this part of the entries, into part reports and a record
+    ScipRequest scip;            // SCIP's parameters asked for, checked before the batch
+    std::string commandLine;     // for the batch's record; "": the shell
 };
 struct OptResult {
     // 0 all solved, 1 a model or a file failed, 2 a folder is invalid.

@@ -157,6 +157,16 @@ inline constexpr const char* mergeListingChanged =
     "A pasta de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: %s\n";
 inline constexpr const char* mergeDone = "%d partes unidas em %s\n";
 
+// SCIP's parameters and logs
+inline constexpr const char* parameterFileUnreadable = "Arquivo de parâmetros do SCIP não pode ser lido: %s\n";
+inline constexpr const char* parameterFileUnknown = "Arquivo de parâmetros %s, linha %zu: parâmetro desconhecido do SCIP: %s\n";
+inline constexpr const char* parameterFileRefused = "Arquivo de parâmetros %s, linha %zu: valor recusado pelo SCIP: %s\n";
+inline constexpr const char* parameterUnknown = "Parâmetro desconhecido do SCIP: %s\n";
+inline constexpr const char* parameterRefused = "Valor recusado pelo SCIP: %s\n";
+inline constexpr const char* parameterCheckFailed = "Não foi possível verificar os parâmetros do SCIP.\n";
+inline constexpr const char* logNotWritten = "Log do SCIP não gravado: ";
+inline constexpr const char* recordNotWritten = "Registro dos parâmetros não gravado: ";
+
 // Command line
 inline constexpr const char* versionProgram = "LoteOtimizador 1.0";
 inline constexpr const char* usage =
@@ -176,6 +186,12 @@ inline constexpr const char* usage =
     "                     e resolve os demais\n"
     "      --shard K/N    com opt: resolve só a parte K de N do lote (\"slurm\": a tarefa do job array)\n"
     "      --solu ARQ     confere as respostas com os valores conhecidos de ARQ\n"
+    "      --parametros ARQ       com opt: arquivo de parâmetros do SCIP (.set) para todos os modelos;\n"
+    "                             um X.set ao lado de X.lp vale só para esse modelo\n"
+    "  -p, --parametro NOME=VALOR com opt: um parâmetro do SCIP (repetível), lido depois do arquivo\n"
+    "      --formatos LISTA       com opt: terminações dos modelos (padrão: lp; por exemplo lp,mps,mps.gz)\n"
+    "      --logs                 com opt: guarda o log do SCIP de cada modelo na pasta de saída\n"
+    "      --semente N            com opt: semente aleatória do SCIP (0 é a do SCIP)\n"
     "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
 inline constexpr const char* outputFolderNotWritable = "Não é possível gravar na pasta de output ";
 inline constexpr const char* rowKept = "linha mantida do relatório anterior\n";
@@ -186,6 +202,10 @@ inline constexpr const char* optionBadTime =
     "Tempo máximo inválido: %s (use um número de segundos, como 30 ou 2,5).\n";
 inline constexpr const char* optionBadMemory = "Memória inválida: %s (use um número inteiro de MB maior que zero).\n";
 inline constexpr const char* optionNeedsOpt = "A opção %s só vale com o comando opt.\n";
+inline constexpr const char* optionBadParameter = "Parâmetro inválido: %s (use NOME=VALOR, como limits/gap=0.01).\n";
+inline constexpr const char* optionBadFormats =
+    "Formatos inválidos: %s (use terminações separadas por vírgula, como lp,mps,mps.gz).\n";
+inline constexpr const char* optionBadSeed = "Semente inválida: %s (use um inteiro de 0 a 2147483647).\n";
 inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
 inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";
 inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Messages.h"
+#include "model_names.h"
 #include "report_rows.h"
 
 namespace {
@@ -73,12 +74,8 @@ Check checkAnswer(const std::optional<Reference>& reference, Outcome outcome, st
     return wrong ? Check::Wrong : Check::Ok;
 }
 
-Check checkResult(const KnownResults& known, const ModelResult& result) {
-    const std::string& name = result.name;
-    const std::string key = name.size() >= 3 && name.compare(name.size() - 3, 3, ".lp") == 0
-                                ? name.substr(0, name.size() - 3)
-                                : name;
-    const auto found = known.find(key);
+Check checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats) {
+    const auto found = known.find(modelStem(result.name, formats));
     const std::optional<Reference> reference =
         found != known.end() ? std::optional<Reference>(found->second) : std::nullopt;
     // The objective value of the best solution, when there is one.

@@ -17,5 +17,6 @@ KnownResults parseKnownResults(const std::string& text, const std::string& fileN
 // =unkn=). `z` is the objective value (nothing when no solution was found);
 // `minimize` the model's objective sense.
 Check checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z, bool minimize);
-// CONFERE for a model's result: its reference is found by its name without ".lp".
-Check checkResult(const KnownResults& known, const ModelResult& result);
+// CONFERE for a model's result: its reference is found by its name without
+// "." and its format ending ("air05" for "air05.mps.gz").
+Check checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats);

@@ -23,7 +23,7 @@ struct Reference {
     Kind kind = Unknown;
     double value = 0.0;  // Optimal and Best
 };
-// By model name without its ".lp".
+// By model name without "." and its format ending (".lp" for LP files).
 using KnownResults = std::map<std::string, Reference>;
 
 // What a batch is run with.
@@ -38,6 +38,21 @@ struct BatchSettings {
     double memoryLimitMb = 0.0;
     // Known results to check the answers against (--solu); none: no check.
     std::shared_ptr<const KnownResults> knownResults;
+    // SCIP's parameters for every model, as SCIP writes the ones that differ
+    // from its defaults ("name = value" lines), checked before the batch
+    // starts; empty: SCIP's defaults.
+    std::string scipParameters;
+    // What counts as a model: an entry whose name ends in one of these.
+    std::vector<std::string> formats{"lp"};
+    // SCIP's own log of each model is kept in the output folder.
+    bool keepLogs = false;
+};
+
+// The SCIP settings asked for on the command line, before SCIP checked them.
+struct ScipRequest {
+    std::string parameterFile;            // --parametros: a settings file in SCIP's format
+    std::vector<std::string> parameters;  // -p NOME=VALOR, in the order given
+    std::optional<int> seed;              // --semente
 };
 
 // Part `index` (1 to `count`) of a batch: the entries whose position in the
@@ -98,11 +113,26 @@ struct KeptRow {
 };
 
 // What a batch runs on.
+// How a batch is solved, as its record in the output folder tells it
+// besides the workers and their memory.
+struct BatchRecord {
+    std::string programVersion, scipVersion, glpkVersion;
+    std::string commandLine;  // as typed, each word quoted for a shell where needed
+    std::string host;
+    std::string startTime;    // local time, with its offset from UTC
+    double timeLimit = 0.0;   // -t (0: none)
+    std::vector<std::string> formats;
+    std::optional<int> seed;
+    std::vector<std::string> modelSettingsFiles;  // x.set beside x.lp, for that model alone
+    std::string changedParameters;  // SCIP's "name = value" lines, without limits/memory
+};
+
 struct BatchPlan {
     std::vector<std::string> modelPaths;  // the folder's entries, in listing order
     std::vector<bool> solve;              // per entry: part of this run (empty: all)
     std::optional<Shard> shard;           // the reports are this part's
     std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
+    std::optional<BatchRecord> record;        // written once the workers are known
 };
 
 // What a batch gives.

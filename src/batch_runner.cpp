@@ -15,8 +15,10 @@
 #include "Messages.h"
 #include "answers.h"
 #include "batch_output.h"
+#include "batch_record.h"
 #include "files.h"
 #include "memory.h"
+#include "model_names.h"
 #include "report_rows.h"
 #include "solution_file.h"
 #include "workers.h"
@@ -73,7 +75,7 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
             continue;
         }
         ++shownCount;
-        if (!endsWith(paths[i], "lp")) {
+        if (!modelFormat(baseName(paths[i]), resolved.formats)) {
             anyError |= !output.finishWithoutRow(i);
             continue;
         }
@@ -95,6 +97,13 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
     // The memory the batch may use, shared out among the workers it starts.
     if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, jobs));
+    if (plan.record) {
+        const std::string path = joinPath(outputFolder, recordFileName(plan.shard));
+        if (const int error = replaceFile(outputFolder, path, recordText(*plan.record, jobs, resolved.memoryLimitMb))) {
+            printIoError(msg::recordNotWritten, path, error);
+            anyError = true;
+        }
+    }
     WorkerPool pool(paths, outputFolder, resolved, solve);
     // A finished model's row; a worker that ends while the batch is being
     // stopped leaves its model unfinished.
@@ -107,7 +116,9 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
             result.out = model.out;
             result.err = model.err;
         }
-        if (resolved.knownResults && result.fromScip) result.check = checkResult(*resolved.knownResults, result);
+        if (resolved.knownResults && result.fromScip) {
+            result.check = checkResult(*resolved.knownResults, result, resolved.formats);
+        }
         checks[model.index] = result.check;
         anyError |= failed(result);
         anyError |= !output.record(model.index, result);

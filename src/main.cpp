@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include "Functions.h"
+#include "batch_record.h"
 #include "Messages.h"
 #include "console.h"
 #include "files.h"
@@ -152,6 +153,8 @@ int main(int argc, char** argv) {
     request.settings = options->settings;
     request.resume = options->resume;
     request.shard = options->shard;
+    request.scip = options->scip;
+    request.commandLine = quoteCommandLine(argc, argv);
     const OptResult result = runOpt(request);
     if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
     return result.exitStatus;

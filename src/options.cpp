@@ -9,11 +9,12 @@
 
 #include "Messages.h"
 #include "console.h"
+#include "model_names.h"
 #include "shards.h"
 
 namespace {
 
-enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion };
+enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed };
 
 std::string format(const char* pattern, const std::string& value) {
     char text[1024];
@@ -54,12 +55,18 @@ ParsedOptions parseOptions(int argc, char** argv) {
         {"memoria", required_argument, nullptr, kMemory}, {"retomar", no_argument, nullptr, kResume},
         {"shard", required_argument, nullptr, kShard}, {"solu", required_argument, nullptr, kSolu},
         {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, kVersion},
+        {"parametros", required_argument, nullptr, kParameterFile}, {"parametro", required_argument, nullptr, 'p'},
+        {"formatos", required_argument, nullptr, kFormats}, {"logs", no_argument, nullptr, kLogs},
+        {"semente", required_argument, nullptr, kSeed},
         {nullptr, 0, nullptr, 0}};
     ProgramOptions options;
+    const auto optOnly = [&options](const char* name) {
+        if (options.optOnlyOption.empty()) options.optOnlyOption = name;
+    };
     opterr = 0;  // getopt's own (English) messages are replaced by ours
     optind = 1;
     while (true) {
-        const int c = getopt_long(argc, argv, ":t:j:h", longOptions, nullptr);
+        const int c = getopt_long(argc, argv, ":t:j:p:h", longOptions, nullptr);
         if (c == -1) break;
         const std::string value = optarg != nullptr ? optarg : "";
         // The option as typed, for messages (getopt has stepped past it).
@@ -96,10 +103,42 @@ ParsedOptions parseOptions(int argc, char** argv) {
                 }
                 break;
             case kSolu: options.knownResults = value; break;
+            case kParameterFile:
+                options.scip.parameterFile = value;
+                optOnly("--parametros");
+                break;
+            case 'p':
+                // NOME=VALOR, with a name of at least one character
+                if (value.find('=') == std::string::npos || value.find('=') == 0) {
+                    return {{}, format(msg::optionBadParameter, value)};
+                }
+                options.scip.parameters.push_back(value);
+                optOnly("-p");
+                break;
+            case kFormats:
+                if (const std::optional<std::vector<std::string>> formats = parseFormats(value)) {
+                    options.settings.formats = *formats;
+                    optOnly("--formatos");
+                } else {
+                    return {{}, format(msg::optionBadFormats, value)};
+                }
+                break;
+            case kLogs:
+                options.settings.keepLogs = true;
+                optOnly("--logs");
+                break;
+            case kSeed:
+                if (value.empty() || value.size() > 10 || value.find_first_not_of("0123456789") != std::string::npos ||
+                    std::strtoll(value.c_str(), nullptr, 10) > 2147483647LL) {
+                    return {{}, format(msg::optionBadSeed, value)};
+                }
+                options.scip.seed = static_cast<int>(std::strtoll(value.c_str(), nullptr, 10));
+                optOnly("--semente");
+                break;
             case 'h': options.help = true; break;
             case kVersion: options.version = true; break;
             case ':':
-                return {{}, format(msg::optionNeedsValue, optopt == 't' || optopt == 'j'
+                return {{}, format(msg::optionNeedsValue, optopt == 't' || optopt == 'j' || optopt == 'p'
                                                           ? std::string("-") + static_cast<char>(optopt)
                                                           : typed)};
             default:
@@ -121,6 +160,9 @@ ParsedOptions parseOptions(int argc, char** argv) {
     // Resuming and sharding belong to a command-line batch (not the shell).
     if (options.command != "opt" && (options.resume == Resume::KeepRows || options.shard)) {
         return {{}, format(msg::optionNeedsOpt, options.resume == Resume::KeepRows ? "--retomar" : "--shard")};
+    }
+    if (options.command != "opt" && !options.optOnlyOption.empty()) {
+        return {{}, format(msg::optionNeedsOpt, options.optOnlyOption)};
     }
     return {options, ""};
 }

@@ -13,6 +13,8 @@ struct ProgramOptions {
     Resume resume = Resume::No;  // --retomar: keep the rows of an earlier run
     std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
     std::string knownResults; // --solu FILE
+    ScipRequest scip;         // --parametros, -p, --semente
+    std::string optOnlyOption;     // the first of those, --formatos or --logs given, for messages
     bool help = false;
     bool version = false;
     std::string command;      // "" (the shell), "opt", "mod_lp" or "merge"

@@ -13,6 +13,7 @@ extern "C" {
 typedef struct Scip SCIP;
 typedef struct SCIP_Messagehdlr SCIP_MESSAGEHDLR;
 typedef struct SCIP_Sol SCIP_SOL;
+typedef struct SCIP_Param SCIP_PARAM;
 typedef double SCIP_Real;
 typedef unsigned int SCIP_Bool;
 typedef long long SCIP_Longint;
@@ -25,6 +26,7 @@ typedef int SCIP_OBJSENSE;
 
 enum : int {
     SCIP_OKAY = 1,
+    SCIP_READERROR = -2,
 };
 
 enum : int {
@@ -78,6 +80,19 @@ SCIP_RETCODE SCIPmessagehdlrRelease(SCIP_MESSAGEHDLR** messagehdlr);
 
 void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline);
 void SCIPmessagePrintError(const char* formatstr, ...);
+// Where SCIP's error messages go (a function of `data`, `file`, `msg`), and back to stderr.
+void SCIPmessageSetErrorPrinting(void (*errorPrinting)(void* data, FILE* file, const char* msg), void* data);
+void SCIPmessageSetErrorPrintingDefault(void);
+
+// Parameters: settings files in SCIP's own format, one parameter by name.
+SCIP_RETCODE SCIPreadParams(SCIP* scip, const char* filename);
+SCIP_RETCODE SCIPwriteParams(SCIP* scip, const char* filename, SCIP_Bool comments, SCIP_Bool onlychanged);
+SCIP_PARAM* SCIPgetParam(SCIP* scip, const char* name);
+SCIP_RETCODE SCIPresetParam(SCIP* scip, const char* name);
+SCIP_RETCODE SCIPsetIntParam(SCIP* scip, const char* name, int value);
+// A log file that gets what the message handler prints (appended).
+void SCIPsetMessagehdlrLogfile(SCIP* scip, const char* filename);
+SCIP_RETCODE SCIPprintStatistics(SCIP* scip, FILE* file);
 
 }  // extern "C"
 
@@ -91,7 +106,9 @@ void SCIPmessagePrintError(const char* formatstr, ...);
     X(SCIPgetNOrigConss) X(SCIPgetObjsense)                                                         \
     X(SCIPmajorVersion) X(SCIPminorVersion) X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol)                     \
     X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)       \
-    X(SCIPmessagePrintError)
+    X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault)    \
+    X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPsetIntParam)         \
+    X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {

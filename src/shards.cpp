@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "Messages.h"
+#include "batch_record.h"
 #include "files.h"
 #include "reports.h"
 
@@ -198,6 +199,15 @@ int mergeParts(const std::string& outputFolder) {
         std::vector<std::string> ordered;
         for (const auto& [position, line] : rows) ordered.push_back(line);
         if (!writeReport(outputFolder, ordered, std::cerr, reportName, report.header)) return 1;
+    }
+    // The batch's record is the first part's: the parts share their SCIP
+    // parameters; each part's own record (machine, start) stays beside it.
+    if (const std::optional<std::string> record = readTextFile(joinPath(outputFolder, recordFileName(Shard{1, count})))) {
+        const std::string path = joinPath(outputFolder, recordFileName(std::nullopt));
+        if (const int error = replaceFile(outputFolder, path, *record)) {
+            printIoError(msg::recordNotWritten, path, error);
+            return 1;
+        }
     }
     std::printf(msg::mergeDone, count, joinPath(outputFolder, batchReports().front().name).c_str());
     return 0;
