@@ -48,6 +48,9 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     EXPECT_EQ(masked(dir / "parts" / "sol_stat.csv"), masked(dir / "whole" / "sol_stat.csv"));
     EXPECT_EQ(masked(dir / "parts" / "sol_stat_completo.csv"), masked(dir / "whole" / "sol_stat_completo.csv"));
     EXPECT_NE(readFile(dir / "parts" / "sol_stat.csv").find("\n\"c;d.lp\";"), std::string::npos);
+    // The batch's record of how it was solved is the first part's.
+    EXPECT_NE(readFile(dir / "parts" / "parametros.set").find("misc/catchctrlc = FALSE\n"), std::string::npos);
+    EXPECT_EQ(readFile(dir / "parts" / "parametros.set"), readFile(dir / "parts" / "parametros.parte-1-de-3.set"));
 
     // A part whose report is gone: named, nothing written.
     fs::remove(dir / "parts" / "sol_stat.csv");
