@@ -36,11 +36,11 @@ struct OptResult {
 
 // opt in the shell: asks for the model folder, then runs the batch.
 OptResult optimizeFolder(const BatchSettings& settings);
-// opt: checks the folders, lists the models and solves every LP entry,
-// rewriting the reports after each entry.
+// opt: checks the folders and SCIP's parameters, lists the models and
+// solves every model entry, keeping the reports as entries finish.
 OptResult runOpt(const OptRequest& request);
-// Solves one entry in a worker process (nothing unless its name ends in
-// "lp"); its solution, if any, goes to `outputFolder`. `solveStarting` is called just before SCIP
+// Solves one entry in a worker process (nothing unless its name ends in one
+// of the batch's formats, "lp" by default); its solution, if any, goes to `outputFolder`. `solveStarting` is called just before SCIP
 // starts to solve. Loads SCIP's library first.
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings, const std::function<void()>& solveStarting);

@@ -8,7 +8,7 @@
 
 #include "batch.h"
 
-// Solves the entries of `plan` whose names end in "lp" with `solve`, in
+// Solves the entries of `plan` whose names end in one of the formats with `solve`, in
 // `settings.jobs` worker processes (one per CPU when 0). Each entry's block
 // (dash line, "MODELO i", what its solve printed) goes to standard output in
 // entry order, and the reports in `outputFolder` are rewritten as each entry

@@ -108,8 +108,9 @@ ParsedOptions parseOptions(int argc, char** argv) {
                 optOnly("--parametros");
                 break;
             case 'p':
-                // NOME=VALOR, with a name of at least one character
-                if (value.find('=') == std::string::npos || value.find('=') == 0) {
+                // NOME=VALOR on one line, with a name
+                if (value.find('=') == std::string::npos || value.find('=') == 0 ||
+                    value.find_first_of("\r\n") != std::string::npos) {
                     return {{}, format(msg::optionBadParameter, value)};
                 }
                 options.scip.parameters.push_back(value);

@@ -55,7 +55,10 @@ bool writeMemoryFile(const std::string& text) {
 
 // SCIP reads `text` as a settings file.
 SCIP_RETCODE readSettingsText(SCIP* scip, const std::string& text) {
-    if (!writeMemoryFile(text)) return SCIP_READERROR;
+    if (!writeMemoryFile(text)) {
+        std::fputs(msg::parameterCheckFailed, stderr);
+        return SCIP_READERROR;
+    }
     LOTE_SCIP_CALL(lib().SCIPreadParams(scip, memoryFilePath().c_str()));
     return SCIP_OKAY;
 }

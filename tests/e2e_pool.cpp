@@ -268,11 +268,10 @@ TEST(Pool, OneWorkerSolvesManyModelsWithoutGrowing) {
     const pid_t pid = startProgram("", io, withArgs({"-j", "1", "opt", m.string(), (dir / "out").string()}));
     std::set<pid_t> workers;
     while (stillRunning(pid)) {
-        // The short-lived child that checks SCIP's parameters is not a worker.
-        for (pid_t worker : childrenOf(pid)) {
-            std::string name;
-            std::getline(std::ifstream("/proc/" + std::to_string(worker) + "/comm"), name);
-            if (!name.empty() && name != "lote-parametros") workers.insert(worker);
+        // Workers start once the batch's reports are there; the short-lived
+        // child that checks SCIP's parameters has ended before.
+        if (fs::exists(dir / "out" / "sol_stat.csv")) {
+            for (pid_t worker : childrenOf(pid)) workers.insert(worker);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
