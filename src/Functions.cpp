@@ -136,7 +136,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         return code == SCIP_OKAY;
     };
     // Declared first: the log takes its name once SCIP has let it go.
-    const ModelLog log(settings.keepLogs, outputFolder, name);
+    ModelLog log(settings.keepLogs, outputFolder, name);
     ScipInstance instance;
     if (!note(instance.create())) {
         instance.scip = nullptr;
@@ -187,6 +187,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     result.solutionFile = solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
     // A solution that could not be put in memory is not written.
     if (hasSolution && !solution) result.solutionFile = SolutionFile::WriteFailed;
+    result.logLost = !log.finish();  // SCIP closed it after its statistics
     return result;
 }
 

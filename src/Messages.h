@@ -163,6 +163,8 @@ inline constexpr const char* parameterFileUnknown = "Arquivo de parâmetros %s, 
 inline constexpr const char* parameterFileRefused = "Arquivo de parâmetros %s, linha %zu: valor recusado pelo SCIP: %s\n";
 inline constexpr const char* parameterUnknown = "Parâmetro desconhecido do SCIP: %s\n";
 inline constexpr const char* parameterRefused = "Valor recusado pelo SCIP: %s\n";
+inline constexpr const char* parameterFixed =
+    "O parâmetro %s é definido pelo programa para cada modelo e não pode ser fixado (fix).\n";
 inline constexpr const char* parameterCheckFailed = "Não foi possível verificar os parâmetros do SCIP.\n";
 inline constexpr const char* logNotWritten = "Log do SCIP não gravado: ";
 inline constexpr const char* recordNotWritten = "Registro dos parâmetros não gravado: ";
@@ -186,12 +188,15 @@ inline constexpr const char* usage =
     "                     e resolve os demais\n"
     "      --shard K/N    com opt: resolve só a parte K de N do lote (\"slurm\": a tarefa do job array)\n"
     "      --solu ARQ     confere as respostas com os valores conhecidos de ARQ\n"
-    "      --parametros ARQ       com opt: arquivo de parâmetros do SCIP (.set) para todos os modelos;\n"
-    "                             um X.set ao lado de X.lp vale só para esse modelo\n"
-    "  -p, --parametro NOME=VALOR com opt: um parâmetro do SCIP (repetível), lido depois do arquivo\n"
-    "      --formatos LISTA       com opt: terminações dos modelos (padrão: lp; por exemplo lp,mps,mps.gz)\n"
-    "      --logs                 com opt: guarda o log do SCIP de cada modelo na pasta de saída\n"
-    "      --semente N            com opt: semente aleatória do SCIP (0 é a do SCIP)\n"
+    "      --parametros ARQ\n"
+    "                     com opt: arquivo de parâmetros do SCIP (.set) para todos os modelos;\n"
+    "                     um X.set ao lado de X.lp vale só para esse modelo\n"
+    "  -p, --parametro NOME=VALOR\n"
+    "                     com opt: um parâmetro do SCIP (repetível), lido depois do arquivo\n"
+    "      --formatos LISTA\n"
+    "                     com opt: terminações dos modelos (padrão: lp; por exemplo lp,mps,mps.gz)\n"
+    "      --logs         com opt: guarda o log do SCIP de cada modelo na pasta de saída\n"
+    "      --semente N    com opt: semente aleatória do SCIP (0 é a do SCIP)\n"
     "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
 inline constexpr const char* outputFolderNotWritable = "Não é possível gravar na pasta de output ";
 inline constexpr const char* rowKept = "linha mantida do relatório anterior\n";
@@ -204,7 +209,7 @@ inline constexpr const char* optionBadMemory = "Memória inválida: %s (use um n
 inline constexpr const char* optionNeedsOpt = "A opção %s só vale com o comando opt.\n";
 inline constexpr const char* optionBadParameter = "Parâmetro inválido: %s (use NOME=VALOR, como limits/gap=0.01).\n";
 inline constexpr const char* optionBadFormats =
-    "Formatos inválidos: %s (use terminações separadas por vírgula, como lp,mps,mps.gz).\n";
+    "Formatos inválidos: %s (use terminações sem o ponto inicial, separadas por vírgula, como lp,mps,mps.gz).\n";
 inline constexpr const char* optionBadSeed = "Semente inválida: %s (use um inteiro de 0 a 2147483647).\n";
 inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
 inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";

@@ -99,6 +99,7 @@ struct ModelResult {
     int variables = 0, integers = 0, constraints = 0;
     InitialSolution initialSolution = InitialSolution::None;
     SolutionFile solutionFile = SolutionFile::Untouched;
+    bool logLost = false;  // its SCIP log was asked for and could not be kept
     std::optional<FileStamp> stamp;  // the model file as it was read
     Check check = Check::None;  // set by the program that runs the batch
     std::string out, err;       // what its solve printed on each stream
@@ -121,6 +122,7 @@ struct BatchRecord {
     std::string host;
     std::string startTime;    // local time, with its offset from UTC
     double timeLimit = 0.0;   // -t (0: none)
+    bool memoryGiven = false; // --memoria (else the memory share)
     std::vector<std::string> formats;
     std::optional<int> seed;
     std::vector<std::string> modelSettingsFiles;  // x.set beside x.lp, for that model alone

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 #include <ctime>
-#include <set>
+#include <map>
 
 #include <unistd.h>
 
@@ -61,17 +61,20 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int
     if (::localtime_r(&now, &local) != nullptr) std::strftime(started, sizeof started, "%Y-%m-%d %H:%M:%S %z", &local);
     record.startTime = started;
     record.timeLimit = settings.timeLimit;
+    record.memoryGiven = settings.memoryLimitMb > 0.0;
     record.formats = settings.formats;
     record.seed = seed;
     record.changedParameters = changedParameters;
     // The models with a settings file of their own beside them.
-    std::set<std::string> names;
-    for (const std::string& path : modelPaths) names.insert(baseName(path));
+    std::map<std::string, std::string> paths;  // by name
+    for (const std::string& path : modelPaths) paths[baseName(path)] = path;
     for (const std::string& path : modelPaths) {
         const std::string name = baseName(path);
         if (!modelFormat(name, settings.formats)) continue;
-        const std::string settingsFile = modelSettingsFileName(name, settings.formats);
-        if (names.count(settingsFile) != 0) record.modelSettingsFiles.push_back(settingsFile);
+        const auto settingsFile = paths.find(modelSettingsFileName(name, settings.formats));
+        if (settingsFile != paths.end() && isRegularFile(settingsFile->second)) {
+            record.modelSettingsFiles.push_back(settingsFile->first);
+        }
     }
     return record;
 }
@@ -103,7 +106,8 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     comment("processos: " + std::to_string(workers));
     comment("início: " + record.startTime);
     comment("-t: " + (record.timeLimit != 0.0 ? number(record.timeLimit) + " s" : std::string("sem limite")));
-    comment("--memoria: " + number(memoryMb) + " MB por processo (limits/memory)");
+    comment("--memoria: " + number(memoryMb) + " MB por processo (limits/memory" +
+            (record.memoryGiven ? ")" : "; a memória livre dividida entre os processos)"));
     comment("--formatos: " + joined(record.formats, ","));
     comment("--semente: " + (record.seed ? std::to_string(*record.seed) : std::string("a do SCIP")));
     comment("arquivos .set por modelo, lidos depois destes parâmetros: " +

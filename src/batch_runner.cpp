@@ -52,7 +52,7 @@ ModelResult unreportedResult(const FinishedModel& finished, const std::string& m
 // A model that was not read or not solved, or whose solution file could not
 // be written or removed, fails the batch.
 bool failed(const ModelResult& result) {
-    return result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError ||
+    return result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError || result.logLost ||
            result.solutionFile == SolutionFile::WriteFailed || result.solutionFile == SolutionFile::RemoveFailed;
 }
 

@@ -10,7 +10,7 @@
 #include "files.h"
 #include "model_names.h"
 
-ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string& name) {
+ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string& name) : wanted(keep) {
     if (!keep) return;
     path = joinPath(outputFolder, logFileName(name));
     const int fd = createTempFile(outputFolder, tempPath);
@@ -22,10 +22,16 @@ ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string
     ::close(fd);
 }
 
-ModelLog::~ModelLog() {
-    if (tempPath.empty()) return;
-    if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
+bool ModelLog::finish() {
+    if (tempPath.empty()) return !wanted;
+    const std::string temp = tempPath;
+    tempPath.clear();
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
         printIoError(msg::logNotWritten, path, errno);
-        ::unlink(tempPath.c_str());
+        ::unlink(temp.c_str());
+        return false;
     }
+    return true;
 }
+
+ModelLog::~ModelLog() { finish(); }

@@ -13,6 +13,10 @@ struct ModelLog {
     ModelLog(bool keep, const std::string& outputFolder, const std::string& name);
     ModelLog(const ModelLog&) = delete;
     ModelLog& operator=(const ModelLog&) = delete;
-    // Gives the log its name (after SCIP has closed it).
+    // Gives the log its name once SCIP has closed it; false when it could
+    // not (said on standard error), or when there was to be a log and is none.
+    bool finish();
+    // Gives the log its name, if that was not done (SCIP has let it go).
     ~ModelLog();
+    bool wanted = false;
 };

@@ -17,7 +17,8 @@ std::optional<std::vector<std::string>> parseFormats(const std::string& text) {
     while (true) {
         const size_t comma = text.find(',', start);
         const std::string format = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (format.empty() || format.find('/') != std::string::npos) return std::nullopt;
+        // "lp", not ".lp": an ending is matched as typed, dot included.
+        if (format.empty() || format[0] == '.' || format.find('/') != std::string::npos) return std::nullopt;
         formats.push_back(format);
         if (comma == std::string::npos) return formats;
         start = comma + 1;

@@ -8,7 +8,7 @@
 #include <vector>
 
 // The formats as typed ("lp,mps,mps.gz"): endings separated by commas.
-// Nothing when one is empty or holds a '/'.
+// Nothing when one is empty, starts with a dot or holds a '/'.
 std::optional<std::vector<std::string>> parseFormats(const std::string& text);
 // The longest of `formats` that `name` ends in; nothing: not a model.
 std::optional<std::string> modelFormat(const std::string& name, const std::vector<std::string>& formats);

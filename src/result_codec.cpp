@@ -72,6 +72,7 @@ std::string encodeResult(const ModelResult& r) {
     for (int count : {r.variables, r.integers, r.constraints}) w.number<int32_t>(count);
     w.number<int32_t>(static_cast<int32_t>(r.initialSolution));
     w.number<int32_t>(static_cast<int32_t>(r.solutionFile));
+    w.number<uint8_t>(r.logLost);
     w.number<uint8_t>(r.stamp.has_value());
     if (r.stamp) {
         w.number<int64_t>(r.stamp->size);
@@ -102,6 +103,7 @@ std::optional<ModelResult> decodeResult(const std::string& bytes) {
     result.constraints = r.number<int32_t>();
     result.initialSolution = static_cast<InitialSolution>(r.number<int32_t>());
     result.solutionFile = static_cast<SolutionFile>(r.number<int32_t>());
+    result.logLost = r.number<uint8_t>() != 0;
     if (r.number<uint8_t>() != 0) {
         FileStamp stamp;
         stamp.size = r.number<int64_t>();

@@ -89,7 +89,7 @@ SCIP_RETCODE SCIPreadParams(SCIP* scip, const char* filename);
 SCIP_RETCODE SCIPwriteParams(SCIP* scip, const char* filename, SCIP_Bool comments, SCIP_Bool onlychanged);
 SCIP_PARAM* SCIPgetParam(SCIP* scip, const char* name);
 SCIP_RETCODE SCIPresetParam(SCIP* scip, const char* name);
-SCIP_RETCODE SCIPsetIntParam(SCIP* scip, const char* name, int value);
+SCIP_Bool SCIPisParamFixed(SCIP* scip, const char* name);
 // A log file that gets what the message handler prints (appended).
 void SCIPsetMessagehdlrLogfile(SCIP* scip, const char* filename);
 SCIP_RETCODE SCIPprintStatistics(SCIP* scip, FILE* file);
@@ -107,7 +107,7 @@ SCIP_RETCODE SCIPprintStatistics(SCIP* scip, FILE* file);
     X(SCIPmajorVersion) X(SCIPminorVersion) X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol)                     \
     X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)       \
     X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault)    \
-    X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPsetIntParam)         \
+    X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed)         \
     X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics)
 
 // SCIP's functions as found in its shared library, under their own names.

@@ -22,27 +22,32 @@ const ScipApi& lib() { return scipLibrary(); }
 
 template <typename... Args>
 std::string format(const char* pattern, Args... args) {
-    char text[4096];
-    std::snprintf(text, sizeof text, pattern, args...);
+    const int size = std::snprintf(nullptr, 0, pattern, args...);
+    std::string text(size > 0 ? static_cast<size_t>(size) + 1 : 1, '\0');
+    std::snprintf(text.data(), text.size(), pattern, args...);
+    text.pop_back();
     return text;
 }
 
 // A file in memory that SCIP opens by name, for settings that are not in a
 // file of their own; one per process, rewritten for each use.
-const std::string& memoryFilePath() {
-    static std::string path;
-    if (path.empty()) {
-        const int fd = memfd_create("loteotimizador-parametros", 0);
-        if (fd >= 0) path = "/proc/self/fd/" + std::to_string(fd);
+struct MemoryFile {
+    int fd = -1;
+    std::string path;
+};
+const MemoryFile& memoryFile() {
+    static MemoryFile file;
+    if (file.fd < 0) {
+        file.fd = memfd_create("loteotimizador-parametros", MFD_CLOEXEC);
+        if (file.fd >= 0) file.path = "/proc/self/fd/" + std::to_string(file.fd);
     }
-    return path;
+    return file;
 }
+const std::string& memoryFilePath() { return memoryFile().path; }
 
 bool writeMemoryFile(const std::string& text) {
-    const std::string& path = memoryFilePath();
-    if (path.empty()) return false;
-    const int fd = std::atoi(path.c_str() + std::strlen("/proc/self/fd/"));
-    if (::ftruncate(fd, 0) != 0) return false;
+    const int fd = memoryFile().fd;
+    if (fd < 0 || ::ftruncate(fd, 0) != 0) return false;
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
@@ -64,13 +69,16 @@ SCIP_RETCODE readSettingsText(SCIP* scip, const std::string& text) {
 }
 
 // The parameter a settings line names ("limits/gap" of "limits/gap = 0.01");
-// "" for a blank line, a comment, or a line that names none (an emphasis).
-std::string parameterName(const std::string& line) {
+// "" for a blank line or a comment; nothing for an emphasis
+// ("emphasis: optimality"), which names none.
+std::optional<std::string> parameterName(const std::string& line) {
     const size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line[start] == '#') return "";
-    const size_t end = line.find_first_of(" \t=", start);
+    const size_t end = line.find_first_of(" \t=:#", start);
     const std::string name = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    return name.back() == ':' ? "" : name;
+    const size_t after = line.find_first_not_of(" \t", end == std::string::npos ? line.size() : end);
+    if (after != std::string::npos && line[after] == ':') return std::nullopt;
+    return name;
 }
 
 // The line SCIP's message for a refused -p names (NOME=VALOR as typed).
@@ -122,6 +130,13 @@ ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
             return check;
         }
     }
+    // The program sets these for every model: none may be fixed ("fix").
+    for (const char* own : {"misc/catchctrlc", "limits/memory", "limits/time"}) {
+        if (lib().SCIPisParamFixed(scip, own) != 0) {
+            check.message = format(msg::parameterFixed, own);
+            return check;
+        }
+    }
     if ((timeLimit != 0.0 && lib().SCIPsetRealParam(scip, "limits/time", timeLimit) != SCIP_OKAY) ||
         lib().SCIPresetParam(scip, "limits/memory") != SCIP_OKAY || !writeMemoryFile("") ||
         lib().SCIPwriteParams(scip, memoryFilePath().c_str(), 0, 1) != SCIP_OKAY) {
@@ -165,6 +180,7 @@ void captureError(void* refused, FILE*, const char*) { *static_cast<bool*>(refus
 
 std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
     size_t number = 0;
+    bool namedSeen = false;
     for (size_t start = 0; start < text.size();) {
         const size_t end = text.find('\n', start);
         std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
@@ -173,8 +189,14 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") == std::string::npos) continue;
         // SCIP only warns about a parameter it does not know.
-        const std::string name = parameterName(line);
-        if (!name.empty() && lib().SCIPgetParam(scip, name.c_str()) == nullptr) return Refusal{number, true, line};
+        const std::optional<std::string> name = parameterName(line);
+        if (name && !name->empty() && lib().SCIPgetParam(scip, name->c_str()) == nullptr) {
+            return Refusal{number, true, line};
+        }
+        // SCIP refuses a whole file with an emphasis after a parameter; read
+        // line by line it would not see that.
+        if (!name && namedSeen) return Refusal{number, false, line};
+        namedSeen |= name && !name->empty();
         // A value SCIP refuses is an error message of SCIP's, not always a
         // failed call.
         bool refused = false;

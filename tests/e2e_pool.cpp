@@ -25,11 +25,6 @@ std::string maskedReport(const std::string& report) {
     return masked;
 }
 
-void removeOnce(std::string& text, const std::string& what) {
-    const size_t at = text.find(what);
-    if (at != std::string::npos) text.erase(at, what.size());
-}
-
 // Waits until `pid` has a child process (a worker) that has run for `seconds`.
 std::vector<pid_t> workersAfter(pid_t pid, double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -59,7 +54,7 @@ TEST(Pool, SameBlocksReportAndErrorsWithOneOrTwoWorkersFromShellOrCommandLine) {
     for (const std::string& text : {kAbout, kPrompt, kPrompt, std::string("Digite o tempo m\xC3\xA1ximo para resolu\xC3\xA7\xC3\xA3o dos modelos (seg)> "),
                                     std::string("Digite o caminho da pasta de arquivos .lp> "),
                                     std::string("Digite o caminho da pasta para gerar o output> "), kPrompt + kExit}) {
-        removeOnce(shellOut, text);
+        if (shellOut.find(text) != std::string::npos) shellOut.erase(shellOut.find(text), text.size());
     }
     EXPECT_EQ(maskTimes(one.out), maskTimes(shellOut));
     EXPECT_EQ(maskTimes(two.out), maskTimes(one.out));
@@ -268,8 +263,7 @@ TEST(Pool, OneWorkerSolvesManyModelsWithoutGrowing) {
     const pid_t pid = startProgram("", io, withArgs({"-j", "1", "opt", m.string(), (dir / "out").string()}));
     std::set<pid_t> workers;
     while (stillRunning(pid)) {
-        // Workers start once the batch's reports are there; the short-lived
-        // child that checks SCIP's parameters has ended before.
+        // Once the reports are there, the child that checked SCIP's parameters is gone.
         if (fs::exists(dir / "out" / "sol_stat.csv")) {
             for (pid_t worker : childrenOf(pid)) workers.insert(worker);
         }

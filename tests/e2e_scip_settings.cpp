@@ -84,11 +84,18 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     // SCIP reads the record back to the same parameters.
     const fs::path again = dir / "again";
     fs::create_directory(again);
-    fs::copy(testModels() / "lp" / "flugpl.lp", again / "flugpl.lp");
+    fs::copy(testModels() / "lp" / "bell5.lp", again / "bell5.lp");
+    writeFile(again / "bell5.set", "limits/gap = 0\nlimits/time = 0.01\n");  // -t wins over its time
     const RunResult repeated = runProgram("", withArgs({"--parametros", (out / "parametros.set").string(), "--memoria",
-                                                        "500", "opt", again.string(), (dir / "out2").string()}));
+                                                        "500", "-t", "100", "opt", again.string(),
+                                                        (dir / "out2").string()}));
     EXPECT_EQ(repeated.exitCode, 0) << repeated.err;
-    EXPECT_EQ(parameterLines(readFile(dir / "out2" / "parametros.set")), parameters);
+    EXPECT_EQ(reportRows(readFile(dir / "out2" / "sol_stat_completo.csv"))[0][2], "SOL OTIMA");
+    std::vector<std::string> repeatedParameters = parameterLines(readFile(dir / "out2" / "parametros.set"));
+    const auto timeLine = std::find(repeatedParameters.begin(), repeatedParameters.end(), "limits/time = 100");
+    ASSERT_NE(timeLine, repeatedParameters.end());
+    repeatedParameters.erase(timeLine);
+    EXPECT_EQ(repeatedParameters, parameters);
 }
 
 TEST(ScipSettings, RefusedSettingsStopTheBatchBeforeAnythingIsTouched) {
@@ -97,13 +104,20 @@ TEST(ScipSettings, RefusedSettingsStopTheBatchBeforeAnythingIsTouched) {
     fs::create_directory(m);
     writeFile(m / "a.lp", kSmallModel);
     writeFile(m / "sol_stat.csv", "NOME;TEMPO;STATUS;Z\n");  // an old report, removed by a batch that starts
-    writeFile(dir / "unknown.set", "limits/gap = 0.1\nnada/disso = 1\n");
+    writeFile(dir / "unknown.set", "limits/gap = 0.1\r\nnada/disso = 1\r\n");
+    writeFile(dir / "late.set", "limits/gap = 0.1\nemphasis: optimality\n");  // SCIP wants emphases first
+    writeFile(dir / "fixed.set", "limits/time = 1 fix\n");
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--parametros", (dir / "missing.set").string()},
          "Arquivo de parâmetros do SCIP não pode ser lido: " + (dir / "missing.set").string() + "\n"},
         {{"--parametros", (dir / "unknown.set").string()},
          "Arquivo de parâmetros " + (dir / "unknown.set").string() +
              ", linha 2: parâmetro desconhecido do SCIP: nada/disso = 1\n"},
+        {{"--parametros", (dir / "late.set").string()},
+         "Arquivo de parâmetros " + (dir / "late.set").string() +
+             ", linha 2: valor recusado pelo SCIP: emphasis: optimality\n"},
+        {{"--parametros", (dir / "fixed.set").string(), "-t", "5"},
+         "O parâmetro limits/time é definido pelo programa para cada modelo e não pode ser fixado (fix).\n"},
         {{"-p", "nada/disso=1"}, "Parâmetro desconhecido do SCIP: nada/disso\n"},
         {{"-p", "limits/gap=abc"}, "Valor recusado pelo SCIP: limits/gap=abc\n"},
         {{"--parametro", "limits/gap=-1"}, "Valor recusado pelo SCIP: limits/gap=-1\n"},

@@ -1,5 +1,5 @@
 // Pure helpers: path pieces, number reading and formatting, status texts, rows,
-// the order translations are handed out.
+// the order translations are handed out, model names.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +10,8 @@
 #include "files.h"
 #include "report_rows.h"
 #include "result_codec.h"
+#include "batch_record.h"
+#include "model_names.h"
 #include "translations.h"
 #include "reports.h"
 
@@ -241,4 +243,20 @@ TEST(HandOutOrder, NeverTranslatedFirstThenLargestEarlierLpFile) {
     EXPECT_EQ(handOutOrder(Sizes{{0, 10}, {2, std::nullopt}, {3, 900}, {5, 10}, {7, std::nullopt}, {8, 50}}),
               (std::vector<size_t>{2, 7, 3, 8, 0, 5}));
     EXPECT_TRUE(handOutOrder(Sizes{}).empty());
+}
+
+TEST(ModelNames, FormatsStemsAndTheFilesBesideAModel) {
+    EXPECT_EQ(parseFormats("lp,mps,mps.gz"), (std::vector<std::string>{"lp", "mps", "mps.gz"}));
+    for (const char* bad : {"", "lp,", ",lp", ".lp", "lp,a/b"}) EXPECT_FALSE(parseFormats(bad)) << bad;
+    const std::vector<std::string> formats{"lp", "gz", "mps.gz"};
+    EXPECT_EQ(modelFormat("a.mps.gz", formats), "mps.gz");
+    EXPECT_EQ(modelFormat("xlp", formats), "lp");
+    EXPECT_FALSE(modelFormat("a.mps", formats));
+    EXPECT_EQ(modelStem("air05.mps.gz", formats), "air05");
+    EXPECT_EQ(modelStem("xlp", formats), "xlp");
+    EXPECT_EQ(modelSettingsFileName("x.lp", formats), "x.set");
+    EXPECT_EQ(logFileName("x.lp"), "x.log");
+    EXPECT_EQ(logFileName("x.mps.gz"), "x.mps.gz.log");
+    const char* const argv[] = {"loteotimizador", "-p", "limits/gap=0.01", "opt", "a b", "it's"};
+    EXPECT_EQ(quoteCommandLine(6, argv), "loteotimizador -p limits/gap=0.01 opt 'a b' 'it'\\''s'");
 }
