@@ -39,7 +39,12 @@ for p in "${SLURM_PACKAGES[@]}"; do
         want_slurm+=("$p")
     fi
 done
-if [ "${#want[@]}" -gt 0 ] || [ "${#want_slurm[@]}" -gt 0 ]; then
+# A headless browser for the test that renders comparar's page.
+want_browser=()
+if ! dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q "install ok installed"; then
+    want_browser=(chromium)
+fi
+if [ "${#want[@]}" -gt 0 ] || [ "${#want_slurm[@]}" -gt 0 ] || [ "${#want_browser[@]}" -gt 0 ]; then
     as_root apt-get update -qq
 fi
 if [ "${#want[@]}" -gt 0 ]; then
@@ -50,6 +55,11 @@ if [ "${#want_slurm[@]}" -gt 0 ]; then
     say "installing ${want_slurm[*]}"
     DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${want_slurm[@]}" >/dev/null ||
         say "Slurm could not be installed: its test will be skipped"
+fi
+if [ "${#want_browser[@]}" -gt 0 ]; then
+    say "installing chromium"
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends chromium >/dev/null ||
+        say "chromium could not be installed: the test of comparar's page will be skipped"
 fi
 
 # Portuguese locale (decimal comma), used by the program at start-up.

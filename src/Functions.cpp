@@ -295,3 +295,5 @@ std::optional<TranslationResult> convertFolderAt(const std::string& folder, cons
     result.listedWhole = listing.whole;
     return result;
 }
+
+int compareFolders(const ComparisonRequest& request) { return runComparison(request); }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "batch.h"
+#include "comparison_run.h"
 #include "model_folder.h"
 #include "translations.h"
 
@@ -53,3 +54,6 @@ TranslationResult convertFolder(const BatchSettings& settings);
 // translated as far as it was listed, or not at all.
 std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings,
                                                  IncompleteListing incomplete);
+
+// comparar: compares the complete reports of output folders (comparison_run.h).
+int compareFolders(const ComparisonRequest& request);

@@ -177,6 +177,7 @@ inline constexpr const char* usage =
     "  loteotimizador [opções] opt PASTA_LP PASTA_SAIDA    resolve um lote, sem o shell\n"
     "  loteotimizador [-j N] mod_lp PASTA_MOD              traduz os .mod de uma pasta, sem o shell\n"
     "  loteotimizador merge PASTA_SAIDA                    junta os relatórios das partes de um lote\n"
+    "  loteotimizador comparar PASTA_SAIDA...              compara lotes pelos relatórios completos\n"
     "  loteotimizador -h | --help                          esta ajuda\n"
     "  loteotimizador --version                            versões do programa, do SCIP e do GLPK\n"
     "Opções:\n"
@@ -184,6 +185,8 @@ inline constexpr const char* usage =
     "  -j, --jobs N       modelos resolvidos ao mesmo tempo (padrão: um por CPU)\n"
     "      --memoria MB   limite de memória do SCIP por processo (padrão: a memória livre dividida\n"
     "                     entre os processos)\n"
+    "      --html ARQ     com comparar: grava a comparação numa página HTML\n"
+    "      --csv ARQ      com comparar: grava o resumo da comparação em CSV\n"
     "      --retomar      com opt: mantém as linhas dos modelos já resolvidos cujos arquivos não mudaram\n"
     "                     e resolve os demais\n"
     "      --shard K/N    com opt: resolve só a parte K de N do lote (\"slurm\": a tarefa do job array)\n"
@@ -214,5 +217,39 @@ inline constexpr const char* optionBadSeed = "Semente inválida: %s (use um inte
 inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
 inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";
 inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";
+
+// ---- comparar: batches compared by their complete reports ----------------
+inline constexpr const char* optionNeedsCompare = "A opção %s só vale com o comando comparar.\n";
+inline constexpr const char* commandNeedsFolders = "O comando %s precisa de ao menos uma pasta de saída.\n";
+inline constexpr const char* compareNoReport =
+    "A pasta %s não tem um relatório completo legível (sol_stat_completo.csv).\n";
+inline constexpr const char* compareBadRow = "%s: linha ignorada, fora do formato do relatório completo: %s\n";
+inline constexpr const char* compareSettingsUnreadable = "Não foi possível ler %s: tempo máximo desconhecido.\n";
+inline constexpr const char* compareBadTimeLimit = "%s: limits/time ilegível (%s): tempo máximo desconhecido.\n";
+inline constexpr const char* compareNotWritten = "Não foi possível gravar o arquivo ";
+inline constexpr const char* compareWritten = "Gravado: %s\n";
+inline constexpr const char* compareFolders = "Pastas comparadas (a primeira é a referência):\n";
+inline constexpr const char* compareFolderLine = "  %zu  %s  (%s)\n";
+inline constexpr const char* compareTimeLimit = "tempo máximo %s s";
+inline constexpr const char* compareNoTimeLimit = "tempo máximo desconhecido";
+inline constexpr const char* compareModel = "MODELO";
+inline constexpr const char* compareTime = "TEMPO";
+inline constexpr const char* compareRatio = "RAZAO";
+inline constexpr const char* compareStatus = "STATUS";
+inline constexpr const char* compareCheck = "CONFERE";
+inline constexpr const char* compareMissing = "AUSENTE";
+inline constexpr const char* compareChanged = "*";  // a status other than the reference's
+inline constexpr const char* compareZDiffers = "Z DIFERE";
+inline constexpr const char* compareSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas:\n";
+inline constexpr const char* compareSummaryColumns[] = {"PASTA",   "MODELOS",   "RESOLVIDOS", "LIMITES",  "ERROS",
+                                                        "ERRADOS", "MGD_TEMPO", "MGD_NOS",    "VITORIAS", "DERROTAS"};
+inline constexpr const char* compareVirtualBest = "MELHOR VIRTUAL";
+inline constexpr const char* compareNotes =
+    "* status diferente do da referência; Z DIFERE: valores ótimos diferentes entre pastas.\n"
+    "MGD_TEMPO: média geométrica deslocada do tempo (1 s); um modelo não resolvido conta o tempo máximo da pasta.\n"
+    "MGD_NOS: a dos nós (100), nos modelos resolvidos em todas as pastas. VITORIAS e DERROTAS: contra a\n"
+    "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido).\n";
+inline constexpr const char* compareCsvHeader =
+    "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS\n";
 
 }  // namespace msg

@@ -8,13 +8,12 @@
 #include "model_names.h"
 #include "report_rows.h"
 
+bool valuesAgree(double z, double v) { return std::fabs(z - v) <= std::max(1e-9, 1e-6 * std::fabs(v)); }
+
 namespace {
 
-// |z - v| within max(1e-9, 1e-6 |v|).
-bool agrees(double z, double v) { return std::fabs(z - v) <= std::max(1e-9, 1e-6 * std::fabs(v)); }
-
 // z better than v beyond the tolerance, in the model's sense.
-bool better(double z, double v, bool minimize) { return !agrees(z, v) && (minimize ? z < v : z > v); }
+bool better(double z, double v, bool minimize) { return !valuesAgree(z, v) && (minimize ? z < v : z > v); }
 
 }  // namespace
 
@@ -63,7 +62,7 @@ Check checkAnswer(const std::optional<Reference>& reference, Outcome outcome, st
     bool wrong = false;
     switch (reference->kind) {
         case Reference::Optimal:
-            wrong = (optimal && (!z || !agrees(*z, v))) || (z && better(*z, v, minimize)) || infeasible || unbounded;
+            wrong = (optimal && (!z || !valuesAgree(*z, v))) || (z && better(*z, v, minimize)) || infeasible || unbounded;
             break;
         case Reference::Best: wrong = optimal && z && better(v, *z, minimize); break;
         case Reference::Infeasible: wrong = z.has_value() || optimal || unbounded; break;

@@ -13,6 +13,8 @@
 // `errors` with its number and left out; empty lines are skipped.
 KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::ostream& errors);
 
+// True when z agrees with v within CONFERE's tolerance: |z - v| <= max(1e-9, 1e-6 |v|).
+bool valuesAgree(double z, double v);
 // CONFERE for a solved model: Ok, Wrong or NoReference (no reference, or
 // =unkn=). `z` is the objective value (nothing when no solution was found);
 // `minimize` the model's objective sense.

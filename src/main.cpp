@@ -146,6 +146,9 @@ int main(int argc, char** argv) {
         }
         return mergeParts(operands[0]);
     }
+    if (options->command == "comparar") {
+        return compareFolders(ComparisonRequest{operands, options->htmlFile, options->csvFile});
+    }
     OptRequest request;
     request.caller = Caller::CommandLine;
     request.lpFolder = operands[0];

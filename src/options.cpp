@@ -31,10 +31,13 @@ std::optional<double> parseMegabytes(const std::string& text) {
     return value;
 }
 
-// The operands each command takes.
+// comparar's own options.
+enum CompareOnly { kHtml = 2000, kCsv };
+
+// The operands each command takes (comparar: one or more, given as 1).
 std::optional<size_t> operandCount(const std::string& command) {
     if (command == "opt") return 2;
-    if (command == "mod_lp" || command == "merge") return 1;
+    if (command == "mod_lp" || command == "merge" || command == "comparar") return 1;
     return std::nullopt;
 }
 
@@ -51,6 +54,7 @@ std::optional<int> parseJobs(const std::string& text) {
 
 ParsedOptions parseOptions(int argc, char** argv) {
     static const option longOptions[] = {
+        {"html", required_argument, nullptr, kHtml}, {"csv", required_argument, nullptr, kCsv},
         {"tempo", required_argument, nullptr, 't'},  {"jobs", required_argument, nullptr, 'j'},
         {"memoria", required_argument, nullptr, kMemory}, {"retomar", no_argument, nullptr, kResume},
         {"shard", required_argument, nullptr, kShard}, {"solu", required_argument, nullptr, kSolu},
@@ -72,6 +76,11 @@ ParsedOptions parseOptions(int argc, char** argv) {
         // The option as typed, for messages (getopt has stepped past it).
         const std::string typed = optind > 0 && optind <= argc ? argv[optind - 1] : "";
         switch (c) {
+            case kHtml:
+            case kCsv:
+                if (value.empty()) return {{}, format(msg::optionNeedsValue, c == kHtml ? "--html" : "--csv")};
+                (c == kHtml ? options.htmlFile : options.csvFile) = value;
+                break;
             case 't':
                 if (const std::optional<double> seconds = parseTimeLimit(value)) {
                     options.settings.timeLimit = *seconds;
@@ -154,9 +163,15 @@ ParsedOptions parseOptions(int argc, char** argv) {
             return {{}, format(msg::commandUnknown, options.command)};
         }
         for (; optind < argc; ++optind) options.operands.push_back(argv[optind]);
-        if (options.operands.size() != *count) {
-            return {{}, format(options.command == "opt" ? msg::commandNeedsTwo : msg::commandNeedsOne, options.command)};
+        if (options.command == "comparar" ? options.operands.empty() : options.operands.size() != *count) {
+            return {{}, format(options.command == "opt"        ? msg::commandNeedsTwo
+                               : options.command == "comparar" ? msg::commandNeedsFolders
+                                                               : msg::commandNeedsOne,
+                               options.command)};
         }
+    }
+    if (options.command != "comparar" && (!options.htmlFile.empty() || !options.csvFile.empty())) {
+        return {{}, format(msg::optionNeedsCompare, !options.htmlFile.empty() ? "--html" : "--csv")};
     }
     // Resuming and sharding belong to a command-line batch (not the shell).
     if (options.command != "opt" && (options.resume == Resume::KeepRows || options.shard)) {

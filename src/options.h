@@ -17,8 +17,9 @@ struct ProgramOptions {
     std::string optOnlyOption;     // the first of those, --formatos or --logs given, for messages
     bool help = false;
     bool version = false;
-    std::string command;      // "" (the shell), "opt", "mod_lp" or "merge"
+    std::string command;      // "" (the shell), "opt", "mod_lp", "merge" or "comparar"
     std::vector<std::string> operands;
+    std::string htmlFile, csvFile;  // comparar's --html FILE and --csv FILE
 };
 
 // The command line as read: its options, or a usage error (one Portuguese line).

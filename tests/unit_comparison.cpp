@@ -1,0 +1,167 @@
+// The comparison of batches: statuses, reports and settings read back, wins,
+// means, the virtual best and the profile, and what the page escapes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Messages.h"
+#include "comparison.h"
+#include "comparison_charts.h"
+#include "comparison_html.h"
+#include "comparison_text.h"
+#include "report_rows.h"
+
+namespace {
+
+ComparedRow row(const std::string& name, double seconds, const std::string& status, std::optional<double> z = {},
+                std::optional<double> nodes = {}) {
+    ComparedRow r;
+    r.name = name;
+    r.seconds = seconds;
+    r.status = status;
+    r.kind = statusKind(status);
+    r.z = z;
+    r.nodes = nodes;
+    return r;
+}
+
+}  // namespace
+
+TEST(StatusKind, EveryStatusTheReportsWriteHasItsKind) {
+    // Every status of both numberings of SCIP's codes, as the complete report writes it.
+    for (int major : {9, 10}) {
+        for (int code = 0; code <= 31; ++code) {
+            const std::string text = completeStatusText(major, code);
+            const std::optional<Outcome> outcome = outcomeFromScipStatus(major, code);
+            const bool solved = outcome == Outcome::Optimal || outcome == Outcome::Infeasible ||
+                                outcome == Outcome::Unbounded || outcome == Outcome::InfeasibleOrUnbounded;
+            const bool limit = text.rfind("PROCESSO INTERROMPIDO - ", 0) == 0;
+            const StatusKind expected = solved ? StatusKind::Solved : limit ? StatusKind::Limit : StatusKind::Other;
+            EXPECT_EQ(statusKind(text), expected) << major << " " << code << " " << text;
+        }
+    }
+    EXPECT_EQ(statusKind("ERRO NA LEITURA DO MODELO"), StatusKind::Error);
+    EXPECT_EQ(statusKind("ERRO NA RESOLUCAO DO MODELO"), StatusKind::Error);
+    EXPECT_EQ(statusKind(""), StatusKind::Other);
+    EXPECT_EQ(shortStatus("PROCESSO INTERROMPIDO - LIMITE DE GAP"), "LIMITE DE GAP");
+    EXPECT_EQ(shortStatus("PROBLEMA ILIMITADO OU INFACTIVEL"), "ILIMITADO OU INFACTIVEL");
+    EXPECT_EQ(shortStatus("ERRO NA LEITURA DO MODELO"), "ERRO NA LEITURA");
+}
+
+TEST(CompleteReport, RowsTheBatchWritesAreReadBackAndOthersLeftOut) {
+    ModelResult solved;
+    solved.name = "a;\"b\"\n.lp";
+    solved.seconds = 1.25;
+    solved.outcome = Outcome::Optimal;
+    solved.fromScip = true;
+    solved.scipMajorVersion = 10;
+    solved.scipStatus = 1;
+    solved.primalBound = solved.dualBound = -3.5;
+    solved.gap = 0.0;
+    solved.nodes = 42;
+    solved.check = Check::Wrong;
+    const std::string text = std::string(msg::completeReportHeader) + completeRow(solved) + "\n" +
+                             incompleteRow("c.lp", 0.0, Outcome::ReadError) + "\n" + "d.lp;1,0;SOL OTIMA\n" +
+                             "e.lp;-1,000000;SOL OTIMA;;;;;;;;;;;\n";
+    const std::optional<CompleteReport> report = parseCompleteReport(text);
+    ASSERT_TRUE(report);
+    ASSERT_EQ(report->rows.size(), 2u);
+    const ComparedRow& a = report->rows[0];
+    EXPECT_EQ(a.name, solved.name);
+    EXPECT_EQ(a.seconds, 1.25);
+    EXPECT_EQ(a.status, "SOL OTIMA");
+    EXPECT_EQ(a.kind, StatusKind::Solved);
+    EXPECT_EQ(a.z, -3.5);
+    EXPECT_EQ(a.nodes, 42.0);
+    EXPECT_EQ(a.check, Check::Wrong);
+    EXPECT_EQ(report->rows[1].kind, StatusKind::Error);
+    EXPECT_FALSE(report->rows[1].z);
+    EXPECT_EQ(report->badLines, (std::vector<std::string>{"d.lp;1,0;SOL OTIMA", "e.lp;-1,000000;SOL OTIMA;;;;;;;;;;;"}));
+    // sol_stat.csv, or no header at all, is not a complete report.
+    EXPECT_FALSE(parseCompleteReport(std::string(msg::reportHeader) + "a.lp;1,000000;SOL OTIMA;2,000000;\n"));
+    EXPECT_FALSE(parseCompleteReport(""));
+}
+
+TEST(SettingsTimeLimit, TheLimitsTimeLineOfASettingsFile) {
+    EXPECT_EQ(settingsTimeLimit("# comentário\nlimits/time = 10\n").seconds, 10.0);
+    EXPECT_EQ(settingsTimeLimit("limits/gap = 0.01\r\n  limits/time=2.5  \r\n").seconds, 2.5);
+    EXPECT_EQ(settingsTimeLimit("limits/time = 5\nlimits/time = 7.25\n").seconds, 7.25);
+    EXPECT_FALSE(settingsTimeLimit("# limits/time = 10\nlimits/timeout = 3\n").seconds);
+    EXPECT_FALSE(settingsTimeLimit("limits/time = 1e+20\n").seconds);
+    EXPECT_FALSE(settingsTimeLimit("limits/time = 1e+20\n").unreadable);
+    EXPECT_FALSE(settingsTimeLimit("limits/time = 9\n").unreadable);
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"limits/time = dez\n", "dez"}, {"limits/time = 2,5\n", "2,5"}, {"limits/time = -1\n", "-1"}, {"limits/time =\n", ""}};
+    for (const auto& [text, value] : bad) {
+        const SettingsTimeLimit limit = settingsTimeLimit(text);
+        EXPECT_FALSE(limit.seconds) << text;
+        EXPECT_EQ(limit.unreadable, value) << text;
+    }
+}
+
+TEST(Duel, TenPercentAndTwoTenthsOfASecondBothNeeded) {
+    EXPECT_EQ(duel(true, 1.8, true, 2.0), 1);     // exactly 0,2 s and 10 %
+    EXPECT_EQ(duel(true, 2.0, true, 1.8), -1);
+    EXPECT_EQ(duel(true, 1.81, true, 2.0), 0);    // under 0,2 s
+    EXPECT_EQ(duel(true, 9.0, true, 10.0), 1);    // exactly 10 %
+    EXPECT_EQ(duel(true, 9.01, true, 10.0), 0);   // under 10 %
+    EXPECT_EQ(duel(true, 30.0, false, 1.0), 1);   // solved beats unsolved, whatever the times
+    EXPECT_EQ(duel(false, 1.0, true, 30.0), -1);
+    EXPECT_EQ(duel(false, 1.0, false, 30.0), 0);
+    EXPECT_EQ(chargedSeconds(row("a", 3.0, "SOL OTIMA"), 10.0), 3.0);
+    EXPECT_EQ(chargedSeconds(row("a", 10.2, "PROCESSO INTERROMPIDO - LIMITE DE TEMPO"), 10.0), 10.0);
+    EXPECT_EQ(chargedSeconds(row("a", 0.0, "ERRO NA LEITURA DO MODELO"), std::nullopt), 0.0);
+    EXPECT_NEAR(*shiftedGeometricMean({0.0, 3.0}, 1.0), 1.0, 1e-12);  // sqrt(1 * 4) - 1
+    EXPECT_FALSE(shiftedGeometricMean({}, 1.0));
+}
+
+TEST(Comparison, VirtualBestOptimaApartAndTheProfile) {
+    const std::string limit = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
+    ComparedFolder a{"a", 60.0, {row("m1", 4.0, "SOL OTIMA", 10.0, 5), row("m2", 60.1, limit), row("m3", 1.0, "SOL OTIMA", 1.0, 1),
+                                 row("m4", 0.0, "ERRO NA LEITURA DO MODELO")}};
+    ComparedFolder b{"b", std::nullopt, {row("m5", 1.0, "SOL OTIMA"), row("m1", 2.0, "SOL OTIMA", 10.000001, 9),
+                                         row("m2", 20.0, "SOL OTIMA", 3.0), row("m3", 0.001, "SOL OTIMA", 1.1, 3),
+                                         row("m4", 5.0, limit)}};
+    const Comparison c = buildComparison({a, b});
+    ASSERT_EQ(c.models.size(), 5u);
+    EXPECT_EQ(c.models[4].name, "m5");  // the reference's models first
+    EXPECT_FALSE(c.models[4].inEvery);
+    EXPECT_FALSE(c.models[0].zDiffers);  // within the tolerance of CONFERE
+    EXPECT_FALSE(c.models[1].zDiffers);  // only one claims optimality
+    EXPECT_TRUE(c.models[2].zDiffers);
+    // m1 and m3 from b (faster), m2 from b (solved), m4 from b (a limit before an error).
+    const FolderSummary& best = c.virtualBest;
+    EXPECT_EQ(best.models, 4u);
+    EXPECT_EQ(best.solved, 3u);
+    EXPECT_EQ(best.limits, 1u);
+    EXPECT_EQ(best.errors, 0u);
+    EXPECT_NEAR(*best.meanSeconds, std::exp((std::log(3.0) + std::log(21.0) + std::log(1.001) + std::log(6.0)) / 4) - 1, 1e-12);
+    EXPECT_NEAR(*best.meanNodes, std::exp((std::log(109.0) + std::log(103.0)) / 2) - 100, 1e-9);
+    EXPECT_EQ(best.wins, 3u);  // m1 and m3 faster, m2 solved; m4 unsolved on both sides
+    EXPECT_EQ(best.losses, 0u);
+    EXPECT_EQ(c.summaries[1].wins, 3u);
+    EXPECT_EQ(c.summaries[1].losses, 0u);
+    // a's limit of 60 s counts for m2 and for its error m4.
+    EXPECT_EQ(c.summaries[0].errors, 1u);
+    EXPECT_NEAR(*c.summaries[0].meanSeconds, std::exp((std::log(5.0) + 2 * std::log(61.0) + std::log(2.0)) / 4) - 1, 1e-12);
+    // Ratios to the best time, 0,01 s at least: m1 2 s, m2 20 s, m3 0,01 s.
+    ASSERT_EQ(c.profileRatios[0].size(), 2u);
+    EXPECT_DOUBLE_EQ(c.profileRatios[0][0], 2.0);
+    EXPECT_DOUBLE_EQ(c.profileRatios[0][1], 100.0);
+    EXPECT_EQ(c.profileRatios[1], (std::vector<double>{1.0, 1.0, 1.0}));
+}
+
+TEST(ComparisonText, AlignedColumnsEscapedNamesAndTheCsv) {
+    EXPECT_EQ(alignedTable({{"MODELO", "TEMPO"}, {"ação.lp", "1,5"}, {"b", ""}}, {false, true}),
+              "MODELO   TEMPO\n"
+              "ação.lp    1,5\n"
+              "b\n");
+    EXPECT_EQ(printableName("a\nb\t.lp"), "a?b?.lp");
+    EXPECT_EQ(decimalComma(2.0 / 3.0, 3), "0,667");
+    EXPECT_EQ(htmlEscape("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
+    EXPECT_EQ(scriptString("</script>\"\\\n\xE2\x80\xA8"), "\"\\u003c/script\\u003e\\\"\\\\\\u000a\\u2028\"");
+    ComparedFolder only{"um;dois", std::nullopt, {row("a", 1.0, "SOL OTIMA", 1.0, 0)}};
+    EXPECT_EQ(comparisonCsv(buildComparison({only})),
+              std::string(msg::compareCsvHeader) + "\"um;dois\";1;1;0;0;0;1,000000;0,000000;0;0\n" +
+                  "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0\n");
+}
