@@ -132,6 +132,11 @@ TEST(ScipSettings, RefusedSettingsStopTheBatchBeforeAnythingIsTouched) {
         EXPECT_FALSE(fs::exists(dir / "out"));
         EXPECT_TRUE(fs::exists(m / "sol_stat.csv"));
     }
+    // --memoria reaches SCIP, over the batch's settings.
+    const RunResult tight = runProgram("", withArgs({"--memoria", "1", "-p", "limits/memory=100000", "opt", m.string(),
+                                                    (dir / "tight").string()}));
+    EXPECT_EQ(reportRows(readFile(dir / "tight" / "sol_stat_completo.csv"))[0][2],
+              "PROCESSO INTERROMPIDO - LIMITE DE MEMORIA");
     // The options belong to opt.
     const RunResult modLp = runProgram("", withArgs({"-p", "limits/gap=0.1", "mod_lp", m.string()}));
     EXPECT_EQ(modLp.exitCode, 2);
