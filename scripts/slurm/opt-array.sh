@@ -2,7 +2,9 @@
 # Submits a batch of LoteOtimizador to Slurm as a job array of N shards, then
 # a job that merges the shards' reports once every task has ended.
 #
-#   opt-array.sh [-t SEG] [--retomar] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
+#   opt-array.sh [-t SEG] [--retomar] [SCIP settings] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
+# SCIP settings: --parametros ARQ, -p NOME=VALOR, --formatos LISTA, --logs,
+# --semente N, as the program takes them; every task gets them.
 #
 # N defaults to one task per 50 models (at least 1); each task gets
 # ${CPUS:-1} CPUs and solves that many models at once. With --retomar every
@@ -14,16 +16,21 @@
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] [--retomar] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
 time_limit=0
 resume=""
+scip_options=()
 while [ $# -gt 0 ]; do
     case "$1" in
         -t) [ $# -ge 2 ] || usage; time_limit="$2"; shift 2 ;;
         --retomar) resume="--retomar"; shift ;;
+        # SCIP's settings, passed on to every task (a settings file by its full path).
+        --parametros) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
+        -p | --parametro | --formatos | --semente) [ $# -ge 2 ] || usage; scip_options+=("$1" "$2"); shift 2 ;;
+        --logs) scip_options+=("$1"); shift ;;
         *) break ;;
     esac
 done
@@ -64,9 +71,11 @@ fi
 [[ "$tasks" =~ ^[1-9][0-9]*$ ]] || { echo "Número de tarefas inválido: $tasks" >&2; exit 2; }
 mkdir -p -- "$output"
 
-task_command="loteotimizador --shard slurm $resume -j \${SLURM_CPUS_PER_TASK:-1} -t $(q "$time_limit") opt $(q "$models") $(q "$output")"
-# What resumes this array where it stopped, with the same CPUs and sbatch options.
-resume_command="CPUS=${CPUS:-1} $(q "$(realpath "$0")") -t $(q "$time_limit") --retomar $(q "$models") $(q "$output") $tasks"
+scip_words=""
+for option in "${scip_options[@]}"; do scip_words+=" $(q "$option")"; done
+task_command="loteotimizador --shard slurm $resume -j \${SLURM_CPUS_PER_TASK:-1} -t $(q "$time_limit")$scip_words opt $(q "$models") $(q "$output")"
+# What resumes this array where it stopped, with the same CPUs, SCIP settings and sbatch options.
+resume_command="CPUS=${CPUS:-1} $(q "$(realpath "$0")") -t $(q "$time_limit")$scip_words --retomar $(q "$models") $(q "$output") $tasks"
 if [ "${#sbatch_options[@]}" -gt 0 ]; then
     resume_command+=" --"
     for option in "${sbatch_options[@]}"; do resume_command+=" $(q "$option")"; done
