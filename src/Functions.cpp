@@ -295,5 +295,3 @@ std::optional<TranslationResult> convertFolderAt(const std::string& folder, cons
     result.listedWhole = listing.whole;
     return result;
 }
-
-int compareFolders(const ComparisonRequest& request) { return runComparison(request); }

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "batch.h"
-#include "comparison_run.h"
 #include "model_folder.h"
 #include "translations.h"
 
@@ -55,5 +54,3 @@ TranslationResult convertFolder(const BatchSettings& settings);
 std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings,
                                                  IncompleteListing incomplete);
 
-// comparar: compares the complete reports of output folders (comparison_run.h).
-int compareFolders(const ComparisonRequest& request);

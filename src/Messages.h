@@ -219,6 +219,10 @@ inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pas
 inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";
 
 // ---- comparar: batches compared by their complete reports ----------------
+inline constexpr const char* optionNotWithCompare = "A opção %s não vale com o comando comparar.\n";
+inline constexpr const char* compareSameFile =
+    "%s é um arquivo de uma pasta comparada, ou o mesmo de --html e --csv: escolha outro.\n";
+inline constexpr const char* compareRepeatedName = "%s: o modelo %s aparece de novo; vale a última linha.\n";
 inline constexpr const char* optionNeedsCompare = "A opção %s só vale com o comando comparar.\n";
 inline constexpr const char* commandNeedsFolders = "O comando %s precisa de ao menos uma pasta de saída.\n";
 inline constexpr const char* compareNoReport =

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "Messages.h"
 #include "answers.h"
@@ -71,9 +72,11 @@ bool optimal(const std::optional<ComparedRow>& row) {
     return row && row->status == rowStatus(Outcome::Optimal) && row->z.has_value();
 }
 
-// Solved first, then stopped by a limit, then anything else, errors last.
-int rank(StatusKind kind) {
-    switch (kind) {
+// Solved (and not wrong) first, then stopped by a limit, then anything
+// else, errors last.
+int rank(const ComparedRow& row) {
+    if (row.kind == StatusKind::Solved && !solvedRight(row)) return 2;
+    switch (row.kind) {
         case StatusKind::Solved: return 0;
         case StatusKind::Limit: return 1;
         case StatusKind::Other: return 2;
@@ -101,8 +104,7 @@ FolderSummary summarize(const std::string& label, const std::vector<const Compar
         if (solvedEverywhere[m]) nodes.push_back(*row.nodes);
         if (isReference) continue;
         const ComparedRow& other = *reference[m];
-        const int result = duel(row.kind == StatusKind::Solved, row.seconds, other.kind == StatusKind::Solved,
-                                other.seconds);
+        const int result = duel(solvedRight(row), row.seconds, solvedRight(other), other.seconds);
         summary.wins += result > 0;
         summary.losses += result < 0;
     }
@@ -130,21 +132,26 @@ std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
     const std::string header = msg::completeReportHeader;
     if (text.compare(0, header.size(), header) != 0) return std::nullopt;
     CompleteReport report;
+    std::set<std::string> names;
     for (const ReportRow& line : parseReport(text)) {
         const std::optional<std::vector<std::string>> fields = fieldsAfterName(line.line);
         // TEMPO … CONFERE: 13 fields after the name.
         const std::optional<double> seconds = fields && fields->size() == 13 ? reportValue((*fields)[0]) : std::nullopt;
-        if (!seconds || *seconds < 0.0) {
+        // A time of more than about 30 years, or a negative node count,
+        // is not from a batch.
+        const std::optional<double> nodes = seconds ? reportValue((*fields)[5]) : std::nullopt;
+        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (nodes && *nodes < 0.0)) {
             report.badLines.push_back(line.line);
             continue;
         }
+        if (!names.insert(line.name).second) report.repeatedNames.push_back(line.name);
         ComparedRow row;
         row.name = line.name;
         row.seconds = *seconds;
         row.status = (*fields)[1];
         row.kind = statusKind(row.status);
         row.z = reportValue((*fields)[2]);
-        row.nodes = reportValue((*fields)[5]);
+        row.nodes = nodes;
         row.check = checkFromText((*fields)[12]);
         report.rows.push_back(std::move(row));
     }
@@ -182,9 +189,12 @@ std::optional<double> shiftedGeometricMean(const std::vector<double>& values, do
     return std::exp(sum / static_cast<double>(values.size())) - shift;
 }
 
+bool solvedRight(const ComparedRow& row) { return row.kind == StatusKind::Solved && row.check != Check::Wrong; }
+
 double chargedSeconds(const ComparedRow& row, const std::optional<double>& timeLimit) {
-    if (row.kind == StatusKind::Solved || !timeLimit) return row.seconds;
-    return *timeLimit;
+    // A row kept from a run under a longer limit is charged its own time.
+    if (solvedRight(row) || !timeLimit) return row.seconds;
+    return std::max(row.seconds, *timeLimit);
 }
 
 int duel(bool aSolved, double aSeconds, bool bSolved, double bSeconds) {
@@ -237,8 +247,8 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
             everywhere = everywhere && row.kind == StatusKind::Solved && row.nodes.has_value();
             const ComparedRow& current = *model.rows[chosen];
             const double seconds = chargedSeconds(row, folders[f].timeLimit);
-            if (rank(row.kind) < rank(current.kind) ||
-                (rank(row.kind) == rank(current.kind) && seconds < chargedSeconds(current, folders[chosen].timeLimit))) {
+            if (rank(row) < rank(current) ||
+                (rank(row) == rank(current) && seconds < chargedSeconds(current, folders[chosen].timeLimit))) {
                 chosen = f;
             }
         }
@@ -254,11 +264,11 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
     // The performance profile: each solved time against the best one.
     comparison.profileRatios.assign(count, {});
     for (size_t m = 0; m < best.size(); ++m) {
-        if (best[m]->kind != StatusKind::Solved) continue;
+        if (!solvedRight(*best[m])) continue;
         const double fastest = std::max(best[m]->seconds, kProfileFloorSeconds);
         for (size_t f = 0; f < count; ++f) {
             const ComparedRow& row = *columns[f][m];
-            if (row.kind == StatusKind::Solved) {
+            if (solvedRight(row)) {
                 comparison.profileRatios[f].push_back(std::max(row.seconds, kProfileFloorSeconds) / fastest);
             }
         }

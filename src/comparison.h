@@ -33,7 +33,10 @@ struct ComparedRow {
 struct CompleteReport {
     std::vector<ComparedRow> rows;
     std::vector<std::string> badLines;
+    std::vector<std::string> repeatedNames;  // a name of an earlier row again (the later row counts)
 };
+// The longest time a report row may hold (about 30 years).
+inline constexpr double kLongestSeconds = 1e9;
 // Nothing when `text` does not start with the complete report's header.
 std::optional<CompleteReport> parseCompleteReport(const std::string& text);
 
@@ -56,8 +59,12 @@ struct ComparedFolder {
 
 // exp(mean(ln(v + shift))) - shift; nothing for no values.
 std::optional<double> shiftedGeometricMean(const std::vector<double>& values, double shift);
-// The time a model is charged in the mean: its own time when solved, else
-// the folder's time limit (its own time when none is known).
+// Solved, and not found wrong against a known result: a wrong answer is
+// no solve in wins, losses, the virtual best and the profile.
+bool solvedRight(const ComparedRow& row);
+// The time a model is charged in the mean: its own time when solved right,
+// else the folder's time limit, or its own time when that is longer or no
+// limit is known.
 double chargedSeconds(const ComparedRow& row, const std::optional<double>& timeLimit);
 // +1 when `a` beats `b` (solved where `b` is not, or both solved and `a`
 // faster by at least 10 % and at least 0.2 s), -1 when `b` beats `a`, 0 otherwise.

@@ -19,6 +19,8 @@ std::string px(double value) {
 // Tick values of a log axis from `low` to `high`: powers of 2 for a short
 // span (with 1,5 times each for a very short one), of 10 otherwise.
 std::vector<double> logTicks(double low, double high) {
+    // Times are bounded when read; an axis without finite ends has no ticks.
+    if (!std::isfinite(low) || !std::isfinite(high) || low <= 0.0 || high < low) return {};
     const double base = high / low <= 64.0 ? 2.0 : 10.0;
     const bool halves = high / low <= 8.0;
     std::vector<double> ticks;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "comparison_charts.h"
@@ -40,7 +41,7 @@ const char* const kScript =
     " for(const tr of linhasOrdenadas)corpo.appendChild(tr);}));\n";
 
 std::string jsonNumber(const std::optional<double>& value) {
-    if (!value) return "null";
+    if (!value || !std::isfinite(*value)) return "null";
     char text[64];
     return std::string(text, std::to_chars(text, text + sizeof text, *value).ptr);
 }

@@ -49,6 +49,9 @@ std::optional<ComparedFolder> readComparedFolder(const std::string& folder) {
     for (const std::string& line : report->badLines) {
         std::fprintf(stderr, msg::compareBadRow, reportPath.c_str(), line.c_str());
     }
+    for (const std::string& name : report->repeatedNames) {
+        std::fprintf(stderr, msg::compareRepeatedName, reportPath.c_str(), name.c_str());
+    }
     ComparedFolder compared;
     compared.label = folderLabel(folder);
     compared.rows = report->rows;
@@ -74,6 +77,19 @@ void distinguishLabels(std::vector<ComparedFolder>& folders) {
     }
 }
 
+// A file that comparar must not replace: what a compared batch wrote, or the
+// other file it writes itself.
+bool protectedTarget(const std::string& target, const std::string& other, const std::vector<std::string>& folders) {
+    if (target == other || sameFolder(target, other)) return true;
+    for (const std::string& folder : folders) {
+        for (const char* name : {"sol_stat.csv", "sol_stat_completo.csv", "sol_stat_arquivos.csv", "sol_stat.diario",
+                                 "parametros.set"}) {
+            if (sameFolder(target, joinPath(folder, name))) return true;
+        }
+    }
+    return false;
+}
+
 bool writeOutput(const std::string& path, const std::string& content) {
     if (const int error = replaceFile(folderOf(path), path, content)) {
         printIoError(msg::compareNotWritten, path, error);
@@ -86,6 +102,12 @@ bool writeOutput(const std::string& path, const std::string& content) {
 }  // namespace
 
 int runComparison(const ComparisonRequest& request) {
+    for (const auto& [target, other] : {std::pair{request.htmlPath, request.csvPath}, {request.csvPath, request.htmlPath}}) {
+        if (!target.empty() && protectedTarget(target, other, request.folders)) {
+            std::fprintf(stderr, msg::compareSameFile, target.c_str());
+            return 2;
+        }
+    }
     std::vector<ComparedFolder> folders;
     bool readable = true;
     for (const std::string& folder : request.folders) {

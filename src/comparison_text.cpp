@@ -99,12 +99,13 @@ std::vector<std::string> summaryCells(const FolderSummary& summary, const std::s
             reference ? "-" : std::to_string(summary.losses)};
 }
 
-std::string csvRow(const FolderSummary& summary) {
+// The reference's wins and losses are empty: it is not measured against itself.
+std::string csvRow(const FolderSummary& summary, bool reference) {
     const auto number = [](const std::optional<double>& value) { return value ? formatReportNumber(*value) : ""; };
     return csvName(summary.label) + ";" + std::to_string(summary.models) + ";" + std::to_string(summary.solved) + ";" +
            std::to_string(summary.limits) + ";" + std::to_string(summary.errors) + ";" + std::to_string(summary.wrong) +
-           ";" + number(summary.meanSeconds) + ";" + number(summary.meanNodes) + ";" + std::to_string(summary.wins) +
-           ";" + std::to_string(summary.losses) + "\n";
+           ";" + number(summary.meanSeconds) + ";" + number(summary.meanNodes) + ";" +
+           (reference ? ";" : std::to_string(summary.wins) + ";" + std::to_string(summary.losses)) + "\n";
 }
 
 }  // namespace
@@ -186,6 +187,6 @@ std::string comparisonConsole(const Comparison& comparison) {
 
 std::string comparisonCsv(const Comparison& comparison) {
     std::string text = msg::compareCsvHeader;
-    for (const FolderSummary& summary : comparison.summaries) text += csvRow(summary);
-    return text + csvRow(comparison.virtualBest);
+    for (size_t f = 0; f < comparison.summaries.size(); ++f) text += csvRow(comparison.summaries[f], f == 0);
+    return text + csvRow(comparison.virtualBest, false);
 }

@@ -16,6 +16,7 @@ extern "C" {
 #include "console.h"
 #include "files.h"
 #include "answers.h"
+#include "comparison_run.h"
 #include "options.h"
 #include "scip_api.h"
 #include "shards.h"
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
         return mergeParts(operands[0]);
     }
     if (options->command == "comparar") {
-        return compareFolders(ComparisonRequest{operands, options->htmlFile, options->csvFile});
+        return runComparison(ComparisonRequest{operands, options->htmlFile, options->csvFile});
     }
     OptRequest request;
     request.caller = Caller::CommandLine;

@@ -170,6 +170,8 @@ ParsedOptions parseOptions(int argc, char** argv) {
                                options.command)};
         }
     }
+    // comparar reads what batches wrote: it takes no batch option.
+    if (options.command == "comparar" && !options.knownResults.empty()) return {{}, format(msg::optionNotWithCompare, "--solu")};
     if (options.command != "comparar" && (!options.htmlFile.empty() || !options.csvFile.empty())) {
         return {{}, format(msg::optionNeedsCompare, !options.htmlFile.empty() ? "--html" : "--csv")};
     }

@@ -2,6 +2,7 @@
 // errors, a merged batch read like any other, and the page in a real browser.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -56,21 +57,22 @@ std::string comma(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     std::string result = text;
-    for (char& c : result) {
-        if (c == '.') c = ',';
-    }
+    std::replace(result.begin(), result.end(), '.', ',');
     return result;
 }
 
 // The means of the hand-made folders over a, b, c, d, f (present in both):
-// an unsolved model counts base's limit of 10 s; nova knows no limit, so
-// its error counts its own 0 s. Nodes: a, b, f, solved in both.
+// an unsolved model counts base's limit of 10 s, or its own time when that
+// is longer (c: 10,02 s); nova knows no limit, so its error counts its own
+// 0 s, and so does its wrong f. Nodes: a, b, f, solved in both. The
+// virtual best takes d and f (wrong in nova) from base, the rest from nova.
 struct Expected {
-    double timeBase = shiftedMean({2.0, 0.5, 10.0, 3.0, 1.0}, 1.0);
+    double timeBase = shiftedMean({2.0, 0.5, 10.02, 3.0, 1.0}, 1.0);
     double timeNova = shiftedMean({1.5, 0.4, 4.0, 0.0, 0.95}, 1.0);
-    double timeBest = shiftedMean({1.5, 0.4, 4.0, 3.0, 0.95}, 1.0);  // d from base, the rest from nova
+    double timeBest = shiftedMean({1.5, 0.4, 4.0, 3.0, 1.0}, 1.0);
     double nodesBase = shiftedMean({50, 0, 10}, 100.0);
     double nodesNova = shiftedMean({30, 0, 12}, 100.0);
+    double nodesBest = shiftedMean({30, 0, 10}, 100.0);
 };
 
 std::vector<std::string> words(const std::string& line) {
@@ -95,9 +97,9 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     const Expected e;
     EXPECT_EQ(readFile(dir / "resumo.csv"),
               "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS\n"
-              "base;5;4;1;0;0;" + comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) + ";0;0\n"
-              "nova;5;4;0;1;1;" + comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) + ";2;1\n"
-              "MELHOR VIRTUAL;5;5;0;0;1;" + comma(e.timeBest, 6) + ";" + comma(e.nodesNova, 6) + ";2;0\n");
+              "base;5;4;1;0;0;" + comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) + ";;\n"
+              "nova;5;4;0;1;1;" + comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) + ";2;2\n"
+              "MELHOR VIRTUAL;5;5;0;0;0;" + comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0\n");
 
     const std::vector<std::string> out = lines(r.out);
     ASSERT_GE(out.size(), 3u) << r.out;
@@ -125,8 +127,8 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     const std::vector<std::vector<std::string>> summary = {
         {"PASTA", "MODELOS", "RESOLVIDOS", "LIMITES", "ERROS", "ERRADOS", "MGD_TEMPO", "MGD_NOS", "VITORIAS", "DERROTAS"},
         {"1", "base", "5", "4", "1", "0", "0", comma(e.timeBase, 3), comma(e.nodesBase, 2), "-", "-"},
-        {"2", "nova", "5", "4", "0", "1", "1", comma(e.timeNova, 3), comma(e.nodesNova, 2), "2", "1"},
-        {"MELHOR", "VIRTUAL", "5", "5", "0", "0", "1", comma(e.timeBest, 3), comma(e.nodesNova, 2), "2", "0"}};
+        {"2", "nova", "5", "4", "0", "1", "1", comma(e.timeNova, 3), comma(e.nodesNova, 2), "2", "2"},
+        {"MELHOR", "VIRTUAL", "5", "5", "0", "0", "0", comma(e.timeBest, 3), comma(e.nodesBest, 2), "2", "0"}};
     for (size_t i = 0; i < summary.size(); ++i) {
         EXPECT_EQ(words(at[1 + i]), summary[i]) << at[1 + i];
         EXPECT_EQ(at[1 + i].size(), at[1].size()) << at[1 + i];
@@ -145,7 +147,9 @@ TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {
         {{"opt", base, base, "--csv", "x.csv"}, "A op\xC3\xA7\xC3\xA3o --csv s\xC3\xB3 vale com o comando comparar.\n"},
         {{"comparar"}, "O comando comparar precisa de ao menos uma pasta de sa\xC3\xAD" "da.\n"},
         {{"comparar", base, "--csv"}, "A op\xC3\xA7\xC3\xA3o --csv precisa de um valor.\n"},
-        {{"--retomar", "comparar", base}, "A op\xC3\xA7\xC3\xA3o --retomar s\xC3\xB3 vale com o comando opt.\n"}};
+        {{"--retomar", "comparar", base}, "A op\xC3\xA7\xC3\xA3o --retomar s\xC3\xB3 vale com o comando opt.\n"},
+        {{"--solu", base + "/parametros.set", "comparar", base},
+         "A op\xC3\xA7\xC3\xA3o --solu n\xC3\xA3o vale com o comando comparar.\n"}};
     for (const auto& [args, message] : usageErrors) {
         const RunResult r = runProgram("", withArgs(args));
         EXPECT_EQ(r.exitCode, 2) << args[0];
@@ -170,6 +174,26 @@ TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {
     EXPECT_NE(notWritten.out.find("Resumo dos 6 modelos"), std::string::npos);
     EXPECT_EQ(readFile(dir / "p.html").substr(readFile(dir / "p.html").size() - 15), "</body></html>\n");
     EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
+    // A batch's own files are never replaced; nor does one output replace the other.
+    const std::string report = readFile(dir / "base" / "sol_stat_completo.csv");
+    for (const std::vector<std::string>& targets : {std::vector<std::string>{"--csv", base + "/sol_stat_completo.csv"},
+                                                    {"--html", base + "/parametros.set"},
+                                                    {"--csv", (dir / "p.html").string(), "--html", (dir / "p.html").string()}}) {
+        std::vector<std::string> args{"comparar", base};
+        args.insert(args.end(), targets.begin(), targets.end());
+        const RunResult refused = runProgram("", withArgs(args));
+        EXPECT_EQ(refused.exitCode, 2) << targets[1];
+        EXPECT_EQ(refused.out, "");
+    }
+    EXPECT_EQ(readFile(dir / "base" / "sol_stat_completo.csv"), report);
+    // A time no batch wrote is a line left out (its chart would have no end); a name twice is said.
+    writeFile(dir / "base" / "sol_stat_completo.csv",
+              report + "h.lp;1e307;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;\n" +
+                  "a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;\n");
+    const RunResult odd = runProgram("", withArgs({"comparar", base, "--html", (dir / "p.html").string()}));
+    EXPECT_EQ(odd.exitCode, 0);
+    EXPECT_NE(odd.err.find("linha ignorada, fora do formato do relat\xC3\xB3rio completo: h.lp;1e307;"), std::string::npos);
+    EXPECT_NE(odd.err.find("o modelo a.lp aparece de novo"), std::string::npos) << odd.err;
 }
 
 TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
@@ -203,17 +227,16 @@ TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
     };
     const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
     ASSERT_EQ(csv.size(), 4u);
-    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";0;0");
+    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;");
     EXPECT_EQ(csv[2].rfind("partes;3;3;0;0;0;" + means(dir / "partes") + ";", 0), 0u) << csv[2];
 }
 
 namespace {
 
-// Runs Debian's chromium headless on `arguments` under a time limit, with a
-// profile folder of its own in `dir`; its standard output, or nothing when
-// it failed (its standard error is then in dir/chromium.err).
+// Runs Debian's chromium headless on `arguments` under a time limit, with its own profile
+// in `dir`; its standard output, or nothing when it failed (its stderr: dir/chromium.err).
 std::optional<std::string> runChromium(const fs::path& dir, const std::string& arguments) {
-    const std::string command = "timeout 90 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars "
+    const std::string command = "timeout -k 10 90 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars "
                                 "--no-first-run --user-data-dir='" + (dir / "perfil-chromium").string() + "' " +
                                 arguments + " >'" + (dir / "chromium.out").string() + "' 2>'" +
                                 (dir / "chromium.err").string() + "'";
@@ -249,7 +272,7 @@ TEST(Compare, PageRenderedByARealBrowser) {
     const size_t summaryAt = dom->find("<table id=\"resumo\">");
     const std::string summary = dom->substr(summaryAt, dom->find("</table>", summaryAt) - summaryAt);
     for (const std::string& number : {comma(e.timeBase, 3), comma(e.timeNova, 3), comma(e.timeBest, 3),
-                                      comma(e.nodesBase, 2), comma(e.nodesNova, 2)}) {
+                                      comma(e.nodesBase, 2), comma(e.nodesNova, 2), comma(e.nodesBest, 2)}) {
         EXPECT_NE(summary.find("<td class=\"n\">" + number + "</td>"), std::string::npos) << number << "\n" << summary;
     }
     EXPECT_EQ(occurrences(summary, "<tr"), 4u) << summary;  // header, two folders, virtual best
@@ -257,7 +280,6 @@ TEST(Compare, PageRenderedByARealBrowser) {
     const size_t tableAt = dom->find("<table id=\"modelos\">");
     ASSERT_NE(tableAt, std::string::npos);
     const size_t bodyAt = dom->find("<tbody>", tableAt);
-    ASSERT_NE(bodyAt, std::string::npos);
     const std::string body = dom->substr(bodyAt, dom->find("</tbody>", bodyAt) - bodyAt);
     EXPECT_EQ(occurrences(body, "<tr>"), 7u) << body;
     for (const std::string name : {"a.lp", "b;\"x\".lp", "c.lp", "d.lp", "e.lp", "f.lp", "g&lt;i&gt;.lp"}) {
@@ -269,12 +291,10 @@ TEST(Compare, PageRenderedByARealBrowser) {
     // Both charts drawn: the profile's steps and a mark per model and folder.
     EXPECT_EQ(occurrences(*dom, "<path d=\"M"), 2u + 1u);  // two profile lines, nova's error as a cross
     EXPECT_EQ(occurrences(*dom, "<circle"), 2u + 11u);     // two legend dots, eleven dots and rings
-
     const fs::path shot = dir / "pagina.png";
     ASSERT_TRUE(runChromium(dir.path, "--window-size=1200,1600 --screenshot='" + shot.string() + "' 'file://" +
                                           page.string() + "'"))
         << readFile(dir / "chromium.err");
-    const std::string png = readFile(shot);
-    EXPECT_GT(png.size(), 10000u);
-    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_GT(readFile(shot).size(), 10000u);
+    EXPECT_EQ(readFile(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }

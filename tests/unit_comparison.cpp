@@ -109,8 +109,15 @@ TEST(Duel, TenPercentAndTwoTenthsOfASecondBothNeeded) {
     EXPECT_EQ(duel(false, 1.0, true, 30.0), -1);
     EXPECT_EQ(duel(false, 1.0, false, 30.0), 0);
     EXPECT_EQ(chargedSeconds(row("a", 3.0, "SOL OTIMA"), 10.0), 3.0);
-    EXPECT_EQ(chargedSeconds(row("a", 10.2, "PROCESSO INTERROMPIDO - LIMITE DE TEMPO"), 10.0), 10.0);
+    // An unsolved model: the limit, or its own time when longer (kept from a run under a longer limit).
+    EXPECT_EQ(chargedSeconds(row("a", 0.5, "ERRO NA LEITURA DO MODELO"), 10.0), 10.0);
+    EXPECT_EQ(chargedSeconds(row("a", 100.0, "PROCESSO INTERROMPIDO - LIMITE DE TEMPO"), 10.0), 100.0);
     EXPECT_EQ(chargedSeconds(row("a", 0.0, "ERRO NA LEITURA DO MODELO"), std::nullopt), 0.0);
+    // The virtual best is chosen by charged times, not by the times written.
+    const std::string timeLimit = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
+    const ComparedFolder x{"x", 5.0, {row("q", 5.0, timeLimit)}};
+    const ComparedFolder y{"y", 100.0, {row("q", 1.0, "PROCESSO INTERROMPIDO - LIMITE DE NOS")}};
+    EXPECT_NEAR(*buildComparison({x, y}).virtualBest.meanSeconds, 5.0, 1e-12);
     EXPECT_NEAR(*shiftedGeometricMean({0.0, 3.0}, 1.0), 1.0, 1e-12);  // sqrt(1 * 4) - 1
     EXPECT_FALSE(shiftedGeometricMean({}, 1.0));
 }
@@ -141,9 +148,10 @@ TEST(Comparison, VirtualBestOptimaApartAndTheProfile) {
     EXPECT_EQ(best.losses, 0u);
     EXPECT_EQ(c.summaries[1].wins, 3u);
     EXPECT_EQ(c.summaries[1].losses, 0u);
-    // a's limit of 60 s counts for m2 and for its error m4.
+    // a's limit of 60 s counts for its error m4; m2 ran 60,1 s.
     EXPECT_EQ(c.summaries[0].errors, 1u);
-    EXPECT_NEAR(*c.summaries[0].meanSeconds, std::exp((std::log(5.0) + 2 * std::log(61.0) + std::log(2.0)) / 4) - 1, 1e-12);
+    EXPECT_NEAR(*c.summaries[0].meanSeconds,
+                std::exp((std::log(5.0) + std::log(61.1) + std::log(61.0) + std::log(2.0)) / 4) - 1, 1e-12);
     // Ratios to the best time, 0,01 s at least: m1 2 s, m2 20 s, m3 0,01 s.
     ASSERT_EQ(c.profileRatios[0].size(), 2u);
     EXPECT_DOUBLE_EQ(c.profileRatios[0][0], 2.0);
@@ -162,6 +170,6 @@ TEST(ComparisonText, AlignedColumnsEscapedNamesAndTheCsv) {
     EXPECT_EQ(scriptString("</script>\"\\\n\xE2\x80\xA8"), "\"\\u003c/script\\u003e\\\"\\\\\\u000a\\u2028\"");
     ComparedFolder only{"um;dois", std::nullopt, {row("a", 1.0, "SOL OTIMA", 1.0, 0)}};
     EXPECT_EQ(comparisonCsv(buildComparison({only})),
-              std::string(msg::compareCsvHeader) + "\"um;dois\";1;1;0;0;0;1,000000;0,000000;0;0\n" +
+              std::string(msg::compareCsvHeader) + "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;\n" +
                   "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0\n");
 }
