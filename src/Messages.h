@@ -250,7 +250,8 @@ inline constexpr const char* compareSummaryColumns[] = {"PASTA",   "MODELOS",   
 inline constexpr const char* compareVirtualBest = "MELHOR VIRTUAL";
 inline constexpr const char* compareNotes =
     "* status diferente do da referência; Z DIFERE: valores ótimos diferentes entre pastas.\n"
-    "MGD_TEMPO: média geométrica deslocada do tempo (1 s); um modelo não resolvido conta o tempo máximo da pasta.\n"
+    "MGD_TEMPO: média geométrica deslocada do tempo (1 s); um modelo não resolvido (ou ERRADO) conta o tempo\n"
+    "máximo da pasta, ou o próprio tempo se for maior.\n"
     "MGD_NOS: a dos nós (100), nos modelos resolvidos em todas as pastas. VITORIAS e DERROTAS: contra a\n"
     "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido).\n";
 inline constexpr const char* compareCsvHeader =

@@ -178,7 +178,8 @@ std::string comparisonPage(const Comparison& comparison) {
     page += summaryRow(comparison.virtualBest, comparison.virtualBest.label, false, true) + "</tbody></table>\n";
     page += "<p class=\"nota\">Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
             "geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
-            "(o próprio tempo se ele é desconhecido). MGD nós: a dos nós (deslocamento 100), só nos modelos resolvidos em "
+            "(o próprio tempo se for maior ou se o máximo é desconhecido). Uma resposta ERRADA não conta como resolvida "
+            "nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos resolvidos em "
             "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
             "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
             "rápido).</p>\n";
