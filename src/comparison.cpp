@@ -210,6 +210,17 @@ int duel(bool aSolved, double aSeconds, bool bSolved, double bSeconds) {
     return faster(bSeconds, aSeconds) ? -1 : 0;
 }
 
+bool anyCheck(const Comparison& comparison, size_t folder) {
+    return std::any_of(comparison.models.begin(), comparison.models.end(), [folder](const ModelComparison& model) {
+        return model.rows[folder] && model.rows[folder]->check != Check::None;
+    });
+}
+
+bool anyZDiffers(const Comparison& comparison) {
+    return std::any_of(comparison.models.begin(), comparison.models.end(),
+                       [](const ModelComparison& model) { return model.zDiffers; });
+}
+
 Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
     Comparison comparison;
     const size_t count = folders.size();

@@ -101,5 +101,9 @@ struct Comparison {
     // time for each model present everywhere that it solved.
     std::vector<std::vector<double>> profileRatios;
 };
+// Whether any model of `folder` was checked (CONFERE), and whether any
+// model's optimal values differ between folders: the columns shown.
+bool anyCheck(const Comparison& comparison, size_t folder);
+bool anyZDiffers(const Comparison& comparison);
 // The whole comparison; `folders` holds at least one folder, the first is the reference.
 Comparison buildComparison(const std::vector<ComparedFolder>& folders);

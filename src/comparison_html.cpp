@@ -64,12 +64,6 @@ const char* kindClass(StatusKind kind) {
     return "outro";
 }
 
-bool anyCheck(const Comparison& comparison, size_t folder) {
-    return std::any_of(comparison.models.begin(), comparison.models.end(), [folder](const ModelComparison& model) {
-        return model.rows[folder] && model.rows[folder]->check != Check::None;
-    });
-}
-
 std::string heading(const std::string& label, size_t folder, size_t count) {
     return "<th>" + (count == 1 ? label : label + " " + std::to_string(folder + 1)) + "</th>";
 }
@@ -77,8 +71,7 @@ std::string heading(const std::string& label, size_t folder, size_t count) {
 // The per-model table's header, and its rows as the script's data.
 std::string modelTable(const Comparison& comparison) {
     const size_t count = comparison.labels.size();
-    const bool anyZ = std::any_of(comparison.models.begin(), comparison.models.end(),
-                                  [](const ModelComparison& model) { return model.zDiffers; });
+    const bool anyZ = anyZDiffers(comparison);
     std::vector<bool> checks;
     for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
     std::string header = "<th>Modelo</th>";

@@ -32,16 +32,9 @@ std::string heading(const char* label, size_t folder, size_t count) {
     return count == 1 ? std::string(label) : std::string(label) + " " + std::to_string(folder + 1);
 }
 
-bool anyCheck(const Comparison& comparison, size_t folder) {
-    return std::any_of(comparison.models.begin(), comparison.models.end(), [folder](const ModelComparison& model) {
-        return model.rows[folder] && model.rows[folder]->check != Check::None;
-    });
-}
-
 std::string modelTable(const Comparison& comparison) {
     const size_t count = comparison.labels.size();
-    const bool anyZ = std::any_of(comparison.models.begin(), comparison.models.end(),
-                                  [](const ModelComparison& model) { return model.zDiffers; });
+    const bool anyZ = anyZDiffers(comparison);
     std::vector<bool> checks;
     for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
     std::vector<std::string> header = {msg::compareModel};

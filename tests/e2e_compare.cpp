@@ -1,5 +1,5 @@
 // comparar: the summary of hand-made output folders, its CSV and console,
-// errors, a merged batch read like any other, and the page in a real browser.
+// errors, and a merged batch read like any other.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,73 +7,13 @@
 #include <cstdio>
 #include <optional>
 
+#include "CompareFolders.h"
 #include "TestSupport.h"
 
 using namespace testing_support;
+using namespace compare_folders;
 
 namespace {
-
-const std::string kHeader =
-    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE\n";
-
-// Two runs of one test set. base (the reference, limits/time = 10): a
-// optimal in 2 s, b unbounded, c stopped by the time limit, d optimal, e
-// only here, f optimal and checked. nova: a faster by 0,5 s, b 0,1 s
-// faster, c solved, d a solve error, f a little faster with another Z
-// checked wrong, g<i> only here, and a broken line.
-void makeFolders(const fs::path& dir) {
-    fs::create_directory(dir / "base");
-    fs::create_directory(dir / "nova");
-    writeFile(dir / "base" / "sol_stat_completo.csv",
-              kHeader +
-                  "a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;\n"
-                  "\"b;\"\"x\"\".lp\";0,500000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;\n"
-                  "c.lp;10,020000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;7,000000;4,000000;75,000000;900;5000;20;20;10;3;NAO;\n"
-                  "d.lp;3,000000;SOL OTIMA;100,000000;100,000000;0,000000;20;50;4;4;2;1;NAO;\n"
-                  "e.lp;0,100000;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;\n"
-                  "f.lp;1,000000;SOL OTIMA;4,000000;4,000000;0,000000;10;20;3;3;2;1;NAO;OK\n");
-    writeFile(dir / "base" / "parametros.set",
-              "# SCIP version 9.2.1\n\n# maximal time in seconds to run\n"
-              "# [type: real, advanced: FALSE, range: [0,1e+20], default: 1e+20]\nlimits/time = 10\n");
-    writeFile(dir / "nova" / "sol_stat_completo.csv",
-              kHeader +
-                  "a.lp;1,500000;SOL OTIMA;10,000000;10,000000;0,000000;30;80;5;5;3;1;NAO;\n"
-                  "\"b;\"\"x\"\".lp\";0,400000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;\n"
-                  "c.lp;4,000000;SOL OTIMA;5,000000;5,000000;0,000000;400;3000;20;20;10;2;NAO;\n"
-                  "d.lp;0,000000;ERRO NA RESOLUCAO DO MODELO;;;;;;;;;;;\n"
-                  "quebrada.lp;x;SOL OTIMA\n"
-                  "f.lp;0,950000;SOL OTIMA;4,500000;4,500000;0,000000;12;25;3;3;2;1;NAO;ERRADO\n"
-                  "g<i>.lp;0,200000;PROBLEMA INFACTIVEL;;;;0;7;2;2;2;0;NAO;\n");
-}
-
-// exp(mean(ln(v + shift))) - shift.
-double shiftedMean(const std::vector<double>& values, double shift) {
-    double sum = 0.0;
-    for (double value : values) sum += std::log(value + shift);
-    return std::exp(sum / static_cast<double>(values.size())) - shift;
-}
-
-std::string comma(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string result = text;
-    std::replace(result.begin(), result.end(), '.', ',');
-    return result;
-}
-
-// The means of the hand-made folders over a, b, c, d, f (present in both):
-// an unsolved model counts base's limit of 10 s, or its own time when that
-// is longer (c: 10,02 s); nova knows no limit, so its error counts its own
-// 0 s, and so does its wrong f. Nodes: a, b, f, solved in both. The
-// virtual best takes d and f (wrong in nova) from base, the rest from nova.
-struct Expected {
-    double timeBase = shiftedMean({2.0, 0.5, 10.02, 3.0, 1.0}, 1.0);
-    double timeNova = shiftedMean({1.5, 0.4, 4.0, 0.0, 0.95}, 1.0);
-    double timeBest = shiftedMean({1.5, 0.4, 4.0, 3.0, 1.0}, 1.0);
-    double nodesBase = shiftedMean({50, 0, 10}, 100.0);
-    double nodesNova = shiftedMean({30, 0, 12}, 100.0);
-    double nodesBest = shiftedMean({30, 0, 10}, 100.0);
-};
 
 std::vector<std::string> words(const std::string& line) {
     std::vector<std::string> result;
@@ -229,72 +169,4 @@ TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
     ASSERT_EQ(csv.size(), 4u);
     EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;");
     EXPECT_EQ(csv[2].rfind("partes;3;3;0;0;0;" + means(dir / "partes") + ";", 0), 0u) << csv[2];
-}
-
-namespace {
-
-// Runs Debian's chromium headless on `arguments` under a time limit, with its own profile
-// in `dir`; its standard output, or nothing when it failed (its stderr: dir/chromium.err).
-std::optional<std::string> runChromium(const fs::path& dir, const std::string& arguments) {
-    const std::string command = "timeout -k 10 90 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars "
-                                "--no-first-run --user-data-dir='" + (dir / "perfil-chromium").string() + "' " +
-                                arguments + " >'" + (dir / "chromium.out").string() + "' 2>'" +
-                                (dir / "chromium.err").string() + "'";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return readFile(dir / "chromium.out");
-}
-
-}  // namespace
-
-TEST(Compare, PageRenderedByARealBrowser) {
-    if (std::system("command -v chromium >/dev/null 2>&1") != 0) GTEST_SKIP() << "chromium is not installed";
-    TempDir dir;
-    writeFile(dir / "prova.html", "<!DOCTYPE html><p id=\"x\"></p><script>x.textContent='ok'</script>");
-    const std::optional<std::string> probe = runChromium(dir.path, "--dump-dom 'file://" + (dir / "prova.html").string() + "'");
-    if (!probe || probe->find("<p id=\"x\">ok</p>") == std::string::npos) {
-        GTEST_SKIP() << "chromium cannot run here: " << readFile(dir / "chromium.err").substr(0, 400);
-    }
-    makeFolders(dir.path);
-    const fs::path page = dir / "pagina.html";
-    const RunResult r = runProgram("", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), "--html",
-                                                 page.string()}));
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    // Self-contained: nothing fetched, no file named.
-    const std::string html = readFile(page);
-    for (const char* outside : {"src=", "href=", "url(", "@import", "https:"}) {
-        EXPECT_EQ(html.find(outside), std::string::npos) << outside;
-    }
-    const std::optional<std::string> dom = runChromium(dir.path, "--dump-dom 'file://" + page.string() + "'");
-    ASSERT_TRUE(dom.has_value()) << readFile(dir / "chromium.err");
-    // The summary's numbers, as rendered.
-    const Expected e;
-    const size_t summaryAt = dom->find("<table id=\"resumo\">");
-    const std::string summary = dom->substr(summaryAt, dom->find("</table>", summaryAt) - summaryAt);
-    for (const std::string& number : {comma(e.timeBase, 3), comma(e.timeNova, 3), comma(e.timeBest, 3),
-                                      comma(e.nodesBase, 2), comma(e.nodesNova, 2), comma(e.nodesBest, 2)}) {
-        EXPECT_NE(summary.find("<td class=\"n\">" + number + "</td>"), std::string::npos) << number << "\n" << summary;
-    }
-    EXPECT_EQ(occurrences(summary, "<tr"), 4u) << summary;  // header, two folders, virtual best
-    // One row per model, made by the page's script; names as text, never markup.
-    const size_t tableAt = dom->find("<table id=\"modelos\">");
-    ASSERT_NE(tableAt, std::string::npos);
-    const size_t bodyAt = dom->find("<tbody>", tableAt);
-    const std::string body = dom->substr(bodyAt, dom->find("</tbody>", bodyAt) - bodyAt);
-    EXPECT_EQ(occurrences(body, "<tr>"), 7u) << body;
-    for (const std::string name : {"a.lp", "b;\"x\".lp", "c.lp", "d.lp", "e.lp", "f.lp", "g&lt;i&gt;.lp"}) {
-        EXPECT_NE(body.find("<td>" + name + "</td>"), std::string::npos) << name;
-    }
-    EXPECT_EQ(dom->find("<i>"), std::string::npos);
-    EXPECT_NE(body.find("<td class=\"resolvido muda\">SOL OTIMA *</td>"), std::string::npos) << body;
-    EXPECT_NE(body.find("<td class=\"zdifere\">Z DIFERE</td>"), std::string::npos) << body;
-    // Both charts drawn: the profile's steps and a mark per model and folder.
-    EXPECT_EQ(occurrences(*dom, "<path d=\"M"), 2u + 1u);  // two profile lines, nova's error as a cross
-    EXPECT_EQ(occurrences(*dom, "<circle"), 2u + 11u);     // two legend dots, eleven dots and rings
-    const fs::path shot = dir / "pagina.png";
-    ASSERT_TRUE(runChromium(dir.path, "--window-size=1200,1600 --screenshot='" + shot.string() + "' 'file://" +
-                                          page.string() + "'"))
-        << readFile(dir / "chromium.err");
-    EXPECT_GT(readFile(shot).size(), 10000u);
-    EXPECT_EQ(readFile(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
