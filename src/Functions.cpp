@@ -24,8 +24,7 @@
 
 namespace {
 
-// SCIP's functions. Models are solved only in worker processes, after
-// solveModel has loaded the library.
+// SCIP's functions: only in worker processes, once solveModel has loaded the library.
 const ScipApi& lib() { return scipLibrary(); }
 
 // What every model gets before its file is read: the batch's parameters and
@@ -62,10 +61,13 @@ SCIP_RETCODE createFileOnlyHandler(ScipMessageHandler& fileOnly, const std::stri
     return SCIP_OKAY;
 }
 
-// Silences SCIP from here on (solving log, warnings): only solution files and
-// the log are still written, through a file-only handler, or nothing when
-// there is none.
-SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& fileOnly, const std::string& logPath) {
+// Silences SCIP from here on: only solution files and the log are written, through a file-only
+// handler (or nothing). SCIP's first handler lives on in `original` while SCIP's VBC output may
+// use it; its log is closed first, so the lines of the read stay at the log's start.
+SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& original, ScipMessageHandler& fileOnly, const std::string& logPath) {
+    original.handler = lib().SCIPgetMessagehdlr(scip);
+    if (original.handler != nullptr) lib().SCIPmessagehdlrCapture(original.handler);
+    if (!logPath.empty()) lib().SCIPsetMessagehdlrLogfile(scip, nullptr);
     if (createFileOnlyHandler(fileOnly, logPath) != SCIP_OKAY) fileOnly.handler = nullptr;
     LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, fileOnly.handler));
     return SCIP_OKAY;
@@ -114,9 +116,8 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     const std::string name = baseName(modelPath);
     const std::optional<FileStamp> stamp = fileStamp(modelPath);
 
-    // Folders, FIFOs, devices and broken links are never handed to the
-    // solver: it would read a folder as an empty problem, and wait on a FIFO
-    // for ever.
+    // Folders, FIFOs, devices and broken links are never handed to the solver: it would
+    // read a folder as an empty problem, and wait on a FIFO for ever.
     if (!isRegularFile(modelPath)) {
         std::cerr << msg::notARegularFile << modelPath << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
@@ -135,8 +136,9 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         if (firstFailure == SCIP_OKAY) firstFailure = code;
         return code == SCIP_OKAY;
     };
-    // Declared first: the log takes its name once SCIP has let it go.
+    // Declared first: released once SCIP has let them go.
     ModelLog log(settings.keepLogs, outputFolder, name);
+    ScipMessageHandler original;
     ScipInstance instance;
     if (!note(instance.create())) {
         instance.scip = nullptr;
@@ -150,7 +152,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     const bool read = setUpDone && note(readModel(scip, modelPath));
     if (read) note(applyTimeLimit(scip, settings.timeLimit));
     ScipMessageHandler fileOnly;
-    note(silence(scip, fileOnly, log.tempPath));
+    note(silence(scip, original, fileOnly, log.tempPath));
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
 
     // A model that was not read is not solved: the instance would hold an

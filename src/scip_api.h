@@ -77,6 +77,8 @@ SCIP_RETCODE SCIPprintBestSol(SCIP* scip, FILE* file, SCIP_Bool printzeros);
 SCIP_RETCODE SCIPcreateMessagehdlrDefault(SCIP_MESSAGEHDLR** messagehdlr, SCIP_Bool bufferedoutput,
                                           const char* filename, SCIP_Bool quiet);
 SCIP_RETCODE SCIPmessagehdlrRelease(SCIP_MESSAGEHDLR** messagehdlr);
+void SCIPmessagehdlrCapture(SCIP_MESSAGEHDLR* messagehdlr);
+SCIP_MESSAGEHDLR* SCIPgetMessagehdlr(SCIP* scip);
 
 void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline);
 void SCIPmessagePrintError(const char* formatstr, ...);
@@ -108,7 +110,7 @@ SCIP_RETCODE SCIPprintStatistics(SCIP* scip, FILE* file);
     X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)       \
     X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault)    \
     X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed)         \
-    X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics)
+    X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics) X(SCIPmessagehdlrCapture) X(SCIPgetMessagehdlr)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {

@@ -47,7 +47,8 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     writeFile(dir / "known.solu", "=opt= tiny -5\n");
     const RunResult r = runProgram("", withArgs({"--parametros", (dir / "batch.set").string(), "-p", "limits/gap=0.5",
                                                  "--formatos", "lp,mps.gz", "--logs", "--semente", "3", "--memoria",
-                                                 "500", "--solu", (dir / "known.solu").string(), "opt", m.string(),
+                                                 "500", "-p", "visual/vbcfilename=\"" + (dir / "arvore.vbc").string() + "\"",
+                                                 "--solu", (dir / "known.solu").string(), "opt", m.string(),
                                                  out.string()}));
     EXPECT_EQ(r.exitCode, 1) << r.err;  // egout's settings file
     EXPECT_NE(r.err.find("egout.set, linha 1: valor recusado pelo SCIP: limits/gap = abc\n"), std::string::npos) << r.err;
@@ -70,6 +71,7 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     EXPECT_NE(readFile(out / "tiny.mps.gz.log").find("original problem has 2 variables"), std::string::npos);
     EXPECT_EQ(readFile(out / "tiny.mps.gz.log").find("objective value:"), std::string::npos);
     EXPECT_TRUE(tempFilesIn(out).empty());
+    EXPECT_GT(fs::file_size(dir / "arvore.vbc"), 0u);  // SCIP's tree output, with the console silenced
     EXPECT_EQ(r.out.find("presolving"), std::string::npos);  // the console is as without logs
     // The record: the options, the per-model file, SCIP's changed parameters.
     const std::string record = readFile(out / "parametros.set");
