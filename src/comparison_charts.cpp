@@ -93,8 +93,13 @@ std::string profileChart(const Comparison& comparison) {
     const double left = 55, right = 520, top = 15, bottom = 275;
     const auto x = [&](double tau) { return left + std::log(tau) / std::log(tauMax) * (right - left); };
     const auto y = [&](double share) { return bottom - share * (bottom - top); };
-    std::string svg = "<svg id=\"perfil\" xmlns=\"http://www.w3.org/2000/svg\" width=\"760\" height=\"320\" "
-                      "viewBox=\"0 0 760 320\" role=\"img\" font-size=\"12\">";
+    // The legend, one folder a line at the right, widens and lengthens the chart as it needs.
+    size_t longest = 0;
+    for (const std::string& label : comparison.labels) longest = std::max(longest, label.size());
+    const double width = std::max(760.0, right + 60 + 7.5 * static_cast<double>(longest + 3));
+    const double height = std::max(320.0, top + 20 + 20.0 * static_cast<double>(comparison.labels.size()));
+    std::string svg = "<svg id=\"perfil\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(width) + "\" height=\"" +
+                      px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) + "\" role=\"img\" font-size=\"12\">";
     for (double share : {0.0, 0.25, 0.5, 0.75, 1.0}) {
         svg += line(left, y(share), right, y(share), " stroke=\"#ddd\"");
         svg += text(left - 6, y(share) + 4, decimalComma(share * 100, 0) + " %", " text-anchor=\"end\"");
@@ -135,7 +140,14 @@ std::string timeChart(const Comparison& comparison) {
     const bool named = models <= 80;
     const double left = 60, top = 40, bottom = 290;
     const double right = left + step * static_cast<double>(models);
-    const double width = std::max(right + 20, 620.0), height = named ? 420 : 320;
+    // The legend is one row, each folder as wide as its label.
+    std::vector<double> legendX{left};
+    for (size_t f = 0; f < count; ++f) {
+        const std::string entry = std::to_string(f + 1) + " " + comparison.labels[f];
+        legendX.push_back(legendX.back() + 40 + 7.0 * static_cast<double>(entry.size()));
+    }
+    const double width = std::max({right + 20, 620.0, legendX.back()});
+    const double height = named ? 420 : 320;
     const auto y = [&](double seconds) {
         const double clamped = std::max(seconds, low);
         return bottom - std::log(clamped / low) / std::log(high / low) * (bottom - top);
@@ -143,9 +155,8 @@ std::string timeChart(const Comparison& comparison) {
     std::string svg = "<svg id=\"tempos\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(width) + "\" height=\"" +
                       px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) + "\" font-size=\"12\">";
     for (size_t f = 0; f < count; ++f) {
-        const double legendX = left + 150.0 * static_cast<double>(f);
-        svg += "<circle cx=\"" + px(legendX) + "\" cy=\"14\" r=\"4\" fill=\"" + folderColour(f) + "\"/>";
-        svg += text(legendX + 8, 18, std::to_string(f + 1) + " " + htmlEscape(comparison.labels[f]));
+        svg += "<circle cx=\"" + px(legendX[f]) + "\" cy=\"14\" r=\"4\" fill=\"" + folderColour(f) + "\"/>";
+        svg += text(legendX[f] + 8, 18, std::to_string(f + 1) + " " + htmlEscape(comparison.labels[f]));
     }
     svg += text(left, 34, "● resolvido  ○ limite  × erro ou outro; tempo em s, escala logarítmica", " fill=\"#555\"");
     for (double tick : logTicks(low, high)) {
