@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "TestTexts.h"
+
 namespace testing_support {
 
 namespace fs = std::filesystem;
@@ -219,42 +221,18 @@ inline void plantStaleTempFile(const fs::path& folder) {
     writeFile(folder / (".loteotimizador-" + std::string(host) + "-" + std::to_string(gone) + "-q1w2e3.tmp"), "half");
 }
 
-// The about text that the program shows at start-up and for `about`.
-inline const std::string kAbout =
-    "\nLoteOtimizador v1.0, resolvedor de modelos .lp em lote, e gerador de arquivos .lp a partir "
-    "de arquivos .mod. Criado por Equipe LoteOtimizador (contato@loteotimizador.org).O solver "
-    "usado pelo programa \xC3\xA9 o SCIP (https://www.scipopt.org/doc/html/), e o transformador "
-    "de formatos \xC3\xA9 o GLPK (https://www.gnu.org/software/glpk/).  \nPara acessar as "
-    "funcionalidades digite 'help'. \n\n";
-inline const std::string kPrompt = "LoteOtimizador> ";
-inline const std::string kExit = "Saindo do shell...\n";
-inline const std::string kDash = std::string(60, '-') + "\n";
-
-// Small models used across the tests.
-inline const char* const kSmallModel =  // Z = 2.8
-    "Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\n c2: 3 x + y <= 6\nEnd\n";
-inline const char* const kFreteModel = "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n";
-inline const char* const kFreteData = "data;\nparam n := 4;\nend;\n";
+// Copies a folder tree, each copy writable by its owner.
+inline void copyFolder(const fs::path& from, const fs::path& to) {
+    fs::copy(from, to, fs::copy_options::recursive);
+    for (const auto& entry : fs::recursive_directory_iterator(to)) {
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    }
+    fs::permissions(to, fs::perms::owner_write, fs::perm_options::add);
+}
 
 // The typed lines of one `opt` run.
 inline std::string optInput(const fs::path& models, const fs::path& output) {
     return "opt\n" + models.string() + "\n" + output.string() + "\n";
-}
-
-// How often `what` occurs in `text`.
-inline size_t occurrences(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
-// Splits text into lines (without their line feeds).
-inline std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) result.push_back(line);
-    return result;
 }
 
 // Report rows parsed into fields (the trailing ";" gives no extra field).

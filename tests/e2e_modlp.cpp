@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cmath>
 #include <set>
 
@@ -12,13 +11,6 @@
 using namespace testing_support;
 
 namespace {
-
-const std::string kModPrompt = "Digite o caminho da pasta de arquivos .mod> ";
-const std::string kModFound = "Pasta de .mod encontrada\n";
-const std::string kReadError = "Erro ao tranformar modelo\n";
-const std::string kGenerateError = "Erro ao gerar modelo\n";
-const std::string kWriteError = "Erro ao escrever arquivo .lp\n";
-
 
 // Runs a shell command and gives its standard output; the exit status goes to `status`.
 std::string shell(const std::string& command, int* status = nullptr) {
@@ -42,14 +34,6 @@ std::string glpsolCommand(const fs::path& model) {
     std::string command = "glpsol --math " + quoted(model);
     if (fs::exists(data)) command += " -d " + quoted(data);
     return command;
-}
-
-void copyFolder(const fs::path& from, const fs::path& to) {
-    fs::copy(from, to, fs::copy_options::recursive);
-    for (const auto& entry : fs::recursive_directory_iterator(to)) {
-        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
-    }
-    fs::permissions(to, fs::perms::owner_write, fs::perm_options::add);
 }
 
 }  // namespace
