@@ -1,4 +1,4 @@
-// A batch that survives bad entries, hostile names, kills and any typed input.
+// A batch that survives bad entries, hostile names, a closed output pipe and reports it cannot write.
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
