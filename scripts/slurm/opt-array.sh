@@ -6,7 +6,7 @@
 # SCIP settings: --parametros ARQ, -p NOME=VALOR, --formatos LISTA, --logs,
 # --semente N, as the program takes them; every task gets them.
 #
-# N defaults to one task per 50 models (at least 1); each task gets
+# N defaults to one task per 50 models (entries of the --formatos, at least 1); each task gets
 # ${CPUS:-1} CPUs and solves that many models at once. With --retomar every
 # task resumes its part from what an earlier array left in PASTA_SAIDA (N
 # defaults to that array's), so an array stopped at its time limit or by
@@ -23,13 +23,15 @@ usage() {
 time_limit=0
 resume=""
 scip_options=()
+formats="lp"
 while [ $# -gt 0 ]; do
     case "$1" in
         -t) [ $# -ge 2 ] || usage; time_limit="$2"; shift 2 ;;
         --retomar) resume="--retomar"; shift ;;
         # SCIP's settings, passed on to every task (a settings file by its full path).
         --parametros) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
-        -p | --parametro | --formatos | --semente) [ $# -ge 2 ] || usage; scip_options+=("$1" "$2"); shift 2 ;;
+        --formatos) [ $# -ge 2 ] || usage; formats="$2"; scip_options+=("$1" "$2"); shift 2 ;;
+        -p | --parametro | --semente) [ $# -ge 2 ] || usage; scip_options+=("$1" "$2"); shift 2 ;;
         --logs) scip_options+=("$1"); shift ;;
         *) break ;;
     esac
@@ -64,7 +66,11 @@ if [ -z "$tasks" ] && [ -n "$resume" ] && [ -d "$output" ]; then
     tasks="$counts"
 fi
 if [ -z "$tasks" ]; then
-    count=$(find "$models" -mindepth 1 -maxdepth 1 -name '*lp' | wc -l)
+    # The models: entries whose names end in one of the formats.
+    names=()
+    IFS=',' read -r -a endings <<<"$formats"
+    for ending in "${endings[@]}"; do names+=(-o -name "*$ending"); done
+    count=$(find "$models" -mindepth 1 -maxdepth 1 \( "${names[@]:1}" \) | wc -l)
     tasks=$(( (count + 49) / 50 ))
     [ "$tasks" -ge 1 ] || tasks=1
 fi
