@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "CompareFolders.h"
 #include "TestSupport.h"
@@ -71,6 +72,16 @@ TEST(Compare, PageRenderedByARealBrowser) {
     // Both charts drawn: the profile's steps and a mark per model and folder.
     EXPECT_EQ(occurrences(*dom, "<path d=\"M"), 2u + 1u);  // two profile lines, nova's error as a cross
     EXPECT_EQ(occurrences(*dom, "<circle"), 2u + 11u);     // two legend dots, eleven dots and rings
+    // Each profile line ends at the share of the 5 models its folder solved
+    // right: base 4 (y 67), nova 3 (y 119; its f is wrong).
+    const size_t profileAt = dom->find("<svg id=\"perfil\"");
+    const std::string profile = dom->substr(profileAt, dom->find("</svg>", profileAt) - profileAt);
+    std::vector<std::string> levels;
+    for (size_t at = profile.find("d=\"M"); at != std::string::npos; at = profile.find("d=\"M", at + 1)) {
+        const std::string d = profile.substr(at + 3, profile.find('"', at + 3) - at - 3);
+        levels.push_back(d.substr(d.rfind('V') + 1, d.rfind('H') - d.rfind('V') - 1));
+    }
+    EXPECT_EQ(levels, (std::vector<std::string>{"67.0", "119.0"}));
     EXPECT_NE(dom->find(">1 base</text>"), std::string::npos);
     EXPECT_NE(dom->find(">2 nova</text>"), std::string::npos);
     // A click on base's time sorts the rows by it, a model base lacks last.
