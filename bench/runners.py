@@ -78,30 +78,22 @@ def run_ours(binary, models, time_limit, jobs=None):
     return wall, results
 
 
-def run_pyscipopt(models, time_limit):
+def run_pyscipopt(models, time_limit, script="scip_driver.py"):
+    """The same SCIP from Python: one process (scip_driver.py), or one model
+    per task of multiprocessing.Pool(cores) (scip_pool.py)."""
     files = sorted(str(p) for p in models.glob("*.lp"))
-    wall, out = run_wait([sys.executable, str(HERE / "scip_driver.py"), str(time_limit)] + files)
-    results = {}
-    for line in out.splitlines():
-        if not line.startswith("{"):
-            continue
-        r = json.loads(line)
-        status = {"optimal": "optimal", "infeasible": "infeasible", "timelimit": "timelimit"}.get(r["status"], r["status"])
-        results[Path(r["path"]).name] = {"seconds": r["seconds"], "solving": r["solving"], "status": status,
-                                         "objective": r["objective"]}
-    return wall, results
-
-
-def run_pyscipopt_pool(models, time_limit):
-    """The same SCIP from Python, one model per task of multiprocessing.Pool(cores)."""
-    files = sorted(str(p) for p in models.glob("*.lp"))
-    wall, out = run_wait([sys.executable, str(HERE / "scip_pool.py"), str(time_limit)] + files)
+    wall, out = run_wait([sys.executable, str(HERE / script), str(time_limit)] + files)
     results = {}
     for line in out.splitlines():
         if line.startswith("{"):
             r = json.loads(line)
-            results[Path(r["path"]).name] = {"seconds": r["seconds"], "status": r["status"], "objective": r["objective"]}
+            results[Path(r["path"]).name] = {key: r[key] for key in ("seconds", "solving", "status", "objective")
+                                             if key in r}
     return wall, results
+
+
+def run_pyscipopt_pool(models, time_limit):
+    return run_pyscipopt(models, time_limit, "scip_pool.py")
 
 
 def simulate_handout(times, sizes, workers):

@@ -29,13 +29,6 @@ std::string folderLabel(const std::string& folder) {
     return label.empty() ? path : label;
 }
 
-// The folder that holds `path`, where its temporary file goes.
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The folder's report and settings; nothing, after a message, without a
 // readable complete report.
 std::optional<ComparedFolder> readComparedFolder(const std::string& folder) {
@@ -91,7 +84,7 @@ bool protectedTarget(const std::string& target, const std::string& other, const 
 }
 
 bool writeOutput(const std::string& path, const std::string& content) {
-    if (const int error = replaceFile(folderOf(path), path, content)) {
+    if (const int error = replaceFile(parentFolder(path), path, content)) {
         printIoError(msg::compareNotWritten, path, error);
         return false;
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Messages.h"
+#include "console.h"
 #include "report_rows.h"
 
 namespace {
@@ -15,12 +16,6 @@ size_t displayWidth(const std::string& text) {
     return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     }));
-}
-
-std::string format(const char* pattern, const std::string& value) {
-    char text[4096];
-    std::snprintf(text, sizeof text, pattern, value.c_str());
-    return text;
 }
 
 std::string optionalNumber(const std::optional<double>& value, int decimals) {
@@ -156,7 +151,7 @@ std::string comparisonConsole(const Comparison& comparison) {
     for (size_t f = 0; f < count; ++f) {
         const std::optional<double>& limit = comparison.timeLimits[f];
         const std::string limitText =
-            limit ? format(msg::compareTimeLimit, decimalComma(*limit, 3)) : std::string(msg::compareNoTimeLimit);
+            limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3)) : std::string(msg::compareNoTimeLimit);
         char line[4096];
         std::snprintf(line, sizeof line, msg::compareFolderLine, f + 1, printableName(comparison.labels[f]).c_str(),
                       limitText.c_str());

@@ -1,6 +1,7 @@
 // Lines typed at the prompts, and the time limit as typed.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -17,3 +18,18 @@ inline constexpr double kLargestTimeLimit = 1e20;
 // line ignored ("30s" is 30). No number, a negative one, one above
 // kLargestTimeLimit, hexadecimal, "inf" and "nan" give nothing.
 std::optional<double> parseTimeLimit(const std::string& line);
+
+// A message: printf's `pattern` filled with `args` (strings as text), whole
+// however long.
+inline const char* printfArgument(const std::string& text) { return text.c_str(); }
+template <typename T>
+T printfArgument(T value) {
+    return value;
+}
+template <typename... Args>
+std::string formatMessage(const char* pattern, const Args&... args) {
+    const int size = std::snprintf(nullptr, 0, pattern, printfArgument(args)...);
+    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    std::snprintf(text.data(), text.size() + 1, pattern, printfArgument(args)...);
+    return text;
+}

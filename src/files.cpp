@@ -245,6 +245,12 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 std::string baseName(const std::string& path) { return splitPath(path).back(); }
 
+std::string parentFolder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;

@@ -77,6 +77,8 @@ std::optional<FileStamp> fileStamp(const std::string& path);
 
 // `folder` + "/" + `name`, without doubling a trailing separator.
 std::string joinPath(const std::string& folder, const std::string& name);
+// The folder that holds `path`: "." for a bare name, "/" for one at the root.
+std::string parentFolder(const std::string& path);
 // Last component of a path (the whole path when it has no separator).
 std::string baseName(const std::string& path);
 // True when `text` ends with `suffix` (case-sensitive).

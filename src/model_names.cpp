@@ -3,13 +3,7 @@
 
 #include <algorithm>
 
-namespace {
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-}  // namespace
+#include "files.h"
 
 std::optional<std::vector<std::string>> parseFormats(const std::string& text) {
     std::vector<std::string> formats;

@@ -16,12 +16,6 @@ namespace {
 
 enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed };
 
-std::string format(const char* pattern, const std::string& value) {
-    char text[1024];
-    std::snprintf(text, sizeof text, pattern, value.c_str());
-    return text;
-}
-
 std::optional<double> parseMegabytes(const std::string& text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) {
         return std::nullopt;
@@ -78,7 +72,7 @@ ParsedOptions parseOptions(int argc, char** argv) {
         switch (c) {
             case kHtml:
             case kCsv:
-                if (value.empty()) return {{}, format(msg::optionNeedsValue, c == kHtml ? "--html" : "--csv")};
+                if (value.empty()) return {{}, formatMessage(msg::optionNeedsValue, c == kHtml ? "--html" : "--csv")};
                 (c == kHtml ? options.htmlFile : options.csvFile) = value;
                 break;
             case 't':
@@ -86,21 +80,21 @@ ParsedOptions parseOptions(int argc, char** argv) {
                     options.settings.timeLimit = *seconds;
                     options.timeLimitGiven = true;
                 } else {
-                    return {{}, format(msg::optionBadTime, value)};
+                    return {{}, formatMessage(msg::optionBadTime, value)};
                 }
                 break;
             case 'j':
                 if (const std::optional<int> jobs = parseJobs(value)) {
                     options.settings.jobs = *jobs;
                 } else {
-                    return {{}, format(msg::optionBadJobs, value)};
+                    return {{}, formatMessage(msg::optionBadJobs, value)};
                 }
                 break;
             case kMemory:
                 if (const std::optional<double> megabytes = parseMegabytes(value)) {
                     options.settings.memoryLimitMb = *megabytes;
                 } else {
-                    return {{}, format(msg::optionBadMemory, value)};
+                    return {{}, formatMessage(msg::optionBadMemory, value)};
                 }
                 break;
             case kResume: options.resume = Resume::KeepRows; break;
@@ -108,7 +102,7 @@ ParsedOptions parseOptions(int argc, char** argv) {
                 options.shard = parseShard(value, std::getenv("SLURM_ARRAY_TASK_ID"),
                                            std::getenv("SLURM_ARRAY_TASK_MIN"), std::getenv("SLURM_ARRAY_TASK_COUNT"));
                 if (!options.shard) {
-                    return {{}, value == "slurm" ? msg::shardSlurmMissing : format(msg::shardInvalid, value)};
+                    return {{}, value == "slurm" ? msg::shardSlurmMissing : formatMessage(msg::shardInvalid, value)};
                 }
                 break;
             case kSolu: options.knownResults = value; break;
@@ -120,7 +114,7 @@ ParsedOptions parseOptions(int argc, char** argv) {
                 // NOME=VALOR on one line, with a name
                 if (value.find('=') == std::string::npos || value.find('=') == 0 ||
                     value.find_first_of("\r\n") != std::string::npos) {
-                    return {{}, format(msg::optionBadParameter, value)};
+                    return {{}, formatMessage(msg::optionBadParameter, value)};
                 }
                 options.scip.parameters.push_back(value);
                 optOnly("-p");
@@ -130,7 +124,7 @@ ParsedOptions parseOptions(int argc, char** argv) {
                     options.settings.formats = *formats;
                     optOnly("--formatos");
                 } else {
-                    return {{}, format(msg::optionBadFormats, value)};
+                    return {{}, formatMessage(msg::optionBadFormats, value)};
                 }
                 break;
             case kLogs:
@@ -140,7 +134,7 @@ ParsedOptions parseOptions(int argc, char** argv) {
             case kSeed:
                 if (value.empty() || value.size() > 10 || value.find_first_not_of("0123456789") != std::string::npos ||
                     std::strtoll(value.c_str(), nullptr, 10) > 2147483647LL) {
-                    return {{}, format(msg::optionBadSeed, value)};
+                    return {{}, formatMessage(msg::optionBadSeed, value)};
                 }
                 options.scip.seed = static_cast<int>(std::strtoll(value.c_str(), nullptr, 10));
                 optOnly("--semente");
@@ -148,11 +142,11 @@ ParsedOptions parseOptions(int argc, char** argv) {
             case 'h': options.help = true; break;
             case kVersion: options.version = true; break;
             case ':':
-                return {{}, format(msg::optionNeedsValue, optopt == 't' || optopt == 'j' || optopt == 'p'
+                return {{}, formatMessage(msg::optionNeedsValue, optopt == 't' || optopt == 'j' || optopt == 'p'
                                                           ? std::string("-") + static_cast<char>(optopt)
                                                           : typed)};
             default:
-                return {{}, format(msg::optionUnknown, optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed)};
+                return {{}, formatMessage(msg::optionUnknown, optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed)};
         }
     }
     if (options.help || options.version) return {options, ""};
@@ -160,27 +154,27 @@ ParsedOptions parseOptions(int argc, char** argv) {
         options.command = argv[optind++];
         const std::optional<size_t> count = operandCount(options.command);
         if (!count) {
-            return {{}, format(msg::commandUnknown, options.command)};
+            return {{}, formatMessage(msg::commandUnknown, options.command)};
         }
         for (; optind < argc; ++optind) options.operands.push_back(argv[optind]);
         if (options.command == "comparar" ? options.operands.empty() : options.operands.size() != *count) {
-            return {{}, format(options.command == "opt"        ? msg::commandNeedsTwo
+            return {{}, formatMessage(options.command == "opt"        ? msg::commandNeedsTwo
                                : options.command == "comparar" ? msg::commandNeedsFolders
                                                                : msg::commandNeedsOne,
                                options.command)};
         }
     }
     // comparar reads what batches wrote: it takes no batch option.
-    if (options.command == "comparar" && !options.knownResults.empty()) return {{}, format(msg::optionNotWithCompare, "--solu")};
+    if (options.command == "comparar" && !options.knownResults.empty()) return {{}, formatMessage(msg::optionNotWithCompare, "--solu")};
     if (options.command != "comparar" && (!options.htmlFile.empty() || !options.csvFile.empty())) {
-        return {{}, format(msg::optionNeedsCompare, !options.htmlFile.empty() ? "--html" : "--csv")};
+        return {{}, formatMessage(msg::optionNeedsCompare, !options.htmlFile.empty() ? "--html" : "--csv")};
     }
     // Resuming and sharding belong to a command-line batch (not the shell).
     if (options.command != "opt" && (options.resume == Resume::KeepRows || options.shard)) {
-        return {{}, format(msg::optionNeedsOpt, options.resume == Resume::KeepRows ? "--retomar" : "--shard")};
+        return {{}, formatMessage(msg::optionNeedsOpt, options.resume == Resume::KeepRows ? "--retomar" : "--shard")};
     }
     if (options.command != "opt" && !options.optOnlyOption.empty()) {
-        return {{}, format(msg::optionNeedsOpt, options.optOnlyOption)};
+        return {{}, formatMessage(msg::optionNeedsOpt, options.optOnlyOption)};
     }
     return {options, ""};
 }

@@ -13,21 +13,13 @@
 #include <unistd.h>
 
 #include "Messages.h"
+#include "console.h"
 #include "files.h"
 #include "model_names.h"
 
 namespace {
 
 const ScipApi& lib() { return scipLibrary(); }
-
-template <typename... Args>
-std::string format(const char* pattern, Args... args) {
-    const int size = std::snprintf(nullptr, 0, pattern, args...);
-    std::string text(size > 0 ? static_cast<size_t>(size) + 1 : 1, '\0');
-    std::snprintf(text.data(), text.size(), pattern, args...);
-    text.pop_back();
-    return text;
-}
 
 // A file in memory that SCIP opens by name, for settings that are not in a
 // file of their own; one per process, rewritten for each use.
@@ -83,12 +75,12 @@ std::optional<std::string> parameterName(const std::string& line) {
 
 // The line SCIP's message for a refused -p names (NOME=VALOR as typed).
 std::string refusalMessage(const Refusal& refusal, const std::string& typed) {
-    if (refusal.unknown) return format(msg::parameterUnknown, typed.substr(0, typed.find('=')).c_str());
-    return format(msg::parameterRefused, typed.c_str());
+    if (refusal.unknown) return formatMessage(msg::parameterUnknown, typed.substr(0, typed.find('=')).c_str());
+    return formatMessage(msg::parameterRefused, typed.c_str());
 }
 
 std::string fileRefusalMessage(const Refusal& refusal, const std::string& path) {
-    return format(refusal.unknown ? msg::parameterFileUnknown : msg::parameterFileRefused, path.c_str(), refusal.line,
+    return formatMessage(refusal.unknown ? msg::parameterFileUnknown : msg::parameterFileRefused, path.c_str(), refusal.line,
                   refusal.text.c_str());
 }
 
@@ -109,7 +101,7 @@ ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
     if (!request.parameterFile.empty()) {
         const std::optional<std::string> text = readTextFile(request.parameterFile);
         if (!text) {
-            check.message = format(msg::parameterFileUnreadable, request.parameterFile.c_str());
+            check.message = formatMessage(msg::parameterFileUnreadable, request.parameterFile.c_str());
             return check;
         }
         if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
@@ -133,7 +125,7 @@ ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
     // The program sets these for every model: none may be fixed ("fix").
     for (const char* own : {"misc/catchctrlc", "limits/memory", "limits/time"}) {
         if (lib().SCIPisParamFixed(scip, own) != 0) {
-            check.message = format(msg::parameterFixed, own);
+            check.message = formatMessage(msg::parameterFixed, own);
             return check;
         }
     }
@@ -257,9 +249,7 @@ ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit
 
 SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
     if (!settings.scipParameters.empty()) LOTE_SCIP_CALL(readSettingsText(scip, settings.scipParameters));
-    const size_t slash = modelPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : modelPath.substr(0, slash + 1);
-    const std::string path = folder + modelSettingsFileName(baseName(modelPath), settings.formats);
+    const std::string path = joinPath(parentFolder(modelPath), modelSettingsFileName(baseName(modelPath), settings.formats));
     struct stat info;
     // A name too long to exist is not there either.
     if (::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)) {
@@ -267,7 +257,7 @@ SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, con
     }
     const std::optional<std::string> text = readTextFile(path);
     if (!text) {
-        std::fputs(format(msg::parameterFileUnreadable, path.c_str()).c_str(), stderr);
+        std::fputs(formatMessage(msg::parameterFileUnreadable, path.c_str()).c_str(), stderr);
         return SCIP_READERROR;
     }
     if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
