@@ -89,9 +89,7 @@ void printVersion() {
     std::cout << msg::versionProgram << "\n";
     const std::string error = loadScipLibrary();
     if (error.empty()) {
-        const ScipApi& scip = scipLibrary();
-        std::cout << "SCIP " << scip.SCIPmajorVersion() << "." << scip.SCIPminorVersion() << "."
-                  << scip.SCIPtechVersion() << "\n";
+        std::cout << "SCIP " << scipVersionText() << "\n";
     } else {
         std::cout << msg::scipNotLoaded << error << "\n";
     }

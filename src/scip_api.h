@@ -124,6 +124,8 @@ struct ScipApi {
 std::string loadScipLibrary();
 // The loaded library's functions (only after loadScipLibrary succeeded).
 const ScipApi& scipLibrary();
+// The loaded library's version, "10.0.2".
+std::string scipVersionText();
 
 // Prints SCIP's error report for a failed call: its error header with the
 // base name of `sourceFile` and `line`, then "Error <code> in function call".

@@ -30,6 +30,12 @@ std::string loadScipLibrary() {
 
 const ScipApi& scipLibrary() { return api; }
 
+std::string scipVersionText() {
+    const ScipApi& scip = scipLibrary();
+    return std::to_string(scip.SCIPmajorVersion()) + "." + std::to_string(scip.SCIPminorVersion()) + "." +
+           std::to_string(scip.SCIPtechVersion());
+}
+
 void printScipError(const char* sourceFile, int line, SCIP_RETCODE code) {
     const char* base = sourceFile;
     for (const char* p = sourceFile; *p != '\0'; ++p) {

@@ -75,13 +75,13 @@ std::optional<std::string> parameterName(const std::string& line) {
 
 // The line SCIP's message for a refused -p names (NOME=VALOR as typed).
 std::string refusalMessage(const Refusal& refusal, const std::string& typed) {
-    if (refusal.unknown) return formatMessage(msg::parameterUnknown, typed.substr(0, typed.find('=')).c_str());
-    return formatMessage(msg::parameterRefused, typed.c_str());
+    if (refusal.unknown) return formatMessage(msg::parameterUnknown, typed.substr(0, typed.find('=')));
+    return formatMessage(msg::parameterRefused, typed);
 }
 
 std::string fileRefusalMessage(const Refusal& refusal, const std::string& path) {
-    return formatMessage(refusal.unknown ? msg::parameterFileUnknown : msg::parameterFileRefused, path.c_str(), refusal.line,
-                  refusal.text.c_str());
+    return formatMessage(refusal.unknown ? msg::parameterFileUnknown : msg::parameterFileRefused, path, refusal.line,
+                         refusal.text);
 }
 
 // The check itself, in the child.
@@ -101,7 +101,7 @@ ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
     if (!request.parameterFile.empty()) {
         const std::optional<std::string> text = readTextFile(request.parameterFile);
         if (!text) {
-            check.message = formatMessage(msg::parameterFileUnreadable, request.parameterFile.c_str());
+            check.message = formatMessage(msg::parameterFileUnreadable, request.parameterFile);
             return check;
         }
         if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
@@ -136,8 +136,7 @@ ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
         return check;
     }
     check.changed = readTextFile(memoryFilePath()).value_or("");
-    check.scipVersion = std::to_string(lib().SCIPmajorVersion()) + "." + std::to_string(lib().SCIPminorVersion()) +
-                        "." + std::to_string(lib().SCIPtechVersion());
+    check.scipVersion = scipVersionText();
     check.state = ParameterCheck::Checked;
     return check;
 }
@@ -257,7 +256,7 @@ SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, con
     }
     const std::optional<std::string> text = readTextFile(path);
     if (!text) {
-        std::fputs(formatMessage(msg::parameterFileUnreadable, path.c_str()).c_str(), stderr);
+        std::fputs(formatMessage(msg::parameterFileUnreadable, path).c_str(), stderr);
         return SCIP_READERROR;
     }
     if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
