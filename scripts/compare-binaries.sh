@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs two builds of the program through the same sessions (every shell
-# command, the command line's opt with its options, parts and merge, mod_lp,
-# usage errors) and compares what they print (standard output, standard
+# command, the command line's opt with its options and SCIP's settings,
+# parts and merge, mod_lp, comparar with its page and summary, usage
+# errors) and compares what they print (standard output, standard
 # error, exit status) and every file they leave, with solving times, counts
 # that depend on timing and the error header's line numbers masked. For a
 # change that must not change behaviour:
@@ -10,6 +11,7 @@
 #
 # MODELS_FOLDER holds lp/, timelimit/ and mathprog/ (default: tests/models).
 # Exits 0 when everything is identical, 1 otherwise (the differences shown).
+# KEEP_WORK=1 leaves the sessions' folders in /tmp for a look.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,7 +19,7 @@ OLD="$(realpath "$1")"
 NEW="$(realpath "$2")"
 MODELS="$(realpath "${3:-$ROOT/tests/models}")"
 WORK="$(mktemp -d /tmp/lote_compare_XXXXXX)"
-trap 'rm -rf "$WORK"' EXIT
+[ -n "${KEEP_WORK:-}" ] || trap 'rm -rf "$WORK"' EXIT
 
 # One folder of models with every kind of entry, an initial-solution folder
 # beside it (one good solution, one corrupt), known results with a wrong one.
@@ -36,6 +38,36 @@ make_inputs() {
     printf '=opt= Side 2\n=opt= flugpl 1\n=inf= stein27_inf\n=opt= enigma 0\nbad line\n' > "$d/known.solu"
     for m in transp diet test-if; do cp "$MODELS/mathprog/$m.mod" "$d/mods/"; done
     cp "$MODELS/mathprog/sudoku.mod" "$MODELS/mathprog/sudoku.dat" "$d/mods/"
+    # SCIP's settings: a batch file, a model's own file, a model's refused
+    # file, and a second format (an MPS model written by hand).
+    mkdir -p "$d/fmt"
+    cp "$MODELS/lp/flugpl.lp" "$MODELS/lp/egout.lp" "$MODELS/lp/Side.lp" "$d/fmt/"
+    printf 'limits/nodes = 100000\nlp/threads = 1\n' > "$d/batch.set"
+    printf 'presolving/maxrounds = 0\n' > "$d/fmt/egout.set"
+    printf 'no/such/parameter = 1\n' > "$d/fmt/Side.set"
+    printf 'NAME tiny\nROWS\n N obj\n L c1\nCOLUMNS\n x obj -1 c1 1\nRHS\n rhs c1 4\nBOUNDS\n UP bnd x 3\nENDATA\n' > "$d/fmt/tiny.mps"
+    printf 'presolving/maxrounds = x\n' > "$d/bad.set"
+    # Hand-made output folders for comparar: a reference with a time limit
+    # and a checked answer, another run with other outcomes, a broken line,
+    # a model of its own and a quoted name.
+    local h="NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE"
+    mkdir -p "$d/cmp/base" "$d/cmp/nova"
+    printf '%s\n%s\n' "$h" \
+        'a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;
+"b;""x"".lp";0,500000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;
+c.lp;10,020000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;7,000000;4,000000;75,000000;900;5000;20;20;10;3;NAO;
+d.lp;3,000000;SOL OTIMA;100,000000;100,000000;0,000000;20;50;4;4;2;1;NAO;
+e.lp;0,100000;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;
+f.lp;1,000000;SOL OTIMA;4,000000;4,000000;0,000000;10;20;3;3;2;1;NAO;OK' > "$d/cmp/base/sol_stat_completo.csv"
+    printf '# SCIP version 9\nlimits/time = 10\n' > "$d/cmp/base/parametros.set"
+    printf '%s\n%s\n' "$h" \
+        'a.lp;1,500000;SOL OTIMA;10,000000;10,000000;0,000000;40;90;5;5;3;2;NAO;
+"b;""x"".lp";0,400000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;
+c.lp;6,000000;SOL OTIMA;5,000000;5,000000;0,000000;700;4000;20;20;10;3;NAO;
+d.lp;0,000000;ERRO NA RESOLUCAO DO MODELO;;;;;;;;;;;
+f.lp;0,900000;SOL OTIMA;4,500000;4,500000;0,000000;9;19;3;3;2;1;NAO;ERRADO
+g<i>.lp;0,200000;PROCESSO INTERROMPIDO - LIMITE DE NOS;3,000000;2,000000;50,000000;1000;10;1;1;1;1;NAO;
+broken line' > "$d/cmp/nova/sol_stat_completo.csv"
 }
 
 # Runs one session of both builds: `run NAME INPUT ARGS...` (INPUT: text for
@@ -114,6 +146,22 @@ run cli_help - --help
 run cli_version - --version
 run cli_modlp - mod_lp mods
 run cli_merge_none - merge out
+# SCIP's settings: a settings file, -p, a seed, logs and formats, with a
+# model's own settings file (one refused); refusals of each kind.
+run cli_settings - -j 1 --parametros batch.set -p limits/gap=0.01 --semente 3 --logs --formatos lp,mps opt fmt out_settings
+run cli_settings_again - -j 2 --parametros out_settings/parametros.set --formatos lp,mps opt fmt out_settings_2
+run cli_settings_bad_1 - --parametros bad.set opt fmt x
+run cli_settings_bad_2 - -p no/such=1 opt fmt x
+run cli_settings_bad_3 - --parametros missing.set opt fmt x
+run cli_settings_bad_4 - --logs mod_lp mods
+# comparar: hand-made folders (console, summary CSV, page), a real batch
+# against itself, and its errors.
+run cmp_handmade - comparar cmp/base cmp/nova --html cmp/pagina.html --csv cmp/resumo.csv
+run cmp_one - comparar cmp/nova
+run cmp_missing - comparar cmp/base nowhere
+run cmp_protected - comparar cmp/base --csv cmp/base/sol_stat_completo.csv
+run cmp_solu - --solu known.solu comparar cmp/base
+run cmp_html_only - --html x.html opt data/lps x
 
 # Masks what differs from run to run: solving times (console and reports),
 # counts and bounds of models stopped by their time limit, the line numbers
@@ -126,12 +174,23 @@ import re, sys
 data = open(sys.argv[1], 'rb').read().decode('utf-8', 'surrogateescape')
 data = re.sub(r'(TEMPO: )\S+', r'\1T', data)
 data = re.sub(r'(\[[A-Za-z_.]+\.cpp:)\d+\]', r'\1N]', data)
+# The record of a batch: when it started, and the memory free then.
+data = re.sub(r'(?m)^(# (?:início|--memoria):|limits/memory =|memoria_por_processo_mb).*$', r'\1 X', data)
+# The record of model files: the models were copied for each build at
+# another moment.
+stamps = 'sol_stat_arquivos' in sys.argv[1]
+if sys.argv[1].endswith('.log'):
+    # SCIP's log: every number (times, counts that depend on timing).
+    data = re.sub(r'\d+(?:\.\d+)?(?:e[+-]?\d+)?', 'N', data)
+    data = re.sub(r'[ \t]+', ' ', data)
 lines = []
 for line in data.split('\n'):
     # A report row: the name (quoted when it holds ";"), then the fields.
     name = re.match(r'"(?:[^"]|"")*";|[^";]*;', line)
     fields = line[name.end():].split(';') if name else []
-    if len(fields) >= 3 and re.fullmatch(r'-?\d+,\d+', fields[0]):
+    if stamps and name and len(fields) == 2:
+        line = name.group(0) + fields[0] + ';M'
+    elif len(fields) >= 3 and re.fullmatch(r'-?\d+,\d+', fields[0]):
         fields[0] = 'T'
         if 'LIMITE DE TEMPO' in line:
             fields = fields[:2] + ['X' for _ in fields[2:]]
