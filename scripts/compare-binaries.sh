@@ -174,7 +174,9 @@ import re, sys
 data = open(sys.argv[1], 'rb').read().decode('utf-8', 'surrogateescape')
 data = re.sub(r'(TEMPO: )\S+', r'\1T', data)
 data = re.sub(r'(\[[A-Za-z_.]+\.cpp:)\d+\]', r'\1N]', data)
-# The record of a batch: when it started, and the memory free then.
+# The record of a batch: the program's path, when it started, and the
+# memory free then.
+data = re.sub(r'(?m)^(# linha de comando: )\S+', r'\1PROGRAMA', data)
 data = re.sub(r'(?m)^(# (?:início|--memoria):|limits/memory =|memoria_por_processo_mb).*$', r'\1 X', data)
 # The record of model files: the models were copied for each build at
 # another moment.

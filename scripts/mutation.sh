@@ -6,8 +6,8 @@
 #
 #   bash scripts/mutation.sh [COUNT] [SEED] [FILE ...]
 #
-# Defaults: 40 faults, seed 12, faults in any of src/*.cpp. Given files
-# (paths in the repository, e.g. src/options.cpp), only their lines are
+# Defaults: 40 faults, seed 12, faults in any of src/**/*.cpp. Given files
+# (paths in the repository, e.g. src/app/options.cpp), only their lines are
 # changed.
 set -euo pipefail
 
@@ -51,7 +51,7 @@ python3 - "$WORK" "$COUNT" "$SEED" "$timeout" "${FILES[@]}" <<'EOF'
 import pathlib, random, re, subprocess, sys
 
 work, count, seed, timeout = pathlib.Path(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
-files = [work / name for name in sys.argv[5:]] or sorted((work / 'src').glob('*.cpp'))
+files = [work / name for name in sys.argv[5:]] or sorted((work / 'src').rglob('*.cpp'))
 # (pattern, replacement): operators, constants, and whole statements.
 rules = [(r'==', '!='), (r'!=', '=='), (r'(?<![<>=!-])<=', '<'), (r'(?<![<>=!-])>=', '>'),
          (r'(?<![<>-])<(?![<=])', '<='), (r'(?<![<>-])>(?![>=])', '>='), (r'&&', '||'), (r'\|\|', '&&'),

@@ -4,12 +4,13 @@
 
 #include <cmath>
 
-#include "Messages.h"
-#include "comparison.h"
-#include "comparison_charts.h"
-#include "comparison_html.h"
-#include "comparison_text.h"
-#include "report_rows.h"
+#include "text/Messages.h"
+#include "compare/comparison.h"
+#include "compare/comparison_charts.h"
+#include "compare/comparison_html.h"
+#include "compare/comparison_text.h"
+#include "text/format.h"
+#include "reports/report_rows.h"
 
 namespace {
 

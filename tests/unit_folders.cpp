@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <chrono>
 
-#include "console.h"
-#include "files.h"
-#include "memory.h"
-#include "report_rows.h"
-#include "reports.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "reports/report_rows.h"
+#include "reports/reports.h"
 #include "TestSupport.h"
 
 using namespace testing_support;

@@ -5,15 +5,15 @@
 #include <cmath>
 #include <limits>
 
-#include "answers.h"
-#include "console.h"
-#include "files.h"
-#include "report_rows.h"
-#include "result_codec.h"
-#include "batch_record.h"
-#include "model_names.h"
-#include "translations.h"
-#include "reports.h"
+#include "reports/answers.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "reports/report_rows.h"
+#include "process/result_codec.h"
+#include "reports/batch_record.h"
+#include "batch/model_names.h"
+#include "engine/translations.h"
+#include "reports/reports.h"
 
 using Parts = std::vector<std::string>;
 

@@ -1,0 +1,152 @@
+// The data of a batch: what it is run with, what it runs on, what one model's
+// solve gives, and what the whole batch gives. Every module below the
+// commands works on these types; none of them holds behaviour.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+// How a solve ended, as the report tells it.
+// ReadError: the model could not be read (or its reading ran far past the
+// time limit). SolveError: it could not be solved (a SCIP call failed, SCIP
+// could not be loaded, or the process that solved it died).
+enum class Outcome { TimeLimit, Optimal, Infeasible, Unbounded, InfeasibleOrUnbounded, Other, ReadError, SolveError };
+
+// A known result of a test set (SCIP's .solu format).
+struct Reference {
+    enum Kind { Optimal, Best, Infeasible, Unbounded, Feasible, Unknown };
+    Kind kind = Unknown;
+    double value = 0.0;  // Optimal and Best
+};
+// By model name without "." and its format ending (".lp" for LP files).
+using KnownResults = std::map<std::string, Reference>;
+
+// What a batch is run with.
+struct BatchSettings {
+    // Seconds allowed for each model solve; 0.0 means no limit.
+    double timeLimit = 0.0;
+    // Models solved at once, each in its own worker process; 0 means one per
+    // CPU that the program may run on.
+    int jobs = 0;
+    // SCIP's memory limit per worker in MB; 0 means the available memory
+    // shared out among the workers.
+    double memoryLimitMb = 0.0;
+    // Known results to check the answers against (--solu); none: no check.
+    std::shared_ptr<const KnownResults> knownResults;
+    // SCIP's parameters for every model, as SCIP writes the ones that differ
+    // from its defaults ("name = value" lines), checked before the batch
+    // starts; empty: SCIP's defaults.
+    std::string scipParameters;
+    // What counts as a model: an entry whose name ends in one of these.
+    std::vector<std::string> formats{"lp"};
+    // SCIP's own log of each model is kept in the output folder.
+    bool keepLogs = false;
+};
+
+// The SCIP settings asked for on the command line, before SCIP checked them.
+struct ScipRequest {
+    std::string parameterFile;            // --parametros: a settings file in SCIP's format
+    std::vector<std::string> parameters;  // -p NOME=VALOR, in the order given
+    std::optional<int> seed;              // --semente
+};
+
+// Part `index` (1 to `count`) of a batch: the entries whose position in the
+// folder listing is index-1 modulo count.
+struct Shard {
+    int index = 0;
+    int count = 0;
+};
+
+// Whether a batch starts afresh or keeps the rows of an earlier run.
+enum class Resume { No, KeepRows };
+
+// Whether SCIP started from a solution found in the initial-solution folder.
+enum class InitialSolution { None, Stored, Rejected };
+// What became of a model's solution file in the output folder.
+enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed };
+// The answer checked against a known result (CONFERE); None: no known results.
+enum class Check { None, Ok, Wrong, NoReference };
+
+
+// What the solve of one model gives, as data.
+struct ModelResult {
+    std::string name;  // the model's file name
+    Outcome outcome = Outcome::Other;
+    // False for a model that SCIP did not read or whose process ended without
+    // reporting: it has no values beyond its time and outcome.
+    bool fromScip = false;
+    int scipMajorVersion = 0;  // with scipStatus: how SCIP said the solve ended
+    int scipStatus = 0;
+    double seconds = 0.0;
+    // As SCIP gives them once the model is solved (SCIP's infinity included);
+    // nothing before that.
+    std::optional<double> primalBound, dualBound, gap;
+    bool hasSolution = false;  // SCIP holds at least one solution
+    bool minimize = true;      // the objective sense
+    long long nodes = 0, lpIterations = 0, solutions = 0;
+    int variables = 0, integers = 0, constraints = 0;
+    InitialSolution initialSolution = InitialSolution::None;
+    SolutionFile solutionFile = SolutionFile::Untouched;
+    bool logLost = false;  // its SCIP log was asked for and could not be kept
+    std::optional<FileStamp> stamp;  // the model file as it was read
+    Check check = Check::None;  // set by the program that runs the batch
+    std::string out, err;       // what its solve printed on each stream
+};
+
+// A model's rows from an earlier run of the batch (--retomar).
+struct KeptRow {
+    std::vector<std::string> lines;  // one per report, as written
+    bool failed = false;             // its status is a read or solve error
+    Check check = Check::None;
+    std::optional<FileStamp> stamp;  // the model file its row was made from
+};
+
+// What a batch runs on.
+// How a batch is solved, as its record in the output folder tells it
+// besides the workers and their memory.
+struct BatchRecord {
+    std::string programVersion, scipVersion, glpkVersion;
+    std::string commandLine;  // as typed, each word quoted for a shell where needed
+    std::string host;
+    std::string startTime;    // local time, with its offset from UTC
+    double timeLimit = 0.0;   // -t (0: none)
+    bool memoryGiven = false; // --memoria (else the memory share)
+    std::vector<std::string> formats;
+    std::optional<int> seed;
+    std::vector<std::string> modelSettingsFiles;  // x.set beside x.lp, for that model alone
+    std::string changedParameters;  // SCIP's "name = value" lines, without limits/memory
+};
+
+struct BatchPlan {
+    std::vector<std::string> modelPaths;  // the folder's entries, in listing order
+    std::vector<bool> solve;              // per entry: part of this run (empty: all)
+    std::optional<Shard> shard;           // the reports are this part's
+    std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
+    std::optional<BatchRecord> record;        // written once the workers are known
+};
+
+// What a batch gives.
+struct BatchResult {
+    size_t entries = 0;    // entries of this run
+    size_t finished = 0;   // entries whose block was printed
+    int interruptedBy = 0; // SIGINT or SIGTERM when the batch was stopped, else 0
+    bool anyError = false; // a model not read or not solved, or a file not written
+    std::vector<size_t> rowPositions;  // folder positions of the report's rows, in order
+    size_t agree = 0, wrong = 0, unreferenced = 0;  // answers checked against known results
+    size_t workers = 0;              // worker processes the batch was shared out among
+    double memoryPerWorkerMb = 0.0;  // SCIP's memory limit in each (0: none)
+};
+
+// The solve of one model in a worker process: nothing for an entry that is
+// not a model or gives no row. `solveStarting` is called just before SCIP
+// starts to solve.
+using SolveFunction = std::optional<ModelResult> (*)(std::string modelPath, const std::string& outputFolder,
+                                                     const BatchSettings& settings,
+                                                     const std::function<void()>& solveStarting);

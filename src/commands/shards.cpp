@@ -1,0 +1,211 @@
+// Shards of a batch: which entries a part solves, the record it leaves, and
+// the merge of the parts' reports.
+#include "commands/shards.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "platform/files.h"
+#include "reports/batch_record.h"
+#include "reports/reports.h"
+#include "text/Messages.h"
+#include "text/format.h"
+
+namespace {
+
+// A whole number that an int holds, nothing else.
+std::optional<long> wholeNumber(const char* text) {
+    if (text == nullptr) return std::nullopt;
+    const auto value = parseWholeNumber(text, 2147483647ULL);
+    return value ? std::optional<long>(static_cast<long>(*value)) : std::nullopt;
+}
+
+struct PartRecord {
+    std::string entries, digest;
+    std::vector<size_t> positions;
+    bool finished = false;
+};
+
+PartRecord readRecord(const std::string& text) {
+    PartRecord record;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string key;
+        words >> key;
+        if (key == "entradas") words >> record.entries;
+        if (key == "nomes") words >> record.digest;
+        if (key == "linhas") {
+            size_t position = 0;
+            while (words >> position) record.positions.push_back(position);
+        }
+        if (key == "concluida") record.finished = true;
+    }
+    return record;
+}
+
+}  // namespace
+
+std::optional<Shard> parseShard(const std::string& text, const char* taskId, const char* taskMin,
+                                const char* taskCount) {
+    Shard shard;
+    if (text == "slurm") {
+        const std::optional<long> id = wholeNumber(taskId);
+        const std::optional<long> min = wholeNumber(taskMin);
+        const std::optional<long> count = wholeNumber(taskCount);
+        if (!id || !min || !count || *id < *min) return std::nullopt;
+        shard.index = static_cast<int>(*id - *min + 1);
+        shard.count = static_cast<int>(*count);
+    } else {
+        const size_t slash = text.find('/');
+        if (slash == std::string::npos) return std::nullopt;
+        const std::optional<long> index = wholeNumber(text.substr(0, slash).c_str());
+        const std::optional<long> count = wholeNumber(text.substr(slash + 1).c_str());
+        if (!index || !count) return std::nullopt;
+        shard.index = static_cast<int>(*index);
+        shard.count = static_cast<int>(*count);
+    }
+    if (shard.index < 1 || shard.index > shard.count) return std::nullopt;
+    return shard;
+}
+
+std::string partRecordName(const Shard& shard) {
+    return "sol_stat.parte-" + std::to_string(shard.index) + "-de-" + std::to_string(shard.count) + ".info";
+}
+
+std::string listingDigest(const std::vector<std::string>& modelPaths) {
+    uint64_t hash = 1469598103934665603ULL;
+    for (const std::string& path : modelPaths) {
+        for (const char c : baseName(path) + '\0') {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ULL;
+        }
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
+                       const std::optional<BatchResult>& ran) {
+    std::string text = "LoteOtimizador parte " + std::to_string(shard.index) + " de " + std::to_string(shard.count) +
+                       "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " + listingDigest(modelPaths) +
+                       "\nlinhas";
+    if (ran) {
+        for (size_t position : ran->rowPositions) text += " " + std::to_string(position);
+    }
+    text += "\n";
+    if (ran) {
+        char memory[64];
+        std::snprintf(memory, sizeof memory, "%.0f", ran->memoryPerWorkerMb);
+        text += "processos " + std::to_string(ran->workers) + "\nmemoria_por_processo_mb " + memory + "\n";
+        if (ran->interruptedBy == 0 && ran->finished == ran->entries) text += "concluida\n";
+    }
+    return text;
+}
+
+std::vector<bool> shardEntries(size_t count, const Shard& shard) {
+    std::vector<bool> entries(count);
+    for (size_t i = 0; i < count; ++i) entries[i] = static_cast<int>(i % static_cast<size_t>(shard.count)) == shard.index - 1;
+    return entries;
+}
+
+bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
+                     const std::optional<BatchResult>& ran) {
+    const std::string path = joinPath(outputFolder, partRecordName(shard));
+    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, ran))) {
+        printIoError(msg::reportNotWritten, path, error);
+        return false;
+    }
+    return true;
+}
+
+int mergeParts(const std::string& outputFolder) {
+    // The parts' count, from the names of the part reports found.
+    std::map<int, int> counts;
+    for (const std::string& path : listFolder(outputFolder)) {
+        const std::string name = baseName(path);
+        int index = 0, count = 0;
+        char tail = 0;
+        if (std::sscanf(name.c_str(), "sol_stat.parte-%d-de-%d.cs%c", &index, &count, &tail) == 3 && tail == 'v' &&
+            name == partName(batchReports().front().name, Shard{index, count})) {
+            ++counts[count];
+        }
+    }
+    if (counts.empty()) {
+        std::fprintf(stderr, msg::mergeNoParts, outputFolder.c_str());
+        return 1;
+    }
+    if (counts.size() > 1) {
+        std::fprintf(stderr, msg::mergeMixedCounts, outputFolder.c_str());
+        return 1;
+    }
+    const int count = counts.begin()->first;
+    bool complete = true;
+    std::vector<PartRecord> records;
+    for (int index = 1; index <= count; ++index) {
+        const Shard shard{index, count};
+        const std::string report = joinPath(outputFolder, partName(batchReports().front().name, shard));
+        const std::string recordPath = joinPath(outputFolder, partRecordName(shard));
+        const bool haveReport = readTextFile(report).has_value();
+        const std::optional<std::string> recordText = readTextFile(recordPath);
+        const bool haveRecord = recordText.has_value();
+        const PartRecord record = readRecord(recordText.value_or(""));
+        if (!haveReport || !haveRecord) {
+            std::fprintf(stderr, msg::mergeMissingPart, index, count, (haveReport ? recordPath : report).c_str());
+            complete = false;
+        } else if (!record.finished) {
+            std::fprintf(stderr, msg::mergeUnfinishedPart, index, count, recordPath.c_str());
+            complete = false;
+        }
+        records.push_back(record);
+    }
+    if (!complete) return 1;
+    for (const PartRecord& record : records) {
+        if (record.entries != records[0].entries || record.digest != records[0].digest) {
+            std::fprintf(stderr, msg::mergeListingChanged, outputFolder.c_str());
+            return 1;
+        }
+    }
+    // Each report: the parts' rows put back in folder order.
+    for (const ReportFile& report : batchReports()) {
+        const std::string reportName = report.name;
+        std::map<size_t, std::string> rows;
+        bool present = true;
+        for (int index = 1; index <= count && present; ++index) {
+            const std::optional<std::string> text =
+                readTextFile(joinPath(outputFolder, partName(reportName, Shard{index, count})));
+            if (!text) {
+                present = false;
+                break;
+            }
+            const std::vector<ReportRow> partRows = parseReport(*text);
+            const std::vector<size_t>& positions = records[index - 1].positions;
+            if (partRows.size() != positions.size()) {
+                std::fprintf(stderr, msg::mergeUnfinishedPart, index, count,
+                             joinPath(outputFolder, partName(reportName, Shard{index, count})).c_str());
+                return 1;
+            }
+            for (size_t i = 0; i < partRows.size(); ++i) rows[positions[i]] = partRows[i].line;
+        }
+        if (!present) continue;  // a report the parts did not keep
+        std::vector<std::string> ordered;
+        for (const auto& [position, line] : rows) ordered.push_back(line);
+        if (!writeReport(outputFolder, ordered, std::cerr, reportName, report.header)) return 1;
+    }
+    // The batch's record is the first part's: the parts share their SCIP
+    // parameters; each part's own record (machine, start) stays beside it.
+    if (const std::optional<std::string> record = readTextFile(joinPath(outputFolder, recordFileName(Shard{1, count})))) {
+        const std::string path = joinPath(outputFolder, recordFileName(std::nullopt));
+        if (const int error = replaceFile(outputFolder, path, *record)) {
+            printIoError(msg::recordNotWritten, path, error);
+            return 1;
+        }
+    }
+    std::printf(msg::mergeDone, count, joinPath(outputFolder, batchReports().front().name).c_str());
+    return 0;
+}

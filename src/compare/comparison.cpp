@@ -1,0 +1,279 @@
+// The comparison of batches: complete reports read back, models matched by
+// name, summaries against the reference.
+#include "compare/comparison.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "reports/answers.h"
+#include "reports/report_rows.h"
+#include "reports/reports.h"
+#include "text/Messages.h"
+#include "text/format.h"
+
+namespace {
+
+// A STATUS text of sol_stat.csv, without its ";".
+std::string rowStatus(Outcome outcome) {
+    const std::string text = statusRowText(outcome);
+    return text.substr(0, text.size() - 1);
+}
+
+
+// The fields of a row after its name (quoted RFC-4180 style or not); nothing
+// when the name field does not end in ";".
+std::optional<std::vector<std::string>> fieldsAfterName(const std::string& line) {
+    size_t at = 0;
+    if (!line.empty() && line[0] == '"') {
+        for (at = 1; at < line.size(); ++at) {
+            if (line[at] != '"') continue;
+            if (at + 1 < line.size() && line[at + 1] == '"') {
+                ++at;
+            } else {
+                break;
+            }
+        }
+        ++at;
+    } else {
+        at = line.find(';');
+    }
+    if (at >= line.size() || line[at] != ';') return std::nullopt;
+    std::vector<std::string> fields(1);
+    for (size_t i = at + 1; i < line.size(); ++i) {
+        if (line[i] == ';') {
+            fields.emplace_back();
+        } else {
+            fields.back() += line[i];
+        }
+    }
+    return fields;
+}
+
+std::string trim(const std::string& text) {
+    const size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string::npos) return "";
+    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
+}
+
+bool optimal(const std::optional<ComparedRow>& row) {
+    return row && row->status == rowStatus(Outcome::Optimal) && row->z.has_value();
+}
+
+// Solved (and not wrong) first, then stopped by a limit, then anything
+// else, errors last.
+int rank(const ComparedRow& row) {
+    if (row.kind == StatusKind::Solved && !solvedRight(row)) return 2;
+    switch (row.kind) {
+        case StatusKind::Solved: return 0;
+        case StatusKind::Limit: return 1;
+        case StatusKind::Other: return 2;
+        case StatusKind::Error: break;
+    }
+    return 3;
+}
+
+// The summary of one column of rows (one per model present everywhere).
+// `solvedEverywhere` says, per model, whether its nodes enter the node mean.
+FolderSummary summarize(const std::string& label, const std::vector<const ComparedRow*>& rows,
+                        const std::vector<std::optional<double>>& limits, const std::vector<bool>& solvedEverywhere,
+                        const std::vector<const ComparedRow*>& reference, bool isReference) {
+    FolderSummary summary;
+    summary.label = label;
+    summary.models = rows.size();
+    std::vector<double> seconds, nodes;
+    for (size_t m = 0; m < rows.size(); ++m) {
+        const ComparedRow& row = *rows[m];
+        summary.solved += row.kind == StatusKind::Solved;
+        summary.limits += row.kind == StatusKind::Limit;
+        summary.errors += row.kind == StatusKind::Error;
+        summary.wrong += row.check == Check::Wrong;
+        seconds.push_back(chargedSeconds(row, limits[m]));
+        if (solvedEverywhere[m]) nodes.push_back(*row.nodes);
+        if (isReference) continue;
+        const ComparedRow& other = *reference[m];
+        const int result = duel(solvedRight(row), row.seconds, solvedRight(other), other.seconds);
+        summary.wins += result > 0;
+        summary.losses += result < 0;
+    }
+    summary.meanSeconds = shiftedGeometricMean(seconds, 1.0);
+    summary.meanNodes = shiftedGeometricMean(nodes, 100.0);
+    return summary;
+}
+
+}  // namespace
+
+StatusKind statusKind(const std::string& status) {
+    for (Outcome solved : {Outcome::Optimal, Outcome::Infeasible, Outcome::Unbounded, Outcome::InfeasibleOrUnbounded}) {
+        if (status == rowStatus(solved)) return StatusKind::Solved;
+    }
+    if (status == rowStatus(Outcome::ReadError) || status == rowStatus(Outcome::SolveError)) return StatusKind::Error;
+    for (const char* limit : {msg::statusNodeLimit, msg::statusTotalNodeLimit, msg::statusStallNodeLimit,
+                              msg::statusMemoryLimit, msg::statusGapLimit, msg::statusPrimalLimit, msg::statusDualLimit,
+                              msg::statusSolutionLimit, msg::statusBestSolutionLimit, msg::statusRestartLimit}) {
+        if (status == limit) return StatusKind::Limit;
+    }
+    return status == rowStatus(Outcome::TimeLimit) ? StatusKind::Limit : StatusKind::Other;
+}
+
+std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
+    const std::string header = msg::completeReportHeader;
+    if (text.compare(0, header.size(), header) != 0) return std::nullopt;
+    CompleteReport report;
+    std::set<std::string> names;
+    for (const ReportRow& line : parseReport(text)) {
+        const std::optional<std::vector<std::string>> fields = fieldsAfterName(line.line);
+        // TEMPO … CONFERE: 13 fields after the name.
+        const std::optional<double> seconds = fields && fields->size() == 13 ? parseDecimal((*fields)[0]) : std::nullopt;
+        // A time of more than about 30 years, or a negative node count,
+        // is not from a batch.
+        const std::optional<double> nodes = seconds ? parseDecimal((*fields)[5]) : std::nullopt;
+        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (nodes && *nodes < 0.0)) {
+            report.badLines.push_back(line.line);
+            continue;
+        }
+        if (!names.insert(line.name).second) report.repeatedNames.push_back(line.name);
+        ComparedRow row;
+        row.name = line.name;
+        row.seconds = *seconds;
+        row.status = (*fields)[1];
+        row.kind = statusKind(row.status);
+        row.z = parseDecimal((*fields)[2]);
+        row.nodes = nodes;
+        row.check = checkFromText((*fields)[12]);
+        report.rows.push_back(std::move(row));
+    }
+    return report;
+}
+
+SettingsTimeLimit settingsTimeLimit(const std::string& text) {
+    SettingsTimeLimit limit;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = trim(text.substr(at, end - at));
+        at = end + 1;
+        const size_t equals = line.find('=');
+        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        if (trim(line.substr(0, equals)) != "limits/time") continue;
+        // A later line overrides an earlier one, as SCIP reads them.
+        const std::string value = trim(line.substr(equals + 1));
+        const std::optional<double> seconds = value.find(',') == std::string::npos ? parseDecimal(value) : std::nullopt;
+        limit = SettingsTimeLimit{};
+        if (!seconds || *seconds <= 0.0) {
+            limit.unreadable = value;
+        } else if (*seconds < 1e20) {
+            limit.seconds = *seconds;
+        }
+    }
+    return limit;
+}
+
+std::optional<double> shiftedGeometricMean(const std::vector<double>& values, double shift) {
+    if (values.empty()) return std::nullopt;
+    double sum = 0.0;
+    for (double value : values) sum += std::log(value + shift);
+    return std::exp(sum / static_cast<double>(values.size())) - shift;
+}
+
+bool solvedRight(const ComparedRow& row) { return row.kind == StatusKind::Solved && row.check != Check::Wrong; }
+
+double chargedSeconds(const ComparedRow& row, const std::optional<double>& timeLimit) {
+    // A row kept from a run under a longer limit is charged its own time.
+    if (solvedRight(row) || !timeLimit) return row.seconds;
+    return std::max(row.seconds, *timeLimit);
+}
+
+int duel(bool aSolved, double aSeconds, bool bSolved, double bSeconds) {
+    if (aSolved != bSolved) return aSolved ? 1 : -1;
+    if (!aSolved) return 0;
+    // Report times have six decimals: a margin far below them keeps "at
+    // least" exact for times as written.
+    const auto faster = [](double quick, double slow) {
+        const double gap = slow - quick;
+        return gap >= 0.2 - 1e-9 && gap >= 0.1 * slow - 1e-9;
+    };
+    if (faster(aSeconds, bSeconds)) return 1;
+    return faster(bSeconds, aSeconds) ? -1 : 0;
+}
+
+bool anyCheck(const Comparison& comparison, size_t folder) {
+    return std::any_of(comparison.models.begin(), comparison.models.end(), [folder](const ModelComparison& model) {
+        return model.rows[folder] && model.rows[folder]->check != Check::None;
+    });
+}
+
+bool anyZDiffers(const Comparison& comparison) {
+    return std::any_of(comparison.models.begin(), comparison.models.end(),
+                       [](const ModelComparison& model) { return model.zDiffers; });
+}
+
+Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
+    Comparison comparison;
+    const size_t count = folders.size();
+    std::map<std::string, size_t> position;
+    for (size_t f = 0; f < count; ++f) {
+        comparison.labels.push_back(folders[f].label);
+        comparison.timeLimits.push_back(folders[f].timeLimit);
+        for (const ComparedRow& row : folders[f].rows) {
+            auto [found, added] = position.emplace(row.name, comparison.models.size());
+            if (added) comparison.models.push_back({row.name, std::vector<std::optional<ComparedRow>>(count), false, false});
+            // A name twice in one report: the later row is the newer.
+            comparison.models[found->second].rows[f] = row;
+        }
+    }
+    // The columns of the models present everywhere, per folder.
+    std::vector<std::vector<const ComparedRow*>> columns(count);
+    std::vector<bool> solvedEverywhere;
+    std::vector<const ComparedRow*> best;
+    std::vector<std::optional<double>> bestLimits;
+    for (ModelComparison& model : comparison.models) {
+        model.inEvery = std::all_of(model.rows.begin(), model.rows.end(), [](const auto& row) { return row.has_value(); });
+        for (size_t a = 0; a < count; ++a) {
+            for (size_t b = a + 1; b < count; ++b) {
+                if (optimal(model.rows[a]) && optimal(model.rows[b]) && !valuesAgree(*model.rows[b]->z, *model.rows[a]->z)) {
+                    model.zDiffers = true;
+                }
+            }
+        }
+        if (!model.inEvery) continue;
+        size_t chosen = 0;
+        bool everywhere = true;
+        for (size_t f = 0; f < count; ++f) {
+            const ComparedRow& row = *model.rows[f];
+            columns[f].push_back(&row);
+            everywhere = everywhere && row.kind == StatusKind::Solved && row.nodes.has_value();
+            const ComparedRow& current = *model.rows[chosen];
+            const double seconds = chargedSeconds(row, folders[f].timeLimit);
+            if (rank(row) < rank(current) ||
+                (rank(row) == rank(current) && seconds < chargedSeconds(current, folders[chosen].timeLimit))) {
+                chosen = f;
+            }
+        }
+        solvedEverywhere.push_back(everywhere);
+        best.push_back(&*model.rows[chosen]);
+        bestLimits.push_back(folders[chosen].timeLimit);
+    }
+    for (size_t f = 0; f < count; ++f) {
+        const std::vector<std::optional<double>> limits(columns[f].size(), folders[f].timeLimit);
+        comparison.summaries.push_back(summarize(folders[f].label, columns[f], limits, solvedEverywhere, columns[0], f == 0));
+    }
+    comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, solvedEverywhere, columns[0], false);
+    // The performance profile: each solved time against the best one.
+    comparison.profileRatios.assign(count, {});
+    for (size_t m = 0; m < best.size(); ++m) {
+        if (!solvedRight(*best[m])) continue;
+        const double fastest = std::max(best[m]->seconds, kProfileFloorSeconds);
+        for (size_t f = 0; f < count; ++f) {
+            const ComparedRow& row = *columns[f][m];
+            if (solvedRight(row)) {
+                comparison.profileRatios[f].push_back(std::max(row.seconds, kProfileFloorSeconds) / fastest);
+            }
+        }
+    }
+    for (std::vector<double>& ratios : comparison.profileRatios) std::sort(ratios.begin(), ratios.end());
+    return comparison;
+}

@@ -1,0 +1,109 @@
+// The comparison of batches (comparar): the complete reports of output
+// folders read into rows, models matched by name, and the summary of each
+// folder against the first, the reference. Pure: no I/O.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/batch.h"
+
+// What a STATUS text of the complete report means for a comparison.
+// Solved: optimal, infeasible, unbounded, infeasible or unbounded.
+// Limit: stopped by a limit (time, nodes, memory, gap …).
+// Error: not read or not solved. Other: interrupted, terminated, unknown.
+enum class StatusKind { Solved, Limit, Error, Other };
+StatusKind statusKind(const std::string& status);
+
+// One row of a complete report, as far as a comparison needs it.
+struct ComparedRow {
+    std::string name;
+    double seconds = 0.0;
+    std::string status;
+    StatusKind kind = StatusKind::Other;
+    std::optional<double> z;      // Z: the best solution's value
+    std::optional<double> nodes;  // NOS
+    Check check = Check::None;    // CONFERE
+};
+
+// A complete report read back: its rows, and the lines that are not rows
+// of its format (left out).
+struct CompleteReport {
+    std::vector<ComparedRow> rows;
+    std::vector<std::string> badLines;
+    std::vector<std::string> repeatedNames;  // a name of an earlier row again (the later row counts)
+};
+// The longest time a report row may hold (about 30 years).
+inline constexpr double kLongestSeconds = 1e9;
+// Nothing when `text` does not start with the complete report's header.
+std::optional<CompleteReport> parseCompleteReport(const std::string& text);
+
+// The time limit of a SCIP settings file ("name = value" lines, "#"
+// comments): the value of its limits/time line, a plain number. Nothing
+// when there is no such line, or it is SCIP's infinity (1e20) or not a
+// positive number (then `unreadable` holds the value as written).
+struct SettingsTimeLimit {
+    std::optional<double> seconds;
+    std::optional<std::string> unreadable;
+};
+SettingsTimeLimit settingsTimeLimit(const std::string& text);
+
+// One output folder: its label, its time limit if known, its rows.
+struct ComparedFolder {
+    std::string label;
+    std::optional<double> timeLimit;
+    std::vector<ComparedRow> rows;
+};
+
+// exp(mean(ln(v + shift))) - shift; nothing for no values.
+std::optional<double> shiftedGeometricMean(const std::vector<double>& values, double shift);
+// Solved, and not found wrong against a known result: a wrong answer is
+// no solve in wins, losses, the virtual best and the profile.
+bool solvedRight(const ComparedRow& row);
+// The time a model is charged in the mean: its own time when solved right,
+// else the folder's time limit, or its own time when that is longer or no
+// limit is known.
+double chargedSeconds(const ComparedRow& row, const std::optional<double>& timeLimit);
+// +1 when `a` beats `b` (solved where `b` is not, or both solved and `a`
+// faster by at least 10 % and at least 0.2 s), -1 when `b` beats `a`, 0 otherwise.
+int duel(bool aSolved, double aSeconds, bool bSolved, double bSeconds);
+
+// One model across the folders.
+struct ModelComparison {
+    std::string name;
+    std::vector<std::optional<ComparedRow>> rows;  // per folder; nothing where it is missing
+    bool inEvery = false;   // present in every folder
+    bool zDiffers = false;  // two folders claim optimality with values apart beyond CONFERE's tolerance
+};
+
+// The summary of a folder over the models present in every folder.
+struct FolderSummary {
+    std::string label;
+    size_t models = 0, solved = 0, limits = 0, errors = 0, wrong = 0;
+    std::optional<double> meanSeconds;  // shift 1 s
+    std::optional<double> meanNodes;    // shift 100, models solved in every folder
+    size_t wins = 0, losses = 0;        // against the reference
+};
+
+// Times under this count as this in the performance profile, so that
+// ratios between times too small to measure mean nothing.
+inline constexpr double kProfileFloorSeconds = 0.01;
+
+struct Comparison {
+    std::vector<std::string> labels;       // per folder
+    std::vector<std::optional<double>> timeLimits;
+    std::vector<ModelComparison> models;   // the reference's order, then models only the others have
+    std::vector<FolderSummary> summaries;  // per folder
+    FolderSummary virtualBest;             // each model from its best folder
+    // Per folder, ascending: the ratio of its time to the best folder's
+    // time for each model present everywhere that it solved.
+    std::vector<std::vector<double>> profileRatios;
+};
+// Whether any model of `folder` was checked (CONFERE), and whether any
+// model's optimal values differ between folders: the columns shown.
+bool anyCheck(const Comparison& comparison, size_t folder);
+bool anyZDiffers(const Comparison& comparison);
+// The whole comparison; `folders` holds at least one folder, the first is the reference.
+Comparison buildComparison(const std::vector<ComparedFolder>& folders);

@@ -1,0 +1,190 @@
+// The comparison of batches as one self-contained HTML page.
+#include "compare/comparison_html.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "compare/comparison_charts.h"
+#include "compare/comparison_text.h"
+#include "text/format.h"
+#include "reports/report_rows.h"
+
+namespace {
+
+const char* const kStyle =
+    "body{font-family:sans-serif;margin:1.5em;color:#222}"
+    "table{border-collapse:collapse;margin:.5em 0}"
+    "th,td{border:1px solid #ccc;padding:.2em .5em;white-space:nowrap}"
+    "th{background:#eee}td.n{text-align:right}"
+    "#modelos th{cursor:pointer}#modelos th:hover{background:#ddd}"
+    "#modelos th[data-ordem=sobe]::after{content:' \\25B2'}#modelos th[data-ordem=desce]::after{content:' \\25BC'}"
+    ".resolvido{background:#d8f0d8}.limite{background:#fdeebd}.erro{background:#f6cccc}.outro{background:#e4e4e4}"
+    ".ausente{color:#999}.muda{font-weight:bold}.zdifere{background:#f6cccc;font-weight:bold}"
+    "tr.virtual td{font-style:italic}.nota{color:#555;font-size:90%;max-width:60em}"
+    ".rolagem{overflow-x:auto}";
+
+// Sorts the per-model table by the clicked column (numbers by their value,
+// text in Portuguese order), once up, then down.
+const char* const kScript =
+    "const corpo=document.querySelector('#modelos tbody');\n"
+    "for(const linha of linhas){const tr=corpo.insertRow();for(const [texto,classe,valor] of linha){\n"
+    " const td=tr.insertCell();td.textContent=texto;if(classe)td.className=classe;\n"
+    " if(valor!==undefined)td.dataset.v=valor===null?'Infinity':valor;}}\n"
+    "const titulos=document.querySelectorAll('#modelos th');\n"
+    "titulos.forEach((th,coluna)=>th.addEventListener('click',()=>{\n"
+    " const sobe=th.dataset.ordem!=='sobe';titulos.forEach(h=>delete h.dataset.ordem);th.dataset.ordem=sobe?'sobe':'desce';\n"
+    " const chave=tr=>{const td=tr.cells[coluna];return td.dataset.v!==undefined?Number(td.dataset.v):td.textContent;};\n"
+    " const linhasOrdenadas=[...corpo.rows].sort((a,b)=>{const x=chave(a),y=chave(b);\n"
+    "  const d=typeof x==='number'&&typeof y==='number'?(x===y?0:x<y?-1:1):String(x).localeCompare(String(y),'pt-BR',{numeric:true});\n"
+    "  return sobe?d:-d;});\n"
+    " for(const tr of linhasOrdenadas)corpo.appendChild(tr);}));\n";
+
+std::string jsonNumber(const std::optional<double>& value) {
+    if (!value || !std::isfinite(*value)) return "null";
+    char text[64];
+    return std::string(text, std::to_chars(text, text + sizeof text, *value).ptr);
+}
+
+// One cell of the script's data: [text, class] or [text, class, value].
+std::string cell(const std::string& text, const std::string& cssClass = "") {
+    return "[" + scriptString(text) + "," + scriptString(cssClass) + "]";
+}
+std::string numberCell(const std::optional<double>& value, const std::string& text) {
+    return "[" + scriptString(text) + ",\"n\"," + jsonNumber(value) + "]";
+}
+
+const char* kindClass(StatusKind kind) {
+    switch (kind) {
+        case StatusKind::Solved: return "resolvido";
+        case StatusKind::Limit: return "limite";
+        case StatusKind::Error: return "erro";
+        case StatusKind::Other: break;
+    }
+    return "outro";
+}
+
+std::string heading(const std::string& label, size_t folder, size_t count) {
+    return "<th>" + (count == 1 ? label : label + " " + std::to_string(folder + 1)) + "</th>";
+}
+
+// The per-model table's header, and its rows as the script's data.
+std::string modelTable(const Comparison& comparison) {
+    const size_t count = comparison.labels.size();
+    const bool anyZ = anyZDiffers(comparison);
+    std::vector<bool> checks;
+    for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
+    std::string header = "<th>Modelo</th>";
+    for (size_t f = 0; f < count; ++f) {
+        header += heading("Tempo (s)", f, count);
+        if (f > 0) header += heading("Razão", f, count);
+        header += heading("Status", f, count) + heading("Z", f, count) + heading("Nós", f, count);
+        if (checks[f]) header += heading("Confere", f, count);
+    }
+    if (anyZ) header += "<th>Z difere</th>";
+    std::string data = "const linhas=[\n";
+    for (const ModelComparison& model : comparison.models) {
+        std::string row = "[" + cell(model.name);
+        const std::optional<ComparedRow>& reference = model.rows[0];
+        for (size_t f = 0; f < count; ++f) {
+            const std::optional<ComparedRow>& r = model.rows[f];
+            row += "," + numberCell(r ? std::optional<double>(r->seconds) : std::nullopt, r ? decimalComma(r->seconds, 3) : "");
+            if (f > 0) {
+                const bool ratio = r && reference && reference->seconds > 0.0;
+                const std::optional<double> value = ratio ? std::optional<double>(r->seconds / reference->seconds) : std::nullopt;
+                row += "," + numberCell(value, value ? decimalComma(*value, 2) : "");
+            }
+            if (!r) {
+                row += "," + cell("ausente", "ausente") + "," + numberCell(std::nullopt, "") + "," + numberCell(std::nullopt, "");
+                if (checks[f]) row += "," + cell("");
+                continue;
+            }
+            const char* mark = r->kind == StatusKind::Limit ? "⚠ " : r->kind == StatusKind::Error ? "✖ " : "";
+            const bool changed = f > 0 && reference && r->status != reference->status;
+            row += "," + cell(mark + shortStatus(r->status) + (changed ? " *" : ""), std::string(kindClass(r->kind)) + (changed ? " muda" : ""));
+            row += "," + numberCell(r->z, r->z ? decimalComma(*r->z, 6) : "");
+            row += "," + numberCell(r->nodes, r->nodes ? decimalComma(*r->nodes, 0) : "");
+            if (checks[f]) row += "," + cell(checkText(r->check), r->check == Check::Wrong ? "erro" : "");
+        }
+        if (anyZ) row += "," + cell(model.zDiffers ? "Z DIFERE" : "", model.zDiffers ? "zdifere" : "");
+        data += row + "],\n";
+    }
+    return "<div class=\"rolagem\"><table id=\"modelos\"><thead><tr>" + header +
+           "</tr></thead><tbody></tbody></table></div>\n<script>\n" + data +
+           "];\n" + kScript + "</script>\n";
+}
+
+std::string summaryRow(const FolderSummary& summary, const std::string& label, bool reference, bool isVirtual) {
+    const auto number = [](const std::optional<double>& value, int decimals) {
+        return value ? decimalComma(*value, decimals) : std::string("-");
+    };
+    std::string row = std::string("<tr") + (isVirtual ? " class=\"virtual\"" : "") + "><td>" + htmlEscape(label) + "</td>";
+    for (size_t value : {summary.models, summary.solved, summary.limits, summary.errors, summary.wrong}) {
+        row += "<td class=\"n\">" + std::to_string(value) + "</td>";
+    }
+    row += "<td class=\"n\">" + number(summary.meanSeconds, 3) + "</td><td class=\"n\">" + number(summary.meanNodes, 2) + "</td>";
+    row += "<td class=\"n\">" + (reference ? std::string("-") : std::to_string(summary.wins)) + "</td><td class=\"n\">" +
+           (reference ? std::string("-") : std::to_string(summary.losses)) + "</td></tr>\n";
+    return row;
+}
+
+}  // namespace
+
+std::string scriptString(const std::string& text) {
+    std::string quoted = "\"";
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        // U+2028 and U+2029 end a line inside older script parsers.
+        if (c == 0xE2 && i + 2 < text.size() && text[i + 1] == '\x80' && (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+            quoted += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+            i += 2;
+        } else if (c == '"' || c == '\\') {
+            quoted += std::string("\\") + static_cast<char>(c);
+        } else if (c < 0x20 || c == '<' || c == '>' || c == '&') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            quoted += escaped;
+        } else {
+            quoted += static_cast<char>(c);
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string comparisonPage(const Comparison& comparison) {
+    const size_t count = comparison.labels.size();
+    const std::string title = count == 1 ? "Lote " + htmlEscape(comparison.labels[0]) : "Comparação de lotes";
+    std::string page = "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"utf-8\">\n<title>" + title +
+                       " — LoteOtimizador</title>\n<style>" + kStyle + "</style></head>\n<body>\n<h1>" + title + "</h1>\n<ol>\n";
+    for (size_t f = 0; f < count; ++f) {
+        const std::optional<double>& limit = comparison.timeLimits[f];
+        page += "<li><b>" + htmlEscape(comparison.labels[f]) + "</b>" + (f == 0 && count > 1 ? " (referência)" : "") + ": " +
+                (limit ? "tempo máximo " + decimalComma(*limit, 3) + " s" : "tempo máximo desconhecido") + "</li>\n";
+    }
+    page += "</ol>\n<h2>Resumo dos " + std::to_string(comparison.summaries[0].models) +
+            " modelos presentes em todas as pastas</h2>\n<table id=\"resumo\"><thead><tr><th>Pasta</th><th>Modelos</th>"
+            "<th>Resolvidos</th><th>Limites</th><th>Erros</th><th>Errados</th><th>MGD tempo (s)</th><th>MGD nós</th>"
+            "<th>Vitórias</th><th>Derrotas</th></tr></thead><tbody>\n";
+    for (size_t f = 0; f < count; ++f) {
+        page += summaryRow(comparison.summaries[f], std::to_string(f + 1) + " " + comparison.labels[f], f == 0, false);
+    }
+    page += summaryRow(comparison.virtualBest, comparison.virtualBest.label, false, true) + "</tbody></table>\n";
+    page += "<p class=\"nota\">Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
+            "geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
+            "(o próprio tempo se for maior ou se o máximo é desconhecido). Uma resposta ERRADA não conta como resolvida "
+            "nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos resolvidos em "
+            "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
+            "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
+            "rápido).</p>\n";
+    const std::string profile = profileChart(comparison);
+    if (!profile.empty()) {
+        page += "<h2>Perfil de desempenho</h2>\n<p class=\"nota\">Para cada pasta, a fração dos modelos presentes em todas "
+                "as pastas que ela resolveu em até τ vezes o tempo da pasta mais rápida nesse modelo (tempos abaixo de "
+                "0,01 s contam como 0,01 s).</p>\n" + profile + "\n";
+    }
+    page += "<h2>Tempo por modelo</h2>\n<div class=\"rolagem\">" + timeChart(comparison) + "</div>\n";
+    page += "<h2>Modelos</h2>\n<p class=\"nota\">Clique no título de uma coluna para ordenar. ⚠ parado por um limite; "
+            "✖ erro; * status diferente do da referência.</p>\n";
+    return page + modelTable(comparison) + "</body></html>\n";
+}

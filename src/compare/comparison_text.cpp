@@ -1,0 +1,172 @@
+// The comparison of batches as console text and as the summary CSV.
+#include "compare/comparison_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "reports/report_rows.h"
+#include "text/Messages.h"
+#include "text/format.h"
+
+namespace {
+
+// Characters of a UTF-8 text (continuation bytes not counted).
+size_t displayWidth(const std::string& text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+std::string optionalNumber(const std::optional<double>& value, int decimals) {
+    return value ? decimalComma(*value, decimals) : "-";
+}
+
+// "TEMPO" for a single folder, "TEMPO 2" for the second of several.
+std::string heading(const char* label, size_t folder, size_t count) {
+    return count == 1 ? std::string(label) : std::string(label) + " " + std::to_string(folder + 1);
+}
+
+std::string modelTable(const Comparison& comparison) {
+    const size_t count = comparison.labels.size();
+    const bool anyZ = anyZDiffers(comparison);
+    std::vector<bool> checks;
+    for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
+    std::vector<std::string> header = {msg::compareModel};
+    std::vector<bool> right = {false};
+    for (size_t f = 0; f < count; ++f) {
+        header.push_back(heading(msg::compareTime, f, count));
+        right.push_back(true);
+        if (f > 0) {
+            header.push_back(heading(msg::compareRatio, f, count));
+            right.push_back(true);
+        }
+        header.push_back(heading(msg::compareStatus, f, count));
+        right.push_back(false);
+        if (checks[f]) {
+            header.push_back(heading(msg::compareCheck, f, count));
+            right.push_back(false);
+        }
+    }
+    if (anyZ) {
+        header.push_back("Z");
+        right.push_back(false);
+    }
+    std::vector<std::vector<std::string>> rows = {header};
+    for (const ModelComparison& model : comparison.models) {
+        std::vector<std::string> cells = {printableName(model.name)};
+        const std::optional<ComparedRow>& reference = model.rows[0];
+        for (size_t f = 0; f < count; ++f) {
+            const std::optional<ComparedRow>& row = model.rows[f];
+            cells.push_back(row ? decimalComma(row->seconds, 3) : "-");
+            if (f > 0) {
+                const bool ratio = row && reference && reference->seconds > 0.0;
+                cells.push_back(ratio ? decimalComma(row->seconds / reference->seconds, 2) : "-");
+            }
+            std::string status = row ? shortStatus(row->status) : msg::compareMissing;
+            if (f > 0 && row && reference && row->status != reference->status) status += std::string(" ") + msg::compareChanged;
+            cells.push_back(status);
+            if (checks[f]) cells.push_back(row ? checkText(row->check) : "");
+        }
+        if (anyZ) cells.push_back(model.zDiffers ? msg::compareZDiffers : "");
+        rows.push_back(std::move(cells));
+    }
+    return alignedTable(rows, right);
+}
+
+std::vector<std::string> summaryCells(const FolderSummary& summary, const std::string& label, bool reference) {
+    return {label,
+            std::to_string(summary.models),
+            std::to_string(summary.solved),
+            std::to_string(summary.limits),
+            std::to_string(summary.errors),
+            std::to_string(summary.wrong),
+            optionalNumber(summary.meanSeconds, 3),
+            optionalNumber(summary.meanNodes, 2),
+            reference ? "-" : std::to_string(summary.wins),
+            reference ? "-" : std::to_string(summary.losses)};
+}
+
+// The reference's wins and losses are empty: it is not measured against itself.
+std::string csvRow(const FolderSummary& summary, bool reference) {
+    const auto number = [](const std::optional<double>& value) { return value ? formatReportNumber(*value) : ""; };
+    return csvName(summary.label) + ";" + std::to_string(summary.models) + ";" + std::to_string(summary.solved) + ";" +
+           std::to_string(summary.limits) + ";" + std::to_string(summary.errors) + ";" + std::to_string(summary.wrong) +
+           ";" + number(summary.meanSeconds) + ";" + number(summary.meanNodes) + ";" +
+           (reference ? ";" : std::to_string(summary.wins) + ";" + std::to_string(summary.losses)) + "\n";
+}
+
+}  // namespace
+
+std::string shortStatus(const std::string& status) {
+    std::string text = status;
+    for (const std::string prefix : {"PROCESSO INTERROMPIDO - ", "PROBLEMA "}) {
+        if (text.compare(0, prefix.size(), prefix) == 0) text = text.substr(prefix.size());
+    }
+    const std::string suffix = " DO MODELO";
+    if (text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        text.resize(text.size() - suffix.size());
+    }
+    return text;
+}
+
+std::string printableName(const std::string& name) {
+    std::string text = name;
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return text;
+}
+
+std::string alignedTable(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& right) {
+    std::vector<size_t> widths(right.size(), 0);
+    for (const auto& row : rows) {
+        for (size_t c = 0; c < row.size() && c < widths.size(); ++c) widths[c] = std::max(widths[c], displayWidth(row[c]));
+    }
+    std::string text;
+    for (const auto& row : rows) {
+        std::string line;
+        for (size_t c = 0; c < row.size() && c < widths.size(); ++c) {
+            const std::string padding(widths[c] - displayWidth(row[c]), ' ');
+            if (c > 0) line += "  ";
+            line += right[c] ? padding + row[c] : row[c] + padding;
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        text += line + "\n";
+    }
+    return text;
+}
+
+std::string comparisonConsole(const Comparison& comparison) {
+    const size_t count = comparison.labels.size();
+    std::string text = msg::compareFolders;
+    for (size_t f = 0; f < count; ++f) {
+        const std::optional<double>& limit = comparison.timeLimits[f];
+        const std::string limitText =
+            limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3)) : std::string(msg::compareNoTimeLimit);
+        char line[4096];
+        std::snprintf(line, sizeof line, msg::compareFolderLine, f + 1, printableName(comparison.labels[f]).c_str(),
+                      limitText.c_str());
+        text += line;
+    }
+    text += "\n" + modelTable(comparison) + "\n";
+    char title[200];
+    std::snprintf(title, sizeof title, msg::compareSummaryTitle, comparison.summaries[0].models);
+    text += title;
+    std::vector<std::vector<std::string>> rows = {
+        std::vector<std::string>(std::begin(msg::compareSummaryColumns), std::end(msg::compareSummaryColumns))};
+    for (size_t f = 0; f < count; ++f) {
+        rows.push_back(summaryCells(comparison.summaries[f], std::to_string(f + 1) + " " +
+                                                                  printableName(comparison.labels[f]), f == 0));
+    }
+    rows.push_back(summaryCells(comparison.virtualBest, comparison.virtualBest.label, false));
+    std::vector<bool> right(rows[0].size(), true);
+    right[0] = false;
+    return text + alignedTable(rows, right) + msg::compareNotes;
+}
+
+std::string comparisonCsv(const Comparison& comparison) {
+    std::string text = msg::compareCsvHeader;
+    for (size_t f = 0; f < comparison.summaries.size(); ++f) text += csvRow(comparison.summaries[f], f == 0);
+    return text + csvRow(comparison.virtualBest, false);
+}

@@ -1,0 +1,25 @@
+// The comparison of batches as text: the console table and the summary CSV.
+// Pure: no I/O.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compare/comparison.h"
+
+// A STATUS text as the console shows it: without "PROCESSO INTERROMPIDO - ",
+// "PROBLEMA " and " DO MODELO".
+std::string shortStatus(const std::string& status);
+// A model or folder name for one console line: control characters as "?".
+std::string printableName(const std::string& name);
+// Rows of cells as lines, columns two spaces apart and as wide as their
+// widest cell (in UTF-8 characters); `right` says per column whether it is
+// aligned to the right. Trailing blanks are left out.
+std::string alignedTable(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& right);
+
+// What comparar prints: the folders, one line per model, the summary.
+std::string comparisonConsole(const Comparison& comparison);
+// The summary as CSV: a header, one row per folder, the virtual best last;
+// numbers with six decimals and a decimal comma, an empty field for a mean
+// without models.
+std::string comparisonCsv(const Comparison& comparison);

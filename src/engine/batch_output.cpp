@@ -1,0 +1,202 @@
+// Console blocks in folder order, reports rewritten, progress and closing lines.
+#include "engine/batch_output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/files.h"
+#include "reports/reports.h"
+#include "text/Messages.h"
+
+namespace {
+
+// A rewrite is due once the time since the last one is 20 times what that
+// one took (a small batch rewrites after every entry), and at least once a
+// second while rows wait.
+constexpr int kRewriteCostFactor = 20;
+constexpr std::chrono::seconds kLongestWait{1};
+
+}  // namespace
+
+BatchOutput::BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard)
+    : outputFolder_(outputFolder), entries_(entries) {
+    for (const ReportFile& report : batchReports()) {
+        reportNames_.push_back(reportFileName(report, shard));
+    }
+    journalPath_ = joinPath(outputFolder, journalName(shard));
+}
+
+BatchOutput::~BatchOutput() {
+    if (journal_ >= 0) ::close(journal_);
+}
+
+void BatchOutput::hide(size_t index) {
+    entries_[index].done = true;
+    entries_[index].shown = false;
+    ++doneCount_;
+}
+
+bool BatchOutput::record(size_t index, const ModelResult& result) {
+    std::vector<std::string> rows;
+    for (const ReportFile& report : batchReports()) rows.push_back(report.row(result));
+    return finish(index, std::move(rows), result.out, result.err);
+}
+
+bool BatchOutput::keep(size_t index, const std::string& name, const KeptRow& kept) {
+    // Its rows are in the earlier reports or journal already: not journalled again.
+    return finish(index, kept.lines, std::string(msg::nameLabel) + name + "\n" + msg::rowKept, "");
+}
+
+bool BatchOutput::finishWithoutRow(size_t index, std::string out, std::string err) {
+    return finish(index, {}, std::move(out), std::move(err));
+}
+
+bool BatchOutput::finish(size_t index, std::vector<std::string> rows, std::string out, std::string err) {
+    Entry& entry = entries_[index];
+    entry.done = true;
+    entry.rows = std::move(rows);
+    entry.out = std::move(out);
+    entry.err = std::move(err);
+    ++doneCount_;
+    // A failure to write a report is said with this entry's block.
+    std::ostringstream errors;
+    bool written = !started_ || entry.rows.empty() || appendToJournal(entry.rows, errors);
+    waiting_ = true;
+    if (started_ && rewriteDue()) written = writeReports(errors) && written;
+    entry.err += errors.str();
+    return written;
+}
+
+bool BatchOutput::start() {
+    started_ = true;
+    return !waiting_ || writeReports();
+}
+
+// One write of a whole record, at the end of the file: a killed program
+// leaves whole records and at most one cut short.
+bool BatchOutput::appendToJournal(const std::vector<std::string>& rows, std::ostream& errors) {
+    if (journal_ < 0) {
+        // A record cut short by a killed run is cut off, so that records
+        // appended after it can be read.
+        journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        journalSize_ = static_cast<off_t>(wholeJournalLength(readTextFile(journalPath_).value_or("")));
+        if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
+            printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+        }
+    }
+    const std::string record = journalRecord(rows);
+    const ssize_t n = journal_ >= 0 ? ::write(journal_, record.data(), record.size()) : -1;
+    if (n == static_cast<ssize_t>(record.size())) {
+        journalSize_ += n;
+        return true;
+    }
+    const int error = n >= 0 ? ENOSPC : errno;
+    if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
+        // The cut record is cut off when the journal is next opened.
+    }
+    printIoError(msg::reportNotWritten, journalPath_, error, errors);
+    return false;
+}
+
+bool BatchOutput::rewriteDue() const {
+    const Clock::duration since = Clock::now() - lastWrite_;
+    return since >= std::min<Clock::duration>(kRewriteCostFactor * lastWriteTook_, kLongestWait);
+}
+
+bool BatchOutput::writeReportsIfDue() {
+    if (!started_ || !waiting_ || !rewriteDue()) return true;
+    progress_.clear();
+    return writeReports();
+}
+
+bool BatchOutput::closeReports() {
+    if (waiting_) {
+        progress_.clear();
+        if (!writeReports()) return false;
+    }
+    if (journal_ >= 0) ::close(journal_);
+    journal_ = -1;
+    removeIfPresent(journalPath_);
+    return true;
+}
+
+bool BatchOutput::writeReports() {
+    std::ostringstream errors;
+    const bool written = writeReports(errors);
+    std::cerr << errors.str() << std::flush;
+    return written;
+}
+
+// Every report holds the finished rows in folder order.
+bool BatchOutput::writeReports(std::ostream& errors) {
+    const Clock::time_point start = Clock::now();
+    bool written = true;
+    const std::vector<ReportFile>& reports = batchReports();
+    for (size_t report = 0; report < reports.size(); ++report) {
+        std::vector<std::string> rows;
+        for (const Entry& e : entries_) {
+            if (e.done && e.rows.size() > report) rows.push_back(e.rows[report]);
+        }
+        if (!writeReport(outputFolder_, rows, errors, reportNames_[report], reports[report].header)) written = false;
+    }
+    lastWrite_ = Clock::now();
+    // A rewrite that failed is tried again a second later, not at once.
+    lastWriteTook_ = written ? lastWrite_ - start : Clock::duration(kLongestWait);
+    waiting_ = !written;
+    return written;
+}
+
+std::vector<size_t> BatchOutput::rowPositions() const {
+    std::vector<size_t> positions;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].shown && entries_[i].done && !entries_[i].rows.empty()) positions.push_back(i);
+    }
+    return positions;
+}
+
+void BatchOutput::printBlock(size_t index) {
+    Entry& entry = entries_[index];
+    std::cout << msg::dashLine << msg::modelHeader << index << msg::modelHeaderEnd << entry.out << std::flush;
+    std::cerr << entry.err << std::flush;
+    // A printed block is not needed again.
+    std::string().swap(entry.out);
+    std::string().swap(entry.err);
+}
+
+void BatchOutput::printReady() {
+    for (; nextToPrint_ < entries_.size() && entries_[nextToPrint_].done; ++nextToPrint_) {
+        if (!entries_[nextToPrint_].shown) continue;
+        progress_.clear();
+        printBlock(nextToPrint_);
+    }
+}
+
+void BatchOutput::printFinished() {
+    // Entries finished after one that did not are shown too: their rows are in the report.
+    for (; nextToPrint_ < entries_.size(); ++nextToPrint_) {
+        if (entries_[nextToPrint_].done && entries_[nextToPrint_].shown) printBlock(nextToPrint_);
+    }
+}
+
+void BatchOutput::showProgress(size_t running) { progress_.show(doneCount_, entries_.size(), running); }
+
+void BatchOutput::clearProgress() { progress_.clear(); }
+
+void BatchOutput::workerNotStarted(int error) {
+    progress_.clear();
+    std::cerr << msg::workerNotStarted << std::strerror(error) << "\n" << std::flush;
+}
+
+void BatchOutput::checkSummary(size_t agree, size_t wrong, size_t unreferenced) {
+    std::printf(msg::checkSummary, agree, wrong, unreferenced);
+}
+
+void BatchOutput::interrupted(size_t finished, size_t entries) {
+    std::fprintf(stderr, msg::batchInterrupted, finished, entries);
+}

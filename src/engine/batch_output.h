@@ -1,0 +1,89 @@
+// What a batch shows and keeps: each entry's block on the console, whole and in
+// folder order; the reports in the output folder, rewritten as entries finish
+// (each time while that is cheap, then at most about once a second, with a
+// journal that keeps every finished row in between); the progress line; the
+// closing lines.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+#include "batch/batch.h"
+#include "engine/progress.h"
+
+class BatchOutput {
+public:
+    BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard);
+    BatchOutput(const BatchOutput&) = delete;
+    BatchOutput& operator=(const BatchOutput&) = delete;
+    ~BatchOutput();
+
+    // An entry of another part: done, never shown, no row.
+    void hide(size_t index);
+    // An entry that finished, by what it gives: a model's result (journalled,
+    // and in the reports at the next rewrite that is due), rows kept from an
+    // earlier run, or no row (not a model). False when a report or the
+    // journal could not be written (said with the block).
+    bool record(size_t index, const ModelResult& result);
+    bool keep(size_t index, const std::string& name, const KeptRow& kept);
+    bool finishWithoutRow(size_t index, std::string out = "", std::string err = "");
+    // The entries known before any model is solved (kept rows, entries that
+    // are not models) are recorded: the reports are rewritten once with all
+    // of them, and from now on as entries finish. Until then no rewrite
+    // happens, so that a program killed meanwhile leaves the earlier reports
+    // whole.
+    bool start();
+    // Rewrites the reports now (failures said on standard error).
+    bool writeReports();
+    // Rewrites the reports if rows are waiting and a rewrite is due.
+    bool writeReportsIfDue();
+    // The batch is over: the reports get every finished row, and the journal
+    // goes once they hold them all.
+    bool closeReports();
+
+    size_t done() const { return doneCount_; }
+    // Folder positions of the reports' rows, in order.
+    std::vector<size_t> rowPositions() const;
+
+    // Prints the blocks that are due: a finished entry waits for every earlier one.
+    void printReady();
+    // Prints every finished block not yet printed (a stopped batch).
+    void printFinished();
+    void showProgress(size_t running);
+    void clearProgress();
+    void workerNotStarted(int error);
+    void checkSummary(size_t agree, size_t wrong, size_t unreferenced);
+    void interrupted(size_t finished, size_t entries);
+
+private:
+    struct Entry {
+        bool done = false;
+        bool shown = true;
+        std::vector<std::string> rows;  // one per report; none for an entry without a row
+        std::string out, err;
+    };
+    bool finish(size_t index, std::vector<std::string> rows, std::string out, std::string err);
+    bool writeReports(std::ostream& errors);
+    bool appendToJournal(const std::vector<std::string>& rows, std::ostream& errors);
+    bool rewriteDue() const;
+    void printBlock(size_t index);
+
+    using Clock = std::chrono::steady_clock;
+    std::string outputFolder_;
+    std::vector<std::string> reportNames_;
+    std::string journalPath_;
+    int journal_ = -1;          // open for appending once a row is journalled
+    off_t journalSize_ = 0;     // its whole records
+    bool started_ = false;      // rewrites may happen
+    bool waiting_ = false;      // finished rows not yet in the reports
+    Clock::time_point lastWrite_{};
+    Clock::duration lastWriteTook_{};
+    std::vector<Entry> entries_;
+    size_t doneCount_ = 0;
+    size_t nextToPrint_ = 0;
+    ProgressLine progress_;
+};

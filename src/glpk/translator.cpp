@@ -1,0 +1,123 @@
+// The translation of one MathProg model into an LP file, with GLPK.
+#include "glpk/translator.h"
+
+#include <cstdio>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern "C" {
+#include <glpk.h>
+}
+
+#include "platform/files.h"
+#include "text/Messages.h"
+
+namespace {
+
+// A GLPK problem object and MathProg workspace, released in reverse order.
+struct GlpkTranslation {
+    glp_prob* prob = nullptr;
+    glp_tran* tran = nullptr;
+    GlpkTranslation() {
+        prob = glp_create_prob();
+        tran = glp_mpl_alloc_wksp();
+    }
+    GlpkTranslation(const GlpkTranslation&) = delete;
+    GlpkTranslation& operator=(const GlpkTranslation&) = delete;
+    ~GlpkTranslation() {
+        glp_mpl_free_wksp(tran);
+        glp_delete_prob(prob);
+    }
+};
+
+// Says on standard error that an LP file beside a model that failed to
+// translate is from an earlier translation, so it is not taken as current.
+void warnIfOutdated(const std::string& lpPath) {
+    if (isRegularFile(lpPath)) std::fprintf(stderr, msg::lpOutdated, lpPath.c_str());
+}
+
+// Has GLPK write the problem as an LP file through a temporary file in the
+// LP file's folder, renamed over `lpPath` once whole, so that a translation
+// killed halfway never leaves a truncated LP file. Returns true on success.
+bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
+    // An existing LP path that is not a regular file (a folder, a FIFO) is
+    // not replaced.
+    struct stat info;
+    if (::stat(lpPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+    const size_t slash = lpPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : lpPath.substr(0, slash + 1);
+    std::string temp;
+    FileDescriptor out(createTempFile(folder, temp));
+    if (out.fd < 0) return false;
+    out.close();
+    // GLPK names the file it writes on the terminal: show the LP path there,
+    // not the temporary one.
+    struct Names {
+        const std::string& temp;
+        const std::string& target;
+    } names{temp, lpPath};
+    glp_term_hook(
+        [](void* info, const char* text) -> int {
+            const Names& n = *static_cast<const Names*>(info);
+            std::string line(text);
+            const size_t at = line.find(n.temp);
+            if (at != std::string::npos) line.replace(at, n.temp.size(), n.target);
+            std::fputs(line.c_str(), stdout);
+            std::fflush(stdout);
+            return 1;
+        },
+        &names);
+    const bool written = glp_write_lp(prob, nullptr, temp.c_str()) == 0;
+    glp_term_hook(nullptr, nullptr);
+    if (!written || std::rename(temp.c_str(), lpPath.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool convertModel(std::string modelPath) {
+    if (!endsWith(modelPath, "mod")) return true;
+    const std::string base = modelPath.substr(0, modelPath.size() - 3);
+    const std::string lpPath = base + "lp";
+    const std::string dataPath = base + "dat";
+
+    // Only regular files are handed to the library (a FIFO would block it).
+    if (!isRegularFile(modelPath)) {
+        std::fprintf(stderr, "%s", msg::modelReadError);
+        warnIfOutdated(lpPath);
+        return false;
+    }
+    GlpkTranslation translation;
+    // With a data file, the data file supplies the data and the model's own
+    // data section is skipped; without one, the model's own data is used.
+    int readResult;
+    if (fileIsReadable(dataPath)) {
+        readResult = glp_mpl_read_model(translation.tran, modelPath.c_str(), 1);
+        if (readResult == 0) readResult = glp_mpl_read_data(translation.tran, dataPath.c_str());
+    } else {
+        readResult = glp_mpl_read_model(translation.tran, modelPath.c_str(), 0);
+    }
+    if (readResult != 0) {
+        std::fprintf(stderr, "%s", msg::modelReadError);
+        warnIfOutdated(lpPath);
+        return false;
+    }
+    if (glp_mpl_generate(translation.tran, nullptr) != 0) {
+        std::fprintf(stderr, "%s", msg::modelGenerateError);
+        warnIfOutdated(lpPath);
+        return false;
+    }
+    glp_mpl_build_prob(translation.tran, translation.prob);
+    if (!writeLpFile(translation.prob, lpPath)) {
+        std::fprintf(stderr, "%s", msg::lpWriteError);
+        warnIfOutdated(lpPath);
+        return false;
+    }
+    return true;
+}
+

@@ -1,0 +1,276 @@
+// Folder listing, path pieces, file tests, and files replaced whole through
+// temporary files unique to their writer.
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "text/Messages.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Prefix and suffix of every temporary file the program writes. The fixed
+// ".tmp" ending keeps them from ever being taken for a model (they end
+// neither in "lp" nor in "mod").
+constexpr const char* kTempPrefix = ".loteotimizador-";
+constexpr const char* kTempSuffix = ".tmp";
+
+const std::string& hostName() {
+    static const std::string name = [] {
+        char buffer[256] = {};
+        if (::gethostname(buffer, sizeof buffer - 1) != 0 || buffer[0] == '\0') return std::string("host");
+        std::string text(buffer);
+        // Keep the name usable as part of a file name.
+        for (char& c : text) {
+            if (c == '/') c = '_';
+        }
+        return text;
+    }();
+    return name;
+}
+
+// The mode a plain new file gets: 0666 less the process umask.
+mode_t plainFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+}  // namespace
+
+// Creates a temporary file in `folder` whose name is unique to this writer
+// (host, process, random part), so that batches writing into one folder at
+// the same time never share one. Returns the open descriptor (or -1 with
+// errno set) and its path.
+int createTempFile(const std::string& folder, std::string& path) {
+    std::string pattern = joinPath(folder, kTempPrefix + hostName() + "-" + std::to_string(::getpid()) +
+                                               "-XXXXXX" + kTempSuffix);
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(kTempSuffix)));
+    if (fd < 0) return -1;
+    path = name.data();
+    if (::fchmod(fd, plainFileMode()) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+// Replaces `path`, a file in `folder`, with `content`, so that readers (and a
+// process killed at any moment) see either the old file or the new one, never
+// a part of it. The file is not synced to disk: the report is rewritten after
+// every entry of a batch (thousands of times for a big folder), and a rename
+// survives a killed process without it. Returns 0 or the errno of the failure.
+int replaceFile(const std::string& folder, const std::string& path, const std::string& content) {
+    std::string temp;
+    FileDescriptor out(createTempFile(folder, temp));
+    if (out.fd < 0) return errno;
+    int error = 0;
+    size_t done = 0;
+    while (done < content.size() && error == 0) {
+        const ssize_t n = ::write(out.fd, content.data() + done, content.size() - done);
+        if (n < 0) {
+            if (errno != EINTR) error = errno;
+        } else {
+            done += static_cast<size_t>(n);
+        }
+    }
+    if (!out.close() && error == 0) error = errno;
+    if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) ::unlink(temp.c_str());
+    return error;
+}
+
+std::optional<TempFileOwner> tempFileOwner(const std::string& name) {
+    const std::string prefix = kTempPrefix;
+    const std::string suffix = kTempSuffix;
+    const size_t randomPart = 6;
+    if (name.size() < prefix.size() + suffix.size() + randomPart + 4) return std::nullopt;
+    if (name.compare(0, prefix.size(), prefix) != 0 || !endsWith(name, suffix)) return std::nullopt;
+    // <host>-<pid>-XXXXXX between prefix and suffix; the host may hold "-".
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (middle.size() < randomPart + 4 || middle[middle.size() - randomPart - 1] != '-') return std::nullopt;
+    const std::string hostAndPid = middle.substr(0, middle.size() - randomPart - 1);
+    const size_t dash = hostAndPid.rfind('-');
+    if (dash == std::string::npos || dash == 0 || dash + 1 == hostAndPid.size()) return std::nullopt;
+    const std::string pidText = hostAndPid.substr(dash + 1);
+    if (pidText.size() > 9 || !std::all_of(pidText.begin(), pidText.end(), isDigit)) return std::nullopt;
+    return TempFileOwner{hostAndPid.substr(0, dash), std::stoi(pidText)};
+}
+
+void removeStaleTempFiles(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    if (error) return;
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) return;
+        const std::string name = it->path().filename().string();
+        const std::optional<TempFileOwner> owner = tempFileOwner(name);
+        if (!owner) continue;
+        bool stale = owner->host == hostName() && ::kill(owner->pid, 0) != 0 && errno == ESRCH;
+        std::error_code timeError;
+        const auto written = fs::last_write_time(it->path(), timeError);
+        if (!timeError && written < dayAgo) stale = true;
+        if (stale) ::unlink(it->path().c_str());
+    }
+}
+
+void printIoError(const char* what, const std::string& path, int error, std::ostream& out) {
+    out << what << path << ": " << std::strerror(error) << "\n" << std::flush;
+}
+
+// Removes `path` if it is there; absence (or a name too long to exist) is
+// not an error. Returns 0 or errno.
+int removeIfPresent(const std::string& path) {
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG) return 0;
+    return errno;
+}
+
+std::vector<std::string> listFolder(const std::string& folder) { return readFolder(folder).paths; }
+
+FolderListing readFolder(const std::string& folder) {
+    FolderListing listing;
+    std::vector<std::string> names;
+    try {
+        if (hasNul(folder)) throw std::runtime_error(msg::invalidFolderName + folder);
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+    } catch (const std::exception& e) {
+        std::cerr << msg::folderAccessError << e.what() << "\n" << std::flush;
+        listing.whole = false;
+    }
+    std::sort(names.begin(), names.end());
+    listing.paths.reserve(names.size());
+    for (const std::string& name : names) listing.paths.push_back(joinPath(folder, name));
+    return listing;
+}
+
+std::vector<std::string> splitPath(std::string path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        const size_t sep = path.find('/', start);
+        if (sep == std::string::npos) break;
+        parts.push_back(path.substr(start, sep - start));
+        start = sep + 1;
+    }
+    parts.push_back(path.substr(start));
+    return parts;
+}
+
+bool folderExists(std::string path) {
+    struct stat info;
+    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
+    return S_ISDIR(info.st_mode);
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat info;
+    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
+    return S_ISREG(info.st_mode);
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    struct stat info;
+    if (hasNul(path) || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    FileStamp stamp;
+    stamp.size = static_cast<long long>(info.st_size);
+    stamp.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+std::optional<std::string> readTextFile(const std::string& path) {
+    if (!isRegularFile(path)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return content.str();
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+int prepareOutputFolder(const std::string& folder) {
+    if (!folderExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    // As root, access() always says yes: only making a file tells.
+    std::string probe;
+    const int fd = createTempFile(folder, probe);
+    if (fd < 0) return errno;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return 0;
+}
+
+bool fileIsReadable(const std::string& path) {
+    if (!isRegularFile(path)) return false;
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string baseName(const std::string& path) { return splitPath(path).back(); }
+
+std::string parentFolder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string initialSolutionFolderOfFolder(const std::string& modelFolder) {
+    const std::vector<std::string> parts = splitPath(modelFolder);
+    std::string folder;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + "/";
+    return folder + "initial_sol";
+}
+
+std::string initialSolutionFolderOfModel(const std::string& modelPath) {
+    const std::vector<std::string> parts = splitPath(modelPath);
+    std::string folder;
+    for (size_t i = 0; i + 2 < parts.size(); ++i) folder += parts[i] + "/";
+    return folder + "initial_sol";
+}
+
+std::string solutionFileName(const std::string& modelName) {
+    if (endsWith(modelName, ".lp")) return modelName.substr(0, modelName.size() - 3) + ".sol";
+    return modelName + ".sol";
+}

@@ -1,0 +1,130 @@
+// Folder services (listing, path pieces, file tests) and files replaced whole
+// through temporary files unique to their writer.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+
+// A file's size and time of change: what tells whether a file changed.
+struct FileStamp {
+    long long size = 0;
+    long long modifiedNs = 0;  // nanoseconds since the epoch
+    bool operator==(const FileStamp& other) const { return size == other.size && modifiedNs == other.modifiedNs; }
+};
+
+// A file descriptor, closed when it goes out of scope.
+struct FileDescriptor {
+    int fd = -1;
+    explicit FileDescriptor(int f) : fd(f) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    // Closes now and says whether the close succeeded.
+    bool close() {
+        const int f = fd;
+        fd = -1;
+        return ::close(f) == 0;
+    }
+};
+
+// A stream in memory that C functions can print into, freed when it goes
+// out of scope.
+struct MemoryStream {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* file = nullptr;
+    MemoryStream() { file = open_memstream(&data, &size); }
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+    ~MemoryStream() {
+        if (file != nullptr) std::fclose(file);
+        std::free(data);
+    }
+    std::string text() {
+        std::fflush(file);
+        return std::string(data, size);
+    }
+};
+
+// ---- Folder services ----------------------------------------------------
+
+// Entries of `folder` ("." and ".." left out), each joined to the folder
+// path, sorted by name. Errors are reported on standard error and give the
+// entries found so far.
+std::vector<std::string> listFolder(const std::string& folder);
+// The same, and whether the whole folder could be listed.
+struct FolderListing {
+    std::vector<std::string> paths;
+    bool whole = true;
+};
+FolderListing readFolder(const std::string& folder);
+// Pieces of `path` between "/" separators, empty pieces included.
+std::vector<std::string> splitPath(std::string path);
+// True when `path` names an existing folder (links followed).
+bool folderExists(std::string path);
+// True when `path` is a regular file (links followed) that can be opened.
+bool fileIsReadable(const std::string& path);
+// True when `path` is a regular file (links followed); never opens it.
+bool isRegularFile(const std::string& path);
+// Size and time of change of a regular file (links followed); nothing for
+// anything else.
+std::optional<FileStamp> fileStamp(const std::string& path);
+
+// ---- Paths (pure) -------------------------------------------------------
+
+// `folder` + "/" + `name`, without doubling a trailing separator.
+std::string joinPath(const std::string& folder, const std::string& name);
+// The folder that holds `path`: "." for a bare name, "/" for one at the root.
+std::string parentFolder(const std::string& path);
+// Last component of a path (the whole path when it has no separator).
+std::string baseName(const std::string& path);
+// True when `text` ends with `suffix` (case-sensitive).
+bool endsWith(const std::string& text, const std::string& suffix);
+// "initial_sol" beside a model folder (inside it when typed with a trailing "/").
+std::string initialSolutionFolderOfFolder(const std::string& modelFolder);
+// "initial_sol" beside the folder that holds a model file.
+std::string initialSolutionFolderOfModel(const std::string& modelPath);
+// File name of a model's solution: its name without a final ".lp", plus ".sol".
+std::string solutionFileName(const std::string& modelName);
+
+// The whole content of a regular file; nothing when it is not one or cannot be read.
+std::optional<std::string> readTextFile(const std::string& path);
+// True when both paths name one folder.
+bool sameFolder(const std::string& a, const std::string& b);
+// Makes `folder` when only its last part is missing, and checks that a new
+// file can be made in it. Returns 0 or the errno of the failure.
+int prepareOutputFolder(const std::string& folder);
+
+// ---- Writing files ------------------------------------------------------
+
+// Creates a temporary file in `folder` named ".loteotimizador-<host>-<pid>-XXXXXX.tmp",
+// unique to this writer, with the mode a plain new file gets. Returns the
+// open descriptor (or -1 with errno set) and sets `path`.
+int createTempFile(const std::string& folder, std::string& path);
+// Replaces `path`, a file in `folder`, with `content` through a temporary
+// file renamed over it. Returns 0 or the errno of the failure.
+int replaceFile(const std::string& folder, const std::string& path, const std::string& content);
+// Host and process of a temporary file named by this program; nothing for
+// any other name.
+struct TempFileOwner {
+    std::string host;
+    int pid = 0;
+};
+std::optional<TempFileOwner> tempFileOwner(const std::string& name);
+// Removes the temporary files that killed runs left in `folder`: those of
+// this host whose process is gone, and any older than a day.
+void removeStaleTempFiles(const std::string& folder);
+// Removes `path` if it is there; absence (or a name too long to exist) is
+// not an error. Returns 0 or errno.
+int removeIfPresent(const std::string& path);
+// "<what><path>: <system text>" on `out` (standard error unless told).
+void printIoError(const char* what, const std::string& path, int error, std::ostream& out = std::cerr);

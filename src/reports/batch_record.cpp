@@ -1,0 +1,119 @@
+// The record of how a batch was solved.
+#include "reports/batch_record.h"
+
+#include <cstdio>
+#include <ctime>
+#include <map>
+
+#include <unistd.h>
+
+extern "C" {
+#include <glpk.h>
+}
+
+#include "batch/model_names.h"
+#include "platform/files.h"
+#include "reports/reports.h"
+#include "text/Messages.h"
+
+namespace {
+
+// A number as SCIP writes a real parameter.
+std::string number(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+std::string joined(const std::vector<std::string>& words, const char* separator) {
+    std::string text;
+    for (const std::string& word : words) text += (text.empty() ? "" : separator) + word;
+    return text;
+}
+
+// One word for a POSIX shell: as it stands when it holds nothing special,
+// else in single quotes.
+std::string quoted(const std::string& word) {
+    if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                                                "-_./=,:+%@") == std::string::npos) {
+        return word;
+    }
+    std::string text = "'";
+    for (const char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+}
+
+}  // namespace
+
+BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int>& seed,
+                          const std::string& commandLine, const std::string& scipVersion,
+                          const std::string& changedParameters, const std::vector<std::string>& modelPaths) {
+    BatchRecord record;
+    record.programVersion = msg::versionProgram;
+    record.scipVersion = scipVersion;
+    record.glpkVersion = glp_version();
+    record.commandLine = commandLine.empty() ? std::string("(shell)") : commandLine;
+    char host[256] = "";
+    if (::gethostname(host, sizeof host - 1) == 0) record.host = host;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char started[64] = "";
+    if (::localtime_r(&now, &local) != nullptr) std::strftime(started, sizeof started, "%Y-%m-%d %H:%M:%S %z", &local);
+    record.startTime = started;
+    record.timeLimit = settings.timeLimit;
+    record.memoryGiven = settings.memoryLimitMb > 0.0;
+    record.formats = settings.formats;
+    record.seed = seed;
+    record.changedParameters = changedParameters;
+    // The models with a settings file of their own beside them.
+    std::map<std::string, std::string> paths;  // by name
+    for (const std::string& path : modelPaths) paths[baseName(path)] = path;
+    for (const std::string& path : modelPaths) {
+        const std::string name = baseName(path);
+        if (!modelFormat(name, settings.formats)) continue;
+        const auto settingsFile = paths.find(modelSettingsFileName(name, settings.formats));
+        if (settingsFile != paths.end() && isRegularFile(settingsFile->second)) {
+            record.modelSettingsFiles.push_back(settingsFile->first);
+        }
+    }
+    return record;
+}
+
+std::string recordFileName(const std::optional<Shard>& shard) {
+    return shard ? partName("parametros.set", *shard) : "parametros.set";
+}
+
+std::string quoteCommandLine(int argc, const char* const* argv) {
+    std::vector<std::string> words;
+    for (int i = 0; i < argc; ++i) words.push_back(quoted(argv[i]));
+    return joined(words, " ");
+}
+
+std::string recordText(const BatchRecord& record, size_t workers, double memoryMb) {
+    std::string text;
+    const auto comment = [&text](const std::string& line) {
+        // A line break in a value would end the comment.
+        std::string flat = line;
+        for (char& c : flat) c = c == '\n' || c == '\r' ? ' ' : c;
+        text += "# " + flat + "\n";
+    };
+    comment("Lote resolvido pelo LoteOtimizador; --parametros com este arquivo repete os parâmetros do SCIP.");
+    comment("programa: " + record.programVersion);
+    comment("SCIP: " + (record.scipVersion.empty() ? std::string("não carregado") : record.scipVersion));
+    comment("GLPK: " + record.glpkVersion);
+    comment("linha de comando: " + record.commandLine);
+    comment("máquina: " + record.host);
+    comment("processos: " + std::to_string(workers));
+    comment("início: " + record.startTime);
+    comment("-t: " + (record.timeLimit != 0.0 ? number(record.timeLimit) + " s" : std::string("sem limite")));
+    comment("--memoria: " + number(memoryMb) + " MB por processo (limits/memory" +
+            (record.memoryGiven ? ")" : "; a memória livre dividida entre os processos)"));
+    comment("--formatos: " + joined(record.formats, ","));
+    comment("--semente: " + (record.seed ? std::to_string(*record.seed) : std::string("a do SCIP")));
+    comment("arquivos .set por modelo, lidos depois destes parâmetros: " +
+            (record.modelSettingsFiles.empty() ? std::string("nenhum") : joined(record.modelSettingsFiles, ", ")));
+    text += record.changedParameters;
+    if (!text.empty() && text.back() != '\n') text += "\n";
+    if (!record.scipVersion.empty()) text += "limits/memory = " + number(memoryMb) + "\n";
+    return text;
+}

@@ -1,0 +1,25 @@
+// The record of how a batch was solved ("parametros.set" in the output
+// folder): comment lines on the program, the machine and the options, then
+// every SCIP parameter in force that differs from SCIP's default, so that
+// `--parametros` with this file solves the batch the same way.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/batch.h"
+
+// The record of a batch about to start on `modelPaths` (the folder's
+// entries), with SCIP's version and changed parameters as its check gave
+// them ("" when SCIP could not be loaded); `commandLine` "" for the shell.
+BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int>& seed,
+                          const std::string& commandLine, const std::string& scipVersion,
+                          const std::string& changedParameters, const std::vector<std::string>& modelPaths);
+// The record's file name for the whole batch or one part of it.
+std::string recordFileName(const std::optional<Shard>& shard);
+// The record's text, with the workers started and the memory limit each
+// one's SCIP got (MB).
+std::string recordText(const BatchRecord& record, size_t workers, double memoryMb);
+// A command line as one line that a shell reads back into the same words.
+std::string quoteCommandLine(int argc, const char* const* argv);

@@ -1,0 +1,179 @@
+// Status texts, the number format, and the rows of one model.
+#include "reports/report_rows.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <sstream>
+
+#include "text/Messages.h"
+#include "text/format.h"
+
+std::string formatReportNumber(double value) { return decimalComma(value, 6); }
+
+std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status) {
+    if (scipMajorVersion >= 7 && scipMajorVersion <= 9) {
+        switch (status) {
+            case 5: return Outcome::TimeLimit;
+            case 11: return Outcome::Optimal;
+            case 12: return Outcome::Infeasible;
+            case 13: return Outcome::Unbounded;
+            case 14: return Outcome::InfeasibleOrUnbounded;
+            default: return Outcome::Other;
+        }
+    }
+    if (scipMajorVersion == 10) {
+        switch (status) {
+            case 1: return Outcome::Optimal;
+            case 2: return Outcome::Infeasible;
+            case 3: return Outcome::Unbounded;
+            case 4: return Outcome::InfeasibleOrUnbounded;
+            case 23: return Outcome::TimeLimit;
+            default: return Outcome::Other;
+        }
+    }
+    return std::nullopt;
+}
+
+const char* statusLine(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::TimeLimit: return msg::statusTimeLimitLine;
+        case Outcome::Optimal: return msg::statusOptimalLine;
+        case Outcome::Infeasible: return msg::statusInfeasibleLine;
+        case Outcome::Unbounded: return msg::statusUnboundedLine;
+        case Outcome::InfeasibleOrUnbounded: return msg::statusInfOrUnbdLine;
+        case Outcome::ReadError: return msg::statusReadErrorLine;
+        case Outcome::SolveError: return msg::statusSolveErrorLine;
+        case Outcome::Other: break;
+    }
+    return "";
+}
+
+const char* statusRowText(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::TimeLimit: return msg::statusTimeLimitRow;
+        case Outcome::Optimal: return msg::statusOptimalRow;
+        case Outcome::Infeasible: return msg::statusInfeasibleRow;
+        case Outcome::Unbounded: return msg::statusUnboundedRow;
+        case Outcome::InfeasibleOrUnbounded: return msg::statusInfOrUnbdRow;
+        case Outcome::ReadError: return msg::statusReadErrorRow;
+        case Outcome::SolveError: return msg::statusSolveErrorRow;
+        case Outcome::Other: break;
+    }
+    return "";
+}
+
+std::string completeStatusText(int scipMajorVersion, int status) {
+    if (const std::optional<Outcome> outcome = outcomeFromScipStatus(scipMajorVersion, status)) {
+        const std::string row = statusRowText(*outcome);
+        if (!row.empty()) return row.substr(0, row.size() - 1);
+    }
+    // The other statuses by the numbering of each major version.
+    static const std::map<int, const char*> before10 = {
+        {1, msg::statusUserInterrupt}, {2, msg::statusNodeLimit},         {3, msg::statusTotalNodeLimit},
+        {4, msg::statusStallNodeLimit}, {6, msg::statusMemoryLimit},      {7, msg::statusGapLimit},
+        {8, msg::statusSolutionLimit},  {9, msg::statusBestSolutionLimit}, {10, msg::statusRestartLimit},
+        {15, msg::statusTerminated}};
+    static const std::map<int, const char*> from10 = {
+        {10, msg::statusUserInterrupt},   {11, msg::statusTerminated},      {20, msg::statusNodeLimit},
+        {21, msg::statusTotalNodeLimit},  {22, msg::statusStallNodeLimit},  {24, msg::statusMemoryLimit},
+        {25, msg::statusGapLimit},        {26, msg::statusPrimalLimit},     {27, msg::statusDualLimit},
+        {28, msg::statusSolutionLimit},   {29, msg::statusBestSolutionLimit}, {30, msg::statusRestartLimit}};
+    const std::map<int, const char*>& table = scipMajorVersion >= 10 ? from10 : before10;
+    const auto found = table.find(status);
+    return found != table.end() ? found->second : msg::statusUnknown;
+}
+
+std::optional<double> finiteValue(double value) {
+    if (!(value > -1e20 && value < 1e20)) return std::nullopt;
+    return value;
+}
+
+std::string incompleteRow(const std::string& name, double seconds, Outcome outcome) {
+    const std::string status = statusRowText(outcome);
+    return csvName(name) + ";" + formatReportNumber(seconds) + ";" + status.substr(0, status.size() - 1) +
+           std::string(11, ';');
+}
+
+std::string outcomeLines(const std::string& name, double seconds, Outcome outcome) {
+    std::ostringstream lines;
+    lines << msg::nameLabel << name << "\n" << msg::timeLabel << seconds << "\n" << statusLine(outcome);
+    return lines.str();
+}
+
+std::string csvName(const std::string& name) {
+    if (name.find_first_of(";\"\r\n") == std::string::npos) return name;
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
+                           std::optional<double> primalBound) {
+    std::string row = csvName(name) + ";";
+    row += formatReportNumber(seconds) + ";";
+    // A status without a text keeps its field, empty, so Z stays in its column.
+    row += outcome == Outcome::Other ? ";" : statusRowText(outcome);
+    if (primalBound) row += formatReportNumber(*primalBound);
+    row += ";";
+    return row;
+}
+
+const char* checkText(Check check) {
+    switch (check) {
+        case Check::Ok: return msg::checkOk;
+        case Check::Wrong: return msg::checkWrong;
+        case Check::NoReference: return msg::checkNoReference;
+        case Check::None: break;
+    }
+    return "";
+}
+
+Check checkFromText(const std::string& text) {
+    for (const Check check : {Check::Ok, Check::Wrong, Check::NoReference}) {
+        if (text == checkText(check)) return check;
+    }
+    return Check::None;
+}
+
+const char* initialSolutionText(InitialSolution use) {
+    switch (use) {
+        case InitialSolution::Stored: return msg::initialSolStored;
+        case InitialSolution::Rejected: return msg::initialSolRejected;
+        case InitialSolution::None: break;
+    }
+    return msg::initialSolNone;
+}
+
+std::string shortRow(const ModelResult& result) {
+    return buildResultRow(result.name, result.seconds, result.outcome, result.primalBound);
+}
+
+std::string stampRow(const ModelResult& result) {
+    if (!result.stamp) return csvName(result.name) + ";;";
+    return csvName(result.name) + ";" + std::to_string(result.stamp->size) + ";" +
+           std::to_string(result.stamp->modifiedNs);
+}
+
+std::string completeRow(const ModelResult& r) {
+    if (!r.fromScip) return incompleteRow(r.name, r.seconds, r.outcome);
+    const std::optional<double> primal = r.primalBound ? finiteValue(*r.primalBound) : std::nullopt;
+    const std::optional<double> dual = r.dualBound ? finiteValue(*r.dualBound) : std::nullopt;
+    // The gap means something only between a solution and a finite dual bound.
+    const std::optional<double> gap = r.gap ? finiteValue(*r.gap) : std::nullopt;
+    const std::optional<double> gapPercent = gap && primal && dual ? std::optional<double>(100.0 * *gap) : std::nullopt;
+    const auto number = [](const std::optional<double>& value) {
+        return value ? formatReportNumber(*value) : std::string();
+    };
+    std::string row = csvName(r.name) + ";" + formatReportNumber(r.seconds) + ";" +
+                      completeStatusText(r.scipMajorVersion, r.scipStatus) + ";" + number(primal) + ";" +
+                      number(dual) + ";" + number(gapPercent) + ";";
+    for (long long count : {r.nodes, r.lpIterations, static_cast<long long>(r.variables),
+                            static_cast<long long>(r.integers), static_cast<long long>(r.constraints), r.solutions}) {
+        row += std::to_string(count) + ";";
+    }
+    return row + initialSolutionText(r.initialSolution) + ";" + checkText(r.check);
+}

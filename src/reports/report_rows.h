@@ -1,0 +1,50 @@
+// The rows of one model in the reports: status texts, the number format,
+// and both rows built from a model's result. Pure: no I/O.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "batch/batch.h"
+
+// Maps SCIP's status code to an outcome by the numbering of SCIP's major
+// version. Versions whose numbering is unknown give nothing.
+std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status);
+// Console line ("STATUS: ...\n") and row text ("...;") of an outcome; empty
+// for Outcome::Other.
+const char* statusLine(Outcome outcome);
+const char* statusRowText(Outcome outcome);
+// The complete report's STATUS for SCIP's status code: the text of
+// sol_stat.csv where it has one, otherwise the name of the limit or event
+// that stopped the solve ("DESCONHECIDO" for anything else).
+std::string completeStatusText(int scipMajorVersion, int status);
+// CONFERE and SOL_INICIAL as the complete report writes them.
+const char* checkText(Check check);
+const char* initialSolutionText(InitialSolution use);
+// CONFERE as read back from a report; Check::None for anything else.
+Check checkFromText(const std::string& text);
+// A value as a field: empty when infinite (SCIP's infinity is 1e20) or missing.
+std::optional<double> finiteValue(double value);
+
+// The console lines of a model's outcome: "NOME: …", "TEMPO: …" (the
+// stream's default format) and its status line.
+std::string outcomeLines(const std::string& name, double seconds, Outcome outcome);
+// `%f` with a decimal comma, whatever the process locale: 0.0625 -> "0,062500".
+std::string formatReportNumber(double value);
+// A file name as a report field: between double quotes, inner quotes
+// doubled, when it holds ";", a double quote, CR or LF; otherwise as it is.
+std::string csvName(const std::string& name);
+
+// One sol_stat.csv row: name;time;status;bound; (an empty status field for
+// Outcome::Other, an empty bound field when there is no bound).
+std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
+                           std::optional<double> primalBound);
+// The complete row of a model not read or not solved: name, time, status, empty fields.
+std::string incompleteRow(const std::string& name, double seconds, Outcome outcome);
+// A model's rows: sol_stat.csv's, and the complete report's (14 fields, no
+// trailing ";").
+std::string shortRow(const ModelResult& result);
+std::string completeRow(const ModelResult& result);
+// The row of the record of model files: name;size;time of change (empty
+// fields when the file was not read).
+std::string stampRow(const ModelResult& result);

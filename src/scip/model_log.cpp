@@ -1,0 +1,37 @@
+// SCIP's log of one model.
+#include "scip/model_log.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <unistd.h>
+
+#include "batch/model_names.h"
+#include "platform/files.h"
+#include "text/Messages.h"
+
+ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string& name) : wanted(keep) {
+    if (!keep) return;
+    path = joinPath(outputFolder, logFileName(name));
+    const int fd = createTempFile(outputFolder, tempPath);
+    if (fd < 0) {
+        printIoError(msg::logNotWritten, path, errno);
+        tempPath.clear();
+        return;
+    }
+    ::close(fd);
+}
+
+bool ModelLog::finish() {
+    if (tempPath.empty()) return !wanted;
+    const std::string temp = tempPath;
+    tempPath.clear();
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        printIoError(msg::logNotWritten, path, errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+ModelLog::~ModelLog() { finish(); }

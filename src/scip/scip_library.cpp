@@ -1,0 +1,46 @@
+// Loads SCIP's shared library into the process that solves models.
+#include <dlfcn.h>
+
+#include "scip/scip_api.h"
+
+#include "text/Messages.h"
+
+#ifndef LOTE_SCIP_LIBRARY
+#error "LOTE_SCIP_LIBRARY must name SCIP's shared library"
+#endif
+
+namespace {
+ScipApi api;
+}  // namespace
+
+std::string loadScipLibrary() {
+    static bool loaded = false;
+    if (loaded) return "";
+    // Found through the program's run path (the build tree or the install's lib folder).
+    void* handle = ::dlopen(LOTE_SCIP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return ::dlerror();
+#define LOTE_SCIP_LOOKUP(name)                                                   \
+    api.name = reinterpret_cast<decltype(api.name)>(::dlsym(handle, #name));   \
+    if (api.name == nullptr) return std::string(LOTE_SCIP_LIBRARY) + ": " + #name;
+    LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)
+#undef LOTE_SCIP_LOOKUP
+    loaded = true;
+    return "";
+}
+
+const ScipApi& scipLibrary() { return api; }
+
+std::string scipVersionText() {
+    const ScipApi& scip = scipLibrary();
+    return std::to_string(scip.SCIPmajorVersion()) + "." + std::to_string(scip.SCIPminorVersion()) + "." +
+           std::to_string(scip.SCIPtechVersion());
+}
+
+void printScipError(const char* sourceFile, int line, SCIP_RETCODE code) {
+    const char* base = sourceFile;
+    for (const char* p = sourceFile; *p != '\0'; ++p) {
+        if (*p == '/' || *p == '\\') base = p + 1;
+    }
+    scipLibrary().SCIPmessagePrintErrorHeader(base, line);
+    scipLibrary().SCIPmessagePrintError(msg::scipErrorFormat, code);
+}

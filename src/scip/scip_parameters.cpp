@@ -1,0 +1,267 @@
+// SCIP's parameters of a batch and of a model.
+#include "scip/scip_parameters.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "batch/model_names.h"
+#include "platform/files.h"
+#include "text/Messages.h"
+#include "text/format.h"
+
+namespace {
+
+const ScipApi& lib() { return scipLibrary(); }
+
+// A file in memory that SCIP opens by name, for settings that are not in a
+// file of their own; one per process, rewritten for each use.
+struct MemoryFile {
+    int fd = -1;
+    std::string path;
+};
+const MemoryFile& memoryFile() {
+    static MemoryFile file;
+    if (file.fd < 0) {
+        file.fd = memfd_create("loteotimizador-parametros", MFD_CLOEXEC);
+        if (file.fd >= 0) file.path = "/proc/self/fd/" + std::to_string(file.fd);
+    }
+    return file;
+}
+const std::string& memoryFilePath() { return memoryFile().path; }
+
+bool writeMemoryFile(const std::string& text) {
+    const int fd = memoryFile().fd;
+    if (fd < 0 || ::ftruncate(fd, 0) != 0) return false;
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// SCIP reads `text` as a settings file.
+SCIP_RETCODE readSettingsText(SCIP* scip, const std::string& text) {
+    if (!writeMemoryFile(text)) {
+        std::fputs(msg::parameterCheckFailed, stderr);
+        return SCIP_READERROR;
+    }
+    LOTE_SCIP_CALL(lib().SCIPreadParams(scip, memoryFilePath().c_str()));
+    return SCIP_OKAY;
+}
+
+// The parameter a settings line names ("limits/gap" of "limits/gap = 0.01");
+// "" for a blank line or a comment; nothing for an emphasis
+// ("emphasis: optimality"), which names none.
+std::optional<std::string> parameterName(const std::string& line) {
+    const size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') return "";
+    const size_t end = line.find_first_of(" \t=:#", start);
+    const std::string name = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const size_t after = line.find_first_not_of(" \t", end == std::string::npos ? line.size() : end);
+    if (after != std::string::npos && line[after] == ':') return std::nullopt;
+    return name;
+}
+
+// The line SCIP's message for a refused -p names (NOME=VALOR as typed).
+std::string refusalMessage(const Refusal& refusal, const std::string& typed) {
+    if (refusal.unknown) return formatMessage(msg::parameterUnknown, typed.substr(0, typed.find('=')));
+    return formatMessage(msg::parameterRefused, typed);
+}
+
+std::string fileRefusalMessage(const Refusal& refusal, const std::string& path) {
+    return formatMessage(refusal.unknown ? msg::parameterFileUnknown : msg::parameterFileRefused, path, refusal.line,
+                         refusal.text);
+}
+
+// The check itself, in the child.
+ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
+    ParameterCheck check;
+    if (const std::string error = loadScipLibrary(); !error.empty()) {
+        check.state = ParameterCheck::ScipMissing;
+        check.message = std::string(msg::scipNotLoaded) + error + "\n";
+        return check;
+    }
+    SCIP* scip = nullptr;
+    if (lib().SCIPcreate(&scip) != SCIP_OKAY || lib().SCIPincludeDefaultPlugins(scip) != SCIP_OKAY ||
+        lib().SCIPsetBoolParam(scip, "misc/catchctrlc", 0) != SCIP_OKAY) {
+        check.message = std::string(msg::parameterCheckFailed);
+        return check;  // the child ends here; its SCIP goes with it
+    }
+    if (!request.parameterFile.empty()) {
+        const std::optional<std::string> text = readTextFile(request.parameterFile);
+        if (!text) {
+            check.message = formatMessage(msg::parameterFileUnreadable, request.parameterFile);
+            return check;
+        }
+        if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
+            check.message = fileRefusalMessage(*refusal, request.parameterFile);
+            return check;
+        }
+    }
+    std::vector<std::string> typed = request.parameters;
+    if (request.seed) {
+        typed.push_back("randomization/randomseedshift=" + std::to_string(*request.seed));
+        if (*request.seed > 0) typed.push_back("randomization/permutationseed=" + std::to_string(*request.seed));
+    }
+    for (const std::string& parameter : typed) {
+        const size_t equals = parameter.find('=');
+        const std::string line = parameter.substr(0, equals) + " = " + parameter.substr(equals + 1) + "\n";
+        if (const std::optional<Refusal> refusal = applySettingsLines(scip, line)) {
+            check.message = refusalMessage(*refusal, parameter);
+            return check;
+        }
+    }
+    // The program sets these for every model: none may be fixed ("fix").
+    for (const char* own : {"misc/catchctrlc", "limits/memory", "limits/time"}) {
+        if (lib().SCIPisParamFixed(scip, own) != 0) {
+            check.message = formatMessage(msg::parameterFixed, own);
+            return check;
+        }
+    }
+    if ((timeLimit != 0.0 && lib().SCIPsetRealParam(scip, "limits/time", timeLimit) != SCIP_OKAY) ||
+        lib().SCIPresetParam(scip, "limits/memory") != SCIP_OKAY || !writeMemoryFile("") ||
+        lib().SCIPwriteParams(scip, memoryFilePath().c_str(), 0, 1) != SCIP_OKAY) {
+        check.message = std::string(msg::parameterCheckFailed);
+        return check;
+    }
+    check.changed = readTextFile(memoryFilePath()).value_or("");
+    check.scipVersion = scipVersionText();
+    check.state = ParameterCheck::Checked;
+    return check;
+}
+
+// State, then message, version and changed lines, each ended by a NUL.
+std::string encode(const ParameterCheck& check) {
+    std::string bytes(1, static_cast<char>('0' + check.state));
+    for (const std::string* field : {&check.message, &check.scipVersion, &check.changed}) {
+        bytes += *field;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::optional<ParameterCheck> decode(const std::string& bytes) {
+    if (bytes.empty() || bytes[0] < '0' || bytes[0] > '2') return std::nullopt;
+    ParameterCheck check;
+    check.state = static_cast<ParameterCheck::State>(bytes[0] - '0');
+    size_t at = 1;
+    for (std::string* field : {&check.message, &check.scipVersion, &check.changed}) {
+        const size_t end = bytes.find('\0', at);
+        if (end == std::string::npos) return std::nullopt;
+        *field = bytes.substr(at, end - at);
+        at = end + 1;
+    }
+    return check;
+}
+
+void captureError(void* refused, FILE*, const char*) { *static_cast<bool*>(refused) = true; }
+
+}  // namespace
+
+std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
+    size_t number = 0;
+    bool namedSeen = false;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos) continue;
+        // SCIP only warns about a parameter it does not know.
+        const std::optional<std::string> name = parameterName(line);
+        if (name && !name->empty() && lib().SCIPgetParam(scip, name->c_str()) == nullptr) {
+            return Refusal{number, true, line};
+        }
+        // SCIP refuses a whole file with an emphasis after a parameter; read
+        // line by line it would not see that.
+        if (!name && namedSeen) return Refusal{number, false, line};
+        namedSeen |= name && !name->empty();
+        // A value SCIP refuses is an error message of SCIP's, not always a
+        // failed call.
+        bool refused = false;
+        lib().SCIPmessageSetErrorPrinting(captureError, &refused);
+        const bool read = writeMemoryFile(line + "\n") &&
+                          lib().SCIPreadParams(scip, memoryFilePath().c_str()) == SCIP_OKAY;
+        lib().SCIPmessageSetErrorPrintingDefault();
+        if (!read || refused) return Refusal{number, false, line};
+    }
+    return std::nullopt;
+}
+
+ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit) {
+    ParameterCheck failed;
+    failed.message = msg::parameterCheckFailed;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return failed;
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return failed;
+    }
+    if (pid == 0) {
+        ::prctl(PR_SET_NAME, "lote-parametros");
+        // Whatever SCIP prints of its own stays out of the console.
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        if (devNull >= 0) {
+            ::dup2(devNull, STDOUT_FILENO);
+            ::dup2(devNull, STDERR_FILENO);
+        }
+        const std::string bytes = encode(checkHere(request, timeLimit));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string bytes;
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    const std::optional<ParameterCheck> check = decode(bytes);
+    return check.value_or(failed);
+}
+
+SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
+    if (!settings.scipParameters.empty()) LOTE_SCIP_CALL(readSettingsText(scip, settings.scipParameters));
+    const std::string path = joinPath(parentFolder(modelPath), modelSettingsFileName(baseName(modelPath), settings.formats));
+    struct stat info;
+    // A name too long to exist is not there either.
+    if (::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)) {
+        return SCIP_OKAY;
+    }
+    const std::optional<std::string> text = readTextFile(path);
+    if (!text) {
+        std::fputs(formatMessage(msg::parameterFileUnreadable, path).c_str(), stderr);
+        return SCIP_READERROR;
+    }
+    if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
+        std::fputs(fileRefusalMessage(*refusal, path).c_str(), stderr);
+        return SCIP_READERROR;
+    }
+    return SCIP_OKAY;
+}

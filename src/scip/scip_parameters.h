@@ -1,0 +1,41 @@
+// SCIP's parameters: those of a batch, checked once in a child process
+// before the batch (the program itself never loads SCIP), and those of one
+// model, applied in its worker.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "batch/batch.h"
+#include "scip/scip_api.h"
+
+struct ParameterCheck {
+    enum State { Checked, Refused, ScipMissing };
+    State state = Refused;
+    std::string message;      // Refused, ScipMissing: the line that says why
+    std::string scipVersion;  // Checked: "10.0.0"
+    std::string changed;      // Checked: SCIP's lines for the parameters that differ from its defaults
+};
+
+// In a child process: SCIP with its default plug-ins, Ctrl-C left to the
+// program, then the settings file of `request`, its -p parameters, its
+// seed and `timeLimit` (when not 0), each as SCIP reads a settings file.
+// The memory limit is left out: it is set per worker.
+ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit);
+
+// A line of settings that SCIP did not take.
+struct Refusal {
+    size_t line = 0;     // its number, from 1
+    bool unknown = false;  // no such parameter (else: a value SCIP refused)
+    std::string text;    // the line as it stands
+};
+// Applies settings in SCIP's format line by line, up to the first line SCIP
+// refuses. SCIP's own error messages about it are not shown.
+std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text);
+
+// For one model, after SCIP's plug-ins are included: the batch's parameters,
+// then the model's own settings file (`x.set` beside `x.lp`) when there is
+// one. A line of it that SCIP refuses is said on standard error, and fails
+// the call.
+SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath);

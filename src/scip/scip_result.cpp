@@ -1,0 +1,46 @@
+// The result of a solved SCIP instance, read as data.
+#include "scip/scip_result.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "platform/files.h"
+#include "reports/report_rows.h"
+#include "text/Messages.h"
+
+ModelResult recordResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution) {
+    ModelResult result;
+    result.name = splitPath(modelPath).back();
+    result.fromScip = true;
+    result.initialSolution = initialSolution;
+    std::cout << msg::nameLabel << result.name << "\n";
+    // The result getters are only valid once the instance is past the
+    // problem stage (the primal bound crashes before that).
+    const bool solved = scipLibrary().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM;
+    result.scipStatus = scipLibrary().SCIPgetStatus(scip);
+    result.seconds = solved ? scipLibrary().SCIPgetSolvingTime(scip) : 0.0;
+    std::cout << msg::timeLabel << result.seconds << "\n";
+
+    result.scipMajorVersion = scipLibrary().SCIPmajorVersion();
+    if (const std::optional<Outcome> known = outcomeFromScipStatus(result.scipMajorVersion, result.scipStatus)) {
+        result.outcome = *known;
+    } else {
+        std::fprintf(stderr, msg::unknownScipVersion, result.scipMajorVersion);
+    }
+    std::cout << statusLine(result.outcome);
+
+    result.variables = scipLibrary().SCIPgetNOrigVars(scip);
+    result.integers = scipLibrary().SCIPgetNOrigIntVars(scip) + scipLibrary().SCIPgetNOrigBinVars(scip);
+    result.constraints = scipLibrary().SCIPgetNOrigConss(scip);
+    result.hasSolution = scipLibrary().SCIPgetNSols(scip) > 0;
+    result.minimize = scipLibrary().SCIPgetObjsense(scip) == SCIP_OBJSENSE_MINIMIZE;
+    if (solved) {
+        result.primalBound = scipLibrary().SCIPgetPrimalbound(scip);
+        result.dualBound = scipLibrary().SCIPgetDualbound(scip);
+        result.gap = scipLibrary().SCIPgetGap(scip);
+        result.nodes = scipLibrary().SCIPgetNTotalNodes(scip);
+        result.lpIterations = scipLibrary().SCIPgetNLPIterations(scip);
+        result.solutions = scipLibrary().SCIPgetNSolsFound(scip);
+    }
+    return result;
+}

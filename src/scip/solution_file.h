@@ -1,0 +1,16 @@
+// A model's solution file, <name>.sol in the output folder: written whole,
+// or removed so that the folder never contradicts the report.
+#pragma once
+
+#include <iostream>
+#include <string>
+
+#include "batch/batch.h"
+
+// Writes `text` (SCIP's solution format) as the model's solution file,
+// through a temporary file renamed over it.
+SolutionFile writeSolutionFile(const std::string& outputFolder, const std::string& modelName, const std::string& text,
+                               std::ostream& errors = std::cerr);
+// Removes an older solution file of the model, if there is one.
+SolutionFile removeSolutionFile(const std::string& outputFolder, const std::string& modelName,
+                                std::ostream& errors = std::cerr);

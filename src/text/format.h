@@ -1,0 +1,32 @@
+// Texts filled in and numbers written and read as the program's files and
+// messages give them. Pure: no I/O.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+// A message: printf's `pattern` filled with `args` (strings as text), whole
+// however long.
+inline const char* printfArgument(const std::string& text) { return text.c_str(); }
+template <typename T>
+T printfArgument(T value) {
+    return value;
+}
+template <typename... Args>
+std::string formatMessage(const char* pattern, const Args&... args) {
+    const int size = std::snprintf(nullptr, 0, pattern, printfArgument(args)...);
+    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    std::snprintf(text.data(), text.size() + 1, pattern, printfArgument(args)...);
+    return text;
+}
+
+// A number with `decimals` decimals and a decimal comma, whatever the
+// process locale: decimalComma(0.0625, 6) is "0,062500".
+std::string decimalComma(double value, int decimals);
+// A whole number as typed: digits only (no sign, no blanks), at most
+// `largest`; nothing for anything else.
+std::optional<unsigned long long> parseWholeNumber(const std::string& text, unsigned long long largest);
+// A finite number written with a decimal comma or point ("2,5", "1e-3");
+// nothing when empty or not a number as a whole.
+std::optional<double> parseDecimal(std::string text);
