@@ -100,6 +100,15 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
         << r.err;
     EXPECT_FALSE(fs::exists(dir / "out" / "a_long.sol"));
 
+    // Resumed: the model that failed in the solve is solved again, only b's row is kept.
+    const RunResult resumed = runProgram("", withArgs({"-t", "1", "--retomar", "opt", m.string(), (dir / "out").string()}));
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+    EXPECT_EQ(occurrences(resumed.out, "linha mantida"), 1u) << resumed.out;
+    const std::vector<std::string> rows = rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("a_long.lp;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;", 0), 0u) << rows[0];
+    EXPECT_EQ(rows[1], "b.lp;SOL OTIMA;2,800000;");
+
     // The program itself killed: its workers follow it.
     TempDir io2;
     fs::copy_file(m / "a_long.lp", m / "b.lp", fs::copy_options::overwrite_existing);
