@@ -73,6 +73,15 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     EXPECT_TRUE(tempFilesIn(out).empty());
     EXPECT_GT(fs::file_size(dir / "arvore.vbc"), 0u);  // SCIP's tree output, with the console silenced
     EXPECT_EQ(r.out.find("presolving"), std::string::npos);  // the console is as without logs
+    // A log that cannot be kept (a folder stands at its name) fails the batch; the row stays.
+    fs::create_directory(dir / "small");
+    writeFile(dir / "small" / "a.lp", kSmallModel);
+    fs::create_directories(dir / "out3" / "a.log" / "x");
+    const RunResult logLost = runProgram("", withArgs({"--logs", "opt", (dir / "small").string(), (dir / "out3").string()}));
+    EXPECT_EQ(logLost.exitCode, 1);
+    EXPECT_EQ(logLost.err.rfind("Log do SCIP n\xC3\xA3o gravado: " + (dir / "out3" / "a.log").string() + ": ", 0), 0u) << logLost.err;
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out3" / "sol_stat.csv")), std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"});
+    EXPECT_TRUE(tempFilesIn(dir / "out3").empty());
     // The record: the options, the per-model file, SCIP's changed parameters.
     const std::string record = readFile(out / "parametros.set");
     EXPECT_NE(record.find("# --formatos: lp,mps.gz\n"), std::string::npos);
