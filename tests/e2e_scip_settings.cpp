@@ -37,13 +37,14 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     fs::create_directory(m);
     fs::copy(testModels() / "lp" / "flugpl.lp", m / "flugpl.lp");
     fs::copy(testModels() / "lp" / "bell5.lp", m / "bell5.lp");
-    writeFile(m / "bell5.set", "# this model alone, over the batch's gap\nlimits/gap = 0\nlimits/nodes = 2\n");
+    // Settings lines with and without spaces around "=", as SCIP reads both.
+    writeFile(m / "bell5.set", "# this model alone, over the batch's gap\nlimits/gap = 0\nlimits/nodes=2\n");
     writeFile(m / "egout.lp", readFile(testModels() / "lp" / "egout.lp"));
     writeFile(m / "egout.set", "limits/gap = abc\n");  // costs egout alone
     writeFile(dir / "tiny.mps", kTinyMps);
     ASSERT_EQ(std::system(("gzip -n " + (dir / "tiny.mps").string()).c_str()), 0);
     fs::rename(dir / "tiny.mps.gz", m / "tiny.mps.gz");
-    writeFile(dir / "batch.set", "# the batch's own\npresolving/maxrounds = 0\n\nlimits/gap = 0.9\n");
+    writeFile(dir / "batch.set", "# the batch's own\npresolving/maxrounds=0\n\nlimits/gap = 0.9\n");
     writeFile(dir / "known.solu", "=opt= tiny -5\n");
     const RunResult r = runProgram("", withArgs({"--parametros", (dir / "batch.set").string(), "-p", "limits/gap=0.5",
                                                  "--formatos", "lp,mps.gz", "--logs", "--semente", "3", "--memoria",
