@@ -17,11 +17,15 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     fs::create_directory(dir / "out");
     writeFile(dir / "out" / "b_long.sol", "old\n");
 
-    // Ctrl-C reaches the whole foreground process group.
+    // Ctrl-C reaches the whole foreground process group; the next batch typed runs whole.
+    fs::create_directory(dir / "m2");
+    writeFile(dir / "m2" / "a.lp", kSmallModel);
+    fs::create_directory(dir / "out2");
     RunOptions shellOptions = withArgs({"-j", "2"});
     shellOptions.ownProcessGroup = true;
     TempDir io;
-    const pid_t shell = startProgram("time_limit\n30\n" + optInput(m, dir / "out") + "exit\n", io, shellOptions);
+    const pid_t shell = startProgram(
+        "time_limit\n30\n" + optInput(m, dir / "out") + optInput(dir / "m2", dir / "out2") + "exit\n", io, shellOptions);
     const std::vector<pid_t> workers = workersAfter(shell, 2.0);
     ASSERT_EQ(workers.size(), 2u);
     kill(-shell, SIGINT);
@@ -29,6 +33,8 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.substr(r.out.size() - (kPrompt + kExit).size()), kPrompt + kExit);
     EXPECT_NE(r.err.find("Lote interrompido: 1 de 4 entradas conclu\xC3\xAD" "das.\n"), std::string::npos) << r.err;
+    EXPECT_EQ(occurrences(r.err, "Lote interrompido"), 1u) << r.err;
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out2" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
     EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
     EXPECT_EQ(readFile(dir / "out" / "b_long.sol"), "old\n");
     EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
