@@ -61,6 +61,16 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
     fs::rename(dir / "parte-2", dir / "parts" / "sol_stat.parte-2-de-3.csv");
 
+    // A part whose report lost a row: refused, nothing written.
+    const fs::path part2 = dir / "parts" / "sol_stat.parte-2-de-3.csv";
+    const std::string part2Text = readFile(part2);
+    writeFile(part2, part2Text.substr(0, part2Text.rfind('\n', part2Text.size() - 2) + 1));
+    const RunResult cut = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.err, "A parte 2 de 3 n\xC3\xA3o terminou: " + part2.string() + "\n");
+    EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
+    writeFile(part2, part2Text);
+
     // A part killed mid-run has not finished.
     fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "0_long.lp");
     TempDir io;
