@@ -176,6 +176,12 @@ inline std::vector<pid_t> childrenOf(pid_t parent) {
     return children;
 }
 
+// Waits until `pid` has a child process (a worker) that has run for `seconds`.
+inline std::vector<pid_t> workersAfter(pid_t pid, double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return childrenOf(pid);
+}
+
 // True while `pid` is a live process (not a zombie).
 inline bool processAlive(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");

@@ -1,4 +1,4 @@
-// comparar: the summary of hand-made output folders, its CSV and console,
+// comparar: the summary of hand-made output folders, its CSV, console and page table,
 // errors, and a merged batch read like any other.
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     TempDir dir;
     makeFolders(dir.path);
     const RunResult r = runProgram("", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), "--csv",
-                                                 (dir / "resumo.csv").string()}));
+                                                 (dir / "resumo.csv").string(), "--html", (dir / "resumo.html").string()}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, (dir / "nova" / "sol_stat_completo.csv").string() +
                          ": linha ignorada, fora do formato do relat\xC3\xB3rio completo: quebrada.lp;x;SOL OTIMA\n");
@@ -73,6 +73,25 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
         EXPECT_EQ(words(at[1 + i]), summary[i]) << at[1 + i];
         EXPECT_EQ(at[1 + i].size(), at[1].size()) << at[1 + i];
     }
+    // The page's summary table: the same cells, each under its own header.
+    const std::string page = readFile(dir / "resumo.html");
+    const size_t tableAt = page.find("<table id=\"resumo\">");
+    ASSERT_NE(tableAt, std::string::npos);
+    const std::string table = page.substr(tableAt, page.find("</table>", tableAt) - tableAt);
+    const std::regex cell("<t[hd][^>]*>([^<]*)</t[hd]>");
+    std::vector<std::vector<std::string>> pageRows;
+    for (size_t row = table.find("<tr"); row != std::string::npos; row = table.find("<tr", row + 1)) {
+        const std::string text = table.substr(row, table.find("</tr>", row) - row);
+        pageRows.emplace_back();
+        for (std::sregex_iterator it(text.begin(), text.end(), cell), end; it != end; ++it) pageRows.back().push_back((*it)[1]);
+    }
+    std::vector<std::vector<std::string>> expectedRows = {{"Pasta", "Modelos", "Resolvidos", "Limites", "Erros", "Errados",
+                                                           "MGD tempo (s)", "MGD n\xC3\xB3s", "Vit\xC3\xB3rias", "Derrotas"}};
+    for (size_t i = 1; i < summary.size(); ++i) {
+        expectedRows.push_back({summary[i][0] + " " + summary[i][1]});
+        expectedRows.back().insert(expectedRows.back().end(), summary[i].begin() + 2, summary[i].end());
+    }
+    EXPECT_EQ(pageRows, expectedRows);
 }
 
 TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {

@@ -1,5 +1,5 @@
 // Batches in worker processes: the same output whatever the number of
-// workers, a dead worker costs one model, interrupts stop the whole batch.
+// workers, a dead worker costs one model, a stuck one is stopped.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -25,11 +25,6 @@ std::string maskedReport(const std::string& report) {
     return masked;
 }
 
-// Waits until `pid` has a child process (a worker) that has run for `seconds`.
-std::vector<pid_t> workersAfter(pid_t pid, double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    return childrenOf(pid);
-}
 
 }  // namespace
 
@@ -105,6 +100,15 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
         << r.err;
     EXPECT_FALSE(fs::exists(dir / "out" / "a_long.sol"));
 
+    // Resumed: the model that failed in the solve is solved again, only b's row is kept.
+    const RunResult resumed = runProgram("", withArgs({"-t", "1", "--retomar", "opt", m.string(), (dir / "out").string()}));
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+    EXPECT_EQ(occurrences(resumed.out, "linha mantida"), 1u) << resumed.out;
+    const std::vector<std::string> rows = rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("a_long.lp;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;", 0), 0u) << rows[0];
+    EXPECT_EQ(rows[1], "b.lp;SOL OTIMA;2,800000;");
+
     // The program itself killed: its workers follow it.
     TempDir io2;
     fs::copy_file(m / "a_long.lp", m / "b.lp", fs::copy_options::overwrite_existing);
@@ -115,91 +119,6 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     waitpid(main, nullptr, 0);
     std::this_thread::sleep_for(std::chrono::seconds(1));
     for (pid_t worker : orphans) EXPECT_FALSE(processAlive(worker)) << worker;
-}
-
-TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
-    TempDir dir;
-    const fs::path m = dir / "m";
-    fs::create_directory(m);
-    writeFile(m / "a.lp", kSmallModel);
-    for (const char* name : {"b_long.lp", "c_long.lp", "d_long.lp"}) {
-        fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / name);
-    }
-    fs::create_directory(dir / "out");
-    writeFile(dir / "out" / "b_long.sol", "old\n");
-
-    // Ctrl-C reaches the whole foreground process group.
-    RunOptions shellOptions = withArgs({"-j", "2"});
-    shellOptions.ownProcessGroup = true;
-    TempDir io;
-    const pid_t shell = startProgram("time_limit\n30\n" + optInput(m, dir / "out") + "exit\n", io, shellOptions);
-    const std::vector<pid_t> workers = workersAfter(shell, 2.0);
-    ASSERT_EQ(workers.size(), 2u);
-    kill(-shell, SIGINT);
-    const RunResult r = finishProgram(shell, io);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.substr(r.out.size() - (kPrompt + kExit).size()), kPrompt + kExit);
-    EXPECT_NE(r.err.find("Lote interrompido: 1 de 4 entradas conclu\xC3\xAD" "das.\n"), std::string::npos) << r.err;
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
-    EXPECT_EQ(readFile(dir / "out" / "b_long.sol"), "old\n");
-    EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
-    for (pid_t worker : workers) EXPECT_FALSE(processAlive(worker)) << worker;
-
-    // SIGTERM (scancel, timeout): the program ends as killed by it.
-    TempDir io2;
-    const pid_t batch = startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "out").string()}));
-    const std::vector<pid_t> more = workersAfter(batch, 2.0);
-    kill(batch, SIGTERM);
-    const RunResult t = finishProgram(batch, io2);
-    EXPECT_EQ(t.signal, SIGTERM);
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
-    EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
-    for (pid_t worker : more) EXPECT_FALSE(processAlive(worker)) << worker;
-
-    // SIGTERM in the shell: the program ends by it, and the next batch fed
-    // through the pipe never starts.
-    TempDir io3;
-    const pid_t piped = startProgram(optInput(m, dir / "out") + optInput(m, dir / "out"), io3, withArgs({"-t", "30"}));
-    workersAfter(piped, 1.5);
-    kill(piped, SIGTERM);
-    const RunResult p = finishProgram(piped, io3);
-    EXPECT_EQ(p.signal, SIGTERM);
-    EXPECT_EQ(occurrences(p.out, "Pasta de .lps encontrada"), 1u) << p.out;
-}
-
-TEST(Pool, InterruptOfEveryProcessLeavesNoErrorRow) {
-    // Slurm stops a job by signalling each of its processes, the workers
-    // first or all at once: the running models stay unfinished, not failed.
-    TempDir dir;
-    const fs::path m = dir / "m";
-    fs::create_directory(m);
-    writeFile(m / "a.lp", kSmallModel);
-    for (const char* name : {"b_long.lp", "c_long.lp"}) {
-        fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / name);
-    }
-    const fs::path out = dir / "out";
-    fs::create_directory(out);
-    writeFile(out / "b_long.sol", "old\n");
-    for (const int delayMs : {0, 15, 30}) {
-        TempDir io;
-        const pid_t batch =
-            startProgram("", io, withArgs({"-j", "2", "-t", "30", "--shard", "1/1", "opt", m.string(), out.string()}));
-        ASSERT_TRUE(waitForRows(out / "sol_stat.parte-1-de-1.csv", 1));  // a.lp done, the long ones running
-        const std::vector<pid_t> workers = workersAfter(batch, 0.2 + delayMs / 30.0);
-        ASSERT_EQ(workers.size(), 2u);
-        for (pid_t worker : workers) kill(worker, SIGTERM);
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        kill(batch, SIGTERM);
-        const RunResult r = finishProgram(batch, io);
-        EXPECT_EQ(r.signal, SIGTERM) << delayMs;
-        EXPECT_EQ(rowsWithoutTimes(readFile(out / "sol_stat.parte-1-de-1.csv")),
-                  (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}))
-            << delayMs;
-        EXPECT_EQ(r.err.find("ERRO"), std::string::npos) << r.err;
-        EXPECT_EQ(readFile(out / "b_long.sol"), "old\n");
-        EXPECT_EQ(readFile(out / "sol_stat.parte-1-de-1.info").find("concluida"), std::string::npos);
-        for (pid_t worker : workers) EXPECT_FALSE(processAlive(worker)) << worker;
-    }
 }
 
 TEST(Pool, ModelFarPastItsLimitIsStoppedAsTimeLimited) {

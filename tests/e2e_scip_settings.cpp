@@ -37,13 +37,14 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     fs::create_directory(m);
     fs::copy(testModels() / "lp" / "flugpl.lp", m / "flugpl.lp");
     fs::copy(testModels() / "lp" / "bell5.lp", m / "bell5.lp");
-    writeFile(m / "bell5.set", "# this model alone, over the batch's gap\nlimits/gap = 0\nlimits/nodes = 2\n");
+    // Settings lines with and without spaces around "=", as SCIP reads both.
+    writeFile(m / "bell5.set", "# this model alone, over the batch's gap\nlimits/gap = 0\nlimits/nodes=2\n");
     writeFile(m / "egout.lp", readFile(testModels() / "lp" / "egout.lp"));
     writeFile(m / "egout.set", "limits/gap = abc\n");  // costs egout alone
     writeFile(dir / "tiny.mps", kTinyMps);
     ASSERT_EQ(std::system(("gzip -n " + (dir / "tiny.mps").string()).c_str()), 0);
     fs::rename(dir / "tiny.mps.gz", m / "tiny.mps.gz");
-    writeFile(dir / "batch.set", "# the batch's own\npresolving/maxrounds = 0\n\nlimits/gap = 0.9\n");
+    writeFile(dir / "batch.set", "# the batch's own\npresolving/maxrounds=0\n\nlimits/gap = 0.9\n");
     writeFile(dir / "known.solu", "=opt= tiny -5\n");
     const RunResult r = runProgram("", withArgs({"--parametros", (dir / "batch.set").string(), "-p", "limits/gap=0.5",
                                                  "--formatos", "lp,mps.gz", "--logs", "--semente", "3", "--memoria",
@@ -73,6 +74,15 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     EXPECT_TRUE(tempFilesIn(out).empty());
     EXPECT_GT(fs::file_size(dir / "arvore.vbc"), 0u);  // SCIP's tree output, with the console silenced
     EXPECT_EQ(r.out.find("presolving"), std::string::npos);  // the console is as without logs
+    // A log that cannot be kept (a folder stands at its name) fails the batch; the row stays.
+    fs::create_directory(dir / "small");
+    writeFile(dir / "small" / "a.lp", kSmallModel);
+    fs::create_directories(dir / "out3" / "a.log" / "x");
+    const RunResult logLost = runProgram("", withArgs({"--logs", "opt", (dir / "small").string(), (dir / "out3").string()}));
+    EXPECT_EQ(logLost.exitCode, 1);
+    EXPECT_EQ(logLost.err.rfind("Log do SCIP n\xC3\xA3o gravado: " + (dir / "out3" / "a.log").string() + ": ", 0), 0u) << logLost.err;
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out3" / "sol_stat.csv")), std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"});
+    EXPECT_TRUE(tempFilesIn(dir / "out3").empty());
     // The record: the options, the per-model file, SCIP's changed parameters.
     const std::string record = readFile(out / "parametros.set");
     EXPECT_NE(record.find("# --formatos: lp,mps.gz\n"), std::string::npos);

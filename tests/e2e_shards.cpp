@@ -61,6 +61,16 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
     fs::rename(dir / "parte-2", dir / "parts" / "sol_stat.parte-2-de-3.csv");
 
+    // A part whose report lost a row: refused, nothing written.
+    const fs::path part2 = dir / "parts" / "sol_stat.parte-2-de-3.csv";
+    const std::string part2Text = readFile(part2);
+    writeFile(part2, part2Text.substr(0, part2Text.rfind('\n', part2Text.size() - 2) + 1));
+    const RunResult cut = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.err, "A parte 2 de 3 n\xC3\xA3o terminou: " + part2.string() + "\n");
+    EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
+    writeFile(part2, part2Text);
+
     // A part killed mid-run has not finished.
     fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "0_long.lp");
     TempDir io;
@@ -79,6 +89,15 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     const RunResult changed = runProgram("", withArgs({"merge", parts}));
     EXPECT_EQ(changed.exitCode, 1);
     EXPECT_EQ(changed.err.rfind("A pasta de modelos mudou entre as partes", 0), 0u) << changed.err;
+    EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
+    // The same number of entries, one of them renamed: still another listing.
+    fs::remove(m / "0_new.lp");
+    fs::rename(m / "g.lp", m / "g2.lp");
+    runProgram("", withArgs({"--shard", "1/3", "opt", m.string(), parts}));
+    const RunResult renamed = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(renamed.exitCode, 1);
+    EXPECT_EQ(renamed.err, "A pasta de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: " +
+                               parts + "\n");
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
 }
 

@@ -180,6 +180,7 @@ TEST(CheckAnswer, EachReferenceKindInTheModelsSense) {
     // =opt=: a wrong optimum, a value better than the optimum, a wrong verdict.
     EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 10.000001, true), Check::Ok);
     EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 11, true), Check::Wrong);
+    EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::Optimal, 10.001, true), Check::Wrong);  // 1e-4 off
     EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 12, true), Check::Ok);
     EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, true), Check::Wrong);
     EXPECT_EQ(checkAnswer(ref(Reference::Optimal, 10), Outcome::TimeLimit, 9, false), Check::Ok);
