@@ -89,11 +89,11 @@ void printVersion() {
     std::cout << msg::versionProgram << "\n";
     const std::string error = loadScipLibrary();
     if (error.empty()) {
-        std::cout << "SCIP " << scipVersionText() << "\n";
+        std::cout << msg::versionScip << scipVersionText() << "\n";
     } else {
         std::cout << msg::scipNotLoaded << error << "\n";
     }
-    std::cout << "GLPK " << glp_version() << "\n" << std::flush;
+    std::cout << msg::versionGlpk << glp_version() << "\n" << std::flush;
 }
 
 int main(int argc, char** argv) {
