@@ -1,7 +1,6 @@
 // LoteOtimizador: the entry point, and the commands run from the command line.
 #include <clocale>
 #include <csignal>
-#include <cstdlib>
 #include <memory>
 #include <iostream>
 #include <string>
@@ -15,7 +14,6 @@ extern "C" {
 #include "commands/Functions.h"
 #include "commands/comparison_run.h"
 #include "commands/shards.h"
-#include "platform/console.h"
 #include "platform/files.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
