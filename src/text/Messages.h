@@ -1,5 +1,5 @@
-// Every text that LoteOtimizador itself prints, in one place (comparar's,
-// many, in text/compare_messages.h, included here).
+// Every text that LoteOtimizador itself prints, in one place: here, and
+// comparar's in text/compare_messages.h, which this header includes.
 // Console encoding is UTF-8; the bytes otherwise stay exactly as users know
 // them (including the blanks before some line breaks).
 #pragma once
