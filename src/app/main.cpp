@@ -1,7 +1,6 @@
-// LoteOtimizador: entry point and command shell.
+// LoteOtimizador: the entry point, and the commands run from the command line.
 #include <clocale>
 #include <csignal>
-#include <cstdlib>
 #include <memory>
 #include <iostream>
 #include <string>
@@ -11,10 +10,10 @@ extern "C" {
 }
 
 #include "app/options.h"
+#include "app/shell.h"
 #include "commands/Functions.h"
 #include "commands/comparison_run.h"
 #include "commands/shards.h"
-#include "platform/console.h"
 #include "platform/files.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
@@ -22,54 +21,6 @@ extern "C" {
 #include "text/Messages.h"
 
 namespace {
-
-void printAbout() { std::cout << msg::about << std::flush; }
-
-void readTimeLimit(BatchSettings& settings) {
-    std::cout << msg::timeLimitPrompt << std::flush;
-    std::string line;
-    if (!readLine(line)) return;
-    if (const std::optional<double> value = parseTimeLimit(line)) {
-        settings.timeLimit = *value;
-    } else {
-        std::cerr << msg::timeLimitInvalid << std::flush;
-    }
-}
-
-// Ends the program as killed by `signal`, so that a calling shell loop stops too.
-[[noreturn]] void endBySignal(int signal) {
-    std::cout << std::flush;
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    std::_Exit(128 + signal);
-}
-
-void runShell(BatchSettings settings) {
-    printAbout();
-    std::string line;
-    while (true) {
-        std::cout << msg::prompt << std::flush;
-        if (!readLine(line) || line == "exit") break;
-        if (line == "opt") {
-            // Ctrl-C stops the batch and brings the prompt back; SIGTERM
-            // (a job stopped, `timeout`) ends the program too.
-            if (optimizeFolder(settings).interruptedBy == SIGTERM) endBySignal(SIGTERM);
-        } else if (line == "time_limit") {
-            readTimeLimit(settings);
-        } else if (line == "mod_lp") {
-            if (convertFolder(settings).interruptedBy == SIGTERM) endBySignal(SIGTERM);
-        } else if (line == "help") {
-            std::cout << msg::help << std::flush;
-        } else if (line == "about") {
-            printAbout();
-        } else {
-            std::cerr << msg::unknownCommand << std::flush;
-        }
-        // No more input can come: end as `exit` does instead of looping.
-        if (inputEnded()) break;
-    }
-    std::cout << msg::exiting << std::flush;
-}
 
 // Portuguese conventions for the C runtime, but numbers in the C convention:
 // SCIP and GLPK read and write model files with a decimal point, and the
@@ -83,18 +34,68 @@ void setLocale() {
     std::setlocale(LC_NUMERIC, "C");
 }
 
-}  // namespace
-
 void printVersion() {
     std::cout << msg::versionProgram << "\n";
     const std::string error = loadScipLibrary();
     if (error.empty()) {
-        std::cout << "SCIP " << scipVersionText() << "\n";
+        std::cout << msg::versionScip << scipVersionText() << "\n";
     } else {
         std::cout << msg::scipNotLoaded << error << "\n";
     }
-    std::cout << "GLPK " << glp_version() << "\n" << std::flush;
+    std::cout << msg::versionGlpk << glp_version() << "\n" << std::flush;
 }
+
+// mod_lp on the command line: the exit status.
+int runModLp(const ProgramOptions& options) {
+    const std::string& folder = options.operands[0];
+    if (!folderExists(folder)) {
+        std::cerr << msg::modFolderInvalid << msg::usage << std::flush;
+        return 2;
+    }
+    const std::optional<TranslationResult> result = convertFolderAt(folder, options.settings, IncompleteListing::Refuse);
+    if (result && result->interruptedBy != 0) endBySignal(result->interruptedBy);
+    if (!result || !result->listedWhole) return 2;
+    return result->failures == 0 ? 0 : 1;
+}
+
+int runMerge(const ProgramOptions& options) {
+    if (!folderExists(options.operands[0])) {
+        std::cerr << msg::outputFolderInvalid << msg::usage << std::flush;
+        return 2;
+    }
+    return mergeParts(options.operands[0]);
+}
+
+// opt on the command line: the exit status.
+int runOptCommand(const ProgramOptions& options, int argc, char** argv) {
+    OptRequest request;
+    request.caller = Caller::CommandLine;
+    request.lpFolder = options.operands[0];
+    request.outputFolder = options.operands[1];
+    request.settings = options.settings;
+    request.resume = options.resume;
+    request.shard = options.shard;
+    request.scip = options.scip;
+    request.commandLine = quoteCommandLine(argc, argv);
+    const OptResult result = runOpt(request);
+    if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
+    return result.exitStatus;
+}
+
+// --solu's known results, read into the settings; false (said, with the
+// usage) when the file cannot be read.
+bool readKnownResults(ProgramOptions& options) {
+    const std::optional<std::string> text = readTextFile(options.knownResults);
+    if (!text) {
+        std::cerr << msg::soluUnreadable << options.knownResults << "\n" << msg::usage << std::flush;
+        return false;
+    }
+    options.settings.knownResults =
+        std::make_shared<const KnownResults>(parseKnownResults(*text, options.knownResults, std::cerr));
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     setLocale();
@@ -105,59 +106,24 @@ int main(int argc, char** argv) {
         std::cerr << parsed.error << msg::usage << std::flush;
         return 2;
     }
-    std::optional<ProgramOptions>& options = parsed.options;
-    if (options->help) {
+    ProgramOptions& options = *parsed.options;
+    if (options.help) {
         std::cout << msg::usage << std::flush;
         return 0;
     }
-    if (options->version) {
+    if (options.version) {
         printVersion();
         return 0;
     }
-    if (!options->knownResults.empty()) {
-        const std::optional<std::string> text = readTextFile(options->knownResults);
-        if (!text) {
-            std::cerr << msg::soluUnreadable << options->knownResults << "\n" << msg::usage << std::flush;
-            return 2;
-        }
-        options->settings.knownResults =
-            std::make_shared<const KnownResults>(parseKnownResults(*text, options->knownResults, std::cerr));
-    }
-    if (options->command.empty()) {
-        runShell(options->settings);
+    if (!options.knownResults.empty() && !readKnownResults(options)) return 2;
+    if (options.command.empty()) {
+        runShell(options.settings);
         return 0;
     }
-    const std::vector<std::string>& operands = options->operands;
-    if (options->command == "mod_lp") {
-        if (!folderExists(operands[0])) {
-            std::cerr << msg::modFolderInvalid << msg::usage << std::flush;
-            return 2;
-        }
-        const std::optional<TranslationResult> result = convertFolderAt(operands[0], options->settings, IncompleteListing::Refuse);
-        if (result && result->interruptedBy != 0) endBySignal(result->interruptedBy);
-        if (!result || !result->listedWhole) return 2;
-        return result->failures == 0 ? 0 : 1;
+    if (options.command == "mod_lp") return runModLp(options);
+    if (options.command == "merge") return runMerge(options);
+    if (options.command == "comparar") {
+        return runComparison(ComparisonRequest{options.operands, options.htmlFile, options.csvFile});
     }
-    if (options->command == "merge") {
-        if (!folderExists(operands[0])) {
-            std::cerr << msg::outputFolderInvalid << msg::usage << std::flush;
-            return 2;
-        }
-        return mergeParts(operands[0]);
-    }
-    if (options->command == "comparar") {
-        return runComparison(ComparisonRequest{operands, options->htmlFile, options->csvFile});
-    }
-    OptRequest request;
-    request.caller = Caller::CommandLine;
-    request.lpFolder = operands[0];
-    request.outputFolder = operands[1];
-    request.settings = options->settings;
-    request.resume = options->resume;
-    request.shard = options->shard;
-    request.scip = options->scip;
-    request.commandLine = quoteCommandLine(argc, argv);
-    const OptResult result = runOpt(request);
-    if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
-    return result.exitStatus;
+    return runOptCommand(options, argc, argv);
 }

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <set>
 
+#include "batch/model_names.h"
 #include "platform/files.h"
 #include "text/Messages.h"
 

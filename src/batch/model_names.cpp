@@ -5,6 +5,15 @@
 
 #include "platform/files.h"
 
+namespace {
+
+// The model's path without its final "mod" (the dot stays).
+std::string withoutModEnding(const std::string& modPath) {
+    return endsWith(modPath, "mod") ? modPath.substr(0, modPath.size() - 3) : modPath;
+}
+
+}  // namespace
+
 std::optional<std::vector<std::string>> parseFormats(const std::string& text) {
     std::vector<std::string> formats;
     size_t start = 0;
@@ -41,6 +50,28 @@ std::string modelSettingsFileName(const std::string& name, const std::vector<std
     return modelStem(name, formats) + ".set";
 }
 
-std::string logFileName(const std::string& name) {
-    return (endsWith(name, ".lp") ? name.substr(0, name.size() - 3) : name) + ".log";
+std::string logFileName(const std::string& name) { return withoutLpEnding(name) + ".log"; }
+
+std::string withoutLpEnding(const std::string& name) {
+    return endsWith(name, ".lp") ? name.substr(0, name.size() - 3) : name;
+}
+
+std::string solutionFileName(const std::string& modelName) { return withoutLpEnding(modelName) + ".sol"; }
+
+std::string lpPathOfModel(const std::string& modPath) { return withoutModEnding(modPath) + "lp"; }
+
+std::string dataPathOfModel(const std::string& modPath) { return withoutModEnding(modPath) + "dat"; }
+
+std::string initialSolutionFolderOfFolder(const std::string& modelFolder) {
+    const std::vector<std::string> parts = splitPath(modelFolder);
+    std::string folder;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + "/";
+    return folder + "initial_sol";
+}
+
+std::string initialSolutionFolderOfModel(const std::string& modelPath) {
+    const std::vector<std::string> parts = splitPath(modelPath);
+    std::string folder;
+    for (size_t i = 0; i + 2 < parts.size(); ++i) folder += parts[i] + "/";
+    return folder + "initial_sol";
 }

@@ -1,6 +1,6 @@
 // What counts as a model in a folder, and the names of the files that go
-// with a model: its own settings file and its key in a list of known
-// results. Pure: no I/O.
+// with a model: its own settings file, its solution and log, the LP file of
+// a MathProg model, and the initial-solution folder beside it. Pure: no I/O.
 #pragma once
 
 #include <optional>
@@ -20,3 +20,15 @@ std::string modelSettingsFileName(const std::string& name, const std::vector<std
 // The model's SCIP log in the output folder, named like its solution file
 // ("x.lp" -> "x.log", "x.mps.gz" -> "x.mps.gz.log").
 std::string logFileName(const std::string& name);
+// The name without a final ".lp" ("x.lp" -> "x"; "x.mps.gz" and "xlp" stay whole).
+std::string withoutLpEnding(const std::string& name);
+// File name of a model's solution: its name without a final ".lp", plus ".sol".
+std::string solutionFileName(const std::string& modelName);
+// The LP file that mod_lp writes for a MathProg model, and the data file it
+// reads with it: "x.mod" -> "x.lp", "x.dat" (the final "mod" replaced).
+std::string lpPathOfModel(const std::string& modPath);
+std::string dataPathOfModel(const std::string& modPath);
+// "initial_sol" beside a model folder (inside it when typed with a trailing "/").
+std::string initialSolutionFolderOfFolder(const std::string& modelFolder);
+// "initial_sol" beside the folder that holds a model file.
+std::string initialSolutionFolderOfModel(const std::string& modelPath);

@@ -8,6 +8,7 @@
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
 #include "commands/model_listing.h"
+#include "commands/opt_folders.h"
 #include "commands/shards.h"
 #include "engine/batch_runner.h"
 #include "platform/console.h"
@@ -109,16 +110,22 @@ ModelResult unsolved(const std::string& name, Outcome outcome, const std::string
     return result;
 }
 
-}  // namespace
+// The first failed SCIP call of a model. Each step ends at its first failed
+// call; the first failure of all is kept, and makes the model a solve error
+// (a read error when it is the read that failed).
+struct FirstFailure {
+    SCIP_RETCODE code = SCIP_OKAY;
+    bool note(SCIP_RETCODE result) {
+        if (code == SCIP_OKAY) code = result;
+        return result == SCIP_OKAY;
+    }
+};
 
-std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
-                                      const BatchSettings& settings, const std::function<void()>& solveStarting) {
-    if (!modelFormat(baseName(modelPath), settings.formats)) return std::nullopt;
-    const std::string name = baseName(modelPath);
-    const std::optional<FileStamp> stamp = fileStamp(modelPath);
-
-    // Folders, FIFOs, devices and broken links are never handed to the solver: it would
-    // read a folder as an empty problem, and wait on a FIFO for ever.
+// A model never handed to SCIP: folders, FIFOs, devices and broken links
+// (SCIP would read a folder as an empty problem, and wait on a FIFO for
+// ever), or every model when SCIP's library cannot be loaded.
+std::optional<ModelResult> refusedBeforeScip(const std::string& modelPath, const std::string& name,
+                                             const std::string& outputFolder) {
     if (!isRegularFile(modelPath)) {
         std::cerr << msg::notARegularFile << modelPath << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
@@ -129,62 +136,80 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         reportInitialSolutionFolder(modelPath);
         return unsolved(name, Outcome::SolveError, outputFolder);
     }
-    // Each step ends at its first failed call; the first failure of all is
-    // kept, and makes the model a solve error (a read error when it is the
-    // read that failed).
-    int firstFailure = SCIP_OKAY;
-    const auto note = [&firstFailure](SCIP_RETCODE code) {
-        if (firstFailure == SCIP_OKAY) firstFailure = code;
-        return code == SCIP_OKAY;
-    };
+    return std::nullopt;
+}
+
+// Sets SCIP up for the model, reads it and applies the time limit, each step
+// once the one before it went well, then silences SCIP. Returns what a
+// failure noted here makes of the model: a model that was not read is not
+// solved (the instance would hold an empty problem, whose "optimal" result
+// means nothing), and a settings file of its own that SCIP refused is a read
+// error too.
+Outcome readIntoScip(SCIP* scip, const BatchSettings& settings, const std::string& modelPath, const ModelLog& log,
+                     ScipMessageHandler& original, ScipMessageHandler& fileOnly, FirstFailure& failure) {
+    if (!log.tempPath.empty()) lib().SCIPsetMessagehdlrLogfile(scip, log.tempPath.c_str());
+    bool settingsRefused = false;
+    const bool setUpDone = failure.note(setUp(scip, settings, modelPath, settingsRefused));
+    const bool read = setUpDone && failure.note(readModel(scip, modelPath));
+    if (read) failure.note(applyTimeLimit(scip, settings.timeLimit));
+    failure.note(silence(scip, original, fileOnly, log.tempPath));
+    return (setUpDone || settingsRefused) && !read ? Outcome::ReadError : Outcome::SolveError;
+}
+
+// A start solution from the initial-solution folder, if it holds one for
+// this model; one that SCIP refuses is only noted.
+InitialSolution readInitialSolution(SCIP* scip, const std::optional<std::string>& initialFolder, const std::string& name) {
+    if (!initialFolder) return InitialSolution::None;
+    const std::string path = joinPath(*initialFolder, solutionFileName(name));
+    if (!isRegularFile(path)) return InitialSolution::None;
+    if (readSolution(scip, path) != SCIP_OKAY) return InitialSolution::Rejected;
+    std::cout << msg::initialSolRead << path << "\n";
+    return lib().SCIPgetNSols(scip) > 0 ? InitialSolution::Stored : InitialSolution::Rejected;
+}
+
+// The solution as SCIP writes it, printed into memory before the outcome is
+// shown: a failure to print it fails the solve. Nothing when it could not
+// be put in memory.
+std::optional<std::string> solutionText(SCIP* scip, const std::string& name, FirstFailure& failure) {
+    MemoryStream buffer;
+    if (buffer.file == nullptr) {
+        printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
+        return std::nullopt;
+    }
+    if (!failure.note(printSolution(scip, buffer.file))) return std::nullopt;
+    return buffer.text();
+}
+
+}  // namespace
+
+std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
+                                      const BatchSettings& settings, const std::function<void()>& solveStarting) {
+    if (!modelFormat(baseName(modelPath), settings.formats)) return std::nullopt;
+    const std::string name = baseName(modelPath);
+    const std::optional<FileStamp> stamp = fileStamp(modelPath);
+    if (std::optional<ModelResult> refused = refusedBeforeScip(modelPath, name, outputFolder)) return refused;
+    FirstFailure failure;
     // Declared first: released once SCIP has let them go.
     ModelLog log(settings.keepLogs, outputFolder, name);
     ScipMessageHandler original;
     ScipInstance instance;
-    if (!note(instance.create())) {
+    if (!failure.note(instance.create())) {
         instance.scip = nullptr;
         reportInitialSolutionFolder(modelPath);
         return unsolved(name, Outcome::SolveError, outputFolder);
     }
     SCIP* scip = instance.scip;
-    if (!log.tempPath.empty()) lib().SCIPsetMessagehdlrLogfile(scip, log.tempPath.c_str());
-    bool settingsRefused = false;
-    const bool setUpDone = note(setUp(scip, settings, modelPath, settingsRefused));
-    const bool read = setUpDone && note(readModel(scip, modelPath));
-    if (read) note(applyTimeLimit(scip, settings.timeLimit));
     ScipMessageHandler fileOnly;
-    note(silence(scip, original, fileOnly, log.tempPath));
+    const Outcome failedAs = readIntoScip(scip, settings, modelPath, log, original, fileOnly, failure);
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
-
-    // A model that was not read is not solved: the instance would hold an
-    // empty problem, whose "optimal" result means nothing. A settings file
-    // of its own that SCIP refused is a read error too.
-    const Outcome failure = (setUpDone || settingsRefused) && !read ? Outcome::ReadError : Outcome::SolveError;
-    if (firstFailure != SCIP_OKAY) return unsolved(name, failure, outputFolder);
-    // A start solution from the initial-solution folder, if it holds one for
-    // this model; one that SCIP refuses is only noted.
-    InitialSolution initialSolution = InitialSolution::None;
-    const std::string initialPath = initialFolder ? joinPath(*initialFolder, solutionFileName(name)) : "";
-    if (initialFolder && isRegularFile(initialPath)) {
-        initialSolution = InitialSolution::Rejected;
-        if (readSolution(scip, initialPath) == SCIP_OKAY) {
-            std::cout << msg::initialSolRead << initialPath << "\n";
-            if (lib().SCIPgetNSols(scip) > 0) initialSolution = InitialSolution::Stored;
-        }
-    }
+    if (failure.code != SCIP_OKAY) return unsolved(name, failedAs, outputFolder);
+    const InitialSolution initialSolution = readInitialSolution(scip, initialFolder, name);
     if (solveStarting) solveStarting();
-    note(solve(scip, log));
-    // The solution is printed before the outcome is shown: a failure to print
-    // it fails the solve.
-    std::optional<std::string> solution;
-    const bool hasSolution = firstFailure == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM &&
+    failure.note(solve(scip, log));
+    const bool hasSolution = failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM &&
                              lib().SCIPgetNSols(scip) > 0;
-    if (hasSolution) {
-        MemoryStream buffer;
-        if (buffer.file == nullptr) printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
-        if (buffer.file != nullptr && note(printSolution(scip, buffer.file))) solution = buffer.text();
-    }
-    if (firstFailure != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
+    const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, failure) : std::nullopt;
+    if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = recordResult(scip, modelPath, initialSolution);
     result.stamp = stamp;
     result.solutionFile = solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
@@ -203,15 +228,16 @@ OptResult optimizeFolder(const BatchSettings& settings) {
 }
 
 OptResult runOpt(const OptRequest& request) {
-    const bool atPrompt = request.caller == Caller::Shell;
-    // In the shell a folder that is not there is said with the prompts; on
-    // the command line it is an error, with the usage.
-    const auto invalid = [atPrompt](const char* message) {
-        (atPrompt ? std::cout : std::cerr) << message << (atPrompt ? "" : msg::usage) << std::flush;
-        return OptResult{};
-    };
     OptResult result;
-    if (!folderExists(request.lpFolder)) return invalid(msg::lpFolderInvalid);
+    // The shell asks for the output folder once the models are listed; the
+    // command line makes it ready first, and is stricter with both folders.
+    const bool commandLine = request.caller == Caller::CommandLine;
+    if (!folderExists(request.lpFolder)) {
+        // In the shell a folder that is not there is said with the prompts;
+        // on the command line it is an error, with the usage.
+        (commandLine ? std::cerr : std::cout) << msg::lpFolderInvalid << (commandLine ? msg::usage : "") << std::flush;
+        return result;
+    }
     // SCIP's parameters are checked, in a child process, before anything is
     // touched. Without SCIP the batch goes on when none were asked for: each
     // model then says that SCIP could not be loaded.
@@ -225,48 +251,21 @@ OptResult runOpt(const OptRequest& request) {
     BatchSettings settings = request.settings;
     settings.scipParameters = check.changed;
     std::string outputFolder = request.outputFolder;
-    if (!atPrompt) {
-        if (const int error = prepareOutputFolder(outputFolder)) {
-            printIoError(msg::outputFolderNotWritable, outputFolder, error);
-            return invalid("");
-        }
-        if (request.shard && sameFolder(request.lpFolder, outputFolder)) {
-            std::fprintf(stderr, msg::shardIntoModelFolder, outputFolder.c_str());
-            return invalid("");
-        }
-    }
+    if (commandLine && !prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard)) return result;
     // Rows kept from an earlier run are read before the model folder's old
     // report is removed (the two folders may be one).
     BatchPlan plan;
     plan.shard = request.shard;
     if (request.resume == Resume::KeepRows) plan.keptRows = readKeptRows(outputFolder, request.shard);
-    // Every part lists the folder as the whole batch would after removing
-    // an old report; only the first removes it.
-    // A batch resumed into its own model folder leaves its report in place
-    // until the first rewrite replaces it: removed earlier, a kill in between
-    // would lose its rows.
-    const bool resumedInPlace = request.resume == Resume::KeepRows && sameFolder(request.lpFolder, outputFolder);
-    const OldReport oldReport = resumedInPlace || (request.shard && request.shard->index > 1) ? OldReport::LeaveOut
-                                : request.shard                                           ? OldReport::RemoveAndLeaveOut
-                                                                                          : OldReport::Remove;
     // The command line never solves part of a folder it could not list
     // whole; the shell solves the entries it found.
-    const FolderListing listing = collectModels(request.lpFolder, oldReport,
-                                                atPrompt ? IncompleteListing::Accept : IncompleteListing::Refuse);
-    if (!listing.whole && !atPrompt) return result;
+    const FolderListing listing =
+        collectModels(request.lpFolder, oldReportFor(request.lpFolder, outputFolder, request.resume, request.shard),
+                      commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
+    if (!listing.whole && commandLine) return result;
     plan.modelPaths = listing.paths;
-    if (atPrompt) {
-        std::cout << msg::outputFolderPrompt << std::flush;
-        if (!readLine(outputFolder)) return result;
-        if (!folderExists(outputFolder)) return invalid(msg::outputFolderInvalid);
-    }
-    removeStaleTempFiles(outputFolder);
-    // A batch started afresh owes nothing to the journal of an earlier one.
-    if (request.resume == Resume::No) removeIfPresent(joinPath(outputFolder, journalName(request.shard)));
-    if (request.shard) {
-        plan.solve = shardEntries(plan.modelPaths.size(), *request.shard);
-        writePartRecord(outputFolder, *request.shard, plan.modelPaths, std::nullopt);
-    }
+    if (!commandLine && !askOutputFolder(outputFolder)) return result;
+    prepareBatchOutput(outputFolder, request.resume, plan);
     plan.record = describeBatch(settings, request.scip.seed, request.commandLine, check.scipVersion, check.changed,
                                 plan.modelPaths);
     const BatchResult batch = runBatch(plan, outputFolder, settings, solveModel);

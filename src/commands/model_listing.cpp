@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "batch/model_folder.h"
+#include "batch/model_names.h"
 #include "reports/reports.h"
 #include "text/Messages.h"
 

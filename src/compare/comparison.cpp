@@ -211,6 +211,43 @@ bool anyZDiffers(const Comparison& comparison) {
                        [](const ModelComparison& model) { return model.zDiffers; });
 }
 
+namespace {
+
+// The folder that did best on a model present in every folder: the best
+// rank, then the least time charged; the first of equals.
+size_t bestFolder(const ModelComparison& model, const std::vector<ComparedFolder>& folders) {
+    size_t chosen = 0;
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const ComparedRow& row = *model.rows[f];
+        const ComparedRow& current = *model.rows[chosen];
+        const double seconds = chargedSeconds(row, folders[f].timeLimit);
+        if (rank(row) < rank(current) ||
+            (rank(row) == rank(current) && seconds < chargedSeconds(current, folders[chosen].timeLimit))) {
+            chosen = f;
+        }
+    }
+    return chosen;
+}
+
+// The performance profile: per folder, each time it solved right against the
+// best one of that model, sorted.
+std::vector<std::vector<double>> profileRatios(const std::vector<const ComparedRow*>& best,
+                                               const std::vector<std::vector<const ComparedRow*>>& columns) {
+    std::vector<std::vector<double>> ratios(columns.size());
+    for (size_t m = 0; m < best.size(); ++m) {
+        if (!solvedRight(*best[m])) continue;
+        const double fastest = std::max(best[m]->seconds, kProfileFloorSeconds);
+        for (size_t f = 0; f < columns.size(); ++f) {
+            const ComparedRow& row = *columns[f][m];
+            if (solvedRight(row)) ratios[f].push_back(std::max(row.seconds, kProfileFloorSeconds) / fastest);
+        }
+    }
+    for (std::vector<double>& folderRatios : ratios) std::sort(folderRatios.begin(), folderRatios.end());
+    return ratios;
+}
+
+}  // namespace
+
 Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
     Comparison comparison;
     const size_t count = folders.size();
@@ -240,20 +277,14 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
             }
         }
         if (!model.inEvery) continue;
-        size_t chosen = 0;
         bool everywhere = true;
         for (size_t f = 0; f < count; ++f) {
             const ComparedRow& row = *model.rows[f];
             columns[f].push_back(&row);
             everywhere = everywhere && row.kind == StatusKind::Solved && row.nodes.has_value();
-            const ComparedRow& current = *model.rows[chosen];
-            const double seconds = chargedSeconds(row, folders[f].timeLimit);
-            if (rank(row) < rank(current) ||
-                (rank(row) == rank(current) && seconds < chargedSeconds(current, folders[chosen].timeLimit))) {
-                chosen = f;
-            }
         }
         solvedEverywhere.push_back(everywhere);
+        const size_t chosen = bestFolder(model, folders);
         best.push_back(&*model.rows[chosen]);
         bestLimits.push_back(folders[chosen].timeLimit);
     }
@@ -262,18 +293,6 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
         comparison.summaries.push_back(summarize(folders[f].label, columns[f], limits, solvedEverywhere, columns[0], f == 0));
     }
     comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, solvedEverywhere, columns[0], false);
-    // The performance profile: each solved time against the best one.
-    comparison.profileRatios.assign(count, {});
-    for (size_t m = 0; m < best.size(); ++m) {
-        if (!solvedRight(*best[m])) continue;
-        const double fastest = std::max(best[m]->seconds, kProfileFloorSeconds);
-        for (size_t f = 0; f < count; ++f) {
-            const ComparedRow& row = *columns[f][m];
-            if (solvedRight(row)) {
-                comparison.profileRatios[f].push_back(std::max(row.seconds, kProfileFloorSeconds) / fastest);
-            }
-        }
-    }
-    for (std::vector<double>& ratios : comparison.profileRatios) std::sort(ratios.begin(), ratios.end());
+    comparison.profileRatios = profileRatios(best, columns);
     return comparison;
 }

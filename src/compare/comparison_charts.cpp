@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "compare/comparison_text.h"
+#include "text/Messages.h"
 #include "text/format.h"
 
 namespace {
@@ -103,14 +104,14 @@ std::string profileChart(const Comparison& comparison) {
                       px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) + "\" role=\"img\" font-size=\"12\">";
     for (double share : {0.0, 0.25, 0.5, 0.75, 1.0}) {
         svg += line(left, y(share), right, y(share), " stroke=\"#ddd\"");
-        svg += text(left - 6, y(share) + 4, decimalComma(share * 100, 0) + " %", " text-anchor=\"end\"");
+        svg += text(left - 6, y(share) + 4, decimalComma(share * 100, 0) + msg::chartPercent, " text-anchor=\"end\"");
     }
     for (double tau : logTicks(1.0, tauMax)) {
         svg += line(x(tau), top, x(tau), bottom, " stroke=\"#ddd\"");
         svg += text(x(tau), bottom + 16, tickLabel(tau), " text-anchor=\"middle\"");
     }
     svg += line(left, bottom, right, bottom, " stroke=\"#333\"") + line(left, top, left, bottom, " stroke=\"#333\"");
-    svg += text((left + right) / 2, bottom + 36, "τ (tempo da pasta ÷ melhor tempo do modelo)", " text-anchor=\"middle\"");
+    svg += text((left + right) / 2, bottom + 36, msg::chartProfileAxis, " text-anchor=\"middle\"");
     for (size_t f = 0; f < comparison.profileRatios.size(); ++f) {
         const std::vector<double>& ratios = comparison.profileRatios[f];
         std::string path = "M" + px(x(1.0)) + " " + px(y(0.0));
@@ -159,7 +160,7 @@ std::string timeChart(const Comparison& comparison) {
         svg += "<circle cx=\"" + px(legendX[f]) + "\" cy=\"14\" r=\"4\" fill=\"" + folderColour(f) + "\"/>";
         svg += text(legendX[f] + 8, 18, std::to_string(f + 1) + " " + htmlEscape(comparison.labels[f]));
     }
-    svg += text(left, 34, "● resolvido  ○ limite  × erro ou outro; tempo em s, escala logarítmica", " fill=\"#555\"");
+    svg += text(left, 34, msg::chartTimeLegend, " fill=\"#555\"");
     for (double tick : logTicks(low, high)) {
         svg += line(left, y(tick), right, y(tick), " stroke=\"#ddd\"");
         svg += text(left - 6, y(tick) + 4, tickLabel(tick), " text-anchor=\"end\"");
@@ -173,8 +174,9 @@ std::string timeChart(const Comparison& comparison) {
             const ComparedRow& row = *model.rows[f];
             const double x = start + step * static_cast<double>(f + 1) / static_cast<double>(count + 1);
             svg += marker(x, y(row.seconds), row, folderColour(f),
-                          model.name + " — " + std::to_string(f + 1) + " " + comparison.labels[f] + ": " +
-                              decimalComma(row.seconds, 3) + " s, " + shortStatus(row.status));
+                          model.name +
+                              formatMessage(msg::chartTimeTip, f + 1, comparison.labels[f], decimalComma(row.seconds, 3)) +
+                              shortStatus(row.status));
         }
         if (named) {
             const double x = start + step / 2;

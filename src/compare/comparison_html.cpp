@@ -8,8 +8,9 @@
 
 #include "compare/comparison_charts.h"
 #include "compare/comparison_text.h"
-#include "text/format.h"
 #include "reports/report_rows.h"
+#include "text/Messages.h"
+#include "text/format.h"
 
 namespace {
 
@@ -75,14 +76,14 @@ std::string modelTable(const Comparison& comparison) {
     const bool anyZ = anyZDiffers(comparison);
     std::vector<bool> checks;
     for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
-    std::string header = "<th>Modelo</th>";
+    std::string header = std::string("<th>") + msg::pageModel + "</th>";
     for (size_t f = 0; f < count; ++f) {
-        header += heading("Tempo (s)", f, count);
-        if (f > 0) header += heading("Razão", f, count);
-        header += heading("Status", f, count) + heading("Z", f, count) + heading("Nós", f, count);
-        if (checks[f]) header += heading("Confere", f, count);
+        header += heading(msg::pageTime, f, count);
+        if (f > 0) header += heading(msg::pageRatio, f, count);
+        header += heading(msg::pageStatus, f, count) + heading(msg::pageZ, f, count) + heading(msg::pageNodes, f, count);
+        if (checks[f]) header += heading(msg::pageCheck, f, count);
     }
-    if (anyZ) header += "<th>Z difere</th>";
+    if (anyZ) header += std::string("<th>") + msg::pageZDiffers + "</th>";
     std::string data = "const linhas=[\n";
     for (const ModelComparison& model : comparison.models) {
         std::string row = "[" + cell(model.name);
@@ -96,18 +97,19 @@ std::string modelTable(const Comparison& comparison) {
                 row += "," + numberCell(value, value ? decimalComma(*value, 2) : "");
             }
             if (!r) {
-                row += "," + cell("ausente", "ausente") + "," + numberCell(std::nullopt, "") + "," + numberCell(std::nullopt, "");
+                row += "," + cell(msg::pageMissing, "ausente") + "," + numberCell(std::nullopt, "") + "," + numberCell(std::nullopt, "");
                 if (checks[f]) row += "," + cell("");
                 continue;
             }
-            const char* mark = r->kind == StatusKind::Limit ? "⚠ " : r->kind == StatusKind::Error ? "✖ " : "";
+            const char* mark = r->kind == StatusKind::Limit ? msg::pageLimitMark : r->kind == StatusKind::Error ? msg::pageErrorMark : "";
             const bool changed = f > 0 && reference && r->status != reference->status;
-            row += "," + cell(mark + shortStatus(r->status) + (changed ? " *" : ""), std::string(kindClass(r->kind)) + (changed ? " muda" : ""));
+            row += "," + cell(mark + shortStatus(r->status) + (changed ? std::string(" ") + msg::compareChanged : ""),
+                              std::string(kindClass(r->kind)) + (changed ? " muda" : ""));
             row += "," + numberCell(r->z, r->z ? decimalComma(*r->z, 6) : "");
             row += "," + numberCell(r->nodes, r->nodes ? decimalComma(*r->nodes, 0) : "");
             if (checks[f]) row += "," + cell(checkText(r->check), r->check == Check::Wrong ? "erro" : "");
         }
-        if (anyZ) row += "," + cell(model.zDiffers ? "Z DIFERE" : "", model.zDiffers ? "zdifere" : "");
+        if (anyZ) row += "," + cell(model.zDiffers ? msg::compareZDiffers : "", model.zDiffers ? "zdifere" : "");
         data += row + "],\n";
     }
     return "<div class=\"rolagem\"><table id=\"modelos\"><thead><tr>" + header +
@@ -154,37 +156,33 @@ std::string scriptString(const std::string& text) {
 
 std::string comparisonPage(const Comparison& comparison) {
     const size_t count = comparison.labels.size();
-    const std::string title = count == 1 ? "Lote " + htmlEscape(comparison.labels[0]) : "Comparação de lotes";
+    const std::string title =
+        count == 1 ? msg::pageTitleOne + htmlEscape(comparison.labels[0]) : std::string(msg::pageTitleMany);
     std::string page = "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"utf-8\">\n<title>" + title +
-                       " — LoteOtimizador</title>\n<style>" + kStyle + "</style></head>\n<body>\n<h1>" + title + "</h1>\n<ol>\n";
+                       msg::pageTitleProgram + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n<h1>" + title +
+                       "</h1>\n<ol>\n";
     for (size_t f = 0; f < count; ++f) {
         const std::optional<double>& limit = comparison.timeLimits[f];
-        page += "<li><b>" + htmlEscape(comparison.labels[f]) + "</b>" + (f == 0 && count > 1 ? " (referência)" : "") + ": " +
-                (limit ? "tempo máximo " + decimalComma(*limit, 3) + " s" : "tempo máximo desconhecido") + "</li>\n";
+        page += "<li><b>" + htmlEscape(comparison.labels[f]) + "</b>" + (f == 0 && count > 1 ? msg::pageReference : "") +
+                ": " +
+                (limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3)) : std::string(msg::compareNoTimeLimit)) +
+                "</li>\n";
     }
-    page += "</ol>\n<h2>Resumo dos " + std::to_string(comparison.summaries[0].models) +
-            " modelos presentes em todas as pastas</h2>\n<table id=\"resumo\"><thead><tr><th>Pasta</th><th>Modelos</th>"
-            "<th>Resolvidos</th><th>Limites</th><th>Erros</th><th>Errados</th><th>MGD tempo (s)</th><th>MGD nós</th>"
-            "<th>Vitórias</th><th>Derrotas</th></tr></thead><tbody>\n";
+    page += "</ol>\n<h2>" + formatMessage(msg::pageSummaryTitle, comparison.summaries[0].models) +
+            "</h2>\n<table id=\"resumo\"><thead><tr>";
+    for (const char* column : msg::pageSummaryColumns) page += std::string("<th>") + column + "</th>";
+    page += "</tr></thead><tbody>\n";
     for (size_t f = 0; f < count; ++f) {
         page += summaryRow(comparison.summaries[f], std::to_string(f + 1) + " " + comparison.labels[f], f == 0, false);
     }
     page += summaryRow(comparison.virtualBest, comparison.virtualBest.label, false, true) + "</tbody></table>\n";
-    page += "<p class=\"nota\">Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
-            "geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
-            "(o próprio tempo se for maior ou se o máximo é desconhecido). Uma resposta ERRADA não conta como resolvida "
-            "nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos resolvidos em "
-            "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
-            "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
-            "rápido).</p>\n";
+    page += std::string("<p class=\"nota\">") + msg::pageSummaryNote + "</p>\n";
     const std::string profile = profileChart(comparison);
     if (!profile.empty()) {
-        page += "<h2>Perfil de desempenho</h2>\n<p class=\"nota\">Para cada pasta, a fração dos modelos presentes em todas "
-                "as pastas que ela resolveu em até τ vezes o tempo da pasta mais rápida nesse modelo (tempos abaixo de "
-                "0,01 s contam como 0,01 s).</p>\n" + profile + "\n";
+        page += std::string("<h2>") + msg::pageProfileTitle + "</h2>\n<p class=\"nota\">" + msg::pageProfileNote +
+                "</p>\n" + profile + "\n";
     }
-    page += "<h2>Tempo por modelo</h2>\n<div class=\"rolagem\">" + timeChart(comparison) + "</div>\n";
-    page += "<h2>Modelos</h2>\n<p class=\"nota\">Clique no título de uma coluna para ordenar. ⚠ parado por um limite; "
-            "✖ erro; * status diferente do da referência.</p>\n";
+    page += std::string("<h2>") + msg::pageTimeTitle + "</h2>\n<div class=\"rolagem\">" + timeChart(comparison) + "</div>\n";
+    page += std::string("<h2>") + msg::pageModelsTitle + "</h2>\n<p class=\"nota\">" + msg::pageModelsNote + "</p>\n";
     return page + modelTable(comparison) + "</body></html>\n";
 }

@@ -100,10 +100,10 @@ std::string csvRow(const FolderSummary& summary, bool reference) {
 
 std::string shortStatus(const std::string& status) {
     std::string text = status;
-    for (const std::string prefix : {"PROCESSO INTERROMPIDO - ", "PROBLEMA "}) {
+    for (const std::string prefix : msg::compareStatusPrefixes) {
         if (text.compare(0, prefix.size(), prefix) == 0) text = text.substr(prefix.size());
     }
-    const std::string suffix = " DO MODELO";
+    const std::string suffix = msg::compareStatusSuffix;
     if (text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0) {
         text.resize(text.size() - suffix.size());
     }

@@ -8,6 +8,7 @@
 #include <deque>
 #include <iostream>
 
+#include "batch/model_names.h"
 #include "glpk/translator.h"
 #include "platform/files.h"
 #include "process/workers.h"
@@ -54,7 +55,7 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
     std::vector<std::pair<size_t, std::optional<long long>>> models;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (endsWith(entries[i], "mod")) {
-            const std::string lpPath = entries[i].substr(0, entries[i].size() - 3) + "lp";
+            const std::string lpPath = lpPathOfModel(entries[i]);
             const std::optional<FileStamp> earlier = fileStamp(lpPath);
             models.emplace_back(i, earlier ? std::optional<long long>(earlier->size) : std::nullopt);
         } else {

@@ -11,6 +11,7 @@ extern "C" {
 #include <glpk.h>
 }
 
+#include "batch/model_names.h"
 #include "platform/files.h"
 #include "text/Messages.h"
 
@@ -82,9 +83,8 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
 
 bool convertModel(std::string modelPath) {
     if (!endsWith(modelPath, "mod")) return true;
-    const std::string base = modelPath.substr(0, modelPath.size() - 3);
-    const std::string lpPath = base + "lp";
-    const std::string dataPath = base + "dat";
+    const std::string lpPath = lpPathOfModel(modelPath);
+    const std::string dataPath = dataPathOfModel(modelPath);
 
     // Only regular files are handed to the library (a FIFO would block it).
     if (!isRegularFile(modelPath)) {

@@ -255,22 +255,3 @@ bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
-
-std::string initialSolutionFolderOfFolder(const std::string& modelFolder) {
-    const std::vector<std::string> parts = splitPath(modelFolder);
-    std::string folder;
-    for (size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + "/";
-    return folder + "initial_sol";
-}
-
-std::string initialSolutionFolderOfModel(const std::string& modelPath) {
-    const std::vector<std::string> parts = splitPath(modelPath);
-    std::string folder;
-    for (size_t i = 0; i + 2 < parts.size(); ++i) folder += parts[i] + "/";
-    return folder + "initial_sol";
-}
-
-std::string solutionFileName(const std::string& modelName) {
-    if (endsWith(modelName, ".lp")) return modelName.substr(0, modelName.size() - 3) + ".sol";
-    return modelName + ".sol";
-}

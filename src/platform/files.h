@@ -89,12 +89,6 @@ std::string parentFolder(const std::string& path);
 std::string baseName(const std::string& path);
 // True when `text` ends with `suffix` (case-sensitive).
 bool endsWith(const std::string& text, const std::string& suffix);
-// "initial_sol" beside a model folder (inside it when typed with a trailing "/").
-std::string initialSolutionFolderOfFolder(const std::string& modelFolder);
-// "initial_sol" beside the folder that holds a model file.
-std::string initialSolutionFolderOfModel(const std::string& modelPath);
-// File name of a model's solution: its name without a final ".lp", plus ".sol".
-std::string solutionFileName(const std::string& modelName);
 
 // The whole content of a regular file; nothing when it is not one or cannot be read.
 std::optional<std::string> readTextFile(const std::string& path);

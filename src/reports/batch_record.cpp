@@ -52,7 +52,7 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int
     record.programVersion = msg::versionProgram;
     record.scipVersion = scipVersion;
     record.glpkVersion = glp_version();
-    record.commandLine = commandLine.empty() ? std::string("(shell)") : commandLine;
+    record.commandLine = commandLine.empty() ? std::string(msg::recordFromShell) : commandLine;
     char host[256] = "";
     if (::gethostname(host, sizeof host - 1) == 0) record.host = host;
     const std::time_t now = std::time(nullptr);
@@ -97,21 +97,22 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
         for (char& c : flat) c = c == '\n' || c == '\r' ? ' ' : c;
         text += "# " + flat + "\n";
     };
-    comment("Lote resolvido pelo LoteOtimizador; --parametros com este arquivo repete os parâmetros do SCIP.");
-    comment("programa: " + record.programVersion);
-    comment("SCIP: " + (record.scipVersion.empty() ? std::string("não carregado") : record.scipVersion));
-    comment("GLPK: " + record.glpkVersion);
-    comment("linha de comando: " + record.commandLine);
-    comment("máquina: " + record.host);
-    comment("processos: " + std::to_string(workers));
-    comment("início: " + record.startTime);
-    comment("-t: " + (record.timeLimit != 0.0 ? number(record.timeLimit) + " s" : std::string("sem limite")));
-    comment("--memoria: " + number(memoryMb) + " MB por processo (limits/memory" +
-            (record.memoryGiven ? ")" : "; a memória livre dividida entre os processos)"));
-    comment("--formatos: " + joined(record.formats, ","));
-    comment("--semente: " + (record.seed ? std::to_string(*record.seed) : std::string("a do SCIP")));
-    comment("arquivos .set por modelo, lidos depois destes parâmetros: " +
-            (record.modelSettingsFiles.empty() ? std::string("nenhum") : joined(record.modelSettingsFiles, ", ")));
+    comment(msg::recordIntro);
+    comment(msg::recordProgram + record.programVersion);
+    comment(msg::recordScip + (record.scipVersion.empty() ? std::string(msg::recordScipNotLoaded) : record.scipVersion));
+    comment(msg::recordGlpk + record.glpkVersion);
+    comment(msg::recordCommandLine + record.commandLine);
+    comment(msg::recordHost + record.host);
+    comment(msg::recordWorkers + std::to_string(workers));
+    comment(msg::recordStart + record.startTime);
+    comment(msg::recordTimeLimit +
+            (record.timeLimit != 0.0 ? number(record.timeLimit) + msg::recordSeconds : std::string(msg::recordNoTimeLimit)));
+    comment(msg::recordMemory + number(memoryMb) + msg::recordMemoryPerWorker +
+            (record.memoryGiven ? msg::recordMemoryGiven : msg::recordMemoryShared));
+    comment(msg::recordFormats + joined(record.formats, ","));
+    comment(msg::recordSeed + (record.seed ? std::to_string(*record.seed) : std::string(msg::recordScipSeed)));
+    comment(msg::recordModelSettings + (record.modelSettingsFiles.empty() ? std::string(msg::recordNoModelSettings)
+                                                                          : joined(record.modelSettingsFiles, ", ")));
     text += record.changedParameters;
     if (!text.empty() && text.back() != '\n') text += "\n";
     if (!record.scipVersion.empty()) text += "limits/memory = " + number(memoryMb) + "\n";

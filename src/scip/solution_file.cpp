@@ -1,6 +1,7 @@
 // A model's solution file in the output folder.
 #include "scip/solution_file.h"
 
+#include "batch/model_names.h"
 #include "platform/files.h"
 #include "text/Messages.h"
 

@@ -1,7 +1,10 @@
-// Every text that LoteOtimizador itself prints, in one place.
+// Every text that LoteOtimizador itself prints, in one place: here, and
+// comparar's in text/compare_messages.h, which this header includes.
 // Console encoding is UTF-8; the bytes otherwise stay exactly as users know
 // them (including the blanks before some line breaks).
 #pragma once
+
+#include "text/compare_messages.h"
 
 namespace msg {
 
@@ -169,8 +172,35 @@ inline constexpr const char* parameterCheckFailed = "Não foi possível verifica
 inline constexpr const char* logNotWritten = "Log do SCIP não gravado: ";
 inline constexpr const char* recordNotWritten = "Registro dos parâmetros não gravado: ";
 
+// The batch's record (parametros.set): its comment lines, label and value.
+inline constexpr const char* recordIntro =
+    "Lote resolvido pelo LoteOtimizador; --parametros com este arquivo repete os parâmetros do SCIP.";
+inline constexpr const char* recordProgram = "programa: ";
+inline constexpr const char* recordScip = "SCIP: ";
+inline constexpr const char* recordScipNotLoaded = "não carregado";
+inline constexpr const char* recordGlpk = "GLPK: ";
+inline constexpr const char* recordCommandLine = "linha de comando: ";
+inline constexpr const char* recordFromShell = "(shell)";  // the command line of a batch typed in the shell
+inline constexpr const char* recordHost = "máquina: ";
+inline constexpr const char* recordWorkers = "processos: ";
+inline constexpr const char* recordStart = "início: ";
+inline constexpr const char* recordTimeLimit = "-t: ";
+inline constexpr const char* recordSeconds = " s";
+inline constexpr const char* recordNoTimeLimit = "sem limite";
+inline constexpr const char* recordMemory = "--memoria: ";
+inline constexpr const char* recordMemoryPerWorker = " MB por processo (limits/memory";
+inline constexpr const char* recordMemoryGiven = ")";
+inline constexpr const char* recordMemoryShared = "; a memória livre dividida entre os processos)";
+inline constexpr const char* recordFormats = "--formatos: ";
+inline constexpr const char* recordSeed = "--semente: ";
+inline constexpr const char* recordScipSeed = "a do SCIP";
+inline constexpr const char* recordModelSettings = "arquivos .set por modelo, lidos depois destes parâmetros: ";
+inline constexpr const char* recordNoModelSettings = "nenhum";
+
 // Command line
 inline constexpr const char* versionProgram = "LoteOtimizador 1.0";
+inline constexpr const char* versionScip = "SCIP ";  // and SCIP's version
+inline constexpr const char* versionGlpk = "GLPK ";  // and GLPK's version
 inline constexpr const char* usage =
     "Uso:\n"
     "  loteotimizador [-t SEG] [-j N] [--memoria MB]       abre o shell\n"
@@ -217,44 +247,5 @@ inline constexpr const char* optionBadSeed = "Semente inválida: %s (use um inte
 inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
 inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";
 inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";
-
-// ---- comparar: batches compared by their complete reports ----------------
-inline constexpr const char* optionNotWithCompare = "A opção %s não vale com o comando comparar.\n";
-inline constexpr const char* compareSameFile =
-    "%s é um arquivo de uma pasta comparada, ou o mesmo de --html e --csv: escolha outro.\n";
-inline constexpr const char* compareRepeatedName = "%s: o modelo %s aparece de novo; vale a última linha.\n";
-inline constexpr const char* optionNeedsCompare = "A opção %s só vale com o comando comparar.\n";
-inline constexpr const char* commandNeedsFolders = "O comando %s precisa de ao menos uma pasta de saída.\n";
-inline constexpr const char* compareNoReport =
-    "A pasta %s não tem um relatório completo legível (sol_stat_completo.csv).\n";
-inline constexpr const char* compareBadRow = "%s: linha ignorada, fora do formato do relatório completo: %s\n";
-inline constexpr const char* compareSettingsUnreadable = "Não foi possível ler %s: tempo máximo desconhecido.\n";
-inline constexpr const char* compareBadTimeLimit = "%s: limits/time ilegível (%s): tempo máximo desconhecido.\n";
-inline constexpr const char* compareNotWritten = "Não foi possível gravar o arquivo ";
-inline constexpr const char* compareWritten = "Gravado: %s\n";
-inline constexpr const char* compareFolders = "Pastas comparadas (a primeira é a referência):\n";
-inline constexpr const char* compareFolderLine = "  %zu  %s  (%s)\n";
-inline constexpr const char* compareTimeLimit = "tempo máximo %s s";
-inline constexpr const char* compareNoTimeLimit = "tempo máximo desconhecido";
-inline constexpr const char* compareModel = "MODELO";
-inline constexpr const char* compareTime = "TEMPO";
-inline constexpr const char* compareRatio = "RAZAO";
-inline constexpr const char* compareStatus = "STATUS";
-inline constexpr const char* compareCheck = "CONFERE";
-inline constexpr const char* compareMissing = "AUSENTE";
-inline constexpr const char* compareChanged = "*";  // a status other than the reference's
-inline constexpr const char* compareZDiffers = "Z DIFERE";
-inline constexpr const char* compareSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas:\n";
-inline constexpr const char* compareSummaryColumns[] = {"PASTA",   "MODELOS",   "RESOLVIDOS", "LIMITES",  "ERROS",
-                                                        "ERRADOS", "MGD_TEMPO", "MGD_NOS",    "VITORIAS", "DERROTAS"};
-inline constexpr const char* compareVirtualBest = "MELHOR VIRTUAL";
-inline constexpr const char* compareNotes =
-    "* status diferente do da referência; Z DIFERE: valores ótimos diferentes entre pastas.\n"
-    "MGD_TEMPO: média geométrica deslocada do tempo (1 s); um modelo não resolvido (ou ERRADO) conta o tempo\n"
-    "máximo da pasta, ou o próprio tempo se for maior.\n"
-    "MGD_NOS: a dos nós (100), nos modelos resolvidos em todas as pastas. VITORIAS e DERROTAS: contra a\n"
-    "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido).\n";
-inline constexpr const char* compareCsvHeader =
-    "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS\n";
 
 }  // namespace msg

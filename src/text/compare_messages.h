@@ -1,0 +1,94 @@
+// comparar's texts: its errors, the console tables, the summary CSV and the
+// page with its charts. Part of the texts of Messages.h, which includes it.
+#pragma once
+
+namespace msg {
+
+// ---- Command line and console ----
+inline constexpr const char* optionNotWithCompare = "A opção %s não vale com o comando comparar.\n";
+inline constexpr const char* compareSameFile =
+    "%s é um arquivo de uma pasta comparada, ou o mesmo de --html e --csv: escolha outro.\n";
+inline constexpr const char* compareRepeatedName = "%s: o modelo %s aparece de novo; vale a última linha.\n";
+inline constexpr const char* optionNeedsCompare = "A opção %s só vale com o comando comparar.\n";
+inline constexpr const char* commandNeedsFolders = "O comando %s precisa de ao menos uma pasta de saída.\n";
+inline constexpr const char* compareNoReport =
+    "A pasta %s não tem um relatório completo legível (sol_stat_completo.csv).\n";
+inline constexpr const char* compareBadRow = "%s: linha ignorada, fora do formato do relatório completo: %s\n";
+inline constexpr const char* compareSettingsUnreadable = "Não foi possível ler %s: tempo máximo desconhecido.\n";
+inline constexpr const char* compareBadTimeLimit = "%s: limits/time ilegível (%s): tempo máximo desconhecido.\n";
+inline constexpr const char* compareNotWritten = "Não foi possível gravar o arquivo ";
+inline constexpr const char* compareWritten = "Gravado: %s\n";
+inline constexpr const char* compareFolders = "Pastas comparadas (a primeira é a referência):\n";
+inline constexpr const char* compareFolderLine = "  %zu  %s  (%s)\n";
+inline constexpr const char* compareTimeLimit = "tempo máximo %s s";
+inline constexpr const char* compareNoTimeLimit = "tempo máximo desconhecido";
+// Statuses shortened for the tables: these beginnings and this ending are cut.
+inline constexpr const char* compareStatusPrefixes[] = {"PROCESSO INTERROMPIDO - ", "PROBLEMA "};
+inline constexpr const char* compareStatusSuffix = " DO MODELO";
+inline constexpr const char* compareModel = "MODELO";
+inline constexpr const char* compareTime = "TEMPO";
+inline constexpr const char* compareRatio = "RAZAO";
+inline constexpr const char* compareStatus = "STATUS";
+inline constexpr const char* compareCheck = "CONFERE";
+inline constexpr const char* compareMissing = "AUSENTE";
+inline constexpr const char* compareChanged = "*";  // a status other than the reference's
+inline constexpr const char* compareZDiffers = "Z DIFERE";
+inline constexpr const char* compareSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas:\n";
+inline constexpr const char* compareSummaryColumns[] = {"PASTA",   "MODELOS",   "RESOLVIDOS", "LIMITES",  "ERROS",
+                                                        "ERRADOS", "MGD_TEMPO", "MGD_NOS",    "VITORIAS", "DERROTAS"};
+inline constexpr const char* compareVirtualBest = "MELHOR VIRTUAL";
+inline constexpr const char* compareNotes =
+    "* status diferente do da referência; Z DIFERE: valores ótimos diferentes entre pastas.\n"
+    "MGD_TEMPO: média geométrica deslocada do tempo (1 s); um modelo não resolvido (ou ERRADO) conta o tempo\n"
+    "máximo da pasta, ou o próprio tempo se for maior.\n"
+    "MGD_NOS: a dos nós (100), nos modelos resolvidos em todas as pastas. VITORIAS e DERROTAS: contra a\n"
+    "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido).\n";
+inline constexpr const char* compareCsvHeader =
+    "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS\n";
+
+// ---- The page (--html) ----
+inline constexpr const char* pageTitleOne = "Lote ";  // and the folder's label
+inline constexpr const char* pageTitleMany = "Comparação de lotes";
+inline constexpr const char* pageTitleProgram = " — LoteOtimizador";
+inline constexpr const char* pageReference = " (referência)";
+inline constexpr const char* pageSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas";
+inline constexpr const char* pageSummaryColumns[] = {"Pasta",   "Modelos",       "Resolvidos", "Limites",  "Erros",
+                                                     "Errados", "MGD tempo (s)", "MGD nós",    "Vitórias", "Derrotas"};
+inline constexpr const char* pageSummaryNote =
+    "Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
+    "geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
+    "(o próprio tempo se for maior ou se o máximo é desconhecido). Uma resposta ERRADA não conta como resolvida "
+    "nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos resolvidos em "
+    "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
+    "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
+    "rápido).";
+inline constexpr const char* pageProfileTitle = "Perfil de desempenho";
+inline constexpr const char* pageProfileNote =
+    "Para cada pasta, a fração dos modelos presentes em todas "
+    "as pastas que ela resolveu em até τ vezes o tempo da pasta mais rápida nesse modelo (tempos abaixo de "
+    "0,01 s contam como 0,01 s).";
+inline constexpr const char* pageTimeTitle = "Tempo por modelo";
+inline constexpr const char* pageModelsTitle = "Modelos";
+inline constexpr const char* pageModelsNote =
+    "Clique no título de uma coluna para ordenar. ⚠ parado por um limite; "
+    "✖ erro; * status diferente do da referência.";
+// The per-model table: headings (numbered by folder when there are several) and cells.
+inline constexpr const char* pageModel = "Modelo";
+inline constexpr const char* pageTime = "Tempo (s)";
+inline constexpr const char* pageRatio = "Razão";
+inline constexpr const char* pageStatus = "Status";
+inline constexpr const char* pageZ = "Z";
+inline constexpr const char* pageNodes = "Nós";
+inline constexpr const char* pageCheck = "Confere";
+inline constexpr const char* pageZDiffers = "Z difere";
+inline constexpr const char* pageMissing = "ausente";
+inline constexpr const char* pageLimitMark = "⚠ ";
+inline constexpr const char* pageErrorMark = "✖ ";
+// The charts.
+inline constexpr const char* chartPercent = " %";  // after a share on the profile's axis
+inline constexpr const char* chartProfileAxis = "τ (tempo da pasta ÷ melhor tempo do modelo)";
+inline constexpr const char* chartTimeLegend = "● resolvido  ○ limite  × erro ou outro; tempo em s, escala logarítmica";
+// A mark's tip: the model's name, then folder number and label, time, and the short status after it.
+inline constexpr const char* chartTimeTip = " — %zu %s: %s s, ";
+
+}  // namespace msg
