@@ -16,6 +16,7 @@
 #include "engine/batch_output.h"
 #include "platform/files.h"
 #include "platform/memory.h"
+#include "process/codec.h"
 #include "process/workers.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
@@ -31,12 +32,12 @@ namespace {
 // What the worker had printed, the outcome lines, a line that says what
 // happened, no values, and no solution file (an old one would contradict
 // the report).
-ModelResult unreportedResult(const FinishedModel& finished, const std::string& modelPath,
+ModelResult unreportedResult(const FinishedJob& finished, const std::string& modelPath,
                              const std::string& outputFolder) {
     ModelResult result;
     result.name = baseName(modelPath);
     result.seconds = finished.seconds;
-    result.outcome = finished.how == FinishedModel::Overran
+    result.outcome = finished.how == FinishedJob::Overran
                          ? (finished.whileReading ? Outcome::ReadError : Outcome::TimeLimit)
                          : Outcome::SolveError;
     result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
@@ -104,15 +105,20 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
             anyError = true;
         }
     }
-    WorkerPool pool(paths, outputFolder, resolved, solve);
+    const auto job = [&](size_t index, const std::function<void()>& solveStarting) {
+        const std::optional<ModelResult> solved = solve(paths[index], outputFolder, resolved, solveStarting);
+        return solved ? encodeValue(*solved) : std::string();
+    };
+    WorkerPool pool(paths.size(), job, [](const std::string& bytes) { return decodeValue<ModelResult>(bytes).has_value(); },
+                    resolved.timeLimit);
     // A finished model's row; a worker that ends while the batch is being
     // stopped leaves its model unfinished.
-    const auto take = [&](const FinishedModel& model) {
-        if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) return;
-        ModelResult result = model.how == FinishedModel::Reported
-                                 ? *model.result
+    const auto take = [&](const FinishedJob& model) {
+        if (model.how != FinishedJob::Reported && pool.interruptedBy() != 0) return;
+        ModelResult result = model.how == FinishedJob::Reported
+                                 ? *decodeValue<ModelResult>(model.result)
                                  : unreportedResult(model, paths[model.index], outputFolder);
-        if (model.how == FinishedModel::Reported) {
+        if (model.how == FinishedJob::Reported) {
             result.out = model.out;
             result.err = model.err;
         }
@@ -131,9 +137,9 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
         if (const int error = pool.staff(jobs, queue.size())) output.workerNotStarted(error);
         if (pool.size() == 0) break;  // no worker can be started: the rest cannot be solved
         pool.handOut(queue);
-        const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
+        const std::optional<std::vector<FinishedJob>> finished = pool.wait(200);
         if (!finished) break;
-        for (const FinishedModel& model : *finished) take(model);
+        for (const FinishedJob& model : *finished) take(model);
         anyError |= !output.writeReportsIfDue();
         output.printReady();
         output.showProgress(pool.running());
@@ -141,7 +147,7 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     const int interruptedBy = pool.interruptedBy();
     // Results already sent when the batch was stopped are kept.
     if (interruptedBy != 0) {
-        for (const FinishedModel& model : pool.wait(0).value_or(std::vector<FinishedModel>{})) take(model);
+        for (const FinishedJob& model : pool.wait(0).value_or(std::vector<FinishedJob>{})) take(model);
     }
     pool.stop();
     anyError |= !output.closeReports();

@@ -10,19 +10,11 @@
 
 #include "glpk/translator.h"
 #include "platform/files.h"
+#include "process/codec.h"
 #include "process/workers.h"
 #include "text/Messages.h"
 
 namespace {
-
-// In a worker: one entry's translation. It has no row; a failed one is a read error.
-std::optional<ModelResult> translateInWorker(std::string modelPath, const std::string&, const BatchSettings&,
-                                             const std::function<void()>&) {
-    ModelResult result;
-    result.name = baseName(modelPath);
-    result.outcome = convertModel(modelPath) ? Outcome::Other : Outcome::ReadError;
-    return result;
-}
 
 struct Block {
     bool done = false;
@@ -46,9 +38,10 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
                                    const BatchSettings& settings) {
     BatchSettings resolved = settings;
     if (resolved.jobs <= 0) resolved.jobs = availableCpus();
-    resolved.timeLimit = 0.0;  // a translation has no time limit
-    const std::string noOutputFolder;
-    WorkerPool pool(entries, noOutputFolder, resolved, translateInWorker);
+    // In a worker: one entry's translation, and whether it succeeded.
+    const auto job = [&](size_t index, const std::function<void()>&) { return encodeValue(convertModel(entries[index])); };
+    WorkerPool pool(entries.size(), job, [](const std::string& bytes) { return decodeValue<bool>(bytes).has_value(); },
+                    0.0);  // a translation has no time limit
     TranslationResult result;
     std::vector<Block> blocks(entries.size());
     std::vector<std::pair<size_t, std::optional<long long>>> models;
@@ -82,14 +75,14 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
     };
     // A worker that died or said nothing sensible costs its model only; one
     // that ends while the batch is being stopped leaves it unfinished.
-    const auto take = [&](const FinishedModel& model) {
-        if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) return;
+    const auto take = [&](const FinishedJob& model) {
+        if (model.how != FinishedJob::Reported && pool.interruptedBy() != 0) return;
         Block& block = blocks[model.index];
         block.done = true;
         block.out = model.out;
         block.err = model.err;
-        if (model.how != FinishedModel::Reported) block.err += whatHappened(model, entries[model.index]);
-        if (model.how != FinishedModel::Reported || model.result->outcome == Outcome::ReadError) ++result.failures;
+        if (model.how != FinishedJob::Reported) block.err += whatHappened(model, entries[model.index]);
+        if (model.how != FinishedJob::Reported || !*decodeValue<bool>(model.result)) ++result.failures;
     };
     staff();
     printReady();
@@ -97,15 +90,15 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
         staff();
         if (pool.size() == 0) break;
         pool.handOut(queue);
-        const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
+        const std::optional<std::vector<FinishedJob>> finished = pool.wait(200);
         if (!finished) break;
-        for (const FinishedModel& model : *finished) take(model);
+        for (const FinishedJob& model : *finished) take(model);
         printReady();
     }
     result.interruptedBy = pool.interruptedBy();
     // Translations already sent when it was stopped are kept.
     if (result.interruptedBy != 0) {
-        for (const FinishedModel& model : pool.wait(0).value_or(std::vector<FinishedModel>{})) take(model);
+        for (const FinishedJob& model : pool.wait(0).value_or(std::vector<FinishedJob>{})) take(model);
     }
     pool.stop();
     removeStaleTempFiles(folder);
