@@ -75,10 +75,10 @@ void killAndReap(pid_t pid) {
 std::optional<std::string> computeInChild(const char* name, const std::function<std::string()>& compute) {
     const auto body = [&](int, int out) {
         ::prctl(PR_SET_NAME, name);
-        const int devNull = ::open("/dev/null", O_WRONLY);
-        if (devNull >= 0) {
-            ::dup2(devNull, STDOUT_FILENO);
-            ::dup2(devNull, STDERR_FILENO);
+        const FileDescriptor devNull(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+        if (devNull.fd >= 0) {
+            ::dup2(devNull.fd, STDOUT_FILENO);
+            ::dup2(devNull.fd, STDERR_FILENO);
         }
         writeWhole(out, compute());
     };

@@ -56,10 +56,9 @@ bool send(int fd, WorkerMessage::Type type, uint32_t index, std::string result) 
 }
 
 [[noreturn]] void workerMain(size_t entries, const JobFunction& job, int tasks, int results, int out, int err) {
-    const int null = ::open("/dev/null", O_RDONLY);
-    if (null >= 0) {
-        ::dup2(null, STDIN_FILENO);
-        ::close(null);
+    {
+        const FileDescriptor null(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        if (null.fd >= 0) ::dup2(null.fd, STDIN_FILENO);
     }
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
