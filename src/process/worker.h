@@ -26,7 +26,7 @@ struct WorkerHandle {
     FileDescriptor results;  // worker -> program: messages
     FileDescriptor out;      // capture of the worker's standard output, per job
     FileDescriptor err;      // capture of the worker's standard error, per job
-    long model = -1;         // the entry it is running, or -1 when idle
+    long entry = -1;         // the entry it is running, or -1 when idle
     bool solving = false;    // its long part has started
     bool leaving = false;    // it ends after its last result: no more tasks
     bool ended = false;      // its result pipe has ended

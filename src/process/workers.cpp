@@ -76,24 +76,24 @@ size_t WorkerPool::size() const { return workers_.size(); }
 
 size_t WorkerPool::idle() const {
     size_t count = 0;
-    for (const WorkerHandle& worker : workers_) count += worker.model < 0 && !worker.leaving ? 1 : 0;
+    for (const WorkerHandle& worker : workers_) count += worker.entry < 0 && !worker.leaving ? 1 : 0;
     return count;
 }
 
 size_t WorkerPool::running() const {
     size_t count = 0;
-    for (const WorkerHandle& worker : workers_) count += worker.model >= 0 ? 1 : 0;
+    for (const WorkerHandle& worker : workers_) count += worker.entry >= 0 ? 1 : 0;
     return count;
 }
 
 void WorkerPool::handOut(std::deque<size_t>& queue) {
     for (WorkerHandle& worker : workers_) {
         if (queue.empty()) return;
-        if (worker.model >= 0 || worker.leaving) continue;
+        if (worker.entry >= 0 || worker.leaving) continue;
         const size_t index = queue.front();
         if (!sendTask(worker, index)) continue;  // a dead worker: seen when its results end
         queue.pop_front();
-        worker.model = static_cast<long>(index);
+        worker.entry = static_cast<long>(index);
         worker.solving = false;
         worker.taskStart = Clock::now();
     }
@@ -104,11 +104,11 @@ void WorkerPool::handOut(std::deque<size_t>& queue) {
 FinishedJob WorkerPool::unreported(WorkerHandle& worker, FinishedJob::How how, double seconds) {
     FinishedJob finished;
     finished.how = how;
-    finished.index = static_cast<size_t>(worker.model);
+    finished.index = static_cast<size_t>(worker.entry);
     finished.seconds = seconds;
     finished.out = capturedOutput(worker);
     finished.err = capturedErrors(worker);
-    worker.model = -1;
+    worker.entry = -1;
     closeWorker(worker);
     return finished;
 }
@@ -118,20 +118,20 @@ void WorkerPool::readMessages(WorkerHandle& worker, std::vector<FinishedJob>& fi
         if (message.type == WorkerMessage::SolveStarted && !message.unreadable) {
             worker.solving = true;
             worker.solveStart = Clock::now();
-        } else if (worker.model >= 0 && (message.unreadable || message.index != static_cast<size_t>(worker.model))) {
+        } else if (worker.entry >= 0 && (message.unreadable || message.index != static_cast<size_t>(worker.entry))) {
             // A worker that says something else than what it was asked is not trusted further.
             killAndReap(worker.pid);
             finished.push_back(unreported(worker, FinishedJob::Unreadable, jobSeconds(worker)));
             return;
-        } else if (worker.model >= 0) {
+        } else if (worker.entry >= 0) {
             worker.leaving = message.type == WorkerMessage::DoneLeaving;
             FinishedJob job;
-            job.index = static_cast<size_t>(worker.model);
+            job.index = static_cast<size_t>(worker.entry);
             job.result = std::move(message.result);
             job.out = capturedOutput(worker);
             job.err = capturedErrors(worker);
             finished.push_back(std::move(job));
-            worker.model = -1;
+            worker.entry = -1;
             worker.solving = false;
         }
     }
@@ -141,7 +141,7 @@ void WorkerPool::readMessages(WorkerHandle& worker, std::vector<FinishedJob>& fi
 void WorkerPool::reapIfEnded(WorkerHandle& worker, std::vector<FinishedJob>& finished) {
     if (worker.pid <= 0 || !worker.ended) return;
     const int waitStatus = reap(worker.pid);
-    if (worker.model < 0) {
+    if (worker.entry < 0) {
         closeWorker(worker);
         return;
     }
@@ -155,7 +155,7 @@ void WorkerPool::stopOverrunning(std::vector<FinishedJob>& finished) {
     if (timeLimit_ <= 0.0) return;
     const double grace = std::max(10.0, 0.1 * timeLimit_);
     for (WorkerHandle& worker : workers_) {
-        if (worker.pid <= 0 || worker.model < 0) continue;
+        if (worker.pid <= 0 || worker.entry < 0) continue;
         const bool reading = !worker.solving;
         const double seconds = jobSeconds(worker);
         if (seconds <= timeLimit_ + grace) continue;
