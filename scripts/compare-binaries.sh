@@ -182,9 +182,11 @@ data = re.sub(r'(?m)^(# (?:início|--memoria):|limits/memory =|memoria_por_proce
 # another moment.
 stamps = 'sol_stat_arquivos' in sys.argv[1]
 if sys.argv[1].endswith('.log'):
-    # SCIP's log: every number (times, counts that depend on timing).
+    # SCIP's log: every number (times, counts that depend on timing), and
+    # the "-" its statistics show for a rate over no measurable time.
     data = re.sub(r'\d+(?:\.\d+)?(?:e[+-]?\d+)?', 'N', data)
     data = re.sub(r'[ \t]+', ' ', data)
+    data = re.sub(r'(?m)(?<= )-(?= |$)', 'N', data)
 lines = []
 for line in data.split('\n'):
     # A report row: the name (quoted when it holds ";"), then the fields.

@@ -9,7 +9,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reports/report_rows.h"
-#include "process/result_codec.h"
+#include "process/codec.h"
 #include "reports/batch_record.h"
 #include "batch/model_names.h"
 #include "engine/translations.h"
@@ -224,8 +224,8 @@ TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
     sent.constraints = 13;
     sent.initialSolution = InitialSolution::Rejected;
     sent.solutionFile = SolutionFile::RemoveFailed;
-    const std::string bytes = encodeResult(sent);
-    const std::optional<ModelResult> got = decodeResult(bytes);
+    const std::string bytes = encodeValue(sent);
+    const std::optional<ModelResult> got = decodeValue<ModelResult>(bytes);
     ASSERT_TRUE(got.has_value());
     // The rows carry most fields; those they leave out are checked apart.
     EXPECT_EQ(shortRow(*got), shortRow(sent));
@@ -235,8 +235,11 @@ TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
     EXPECT_FALSE(got->minimize);
     EXPECT_EQ(got->solutionFile, SolutionFile::RemoveFailed);
     EXPECT_EQ(got->outcome, Outcome::InfeasibleOrUnbounded);
-    EXPECT_FALSE(decodeResult(bytes.substr(0, bytes.size() - 1)).has_value());
-    EXPECT_FALSE(decodeResult(bytes + "x").has_value());
+    EXPECT_FALSE(decodeValue<ModelResult>(bytes.substr(0, bytes.size() - 1)).has_value());
+    EXPECT_FALSE(decodeValue<ModelResult>(bytes + "x").has_value());
+    // An enumeration out of its range is refused too.
+    sent.solutionFile = static_cast<SolutionFile>(static_cast<int>(SolutionFile::RemoveFailed) + 1);
+    EXPECT_FALSE(decodeValue<ModelResult>(encodeValue(sent)).has_value());
 }
 
 TEST(HandOutOrder, NeverTranslatedFirstThenLargestEarlierLpFile) {

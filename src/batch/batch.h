@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/files.h"
@@ -99,6 +100,45 @@ struct ModelResult {
     Check check = Check::None;  // set by the program that runs the batch
     std::string out, err;       // what its solve printed on each stream
 };
+
+// `visitFields(s, f)` lists a struct's fields, for reading and for writing
+// it alike (process/codec.h sends a model's result from its worker so):
+// `f(field)` each, `f(field, LastValue)` for an enumeration.
+template <typename S, typename T>
+using IfFieldsOf = std::enable_if_t<std::is_same_v<std::remove_const_t<S>, T>, int>;
+
+template <typename S, typename F, IfFieldsOf<S, FileStamp> = 0>
+void visitFields(S& s, F&& f) {
+    f(s.size);
+    f(s.modifiedNs);
+}
+
+// Every field the worker sends; CONFERE and the console text are the
+// receiving program's.
+template <typename S, typename F, IfFieldsOf<S, ModelResult> = 0>
+void visitFields(S& r, F&& f) {
+    f(r.name);
+    f(r.outcome, Outcome::SolveError);
+    f(r.fromScip);
+    f(r.scipMajorVersion);
+    f(r.scipStatus);
+    f(r.seconds);
+    f(r.primalBound);
+    f(r.dualBound);
+    f(r.gap);
+    f(r.hasSolution);
+    f(r.minimize);
+    f(r.nodes);
+    f(r.lpIterations);
+    f(r.solutions);
+    f(r.variables);
+    f(r.integers);
+    f(r.constraints);
+    f(r.initialSolution, InitialSolution::Rejected);
+    f(r.solutionFile, SolutionFile::RemoveFailed);
+    f(r.logLost);
+    f(r.stamp);
+}
 
 // A model's rows from an earlier run of the batch (--retomar).
 struct KeptRow {

@@ -9,6 +9,7 @@
 #include "batch/model_names.h"
 #include "commands/model_listing.h"
 #include "commands/opt_folders.h"
+#include "commands/parameter_check.h"
 #include "commands/shards.h"
 #include "engine/batch_runner.h"
 #include "platform/console.h"

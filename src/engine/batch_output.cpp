@@ -1,4 +1,4 @@
-// Console blocks in folder order, reports rewritten, progress and closing lines.
+// Reports rewritten as entries finish, with a journal in between.
 #include "engine/batch_output.h"
 
 #include <cerrno>
@@ -24,8 +24,8 @@ constexpr std::chrono::seconds kLongestWait{1};
 
 }  // namespace
 
-BatchOutput::BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard)
-    : outputFolder_(outputFolder), entries_(entries) {
+BatchOutput::BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard)
+    : outputFolder_(outputFolder), blocks_(blocks), entries_(blocks.size()) {
     for (const ReportFile& report : batchReports()) {
         reportNames_.push_back(reportFileName(report, shard));
     }
@@ -39,7 +39,7 @@ BatchOutput::~BatchOutput() {
 void BatchOutput::hide(size_t index) {
     entries_[index].done = true;
     entries_[index].shown = false;
-    ++doneCount_;
+    blocks_.hide(index);
 }
 
 bool BatchOutput::record(size_t index, const ModelResult& result) {
@@ -61,15 +61,12 @@ bool BatchOutput::finish(size_t index, std::vector<std::string> rows, std::strin
     Entry& entry = entries_[index];
     entry.done = true;
     entry.rows = std::move(rows);
-    entry.out = std::move(out);
-    entry.err = std::move(err);
-    ++doneCount_;
     // A failure to write a report is said with this entry's block.
     std::ostringstream errors;
     bool written = !started_ || entry.rows.empty() || appendToJournal(entry.rows, errors);
     waiting_ = true;
     if (started_ && rewriteDue()) written = writeReports(errors) && written;
-    entry.err += errors.str();
+    blocks_.finish(index, std::move(out), std::move(err) + errors.str());
     return written;
 }
 
@@ -111,13 +108,13 @@ bool BatchOutput::rewriteDue() const {
 
 bool BatchOutput::writeReportsIfDue() {
     if (!started_ || !waiting_ || !rewriteDue()) return true;
-    progress_.clear();
+    blocks_.clearProgress();
     return writeReports();
 }
 
 bool BatchOutput::closeReports() {
     if (waiting_) {
-        progress_.clear();
+        blocks_.clearProgress();
         if (!writeReports()) return false;
     }
     if (journal_ >= 0) ::close(journal_);
@@ -160,43 +157,6 @@ std::vector<size_t> BatchOutput::rowPositions() const {
     return positions;
 }
 
-void BatchOutput::printBlock(size_t index) {
-    Entry& entry = entries_[index];
-    std::cout << msg::dashLine << msg::modelHeader << index << msg::modelHeaderEnd << entry.out << std::flush;
-    std::cerr << entry.err << std::flush;
-    // A printed block is not needed again.
-    std::string().swap(entry.out);
-    std::string().swap(entry.err);
-}
-
-void BatchOutput::printReady() {
-    for (; nextToPrint_ < entries_.size() && entries_[nextToPrint_].done; ++nextToPrint_) {
-        if (!entries_[nextToPrint_].shown) continue;
-        progress_.clear();
-        printBlock(nextToPrint_);
-    }
-}
-
-void BatchOutput::printFinished() {
-    // Entries finished after one that did not are shown too: their rows are in the report.
-    for (; nextToPrint_ < entries_.size(); ++nextToPrint_) {
-        if (entries_[nextToPrint_].done && entries_[nextToPrint_].shown) printBlock(nextToPrint_);
-    }
-}
-
-void BatchOutput::showProgress(size_t running) { progress_.show(doneCount_, entries_.size(), running); }
-
-void BatchOutput::clearProgress() { progress_.clear(); }
-
-void BatchOutput::workerNotStarted(int error) {
-    progress_.clear();
-    std::cerr << msg::workerNotStarted << std::strerror(error) << "\n" << std::flush;
-}
-
 void BatchOutput::checkSummary(size_t agree, size_t wrong, size_t unreferenced) {
     std::printf(msg::checkSummary, agree, wrong, unreferenced);
-}
-
-void BatchOutput::interrupted(size_t finished, size_t entries) {
-    std::fprintf(stderr, msg::batchInterrupted, finished, entries);
 }

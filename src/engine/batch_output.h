@@ -1,8 +1,8 @@
-// What a batch shows and keeps: each entry's block on the console, whole and in
-// folder order; the reports in the output folder, rewritten as entries finish
-// (each time while that is cheap, then at most about once a second, with a
-// journal that keeps every finished row in between); the progress line; the
-// closing lines.
+// What a batch keeps: the reports in the output folder, rewritten as entries
+// finish (each time while that is cheap, then at most about once a second,
+// with a journal that keeps every finished row in between). Each entry's
+// block goes on to the console's blocks (blocks.h) with what it says of the
+// reports.
 #pragma once
 
 #include <chrono>
@@ -13,11 +13,11 @@
 #include <sys/types.h>
 
 #include "batch/batch.h"
-#include "engine/progress.h"
+#include "engine/blocks.h"
 
 class BatchOutput {
 public:
-    BatchOutput(size_t entries, const std::string& outputFolder, const std::optional<Shard>& shard);
+    BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard);
     BatchOutput(const BatchOutput&) = delete;
     BatchOutput& operator=(const BatchOutput&) = delete;
     ~BatchOutput();
@@ -45,32 +45,21 @@ public:
     // goes once they hold them all.
     bool closeReports();
 
-    size_t done() const { return doneCount_; }
     // Folder positions of the reports' rows, in order.
     std::vector<size_t> rowPositions() const;
 
-    // Prints the blocks that are due: a finished entry waits for every earlier one.
-    void printReady();
-    // Prints every finished block not yet printed (a stopped batch).
-    void printFinished();
-    void showProgress(size_t running);
-    void clearProgress();
-    void workerNotStarted(int error);
     void checkSummary(size_t agree, size_t wrong, size_t unreferenced);
-    void interrupted(size_t finished, size_t entries);
 
 private:
     struct Entry {
         bool done = false;
         bool shown = true;
         std::vector<std::string> rows;  // one per report; none for an entry without a row
-        std::string out, err;
     };
     bool finish(size_t index, std::vector<std::string> rows, std::string out, std::string err);
     bool writeReports(std::ostream& errors);
     bool appendToJournal(const std::vector<std::string>& rows, std::ostream& errors);
     bool rewriteDue() const;
-    void printBlock(size_t index);
 
     using Clock = std::chrono::steady_clock;
     std::string outputFolder_;
@@ -82,8 +71,6 @@ private:
     bool waiting_ = false;      // finished rows not yet in the reports
     Clock::time_point lastWrite_{};
     Clock::duration lastWriteTook_{};
+    Blocks& blocks_;
     std::vector<Entry> entries_;
-    size_t doneCount_ = 0;
-    size_t nextToPrint_ = 0;
-    ProgressLine progress_;
 };

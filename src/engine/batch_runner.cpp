@@ -1,22 +1,17 @@
-// A batch from its plan to its result.
+// A batch from its plan to its result: opt's kind of job.
 #include "engine/batch_runner.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <deque>
 #include <iostream>
 #include <sstream>
 
-#include <sys/wait.h>
-
 #include "batch/model_names.h"
 #include "engine/batch_output.h"
+#include "engine/jobs.h"
 #include "platform/files.h"
 #include "platform/memory.h"
-#include "process/workers.h"
+#include "process/codec.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
 #include "reports/report_rows.h"
@@ -31,12 +26,12 @@ namespace {
 // What the worker had printed, the outcome lines, a line that says what
 // happened, no values, and no solution file (an old one would contradict
 // the report).
-ModelResult unreportedResult(const FinishedModel& finished, const std::string& modelPath,
+ModelResult unreportedResult(const FinishedJob& finished, const std::string& modelPath,
                              const std::string& outputFolder) {
     ModelResult result;
     result.name = baseName(modelPath);
     result.seconds = finished.seconds;
-    result.outcome = finished.how == FinishedModel::Overran
+    result.outcome = finished.how == FinishedJob::Overran
                          ? (finished.whileReading ? Outcome::ReadError : Outcome::TimeLimit)
                          : Outcome::SolveError;
     result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
@@ -56,27 +51,29 @@ bool failed(const ModelResult& result) {
            result.solutionFile == SolutionFile::WriteFailed || result.solutionFile == SolutionFile::RemoveFailed;
 }
 
-}  // namespace
 
-BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, const BatchSettings& settings,
-                     SolveFunction solve) {
-    BatchSettings resolved = settings;
-    if (resolved.jobs <= 0) resolved.jobs = availableCpus();
-    const std::vector<std::string>& paths = plan.modelPaths;
-    BatchOutput output(paths.size(), outputFolder, plan.shard);
-    std::vector<Check> checks(paths.size(), Check::None);
+// What a batch keeps of its entries besides their blocks and rows.
+struct BatchState {
+    std::vector<Check> checks;  // per entry
+    size_t shown = 0;           // entries of this run
     bool anyError = false;
+};
 
-    std::deque<size_t> queue;
-    size_t shownCount = 0;
+// Entries of another part are hidden; entries that are not models, and
+// models whose rows of an earlier run still hold, finish at once. The
+// others, in folder order, are to be solved.
+std::vector<size_t> planEntries(const BatchPlan& plan, const BatchSettings& settings, BatchOutput& output,
+                                BatchState& state) {
+    std::vector<size_t> queue;
+    const std::vector<std::string>& paths = plan.modelPaths;
     for (size_t i = 0; i < paths.size(); ++i) {
         if (!plan.solve.empty() && !plan.solve[i]) {
             output.hide(i);
             continue;
         }
-        ++shownCount;
-        if (!modelFormat(baseName(paths[i]), resolved.formats)) {
-            anyError |= !output.finishWithoutRow(i);
+        ++state.shown;
+        if (!modelFormat(baseName(paths[i]), settings.formats)) {
+            state.anyError |= !output.finishWithoutRow(i);
             continue;
         }
         // A row of an earlier run is kept while it is still true: the model
@@ -87,87 +84,101 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
             queue.push_back(i);
             continue;
         }
-        checks[i] = kept->second.check;
-        anyError |= !output.keep(i, kept->first, kept->second);
+        state.checks[i] = kept->second.check;
+        state.anyError |= !output.keep(i, kept->first, kept->second);
     }
-    // A part without entries still leaves its (empty) reports.
-    if (shownCount == 0 && !plan.solve.empty()) anyError |= !output.writeReports();
-    anyError |= !output.start();
+    return queue;
+}
 
-    const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
-    // The memory the batch may use, shared out among the workers it starts.
-    if (resolved.memoryLimitMb <= 0.0) resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, jobs));
-    if (plan.record) {
-        const std::string path = joinPath(outputFolder, recordFileName(plan.shard));
-        if (const int error = replaceFile(outputFolder, path, recordText(*plan.record, jobs, resolved.memoryLimitMb))) {
-            printIoError(msg::recordNotWritten, path, error);
-            anyError = true;
-        }
-    }
-    WorkerPool pool(paths, outputFolder, resolved, solve);
-    // A finished model's row; a worker that ends while the batch is being
-    // stopped leaves its model unfinished.
-    const auto take = [&](const FinishedModel& model) {
-        if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) return;
-        ModelResult result = model.how == FinishedModel::Reported
-                                 ? *model.result
-                                 : unreportedResult(model, paths[model.index], outputFolder);
-        if (model.how == FinishedModel::Reported) {
-            result.out = model.out;
-            result.err = model.err;
-        }
-        if (resolved.knownResults && result.fromScip) {
-            result.check = checkResult(*resolved.knownResults, result, resolved.formats);
-        }
-        checks[model.index] = result.check;
-        anyError |= failed(result);
-        anyError |= !output.record(model.index, result);
+// The batch's record, once its workers and their memory are known.
+bool writeRecord(const BatchPlan& plan, const std::string& outputFolder, size_t workers, double memoryLimitMb) {
+    const std::string path = joinPath(outputFolder, recordFileName(plan.shard));
+    const int error = replaceFile(outputFolder, path, recordText(*plan.record, workers, memoryLimitMb));
+    if (error != 0) printIoError(msg::recordNotWritten, path, error);
+    return error == 0;
+}
+
+// opt's kind of job: in the worker, `solve` on the entry's model; in the
+// program, its rows in the reports, its answer checked against the known
+// results.
+JobKind solveKind(const BatchPlan& plan, const std::string& outputFolder, const BatchSettings& settings,
+                  SolveFunction solve, BatchOutput& output, BatchState& state) {
+    const std::vector<std::string>& paths = plan.modelPaths;
+    JobKind kind;
+    kind.run = [&paths, &outputFolder, &settings, solve](size_t index, const std::function<void()>& solveStarting) {
+        const std::optional<ModelResult> solved = solve(paths[index], outputFolder, settings, solveStarting);
+        return solved ? encodeValue(*solved) : std::string();
     };
-    // A worker that cannot be started is said once, not at every try.
-    if (const int error = pool.staff(jobs, queue.size())) output.workerNotStarted(error);
-    output.printReady();
-    while (output.done() < paths.size() && pool.interruptedBy() == 0) {
-        // A worker that died, or left to give back its memory, is replaced.
-        if (const int error = pool.staff(jobs, queue.size())) output.workerNotStarted(error);
-        if (pool.size() == 0) break;  // no worker can be started: the rest cannot be solved
-        pool.handOut(queue);
-        const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
-        if (!finished) break;
-        for (const FinishedModel& model : *finished) take(model);
-        anyError |= !output.writeReportsIfDue();
-        output.printReady();
-        output.showProgress(pool.running());
+    kind.understood = [](const std::string& bytes) { return decodeValue<ModelResult>(bytes).has_value(); };
+    kind.finish = [&paths, &outputFolder, &settings, &output, &state](const FinishedJob& job) {
+        const bool reported = job.how == FinishedJob::Reported;
+        ModelResult result = reported ? *decodeValue<ModelResult>(job.result)
+                                      : unreportedResult(job, paths[job.index], outputFolder);
+        if (reported) {
+            result.out = job.out;
+            result.err = job.err;
+        }
+        if (settings.knownResults && result.fromScip) {
+            result.check = checkResult(*settings.knownResults, result, settings.formats);
+        }
+        state.checks[job.index] = result.check;
+        state.anyError |= failed(result);
+        state.anyError |= !output.record(job.index, result);
+    };
+    kind.afterWait = [&output, &state] { state.anyError |= !output.writeReportsIfDue(); };
+    kind.afterStop = [&output, &state, &outputFolder] {
+        state.anyError |= !output.closeReports();
+        removeStaleTempFiles(outputFolder);
+    };
+    kind.timeLimit = settings.timeLimit;
+    return kind;
+}
+
+// The answers checked against the known results, said and counted.
+void countChecks(const BatchState& state, BatchOutput& output, BatchResult& result) {
+    for (size_t position : result.rowPositions) {
+        result.agree += state.checks[position] == Check::Ok ? 1 : 0;
+        result.wrong += state.checks[position] == Check::Wrong ? 1 : 0;
+        result.unreferenced += state.checks[position] == Check::NoReference ? 1 : 0;
     }
-    const int interruptedBy = pool.interruptedBy();
-    // Results already sent when the batch was stopped are kept.
-    if (interruptedBy != 0) {
-        for (const FinishedModel& model : pool.wait(0).value_or(std::vector<FinishedModel>{})) take(model);
+    output.checkSummary(result.agree, result.wrong, result.unreferenced);
+}
+
+}  // namespace
+
+BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, const BatchSettings& settings,
+                     SolveFunction solve) {
+    BatchSettings resolved = settings;
+    const size_t entries = plan.modelPaths.size();
+    Blocks blocks(entries, msg::modelHeaderEnd, true);
+    BatchOutput output(blocks, outputFolder, plan.shard);
+    BatchState state;
+    state.checks.assign(entries, Check::None);
+    const std::vector<size_t> queue = planEntries(plan, resolved, output, state);
+    // A part without entries still leaves its (empty) reports.
+    if (state.shown == 0 && !plan.solve.empty()) state.anyError |= !output.writeReports();
+    state.anyError |= !output.start();
+
+    JobKind kind = solveKind(plan, outputFolder, resolved, solve, output, state);
+    kind.workers = workerCount(queue.size(), resolved.jobs);
+    // The memory the batch may use, shared out among the workers it starts.
+    if (resolved.memoryLimitMb <= 0.0) {
+        resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, kind.workers));
     }
-    pool.stop();
-    anyError |= !output.closeReports();
-    removeStaleTempFiles(outputFolder);
-    output.printReady();
-    if (interruptedBy != 0) output.printFinished();
-    output.clearProgress();
+    if (plan.record) state.anyError |= !writeRecord(plan, outputFolder, kind.workers, resolved.memoryLimitMb);
+    const int interruptedBy = runJobs(kind, queue, blocks);
 
     BatchResult result;
-    result.entries = shownCount;
-    result.workers = jobs;
+    result.entries = state.shown;
+    result.workers = kind.workers;
     result.memoryPerWorkerMb = resolved.memoryLimitMb;
-    result.finished = output.done() - (paths.size() - shownCount);
+    result.finished = blocks.done() - (entries - state.shown);
     result.rowPositions = output.rowPositions();
-    if (resolved.knownResults) {
-        for (size_t position : result.rowPositions) {
-            result.agree += checks[position] == Check::Ok ? 1 : 0;
-            result.wrong += checks[position] == Check::Wrong ? 1 : 0;
-            result.unreferenced += checks[position] == Check::NoReference ? 1 : 0;
-        }
-        output.checkSummary(result.agree, result.wrong, result.unreferenced);
-    }
-    result.anyError = anyError || output.done() < paths.size();
+    if (resolved.knownResults) countChecks(state, output, result);
+    result.anyError = state.anyError || blocks.done() < entries;
     if (interruptedBy != 0) {
         result.interruptedBy = interruptedBy;
-        output.interrupted(result.finished, result.entries);
+        blocks.interrupted(result.finished, result.entries);
     }
     std::cout << std::flush;
     std::fflush(nullptr);

@@ -1,36 +1,14 @@
-// mod_lp's batch in worker processes.
+// mod_lp's kind of job: the translation of a MathProg model.
 #include "engine/translations.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <deque>
-#include <iostream>
 
 #include "batch/model_names.h"
+#include "engine/jobs.h"
 #include "glpk/translator.h"
 #include "platform/files.h"
-#include "process/workers.h"
+#include "process/codec.h"
 #include "text/Messages.h"
-
-namespace {
-
-// In a worker: one entry's translation. It has no row; a failed one is a read error.
-std::optional<ModelResult> translateInWorker(std::string modelPath, const std::string&, const BatchSettings&,
-                                             const std::function<void()>&) {
-    ModelResult result;
-    result.name = baseName(modelPath);
-    result.outcome = convertModel(modelPath) ? Outcome::Other : Outcome::ReadError;
-    return result;
-}
-
-struct Block {
-    bool done = false;
-    std::string out, err;
-};
-
-}  // namespace
 
 std::vector<size_t> handOutOrder(const std::vector<std::pair<size_t, std::optional<long long>>>& earlierLpSizes) {
     std::vector<std::pair<size_t, std::optional<long long>>> models = earlierLpSizes;
@@ -45,78 +23,33 @@ std::vector<size_t> handOutOrder(const std::vector<std::pair<size_t, std::option
 
 TranslationResult translateEntries(const std::string& folder, const std::vector<std::string>& entries,
                                    const BatchSettings& settings) {
-    BatchSettings resolved = settings;
-    if (resolved.jobs <= 0) resolved.jobs = availableCpus();
-    resolved.timeLimit = 0.0;  // a translation has no time limit
-    const std::string noOutputFolder;
-    WorkerPool pool(entries, noOutputFolder, resolved, translateInWorker);
-    TranslationResult result;
-    std::vector<Block> blocks(entries.size());
+    Blocks blocks(entries.size(), msg::generatedHeaderEnd, false);
     std::vector<std::pair<size_t, std::optional<long long>>> models;
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (endsWith(entries[i], "mod")) {
-            const std::string lpPath = lpPathOfModel(entries[i]);
-            const std::optional<FileStamp> earlier = fileStamp(lpPath);
-            models.emplace_back(i, earlier ? std::optional<long long>(earlier->size) : std::nullopt);
-        } else {
-            blocks[i].done = true;  // not a model: its header alone
+        if (!endsWith(entries[i], "mod")) {
+            blocks.finish(i, "", "");  // not a model: its header alone
+            continue;
         }
+        const std::string lpPath = lpPathOfModel(entries[i]);
+        const std::optional<FileStamp> earlier = fileStamp(lpPath);
+        models.emplace_back(i, earlier ? std::optional<long long>(earlier->size) : std::nullopt);
     }
-    const std::vector<size_t> order = handOutOrder(models);
-    std::deque<size_t> queue(order.begin(), order.end());
-    const auto printBlock = [&](size_t i) {
-        std::cout << msg::dashLine << msg::modelHeader << i << msg::generatedHeaderEnd << blocks[i].out << std::flush;
-        std::cerr << blocks[i].err << std::flush;
-        std::string().swap(blocks[i].out);
-        std::string().swap(blocks[i].err);
+    TranslationResult result;
+    JobKind kind;
+    // In a worker: whether the entry's translation succeeded.
+    kind.run = [&entries](size_t index, const std::function<void()>&) { return encodeValue(convertModel(entries[index])); };
+    kind.understood = [](const std::string& bytes) { return decodeValue<bool>(bytes).has_value(); };
+    // A worker that died or said nothing sensible costs its model only.
+    kind.finish = [&](const FinishedJob& job) {
+        const bool reported = job.how == FinishedJob::Reported;
+        blocks.finish(job.index, job.out, reported ? job.err : job.err + whatHappened(job, entries[job.index]));
+        if (!reported || !*decodeValue<bool>(job.result)) ++result.failures;
     };
-    // A finished block waits for every earlier one.
-    size_t next = 0;
-    const auto printReady = [&] {
-        for (; next < blocks.size() && blocks[next].done; ++next) printBlock(next);
-    };
-    const size_t jobs = std::min(queue.size(), static_cast<size_t>(std::max(1, resolved.jobs)));
-    const auto staff = [&] {
-        if (const int error = pool.staff(jobs, queue.size())) {
-            std::cerr << msg::workerNotStarted << std::strerror(error) << "\n" << std::flush;
-        }
-    };
-    // A worker that died or said nothing sensible costs its model only; one
-    // that ends while the batch is being stopped leaves it unfinished.
-    const auto take = [&](const FinishedModel& model) {
-        if (model.how != FinishedModel::Reported && pool.interruptedBy() != 0) return;
-        Block& block = blocks[model.index];
-        block.done = true;
-        block.out = model.out;
-        block.err = model.err;
-        if (model.how != FinishedModel::Reported) block.err += whatHappened(model, entries[model.index]);
-        if (model.how != FinishedModel::Reported || model.result->outcome == Outcome::ReadError) ++result.failures;
-    };
-    staff();
-    printReady();
-    while (next < blocks.size() && pool.interruptedBy() == 0) {
-        staff();
-        if (pool.size() == 0) break;
-        pool.handOut(queue);
-        const std::optional<std::vector<FinishedModel>> finished = pool.wait(200);
-        if (!finished) break;
-        for (const FinishedModel& model : *finished) take(model);
-        printReady();
-    }
-    result.interruptedBy = pool.interruptedBy();
-    // Translations already sent when it was stopped are kept.
-    if (result.interruptedBy != 0) {
-        for (const FinishedModel& model : pool.wait(0).value_or(std::vector<FinishedModel>{})) take(model);
-    }
-    pool.stop();
-    removeStaleTempFiles(folder);
-    size_t finishedCount = 0;
-    for (const Block& block : blocks) finishedCount += block.done ? 1 : 0;
-    // Entries finished after one that did not are shown too.
-    for (; next < blocks.size(); ++next) {
-        if (blocks[next].done) printBlock(next);
-    }
-    result.failures += blocks.size() - finishedCount;
-    if (result.interruptedBy != 0) std::fprintf(stderr, msg::batchInterrupted, finishedCount, blocks.size());
+    // Temporary files of stopped workers are removed.
+    kind.afterStop = [&folder] { removeStaleTempFiles(folder); };
+    kind.workers = workerCount(models.size(), settings.jobs);  // a translation has no time limit
+    result.interruptedBy = runJobs(kind, handOutOrder(models), blocks);
+    result.failures += blocks.size() - blocks.done();
+    if (result.interruptedBy != 0) blocks.interrupted(blocks.done(), blocks.size());
     return result;
 }

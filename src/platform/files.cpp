@@ -78,6 +78,38 @@ int createTempFile(const std::string& folder, std::string& path) {
     return fd;
 }
 
+int writeWhole(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+bool readWhole(int fd, void* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, static_cast<char*>(data) + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool readAvailable(int fd, std::string& bytes) {
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0) bytes.append(buffer, static_cast<size_t>(n));
+    }
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+}
+
 // Replaces `path`, a file in `folder`, with `content`, so that readers (and a
 // process killed at any moment) see either the old file or the new one, never
 // a part of it. The file is not synced to disk: the report is rewritten after
@@ -87,16 +119,7 @@ int replaceFile(const std::string& folder, const std::string& path, const std::s
     std::string temp;
     FileDescriptor out(createTempFile(folder, temp));
     if (out.fd < 0) return errno;
-    int error = 0;
-    size_t done = 0;
-    while (done < content.size() && error == 0) {
-        const ssize_t n = ::write(out.fd, content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno != EINTR) error = errno;
-        } else {
-            done += static_cast<size_t>(n);
-        }
-    }
+    int error = writeWhole(out.fd, content);
     if (!out.close() && error == 0) error = errno;
     if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
     if (error != 0) ::unlink(temp.c_str());

@@ -19,12 +19,23 @@ struct FileStamp {
     bool operator==(const FileStamp& other) const { return size == other.size && modifiedNs == other.modifiedNs; }
 };
 
-// A file descriptor, closed when it goes out of scope.
+// A file descriptor, closed when it goes out of scope; moved, it goes with
+// its new owner.
 struct FileDescriptor {
     int fd = -1;
+    FileDescriptor() = default;
     explicit FileDescriptor(int f) : fd(f) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd(other.fd) { other.fd = -1; }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            if (fd >= 0) ::close(fd);
+            fd = other.fd;
+            other.fd = -1;
+        }
+        return *this;
+    }
     ~FileDescriptor() {
         if (fd >= 0) ::close(fd);
     }
@@ -97,6 +108,17 @@ bool sameFolder(const std::string& a, const std::string& b);
 // Makes `folder` when only its last part is missing, and checks that a new
 // file can be made in it. Returns 0 or the errno of the failure.
 int prepareOutputFolder(const std::string& folder);
+
+// ---- Whole reads and writes ----------------------------------------------
+// On any descriptor, through signals that interrupt them.
+
+// Writes all of `bytes`. Returns 0 or the errno of the failure.
+int writeWhole(int fd, const std::string& bytes);
+// Reads exactly `size` bytes. False when the descriptor fails or ends first.
+bool readWhole(int fd, void* data, size_t size);
+// Appends what can be read now to `bytes`: until the descriptor would block,
+// or for a blocking one until it ends. False once it has ended or failed.
+bool readAvailable(int fd, std::string& bytes);
 
 // ---- Writing files ------------------------------------------------------
 

@@ -1,7 +1,7 @@
-// The worker processes of a batch: started, handed models, reaped, watched
-// for models that run far past their time limit, and stopped, also on
-// SIGINT and SIGTERM. Knows nothing of reports or console blocks: what a
-// worker finished is handed back as data.
+// The worker processes of a batch: started, handed jobs, reaped, watched
+// for jobs that run far past their time limit, and stopped, also on SIGINT
+// and SIGTERM. Knows nothing of reports or console blocks: what a worker
+// finished is handed back as data.
 #pragma once
 
 #include <deque>
@@ -9,66 +9,67 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch.h"
 #include "process/interrupts.h"
 #include "process/worker.h"
 
-// A model whose worker is done with it.
-struct FinishedModel {
-    // Overran: still running (or still being read, before SCIP started to
-    // solve it) long past the time limit. Unreadable: the worker's message
-    // about it made no sense. Either way the worker is stopped.
+// A job whose worker is done with it.
+struct FinishedJob {
+    // Overran: still running (or still in its first part, before SCIP
+    // started to solve) long past the time limit. Unreadable: the worker's
+    // message about it made no sense. Either way the worker is stopped.
     enum How { Reported, Died, Overran, Unreadable };
     How how = Reported;
     size_t index = 0;
-    std::optional<ModelResult> result;  // Reported: the worker's result
+    std::string result;   // Reported: the worker's result, as bytes that the pool's check understood
     int waitStatus = 0;   // Died: how the worker ended, as waitpid tells it
-    double seconds = 0.0; // Died, Overran, Unreadable: since SCIP started (or since the model was handed out)
+    double seconds = 0.0; // Died, Overran, Unreadable: since SCIP started (or since the job was handed out)
     double grace = 0.0;   // Overran: the seconds allowed past the time limit
     bool whileReading = false;  // Overran: SCIP had not started to solve it
-    std::string out, err; // what the worker printed for this model
+    std::string out, err; // what the worker printed for this job
 };
 
-// The line that says why a worker did not report its model.
-std::string whatHappened(const FinishedModel& finished, const std::string& modelPath);
+// The line that says why a worker did not report its job.
+std::string whatHappened(const FinishedJob& finished, const std::string& modelPath);
 
 class WorkerPool {
 public:
-    // Workers run `solve` on entries of `modelPaths`. While the pool lives,
-    // SIGINT and SIGTERM only note themselves.
-    WorkerPool(const std::vector<std::string>& modelPaths, const std::string& outputFolder,
-               const BatchSettings& settings, SolveFunction solve);
+    // Workers run `job` on the entries (below `entries`) they are handed;
+    // a result that `understood` refuses costs the worker. A job running far
+    // past `timeLimit` (0: none) is stopped. While the pool lives, SIGINT and
+    // SIGTERM only note themselves.
+    WorkerPool(size_t entries, JobFunction job, ResultCheck understood, double timeLimit);
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
     ~WorkerPool();
 
     // Starts workers until `jobs` are alive or the idle ones are enough for
-    // the `waiting` models (a worker that died or left is replaced so). The
+    // the `waiting` jobs (a worker that died or left is replaced so). The
     // errno of the first start that failed in this pool, once; else 0.
     int staff(size_t jobs, size_t waiting);
     size_t size() const;     // workers alive
-    size_t idle() const;     // workers waiting for a model
-    size_t running() const;  // models being solved
-    // Hands models from the front of `queue` to the idle workers.
+    size_t idle() const;     // workers waiting for a job
+    size_t running() const;  // jobs being run
+    // Hands jobs from the front of `queue` to the idle workers.
     void handOut(std::deque<size_t>& queue);
-    // Waits up to `milliseconds` for workers, and returns the models they
+    // Waits up to `milliseconds` for workers, and returns the jobs they
     // finished, died on, or overran, in the order seen. Nothing when the
     // workers cannot be waited for.
-    std::optional<std::vector<FinishedModel>> wait(int milliseconds);
+    std::optional<std::vector<FinishedJob>> wait(int milliseconds);
     // Kills and reaps every worker.
     void stop();
     // SIGINT or SIGTERM once one has arrived, else 0.
     int interruptedBy() const;
 
 private:
-    // Starts one more worker. False (errno set) when it cannot.
-    bool startWorker();
-    FinishedModel unreported(WorkerHandle& worker, FinishedModel::How how, double seconds);
+    void readMessages(WorkerHandle& worker, std::vector<FinishedJob>& finished);
+    void reapIfEnded(WorkerHandle& worker, std::vector<FinishedJob>& finished);
+    void stopOverrunning(std::vector<FinishedJob>& finished);
+    FinishedJob unreported(WorkerHandle& worker, FinishedJob::How how, double seconds);
 
-    const std::vector<std::string>& modelPaths_;
-    const std::string& outputFolder_;
-    const BatchSettings& settings_;
-    SolveFunction solve_;
+    size_t entries_;
+    JobFunction job_;
+    ResultCheck understood_;
+    double timeLimit_;
     std::vector<WorkerHandle> workers_;
     bool startFailureSaid_ = false;
     InterruptGuard interrupts_;
@@ -76,4 +77,3 @@ private:
 
 // CPUs that this process may run on (at least 1).
 int availableCpus();
-

@@ -7,9 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "batch/model_names.h"
@@ -39,15 +37,7 @@ const std::string& memoryFilePath() { return memoryFile().path; }
 
 bool writeMemoryFile(const std::string& text) {
     const int fd = memoryFile().fd;
-    if (fd < 0 || ::ftruncate(fd, 0) != 0) return false;
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    return fd >= 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && writeWhole(fd, text) == 0;
 }
 
 // SCIP reads `text` as a settings file.
@@ -84,8 +74,42 @@ std::string fileRefusalMessage(const Refusal& refusal, const std::string& path) 
                          refusal.text);
 }
 
-// The check itself, in the child.
-ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
+void captureError(void* refused, FILE*, const char*) { *static_cast<bool*>(refused) = true; }
+
+}  // namespace
+
+std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
+    size_t number = 0;
+    bool namedSeen = false;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos) continue;
+        // SCIP only warns about a parameter it does not know.
+        const std::optional<std::string> name = parameterName(line);
+        if (name && !name->empty() && lib().SCIPgetParam(scip, name->c_str()) == nullptr) {
+            return Refusal{number, true, line};
+        }
+        // SCIP refuses a whole file with an emphasis after a parameter; read
+        // line by line it would not see that.
+        if (!name && namedSeen) return Refusal{number, false, line};
+        namedSeen |= name && !name->empty();
+        // A value SCIP refuses is an error message of SCIP's, not always a
+        // failed call.
+        bool refused = false;
+        lib().SCIPmessageSetErrorPrinting(captureError, &refused);
+        const bool read = writeMemoryFile(line + "\n") &&
+                          lib().SCIPreadParams(scip, memoryFilePath().c_str()) == SCIP_OKAY;
+        lib().SCIPmessageSetErrorPrintingDefault();
+        if (!read || refused) return Refusal{number, false, line};
+    }
+    return std::nullopt;
+}
+
+ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
     ParameterCheck check;
     if (const std::string error = loadScipLibrary(); !error.empty()) {
         check.state = ParameterCheck::ScipMissing;
@@ -139,111 +163,6 @@ ParameterCheck checkHere(const ScipRequest& request, double timeLimit) {
     check.scipVersion = scipVersionText();
     check.state = ParameterCheck::Checked;
     return check;
-}
-
-// State, then message, version and changed lines, each ended by a NUL.
-std::string encode(const ParameterCheck& check) {
-    std::string bytes(1, static_cast<char>('0' + check.state));
-    for (const std::string* field : {&check.message, &check.scipVersion, &check.changed}) {
-        bytes += *field;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
-std::optional<ParameterCheck> decode(const std::string& bytes) {
-    if (bytes.empty() || bytes[0] < '0' || bytes[0] > '2') return std::nullopt;
-    ParameterCheck check;
-    check.state = static_cast<ParameterCheck::State>(bytes[0] - '0');
-    size_t at = 1;
-    for (std::string* field : {&check.message, &check.scipVersion, &check.changed}) {
-        const size_t end = bytes.find('\0', at);
-        if (end == std::string::npos) return std::nullopt;
-        *field = bytes.substr(at, end - at);
-        at = end + 1;
-    }
-    return check;
-}
-
-void captureError(void* refused, FILE*, const char*) { *static_cast<bool*>(refused) = true; }
-
-}  // namespace
-
-std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
-    size_t number = 0;
-    bool namedSeen = false;
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        start = end == std::string::npos ? text.size() : end + 1;
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos) continue;
-        // SCIP only warns about a parameter it does not know.
-        const std::optional<std::string> name = parameterName(line);
-        if (name && !name->empty() && lib().SCIPgetParam(scip, name->c_str()) == nullptr) {
-            return Refusal{number, true, line};
-        }
-        // SCIP refuses a whole file with an emphasis after a parameter; read
-        // line by line it would not see that.
-        if (!name && namedSeen) return Refusal{number, false, line};
-        namedSeen |= name && !name->empty();
-        // A value SCIP refuses is an error message of SCIP's, not always a
-        // failed call.
-        bool refused = false;
-        lib().SCIPmessageSetErrorPrinting(captureError, &refused);
-        const bool read = writeMemoryFile(line + "\n") &&
-                          lib().SCIPreadParams(scip, memoryFilePath().c_str()) == SCIP_OKAY;
-        lib().SCIPmessageSetErrorPrintingDefault();
-        if (!read || refused) return Refusal{number, false, line};
-    }
-    return std::nullopt;
-}
-
-ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit) {
-    ParameterCheck failed;
-    failed.message = msg::parameterCheckFailed;
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return failed;
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return failed;
-    }
-    if (pid == 0) {
-        ::prctl(PR_SET_NAME, "lote-parametros");
-        // Whatever SCIP prints of its own stays out of the console.
-        const int devNull = ::open("/dev/null", O_WRONLY);
-        if (devNull >= 0) {
-            ::dup2(devNull, STDOUT_FILENO);
-            ::dup2(devNull, STDERR_FILENO);
-        }
-        const std::string bytes = encode(checkHere(request, timeLimit));
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string bytes;
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    const std::optional<ParameterCheck> check = decode(bytes);
-    return check.value_or(failed);
 }
 
 SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {

@@ -1,6 +1,6 @@
-// SCIP's parameters: those of a batch, checked once in a child process
-// before the batch (the program itself never loads SCIP), and those of one
-// model, applied in its worker.
+// SCIP's parameters: those of a batch, checked once (in a child process:
+// the program itself never loads SCIP), and those of one model, applied in
+// its worker.
 #pragma once
 
 #include <cstddef>
@@ -18,11 +18,21 @@ struct ParameterCheck {
     std::string changed;      // Checked: SCIP's lines for the parameters that differ from its defaults
 };
 
-// In a child process: SCIP with its default plug-ins, Ctrl-C left to the
-// program, then the settings file of `request`, its -p parameters, its
-// seed and `timeLimit` (when not 0), each as SCIP reads a settings file.
-// The memory limit is left out: it is set per worker.
-ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit);
+// The fields of a check, as a child process sends it (process/codec.h).
+template <typename S, typename F, IfFieldsOf<S, ParameterCheck> = 0>
+void visitFields(S& check, F&& f) {
+    f(check.state, ParameterCheck::ScipMissing);
+    f(check.message);
+    f(check.scipVersion);
+    f(check.changed);
+}
+
+// SCIP with its default plug-ins, Ctrl-C left to the program, then the
+// settings file of `request`, its -p parameters, its seed and `timeLimit`
+// (when not 0), each as SCIP reads a settings file. The memory limit is
+// left out: it is set per worker. Loads SCIP's library, and leaves its
+// instance behind when the check fails: run it in a child process.
+ParameterCheck checkParameters(const ScipRequest& request, double timeLimit);
 
 // A line of settings that SCIP did not take.
 struct Refusal {

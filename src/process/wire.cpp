@@ -1,0 +1,39 @@
+// The framing of messages.
+#include "process/wire.h"
+
+#include <cstring>
+
+namespace {
+
+// type, entry index, payload length
+constexpr size_t kHead = 1 + 4 + 4;
+
+void appendNumber(std::string& bytes, uint32_t value) { bytes.append(reinterpret_cast<const char*>(&value), 4); }
+
+uint32_t numberAt(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+
+}  // namespace
+
+std::string frameBytes(const Frame& frame) {
+    std::string bytes(1, frame.type);
+    appendNumber(bytes, frame.index);
+    appendNumber(bytes, static_cast<uint32_t>(frame.payload.size()));
+    return bytes + frame.payload;
+}
+
+std::vector<Frame> takeFrames(std::string& inbox) {
+    std::vector<Frame> frames;
+    size_t at = 0;
+    while (inbox.size() - at >= kHead) {
+        const uint32_t length = numberAt(inbox, at + 5);
+        if (inbox.size() - at - kHead < length) break;
+        frames.push_back(Frame{inbox[at], numberAt(inbox, at + 1), inbox.substr(at + kHead, length)});
+        at += kHead + length;
+    }
+    inbox.erase(0, at);
+    return frames;
+}
