@@ -15,9 +15,6 @@ namespace compare_folders {
 using namespace testing_support;
 
 
-inline const std::string kHeader =
-    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE\n";
-
 // Two runs of one test set. base (the reference, limits/time = 10): a
 // optimal in 2 s, b unbounded, c stopped by the time limit, d optimal, e
 // only here, f optimal and checked. nova: a faster by 0,5 s, b 0,1 s
@@ -27,7 +24,7 @@ inline void makeFolders(const fs::path& dir) {
     fs::create_directory(dir / "base");
     fs::create_directory(dir / "nova");
     writeFile(dir / "base" / "sol_stat_completo.csv",
-              kHeader +
+              kCompleteHeader +
                   "a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;\n"
                   "\"b;\"\"x\"\".lp\";0,500000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;\n"
                   "c.lp;10,020000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;7,000000;4,000000;75,000000;900;5000;20;20;10;3;NAO;\n"
@@ -38,7 +35,7 @@ inline void makeFolders(const fs::path& dir) {
               "# SCIP version 9.2.1\n\n# maximal time in seconds to run\n"
               "# [type: real, advanced: FALSE, range: [0,1e+20], default: 1e+20]\nlimits/time = 10\n");
     writeFile(dir / "nova" / "sol_stat_completo.csv",
-              kHeader +
+              kCompleteHeader +
                   "a.lp;1,500000;SOL OTIMA;10,000000;10,000000;0,000000;30;80;5;5;3;1;NAO;\n"
                   "\"b;\"\"x\"\".lp\";0,400000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;\n"
                   "c.lp;4,000000;SOL OTIMA;5,000000;5,000000;0,000000;400;3000;20;20;10;2;NAO;\n"
