@@ -53,6 +53,12 @@ inline size_t occurrences(const std::string& text, const std::string& what) {
     return n;
 }
 
+// A complete report row spelled with the first 14 fields (NOME … CONFERE):
+// the columns appended after them, empty here, are added.
+inline std::string withLaterColumns(const std::string& row) {
+    return row + std::string(occurrences(kCompleteHeader, ";") - 13, ';');
+}
+
 // Splits text into lines (without their line feeds).
 inline std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
