@@ -14,9 +14,12 @@ namespace compare_folders {
 
 using namespace testing_support;
 
-
-inline const std::string kHeader =
-    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE\n";
+// The rows of a complete report, each ended by a line feed.
+inline std::string completeRows(const std::vector<std::string>& rows) {
+    std::string text;
+    for (const std::string& row : rows) text += withLaterColumns(row) + "\n";
+    return text;
+}
 
 // Two runs of one test set. base (the reference, limits/time = 10): a
 // optimal in 2 s, b unbounded, c stopped by the time limit, d optimal, e
@@ -27,25 +30,25 @@ inline void makeFolders(const fs::path& dir) {
     fs::create_directory(dir / "base");
     fs::create_directory(dir / "nova");
     writeFile(dir / "base" / "sol_stat_completo.csv",
-              kHeader +
-                  "a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;\n"
-                  "\"b;\"\"x\"\".lp\";0,500000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;\n"
-                  "c.lp;10,020000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;7,000000;4,000000;75,000000;900;5000;20;20;10;3;NAO;\n"
-                  "d.lp;3,000000;SOL OTIMA;100,000000;100,000000;0,000000;20;50;4;4;2;1;NAO;\n"
-                  "e.lp;0,100000;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;\n"
-                  "f.lp;1,000000;SOL OTIMA;4,000000;4,000000;0,000000;10;20;3;3;2;1;NAO;OK\n");
+              kCompleteHeader +
+                  completeRows({"a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;",
+                                "\"b;\"\"x\"\".lp\";0,500000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;",
+                                "c.lp;10,020000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;7,000000;4,000000;75,000000;900;5000;20;20;10;3;NAO;",
+                                "d.lp;3,000000;SOL OTIMA;100,000000;100,000000;0,000000;20;50;4;4;2;1;NAO;",
+                                "e.lp;0,100000;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;",
+                                "f.lp;1,000000;SOL OTIMA;4,000000;4,000000;0,000000;10;20;3;3;2;1;NAO;OK"}));
     writeFile(dir / "base" / "parametros.set",
               "# SCIP version 9.2.1\n\n# maximal time in seconds to run\n"
               "# [type: real, advanced: FALSE, range: [0,1e+20], default: 1e+20]\nlimits/time = 10\n");
     writeFile(dir / "nova" / "sol_stat_completo.csv",
-              kHeader +
-                  "a.lp;1,500000;SOL OTIMA;10,000000;10,000000;0,000000;30;80;5;5;3;1;NAO;\n"
-                  "\"b;\"\"x\"\".lp\";0,400000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;\n"
-                  "c.lp;4,000000;SOL OTIMA;5,000000;5,000000;0,000000;400;3000;20;20;10;2;NAO;\n"
-                  "d.lp;0,000000;ERRO NA RESOLUCAO DO MODELO;;;;;;;;;;;\n"
-                  "quebrada.lp;x;SOL OTIMA\n"
-                  "f.lp;0,950000;SOL OTIMA;4,500000;4,500000;0,000000;12;25;3;3;2;1;NAO;ERRADO\n"
-                  "g<i>.lp;0,200000;PROBLEMA INFACTIVEL;;;;0;7;2;2;2;0;NAO;\n");
+              kCompleteHeader +
+                  completeRows({"a.lp;1,500000;SOL OTIMA;10,000000;10,000000;0,000000;30;80;5;5;3;1;NAO;",
+                                "\"b;\"\"x\"\".lp\";0,400000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;",
+                                "c.lp;4,000000;SOL OTIMA;5,000000;5,000000;0,000000;400;3000;20;20;10;2;NAO;",
+                                "d.lp;0,000000;ERRO NA RESOLUCAO DO MODELO;;;;;;;;;;;"}) +
+                  "quebrada.lp;x;SOL OTIMA\n" +
+                  completeRows({"f.lp;0,950000;SOL OTIMA;4,500000;4,500000;0,000000;12;25;3;3;2;1;NAO;ERRADO",
+                                "g<i>.lp;0,200000;PROBLEMA INFACTIVEL;;;;0;7;2;2;2;0;NAO;"}));
 }
 
 // exp(mean(ln(v + shift))) - shift.

@@ -25,13 +25,15 @@ inline const char* const kSmallModel =  // Z = 2.8
 inline const char* const kFreteModel = "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n";
 inline const char* const kFreteData = "data;\nparam n := 4;\nend;\n";
 
-// opt's prompts, messages and report header.
+// opt's prompts, messages and report headers.
 inline const std::string kLpPrompt = "Digite o caminho da pasta de arquivos .lp> ";
 inline const std::string kOutPrompt = "Digite o caminho da pasta para gerar o output> ";
 inline const std::string kFound = "Pasta de .lps encontrada\n";
 inline const std::string kNoInit = "pasta de sol inicial n\xC3\xA3o existe. \n";
 inline const std::string kInit = "pasta de sol inicial existe. \n";
 inline const std::string kReportHeader = "NOME;TEMPO;STATUS;Z\n";
+inline const std::string kCompleteHeader =
+    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE\n";
 inline const std::string kRemoved = "Arquivo de solu\xC3\xA7\xC3\xB5" "es excluido da pasta de .lps\n";
 
 inline const char* const kDecimalModel =
@@ -49,6 +51,12 @@ inline size_t occurrences(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
+}
+
+// A complete report row spelled with the first 14 fields (NOME … CONFERE):
+// the columns appended after them, empty here, are added.
+inline std::string withLaterColumns(const std::string& row) {
+    return row + std::string(occurrences(kCompleteHeader, ";") - 13, ';');
 }
 
 // Splits text into lines (without their line feeds).

@@ -145,8 +145,8 @@ TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {
     EXPECT_EQ(readFile(dir / "base" / "sol_stat_completo.csv"), report);
     // A time no batch wrote is a line left out (its chart would have no end); a name twice is said.
     writeFile(dir / "base" / "sol_stat_completo.csv",
-              report + "h.lp;1e307;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;\n" +
-                  "a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;\n");
+              report + completeRows({"h.lp;1e307;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;",
+                                     "a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;"}));
     const RunResult odd = runProgram("", withArgs({"comparar", base, "--html", (dir / "p.html").string()}));
     EXPECT_EQ(odd.exitCode, 0);
     EXPECT_NE(odd.err.find("linha ignorada, fora do formato do relat\xC3\xB3rio completo: h.lp;1e307;"), std::string::npos);

@@ -137,10 +137,12 @@ TEST(Robustness, KilledLargeBatchLosesNoFinishedModel) {
         for (const auto& fields : reportRows(report)) result.push_back(fields[0]);
         return result;
     };
-    // The journal's records: a line "R <lengths>", then the rows' bytes.
+    // The journal's records, after its layout lines ("L ..."): a line
+    // "R <lengths>", then the rows' bytes.
     const auto journalNames = [](const std::string& text) {
         std::set<std::string> result;
         size_t at = 0;
+        while (text.compare(at, 2, "L ") == 0 && text.find('\n', at) != std::string::npos) at = text.find('\n', at) + 1;
         while (at < text.size()) {
             const size_t end = text.find('\n', at);
             if (end == std::string::npos) break;

@@ -11,6 +11,12 @@
 #include "compare/comparison_text.h"
 #include "text/format.h"
 #include "reports/report_rows.h"
+#include "reports/report_table.h"
+
+#include "TestTexts.h"
+
+using testing_support::kCompleteHeader;
+using testing_support::kReportHeader;
 
 namespace {
 
@@ -61,8 +67,11 @@ TEST(CompleteReport, RowsTheBatchWritesAreReadBackAndOthersLeftOut) {
     solved.gap = 0.0;
     solved.nodes = 42;
     solved.check = Check::Wrong;
-    const std::string text = std::string(msg::completeReportHeader) + completeRow(solved) + "\n" +
-                             incompleteRow("c.lp", 0.0, Outcome::ReadError) + "\n" + "d.lp;1,0;SOL OTIMA\n" +
+    ModelResult unread;
+    unread.name = "c.lp";
+    unread.outcome = Outcome::ReadError;
+    const std::string text = kCompleteHeader + tableRow(completeReport(), solved) + "\n" +
+                             tableRow(completeReport(), unread) + "\n" + "d.lp;1,0;SOL OTIMA\n" +
                              "e.lp;-1,000000;SOL OTIMA;;;;;;;;;;;\n";
     const std::optional<CompleteReport> report = parseCompleteReport(text);
     ASSERT_TRUE(report);
@@ -79,7 +88,7 @@ TEST(CompleteReport, RowsTheBatchWritesAreReadBackAndOthersLeftOut) {
     EXPECT_FALSE(report->rows[1].z);
     EXPECT_EQ(report->badLines, (std::vector<std::string>{"d.lp;1,0;SOL OTIMA", "e.lp;-1,000000;SOL OTIMA;;;;;;;;;;;"}));
     // sol_stat.csv, or no header at all, is not a complete report.
-    EXPECT_FALSE(parseCompleteReport(std::string(msg::reportHeader) + "a.lp;1,000000;SOL OTIMA;2,000000;\n"));
+    EXPECT_FALSE(parseCompleteReport(kReportHeader + "a.lp;1,000000;SOL OTIMA;2,000000;\n"));
     EXPECT_FALSE(parseCompleteReport(""));
 }
 

@@ -115,12 +115,12 @@ TEST(WriteReport, RewritesWholeFileWithAPlainModeAndLeavesNoTemporary) {
     writeFile(dir / "sol_stat.csv", "old content that is much longer than the new report\n");
     std::vector<std::string> resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
     const mode_t oldMask = umask(027);
-    EXPECT_TRUE(writeReport(dir.str(), resultRows));
+    EXPECT_TRUE(writeReport(dir.str(), batchReports()[0], "sol_stat.csv", resultRows));
     umask(oldMask);
     EXPECT_EQ(readFile(dir / "sol_stat.csv"), "NOME;TEMPO;STATUS;Z\na.lp;0,500000;SOL OTIMA;1,000000;\n");
     EXPECT_EQ(fs::status(dir / "sol_stat.csv").permissions(), fs::perms(0640));
     resultRows.push_back("b.lp;0,250000;SOL OTIMA;2,000000;");
-    EXPECT_TRUE(writeReport(dir.str() + "/", resultRows));
+    EXPECT_TRUE(writeReport(dir.str() + "/", batchReports()[0], "sol_stat.csv", resultRows));
     EXPECT_EQ(reportRows(readFile(dir / "sol_stat.csv")).size(), 2u);
     EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
 }
@@ -161,14 +161,14 @@ TEST(WriteReport, FailureIsReportedAndLosesNothing) {
     fs::create_directory(dir / "sol_stat.csv");  // a folder where the report should go
     std::vector<std::string> resultRows = {"a.lp;0,500000;SOL OTIMA;1,000000;"};
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(writeReport(dir.str(), resultRows));
+    EXPECT_FALSE(writeReport(dir.str(), batchReports()[0], "sol_stat.csv", resultRows));
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("relatório " + dir.str() + "/sol_stat.csv"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_directory(dir / "sol_stat.csv"));
     EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
 
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(writeReport((dir / "missing").string(), resultRows));
+    EXPECT_FALSE(writeReport((dir / "missing").string(), batchReports()[0], "sol_stat.csv", resultRows));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("missing/sol_stat.csv"), std::string::npos);
 }
 

@@ -15,7 +15,26 @@
 #include "engine/translations.h"
 #include "reports/reports.h"
 
+#include "TestTexts.h"
+
 using Parts = std::vector<std::string>;
+
+namespace {
+
+// A result with the fields of a sol_stat.csv row, and a result's rows.
+ModelResult rowResult(const std::string& name, double seconds, Outcome outcome, std::optional<double> bound = {}) {
+    ModelResult r;
+    r.name = name;
+    r.seconds = seconds;
+    r.outcome = outcome;
+    r.primalBound = bound;
+    return r;
+}
+std::string shortRow(const ModelResult& r) { return tableRow(batchReports()[0], r); }
+std::string completeRow(const ModelResult& r) { return tableRow(completeReport(), r); }
+using testing_support::withLaterColumns;
+
+}  // namespace
 
 TEST(SplitPath, CutsAtEverySlashKeepingEmptyPieces) {
     EXPECT_EQ(splitPath("/a"), (Parts{"", "a"}));
@@ -136,30 +155,30 @@ TEST(CompleteReport, StatusTextsAndEmptyFields) {
     result.gap = 0.5;          // no gap without a finite primal bound
     result.nodes = 3;
     result.initialSolution = InitialSolution::Stored;
-    EXPECT_EQ(completeRow(result), "\"a;b.lp\";0,000000;SOL OTIMA;;-7,500000;;3;0;0;0;0;0;SIM;");
+    EXPECT_EQ(completeRow(result), withLaterColumns("\"a;b.lp\";0,000000;SOL OTIMA;;-7,500000;;3;0;0;0;0;0;SIM;"));
     result.primalBound = 2.0;
     result.check = Check::Wrong;
-    EXPECT_EQ(completeRow(result), "\"a;b.lp\";0,000000;SOL OTIMA;2,000000;-7,500000;50,000000;3;0;0;0;0;0;SIM;ERRADO");
-    EXPECT_EQ(incompleteRow("x.lp", 1, Outcome::ReadError), "x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;");
+    EXPECT_EQ(completeRow(result), withLaterColumns("\"a;b.lp\";0,000000;SOL OTIMA;2,000000;-7,500000;50,000000;3;0;0;0;0;0;SIM;ERRADO"));
+    EXPECT_EQ(completeRow(rowResult("x.lp", 1, Outcome::ReadError)), withLaterColumns("x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
 }
 
 TEST(ResultRow, FieldsAndStatusTexts) {
-    EXPECT_EQ(buildResultRow("a.lp", 0.0625, Outcome::Optimal, 7.5), "a.lp;0,062500;SOL OTIMA;7,500000;");
-    EXPECT_EQ(buildResultRow("b.lp", 1.5, Outcome::TimeLimit, 1e20),
+    EXPECT_EQ(shortRow(rowResult("a.lp", 0.0625, Outcome::Optimal, 7.5)), "a.lp;0,062500;SOL OTIMA;7,500000;");
+    EXPECT_EQ(shortRow(rowResult("b.lp", 1.5, Outcome::TimeLimit, 1e20)),
               "b.lp;1,500000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;100000000000000000000,000000;");
-    EXPECT_EQ(buildResultRow("c.lp", 0, Outcome::Infeasible, -1e20),
+    EXPECT_EQ(shortRow(rowResult("c.lp", 0, Outcome::Infeasible, -1e20)),
               "c.lp;0,000000;PROBLEMA INFACTIVEL;-100000000000000000000,000000;");
-    EXPECT_EQ(buildResultRow("d.lp", 0, Outcome::Unbounded, 1), "d.lp;0,000000;PROBLEMA ILIMITADO;1,000000;");
-    EXPECT_EQ(buildResultRow("e.lp", 0, Outcome::InfeasibleOrUnbounded, 1),
+    EXPECT_EQ(shortRow(rowResult("d.lp", 0, Outcome::Unbounded, 1)), "d.lp;0,000000;PROBLEMA ILIMITADO;1,000000;");
+    EXPECT_EQ(shortRow(rowResult("e.lp", 0, Outcome::InfeasibleOrUnbounded, 1)),
               "e.lp;0,000000;PROBLEMA ILIMITADO OU INFACTIVEL;1,000000;");
     // A status outside the table keeps an empty status field.
-    EXPECT_EQ(buildResultRow("f.lp", 2, Outcome::Other, 3), "f.lp;2,000000;;3,000000;");
+    EXPECT_EQ(shortRow(rowResult("f.lp", 2, Outcome::Other, 3)), "f.lp;2,000000;;3,000000;");
     // Names that would break the columns or lines are quoted, quotes doubled.
-    EXPECT_EQ(buildResultRow("a;b.lp", 0, Outcome::Optimal, 1), "\"a;b.lp\";0,000000;SOL OTIMA;1,000000;");
+    EXPECT_EQ(shortRow(rowResult("a;b.lp", 0, Outcome::Optimal, 1)), "\"a;b.lp\";0,000000;SOL OTIMA;1,000000;");
     EXPECT_EQ(csvName("x\"y.lp"), "\"x\"\"y.lp\"");
     EXPECT_EQ(csvName("l\r\n.lp"), "\"l\r\n.lp\"");
     EXPECT_EQ(csvName("com espa\xC3\xA7o, 'aspas'.lp"), "com espa\xC3\xA7o, 'aspas'.lp");
-    EXPECT_EQ(buildResultRow("g.xlp", 0, Outcome::ReadError, std::nullopt),
+    EXPECT_EQ(shortRow(rowResult("g.xlp", 0, Outcome::ReadError, std::nullopt)),
               "g.xlp;0,000000;ERRO NA LEITURA DO MODELO;;");
     EXPECT_STREQ(statusLine(Outcome::TimeLimit), "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n");
     EXPECT_STREQ(statusLine(Outcome::Optimal), "STATUS: SOL OTIMA\n");
@@ -171,8 +190,8 @@ TEST(ResultRow, FieldsAndStatusTexts) {
 }
 
 TEST(ReportText, HeaderThenOneLinePerRow) {
-    EXPECT_EQ(reportText({}), "NOME;TEMPO;STATUS;Z\n");
-    EXPECT_EQ(reportText({"a;1;", "b;2;"}), "NOME;TEMPO;STATUS;Z\na;1;\nb;2;\n");
+    EXPECT_EQ(reportText(batchReports()[0], {}), "NOME;TEMPO;STATUS;Z\n");
+    EXPECT_EQ(reportText(batchReports()[0], {"a;1;", "b;2;"}), "NOME;TEMPO;STATUS;Z\na;1;\nb;2;\n");
 }
 
 TEST(CheckAnswer, EachReferenceKindInTheModelsSense) {

@@ -142,7 +142,7 @@ void visitFields(S& r, F&& f) {
 
 // A model's rows from an earlier run of the batch (--retomar).
 struct KeptRow {
-    std::vector<std::string> lines;  // one per report, as written
+    std::vector<std::string> lines;  // one per report, in this program's layout
     bool failed = false;             // its status is a read or solve error
     Check check = Check::None;
     std::optional<FileStamp> stamp;  // the model file its row was made from

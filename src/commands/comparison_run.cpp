@@ -12,6 +12,7 @@
 #include "compare/comparison_html.h"
 #include "compare/comparison_text.h"
 #include "platform/files.h"
+#include "reports/output_files.h"
 #include "text/Messages.h"
 
 namespace {
@@ -32,7 +33,7 @@ std::string folderLabel(const std::string& folder) {
 // The folder's report and settings; nothing, after a message, without a
 // readable complete report.
 std::optional<ComparedFolder> readComparedFolder(const std::string& folder) {
-    const std::string reportPath = joinPath(folder, "sol_stat_completo.csv");
+    const std::string reportPath = joinPath(folder, kCompleteReportFile);
     const std::optional<std::string> text = folderExists(folder) ? readTextFile(reportPath) : std::nullopt;
     const std::optional<CompleteReport> report = text ? parseCompleteReport(*text) : std::nullopt;
     if (!report) {
@@ -48,7 +49,7 @@ std::optional<ComparedFolder> readComparedFolder(const std::string& folder) {
     ComparedFolder compared;
     compared.label = folderLabel(folder);
     compared.rows = report->rows;
-    const std::string settingsPath = joinPath(folder, "parametros.set");
+    const std::string settingsPath = joinPath(folder, kRecordFile);
     if (isRegularFile(settingsPath)) {
         const std::optional<std::string> settings = readTextFile(settingsPath);
         const SettingsTimeLimit limit = settingsTimeLimit(settings.value_or(""));
@@ -75,8 +76,7 @@ void distinguishLabels(std::vector<ComparedFolder>& folders) {
 bool protectedTarget(const std::string& target, const std::string& other, const std::vector<std::string>& folders) {
     if (target == other || sameFolder(target, other)) return true;
     for (const std::string& folder : folders) {
-        for (const char* name : {"sol_stat.csv", "sol_stat_completo.csv", "sol_stat_arquivos.csv", "sol_stat.diario",
-                                 "parametros.set"}) {
+        for (const std::string& name : batchFileNames()) {
             if (sameFolder(target, joinPath(folder, name))) return true;
         }
     }

@@ -9,7 +9,7 @@
 
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
-#include "reports/reports.h"
+#include "reports/output_files.h"
 #include "text/Messages.h"
 
 FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, IncompleteListing incomplete) {
@@ -18,7 +18,7 @@ FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, In
     FolderListing listing = readFolder(lpFolder);
     // A folder refused for an incomplete listing is left as it was.
     if (!listing.whole && incomplete == IncompleteListing::Refuse) return listing;
-    const std::string reportName = batchReports().front().name;
+    const std::string reportName = kReportFile;
     const std::string oldReportPath = lpFolder + "/" + reportName;
     bool leaveOut = oldReport != OldReport::Remove;
     if (oldReport != OldReport::LeaveOut) {

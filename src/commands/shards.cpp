@@ -74,7 +74,7 @@ std::optional<Shard> parseShard(const std::string& text, const char* taskId, con
 }
 
 std::string partRecordName(const Shard& shard) {
-    return "sol_stat.parte-" + std::to_string(shard.index) + "-de-" + std::to_string(shard.count) + ".info";
+    return partName(kPartRecordFile, shard);
 }
 
 std::string listingDigest(const std::vector<std::string>& modelPaths) {
@@ -124,32 +124,34 @@ bool writePartRecord(const std::string& outputFolder, const Shard& shard, const 
     return true;
 }
 
-int mergeParts(const std::string& outputFolder) {
-    // The parts' count, from the names of the part reports found.
+namespace {
+
+// The parts' count, from the names of the part reports found; nothing,
+// after a message, when there are none or their counts differ.
+std::optional<int> partCount(const std::string& outputFolder) {
     std::map<int, int> counts;
     for (const std::string& path : listFolder(outputFolder)) {
-        const std::string name = baseName(path);
-        int index = 0, count = 0;
-        char tail = 0;
-        if (std::sscanf(name.c_str(), "sol_stat.parte-%d-de-%d.cs%c", &index, &count, &tail) == 3 && tail == 'v' &&
-            name == partName(batchReports().front().name, Shard{index, count})) {
-            ++counts[count];
-        }
+        if (const std::optional<Shard> part = partOfFile(baseName(path), kReportFile)) ++counts[part->count];
     }
     if (counts.empty()) {
         std::fprintf(stderr, msg::mergeNoParts, outputFolder.c_str());
-        return 1;
+        return std::nullopt;
     }
     if (counts.size() > 1) {
         std::fprintf(stderr, msg::mergeMixedCounts, outputFolder.c_str());
-        return 1;
+        return std::nullopt;
     }
-    const int count = counts.begin()->first;
+    return counts.begin()->first;
+}
+
+// The records of all `count` parts; nothing, after a message, when a part
+// is missing or unfinished, or the parts were made from other listings.
+std::optional<std::vector<PartRecord>> finishedParts(const std::string& outputFolder, int count) {
     bool complete = true;
     std::vector<PartRecord> records;
     for (int index = 1; index <= count; ++index) {
         const Shard shard{index, count};
-        const std::string report = joinPath(outputFolder, partName(batchReports().front().name, shard));
+        const std::string report = joinPath(outputFolder, partName(kReportFile, shard));
         const std::string recordPath = joinPath(outputFolder, partRecordName(shard));
         const bool haveReport = readTextFile(report).has_value();
         const std::optional<std::string> recordText = readTextFile(recordPath);
@@ -164,48 +166,64 @@ int mergeParts(const std::string& outputFolder) {
         }
         records.push_back(record);
     }
-    if (!complete) return 1;
+    if (!complete) return std::nullopt;
     for (const PartRecord& record : records) {
         if (record.entries != records[0].entries || record.digest != records[0].digest) {
             std::fprintf(stderr, msg::mergeListingChanged, outputFolder.c_str());
-            return 1;
+            return std::nullopt;
         }
     }
-    // Each report: the parts' rows put back in folder order.
-    for (const ReportFile& report : batchReports()) {
-        const std::string reportName = report.name;
-        std::map<size_t, std::string> rows;
-        bool present = true;
-        for (int index = 1; index <= count && present; ++index) {
-            const std::optional<std::string> text =
-                readTextFile(joinPath(outputFolder, partName(reportName, Shard{index, count})));
-            if (!text) {
-                present = false;
-                break;
-            }
-            const std::vector<ReportRow> partRows = parseReport(*text);
-            const std::vector<size_t>& positions = records[index - 1].positions;
-            if (partRows.size() != positions.size()) {
-                std::fprintf(stderr, msg::mergeUnfinishedPart, index, count,
-                             joinPath(outputFolder, partName(reportName, Shard{index, count})).c_str());
-                return 1;
-            }
-            for (size_t i = 0; i < partRows.size(); ++i) rows[positions[i]] = partRows[i].line;
+    return records;
+}
+
+enum class Merged { Written, Absent, Failed };
+
+// One report: the parts' rows, under this program's header, put back in
+// folder order. Absent when a part did not keep it.
+Merged mergeReport(const std::string& outputFolder, const ReportTable& report, const std::vector<PartRecord>& records) {
+    const int count = static_cast<int>(records.size());
+    std::map<size_t, std::string> rows;
+    for (int index = 1; index <= count; ++index) {
+        const std::string path = joinPath(outputFolder, partName(report.fileName, Shard{index, count}));
+        const std::optional<std::string> text = readTextFile(path);
+        if (!text) return Merged::Absent;
+        const std::vector<std::string> partRows = rowsInTodaysLayout(report, *text).value_or(std::vector<std::string>{});
+        const std::vector<size_t>& positions = records[index - 1].positions;
+        if (partRows.size() != positions.size()) {
+            std::fprintf(stderr, msg::mergeUnfinishedPart, index, count, path.c_str());
+            return Merged::Failed;
         }
-        if (!present) continue;  // a report the parts did not keep
-        std::vector<std::string> ordered;
-        for (const auto& [position, line] : rows) ordered.push_back(line);
-        if (!writeReport(outputFolder, ordered, std::cerr, reportName, report.header)) return 1;
+        for (size_t i = 0; i < partRows.size(); ++i) rows[positions[i]] = partRows[i];
     }
-    // The batch's record is the first part's: the parts share their SCIP
-    // parameters; each part's own record (machine, start) stays beside it.
-    if (const std::optional<std::string> record = readTextFile(joinPath(outputFolder, recordFileName(Shard{1, count})))) {
-        const std::string path = joinPath(outputFolder, recordFileName(std::nullopt));
-        if (const int error = replaceFile(outputFolder, path, *record)) {
-            printIoError(msg::recordNotWritten, path, error);
-            return 1;
-        }
+    std::vector<std::string> ordered;
+    for (const auto& [position, line] : rows) ordered.push_back(line);
+    return writeReport(outputFolder, report, report.fileName, ordered, std::cerr) ? Merged::Written : Merged::Failed;
+}
+
+// The batch's record is the first part's: the parts share their SCIP
+// parameters; each part's own record (machine, start) stays beside it.
+bool copyFirstRecord(const std::string& outputFolder, int count) {
+    const std::optional<std::string> record = readTextFile(joinPath(outputFolder, recordFileName(Shard{1, count})));
+    if (!record) return true;
+    const std::string path = joinPath(outputFolder, recordFileName(std::nullopt));
+    if (const int error = replaceFile(outputFolder, path, *record)) {
+        printIoError(msg::recordNotWritten, path, error);
+        return false;
     }
-    std::printf(msg::mergeDone, count, joinPath(outputFolder, batchReports().front().name).c_str());
+    return true;
+}
+
+}  // namespace
+
+int mergeParts(const std::string& outputFolder) {
+    const std::optional<int> count = partCount(outputFolder);
+    if (!count) return 1;
+    const std::optional<std::vector<PartRecord>> records = finishedParts(outputFolder, *count);
+    if (!records) return 1;
+    for (const ReportTable& report : batchReports()) {
+        if (mergeReport(outputFolder, report, *records) == Merged::Failed) return 1;
+    }
+    if (!copyFirstRecord(outputFolder, *count)) return 1;
+    std::printf(msg::mergeDone, *count, joinPath(outputFolder, kReportFile).c_str());
     return 0;
 }

@@ -10,7 +10,7 @@
 
 #include "reports/answers.h"
 #include "reports/report_rows.h"
-#include "reports/reports.h"
+#include "reports/report_table.h"
 #include "text/Messages.h"
 #include "text/format.h"
 
@@ -20,36 +20,6 @@ namespace {
 std::string rowStatus(Outcome outcome) {
     const std::string text = statusRowText(outcome);
     return text.substr(0, text.size() - 1);
-}
-
-
-// The fields of a row after its name (quoted RFC-4180 style or not); nothing
-// when the name field does not end in ";".
-std::optional<std::vector<std::string>> fieldsAfterName(const std::string& line) {
-    size_t at = 0;
-    if (!line.empty() && line[0] == '"') {
-        for (at = 1; at < line.size(); ++at) {
-            if (line[at] != '"') continue;
-            if (at + 1 < line.size() && line[at + 1] == '"') {
-                ++at;
-            } else {
-                break;
-            }
-        }
-        ++at;
-    } else {
-        at = line.find(';');
-    }
-    if (at >= line.size() || line[at] != ';') return std::nullopt;
-    std::vector<std::string> fields(1);
-    for (size_t i = at + 1; i < line.size(); ++i) {
-        if (line[i] == ';') {
-            fields.emplace_back();
-        } else {
-            fields.back() += line[i];
-        }
-    }
-    return fields;
 }
 
 std::string trim(const std::string& text) {
@@ -119,30 +89,30 @@ StatusKind statusKind(const std::string& status) {
 }
 
 std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
-    const std::string header = msg::completeReportHeader;
-    if (text.compare(0, header.size(), header) != 0) return std::nullopt;
+    const ReportTable& table = completeReport();
+    const std::optional<std::vector<TableRow>> rows = readTable(table, text);
+    if (!rows) return std::nullopt;
     CompleteReport report;
     std::set<std::string> names;
-    for (const ReportRow& line : parseReport(text)) {
-        const std::optional<std::vector<std::string>> fields = fieldsAfterName(line.line);
-        // TEMPO … CONFERE: 13 fields after the name.
-        const std::optional<double> seconds = fields && fields->size() == 13 ? parseDecimal((*fields)[0]) : std::nullopt;
+    for (const TableRow& line : *rows) {
+        RowValues values;
+        readRow(table, line.fields, values);
         // A time of more than about 30 years, or a negative node count,
         // is not from a batch.
-        const std::optional<double> nodes = seconds ? parseDecimal((*fields)[5]) : std::nullopt;
-        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (nodes && *nodes < 0.0)) {
+        const std::optional<double> seconds = line.whole ? values.seconds : std::nullopt;
+        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (values.nodes && *values.nodes < 0.0)) {
             report.badLines.push_back(line.line);
             continue;
         }
-        if (!names.insert(line.name).second) report.repeatedNames.push_back(line.name);
+        if (!names.insert(values.name).second) report.repeatedNames.push_back(values.name);
         ComparedRow row;
-        row.name = line.name;
+        row.name = values.name;
         row.seconds = *seconds;
-        row.status = (*fields)[1];
+        row.status = values.status;
         row.kind = statusKind(row.status);
-        row.z = parseDecimal((*fields)[2]);
-        row.nodes = nodes;
-        row.check = checkFromText((*fields)[12]);
+        row.z = values.z;
+        row.nodes = values.nodes;
+        row.check = values.check;
         report.rows.push_back(std::move(row));
     }
     return report;

@@ -37,7 +37,8 @@ struct CompleteReport {
 };
 // The longest time a report row may hold (about 30 years).
 inline constexpr double kLongestSeconds = 1e9;
-// Nothing when `text` does not start with the complete report's header.
+// Read by header name: nothing when the header lacks NOME, TEMPO, STATUS or
+// every column that only the complete report has (sol_stat.csv is not one).
 std::optional<CompleteReport> parseCompleteReport(const std::string& text);
 
 // The time limit of a SCIP settings file ("name = value" lines, "#"

@@ -26,7 +26,7 @@ constexpr std::chrono::seconds kLongestWait{1};
 
 BatchOutput::BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard)
     : outputFolder_(outputFolder), blocks_(blocks), entries_(blocks.size()) {
-    for (const ReportFile& report : batchReports()) {
+    for (const ReportTable& report : batchReports()) {
         reportNames_.push_back(reportFileName(report, shard));
     }
     journalPath_ = joinPath(outputFolder, journalName(shard));
@@ -44,7 +44,7 @@ void BatchOutput::hide(size_t index) {
 
 bool BatchOutput::record(size_t index, const ModelResult& result) {
     std::vector<std::string> rows;
-    for (const ReportFile& report : batchReports()) rows.push_back(report.row(result));
+    for (const ReportTable& report : batchReports()) rows.push_back(tableRow(report, result));
     return finish(index, std::move(rows), result.out, result.err);
 }
 
@@ -80,14 +80,15 @@ bool BatchOutput::start() {
 bool BatchOutput::appendToJournal(const std::vector<std::string>& rows, std::ostream& errors) {
     if (journal_ < 0) {
         // A record cut short by a killed run is cut off, so that records
-        // appended after it can be read.
+        // appended after it can be read; a journal of another layout goes.
         journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        journalSize_ = static_cast<off_t>(wholeJournalLength(readTextFile(journalPath_).value_or("")));
+        journalSize_ = static_cast<off_t>(journalKeptLength(readTextFile(journalPath_).value_or("")));
         if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
             printIoError(msg::reportNotWritten, journalPath_, errno, errors);
         }
     }
-    const std::string record = journalRecord(rows);
+    // An empty journal starts with its layout.
+    const std::string record = (journalSize_ == 0 ? journalStart() : "") + journalRecord(rows);
     const ssize_t n = journal_ >= 0 ? ::write(journal_, record.data(), record.size()) : -1;
     if (n == static_cast<ssize_t>(record.size())) {
         journalSize_ += n;
@@ -134,13 +135,13 @@ bool BatchOutput::writeReports() {
 bool BatchOutput::writeReports(std::ostream& errors) {
     const Clock::time_point start = Clock::now();
     bool written = true;
-    const std::vector<ReportFile>& reports = batchReports();
+    const std::vector<ReportTable>& reports = batchReports();
     for (size_t report = 0; report < reports.size(); ++report) {
         std::vector<std::string> rows;
         for (const Entry& e : entries_) {
             if (e.done && e.rows.size() > report) rows.push_back(e.rows[report]);
         }
-        if (!writeReport(outputFolder_, rows, errors, reportNames_[report], reports[report].header)) written = false;
+        if (!writeReport(outputFolder_, reports[report], reportNames_[report], rows, errors)) written = false;
     }
     lastWrite_ = Clock::now();
     // A rewrite that failed is tried again a second later, not at once.

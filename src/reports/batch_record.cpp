@@ -13,7 +13,7 @@ extern "C" {
 
 #include "batch/model_names.h"
 #include "platform/files.h"
-#include "reports/reports.h"
+#include "reports/output_files.h"
 #include "text/Messages.h"
 
 namespace {
@@ -80,7 +80,7 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int
 }
 
 std::string recordFileName(const std::optional<Shard>& shard) {
-    return shard ? partName("parametros.set", *shard) : "parametros.set";
+    return outputFileName(kRecordFile, shard);
 }
 
 std::string quoteCommandLine(int argc, const char* const* argv) {

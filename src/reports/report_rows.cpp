@@ -1,4 +1,4 @@
-// Status texts, the number format, and the rows of one model.
+// Status texts, the number format, quoted names.
 #include "reports/report_rows.h"
 
 #include <algorithm>
@@ -63,10 +63,15 @@ const char* statusRowText(Outcome outcome) {
     return "";
 }
 
+std::string statusFieldText(Outcome outcome) {
+    const std::string row = statusRowText(outcome);
+    return row.empty() ? row : row.substr(0, row.size() - 1);
+}
+
 std::string completeStatusText(int scipMajorVersion, int status) {
     if (const std::optional<Outcome> outcome = outcomeFromScipStatus(scipMajorVersion, status)) {
-        const std::string row = statusRowText(*outcome);
-        if (!row.empty()) return row.substr(0, row.size() - 1);
+        const std::string text = statusFieldText(*outcome);
+        if (!text.empty()) return text;
     }
     // The other statuses by the numbering of each major version.
     static const std::map<int, const char*> before10 = {
@@ -89,12 +94,6 @@ std::optional<double> finiteValue(double value) {
     return value;
 }
 
-std::string incompleteRow(const std::string& name, double seconds, Outcome outcome) {
-    const std::string status = statusRowText(outcome);
-    return csvName(name) + ";" + formatReportNumber(seconds) + ";" + status.substr(0, status.size() - 1) +
-           std::string(11, ';');
-}
-
 std::string outcomeLines(const std::string& name, double seconds, Outcome outcome) {
     std::ostringstream lines;
     lines << msg::nameLabel << name << "\n" << msg::timeLabel << seconds << "\n" << statusLine(outcome);
@@ -109,17 +108,6 @@ std::string csvName(const std::string& name) {
         quoted += c;
     }
     return quoted + "\"";
-}
-
-std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
-                           std::optional<double> primalBound) {
-    std::string row = csvName(name) + ";";
-    row += formatReportNumber(seconds) + ";";
-    // A status without a text keeps its field, empty, so Z stays in its column.
-    row += outcome == Outcome::Other ? ";" : statusRowText(outcome);
-    if (primalBound) row += formatReportNumber(*primalBound);
-    row += ";";
-    return row;
 }
 
 const char* checkText(Check check) {
@@ -146,34 +134,4 @@ const char* initialSolutionText(InitialSolution use) {
         case InitialSolution::None: break;
     }
     return msg::initialSolNone;
-}
-
-std::string shortRow(const ModelResult& result) {
-    return buildResultRow(result.name, result.seconds, result.outcome, result.primalBound);
-}
-
-std::string stampRow(const ModelResult& result) {
-    if (!result.stamp) return csvName(result.name) + ";;";
-    return csvName(result.name) + ";" + std::to_string(result.stamp->size) + ";" +
-           std::to_string(result.stamp->modifiedNs);
-}
-
-std::string completeRow(const ModelResult& r) {
-    if (!r.fromScip) return incompleteRow(r.name, r.seconds, r.outcome);
-    const std::optional<double> primal = r.primalBound ? finiteValue(*r.primalBound) : std::nullopt;
-    const std::optional<double> dual = r.dualBound ? finiteValue(*r.dualBound) : std::nullopt;
-    // The gap means something only between a solution and a finite dual bound.
-    const std::optional<double> gap = r.gap ? finiteValue(*r.gap) : std::nullopt;
-    const std::optional<double> gapPercent = gap && primal && dual ? std::optional<double>(100.0 * *gap) : std::nullopt;
-    const auto number = [](const std::optional<double>& value) {
-        return value ? formatReportNumber(*value) : std::string();
-    };
-    std::string row = csvName(r.name) + ";" + formatReportNumber(r.seconds) + ";" +
-                      completeStatusText(r.scipMajorVersion, r.scipStatus) + ";" + number(primal) + ";" +
-                      number(dual) + ";" + number(gapPercent) + ";";
-    for (long long count : {r.nodes, r.lpIterations, static_cast<long long>(r.variables),
-                            static_cast<long long>(r.integers), static_cast<long long>(r.constraints), r.solutions}) {
-        row += std::to_string(count) + ";";
-    }
-    return row + initialSolutionText(r.initialSolution) + ";" + checkText(r.check);
 }

@@ -1,5 +1,5 @@
-// The rows of one model in the reports: status texts, the number format,
-// and both rows built from a model's result. Pure: no I/O.
+// What the fields of the reports are made of: status texts, the number
+// format, quoted names. Pure: no I/O.
 #pragma once
 
 #include <optional>
@@ -14,6 +14,8 @@ std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status);
 // for Outcome::Other.
 const char* statusLine(Outcome outcome);
 const char* statusRowText(Outcome outcome);
+// An outcome's STATUS field: its row text without the ";".
+std::string statusFieldText(Outcome outcome);
 // The complete report's STATUS for SCIP's status code: the text of
 // sol_stat.csv where it has one, otherwise the name of the limit or event
 // that stopped the solve ("DESCONHECIDO" for anything else).
@@ -31,20 +33,7 @@ std::optional<double> finiteValue(double value);
 std::string outcomeLines(const std::string& name, double seconds, Outcome outcome);
 // `%f` with a decimal comma, whatever the process locale: 0.0625 -> "0,062500".
 std::string formatReportNumber(double value);
-// A file name as a report field: between double quotes, inner quotes
-// doubled, when it holds ";", a double quote, CR or LF; otherwise as it is.
+// A report field as written (a file name, or any field): between double
+// quotes, inner quotes doubled, when it holds ";", a double quote, CR or LF;
+// otherwise as it is.
 std::string csvName(const std::string& name);
-
-// One sol_stat.csv row: name;time;status;bound; (an empty status field for
-// Outcome::Other, an empty bound field when there is no bound).
-std::string buildResultRow(const std::string& name, double seconds, Outcome outcome,
-                           std::optional<double> primalBound);
-// The complete row of a model not read or not solved: name, time, status, empty fields.
-std::string incompleteRow(const std::string& name, double seconds, Outcome outcome);
-// A model's rows: sol_stat.csv's, and the complete report's (14 fields, no
-// trailing ";").
-std::string shortRow(const ModelResult& result);
-std::string completeRow(const ModelResult& result);
-// The row of the record of model files: name;size;time of change (empty
-// fields when the file was not read).
-std::string stampRow(const ModelResult& result);

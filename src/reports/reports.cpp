@@ -1,89 +1,40 @@
-// The reports a batch keeps: their list, their text, and reading them back.
+// The reports a batch keeps: their text, the journal, and reading them back.
 #include "reports/reports.h"
 
-#include <charconv>
 #include <sstream>
 
 #include "platform/files.h"
 #include "reports/report_rows.h"
-#include "text/format.h"
+#include "text/Messages.h"
 
 namespace {
 
-// The four fields known from sol_stat.csv, then empty ones.
-std::string completeFromShortRow(const std::string& shortRowLine) {
-    return shortRowLine.substr(0, shortRowLine.size() - 1) + std::string(10, ';');
-}
+// A model's fields in each report of the batch, in this program's column
+// order; nothing where that report has no row of it.
+using ModelFields = std::vector<std::optional<std::vector<std::string>>>;
 
-// The STATUS field of a sol_stat.csv row ("name;time;status;bound;"): the
-// field before the last one (neither holds a ";").
-std::string statusField(const std::string& shortRowLine) {
-    const size_t end = shortRowLine.size() > 0 ? shortRowLine.rfind(';', shortRowLine.size() - 2) : std::string::npos;
-    if (end == std::string::npos || end == 0) return "";
-    const size_t start = shortRowLine.rfind(';', end - 1);
-    return start == std::string::npos ? "" : shortRowLine.substr(start + 1, end - start - 1);
-}
+constexpr const char* kLayoutMark = "L ";
 
-// The model name of one report row (nothing when it has no name field).
-std::optional<std::string> rowName(const std::string& line) {
-    const std::vector<ReportRow> rows = parseReport("\n" + line);  // parseReport skips a header line
-    if (rows.size() != 1) return std::nullopt;
-    return rows[0].name;
-}
-
-// A name, and no file known.
-std::string stampFromShortRow(const std::string& shortRowLine) {
-    return csvName(rowName(shortRowLine).value_or("")) + ";;";
-}
-
-// The size and time of change that end a row of the record of model files.
-std::optional<FileStamp> stampOfRow(const std::string& line) {
-    const size_t last = line.rfind(';');
-    const size_t before = last == std::string::npos || last == 0 ? std::string::npos : line.rfind(';', last - 1);
-    if (before == std::string::npos) return std::nullopt;
-    constexpr unsigned long long kLargest = 9223372036854775807ULL;  // a long long
-    const auto size = parseWholeNumber(line.substr(before + 1, last - before - 1), kLargest);
-    const auto modified = parseWholeNumber(line.substr(last + 1), kLargest);
-    if (!size || !modified) return std::nullopt;
-    return FileStamp{static_cast<long long>(*size), static_cast<long long>(*modified)};
-}
-
-std::vector<ReportRow> rowsOf(const std::string& outputFolder, const std::string& report) {
-    return parseReport(readTextFile(joinPath(outputFolder, report)).value_or(""));
-}
-
-}  // namespace
-
-std::string partName(const std::string& reportName, const Shard& shard) {
-    const size_t dot = reportName.rfind('.');
-    return reportName.substr(0, dot) + ".parte-" + std::to_string(shard.index) + "-de-" +
-           std::to_string(shard.count) + reportName.substr(dot);
-}
-
-std::string journalName(const std::optional<Shard>& shard) {
-    return shard ? partName("sol_stat.diario", *shard) : "sol_stat.diario";
-}
-
-std::string journalRecord(const std::vector<std::string>& rows) {
-    std::string record = "R";
-    for (const std::string& row : rows) record += " " + std::to_string(row.size());
-    record += "\n";
-    for (const std::string& row : rows) record += row;
-    return record;
-}
-
-namespace {
-
-// The records of a journal's text and where its whole records end.
+// A journal's text read back: per row of a record, the file name and
+// header names of its report; the records; where its whole records end.
 struct Journal {
+    std::vector<std::pair<std::string, std::vector<std::string>>> layout;
     std::vector<std::vector<std::string>> records;
     size_t wholeLength = 0;
 };
 
 Journal readJournal(const std::string& text) {
     Journal journal;
-    std::vector<std::vector<std::string>>& records = journal.records;
     size_t at = 0;
+    for (size_t end; text.compare(at, 2, kLayoutMark) == 0; at = end + 1) {
+        end = text.find('\n', at);
+        const std::vector<CsvRecord> line = parseCsv(text.substr(at + 2, end - at - 2));
+        if (end == std::string::npos || line.empty()) return Journal{};  // a layout cut short
+        const std::vector<std::string>& names = line[0].fields;
+        journal.layout.emplace_back(names[0], std::vector<std::string>(names.begin() + 1, names.end()));
+    }
+    if (journal.layout.empty()) return journal;  // not a journal this program can read
+    journal.wholeLength = at;
     while (at < text.size()) {
         const size_t end = text.find('\n', at);
         if (end == std::string::npos || text[at] != 'R') break;
@@ -95,120 +46,142 @@ Journal readJournal(const std::string& text) {
             rows.push_back(text.substr(next, length));
             next += length;
         }
-        records.push_back(std::move(rows));
+        journal.records.push_back(std::move(rows));
         at = journal.wholeLength = next;
     }
     return journal;
 }
 
-}  // namespace
-
-std::vector<std::vector<std::string>> parseJournal(const std::string& text) { return readJournal(text).records; }
-
-size_t wholeJournalLength(const std::string& text) { return readJournal(text).wholeLength; }
-
-std::string reportFileName(const ReportFile& report, const std::optional<Shard>& shard) {
-    return shard ? partName(report.name, *shard) : report.name;
+std::string modelName(const ReportTable& report, const std::vector<std::string>& fields) {
+    RowValues values;
+    readRow(report, fields, values);
+    return values.name;
 }
 
-const std::vector<ReportFile>& batchReports() {
-    static const std::vector<ReportFile> reports = {
-        {"sol_stat.csv", msg::reportHeader, shortRow, nullptr},
-        {"sol_stat_completo.csv", msg::completeReportHeader, completeRow, completeFromShortRow},
-        {"sol_stat_arquivos.csv", msg::stampReportHeader, stampRow, stampFromShortRow}};
-    return reports;
-}
-
-std::string reportText(const std::vector<std::string>& rows, const std::string& header) {
-    std::string text = header;
-    for (const std::string& row : rows) text += row + "\n";
-    return text;
-}
-
-std::vector<ReportRow> parseReport(const std::string& text) {
-    std::vector<ReportRow> rows;
-    size_t at = text.find('\n');  // the header
-    if (at == std::string::npos) return rows;
-    ++at;
-    while (at < text.size()) {
-        const size_t start = at;
-        std::string name;
-        bool named = false;
-        if (text[at] == '"') {
-            // Between quotes, "" is one quote; the name ends at a lone quote.
-            ++at;
-            while (at < text.size()) {
-                if (text[at] == '"' && at + 1 < text.size() && text[at + 1] == '"') {
-                    name += '"';
-                    at += 2;
-                } else if (text[at] == '"') {
-                    ++at;
-                    break;
-                } else {
-                    name += text[at++];
-                }
-            }
-            named = at < text.size() && text[at] == ';';
-        } else {
-            const size_t end = text.find_first_of(";\n", at);
-            if (end != std::string::npos && text[end] == ';') {
-                name = text.substr(at, end - at);
-                named = true;
-                at = end;
+// The fields of a journal record, by the journal's layout; nothing without
+// a sol_stat.csv row.
+std::optional<ModelFields> recordFields(const Journal& journal, const std::vector<std::string>& record) {
+    const std::vector<ReportTable>& reports = batchReports();
+    if (record.size() != journal.layout.size()) return std::nullopt;
+    ModelFields fields(reports.size());
+    for (size_t row = 0; row < record.size(); ++row) {
+        const auto& [fileName, header] = journal.layout[row];
+        const std::vector<CsvRecord> csv = parseCsv(record[row]);
+        for (size_t r = 0; r < reports.size(); ++r) {
+            if (fileName == reports[r].fileName && headerFits(reports[r], header) && !csv.empty()) {
+                fields[r] = fieldsByName(reports[r], header, csv[0].fields);
             }
         }
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        if (named) rows.push_back({name, text.substr(start, end - start)});
-        at = end + 1;
     }
-    return rows;
+    if (!fields[0]) return std::nullopt;
+    return fields;
 }
 
-std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, const std::optional<Shard>& shard) {
-    const std::vector<ReportFile>& reports = batchReports();
-    // The other reports' rows, by model name.
-    std::vector<std::map<std::string, std::string>> others(reports.size());
-    for (size_t report = 1; report < reports.size(); ++report) {
-        for (const ReportRow& row : rowsOf(outputFolder, reportFileName(reports[report], shard))) {
-            others[report][row.name] = row.line;
+// Every model's fields in an earlier run: the reports', then the
+// journal's, which are newer.
+std::vector<std::pair<std::string, ModelFields>> earlierRows(const std::string& outputFolder,
+                                                             const std::optional<Shard>& shard) {
+    const std::vector<ReportTable>& reports = batchReports();
+    std::vector<std::map<std::string, std::vector<std::string>>> byName(reports.size());
+    std::vector<std::string> names;  // sol_stat.csv's, in order
+    for (size_t r = 0; r < reports.size(); ++r) {
+        const std::string text = readTextFile(joinPath(outputFolder, reportFileName(reports[r], shard))).value_or("");
+        for (TableRow& row : readTable(reports[r], text).value_or(std::vector<TableRow>{})) {
+            const std::string name = modelName(reports[r], row.fields);
+            if (r == 0) names.push_back(name);
+            byName[r][name] = std::move(row.fields);
         }
     }
-    // Every model's rows: the reports', then the journal's, which are newer.
-    std::vector<std::pair<std::string, std::vector<std::string>>> found;
-    for (const ReportRow& row : rowsOf(outputFolder, reportFileName(reports[0], shard))) {
-        std::vector<std::string> lines = {row.line};
-        for (size_t report = 1; report < reports.size(); ++report) {
-            const auto other = others[report].find(row.name);
-            lines.push_back(other != others[report].end() ? other->second : reports[report].fromShortRow(row.line));
+    std::vector<std::pair<std::string, ModelFields>> found;
+    for (const std::string& name : names) {
+        ModelFields fields(reports.size());
+        for (size_t r = 0; r < reports.size(); ++r) {
+            const auto row = byName[r].find(name);
+            if (row != byName[r].end()) fields[r] = row->second;
         }
-        found.emplace_back(row.name, std::move(lines));
+        found.emplace_back(name, std::move(fields));
     }
-    const std::string journal = readTextFile(joinPath(outputFolder, journalName(shard))).value_or("");
-    for (std::vector<std::string>& lines : parseJournal(journal)) {
-        const std::optional<std::string> name = lines.empty() ? std::nullopt : rowName(lines[0]);
-        if (lines.size() != reports.size() || !name) continue;
-        found.emplace_back(*name, std::move(lines));
+    const Journal journal = readJournal(readTextFile(joinPath(outputFolder, journalName(shard))).value_or(""));
+    for (const std::vector<std::string>& record : journal.records) {
+        if (std::optional<ModelFields> fields = recordFields(journal, record)) {
+            found.emplace_back(modelName(reports[0], *(*fields)[0]), std::move(*fields));
+        }
     }
-    std::map<std::string, KeptRow> kept;
-    for (auto& [name, lines] : found) {
-        const ReportRow row{name, lines[0]};
-        KeptRow& entry = kept[name];
-        entry.lines = std::move(lines);
-        const std::string status = statusField(row.line) + ";";
-        entry.failed = status == msg::statusReadErrorRow || status == msg::statusSolveErrorRow;
-        // CONFERE ends the complete report's row; the file's stamp, the record's.
-        const std::string& complete = entry.lines[1];
-        entry.check = checkFromText(complete.substr(complete.rfind(';') + 1));
-        entry.stamp = stampOfRow(entry.lines[2]);
+    return found;
+}
+
+// A model's kept rows, in this program's layout. A report without a row of
+// it gets one made from its sol_stat.csv row: the columns of the same name,
+// the others empty.
+KeptRow keptRow(ModelFields fields) {
+    const std::vector<ReportTable>& reports = batchReports();
+    KeptRow kept;
+    RowValues values;
+    for (size_t r = 0; r < reports.size(); ++r) {
+        if (!fields[r]) fields[r] = fieldsByName(reports[r], headerNames(reports[0]), *fields[0]);
+        readRow(reports[r], *fields[r], values);
+        kept.lines.push_back(tableRow(reports[r], *fields[r]));
+    }
+    kept.failed = values.status == statusFieldText(Outcome::ReadError) ||
+                  values.status == statusFieldText(Outcome::SolveError);
+    kept.check = values.check;
+    if (values.fileSize && values.fileModified) {
+        kept.stamp = FileStamp{static_cast<long long>(*values.fileSize), static_cast<long long>(*values.fileModified)};
     }
     return kept;
 }
 
-bool writeReport(const std::string& outputFolder, const std::vector<std::string>& rows, std::ostream& errors,
-                 const std::string& name, const std::string& header) {
+}  // namespace
+
+std::string reportFileName(const ReportTable& report, const std::optional<Shard>& shard) {
+    return outputFileName(report.fileName, shard);
+}
+
+std::string journalName(const std::optional<Shard>& shard) { return outputFileName(kJournalFile, shard); }
+
+std::string journalStart() {
+    std::string text;
+    for (const ReportTable& report : batchReports()) text += kLayoutMark + std::string(report.fileName) + ";" + headerLine(report);
+    return text;
+}
+
+std::string journalRecord(const std::vector<std::string>& rows) {
+    std::string record = "R";
+    for (const std::string& row : rows) record += " " + std::to_string(row.size());
+    record += "\n";
+    for (const std::string& row : rows) record += row;
+    return record;
+}
+
+size_t journalKeptLength(const std::string& text) {
+    const std::string start = journalStart();
+    return text.compare(0, start.size(), start) == 0 ? readJournal(text).wholeLength : 0;
+}
+
+std::string reportText(const ReportTable& report, const std::vector<std::string>& rows) {
+    std::string text = headerLine(report);
+    for (const std::string& row : rows) text += row + "\n";
+    return text;
+}
+
+std::optional<std::vector<std::string>> rowsInTodaysLayout(const ReportTable& report, const std::string& text) {
+    const std::optional<std::vector<TableRow>> rows = readTable(report, text);
+    if (!rows) return std::nullopt;
+    std::vector<std::string> lines;
+    for (const TableRow& row : *rows) lines.push_back(tableRow(report, row.fields));
+    return lines;
+}
+
+std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, const std::optional<Shard>& shard) {
+    std::map<std::string, KeptRow> kept;
+    for (auto& [name, fields] : earlierRows(outputFolder, shard)) kept[name] = keptRow(std::move(fields));
+    return kept;
+}
+
+bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,
+                 const std::vector<std::string>& rows, std::ostream& errors) {
     const std::string path = outputFolder + "/" + name;
-    if (const int error = replaceFile(outputFolder, path, reportText(rows, header))) {
+    if (const int error = replaceFile(outputFolder, path, reportText(report, rows))) {
         printIoError(msg::reportNotWritten, path, error, errors);
         return false;
     }

@@ -60,12 +60,6 @@ inline constexpr const char* unknownScipVersion =
     "Versão do SCIP não reconhecida (%d): o status do modelo não pode ser interpretado.\n";
 inline constexpr const char* nameLabel = "NOME: ";
 inline constexpr const char* timeLabel = "TEMPO: ";
-inline constexpr const char* reportHeader = "NOME;TEMPO;STATUS;Z\n";
-inline constexpr const char* completeReportHeader =
-    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE\n";
-// The record of the model files the rows were made from: size in bytes and
-// time of change in nanoseconds.
-inline constexpr const char* stampReportHeader = "NOME;TAMANHO;MODIFICACAO\n";
 inline constexpr const char* reportNotWritten = "Não foi possível gravar o relatório ";
 inline constexpr const char* solutionNotWritten = "Não foi possível gravar a solução ";
 inline constexpr const char* solutionNotRemoved = "Não foi possível excluir a solução antiga ";
