@@ -61,8 +61,9 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
     fs::rename(dir / "parte-2", dir / "parts" / "sol_stat.parte-2-de-3.csv");
 
-    // A part whose report lost a row: refused, nothing written.
-    const fs::path part2 = dir / "parts" / "sol_stat.parte-2-de-3.csv";
+    // A part whose complete report lost a row: refused, and no report written
+    // (not even sol_stat.csv, whose parts are whole).
+    const fs::path part2 = dir / "parts" / "sol_stat_completo.parte-2-de-3.csv";
     const std::string part2Text = readFile(part2);
     writeFile(part2, part2Text.substr(0, part2Text.rfind('\n', part2Text.size() - 2) + 1));
     const RunResult cut = runProgram("", withArgs({"merge", parts}));

@@ -176,28 +176,36 @@ std::optional<std::vector<PartRecord>> finishedParts(const std::string& outputFo
     return records;
 }
 
-enum class Merged { Written, Absent, Failed };
-
 // One report: the parts' rows, under this program's header, put back in
-// folder order. Absent when a part did not keep it.
-Merged mergeReport(const std::string& outputFolder, const ReportTable& report, const std::vector<PartRecord>& records) {
+// folder order; nothing when no part kept it. False, after a message, when
+// a part lacks it or lacks rows.
+bool mergeReport(const std::string& outputFolder, const ReportTable& report, const std::vector<PartRecord>& records,
+                 std::optional<std::vector<std::string>>& merged) {
     const int count = static_cast<int>(records.size());
     std::map<size_t, std::string> rows;
+    std::vector<std::pair<int, std::string>> absent;  // parts without it
     for (int index = 1; index <= count; ++index) {
         const std::string path = joinPath(outputFolder, partName(report.fileName, Shard{index, count}));
         const std::optional<std::string> text = readTextFile(path);
-        if (!text) return Merged::Absent;
+        if (!text) {
+            absent.emplace_back(index, path);
+            continue;
+        }
         const std::vector<std::string> partRows = rowsInTodaysLayout(report, *text).value_or(std::vector<std::string>{});
         const std::vector<size_t>& positions = records[index - 1].positions;
         if (partRows.size() != positions.size()) {
             std::fprintf(stderr, msg::mergeUnfinishedPart, index, count, path.c_str());
-            return Merged::Failed;
+            return false;
         }
         for (size_t i = 0; i < partRows.size(); ++i) rows[positions[i]] = partRows[i];
     }
-    std::vector<std::string> ordered;
-    for (const auto& [position, line] : rows) ordered.push_back(line);
-    return writeReport(outputFolder, report, report.fileName, ordered, std::cerr) ? Merged::Written : Merged::Failed;
+    // A report that no part kept is left out; one that some parts lack is not whole.
+    if (absent.size() == static_cast<size_t>(count)) return true;
+    for (const auto& [index, path] : absent) std::fprintf(stderr, msg::mergeMissingPart, index, count, path.c_str());
+    if (!absent.empty()) return false;
+    merged.emplace();
+    for (const auto& [position, line] : rows) merged->push_back(line);
+    return true;
 }
 
 // The batch's record is the first part's: the parts share their SCIP
@@ -220,8 +228,15 @@ int mergeParts(const std::string& outputFolder) {
     if (!count) return 1;
     const std::optional<std::vector<PartRecord>> records = finishedParts(outputFolder, *count);
     if (!records) return 1;
-    for (const ReportTable& report : batchReports()) {
-        if (mergeReport(outputFolder, report, *records) == Merged::Failed) return 1;
+    // Every report is merged before any is written: a part found wanting
+    // leaves the folder as it was.
+    const std::vector<ReportTable>& reports = batchReports();
+    std::vector<std::optional<std::vector<std::string>>> merged(reports.size());
+    for (size_t r = 0; r < reports.size(); ++r) {
+        if (!mergeReport(outputFolder, reports[r], *records, merged[r])) return 1;
+    }
+    for (size_t r = 0; r < reports.size(); ++r) {
+        if (merged[r] && !writeReport(outputFolder, reports[r], reports[r].fileName, *merged[r], std::cerr)) return 1;
     }
     if (!copyFirstRecord(outputFolder, *count)) return 1;
     std::printf(msg::mergeDone, *count, joinPath(outputFolder, kReportFile).c_str());
