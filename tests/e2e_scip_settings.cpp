@@ -88,6 +88,8 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     EXPECT_NE(record.find("# --formatos: lp,mps.gz\n"), std::string::npos);
     EXPECT_NE(record.find("# --memoria: 500 MB por processo"), std::string::npos);
     EXPECT_NE(record.find("modelo, lidos depois destes parâmetros: bell5.set, egout.set\n"), std::string::npos);
+    // SCIP's own comments on each parameter are left out: the lines alone.
+    EXPECT_EQ(record.find("[type: "), std::string::npos);
     const std::vector<std::string> parameters = parameterLines(record);
     for (const char* expected : {"limits/gap = 0.5", "presolving/maxrounds = 0", "randomization/randomseedshift = 3",
                                  "randomization/permutationseed = 3", "limits/memory = 500"}) {

@@ -69,9 +69,12 @@ TEST(Journal, ReadByItsLayoutAndDroppedWithoutOne) {
     ASSERT_TRUE(m.stamp);
     EXPECT_EQ(m.stamp->size, 12);
     EXPECT_EQ(m.stamp->modifiedNs, 34);
-    // New records never follow another layout; they follow this program's.
+    // New records never follow another layout; they follow this program's,
+    // into which the journal is first rewritten with the records it holds.
     EXPECT_EQ(journalKeptLength(start + record), 0u);
     const std::string today = journalStart() + journalRecord(m.lines);
+    EXPECT_EQ(journalInTodaysLayout(start + record + "R 9 9\nnot whole"), today);
+    EXPECT_EQ(journalInTodaysLayout(record), "");
     EXPECT_EQ(journalKeptLength(today + "R 3\nab"), today.size());
     writeFile(dir / "sol_stat.diario", today);
     EXPECT_EQ(readKeptRows(dir.str(), std::nullopt).at("m;1.lp").lines, m.lines);

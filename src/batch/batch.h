@@ -18,6 +18,8 @@
 // ReadError: the model could not be read (or its reading ran far past the
 // time limit). SolveError: it could not be solved (a SCIP call failed, SCIP
 // could not be loaded, or the process that solved it died).
+// The wire takes values up to the last one (visitFields below): a new value
+// goes before it, or becomes the last there too.
 enum class Outcome { TimeLimit, Optimal, Infeasible, Unbounded, InfeasibleOrUnbounded, Other, ReadError, SolveError };
 
 // A known result of a test set (SCIP's .solu format).
@@ -69,8 +71,10 @@ struct Shard {
 enum class Resume { No, KeepRows };
 
 // Whether SCIP started from a solution found in the initial-solution folder.
+// The wire takes values up to the last one (visitFields below).
 enum class InitialSolution { None, Stored, Rejected };
 // What became of a model's solution file in the output folder.
+// The wire takes values up to the last one (visitFields below).
 enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed };
 // The answer checked against a known result (CONFERE); None: no known results.
 enum class Check { None, Ok, Wrong, NoReference };
@@ -148,7 +152,6 @@ struct KeptRow {
     std::optional<FileStamp> stamp;  // the model file its row was made from
 };
 
-// What a batch runs on.
 // How a batch is solved, as its record in the output folder tells it
 // besides the workers and their memory.
 struct BatchRecord {

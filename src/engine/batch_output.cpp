@@ -75,26 +75,41 @@ bool BatchOutput::start() {
     return !waiting_ || writeReports();
 }
 
+// Opens the journal for appending. A record cut short by a killed run is cut
+// off, so that records appended after it can be read; a journal of another
+// layout is first rewritten in this one, its records kept (they may be in no
+// report yet).
+bool BatchOutput::openJournal(std::ostream& errors) {
+    const std::string text = readTextFile(journalPath_).value_or("");
+    journalSize_ = static_cast<off_t>(journalKeptLength(text));
+    if (journalSize_ == 0 && !text.empty()) {
+        const std::string today = journalInTodaysLayout(text);
+        if (const int error = today.empty() ? 0 : replaceFile(outputFolder_, journalPath_, today)) {
+            printIoError(msg::reportNotWritten, journalPath_, error, errors);
+            return false;
+        }
+        journalSize_ = static_cast<off_t>(today.size());
+    }
+    journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (journal_ < 0) {
+        printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+        return false;
+    }
+    if (::ftruncate(journal_, journalSize_) != 0) printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+    return true;
+}
+
 // One write of a whole record, at the end of the file: a killed program
 // leaves whole records and at most one cut short.
 bool BatchOutput::appendToJournal(const std::vector<std::string>& rows, std::ostream& errors) {
-    if (journal_ < 0) {
-        // A record cut short by a killed run is cut off, so that records
-        // appended after it can be read; a journal of another layout goes.
-        journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        journalSize_ = static_cast<off_t>(journalKeptLength(readTextFile(journalPath_).value_or("")));
-        if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
-            printIoError(msg::reportNotWritten, journalPath_, errno, errors);
-        }
-    }
+    if (journal_ < 0 && !openJournal(errors)) return false;
     // An empty journal starts with its layout.
     const std::string record = (journalSize_ == 0 ? journalStart() : "") + journalRecord(rows);
-    const ssize_t n = journal_ >= 0 ? ::write(journal_, record.data(), record.size()) : -1;
-    if (n == static_cast<ssize_t>(record.size())) {
-        journalSize_ += n;
+    const int error = writeWhole(journal_, record);
+    if (error == 0) {
+        journalSize_ += static_cast<off_t>(record.size());
         return true;
     }
-    const int error = n >= 0 ? ENOSPC : errno;
     if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
         // The cut record is cut off when the journal is next opened.
     }

@@ -58,6 +58,7 @@ private:
     };
     bool finish(size_t index, std::vector<std::string> rows, std::string out, std::string err);
     bool writeReports(std::ostream& errors);
+    bool openJournal(std::ostream& errors);
     bool appendToJournal(const std::vector<std::string>& rows, std::ostream& errors);
     bool rewriteDue() const;
 

@@ -159,12 +159,14 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     if (state.shown == 0 && !plan.solve.empty()) state.anyError |= !output.writeReports();
     state.anyError |= !output.start();
 
-    JobKind kind = solveKind(plan, outputFolder, resolved, solve, output, state);
-    kind.workers = workerCount(queue.size(), resolved.jobs);
-    // The memory the batch may use, shared out among the workers it starts.
+    // The memory the batch may use, shared out among the workers it starts,
+    // settled before the kind is made: its workers get these settings.
+    const size_t workers = workerCount(queue.size(), resolved.jobs);
     if (resolved.memoryLimitMb <= 0.0) {
-        resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, kind.workers));
+        resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, workers));
     }
+    JobKind kind = solveKind(plan, outputFolder, resolved, solve, output, state);
+    kind.workers = workers;
     if (plan.record) state.anyError |= !writeRecord(plan, outputFolder, kind.workers, resolved.memoryLimitMb);
     const int interruptedBy = runJobs(kind, queue, blocks);
 

@@ -7,6 +7,9 @@ namespace {
 
 // type, entry index, payload length
 constexpr size_t kHead = 1 + 4 + 4;
+// No result comes near this; a longer payload is a broken message, not one
+// to wait for.
+constexpr uint32_t kLongestPayload = 64u * 1024 * 1024;
 
 void appendNumber(std::string& bytes, uint32_t value) { bytes.append(reinterpret_cast<const char*>(&value), 4); }
 
@@ -30,6 +33,12 @@ std::vector<Frame> takeFrames(std::string& inbox) {
     size_t at = 0;
     while (inbox.size() - at >= kHead) {
         const uint32_t length = numberAt(inbox, at + 5);
+        if (length > kLongestPayload) {
+            // A message of no type: not understood, and nothing after it is.
+            frames.push_back(Frame{0, numberAt(inbox, at + 1), ""});
+            at = inbox.size();
+            break;
+        }
         if (inbox.size() - at - kHead < length) break;
         frames.push_back(Frame{inbox[at], numberAt(inbox, at + 1), inbox.substr(at + kHead, length)});
         at += kHead + length;

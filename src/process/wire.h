@@ -18,5 +18,7 @@ struct Frame {
 // The bytes of a message.
 std::string frameBytes(const Frame& frame);
 // Takes the whole messages off the front of `inbox`; a message cut short
-// stays there until the rest arrives.
+// stays there until the rest arrives. A message that says it is longer than
+// any result gives a frame of type 0, which no one understands, and the rest
+// of `inbox` is dropped.
 std::vector<Frame> takeFrames(std::string& inbox);

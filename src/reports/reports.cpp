@@ -122,8 +122,11 @@ KeptRow keptRow(ModelFields fields) {
         readRow(reports[r], *fields[r], values);
         kept.lines.push_back(tableRow(reports[r], *fields[r]));
     }
-    kept.failed = values.status == statusFieldText(Outcome::ReadError) ||
-                  values.status == statusFieldText(Outcome::SolveError);
+    // Failed or not by sol_stat.csv's STATUS, the row every model has.
+    RowValues first;
+    readRow(reports[0], *fields[0], first);
+    kept.failed = first.status == statusFieldText(Outcome::ReadError) ||
+                  first.status == statusFieldText(Outcome::SolveError);
     kept.check = values.check;
     if (values.fileSize && values.fileModified) {
         kept.stamp = FileStamp{static_cast<long long>(*values.fileSize), static_cast<long long>(*values.fileModified)};
@@ -138,6 +141,17 @@ std::string reportFileName(const ReportTable& report, const std::optional<Shard>
 }
 
 std::string journalName(const std::optional<Shard>& shard) { return outputFileName(kJournalFile, shard); }
+
+std::string journalInTodaysLayout(const std::string& text) {
+    const Journal journal = readJournal(text);
+    std::string records;
+    for (const std::vector<std::string>& record : journal.records) {
+        if (std::optional<ModelFields> fields = recordFields(journal, record)) {
+            records += journalRecord(keptRow(std::move(*fields)).lines);
+        }
+    }
+    return records.empty() ? "" : journalStart() + records;
+}
 
 std::string journalStart() {
     std::string text;

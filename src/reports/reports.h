@@ -32,6 +32,10 @@ std::string journalRecord(const std::vector<std::string>& rows);
 // records when its layout is this program's (a record cut short by a killed
 // writer is cut off), else nothing (the journal starts afresh).
 size_t journalKeptLength(const std::string& text);
+// A journal's whole records rewritten in this program's layout (each row's
+// fields moved to today's columns by header name), after its layout lines;
+// "" when it holds none that can be read.
+std::string journalInTodaysLayout(const std::string& text);
 
 // The whole report file: header and one line per row.
 std::string reportText(const ReportTable& report, const std::vector<std::string>& rows);

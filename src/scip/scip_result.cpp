@@ -10,7 +10,7 @@
 
 ModelResult recordResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution) {
     ModelResult result;
-    result.name = splitPath(modelPath).back();
+    result.name = baseName(modelPath);
     result.fromScip = true;
     result.initialSolution = initialSolution;
     std::cout << msg::nameLabel << result.name << "\n";
