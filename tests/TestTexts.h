@@ -33,7 +33,7 @@ inline const std::string kNoInit = "pasta de sol inicial n\xC3\xA3o existe. \n";
 inline const std::string kInit = "pasta de sol inicial existe. \n";
 inline const std::string kReportHeader = "NOME;TEMPO;STATUS;Z\n";
 inline const std::string kCompleteHeader =
-    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE\n";
+    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE;SEMENTE\n";
 inline const std::string kRemoved = "Arquivo de solu\xC3\xA7\xC3\xB5" "es excluido da pasta de .lps\n";
 
 inline const char* const kDecimalModel =

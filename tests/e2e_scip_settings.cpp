@@ -64,7 +64,8 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     EXPECT_EQ(rows[3][0], "tiny.mps.gz");
     EXPECT_EQ(rows[3][2], "SOL OTIMA");
     EXPECT_EQ(rows[3][3], "-5,000000");
-    EXPECT_EQ(rows[3].back(), "OK");  // its known result is found under "tiny"
+    EXPECT_EQ(rows[3][13], "OK");  // its known result is found under "tiny"
+    EXPECT_EQ(rows[3][14], "3");   // SEMENTE: the seed it was solved under
     EXPECT_NE(readFile(out / "tiny.mps.gz.sol").find("objective value:"), std::string::npos);
     // Logs: from reading to statistics, for each model SCIP read; none half-written.
     EXPECT_NE(readFile(out / "flugpl.log").find("gap limit reached"), std::string::npos);
@@ -104,7 +105,10 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
                                                         "500", "-t", "100", "opt", again.string(),
                                                         (dir / "out2").string()}));
     EXPECT_EQ(repeated.exitCode, 0) << repeated.err;
-    EXPECT_EQ(reportRows(readFile(dir / "out2" / "sol_stat_completo.csv"))[0][2], "SOL OTIMA");
+    const std::string repeatedReport = readFile(dir / "out2" / "sol_stat_completo.csv");
+    EXPECT_EQ(reportRows(repeatedReport)[0][2], "SOL OTIMA");
+    // Without --semente the row names no seed (the record's seed lines are parameters).
+    EXPECT_EQ(repeatedReport.substr(repeatedReport.size() - 2), ";\n");
     std::vector<std::string> repeatedParameters = parameterLines(readFile(dir / "out2" / "parametros.set"));
     const auto timeLine = std::find(repeatedParameters.begin(), repeatedParameters.end(), "limits/time = 100");
     ASSERT_NE(timeLine, repeatedParameters.end());

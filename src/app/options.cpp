@@ -109,6 +109,7 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
         case kSeed:
             if (const auto seed = parseWholeNumber(value, 2147483647ULL)) {
                 options.scip.seed = static_cast<int>(*seed);
+                options.settings.seed = options.scip.seed;  // the rows say it
                 return optOnly("--semente");
             }
             return formatMessage(msg::optionBadSeed, value);

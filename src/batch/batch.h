@@ -51,6 +51,8 @@ struct BatchSettings {
     std::vector<std::string> formats{"lp"};
     // SCIP's own log of each model is kept in the output folder.
     bool keepLogs = false;
+    // SCIP's random seed (--semente) the models are solved under; none: SCIP's own.
+    std::optional<int> seed;
 };
 
 // The SCIP settings asked for on the command line, before SCIP checked them.
@@ -101,6 +103,7 @@ struct ModelResult {
     SolutionFile solutionFile = SolutionFile::Untouched;
     bool logLost = false;  // its SCIP log was asked for and could not be kept
     std::optional<FileStamp> stamp;  // the model file as it was read
+    std::optional<int> seed;         // SCIP's random seed it was solved under (none: SCIP's own)
     Check check = Check::None;  // set by the program that runs the batch
     std::string out, err;       // what its solve printed on each stream
 };
@@ -142,6 +145,7 @@ void visitFields(S& r, F&& f) {
     f(r.solutionFile, SolutionFile::RemoveFailed);
     f(r.logLost);
     f(r.stamp);
+    f(r.seed);
 }
 
 // A model's rows from an earlier run of the batch (--retomar).

@@ -111,9 +111,8 @@ ModelResult unsolved(const std::string& name, Outcome outcome, const std::string
     return result;
 }
 
-// The first failed SCIP call of a model. Each step ends at its first failed
-// call; the first failure of all is kept, and makes the model a solve error
-// (a read error when it is the read that failed).
+// The first failed SCIP call of a model (each step ends at its first): it makes
+// the model a solve error, or a read error when it is the read that failed.
 struct FirstFailure {
     SCIP_RETCODE code = SCIP_OKAY;
     bool note(SCIP_RETCODE result) {
@@ -213,6 +212,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = recordResult(scip, modelPath, initialSolution);
     result.stamp = stamp;
+    result.seed = settings.seed;
     result.solutionFile = solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
     // A solution that could not be put in memory is not written.
     if (hasSolution && !solution) result.solutionFile = SolutionFile::WriteFailed;

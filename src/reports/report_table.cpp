@@ -42,6 +42,8 @@ std::string constraints(const ModelResult& r) { return std::to_string(r.constrai
 std::string solutions(const ModelResult& r) { return std::to_string(r.solutions); }
 std::string initialSolution(const ModelResult& r) { return initialSolutionText(r.initialSolution); }
 std::string check(const ModelResult& r) { return checkText(r.check); }
+// The seed its answer was found under; none when SCIP's own was used.
+std::string seed(const ModelResult& r) { return r.seed ? std::to_string(*r.seed) : std::string(); }
 // The model file as it was read: size in bytes, time of change in nanoseconds.
 std::string fileSize(const ModelResult& r) { return r.stamp ? std::to_string(r.stamp->size) : std::string(); }
 std::string fileModified(const ModelResult& r) { return r.stamp ? std::to_string(r.stamp->modifiedNs) : std::string(); }
@@ -110,7 +112,8 @@ const std::vector<ReportTable>& batchReports() {
           {"RESTRICOES", constraints, nullptr, kScipColumn},
           {"SOLUCOES", solutions, nullptr, kScipColumn},
           {"SOL_INICIAL", initialSolution, nullptr, kScipColumn},
-          {"CONFERE", check, readCheck, kScipColumn}},
+          {"CONFERE", check, readCheck, kScipColumn},
+          {"SEMENTE", seed, nullptr, kScipColumn}},
          false, true},
         {kStampReportFile,
          {kNameColumn, {"TAMANHO", fileSize, readFileSize, kOptionalColumn},
