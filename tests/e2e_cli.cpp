@@ -86,7 +86,8 @@ TEST(CommandLine, ResumeKeepsFinishedRowsAndSolvesTheRest) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    writeFile(m / "a.lp", kSmallModel);
+    // a.lp, the largest file, is handed out first.
+    writeFile(m / "a.lp", kSmallModel + std::string(4000, '\n'));
     fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / "b_long.lp");
     writeFile(m / "c;\"d\".lp", kSmallModel);  // quoted, with inner quotes doubled
     const std::string out = (dir / "out").string();

@@ -10,7 +10,8 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    writeFile(m / "a.lp", kSmallModel);
+    // a.lp, the largest file, is handed out first.
+    writeFile(m / "a.lp", kSmallModel + std::string(4000, '\n'));
     for (const char* name : {"b_long.lp", "c_long.lp", "d_long.lp"}) {
         fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / name);
     }
@@ -40,15 +41,17 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
     for (pid_t worker : workers) EXPECT_FALSE(processAlive(worker)) << worker;
 
-    // SIGTERM (scancel, timeout): the program ends as killed by it.
+    // SIGTERM (scancel, timeout): the program ends as killed by it. Into a
+    // fresh folder: in "out" the long models, which have no time there, would
+    // be handed out before a.lp.
     TempDir io2;
-    const pid_t batch = startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "out").string()}));
+    const pid_t batch = startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "term").string()}));
     const std::vector<pid_t> more = workersAfter(batch, 2.0);
     kill(batch, SIGTERM);
     const RunResult t = finishProgram(batch, io2);
     EXPECT_EQ(t.signal, SIGTERM);
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
-    EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "term" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_EQ(tempFilesIn(dir / "term"), std::vector<std::string>{});
     for (pid_t worker : more) EXPECT_FALSE(processAlive(worker)) << worker;
 
     // SIGTERM in the shell: the program ends by it, and the next batch fed
@@ -68,7 +71,7 @@ TEST(Pool, InterruptOfEveryProcessLeavesNoErrorRow) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    writeFile(m / "a.lp", kSmallModel);
+    writeFile(m / "a.lp", kSmallModel + std::string(4000, '\n'));  // the largest file: handed out first
     for (const char* name : {"b_long.lp", "c_long.lp"}) {
         fs::copy_file(testModels() / "timelimit" / "markshare5.lp", m / name);
     }

@@ -1,5 +1,5 @@
 // Pure helpers: path pieces, number reading and formatting, status texts, rows,
-// the order translations are handed out, model names.
+// model names.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +12,6 @@
 #include "process/codec.h"
 #include "reports/batch_record.h"
 #include "batch/model_names.h"
-#include "engine/translations.h"
 #include "reports/reports.h"
 
 #include "TestTexts.h"
@@ -259,13 +258,6 @@ TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
     // An enumeration out of its range is refused too.
     sent.solutionFile = static_cast<SolutionFile>(static_cast<int>(SolutionFile::RemoveFailed) + 1);
     EXPECT_FALSE(decodeValue<ModelResult>(encodeValue(sent)).has_value());
-}
-
-TEST(HandOutOrder, NeverTranslatedFirstThenLargestEarlierLpFile) {
-    using Sizes = std::vector<std::pair<size_t, std::optional<long long>>>;
-    EXPECT_EQ(handOutOrder(Sizes{{0, 10}, {2, std::nullopt}, {3, 900}, {5, 10}, {7, std::nullopt}, {8, 50}}),
-              (std::vector<size_t>{2, 7, 3, 8, 0, 5}));
-    EXPECT_TRUE(handOutOrder(Sizes{}).empty());
 }
 
 TEST(ModelNames, FormatsStemsAndTheFilesBesideAModel) {

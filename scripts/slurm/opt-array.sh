@@ -2,9 +2,11 @@
 # Submits a batch of LoteOtimizador to Slurm as a job array of N shards, then
 # a job that merges the shards' reports once every task has ended.
 #
-#   opt-array.sh [-t SEG] [--retomar] [SCIP settings] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
+#   opt-array.sh [-t SEG] [--retomar] [SCIP settings] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
 # SCIP settings: --parametros ARQ, -p NOME=VALOR, --formatos LISTA, --logs,
-# --semente N, as the program takes them; every task gets them.
+# --semente N, as the program takes them; every task gets them, and
+# --historico PASTA (the complete report whose times order each task's
+# hand-out; without it, PASTA_SAIDA's own, if any).
 #
 # N defaults to one task per 50 models (entries of the --formatos, at least 1); each task gets
 # ${CPUS:-1} CPUs and solves that many models at once. With --retomar every
@@ -16,7 +18,7 @@
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
@@ -30,6 +32,8 @@ while [ $# -gt 0 ]; do
         --retomar) resume="--retomar"; shift ;;
         # SCIP's settings, passed on to every task (a settings file by its full path).
         --parametros) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
+        # The earlier report that orders the hand-out, by its folder's full path.
+        --historico) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
         --formatos) [ $# -ge 2 ] || usage; formats="$2"; scip_options+=("$1" "$2"); shift 2 ;;
         -p | --parametro | --semente) [ $# -ge 2 ] || usage; scip_options+=("$1" "$2"); shift 2 ;;
         --logs) scip_options+=("$1"); shift ;;

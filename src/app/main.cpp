@@ -1,5 +1,6 @@
 // LoteOtimizador: the entry point, and the commands run from the command line.
 #include <clocale>
+#include <cstdio>
 #include <csignal>
 #include <memory>
 #include <iostream>
@@ -17,6 +18,7 @@ extern "C" {
 #include "platform/files.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
+#include "reports/reports.h"
 #include "scip/scip_api.h"
 #include "text/Messages.h"
 
@@ -77,6 +79,14 @@ int runOptCommand(const ProgramOptions& options, int argc, char** argv) {
     request.shard = options.shard;
     request.scip = options.scip;
     request.commandLine = quoteCommandLine(argc, argv);
+    if (!options.historyFolder.empty()) {
+        request.history = readEarlierTimes(options.historyFolder);
+        if (!request.history) {
+            std::fprintf(stderr, msg::historyUnreadable, options.historyFolder.c_str());
+            std::cerr << msg::usage << std::flush;
+            return 2;
+        }
+    }
     const OptResult result = runOpt(request);
     if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
     return result.exitStatus;

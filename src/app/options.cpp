@@ -15,7 +15,7 @@
 
 namespace {
 
-enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed };
+enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed, kHistory };
 
 std::optional<double> parseMegabytes(const std::string& text) {
     const auto value = parseWholeNumber(text, 999999999ULL);
@@ -42,7 +42,7 @@ const option kLongOptions[] = {
     {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, kVersion},
     {"parametros", required_argument, nullptr, kParameterFile}, {"parametro", required_argument, nullptr, 'p'},
     {"formatos", required_argument, nullptr, kFormats}, {"logs", no_argument, nullptr, kLogs},
-    {"semente", required_argument, nullptr, kSeed},
+    {"semente", required_argument, nullptr, kSeed}, {"historico", required_argument, nullptr, kHistory},
     {nullptr, 0, nullptr, 0}};
 
 // Each option group below takes the option `c` with its `value` into
@@ -82,7 +82,8 @@ std::optional<std::string> takeBatchOption(int c, const std::string& value, Prog
     }
 }
 
-// What opt alone takes: SCIP's parameters, the formats, the logs and the seed.
+// What opt alone takes: SCIP's parameters, the formats, the logs, the seed
+// and the folder of the earlier report that orders the hand-out.
 // The first of them given is kept for the message that refuses it elsewhere.
 std::optional<std::string> takeOptOption(int c, const std::string& value, ProgramOptions& options) {
     const auto optOnly = [&options](const char* name) {
@@ -113,6 +114,10 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
                 return optOnly("--semente");
             }
             return formatMessage(msg::optionBadSeed, value);
+        case kHistory:
+            if (value.empty()) return formatMessage(msg::optionNeedsValue, "--historico");
+            options.historyFolder = value;
+            return optOnly("--historico");
         default: return std::nullopt;
     }
 }

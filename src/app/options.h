@@ -14,7 +14,8 @@ struct ProgramOptions {
     std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
     std::string knownResults; // --solu FILE
     ScipRequest scip;         // --parametros, -p, --semente
-    std::string optOnlyOption;     // the first of those, --formatos or --logs given, for messages
+    std::string historyFolder;  // --historico PASTA: its complete report orders the hand-out
+    std::string optOnlyOption;     // the first of those, --formatos, --logs or --historico given, for messages
     bool help = false;
     bool version = false;
     std::string command;      // "" (the shell), "opt", "mod_lp", "merge" or "comparar"

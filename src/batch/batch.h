@@ -171,12 +171,20 @@ struct BatchRecord {
     std::string changedParameters;  // SCIP's "name = value" lines, without limits/memory
 };
 
+// The times of an earlier complete report of the batch's models, which
+// order the hand-out: the longest expected are handed out first.
+struct EarlierTimes {
+    std::string report;                     // the file they were read from; "": none
+    std::map<std::string, double> seconds;  // TEMPO, by model name
+};
+
 struct BatchPlan {
     std::vector<std::string> modelPaths;  // the folder's entries, in listing order
     std::vector<bool> solve;              // per entry: part of this run (empty: all)
     std::optional<Shard> shard;           // the reports are this part's
     std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
     std::optional<BatchRecord> record;        // written once the workers are known
+    EarlierTimes earlier;                     // what the models took before, if known
 };
 
 // What a batch gives.

@@ -243,8 +243,7 @@ OptResult runOpt(const OptRequest& request) {
     // touched. Without SCIP the batch goes on when none were asked for: each
     // model then says that SCIP could not be loaded.
     const ParameterCheck check = checkBatchParameters(request.scip, request.settings.timeLimit);
-    const bool parametersAsked =
-        !request.scip.parameterFile.empty() || !request.scip.parameters.empty() || request.scip.seed;
+    const bool parametersAsked = !request.scip.parameterFile.empty() || !request.scip.parameters.empty() || request.scip.seed;
     if (check.state == ParameterCheck::Refused || (check.state == ParameterCheck::ScipMissing && parametersAsked)) {
         std::cerr << check.message << std::flush;
         return result;
@@ -258,14 +257,15 @@ OptResult runOpt(const OptRequest& request) {
     BatchPlan plan;
     plan.shard = request.shard;
     if (request.resume == Resume::KeepRows) plan.keptRows = readKeptRows(outputFolder, request.shard);
-    // The command line never solves part of a folder it could not list
-    // whole; the shell solves the entries it found.
+    // The command line never solves part of a folder it could not list whole; the shell solves what it found.
     const FolderListing listing =
         collectModels(request.lpFolder, oldReportFor(request.lpFolder, outputFolder, request.resume, request.shard),
                       commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
     if (!listing.whole && commandLine) return result;
     plan.modelPaths = listing.paths;
     if (!commandLine && !askOutputFolder(outputFolder)) return result;
+    // The times that order the hand-out, read before any report is rewritten.
+    plan.earlier = request.history ? *request.history : readEarlierTimes(outputFolder).value_or(EarlierTimes{});
     prepareBatchOutput(outputFolder, request.resume, plan);
     plan.record = describeBatch(settings, request.scip.seed, request.commandLine, check.scipVersion, check.changed,
                                 plan.modelPaths);

@@ -26,6 +26,9 @@ struct OptRequest {
     std::optional<Shard> shard;  // only this part of the entries, into part reports and a record
     ScipRequest scip;            // SCIP's parameters asked for, checked before the batch
     std::string commandLine;     // for the batch's record; "": the shell
+    // --historico's times, read before anything is touched; nothing: those
+    // of the output folder's own complete report, if it has one.
+    std::optional<EarlierTimes> history;
 };
 struct OptResult {
     // 0 all solved, 1 a model or a file failed, 2 a folder is invalid.

@@ -8,6 +8,7 @@
 
 #include "batch/model_names.h"
 #include "engine/batch_output.h"
+#include "engine/hand_out.h"
 #include "engine/jobs.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -59,12 +60,24 @@ struct BatchState {
     bool anyError = false;
 };
 
+// An entry to be solved, with what is known of its length: its time in the
+// earlier report, else its file's size.
+HandOutEntry toHandOut(const BatchPlan& plan, size_t index, const std::optional<FileStamp>& stamp) {
+    HandOutEntry entry;
+    entry.index = index;
+    const auto earlier = plan.earlier.seconds.find(baseName(plan.modelPaths[index]));
+    if (earlier != plan.earlier.seconds.end()) entry.cost = earlier->second;
+    entry.size = stamp ? static_cast<double>(stamp->size) : 0.0;
+    return entry;
+}
+
 // Entries of another part are hidden; entries that are not models, and
 // models whose rows of an earlier run still hold, finish at once. The
-// others, in folder order, are to be solved.
+// others are to be solved, handed out longest expected first (hand_out.h);
+// their blocks and rows keep folder order all the same.
 std::vector<size_t> planEntries(const BatchPlan& plan, const BatchSettings& settings, BatchOutput& output,
                                 BatchState& state) {
-    std::vector<size_t> queue;
+    std::vector<HandOutEntry> toSolve;
     const std::vector<std::string>& paths = plan.modelPaths;
     for (size_t i = 0; i < paths.size(); ++i) {
         if (!plan.solve.empty() && !plan.solve[i]) {
@@ -78,22 +91,23 @@ std::vector<size_t> planEntries(const BatchPlan& plan, const BatchSettings& sett
         }
         // A row of an earlier run is kept while it is still true: the model
         // was solved, and its file has not changed since.
+        const std::optional<FileStamp> stamp = fileStamp(paths[i]);
         const auto kept = plan.keptRows.find(baseName(paths[i]));
         if (kept == plan.keptRows.end() || kept->second.failed || !kept->second.stamp ||
-            !(fileStamp(paths[i]) == kept->second.stamp)) {
-            queue.push_back(i);
+            !(stamp == kept->second.stamp)) {
+            toSolve.push_back(toHandOut(plan, i, stamp));
             continue;
         }
         state.checks[i] = kept->second.check;
         state.anyError |= !output.keep(i, kept->first, kept->second);
     }
-    return queue;
+    return handOutOrder(toSolve);
 }
 
 // The batch's record, once its workers and their memory are known.
 bool writeRecord(const BatchPlan& plan, const std::string& outputFolder, size_t workers, double memoryLimitMb) {
     const std::string path = joinPath(outputFolder, recordFileName(plan.shard));
-    const int error = replaceFile(outputFolder, path, recordText(*plan.record, workers, memoryLimitMb));
+    const int error = replaceFile(outputFolder, path, recordText(*plan.record, workers, memoryLimitMb, plan.earlier.report));
     if (error != 0) printIoError(msg::recordNotWritten, path, error);
     return error == 0;
 }

@@ -1,30 +1,18 @@
 // mod_lp's kind of job: the translation of a MathProg model.
 #include "engine/translations.h"
 
-#include <algorithm>
-
 #include "batch/model_names.h"
+#include "engine/hand_out.h"
 #include "engine/jobs.h"
 #include "glpk/translator.h"
 #include "platform/files.h"
 #include "process/codec.h"
 #include "text/Messages.h"
 
-std::vector<size_t> handOutOrder(const std::vector<std::pair<size_t, std::optional<long long>>>& earlierLpSizes) {
-    std::vector<std::pair<size_t, std::optional<long long>>> models = earlierLpSizes;
-    std::stable_sort(models.begin(), models.end(), [](const auto& a, const auto& b) {
-        if (!a.second || !b.second) return !a.second && b.second;
-        return *a.second > *b.second;
-    });
-    std::vector<size_t> order;
-    for (const auto& model : models) order.push_back(model.first);
-    return order;
-}
-
 TranslationResult translateEntries(const std::string& folder, const std::vector<std::string>& entries,
                                    const BatchSettings& settings) {
     Blocks blocks(entries.size(), msg::generatedHeaderEnd, false);
-    std::vector<std::pair<size_t, std::optional<long long>>> models;
+    std::vector<HandOutEntry> models;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!endsWith(entries[i], "mod")) {
             blocks.finish(i, "", "");  // not a model: its header alone
@@ -32,7 +20,7 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
         }
         const std::string lpPath = lpPathOfModel(entries[i]);
         const std::optional<FileStamp> earlier = fileStamp(lpPath);
-        models.emplace_back(i, earlier ? std::optional<long long>(earlier->size) : std::nullopt);
+        models.push_back({i, earlier ? std::optional<double>(earlier->size) : std::nullopt});
     }
     TranslationResult result;
     JobKind kind;

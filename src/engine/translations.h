@@ -4,9 +4,7 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "batch/batch.h"
@@ -17,18 +15,15 @@ struct TranslationResult {
     bool listedWhole = true;  // the folder could be listed whole
 };
 
-// The order in which the models are handed out, given each one's index and
-// the size of the LP file its earlier translation left (none when there is
-// none). A model's LP file is about as large as its translation is costly,
-// so the largest start first and a long one does not start last; models
-// never translated before go first, in folder order, as their cost is not
-// known. The blocks still go out in folder order.
-std::vector<size_t> handOutOrder(const std::vector<std::pair<size_t, std::optional<long long>>>& earlierLpSizes);
-
 // Translates the entries (those whose names end in "mod") in `settings.jobs`
 // workers (one per CPU when 0). Each entry's block (dash line, "MODELO i
 // gerado", what its translation printed) goes out in entry order. SIGINT and
 // SIGTERM stop it; the entries not finished then count as failed.
 // `folder` holds them (its temporary files of stopped workers are removed).
+// The models are handed out by the size of the LP file their earlier
+// translation left (engine/hand_out.h): a model's LP file is about as large
+// as its translation is costly, so the largest start first and a long one
+// does not start last; models never translated before go first, in folder
+// order, as their cost is not known.
 TranslationResult translateEntries(const std::string& folder, const std::vector<std::string>& entries,
                                    const BatchSettings& settings);

@@ -89,7 +89,7 @@ std::string quoteCommandLine(int argc, const char* const* argv) {
     return joined(words, " ");
 }
 
-std::string recordText(const BatchRecord& record, size_t workers, double memoryMb) {
+std::string recordText(const BatchRecord& record, size_t workers, double memoryMb, const std::string& earlierReport) {
     std::string text;
     const auto comment = [&text](const std::string& line) {
         // A line break in a value would end the comment.
@@ -111,6 +111,7 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
             (record.memoryGiven ? msg::recordMemoryGiven : msg::recordMemoryShared));
     comment(msg::recordFormats + joined(record.formats, ","));
     comment(msg::recordSeed + (record.seed ? std::to_string(*record.seed) : std::string(msg::recordScipSeed)));
+    comment(msg::recordHistory + (earlierReport.empty() ? std::string(msg::recordNoHistory) : earlierReport));
     comment(msg::recordModelSettings + (record.modelSettingsFiles.empty() ? std::string(msg::recordNoModelSettings)
                                                                           : joined(record.modelSettingsFiles, ", ")));
     text += record.changedParameters;

@@ -18,8 +18,9 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int
                           const std::string& changedParameters, const std::vector<std::string>& modelPaths);
 // The record's file name for the whole batch or one part of it.
 std::string recordFileName(const std::optional<Shard>& shard);
-// The record's text, with the workers started and the memory limit each
-// one's SCIP got (MB).
-std::string recordText(const BatchRecord& record, size_t workers, double memoryMb);
+// The record's text, with the workers started, the memory limit each
+// one's SCIP got (MB), and the earlier report whose times ordered the
+// hand-out ("" when none did).
+std::string recordText(const BatchRecord& record, size_t workers, double memoryMb, const std::string& earlierReport);
 // A command line as one line that a shell reads back into the same words.
 std::string quoteCommandLine(int argc, const char* const* argv);

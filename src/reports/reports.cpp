@@ -192,6 +192,26 @@ std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, con
     return kept;
 }
 
+std::optional<std::map<std::string, double>> earlierSeconds(const std::string& text) {
+    const std::optional<std::vector<TableRow>> rows = readTable(completeReport(), text);
+    if (!rows) return std::nullopt;
+    std::map<std::string, double> seconds;
+    for (const TableRow& row : *rows) {
+        RowValues values;
+        readRow(completeReport(), row.fields, values);
+        if (values.seconds && *values.seconds >= 0.0) seconds[values.name] = *values.seconds;
+    }
+    return seconds;
+}
+
+std::optional<EarlierTimes> readEarlierTimes(const std::string& folder) {
+    const std::string path = joinPath(folder, kCompleteReportFile);
+    const std::optional<std::string> text = readTextFile(path);
+    std::optional<std::map<std::string, double>> seconds = text ? earlierSeconds(*text) : std::nullopt;
+    if (!seconds) return std::nullopt;
+    return EarlierTimes{path, std::move(*seconds)};
+}
+
 bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,
                  const std::vector<std::string>& rows, std::ostream& errors) {
     const std::string path = outputFolder + "/" + name;

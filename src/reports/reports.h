@@ -48,6 +48,13 @@ std::optional<std::vector<std::string>> rowsInTodaysLayout(const ReportTable& re
 // journal, with its row of each report (in this program's layout) and the
 // stamp of the model file it was made from.
 std::map<std::string, KeptRow> readKeptRows(const std::string& outputFolder, const std::optional<Shard>& shard);
+// The TEMPO of each model of a complete report's text, by model name (a
+// row whose time cannot be read gives none; of a name twice, the last row
+// that gives one counts); nothing when the text is no complete report.
+std::optional<std::map<std::string, double>> earlierSeconds(const std::string& text);
+// The times of `folder`'s complete report (sol_stat_completo.csv, of the
+// whole batch); nothing when it has none that can be read.
+std::optional<EarlierTimes> readEarlierTimes(const std::string& folder);
 // Rewrites `outputFolder`/`name` (the report's file or a part's) from `rows`,
 // atomically. Returns false, after a message on `errors`, when it cannot.
 bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,

@@ -131,6 +131,8 @@ inline constexpr const char* lpOutdated =
 
 // Complete report and known results
 inline constexpr const char* soluBadLine = ": linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: ";
+inline constexpr const char* historyUnreadable =
+    "A pasta de --historico %s não tem um relatório completo legível (sol_stat_completo.csv).\n";
 inline constexpr const char* soluUnreadable = "Não foi possível ler o arquivo de resultados conhecidos ";
 inline constexpr const char* checkOk = "OK";
 inline constexpr const char* checkWrong = "ERRADO";
@@ -188,6 +190,8 @@ inline constexpr const char* recordMemoryShared = "; a memória livre dividida e
 inline constexpr const char* recordFormats = "--formatos: ";
 inline constexpr const char* recordSeed = "--semente: ";
 inline constexpr const char* recordScipSeed = "a do SCIP";
+inline constexpr const char* recordHistory = "--historico: ";  // and the report whose times ordered the hand-out
+inline constexpr const char* recordNoHistory = "nenhum relatório anterior";
 inline constexpr const char* recordModelSettings = "arquivos .set por modelo, lidos depois destes parâmetros: ";
 inline constexpr const char* recordNoModelSettings = "nenhum";
 
@@ -224,6 +228,9 @@ inline constexpr const char* usage =
     "                     com opt: terminações dos modelos (padrão: lp; por exemplo lp,mps,mps.gz)\n"
     "      --logs         com opt: guarda o log do SCIP de cada modelo na pasta de saída\n"
     "      --semente N    com opt: semente aleatória do SCIP (0 é a do SCIP)\n"
+    "      --historico PASTA\n"
+    "                     com opt: entrega primeiro os modelos que mais demoraram no\n"
+    "                     sol_stat_completo.csv de PASTA (padrão: o da pasta de saída, se houver)\n"
     "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
 inline constexpr const char* outputFolderNotWritable = "Não é possível gravar na pasta de output ";
 inline constexpr const char* rowKept = "linha mantida do relatório anterior\n";
