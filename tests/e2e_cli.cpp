@@ -38,6 +38,7 @@ TEST(CommandLine, ExitStatusesAndErrorsInPortuguese) {
         {{"--desconhecida"}, "Op\xC3\xA7\xC3\xA3o desconhecida: --desconhecida\n"},
         {{"-x"}, "Op\xC3\xA7\xC3\xA3o desconhecida: -x\n"},
         {{"opt", m, "-j"}, "A op\xC3\xA7\xC3\xA3o -j precisa de um valor.\n"},
+        {{"comparar", m, "--html", ""}, "A op\xC3\xA7\xC3\xA3o --html precisa de um valor.\n"},
         {{"opt", m}, "O comando opt precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n"},
         {{"mod_lp"}, "O comando mod_lp precisa de uma pasta.\n"},
         {{"--retomar"}, "A op\xC3\xA7\xC3\xA3o --retomar s\xC3\xB3 vale com o comando opt.\n"},

@@ -55,7 +55,6 @@ std::optional<std::string> takeBatchOption(int c, const std::string& value, Prog
         case 't':
             if (const std::optional<double> seconds = parseTimeLimit(value)) {
                 options.settings.timeLimit = *seconds;
-                options.timeLimitGiven = true;
                 return "";
             }
             return formatMessage(msg::optionBadTime, value);

@@ -9,7 +9,6 @@
 
 struct ProgramOptions {
     BatchSettings settings;
-    bool timeLimitGiven = false;
     Resume resume = Resume::No;  // --retomar: keep the rows of an earlier run
     std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
     std::string knownResults; // --solu FILE
