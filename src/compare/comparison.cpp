@@ -16,12 +16,6 @@
 
 namespace {
 
-// A STATUS text of sol_stat.csv, without its ";".
-std::string rowStatus(Outcome outcome) {
-    const std::string text = statusRowText(outcome);
-    return text.substr(0, text.size() - 1);
-}
-
 std::string trim(const std::string& text) {
     const size_t start = text.find_first_not_of(" \t\r");
     if (start == std::string::npos) return "";
@@ -29,7 +23,7 @@ std::string trim(const std::string& text) {
 }
 
 bool optimal(const std::optional<ComparedRow>& row) {
-    return row && row->status == rowStatus(Outcome::Optimal) && row->z.has_value();
+    return row && row->status == statusFieldText(Outcome::Optimal) && row->z.has_value();
 }
 
 // Solved (and not wrong) first, then stopped by a limit, then anything
@@ -77,15 +71,15 @@ FolderSummary summarize(const std::string& label, const std::vector<const Compar
 
 StatusKind statusKind(const std::string& status) {
     for (Outcome solved : {Outcome::Optimal, Outcome::Infeasible, Outcome::Unbounded, Outcome::InfeasibleOrUnbounded}) {
-        if (status == rowStatus(solved)) return StatusKind::Solved;
+        if (status == statusFieldText(solved)) return StatusKind::Solved;
     }
-    if (status == rowStatus(Outcome::ReadError) || status == rowStatus(Outcome::SolveError)) return StatusKind::Error;
+    if (status == statusFieldText(Outcome::ReadError) || status == statusFieldText(Outcome::SolveError)) return StatusKind::Error;
     for (const char* limit : {msg::statusNodeLimit, msg::statusTotalNodeLimit, msg::statusStallNodeLimit,
                               msg::statusMemoryLimit, msg::statusGapLimit, msg::statusPrimalLimit, msg::statusDualLimit,
                               msg::statusSolutionLimit, msg::statusBestSolutionLimit, msg::statusRestartLimit}) {
         if (status == limit) return StatusKind::Limit;
     }
-    return status == rowStatus(Outcome::TimeLimit) ? StatusKind::Limit : StatusKind::Other;
+    return status == statusFieldText(Outcome::TimeLimit) ? StatusKind::Limit : StatusKind::Other;
 }
 
 std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
