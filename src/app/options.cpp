@@ -15,7 +15,7 @@
 
 namespace {
 
-enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed, kHistory };
+enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed, kHistory, kRace };
 
 std::optional<double> parseMegabytes(const std::string& text) {
     const auto value = parseWholeNumber(text, 999999999ULL);
@@ -43,6 +43,7 @@ const option kLongOptions[] = {
     {"parametros", required_argument, nullptr, kParameterFile}, {"parametro", required_argument, nullptr, 'p'},
     {"formatos", required_argument, nullptr, kFormats}, {"logs", no_argument, nullptr, kLogs},
     {"semente", required_argument, nullptr, kSeed}, {"historico", required_argument, nullptr, kHistory},
+    {"corrida", no_argument, nullptr, kRace},
     {nullptr, 0, nullptr, 0}};
 
 // Each option group below takes the option `c` with its `value` into
@@ -106,6 +107,7 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
             }
             return formatMessage(msg::optionBadFormats, value);
         case kLogs: options.settings.keepLogs = true; return optOnly("--logs");
+        case kRace: options.settings.race = true; return optOnly("--corrida");
         case kSeed:
             if (const auto seed = parseWholeNumber(value, 2147483647ULL)) {
                 options.scip.seed = static_cast<int>(*seed);

@@ -53,6 +53,10 @@ struct BatchSettings {
     bool keepLogs = false;
     // SCIP's random seed (--semente) the models are solved under; none: SCIP's own.
     std::optional<int> seed;
+    // --corrida: idle workers race the running models under other seeds.
+    bool race = false;
+    // A racing copy's seed, applied after the model's own settings file.
+    std::optional<int> racerSeed;
 };
 
 // The SCIP settings asked for on the command line, before SCIP checked them.
@@ -167,6 +171,7 @@ struct BatchRecord {
     bool memoryGiven = false; // --memoria (else the memory share)
     std::vector<std::string> formats;
     std::optional<int> seed;
+    bool race = false;        // --corrida
     std::vector<std::string> modelSettingsFiles;  // x.set beside x.lp, for that model alone
     std::string changedParameters;  // SCIP's "name = value" lines, without limits/memory
 };

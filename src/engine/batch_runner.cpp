@@ -2,12 +2,14 @@
 #include "engine/batch_runner.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
 
 #include "batch/model_names.h"
 #include "engine/batch_output.h"
+#include "engine/copy_files.h"
 #include "engine/hand_out.h"
 #include "engine/jobs.h"
 #include "platform/files.h"
@@ -112,26 +114,72 @@ bool writeRecord(const BatchPlan& plan, const std::string& outputFolder, size_t 
     return error == 0;
 }
 
+// The seed of racing copy `copy` of a batch whose own seed is `seed`:
+// what --semente seed+copy means (kept within SCIP's range).
+int racerSeed(const std::optional<int>& seed, unsigned copy) {
+    return static_cast<int>((static_cast<long long>(seed.value_or(0)) + copy) % 2147483648LL);
+}
+
+// In a worker: the model of `task` solved. A racing batch's copies each
+// write into a folder of their own, under their own seed and time limit.
+std::string solveTask(const Task& task, const std::string& modelPath, const std::string& outputFolder,
+                      const std::string& raceFolder, const BatchSettings& settings, SolveFunction solve,
+                      const std::function<void()>& solveStarting) {
+    std::optional<ModelResult> solved;
+    if (raceFolder.empty()) {
+        solved = solve(modelPath, outputFolder, settings, solveStarting);
+    } else {
+        BatchSettings copy = settings;
+        copy.timeLimit = task.timeLimit;
+        if (task.copy > 0) copy.racerSeed = copy.seed = racerSeed(settings.seed, task.copy);
+        solved = solve(modelPath, copyFolder(raceFolder, task.copy), copy, solveStarting);
+    }
+    return solved ? encodeValue(*solved) : std::string();
+}
+
+// The result of a finished job: what its worker reported, or what became of
+// a model it did not report. A raced model's time counts from its first
+// copy's start, and its files are the chosen copy's.
+ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::string& modelPath,
+                      const std::string& outputFolder, const std::string& raceFolder, const BatchSettings& settings) {
+    const bool reported = job.how == FinishedJob::Reported;
+    FinishedJob timed = job;
+    timed.seconds += end.startedLater;
+    ModelResult result = reported ? *decodeValue<ModelResult>(job.result) : unreportedResult(timed, modelPath, outputFolder);
+    if (reported) {
+        const std::string lines = outcomeLines(result.name, result.seconds, result.outcome);
+        result.seconds += end.startedLater;
+        result.out = job.out;
+        // The block shows the time the row holds.
+        if (end.startedLater > 0.0 && endsWith(result.out, lines)) {
+            result.out.resize(result.out.size() - lines.size());
+            result.out += outcomeLines(result.name, result.seconds, result.outcome);
+        }
+        result.err = job.err;
+    }
+    if (!raceFolder.empty()) {
+        std::ostringstream errors;
+        keepCopyFiles(outputFolder, raceFolder, job.copy, end.copies, settings.keepLogs && reported, result, errors);
+        result.err += errors.str();
+    }
+    return result;
+}
+
 // opt's kind of job: in the worker, `solve` on the entry's model; in the
 // program, its rows in the reports, its answer checked against the known
 // results.
-JobKind solveKind(const BatchPlan& plan, const std::string& outputFolder, const BatchSettings& settings,
-                  SolveFunction solve, BatchOutput& output, BatchState& state) {
+JobKind solveKind(const BatchPlan& plan, const std::string& outputFolder, const std::string& raceFolder,
+                  const BatchSettings& settings, SolveFunction solve, BatchOutput& output, BatchState& state) {
     const std::vector<std::string>& paths = plan.modelPaths;
     JobKind kind;
-    kind.run = [&paths, &outputFolder, &settings, solve](size_t index, const std::function<void()>& solveStarting) {
-        const std::optional<ModelResult> solved = solve(paths[index], outputFolder, settings, solveStarting);
-        return solved ? encodeValue(*solved) : std::string();
+    kind.run = [&paths, &outputFolder, &raceFolder, &settings, solve](const Task& task,
+                                                                     const std::function<void()>& solveStarting) {
+        return solveTask(task, paths[task.index], outputFolder, raceFolder, settings, solve, solveStarting);
     };
     kind.understood = [](const std::string& bytes) { return decodeValue<ModelResult>(bytes).has_value(); };
-    kind.finish = [&paths, &outputFolder, &settings, &output, &state](const FinishedJob& job) {
-        const bool reported = job.how == FinishedJob::Reported;
-        ModelResult result = reported ? *decodeValue<ModelResult>(job.result)
-                                      : unreportedResult(job, paths[job.index], outputFolder);
-        if (reported) {
-            result.out = job.out;
-            result.err = job.err;
-        }
+    kind.finish = [&paths, &outputFolder, &raceFolder, &settings, &output, &state](const FinishedJob& job,
+                                                                                  const JobEnd& end) {
+        ModelResult result = jobResult(job, end, paths[job.index], outputFolder, raceFolder, settings);
         if (settings.knownResults && result.fromScip) {
             result.check = checkResult(*settings.knownResults, result, settings.formats);
         }
@@ -140,11 +188,22 @@ JobKind solveKind(const BatchPlan& plan, const std::string& outputFolder, const 
         state.anyError |= !output.record(job.index, result);
     };
     kind.afterWait = [&output, &state] { state.anyError |= !output.writeReportsIfDue(); };
-    kind.afterStop = [&output, &state, &outputFolder] {
+    kind.afterStop = [&output, &state, &outputFolder, &raceFolder] {
         state.anyError |= !output.closeReports();
+        removeRaceFolder(raceFolder);
         removeStaleTempFiles(outputFolder);
     };
     kind.timeLimit = settings.timeLimit;
+    kind.race = !raceFolder.empty();
+    kind.answered = [](const FinishedJob& job) {
+        return job.how == FinishedJob::Reported && endsWithAnswer(*decodeValue<ModelResult>(job.result));
+    };
+    kind.better = [](const FinishedJob& a, const FinishedJob& b) {
+        if ((a.how == FinishedJob::Reported) != (b.how == FinishedJob::Reported)) return a.how == FinishedJob::Reported;
+        return a.how == FinishedJob::Reported &&
+               betterResult(*decodeValue<ModelResult>(a.result), *decodeValue<ModelResult>(b.result));
+    };
+    kind.prepareCopy = [&raceFolder](unsigned copy) { return makeCopyFolder(raceFolder, copy); };
     return kind;
 }
 
@@ -174,12 +233,18 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     state.anyError |= !output.start();
 
     // The memory the batch may use, shared out among the workers it starts,
-    // settled before the kind is made: its workers get these settings.
-    const size_t workers = workerCount(queue.size(), resolved.jobs);
+    // settled before the kind is made: its workers get these settings. A
+    // racing batch keeps every worker busy while models run, so each gets
+    // its share of all of them.
+    size_t workers = workerCount(queue.size(), resolved.jobs);
+    const bool race = resolved.race && !queue.empty() && workerCount(SIZE_MAX, resolved.jobs) > 1;
+    if (race) workers = workerCount(SIZE_MAX, resolved.jobs);
     if (resolved.memoryLimitMb <= 0.0) {
         resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, workers));
     }
-    JobKind kind = solveKind(plan, outputFolder, resolved, solve, output, state);
+    // A private folder that cannot be made is said; the batch runs unraced.
+    const std::string raceFolder = race ? makeRaceFolder(outputFolder) : std::string();
+    JobKind kind = solveKind(plan, outputFolder, raceFolder, resolved, solve, output, state);
     kind.workers = workers;
     if (plan.record) state.anyError |= !writeRecord(plan, outputFolder, kind.workers, resolved.memoryLimitMb);
     const int interruptedBy = runJobs(kind, queue, blocks);

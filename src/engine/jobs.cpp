@@ -4,6 +4,21 @@
 #include <algorithm>
 #include <deque>
 
+namespace {
+
+// Hands racers to the idle workers once no entry waits for a first copy.
+void startRacers(const JobKind& kind, const std::deque<size_t>& queue, WorkerPool& pool, Races& races) {
+    if (!kind.race || !queue.empty() || pool.idle() == 0) return;
+    for (const Racer& racer :
+         chooseRacers(pool.runningJobs(), races, pool.idle(), kind.timeLimit, RaceClock::now())) {
+        if (kind.prepareCopy && !kind.prepareCopy(racer.task.copy)) return;
+        if (!pool.handOutTask(racer.task)) return;
+        noteRacer(races, racer);
+    }
+}
+
+}  // namespace
+
 size_t workerCount(size_t waiting, int asked) {
     return std::min(waiting, static_cast<size_t>(asked > 0 ? asked : availableCpus()));
 }
@@ -11,14 +26,23 @@ size_t workerCount(size_t waiting, int asked) {
 int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& blocks) {
     std::deque<size_t> queue(order.begin(), order.end());
     WorkerPool pool(blocks.size(), kind.run, kind.understood, kind.timeLimit);
+    Races races;
     // A worker that cannot be started is said once, not at every try; one
-    // that died, or left to give back its memory, is replaced.
+    // that died, or left to give back its memory, is replaced. A racing run
+    // keeps every worker while jobs run.
     const auto staff = [&] {
-        if (const int error = pool.staff(kind.workers, queue.size())) blocks.workerNotStarted(error);
+        const size_t waiting = queue.size() + (kind.race && pool.running() > 0 ? kind.workers : 0);
+        if (const int error = pool.staff(kind.workers, waiting)) blocks.workerNotStarted(error);
     };
-    // A worker that ends while the run is being stopped leaves its job unfinished.
+    // A worker that ends while the run is being stopped leaves its job
+    // unfinished, and so does a race that its first answer has not ended.
     const auto take = [&](const FinishedJob& job) {
-        if (job.how == FinishedJob::Reported || pool.interruptedBy() == 0) kind.finish(job);
+        if (job.how != FinishedJob::Reported && pool.interruptedBy() != 0) return;
+        if (!kind.race) return kind.finish(job, JobEnd{});
+        const std::optional<RaceResult> ended = copyEnded(races, job, kind.answered(job), kind.better);
+        if (!ended) return;
+        if (ended->stopOthers) pool.cancel(job.index, job.copy);
+        kind.finish(ended->job, ended->end);
     };
     staff();
     blocks.printReady();
@@ -26,6 +50,7 @@ int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& block
         staff();
         if (pool.size() == 0) break;  // no worker can be started: the rest cannot be run
         pool.handOut(queue);
+        startRacers(kind, queue, pool, races);
         const std::optional<std::vector<FinishedJob>> finished = pool.wait(200);
         if (!finished) break;
         for (const FinishedJob& job : *finished) take(job);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/blocks.h"
+#include "engine/race.h"
 #include "process/workers.h"
 
 struct JobKind {
@@ -19,14 +20,24 @@ struct JobKind {
     // In the program: whether a worker's bytes are a whole result of this kind.
     ResultCheck understood = nullptr;
     // In the program: a job its worker reported, or died on, overran or
-    // sent nonsense about; finishes the entry's block.
-    std::function<void(const FinishedJob& job)> finish;
+    // sent nonsense about; finishes the entry's block. Of a raced entry,
+    // the copy chosen (race.h).
+    std::function<void(const FinishedJob& job, const JobEnd& end)> finish;
     // After each wait for the workers (opt: the reports rewritten when due).
     std::function<void()> afterWait;
     // Once the workers are gone, before the last blocks are printed.
     std::function<void()> afterStop;
     double timeLimit = 0.0;  // a job far past it is stopped; 0: none
     size_t workers = 1;      // worker processes at most
+
+    // Racing (race.h): idle workers run more copies of running entries.
+    bool race = false;
+    // Whether a finished copy ended with an answer, which ends its race.
+    std::function<bool(const FinishedJob& job)> answered;
+    // Whether a copy ended better than another, neither with an answer.
+    BetterCopy better;
+    // Before copy `copy` (above 0) is first handed out; false: it cannot run.
+    std::function<bool(unsigned copy)> prepareCopy;
 };
 
 // Workers for `waiting` jobs when `asked` were asked for (0: one per CPU

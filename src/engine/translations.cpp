@@ -25,10 +25,12 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
     TranslationResult result;
     JobKind kind;
     // In a worker: whether the entry's translation succeeded.
-    kind.run = [&entries](size_t index, const std::function<void()>&) { return encodeValue(convertModel(entries[index])); };
+    kind.run = [&entries](const Task& task, const std::function<void()>&) {
+        return encodeValue(convertModel(entries[task.index]));
+    };
     kind.understood = [](const std::string& bytes) { return decodeValue<bool>(bytes).has_value(); };
     // A worker that died or said nothing sensible costs its model only.
-    kind.finish = [&](const FinishedJob& job) {
+    kind.finish = [&](const FinishedJob& job, const JobEnd&) {
         const bool reported = job.how == FinishedJob::Reported;
         blocks.finish(job.index, job.out, reported ? job.err : job.err + whatHappened(job, entries[job.index]));
         if (!reported || !*decodeValue<bool>(job.result)) ++result.failures;

@@ -157,7 +157,8 @@ void removeStaleTempFiles(const std::string& folder) {
         std::error_code timeError;
         const auto written = fs::last_write_time(it->path(), timeError);
         if (!timeError && written < dayAgo) stale = true;
-        if (stale) ::unlink(it->path().c_str());
+        // A racing batch's private folder is a temporary file's namesake.
+        if (stale) fs::remove_all(it->path(), timeError);
     }
 }
 

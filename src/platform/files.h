@@ -136,8 +136,8 @@ struct TempFileOwner {
     int pid = 0;
 };
 std::optional<TempFileOwner> tempFileOwner(const std::string& name);
-// Removes the temporary files that killed runs left in `folder`: those of
-// this host whose process is gone, and any older than a day.
+// Removes the temporary files (and folders) that killed runs left in
+// `folder`: those of this host whose process is gone, and any older than a day.
 void removeStaleTempFiles(const std::string& folder);
 // Removes `path` if it is there; absence (or a name too long to exist) is
 // not an error. Returns 0 or errno.

@@ -51,6 +51,13 @@ void rewind(int fd) {
     }
 }
 
+// A task as it crosses the pipe (both ends are one program on one machine).
+struct TaskBytes {
+    uint32_t index;
+    uint32_t copy;
+    double timeLimit;
+};
+
 bool send(int fd, WorkerMessage::Type type, uint32_t index, std::string result) {
     return writeWhole(fd, frameBytes(Frame{static_cast<char>(type), index, std::move(result)})) == 0;
 }
@@ -65,13 +72,15 @@ bool send(int fd, WorkerMessage::Type type, uint32_t index, std::string result) 
     // Measured after the first job, so that a library it loads (SCIP's)
     // does not count as growth.
     long startSize = -1;
-    uint32_t index = 0;
-    while (readWhole(tasks, &index, sizeof index) && index < entries) {
+    TaskBytes bytes{};
+    while (readWhole(tasks, &bytes, sizeof bytes) && bytes.index < entries) {
+        const uint32_t index = bytes.index;
         rewind(out);
         rewind(err);
         std::cout.clear();
         std::cerr.clear();
-        std::string result = job(index, [&] { send(results, WorkerMessage::SolveStarted, index, ""); });
+        const Task task{index, bytes.copy, bytes.timeLimit};
+        std::string result = job(task, [&] { send(results, WorkerMessage::SolveStarted, index, ""); });
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
@@ -120,8 +129,8 @@ int startWorkerProcess(size_t entries, const JobFunction& job, const std::vector
     return 0;
 }
 
-bool sendTask(const WorkerHandle& worker, size_t index) {
-    const uint32_t value = static_cast<uint32_t>(index);
+bool sendTask(const WorkerHandle& worker, const Task& task) {
+    const TaskBytes value{static_cast<uint32_t>(task.index), task.copy, task.timeLimit};
     return writeWhole(worker.tasks.fd, std::string(reinterpret_cast<const char*>(&value), sizeof value)) == 0;
 }
 

@@ -12,10 +12,19 @@
 
 #include "platform/files.h"
 
-// In a worker: the job of entry `index`, its result as bytes.
-// `solveStarting` says that the job's long part begins (SCIP starts to
-// solve): from then on the time limit counts.
-using JobFunction = std::function<std::string(size_t index, const std::function<void()>& solveStarting)>;
+// What a worker is handed: an entry, which copy of its job (0: the first;
+// a racing batch runs more copies of an entry at once, each under another
+// seed) and the time limit of this copy (0: none).
+struct Task {
+    size_t index = 0;
+    unsigned copy = 0;
+    double timeLimit = 0.0;
+};
+
+// In a worker: the job of `task`, its result as bytes. `solveStarting`
+// says that the job's long part begins (SCIP starts to solve): from then on
+// the time limit counts.
+using JobFunction = std::function<std::string(const Task& task, const std::function<void()>& solveStarting)>;
 // In the program: whether a worker's bytes are a whole result.
 using ResultCheck = bool (*)(const std::string& bytes);
 
@@ -27,6 +36,8 @@ struct WorkerHandle {
     FileDescriptor out;      // capture of the worker's standard output, per job
     FileDescriptor err;      // capture of the worker's standard error, per job
     long entry = -1;         // the entry it is running, or -1 when idle
+    unsigned copy = 0;       // which copy of the entry's job
+    double timeLimit = 0.0;  // that copy's time limit (0: none)
     bool solving = false;    // its long part has started
     bool leaving = false;    // it ends after its last result: no more tasks
     bool ended = false;      // its result pipe has ended
@@ -48,8 +59,8 @@ struct WorkerMessage {
 // not keep open. Returns 0 or the errno of what failed.
 int startWorkerProcess(size_t entries, const JobFunction& job, const std::vector<int>& inherited,
                        WorkerHandle& worker);
-// Hands entry `index` to an idle worker. False when the worker is gone.
-bool sendTask(const WorkerHandle& worker, size_t index);
+// Hands `task` to an idle worker. False when the worker is gone.
+bool sendTask(const WorkerHandle& worker, const Task& task);
 // The whole messages that have arrived; sets `ended` once the pipe ends.
 std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker, ResultCheck understood);
 // What the worker has printed since it was handed its current job.

@@ -86,17 +86,51 @@ size_t WorkerPool::running() const {
     return count;
 }
 
+// Hands `task` to `worker` if it is idle; a dead worker is seen when its results end.
+bool WorkerPool::give(WorkerHandle& worker, const Task& task) {
+    if (worker.entry >= 0 || worker.leaving || !sendTask(worker, task)) return false;
+    worker.entry = static_cast<long>(task.index);
+    worker.copy = task.copy;
+    worker.timeLimit = task.timeLimit;
+    worker.solving = false;
+    worker.taskStart = Clock::now();
+    return true;
+}
+
 void WorkerPool::handOut(std::deque<size_t>& queue) {
     for (WorkerHandle& worker : workers_) {
         if (queue.empty()) return;
-        if (worker.entry >= 0 || worker.leaving) continue;
-        const size_t index = queue.front();
-        if (!sendTask(worker, index)) continue;  // a dead worker: seen when its results end
-        queue.pop_front();
-        worker.entry = static_cast<long>(index);
-        worker.solving = false;
-        worker.taskStart = Clock::now();
+        if (give(worker, Task{queue.front(), 0, timeLimit_})) queue.pop_front();
     }
+}
+
+bool WorkerPool::handOutTask(const Task& task) {
+    for (WorkerHandle& worker : workers_) {
+        if (give(worker, task)) return true;
+    }
+    return false;
+}
+
+std::vector<RunningJob> WorkerPool::runningJobs() const {
+    std::vector<RunningJob> jobs;
+    for (const WorkerHandle& worker : workers_) {
+        if (worker.entry < 0) continue;
+        RunningJob job{static_cast<size_t>(worker.entry), worker.copy, std::nullopt};
+        if (worker.solving) job.solveStart = worker.solveStart;
+        jobs.push_back(job);
+    }
+    return jobs;
+}
+
+void WorkerPool::cancel(size_t index, unsigned keep) {
+    for (WorkerHandle& worker : workers_) {
+        if (worker.pid <= 0 || worker.entry != static_cast<long>(index) || worker.copy == keep) continue;
+        killAndReap(worker.pid);
+        worker.entry = -1;
+        closeWorker(worker);
+    }
+    workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](const WorkerHandle& w) { return w.pid <= 0; }),
+                   workers_.end());
 }
 
 // The job of a worker that ended without reporting it (or was killed):
@@ -105,7 +139,9 @@ FinishedJob WorkerPool::unreported(WorkerHandle& worker, FinishedJob::How how, d
     FinishedJob finished;
     finished.how = how;
     finished.index = static_cast<size_t>(worker.entry);
+    finished.copy = worker.copy;
     finished.seconds = seconds;
+    if (worker.solving) finished.solveStart = worker.solveStart;
     finished.out = capturedOutput(worker);
     finished.err = capturedErrors(worker);
     worker.entry = -1;
@@ -127,6 +163,8 @@ void WorkerPool::readMessages(WorkerHandle& worker, std::vector<FinishedJob>& fi
             worker.leaving = message.type == WorkerMessage::DoneLeaving;
             FinishedJob job;
             job.index = static_cast<size_t>(worker.entry);
+            job.copy = worker.copy;
+            if (worker.solving) job.solveStart = worker.solveStart;
             job.result = std::move(message.result);
             job.out = capturedOutput(worker);
             job.err = capturedErrors(worker);
@@ -152,13 +190,12 @@ void WorkerPool::reapIfEnded(WorkerHandle& worker, std::vector<FinishedJob>& fin
 // A job still running well past its time limit (stuck where SCIP does not
 // look at the clock, or in reading its model) is killed.
 void WorkerPool::stopOverrunning(std::vector<FinishedJob>& finished) {
-    if (timeLimit_ <= 0.0) return;
-    const double grace = std::max(10.0, 0.1 * timeLimit_);
     for (WorkerHandle& worker : workers_) {
-        if (worker.pid <= 0 || worker.entry < 0) continue;
+        if (worker.pid <= 0 || worker.entry < 0 || worker.timeLimit <= 0.0) continue;
+        const double grace = std::max(10.0, 0.1 * worker.timeLimit);
         const bool reading = !worker.solving;
         const double seconds = jobSeconds(worker);
-        if (seconds <= timeLimit_ + grace) continue;
+        if (seconds <= worker.timeLimit + grace) continue;
         killAndReap(worker.pid);
         finished.push_back(unreported(worker, FinishedJob::Overran, seconds));
         finished.back().grace = grace;

@@ -4,6 +4,7 @@
 // finished is handed back as data.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <optional>
 #include <string>
@@ -20,12 +21,23 @@ struct FinishedJob {
     enum How { Reported, Died, Overran, Unreadable };
     How how = Reported;
     size_t index = 0;
+    unsigned copy = 0;    // which copy of the entry's job
     std::string result;   // Reported: the worker's result, as bytes that the pool's check understood
     int waitStatus = 0;   // Died: how the worker ended, as waitpid tells it
     double seconds = 0.0; // Died, Overran, Unreadable: since SCIP started (or since the job was handed out)
     double grace = 0.0;   // Overran: the seconds allowed past the time limit
     bool whileReading = false;  // Overran: SCIP had not started to solve it
     std::string out, err; // what the worker printed for this job
+    // When SCIP started to solve it; nothing when it had not.
+    std::optional<std::chrono::steady_clock::time_point> solveStart;
+};
+
+// A job being run, as the pool sees it.
+struct RunningJob {
+    size_t index = 0;
+    unsigned copy = 0;
+    // When SCIP started to solve it; nothing while it is still being read.
+    std::optional<std::chrono::steady_clock::time_point> solveStart;
 };
 
 // The line that says why a worker did not report its job.
@@ -49,8 +61,15 @@ public:
     size_t size() const;     // workers alive
     size_t idle() const;     // workers waiting for a job
     size_t running() const;  // jobs being run
-    // Hands jobs from the front of `queue` to the idle workers.
+    // Hands jobs from the front of `queue` to the idle workers, as first
+    // copies under the pool's time limit.
     void handOut(std::deque<size_t>& queue);
+    // Hands `task` to an idle worker; false when none took it.
+    bool handOutTask(const Task& task);
+    std::vector<RunningJob> runningJobs() const;
+    // Kills the workers running a copy of entry `index` (other than
+    // `keep`'s); their jobs end unreported and unfinished.
+    void cancel(size_t index, unsigned keep);
     // Waits up to `milliseconds` for workers, and returns the jobs they
     // finished, died on, or overran, in the order seen. Nothing when the
     // workers cannot be waited for.
@@ -65,6 +84,7 @@ private:
     void reapIfEnded(WorkerHandle& worker, std::vector<FinishedJob>& finished);
     void stopOverrunning(std::vector<FinishedJob>& finished);
     FinishedJob unreported(WorkerHandle& worker, FinishedJob::How how, double seconds);
+    bool give(WorkerHandle& worker, const Task& task);
 
     size_t entries_;
     JobFunction job_;

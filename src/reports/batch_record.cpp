@@ -64,6 +64,7 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int
     record.memoryGiven = settings.memoryLimitMb > 0.0;
     record.formats = settings.formats;
     record.seed = seed;
+    record.race = settings.race;
     record.changedParameters = changedParameters;
     // The models with a settings file of their own beside them.
     std::map<std::string, std::string> paths;  // by name
@@ -111,6 +112,10 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
             (record.memoryGiven ? msg::recordMemoryGiven : msg::recordMemoryShared));
     comment(msg::recordFormats + joined(record.formats, ","));
     comment(msg::recordSeed + (record.seed ? std::to_string(*record.seed) : std::string(msg::recordScipSeed)));
+    if (record.race) {
+        comment(msg::recordRace + (workers > 1 ? msg::recordRaceOn + std::to_string(workers) + msg::recordRaceProcesses
+                                               : std::string(msg::recordRaceOff)));
+    }
     comment(msg::recordHistory + (earlierReport.empty() ? std::string(msg::recordNoHistory) : earlierReport));
     comment(msg::recordModelSettings + (record.modelSettingsFiles.empty() ? std::string(msg::recordNoModelSettings)
                                                                           : joined(record.modelSettingsFiles, ", ")));

@@ -35,6 +35,25 @@ std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status) {
     return std::nullopt;
 }
 
+bool endsWithAnswer(const ModelResult& result) {
+    if (!result.fromScip || result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError) return false;
+    const int status = result.scipStatus;
+    if (result.scipMajorVersion >= 7 && result.scipMajorVersion <= 9) {
+        // node, total node, stall node, time, memory and restart limits
+        return status != 2 && status != 3 && status != 4 && status != 5 && status != 6 && status != 10;
+    }
+    if (result.scipMajorVersion == 10) return status < 20 || (status >= 25 && status <= 29);
+    return false;  // a numbering not known: no answer is taken for one
+}
+
+bool betterResult(const ModelResult& a, const ModelResult& b) {
+    if (a.fromScip != b.fromScip) return a.fromScip;
+    const bool aHas = a.hasSolution && a.primalBound, bHas = b.hasSolution && b.primalBound;
+    if (aHas != bHas) return aHas;
+    if (!aHas) return false;
+    return a.minimize ? *a.primalBound < *b.primalBound : *a.primalBound > *b.primalBound;
+}
+
 const char* statusLine(Outcome outcome) {
     switch (outcome) {
         case Outcome::TimeLimit: return msg::statusTimeLimitLine;

@@ -20,6 +20,14 @@ std::string statusFieldText(Outcome outcome);
 // sol_stat.csv where it has one, otherwise the name of the limit or event
 // that stopped the solve ("DESCONHECIDO" for anything else).
 std::string completeStatusText(int scipMajorVersion, int status);
+// Whether a solve ended with what was asked of it: an answer (optimal,
+// infeasible, unbounded), a limit set on the answer (gap, solutions, primal
+// or dual bound), or any other status that is not a limit of time, nodes,
+// memory or restarts. A read or solve error never does.
+bool endsWithAnswer(const ModelResult& result);
+// Whether `a` is a better result than `b` for the same model: solved by
+// SCIP where `b` was not, else a better primal bound (one where `b` has none).
+bool betterResult(const ModelResult& a, const ModelResult& b);
 // CONFERE and SOL_INICIAL as the complete report writes them.
 const char* checkText(Check check);
 const char* initialSolutionText(InitialSolution use);

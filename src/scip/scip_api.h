@@ -47,6 +47,7 @@ SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extensio
 SCIP_RETCODE SCIPreadSol(SCIP* scip, const char* filename);
 SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value);
 SCIP_RETCODE SCIPsetBoolParam(SCIP* scip, const char* name, SCIP_Bool value);
+SCIP_RETCODE SCIPsetIntParam(SCIP* scip, const char* name, int value);
 SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr);
 SCIP_RETCODE SCIPsolve(SCIP* scip);
 
@@ -101,7 +102,7 @@ SCIP_RETCODE SCIPprintStatistics(SCIP* scip, FILE* file);
 // Every SCIP function the program calls.
 #define LOTE_SCIP_FUNCTIONS(X)                                                                     \
     X(SCIPcreate) X(SCIPfree) X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic) X(SCIPreadProb)  \
-    X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetMessagehdlr) X(SCIPsolve)      \
+    X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetIntParam) X(SCIPsetMessagehdlr) X(SCIPsolve)      \
     X(SCIPgetStatus) X(SCIPgetStage) X(SCIPgetSolvingTime) X(SCIPgetPrimalbound)                  \
     X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes) X(SCIPgetNLPIterations)                \
     X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars) X(SCIPgetNOrigIntVars)         \

@@ -165,8 +165,10 @@ ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
     return check;
 }
 
-SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
-    if (!settings.scipParameters.empty()) LOTE_SCIP_CALL(readSettingsText(scip, settings.scipParameters));
+namespace {
+
+// The model's own settings file, when there is one.
+SCIP_RETCODE applyModelSettingsFile(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
     const std::string path = joinPath(parentFolder(modelPath), modelSettingsFileName(baseName(modelPath), settings.formats));
     struct stat info;
     // A name too long to exist is not there either.
@@ -181,6 +183,20 @@ SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, con
     if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
         std::fputs(fileRefusalMessage(*refusal, path).c_str(), stderr);
         return SCIP_READERROR;
+    }
+    return SCIP_OKAY;
+}
+
+}  // namespace
+
+SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
+    if (!settings.scipParameters.empty()) LOTE_SCIP_CALL(readSettingsText(scip, settings.scipParameters));
+    LOTE_SCIP_CALL(applyModelSettingsFile(scip, settings, modelPath));
+    if (settings.racerSeed) {
+        LOTE_SCIP_CALL(lib().SCIPsetIntParam(scip, "randomization/randomseedshift", *settings.racerSeed));
+        if (*settings.racerSeed > 0) {
+            LOTE_SCIP_CALL(lib().SCIPsetIntParam(scip, "randomization/permutationseed", *settings.racerSeed));
+        }
     }
     return SCIP_OKAY;
 }

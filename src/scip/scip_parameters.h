@@ -47,5 +47,5 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text);
 // For one model, after SCIP's plug-ins are included: the batch's parameters,
 // then the model's own settings file (`x.set` beside `x.lp`) when there is
 // one. A line of it that SCIP refuses is said on standard error, and fails
-// the call.
+// the call. Last, a racing copy's seed.
 SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath);

@@ -192,6 +192,14 @@ inline constexpr const char* recordSeed = "--semente: ";
 inline constexpr const char* recordScipSeed = "a do SCIP";
 inline constexpr const char* recordHistory = "--historico: ";  // and the report whose times ordered the hand-out
 inline constexpr const char* recordNoHistory = "nenhum relatório anterior";
+inline constexpr const char* recordRace = "--corrida: ";
+inline constexpr const char* recordRaceOn =
+    "cópias dos modelos em andamento, com as sementes seguintes, nos processos ociosos; vale a primeira resposta; "
+    "cada processo com a memória de um entre ";
+inline constexpr const char* recordRaceProcesses = " processos";
+inline constexpr const char* recordRaceOff = "sem efeito com um só processo";
+// A racing batch's private folder for its copies' files.
+inline constexpr const char* raceFolderNotMade = "Não foi possível criar a pasta das cópias da corrida (o lote segue sem corrida) ";
 inline constexpr const char* recordModelSettings = "arquivos .set por modelo, lidos depois destes parâmetros: ";
 inline constexpr const char* recordNoModelSettings = "nenhum";
 
@@ -231,6 +239,8 @@ inline constexpr const char* usage =
     "      --historico PASTA\n"
     "                     com opt: entrega primeiro os modelos que mais demoraram no\n"
     "                     sol_stat_completo.csv de PASTA (padrão: o da pasta de saída, se houver)\n"
+    "      --corrida      com opt: processos ociosos resolvem outra cópia dos modelos em andamento,\n"
+    "                     com outra semente; vale a primeira resposta\n"
     "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
 inline constexpr const char* outputFolderNotWritable = "Não é possível gravar na pasta de output ";
 inline constexpr const char* rowKept = "linha mantida do relatório anterior\n";
