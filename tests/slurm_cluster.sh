@@ -85,7 +85,8 @@ slurmd -f "$SLURM_CONF"
 wait_for 30 bash -c '[ "$(sinfo -h -o %T | head -1)" = idle ]' || { echo "slurmd did not start"; cat "$T/slurmd.log"; exit 1; }
 
 export PATH="$BUILD:$PATH"
-submitted="$(bash "$SOURCE/scripts/slurm/opt-array.sh" -t 60 "$MODELS" "$T/out" 3)"
+# Two CPUs per task, racing the running models at each task's tail.
+submitted="$(CPUS=2 bash "$SOURCE/scripts/slurm/opt-array.sh" -t 60 --corrida "$MODELS" "$T/out" 3)"
 echo "$submitted"
 merge_id="$(sed -n 's/^job merge: //p' <<<"$submitted")"
 [ -n "$merge_id" ] || { echo "no merge job id"; exit 1; }
@@ -101,6 +102,8 @@ if ! diff <(mask "$T/full/sol_stat.csv") <(mask "$T/out/sol_stat.csv"); then
     cat "$T"/out/slurm-*.out
     exit 1
 fi
+grep -q "^# --corrida: .* 2 processos" "$T/out/parametros.parte-1-de-3.set" ||
+    { echo "the tasks did not race with 2 workers"; cat "$T/out/parametros.parte-1-de-3.set"; exit 1; }
 echo "merged report of 3 array tasks equals the unsharded report ($(($(wc -l < "$T/full/sol_stat.csv") - 1)) rows)"
 
 # An array stopped by scancel while its tasks run, then resumed.

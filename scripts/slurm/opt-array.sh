@@ -4,12 +4,13 @@
 #
 #   opt-array.sh [-t SEG] [--retomar] [SCIP settings] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
 # SCIP settings: --parametros ARQ, -p NOME=VALOR, --formatos LISTA, --logs,
-# --semente N, as the program takes them; every task gets them, and
+# --semente N, --corrida, as the program takes them; every task gets them, and
 # --historico PASTA (the complete report whose times order each task's
 # hand-out; without it, PASTA_SAIDA's own, if any).
 #
 # N defaults to one task per 50 models (entries of the --formatos, at least 1); each task gets
-# ${CPUS:-1} CPUs and solves that many models at once. With --retomar every
+# ${CPUS:-1} CPUs and solves that many models at once (with --corrida, a
+# task's idle CPUs race its running models: give it CPUS=2 or more). With --retomar every
 # task resumes its part from what an earlier array left in PASTA_SAIDA (N
 # defaults to that array's), so an array stopped at its time limit or by
 # scancel goes on where it stopped. Assumes both folders on a file system
@@ -18,7 +19,7 @@
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--corrida] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
@@ -36,7 +37,7 @@ while [ $# -gt 0 ]; do
         --historico) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
         --formatos) [ $# -ge 2 ] || usage; formats="$2"; scip_options+=("$1" "$2"); shift 2 ;;
         -p | --parametro | --semente) [ $# -ge 2 ] || usage; scip_options+=("$1" "$2"); shift 2 ;;
-        --logs) scip_options+=("$1"); shift ;;
+        --logs | --corrida) scip_options+=("$1"); shift ;;
         *) break ;;
     esac
 done
