@@ -98,7 +98,7 @@ def phase_alone(args, raw):
 def phase_batch(args, raw):
     # The whole set as one batch: racing, not racing, Pool(2).
     raw["batch"] = {"race": [], "plain": [], "pool": []}
-    for _ in range(args.repeats):
+    for _ in range(args.batch_repeats):
         wall, rows = ours(args.binary, args.models, ["-j", "2", "--corrida"])
         raw["batch"]["race"].append({"wall": wall, "sum": sum(r["tempo"] for r in rows.values()),
                                      "statuses": {n: r["status"] for n, r in rows.items()}})
@@ -214,6 +214,7 @@ def main():
     parser.add_argument("--models", type=Path, required=True)
     parser.add_argument("--out", type=Path, required=True)
     parser.add_argument("--repeats", type=int, default=3)
+    parser.add_argument("--batch-repeats", type=int, default=1)
     parser.add_argument("--phase", choices=["seeds", "alone", "batch", "simulate", "all"], default="all")
     args = parser.parse_args()
     raw_path = args.out / "race-raw.json"
