@@ -17,6 +17,14 @@ void startRacers(const JobKind& kind, const std::deque<size_t>& queue, WorkerPoo
     }
 }
 
+// Entries being run: a raced entry's copies count once.
+size_t runningEntries(const WorkerPool& pool) {
+    std::vector<size_t> entries;
+    for (const RunningJob& job : pool.runningJobs()) entries.push_back(job.index);
+    std::sort(entries.begin(), entries.end());
+    return static_cast<size_t>(std::unique(entries.begin(), entries.end()) - entries.begin());
+}
+
 }  // namespace
 
 size_t workerCount(size_t waiting, int asked) {
@@ -56,7 +64,7 @@ int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& block
         for (const FinishedJob& job : *finished) take(job);
         if (kind.afterWait) kind.afterWait();
         blocks.printReady();
-        blocks.showProgress(pool.running());
+        blocks.showProgress(runningEntries(pool));
     }
     const int interruptedBy = pool.interruptedBy();
     // Results already sent when the run was stopped are kept.
