@@ -36,10 +36,11 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
                          ": linha ignorada, fora do formato do relat\xC3\xB3rio completo: quebrada.lp;x;SOL OTIMA\n");
     const Expected e;
     EXPECT_EQ(readFile(dir / "resumo.csv"),
-              "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS\n"
-              "base;5;4;1;0;0;" + comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) + ";;\n"
-              "nova;5;4;0;1;1;" + comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) + ";2;2\n"
-              "MELHOR VIRTUAL;5;5;0;0;0;" + comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0\n");
+              "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR\n"
+              "base;5;4;1;0;0;" + comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) + ";;;;\n"
+              "nova;5;4;0;1;1;" + comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) + ";2;2;" + comma(e.pTimes, 6) +
+              ";1,000000\n"
+              "MELHOR VIRTUAL;5;5;0;0;0;" + comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0;;\n");
 
     const std::vector<std::string> out = lines(r.out);
     ASSERT_GE(out.size(), 3u) << r.out;
@@ -73,6 +74,26 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
         EXPECT_EQ(words(at[1 + i]), summary[i]) << at[1 + i];
         EXPECT_EQ(at[1 + i].size(), at[1].size()) << at[1 + i];
     }
+    // Whether the differences are real, on all five models and on the harder
+    // ones: those solved somewhere and taking 1 s (a, c, d, f), 10 s (c) or
+    // 100 s (none) somewhere.
+    const auto line = [&out](const std::string& text) { return std::find(out.begin(), out.end(), text); };
+    const auto tests = line("Diferen\xC3\xA7" "a real? Cada pasta contra a refer\xC3\xAAncia, nos modelos que as duas t\xC3\xAAm, a 5 %:");
+    ASSERT_LT(tests + 2, out.end()) << r.out;
+    EXPECT_TRUE(std::regex_match(tests[2], std::regex("2 nova +p = 0,0431 em 5 pares: poucos pares para dizer +"
+                                                      "p = 1,0000 em 3 pares: poucos pares para dizer"))) << tests[2];
+    const std::string bracket = "Modelos resolvidos por alguma pasta e que levaram ";
+    const auto second = line(bracket + "1 s ou mais em alguma: 4");
+    ASSERT_LT(second + 6, out.end()) << r.out;
+    EXPECT_EQ(words(second[3]), (std::vector<std::string>{"2", "nova", "4", "3", "0", "1", "1",
+                                                          comma(shiftedMean({1.5, 4.0, 0.0, 0.95}, 1.0), 3),
+                                                          comma(shiftedMean({30, 12}, 100.0), 2), "2", "2"}));
+    EXPECT_TRUE(std::regex_search(second[6], std::regex("p = 0,0679 em 4 pares"))) << second[6];
+    EXPECT_NE(line(bracket + "10 s ou mais em alguma: 1"), out.end()) << r.out;
+    const auto none = line(bracket + "100 s ou mais em alguma: 0");
+    ASSERT_LT(none + 1, out.end()) << r.out;
+    EXPECT_EQ(none[1], "  nenhum modelo.");
+
     // The page's summary table: the same cells, each under its own header.
     const std::string page = readFile(dir / "resumo.html");
     const size_t tableAt = page.find("<table id=\"resumo\">");
@@ -92,6 +113,9 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
         expectedRows.back().insert(expectedRows.back().end(), summary[i].begin() + 2, summary[i].end());
     }
     EXPECT_EQ(pageRows, expectedRows);
+    EXPECT_TRUE(std::regex_search(page, std::regex("<table id=\"testes\">.*p = 0,0431 em 5 pares")));
+    EXPECT_TRUE(std::regex_search(page, std::regex("<table id=\"faixa-1-testes\">.*p = 0,0679 em 4 pares")));
+    EXPECT_NE(page.find("<p id=\"faixa-100\">Nenhum modelo.</p>"), std::string::npos);
 }
 
 TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {
@@ -180,6 +204,6 @@ TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
     };
     const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
     ASSERT_EQ(csv.size(), 4u);
-    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;");
+    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;;;");
     EXPECT_EQ(csv[2].rfind("partes;3;3;0;0;0;" + means(dir / "partes") + ";", 0), 0u) << csv[2];
 }

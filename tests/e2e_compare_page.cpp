@@ -57,6 +57,15 @@ TEST(Compare, PageRenderedByARealBrowser) {
         EXPECT_NE(summary.find("<td class=\"n\">" + number + "</td>"), std::string::npos) << number << "\n" << summary;
     }
     EXPECT_EQ(occurrences(summary, "<tr"), 4u) << summary;  // header, two folders, virtual best
+    // The tests in words, and the brackets of harder models as rendered.
+    const size_t testsAt = dom->find("<table id=\"testes\">");
+    ASSERT_NE(testsAt, std::string::npos);
+    EXPECT_NE(dom->substr(testsAt, dom->find("</table>", testsAt) - testsAt).find("p = 0,0431 em 5 pares"), std::string::npos);
+    const size_t bracketAt = dom->find("<table id=\"faixa-1\">");
+    ASSERT_NE(bracketAt, std::string::npos);
+    EXPECT_EQ(occurrences(dom->substr(bracketAt, dom->find("</table>", bracketAt) - bracketAt), "<tr"), 4u);
+    EXPECT_NE(dom->find("<table id=\"faixa-10\">"), std::string::npos);
+    EXPECT_NE(dom->find("<p id=\"faixa-100\">Nenhum modelo.</p>"), std::string::npos);
     // One row per model, made by the page's script; names as text, never markup.
     const size_t tableAt = dom->find("<table id=\"modelos\">");
     ASSERT_NE(tableAt, std::string::npos);

@@ -16,12 +16,6 @@
 
 namespace {
 
-std::string trim(const std::string& text) {
-    const size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string::npos) return "";
-    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
-}
-
 bool optimal(const std::optional<ComparedRow>& row) {
     return row && row->status == statusFieldText(Outcome::Optimal) && row->z.has_value();
 }
@@ -80,60 +74,6 @@ StatusKind statusKind(const std::string& status) {
         if (status == limit) return StatusKind::Limit;
     }
     return status == statusFieldText(Outcome::TimeLimit) ? StatusKind::Limit : StatusKind::Other;
-}
-
-std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
-    const ReportTable& table = completeReport();
-    const std::optional<std::vector<TableRow>> rows = readTable(table, text);
-    if (!rows) return std::nullopt;
-    CompleteReport report;
-    std::set<std::string> names;
-    for (const TableRow& line : *rows) {
-        RowValues values;
-        readRow(table, line.fields, values);
-        // A time of more than about 30 years, or a negative node count,
-        // is not from a batch.
-        const std::optional<double> seconds = line.whole ? values.seconds : std::nullopt;
-        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (values.nodes && *values.nodes < 0.0)) {
-            report.badLines.push_back(line.line);
-            continue;
-        }
-        if (!names.insert(values.name).second) report.repeatedNames.push_back(values.name);
-        ComparedRow row;
-        row.name = values.name;
-        row.seconds = *seconds;
-        row.status = values.status;
-        row.kind = statusKind(row.status);
-        row.z = values.z;
-        row.nodes = values.nodes;
-        row.check = values.check;
-        report.rows.push_back(std::move(row));
-    }
-    return report;
-}
-
-SettingsTimeLimit settingsTimeLimit(const std::string& text) {
-    SettingsTimeLimit limit;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = trim(text.substr(at, end - at));
-        at = end + 1;
-        const size_t equals = line.find('=');
-        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
-        if (trim(line.substr(0, equals)) != "limits/time") continue;
-        // A later line overrides an earlier one, as SCIP reads them.
-        const std::string value = trim(line.substr(equals + 1));
-        const std::optional<double> seconds = value.find(',') == std::string::npos ? parseDecimal(value) : std::nullopt;
-        limit = SettingsTimeLimit{};
-        if (!seconds || *seconds <= 0.0) {
-            limit.unreadable = value;
-        } else if (*seconds < 1e20) {
-            limit.seconds = *seconds;
-        }
-    }
-    return limit;
 }
 
 std::optional<double> shiftedGeometricMean(const std::vector<double>& values, double shift) {
@@ -210,9 +150,60 @@ std::vector<std::vector<double>> profileRatios(const std::vector<const ComparedR
     return ratios;
 }
 
+// Folder `f` against the reference over the models both hold: the time
+// test on the logarithms of the charged times, the solved test on solved
+// right or not.
+void testAgainstReference(const Comparison& comparison, size_t f, FolderSummary& summary) {
+    std::vector<double> times, referenceTimes;
+    size_t onlyHere = 0, onlyReference = 0;
+    const auto logTime = [&comparison](const ComparedRow& row, size_t folder) {
+        return std::log(std::max(chargedSeconds(row, comparison.timeLimits[folder]), kProfileFloorSeconds));
+    };
+    for (const ModelComparison& model : comparison.models) {
+        if (!model.rows[0] || !model.rows[f]) continue;
+        times.push_back(logTime(*model.rows[f], f));
+        referenceTimes.push_back(logTime(*model.rows[0], 0));
+        const bool here = solvedRight(*model.rows[f]), there = solvedRight(*model.rows[0]);
+        onlyHere += here && !there;
+        onlyReference += there && !here;
+    }
+    summary.timeTest = wilcoxonSignedRank(times, referenceTimes);
+    summary.solvedTest = mcNemarExact(onlyHere, onlyReference);
+}
+
+// The models of a bracket: present everywhere, solved right by some folder,
+// and taking `seconds` or more in some folder.
+std::set<std::string> bracketModels(const Comparison& comparison, double seconds) {
+    std::set<std::string> names;
+    for (const ModelComparison& model : comparison.models) {
+        if (!model.inEvery) continue;
+        const auto any = [&model](const auto& test) {
+            return std::any_of(model.rows.begin(), model.rows.end(), [&test](const auto& row) { return test(*row); });
+        };
+        if (any([](const ComparedRow& row) { return solvedRight(row); }) &&
+            any([seconds](const ComparedRow& row) { return row.seconds >= seconds; })) {
+            names.insert(model.name);
+        }
+    }
+    return names;
+}
+
+// The summaries of the bracket: the comparison of its models alone.
+BracketSummary bracket(const std::vector<ComparedFolder>& folders, const Comparison& comparison, double seconds) {
+    const std::set<std::string> names = bracketModels(comparison, seconds);
+    std::vector<ComparedFolder> kept = folders;
+    for (ComparedFolder& folder : kept) {
+        folder.rows.erase(std::remove_if(folder.rows.begin(), folder.rows.end(),
+                                         [&names](const ComparedRow& row) { return names.count(row.name) == 0; }),
+                          folder.rows.end());
+    }
+    const Comparison part = buildComparison(kept, false);
+    return BracketSummary{seconds, names.size(), part.summaries, part.virtualBest};
+}
+
 }  // namespace
 
-Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
+Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brackets) {
     Comparison comparison;
     const size_t count = folders.size();
     std::map<std::string, size_t> position;
@@ -258,5 +249,9 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders) {
     }
     comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, solvedEverywhere, columns[0], false);
     comparison.profileRatios = profileRatios(best, columns);
+    for (size_t f = 1; f < count; ++f) testAgainstReference(comparison, f, comparison.summaries[f]);
+    for (double seconds : kBracketSeconds) {
+        if (brackets) comparison.brackets.push_back(bracket(folders, comparison, seconds));
+    }
     return comparison;
 }

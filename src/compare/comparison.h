@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "compare/statistics.h"
 
 // What a STATUS text of the complete report means for a comparison.
 // Solved: optimal, infeasible, unbounded, infeasible or unbounded.
@@ -86,7 +87,24 @@ struct FolderSummary {
     std::optional<double> meanSeconds;  // shift 1 s
     std::optional<double> meanNodes;    // shift 100, models solved in every folder
     size_t wins = 0, losses = 0;        // against the reference
+    // Against the reference, over the models both hold (nothing for the
+    // reference and the virtual best): the Wilcoxon signed-rank test on
+    // the logarithms of the charged times, floored as the profile floors
+    // them (nothing without a nonzero difference), and McNemar's on solved.
+    std::optional<TestResult> timeTest;
+    std::optional<TestResult> solvedTest;
 };
+
+// The summary of the harder models: those that at least one folder solved
+// and at least one folder needed `seconds` or more for.
+struct BracketSummary {
+    double seconds = 0.0;
+    size_t models = 0;
+    std::vector<FolderSummary> summaries;  // per folder
+    FolderSummary virtualBest;
+};
+// The thresholds of the brackets, in seconds.
+inline constexpr double kBracketSeconds[] = {1.0, 10.0, 100.0};
 
 // Times under this count as this in the performance profile, so that
 // ratios between times too small to measure mean nothing.
@@ -101,10 +119,12 @@ struct Comparison {
     // Per folder, ascending: the ratio of its time to the best folder's
     // time for each model present everywhere that it solved.
     std::vector<std::vector<double>> profileRatios;
+    std::vector<BracketSummary> brackets;  // one per threshold of kBracketSeconds
 };
 // Whether any model of `folder` was checked (CONFERE), and whether any
 // model's optimal values differ between folders: the columns shown.
 bool anyCheck(const Comparison& comparison, size_t folder);
 bool anyZDiffers(const Comparison& comparison);
-// The whole comparison; `folders` holds at least one folder, the first is the reference.
-Comparison buildComparison(const std::vector<ComparedFolder>& folders);
+// The whole comparison; `folders` holds at least one folder, the first is
+// the reference. With `brackets`, the summaries of the harder models too.
+Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brackets = true);

@@ -131,6 +131,54 @@ std::string summaryRow(const FolderSummary& summary, const std::string& label, b
     return row;
 }
 
+// A summary table: one row per folder, the virtual best last.
+std::string summaryTable(const Comparison& comparison, const std::vector<FolderSummary>& summaries,
+                         const FolderSummary& virtualBest, const std::string& id) {
+    std::string table = "<table id=\"" + id + "\"><thead><tr>";
+    for (const char* column : msg::pageSummaryColumns) table += std::string("<th>") + column + "</th>";
+    table += "</tr></thead><tbody>\n";
+    for (size_t f = 0; f < summaries.size(); ++f) {
+        table += summaryRow(summaries[f], std::to_string(f + 1) + " " + comparison.labels[f], f == 0, false);
+    }
+    return table + summaryRow(virtualBest, virtualBest.label, false, true) + "</tbody></table>\n";
+}
+
+// Each folder but the reference against it: p, pairs and what they say.
+std::string testsTable(const Comparison& comparison, const std::vector<FolderSummary>& summaries, const std::string& id) {
+    std::string table = "<table id=\"" + id + "\"><thead><tr>";
+    for (const char* column : msg::pageTestsColumns) table += std::string("<th>") + column + "</th>";
+    table += "</tr></thead><tbody>\n";
+    for (size_t f = 1; f < summaries.size(); ++f) {
+        table += "<tr><td>" + htmlEscape(std::to_string(f + 1) + " " + comparison.labels[f]) + "</td><td>" +
+                 htmlEscape(testVerdict(summaries[f].timeTest)) + "</td><td>" +
+                 htmlEscape(testVerdict(summaries[f].solvedTest)) + "</td></tr>\n";
+    }
+    return table + "</tbody></table>\n";
+}
+
+// The tests on all models, then each bracket of harder models.
+std::string testsAndBrackets(const Comparison& comparison) {
+    const bool several = comparison.labels.size() > 1;
+    std::string page;
+    if (several) {
+        page += std::string("<h2>") + msg::pageTestsTitle + "</h2>\n" +
+                testsTable(comparison, comparison.summaries, "testes") + "<p class=\"nota\">" + msg::pageTestsNote +
+                "</p>\n";
+    }
+    page += std::string("<h2>") + msg::pageBracketsTitle + "</h2>\n";
+    for (const BracketSummary& bracket : comparison.brackets) {
+        const std::string id = "faixa-" + decimalComma(bracket.seconds, 0);
+        page += "<h3>" + formatMessage(msg::pageBracketTitle, decimalComma(bracket.seconds, 0), bracket.models) + "</h3>\n";
+        if (bracket.models == 0) {
+            page += std::string("<p id=\"") + id + "\">" + msg::pageBracketEmpty + "</p>\n";
+            continue;
+        }
+        page += summaryTable(comparison, bracket.summaries, bracket.virtualBest, id);
+        if (several) page += testsTable(comparison, bracket.summaries, id + "-testes");
+    }
+    return page;
+}
+
 }  // namespace
 
 std::string scriptString(const std::string& text) {
@@ -168,15 +216,9 @@ std::string comparisonPage(const Comparison& comparison) {
                 (limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3)) : std::string(msg::compareNoTimeLimit)) +
                 "</li>\n";
     }
-    page += "</ol>\n<h2>" + formatMessage(msg::pageSummaryTitle, comparison.summaries[0].models) +
-            "</h2>\n<table id=\"resumo\"><thead><tr>";
-    for (const char* column : msg::pageSummaryColumns) page += std::string("<th>") + column + "</th>";
-    page += "</tr></thead><tbody>\n";
-    for (size_t f = 0; f < count; ++f) {
-        page += summaryRow(comparison.summaries[f], std::to_string(f + 1) + " " + comparison.labels[f], f == 0, false);
-    }
-    page += summaryRow(comparison.virtualBest, comparison.virtualBest.label, false, true) + "</tbody></table>\n";
-    page += std::string("<p class=\"nota\">") + msg::pageSummaryNote + "</p>\n";
+    page += "</ol>\n<h2>" + formatMessage(msg::pageSummaryTitle, comparison.summaries[0].models) + "</h2>\n" +
+            summaryTable(comparison, comparison.summaries, comparison.virtualBest, "resumo");
+    page += std::string("<p class=\"nota\">") + msg::pageSummaryNote + "</p>\n" + testsAndBrackets(comparison);
     const std::string profile = profileChart(comparison);
     if (!profile.empty()) {
         page += std::string("<h2>") + msg::pageProfileTitle + "</h2>\n<p class=\"nota\">" + msg::pageProfileNote +

@@ -87,13 +87,75 @@ std::vector<std::string> summaryCells(const FolderSummary& summary, const std::s
             reference ? "-" : std::to_string(summary.losses)};
 }
 
+}  // namespace
+
+std::string testVerdict(const std::optional<TestResult>& test) {
+    if (!test || test->pairs == 0) return msg::compareNoDifference;
+    const std::string p = test->p < 0.0001 ? msg::compareSmallP : decimalComma(test->p, 4);
+    const char* verdict = test->pairs < kFewestPairs ? msg::compareTooFewPairs
+                          : test->p < 0.05          ? msg::compareSignificant
+                                                    : msg::compareNotSignificant;
+    char cell[200];
+    std::snprintf(cell, sizeof cell, msg::compareTestCell, p.c_str(), test->pairs, verdict);
+    return cell;
+}
+
+namespace {
+
+// The summary table of `summaries` (one per folder) and the virtual best.
+std::string summaryTable(const Comparison& comparison, const std::vector<FolderSummary>& summaries,
+                         const FolderSummary& virtualBest) {
+    std::vector<std::vector<std::string>> rows = {
+        std::vector<std::string>(std::begin(msg::compareSummaryColumns), std::end(msg::compareSummaryColumns))};
+    for (size_t f = 0; f < summaries.size(); ++f) {
+        rows.push_back(summaryCells(summaries[f], std::to_string(f + 1) + " " + printableName(comparison.labels[f]), f == 0));
+    }
+    rows.push_back(summaryCells(virtualBest, virtualBest.label, false));
+    std::vector<bool> right(rows[0].size(), true);
+    right[0] = false;
+    return alignedTable(rows, right);
+}
+
+// Each folder but the reference, its tests in words.
+std::string testsTable(const Comparison& comparison, const std::vector<FolderSummary>& summaries) {
+    std::vector<std::vector<std::string>> rows = {
+        std::vector<std::string>(std::begin(msg::compareTestsColumns), std::end(msg::compareTestsColumns))};
+    for (size_t f = 1; f < summaries.size(); ++f) {
+        rows.push_back({std::to_string(f + 1) + " " + printableName(comparison.labels[f]), testVerdict(summaries[f].timeTest),
+                        testVerdict(summaries[f].solvedTest)});
+    }
+    return alignedTable(rows, {false, false, false});
+}
+
+// The summaries of the harder models, each bracket with its tests.
+std::string bracketsText(const Comparison& comparison) {
+    std::string text;
+    for (const BracketSummary& bracket : comparison.brackets) {
+        char title[200];
+        std::snprintf(title, sizeof title, msg::compareBracketTitle, decimalComma(bracket.seconds, 0).c_str(),
+                      bracket.models);
+        text += std::string("\n") + title;
+        if (bracket.models == 0) {
+            text += msg::compareBracketEmpty;
+            continue;
+        }
+        text += summaryTable(comparison, bracket.summaries, bracket.virtualBest);
+        if (comparison.labels.size() > 1) text += testsTable(comparison, bracket.summaries);
+    }
+    return text;
+}
+
 // The reference's wins and losses are empty: it is not measured against itself.
 std::string csvRow(const FolderSummary& summary, bool reference) {
     const auto number = [](const std::optional<double>& value) { return value ? formatReportNumber(*value) : ""; };
+    const auto p = [](const std::optional<TestResult>& test) {
+        return test && test->pairs > 0 ? formatReportNumber(test->p) : std::string();
+    };
     return csvName(summary.label) + ";" + std::to_string(summary.models) + ";" + std::to_string(summary.solved) + ";" +
            std::to_string(summary.limits) + ";" + std::to_string(summary.errors) + ";" + std::to_string(summary.wrong) +
            ";" + number(summary.meanSeconds) + ";" + number(summary.meanNodes) + ";" +
-           (reference ? ";" : std::to_string(summary.wins) + ";" + std::to_string(summary.losses)) + "\n";
+           (reference ? ";" : std::to_string(summary.wins) + ";" + std::to_string(summary.losses)) + ";" +
+           p(summary.timeTest) + ";" + p(summary.solvedTest) + "\n";
 }
 
 }  // namespace
@@ -152,17 +214,9 @@ std::string comparisonConsole(const Comparison& comparison) {
     text += "\n" + modelTable(comparison) + "\n";
     char title[200];
     std::snprintf(title, sizeof title, msg::compareSummaryTitle, comparison.summaries[0].models);
-    text += title;
-    std::vector<std::vector<std::string>> rows = {
-        std::vector<std::string>(std::begin(msg::compareSummaryColumns), std::end(msg::compareSummaryColumns))};
-    for (size_t f = 0; f < count; ++f) {
-        rows.push_back(summaryCells(comparison.summaries[f], std::to_string(f + 1) + " " +
-                                                                  printableName(comparison.labels[f]), f == 0));
-    }
-    rows.push_back(summaryCells(comparison.virtualBest, comparison.virtualBest.label, false));
-    std::vector<bool> right(rows[0].size(), true);
-    right[0] = false;
-    return text + alignedTable(rows, right) + msg::compareNotes;
+    text += title + summaryTable(comparison, comparison.summaries, comparison.virtualBest) + msg::compareNotes;
+    if (count > 1) text += std::string("\n") + msg::compareTestsTitle + testsTable(comparison, comparison.summaries) + msg::compareTestsNote;
+    return text + bracketsText(comparison);
 }
 
 std::string comparisonCsv(const Comparison& comparison) {

@@ -17,6 +17,9 @@ std::string printableName(const std::string& name);
 // aligned to the right. Trailing blanks are left out.
 std::string alignedTable(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& right);
 
+// A test against the reference in words: its p, its pairs, and whether the
+// difference is significant at 5 % (too few pairs under 10).
+std::string testVerdict(const std::optional<TestResult>& test);
 // What comparar prints: the folders, one line per model, the summary.
 std::string comparisonConsole(const Comparison& comparison);
 // The summary as CSV: a header, one row per folder, the virtual best last;

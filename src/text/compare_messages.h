@@ -44,7 +44,25 @@ inline constexpr const char* compareNotes =
     "MGD_NOS: a dos nós (100), nos modelos resolvidos em todas as pastas. VITORIAS e DERROTAS: contra a\n"
     "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido).\n";
 inline constexpr const char* compareCsvHeader =
-    "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS\n";
+    "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR\n";
+// Whether a difference is real: the tests against the reference, in words.
+inline constexpr const char* compareTestsTitle =
+    "Diferença real? Cada pasta contra a referência, nos modelos que as duas têm, a 5 %:\n";
+inline constexpr const char* compareTestsColumns[] = {"PASTA", "TEMPO (WILCOXON)", "RESOLVIDOS (MCNEMAR)"};
+inline constexpr const char* compareTestCell = "p = %s em %zu pares: %s";
+inline constexpr const char* compareSmallP = "< 0,0001";
+inline constexpr const char* compareSignificant = "diferença real";
+inline constexpr const char* compareNotSignificant = "pode ser acaso";
+inline constexpr const char* compareTooFewPairs = "poucos pares para dizer";
+inline constexpr const char* compareNoDifference = "nenhuma diferença";
+inline constexpr const char* compareTestsNote =
+    "TEMPO: teste de Wilcoxon dos postos sinalizados nos logaritmos dos tempos (os da média; abaixo de 0,01 s\n"
+    "contam 0,01 s), pares de tempos iguais fora. RESOLVIDOS: teste exato de McNemar nos modelos resolvidos\n"
+    "só de um lado. Com menos de 10 pares o teste não diz nada.\n";
+// The harder models: solved by some folder, and taking that long in some folder.
+inline constexpr const char* compareBracketTitle =
+    "Modelos resolvidos por alguma pasta e que levaram %s s ou mais em alguma: %zu\n";
+inline constexpr const char* compareBracketEmpty = "  nenhum modelo.\n";
 
 // ---- The page (--html) ----
 inline constexpr const char* pageTitleOne = "Lote ";  // and the folder's label
@@ -62,6 +80,16 @@ inline constexpr const char* pageSummaryNote =
     "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
     "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
     "rápido).";
+inline constexpr const char* pageTestsTitle = "Diferença real?";
+inline constexpr const char* pageTestsColumns[] = {"Pasta", "Tempo (Wilcoxon)", "Resolvidos (McNemar)"};
+inline constexpr const char* pageTestsNote =
+    "Cada pasta contra a referência, nos modelos que as duas têm, a 5 %. Tempo: teste de Wilcoxon dos postos "
+    "sinalizados nos logaritmos dos tempos da média (abaixo de 0,01 s contam 0,01 s), pares de tempos iguais fora. "
+    "Resolvidos: teste exato de McNemar nos modelos resolvidos só de um lado. Com menos de 10 pares o teste não "
+    "diz nada.";
+inline constexpr const char* pageBracketsTitle = "Modelos mais difíceis";
+inline constexpr const char* pageBracketTitle = "Resolvidos por alguma pasta, %s s ou mais em alguma: %zu modelos";
+inline constexpr const char* pageBracketEmpty = "Nenhum modelo.";
 inline constexpr const char* pageProfileTitle = "Perfil de desempenho";
 inline constexpr const char* pageProfileNote =
     "Para cada pasta, a fração dos modelos presentes em todas "

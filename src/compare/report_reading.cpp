@@ -1,0 +1,71 @@
+// Complete reports and settings files read back for a comparison.
+#include "compare/comparison.h"
+
+#include <set>
+
+#include "reports/report_table.h"
+#include "text/format.h"
+
+namespace {
+
+std::string trim(const std::string& text) {
+    const size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string::npos) return "";
+    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
+}
+
+}  // namespace
+
+std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
+    const ReportTable& table = completeReport();
+    const std::optional<std::vector<TableRow>> rows = readTable(table, text);
+    if (!rows) return std::nullopt;
+    CompleteReport report;
+    std::set<std::string> names;
+    for (const TableRow& line : *rows) {
+        RowValues values;
+        readRow(table, line.fields, values);
+        // A time of more than about 30 years, or a negative node count,
+        // is not from a batch.
+        const std::optional<double> seconds = line.whole ? values.seconds : std::nullopt;
+        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (values.nodes && *values.nodes < 0.0)) {
+            report.badLines.push_back(line.line);
+            continue;
+        }
+        if (!names.insert(values.name).second) report.repeatedNames.push_back(values.name);
+        ComparedRow row;
+        row.name = values.name;
+        row.seconds = *seconds;
+        row.status = values.status;
+        row.kind = statusKind(row.status);
+        row.z = values.z;
+        row.nodes = values.nodes;
+        row.check = values.check;
+        report.rows.push_back(std::move(row));
+    }
+    return report;
+}
+
+SettingsTimeLimit settingsTimeLimit(const std::string& text) {
+    SettingsTimeLimit limit;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = trim(text.substr(at, end - at));
+        at = end + 1;
+        const size_t equals = line.find('=');
+        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        if (trim(line.substr(0, equals)) != "limits/time") continue;
+        // A later line overrides an earlier one, as SCIP reads them.
+        const std::string value = trim(line.substr(equals + 1));
+        const std::optional<double> seconds = value.find(',') == std::string::npos ? parseDecimal(value) : std::nullopt;
+        limit = SettingsTimeLimit{};
+        if (!seconds || *seconds <= 0.0) {
+            limit.unreadable = value;
+        } else if (*seconds < 1e20) {
+            limit.seconds = *seconds;
+        }
+    }
+    return limit;
+}
