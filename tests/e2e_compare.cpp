@@ -113,8 +113,8 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
         expectedRows.back().insert(expectedRows.back().end(), summary[i].begin() + 2, summary[i].end());
     }
     EXPECT_EQ(pageRows, expectedRows);
-    EXPECT_TRUE(std::regex_search(page, std::regex("<table id=\"testes\">.*p = 0,0431 em 5 pares")));
-    EXPECT_TRUE(std::regex_search(page, std::regex("<table id=\"faixa-1-testes\">.*p = 0,0679 em 4 pares")));
+    EXPECT_TRUE(std::regex_search(page, std::regex("<table id=\"testes\">[\\s\\S]*p = 0,0431 em 5 pares")));
+    EXPECT_TRUE(std::regex_search(page, std::regex("<table id=\"faixa-1-testes\">[\\s\\S]*p = 0,0679 em 4 pares")));
     EXPECT_NE(page.find("<p id=\"faixa-100\">Nenhum modelo.</p>"), std::string::npos);
 }
 
