@@ -2,10 +2,13 @@
 // which copy's files a model keeps.
 #include <gtest/gtest.h>
 
+#include "batch/model_names.h"
+#include "engine/batch_runner.h"
 #include "engine/copy_files.h"
 #include "engine/race.h"
 #include "process/codec.h"
 #include "reports/report_rows.h"
+#include "scip/solution_file.h"
 
 #include "TestSupport.h"
 
@@ -121,9 +124,22 @@ TEST(RaceEnd, FirstAnswerWinsOtherwiseBestBoundLowestCopyOnATie) {
     EXPECT_EQ(end->job.copy, 1u);
     EXPECT_FALSE(end->stopOthers);
 
-    // What ends a race: an answer, or a limit on the answer; not a budget.
+    // A copy that ended without an answer closes its race to new racers.
+    start(races, 3, 2);
+    EXPECT_FALSE(copyEnded(races, died(3, 1), false, better));
+    EXPECT_TRUE(chooseRacers({solving(3, 0, 5.0)}, races, 1, 0.0, kNow).empty());
+    // A stop keeps the row of a model whose first copy had ended, not of one whose racer failed.
+    start(races, 4, 2);
+    EXPECT_FALSE(copyEnded(races, copy(4, 0, kTimeLimit, 8.0), false, better));
+    const std::vector<RaceResult> stopped = endedAtStop(races, better);
+    ASSERT_EQ(stopped.size(), 1u);
+    EXPECT_EQ(stopped[0].job.index, 4u);
+    EXPECT_EQ(stopped[0].job.copy, 0u);
+
+    // What ends a race: an answer, or a limit on the answer; not a budget, nor an unknown status.
     EXPECT_TRUE(answered(copy(0, 0, kGapLimit, 1.0)));
     EXPECT_FALSE(answered(copy(0, 0, kNodeLimit, 1.0)));
+    EXPECT_FALSE(answered(copy(0, 0, 0, 1.0)));
     EXPECT_FALSE(answered(died(0, 0)));
     ModelResult maximising, worse;
     maximising.fromScip = worse.fromScip = true;
@@ -141,29 +157,106 @@ TEST(RaceFiles, TheChosenCopysFilesBecomeTheModelsAndEveryCopysGo) {
     fs::create_directory(out);
     const std::string race = makeRaceFolder(out.string());
     ASSERT_FALSE(race.empty());
-    ASSERT_TRUE(makeCopyFolder(race, 1));
-    ASSERT_TRUE(makeCopyFolder(race, 2));
     for (unsigned c : {0u, 1u, 2u}) {
-        writeFile(fs::path(copyFolder(race, c)) / "m.sol", "copy " + std::to_string(c));
-        writeFile(fs::path(copyFolder(race, c)) / "m.log", "log " + std::to_string(c));
+        ASSERT_TRUE(makeCopyFolder(race, 7, c));
+        writeFile(fs::path(copyFolder(race, 7, c)) / "m.sol", "copy " + std::to_string(c));
+        writeFile(fs::path(copyFolder(race, 7, c)) / "m.log", "log " + std::to_string(c));
     }
     ModelResult result;
     result.name = "m.lp";
     result.solutionFile = SolutionFile::Written;
     std::ostringstream errors;
-    keepCopyFiles(out.string(), race, 2, 3, true, result, errors);
+    keepCopyFiles(out.string(), race, 7, 2, 3, true, result, errors);
     EXPECT_EQ(readFile(out / "m.sol"), "copy 2");
     EXPECT_EQ(readFile(out / "m.log"), "log 2");
     EXPECT_EQ(errors.str(), "");
-    for (unsigned c : {0u, 1u, 2u}) EXPECT_TRUE(fs::is_empty(copyFolder(race, c)));
+    EXPECT_TRUE(fs::is_empty(race));
 
     // A chosen copy without a solution takes away an older solution file.
-    writeFile(fs::path(copyFolder(race, 1)) / "m.sol", "loser");
+    ASSERT_TRUE(makeCopyFolder(race, 7, 1));
+    writeFile(fs::path(copyFolder(race, 7, 1)) / "m.sol", "loser");
     result.solutionFile = SolutionFile::Removed;
-    keepCopyFiles(out.string(), race, 0, 2, false, result, errors);
+    keepCopyFiles(out.string(), race, 7, 0, 2, false, result, errors);
     EXPECT_FALSE(fs::exists(out / "m.sol"));
-    EXPECT_FALSE(fs::exists(fs::path(copyFolder(race, 1)) / "m.sol"));
+    EXPECT_TRUE(fs::is_empty(race));
     EXPECT_EQ(result.solutionFile, SolutionFile::Removed);
     removeRaceFolder(race);
     EXPECT_FALSE(fs::exists(race));
+}
+
+namespace {
+
+// Stands in for SCIP in a racing batch. a.lp: the first copy never
+// answers, a racer answers at once. b.lp: every copy stops at a limit, the
+// first (once a racer has started) with a worse bound than the racer's.
+std::optional<ModelResult> standInSolve(std::string modelPath, const std::string& folder, const BatchSettings& settings,
+                                        const std::function<void()>& solveStarting) {
+    ModelResult result;
+    result.name = baseName(modelPath);
+    result.fromScip = true;
+    result.scipMajorVersion = 10;
+    result.stamp = fileStamp(modelPath);
+    result.seed = settings.seed;
+    solveStarting();
+    const bool racer = settings.racerSeed.has_value();
+    const fs::path copies = fs::path(folder).parent_path();
+    const std::string entry = fs::path(folder).filename().string();
+    const std::string firstRacer = copies / (entry.substr(0, entry.find('-')) + "-1") / "started";
+    if (racer) writeFile(firstRacer, "");
+    if (result.name == "a.lp" && !racer) std::this_thread::sleep_for(std::chrono::seconds(60));
+    for (int i = 0; i < 3000 && result.name == "b.lp" && !racer && !fs::exists(firstRacer); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (result.name == "b.lp" && racer) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    result.scipStatus = result.name == "a.lp" ? 1 : 23;  // optimal; time limit
+    result.outcome = result.name == "a.lp" ? Outcome::Optimal : Outcome::TimeLimit;
+    result.seconds = 0.25;
+    result.hasSolution = true;
+    result.primalBound = racer ? 5.0 : 9.0;
+    result.dualBound = 1.0;
+    result.solutionFile = writeSolutionFile(folder, result.name, racer ? "racer\n" : "first\n");
+    std::cout << outcomeLines(result.name, result.seconds, result.outcome);
+    return result;
+}
+
+}  // namespace
+
+TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
+    TempDir dir;
+    fs::create_directory(dir / "m");
+    fs::create_directory(dir / "out");
+    BatchPlan plan;
+    for (const char* name : {"a.lp", "b.lp"}) {
+        writeFile(dir / "m" / name, "stand-in");
+        plan.modelPaths.push_back((dir / "m" / name).string());
+    }
+    BatchSettings settings;
+    settings.jobs = 4;
+    settings.race = true;
+    settings.seed = 4;
+    testing::internal::CaptureStdout();
+    const BatchResult batch = runBatch(plan, (dir / "out").string(), settings, standInSolve);
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(batch.anyError);
+    EXPECT_EQ(batch.workers, 4u);
+    const auto rows = reportRows(readFile(dir / "out" / "sol_stat_completo.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    std::istringstream blocks(console);
+    std::vector<double> shown;
+    for (std::string line; std::getline(blocks, line);) {
+        if (line.rfind("TEMPO: ", 0) == 0) shown.push_back(std::stod(line.substr(7)));
+    }
+    ASSERT_EQ(shown.size(), 2u) << console;
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(rows[i].at(14), "5") << rows[i][0];  // the racer's seed: the batch's plus one
+        // Its time counts from the first copy's start, on the block as in the row.
+        EXPECT_GT(reportNumber(rows[i][1]), 0.25) << rows[i][0];
+        EXPECT_NEAR(shown[i], reportNumber(rows[i][1]), 1e-5) << rows[i][0];
+        EXPECT_EQ(rows[i][3], "5,000000") << rows[i][0];
+    }
+    EXPECT_EQ(rows[0][2], "SOL OTIMA");
+    EXPECT_EQ(rows[1][2], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO");
+    EXPECT_EQ(readFile(dir / "out" / "a.sol"), "racer\n");
+    EXPECT_EQ(readFile(dir / "out" / "b.sol"), "racer\n");
+    EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
 }

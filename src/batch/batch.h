@@ -3,6 +3,7 @@
 // commands works on these types; none of them holds behaviour.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -57,6 +58,9 @@ struct BatchSettings {
     bool race = false;
     // A racing copy's seed, applied after the model's own settings file.
     std::optional<int> racerSeed;
+    // A racing copy's deadline: its time limit is what is left of it once
+    // its model is read (so that no copy runs past the first copy's limit).
+    std::optional<std::chrono::steady_clock::time_point> racerDeadline;
 };
 
 // The SCIP settings asked for on the command line, before SCIP checked them.

@@ -151,7 +151,7 @@ Outcome readIntoScip(SCIP* scip, const BatchSettings& settings, const std::strin
     bool settingsRefused = false;
     const bool setUpDone = failure.note(setUp(scip, settings, modelPath, settingsRefused));
     const bool read = setUpDone && failure.note(readModel(scip, modelPath));
-    if (read) failure.note(applyTimeLimit(scip, settings.timeLimit));
+    if (read) failure.note(applyTimeLimit(scip, solveTimeLimit(settings)));
     failure.note(silence(scip, original, fileOnly, log.tempPath));
     return (setUpDone || settingsRefused) && !read ? Outcome::ReadError : Outcome::SolveError;
 }

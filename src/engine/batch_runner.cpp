@@ -107,9 +107,11 @@ std::vector<size_t> planEntries(const BatchPlan& plan, const BatchSettings& sett
 }
 
 // The batch's record, once its workers and their memory are known.
-bool writeRecord(const BatchPlan& plan, const std::string& outputFolder, size_t workers, double memoryLimitMb) {
+bool writeRecord(const BatchPlan& plan, const std::string& outputFolder, size_t workers, double memoryLimitMb,
+                 bool racing) {
     const std::string path = joinPath(outputFolder, recordFileName(plan.shard));
-    const int error = replaceFile(outputFolder, path, recordText(*plan.record, workers, memoryLimitMb, plan.earlier.report));
+    const int error =
+        replaceFile(outputFolder, path, recordText(*plan.record, workers, memoryLimitMb, plan.earlier.report, racing));
     if (error != 0) printIoError(msg::recordNotWritten, path, error);
     return error == 0;
 }
@@ -130,9 +132,17 @@ std::string solveTask(const Task& task, const std::string& modelPath, const std:
         solved = solve(modelPath, outputFolder, settings, solveStarting);
     } else {
         BatchSettings copy = settings;
-        copy.timeLimit = task.timeLimit;
-        if (task.copy > 0) copy.racerSeed = copy.seed = racerSeed(settings.seed, task.copy);
-        solved = solve(modelPath, copyFolder(raceFolder, task.copy), copy, solveStarting);
+        if (task.copy > 0) {
+            copy.racerSeed = copy.seed = racerSeed(settings.seed, task.copy);
+            if (task.timeLimit > 0.0) {
+                copy.racerDeadline = std::chrono::steady_clock::now() +
+                                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                         std::chrono::duration<double>(task.timeLimit));
+            }
+        }
+        // A folder that cannot be made fails the copy's files, as a full disk would.
+        makeCopyFolder(raceFolder, task.index, task.copy);
+        solved = solve(modelPath, copyFolder(raceFolder, task.index, task.copy), copy, solveStarting);
     }
     return solved ? encodeValue(*solved) : std::string();
 }
@@ -159,7 +169,8 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
     }
     if (!raceFolder.empty()) {
         std::ostringstream errors;
-        keepCopyFiles(outputFolder, raceFolder, job.copy, end.copies, settings.keepLogs && reported, result, errors);
+        keepCopyFiles(outputFolder, raceFolder, job.index, job.copy, end.copies, settings.keepLogs && reported, result,
+                      errors);
         result.err += errors.str();
     }
     return result;
@@ -203,7 +214,6 @@ JobKind solveKind(const BatchPlan& plan, const std::string& outputFolder, const 
         return a.how == FinishedJob::Reported &&
                betterResult(*decodeValue<ModelResult>(a.result), *decodeValue<ModelResult>(b.result));
     };
-    kind.prepareCopy = [&raceFolder](unsigned copy) { return makeCopyFolder(raceFolder, copy); };
     return kind;
 }
 
@@ -236,17 +246,18 @@ BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, con
     // settled before the kind is made: its workers get these settings. A
     // racing batch keeps every worker busy while models run, so each gets
     // its share of all of them.
-    size_t workers = workerCount(queue.size(), resolved.jobs);
+    // A private folder that cannot be made is said; the batch runs unraced.
     const bool race = resolved.race && !queue.empty() && workerCount(SIZE_MAX, resolved.jobs) > 1;
-    if (race) workers = workerCount(SIZE_MAX, resolved.jobs);
+    const std::string raceFolder = race ? makeRaceFolder(outputFolder) : std::string();
+    const size_t workers = workerCount(raceFolder.empty() ? queue.size() : SIZE_MAX, resolved.jobs);
     if (resolved.memoryLimitMb <= 0.0) {
         resolved.memoryLimitMb = memoryPerWorkerMb(memoryBounds(), std::max<int>(1, workers));
     }
-    // A private folder that cannot be made is said; the batch runs unraced.
-    const std::string raceFolder = race ? makeRaceFolder(outputFolder) : std::string();
     JobKind kind = solveKind(plan, outputFolder, raceFolder, resolved, solve, output, state);
     kind.workers = workers;
-    if (plan.record) state.anyError |= !writeRecord(plan, outputFolder, kind.workers, resolved.memoryLimitMb);
+    if (plan.record) {
+        state.anyError |= !writeRecord(plan, outputFolder, kind.workers, resolved.memoryLimitMb, kind.race);
+    }
     const int interruptedBy = runJobs(kind, queue, blocks);
 
     BatchResult result;

@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "batch/model_names.h"
 #include "platform/files.h"
@@ -15,32 +14,24 @@
 
 std::string makeRaceFolder(const std::string& outputFolder) {
     std::string path;
-    const int fd = createTempFile(outputFolder, path);
-    // The temporary file's unique name becomes the folder's.
-    const bool made = fd >= 0 && ::close(fd) == 0 && ::unlink(path.c_str()) == 0 && ::mkdir(path.c_str(), 0700) == 0 &&
-                      ::mkdir(copyFolder(path, 0).c_str(), 0700) == 0;
-    if (made) return path;
+    if (createTempFolder(outputFolder, path) == 0) return path;
     printIoError(msg::raceFolderNotMade, outputFolder, errno);
-    removeRaceFolder(path);
     return "";
 }
 
-std::string copyFolder(const std::string& raceFolder, unsigned copy) {
-    return joinPath(raceFolder, std::to_string(copy));
+std::string copyFolder(const std::string& raceFolder, size_t index, unsigned copy) {
+    return joinPath(raceFolder, std::to_string(index) + "-" + std::to_string(copy));
 }
 
-bool makeCopyFolder(const std::string& raceFolder, unsigned copy) {
-    const std::string path = copyFolder(raceFolder, copy);
-    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return true;
-    printIoError(msg::raceFolderNotMade, path, errno);
-    return false;
+bool makeCopyFolder(const std::string& raceFolder, size_t index, unsigned copy) {
+    return ::mkdir(copyFolder(raceFolder, index, copy).c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-void keepCopyFiles(const std::string& outputFolder, const std::string& raceFolder, unsigned copy, unsigned copies,
-                   bool keepLogs, ModelResult& result, std::ostream& errors) {
+void keepCopyFiles(const std::string& outputFolder, const std::string& raceFolder, size_t index, unsigned copy,
+                   unsigned copies, bool keepLogs, ModelResult& result, std::ostream& errors) {
     const std::string solution = solutionFileName(result.name);
     const std::string log = logFileName(result.name);
-    const std::string from = copyFolder(raceFolder, copy);
+    const std::string from = copyFolder(raceFolder, index, copy);
     if (result.solutionFile == SolutionFile::Written) {
         const std::string path = joinPath(outputFolder, solution);
         if (std::rename(joinPath(from, solution).c_str(), path.c_str()) != 0) {
@@ -61,8 +52,8 @@ void keepCopyFiles(const std::string& outputFolder, const std::string& raceFolde
         }
     }
     for (unsigned c = 0; c < copies; ++c) {
-        removeIfPresent(joinPath(copyFolder(raceFolder, c), solution));
-        removeIfPresent(joinPath(copyFolder(raceFolder, c), log));
+        std::error_code error;
+        std::filesystem::remove_all(copyFolder(raceFolder, index, c), error);
     }
 }
 

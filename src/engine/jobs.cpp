@@ -11,7 +11,6 @@ void startRacers(const JobKind& kind, const std::deque<size_t>& queue, WorkerPoo
     if (!kind.race || !queue.empty() || pool.idle() == 0) return;
     for (const Racer& racer :
          chooseRacers(pool.runningJobs(), races, pool.idle(), kind.timeLimit, RaceClock::now())) {
-        if (kind.prepareCopy && !kind.prepareCopy(racer.task.copy)) return;
         if (!pool.handOutTask(racer.task)) return;
         noteRacer(races, racer);
     }
@@ -67,9 +66,11 @@ int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& block
         blocks.showProgress(runningEntries(pool));
     }
     const int interruptedBy = pool.interruptedBy();
-    // Results already sent when the run was stopped are kept.
+    // Results already sent when the run was stopped are kept, and so is a
+    // raced entry whose first copy had ended.
     if (interruptedBy != 0) {
         for (const FinishedJob& job : pool.wait(0).value_or(std::vector<FinishedJob>{})) take(job);
+        for (const RaceResult& ended : endedAtStop(races, kind.better)) kind.finish(ended.job, ended.end);
     }
     pool.stop();
     if (kind.afterStop) kind.afterStop();

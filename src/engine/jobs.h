@@ -36,8 +36,6 @@ struct JobKind {
     std::function<bool(const FinishedJob& job)> answered;
     // Whether a copy ended better than another, neither with an answer.
     BetterCopy better;
-    // Before copy `copy` (above 0) is first handed out; false: it cannot run.
-    std::function<bool(unsigned copy)> prepareCopy;
 };
 
 // Workers for `waiting` jobs when `asked` were asked for (0: one per CPU

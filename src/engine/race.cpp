@@ -17,10 +17,13 @@ struct Candidate {
 };
 
 // The entries whose first copy is solving with time left, and their copies running.
-std::vector<Candidate> candidates(const std::vector<RunningJob>& running, double timeLimit, RaceClock::time_point now) {
+std::vector<Candidate> candidates(const std::vector<RunningJob>& running, const Races& races, double timeLimit,
+                                  RaceClock::time_point now) {
     std::map<size_t, Candidate> byEntry;
     for (const RunningJob& job : running) {
         if (job.copy != 0 || !job.solveStart) continue;
+        const auto race = races.find(job.index);
+        if (race != races.end() && race->second.closed) continue;
         if (timeLimit > 0.0 && timeLimit - secondsBetween(*job.solveStart, now) < kLeastRaceSeconds) continue;
         byEntry[job.index] = Candidate{job.index, *job.solveStart, 0};
     }
@@ -33,11 +36,19 @@ std::vector<Candidate> candidates(const std::vector<RunningJob>& running, double
     return list;
 }
 
+// How a race ended with `chosen`: the copies started, and how much later than the first its solve started.
+JobEnd jobEnd(const Race& race, const FinishedJob& chosen) {
+    JobEnd end;
+    end.copies = race.started;
+    if (chosen.solveStart) end.startedLater = std::max(0.0, secondsBetween(race.firstSolveStart, *chosen.solveStart));
+    return end;
+}
+
 }  // namespace
 
 std::vector<Racer> chooseRacers(const std::vector<RunningJob>& running, const Races& races, size_t idle,
                                 double timeLimit, RaceClock::time_point now) {
-    std::vector<Candidate> list = candidates(running, timeLimit, now);
+    std::vector<Candidate> list = candidates(running, races, timeLimit, now);
     std::map<size_t, unsigned> nextCopy;
     for (const Candidate& candidate : list) {
         const auto race = races.find(candidate.index);
@@ -65,33 +76,50 @@ void noteRacer(Races& races, const Racer& racer) {
     ++race.running;
 }
 
+namespace {
+
+// The copy a race ends with when none answered: the best, the lowest copy number on a tie.
+RaceResult bestEnded(Race& race, const BetterCopy& better) {
+    std::vector<FinishedJob>& ended = race.ended;
+    std::stable_sort(ended.begin(), ended.end(), [](const FinishedJob& a, const FinishedJob& b) { return a.copy < b.copy; });
+    const FinishedJob* best = &ended.front();
+    for (const FinishedJob& copy : ended) {
+        if (better(copy, *best)) best = &copy;
+    }
+    return RaceResult{*best, jobEnd(race, *best), false};
+}
+
+}  // namespace
+
 std::optional<RaceResult> copyEnded(Races& races, const FinishedJob& job, bool answered, const BetterCopy& better) {
     const auto found = races.find(job.index);
     if (found == races.end()) return RaceResult{job, JobEnd{}, false};
     Race& race = found->second;
     --race.running;
     if (race.decided) return std::nullopt;
-    const auto end = [&race](const FinishedJob& chosen) {
-        JobEnd jobEnd;
-        jobEnd.copies = race.started;
-        if (chosen.solveStart) jobEnd.startedLater = std::max(0.0, secondsBetween(race.firstSolveStart, *chosen.solveStart));
-        return jobEnd;
-    };
     std::optional<RaceResult> result;
     if (answered) {
-        result = RaceResult{job, end(job), race.running > 0};
+        result = RaceResult{job, jobEnd(race, job), race.running > 0};
     } else {
         race.ended.push_back(job);
+        race.closed = true;
         if (race.running > 0) return std::nullopt;
-        std::vector<FinishedJob>& ended = race.ended;
-        std::stable_sort(ended.begin(), ended.end(), [](const FinishedJob& a, const FinishedJob& b) { return a.copy < b.copy; });
-        const FinishedJob* best = &ended.front();
-        for (const FinishedJob& copy : ended) {
-            if (better(copy, *best)) best = &copy;
-        }
-        result = RaceResult{*best, end(*best), false};
+        result = bestEnded(race, better);
     }
     race.decided = true;
     race.ended.clear();
     return result;
+}
+
+std::vector<RaceResult> endedAtStop(Races& races, const BetterCopy& better) {
+    std::vector<RaceResult> results;
+    for (auto& [index, race] : races) {
+        const bool firstEnded = std::any_of(race.ended.begin(), race.ended.end(),
+                                            [](const FinishedJob& job) { return job.copy == 0; });
+        if (race.decided || !firstEnded) continue;
+        results.push_back(bestEnded(race, better));
+        race.decided = true;
+        race.ended.clear();
+    }
+    return results;
 }

@@ -23,7 +23,10 @@ struct Race {
     unsigned running = 1;  // copies still running
     RaceClock::time_point firstSolveStart;  // when the first copy's solve started
     std::vector<FinishedJob> ended;     // copies that ended without an answer
-    bool decided = false;               // the entry is finished: later copies are dropped
+    // A copy ended without an answer (a limit, or a failure that every new
+    // copy would meet too): no more racers for the entry.
+    bool closed = false;
+    bool decided = false;  // the entry is finished: later copies are dropped
 };
 using Races = std::map<size_t, Race>;  // by entry
 
@@ -43,7 +46,7 @@ struct Racer {
 inline constexpr double kLeastRaceSeconds = 1.0;
 
 // The copies to start on `idle` workers at `now`. Only entries whose first
-// copy is solving are raced; each racer goes to the entry with the fewest
+// copy is solving, and whose race no copy has left without an answer, are raced; each racer goes to the entry with the fewest
 // copies running, the one solving longest first. A racer's time limit is
 // what is left of its first copy's (`timeLimit`, 0: none), so that a race
 // ends when its first copy would have.
@@ -68,3 +71,7 @@ using BetterCopy = std::function<bool(const FinishedJob& a, const FinishedJob& b
 // other copies still run, nor for a copy that ends after its entry was
 // finished (two that end at once).
 std::optional<RaceResult> copyEnded(Races& races, const FinishedJob& job, bool answered, const BetterCopy& better);
+// When the run is stopped: the entries whose first copy has ended (without
+// an answer) while racers still ran, each finished by its best ended copy,
+// as an unraced run would have kept the first copy's row.
+std::vector<RaceResult> endedAtStop(Races& races, const BetterCopy& better);

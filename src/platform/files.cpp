@@ -115,6 +115,19 @@ bool readAvailable(int fd, std::string& bytes) {
 // a part of it. The file is not synced to disk: the report is rewritten after
 // every entry of a batch (thousands of times for a big folder), and a rename
 // survives a killed process without it. Returns 0 or the errno of the failure.
+int createTempFolder(const std::string& folder, std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // A temporary file's unique name, taken by a folder of that name.
+        const int fd = createTempFile(folder, path);
+        if (fd < 0) return errno;
+        ::close(fd);
+        const std::string name = path;
+        if (::unlink(name.c_str()) == 0 && ::mkdir(name.c_str(), 0700) == 0) return 0;
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
 int replaceFile(const std::string& folder, const std::string& path, const std::string& content) {
     std::string temp;
     FileDescriptor out(createTempFile(folder, temp));
@@ -155,7 +168,12 @@ void removeStaleTempFiles(const std::string& folder) {
         if (!owner) continue;
         bool stale = owner->host == hostName() && ::kill(owner->pid, 0) != 0 && errno == ESRCH;
         std::error_code timeError;
-        const auto written = fs::last_write_time(it->path(), timeError);
+        // A folder is as old as the newest thing in it: a live batch's is never a day old.
+        auto written = fs::last_write_time(it->path(), timeError);
+        std::error_code inner;
+        for (fs::recursive_directory_iterator in(it->path(), inner), end; !inner && in != end; in.increment(inner)) {
+            written = std::max(written, fs::last_write_time(in->path(), inner));
+        }
         if (!timeError && written < dayAgo) stale = true;
         // A racing batch's private folder is a temporary file's namesake.
         if (stale) fs::remove_all(it->path(), timeError);

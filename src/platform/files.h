@@ -126,6 +126,9 @@ bool readAvailable(int fd, std::string& bytes);
 // unique to this writer, with the mode a plain new file gets. Returns the
 // open descriptor (or -1 with errno set) and sets `path`.
 int createTempFile(const std::string& folder, std::string& path);
+// Creates a folder in `folder` named as createTempFile names its files, for
+// one process's private use. Returns 0 or errno, and sets `path`.
+int createTempFolder(const std::string& folder, std::string& path);
 // Replaces `path`, a file in `folder`, with `content` through a temporary
 // file renamed over it. Returns 0 or the errno of the failure.
 int replaceFile(const std::string& folder, const std::string& path, const std::string& content);

@@ -90,7 +90,8 @@ std::string quoteCommandLine(int argc, const char* const* argv) {
     return joined(words, " ");
 }
 
-std::string recordText(const BatchRecord& record, size_t workers, double memoryMb, const std::string& earlierReport) {
+std::string recordText(const BatchRecord& record, size_t workers, double memoryMb, const std::string& earlierReport,
+                       bool racing) {
     std::string text;
     const auto comment = [&text](const std::string& line) {
         // A line break in a value would end the comment.
@@ -113,8 +114,8 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     comment(msg::recordFormats + joined(record.formats, ","));
     comment(msg::recordSeed + (record.seed ? std::to_string(*record.seed) : std::string(msg::recordScipSeed)));
     if (record.race) {
-        comment(msg::recordRace + (workers > 1 ? msg::recordRaceOn + std::to_string(workers) + msg::recordRaceProcesses
-                                               : std::string(msg::recordRaceOff)));
+        comment(msg::recordRace + (racing ? msg::recordRaceOn + std::to_string(workers) + msg::recordRaceProcesses
+                                          : std::string(msg::recordRaceOff)));
     }
     comment(msg::recordHistory + (earlierReport.empty() ? std::string(msg::recordNoHistory) : earlierReport));
     comment(msg::recordModelSettings + (record.modelSettingsFiles.empty() ? std::string(msg::recordNoModelSettings)

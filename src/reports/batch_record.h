@@ -20,7 +20,8 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int
 std::string recordFileName(const std::optional<Shard>& shard);
 // The record's text, with the workers started, the memory limit each
 // one's SCIP got (MB), and the earlier report whose times ordered the
-// hand-out ("" when none did).
-std::string recordText(const BatchRecord& record, size_t workers, double memoryMb, const std::string& earlierReport);
+// hand-out ("" when none did); with --corrida, whether the batch `racing` raced.
+std::string recordText(const BatchRecord& record, size_t workers, double memoryMb, const std::string& earlierReport,
+                       bool racing = false);
 // A command line as one line that a shell reads back into the same words.
 std::string quoteCommandLine(int argc, const char* const* argv);

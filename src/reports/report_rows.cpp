@@ -38,11 +38,11 @@ std::optional<Outcome> outcomeFromScipStatus(int scipMajorVersion, int status) {
 bool endsWithAnswer(const ModelResult& result) {
     if (!result.fromScip || result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError) return false;
     const int status = result.scipStatus;
+    // optimal, infeasible, unbounded, either; then the gap, solution, best solution, primal and dual limits
     if (result.scipMajorVersion >= 7 && result.scipMajorVersion <= 9) {
-        // node, total node, stall node, time, memory and restart limits
-        return status != 2 && status != 3 && status != 4 && status != 5 && status != 6 && status != 10;
+        return (status >= 11 && status <= 14) || (status >= 7 && status <= 9);
     }
-    if (result.scipMajorVersion == 10) return status < 20 || (status >= 25 && status <= 29);
+    if (result.scipMajorVersion == 10) return (status >= 1 && status <= 4) || (status >= 25 && status <= 29);
     return false;  // a numbering not known: no answer is taken for one
 }
 

@@ -21,9 +21,9 @@ std::string statusFieldText(Outcome outcome);
 // that stopped the solve ("DESCONHECIDO" for anything else).
 std::string completeStatusText(int scipMajorVersion, int status);
 // Whether a solve ended with what was asked of it: an answer (optimal,
-// infeasible, unbounded), a limit set on the answer (gap, solutions, primal
-// or dual bound), or any other status that is not a limit of time, nodes,
-// memory or restarts. A read or solve error never does.
+// infeasible, unbounded, either) or a limit set on the answer (gap,
+// solutions, primal or dual bound). Limits of time, nodes, memory or
+// restarts, an interrupt, SCIP's own stop and errors are no answer.
 bool endsWithAnswer(const ModelResult& result);
 // Whether `a` is a better result than `b` for the same model: solved by
 // SCIP where `b` was not, else a better primal bound (one where `b` has none).

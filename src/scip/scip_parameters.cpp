@@ -1,6 +1,9 @@
 // SCIP's parameters of a batch and of a model.
 #include "scip/scip_parameters.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -194,9 +197,14 @@ SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, con
     LOTE_SCIP_CALL(applyModelSettingsFile(scip, settings, modelPath));
     if (settings.racerSeed) {
         LOTE_SCIP_CALL(lib().SCIPsetIntParam(scip, "randomization/randomseedshift", *settings.racerSeed));
-        if (*settings.racerSeed > 0) {
-            LOTE_SCIP_CALL(lib().SCIPsetIntParam(scip, "randomization/permutationseed", *settings.racerSeed));
-        }
+        // SCIP's default permutation seed is 0, which is what seed 0 means.
+        LOTE_SCIP_CALL(lib().SCIPsetIntParam(scip, "randomization/permutationseed", *settings.racerSeed));
     }
     return SCIP_OKAY;
+}
+
+double solveTimeLimit(const BatchSettings& settings) {
+    if (!settings.racerDeadline) return settings.timeLimit;
+    const double left = std::chrono::duration<double>(*settings.racerDeadline - std::chrono::steady_clock::now()).count();
+    return std::max(left, 0.001);
 }

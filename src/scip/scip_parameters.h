@@ -49,3 +49,7 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text);
 // one. A line of it that SCIP refuses is said on standard error, and fails
 // the call. Last, a racing copy's seed.
 SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath);
+
+// The time limit a model's solve gets once it is read: the batch's, or what
+// is left of a racing copy's deadline (never 0, which would mean none).
+double solveTimeLimit(const BatchSettings& settings);

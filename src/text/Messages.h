@@ -166,6 +166,9 @@ inline constexpr const char* parameterFixed =
     "O parâmetro %s é definido pelo programa para cada modelo e não pode ser fixado (fix).\n";
 inline constexpr const char* parameterCheckFailed = "Não foi possível verificar os parâmetros do SCIP.\n";
 inline constexpr const char* logNotWritten = "Log do SCIP não gravado: ";
+// A racing batch's private folder for its copies' files.
+inline constexpr const char* raceFolderNotMade =
+    "Não foi possível criar a pasta das cópias da corrida (o lote segue sem corrida) em ";
 inline constexpr const char* recordNotWritten = "Registro dos parâmetros não gravado: ";
 
 // The batch's record (parametros.set): its comment lines, label and value.
@@ -197,9 +200,8 @@ inline constexpr const char* recordRaceOn =
     "cópias dos modelos em andamento, com as sementes seguintes, nos processos ociosos; vale a primeira resposta; "
     "cada processo com a memória de um entre ";
 inline constexpr const char* recordRaceProcesses = " processos";
-inline constexpr const char* recordRaceOff = "sem efeito com um só processo";
-// A racing batch's private folder for its copies' files.
-inline constexpr const char* raceFolderNotMade = "Não foi possível criar a pasta das cópias da corrida (o lote segue sem corrida) ";
+inline constexpr const char* recordRaceOff =
+    "sem corrida neste lote (um só processo, nenhum modelo a resolver, ou sem a pasta das cópias)";
 inline constexpr const char* recordModelSettings = "arquivos .set por modelo, lidos depois destes parâmetros: ";
 inline constexpr const char* recordNoModelSettings = "nenhum";
 
