@@ -207,3 +207,50 @@ TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
     EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;;;");
     EXPECT_EQ(csv[2].rfind("partes;3;3;0;0;0;" + means(dir / "partes") + ";", 0), 0u) << csv[2];
 }
+
+TEST(Compare, ASeedRunIsOneRunWithItsSpreadPerModel) {
+    TempDir dir;
+    makeFolders(dir.path);
+    // Three seeds, limit 10 s. a: solved in 1, 3 and 2 s. b: 4 s, the limit,
+    // 6 s. c: 0,5 s twice, then a solve error.
+    const std::vector<std::vector<std::string>> seeds = {
+        {"a.lp;1,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
+         "b.lp;4,000000;SOL OTIMA;2,000000;2,000000;0,000000;5;9;5;5;3;1;NAO;",
+         "c.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;"},
+        {"a.lp;3,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
+         "b.lp;10,000000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;2,000000;1,000000;50,000000;5;9;5;5;3;1;NAO;",
+         "c.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;"},
+        {"a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
+         "b.lp;6,000000;SOL OTIMA;2,000000;2,000000;0,000000;5;9;5;5;3;1;NAO;",
+         "c.lp;0,000000;ERRO NA RESOLUCAO DO MODELO;;;;;;;;;;;"}};
+    const fs::path run = dir / "sementes";
+    for (size_t k = 0; k < seeds.size(); ++k) {
+        const fs::path seed = run / ("semente-" + std::to_string(k));
+        fs::create_directories(seed);
+        writeFile(seed / "sol_stat_completo.csv", kCompleteHeader + completeRows(seeds[k]));
+        writeFile(seed / "parametros.set", "limits/time = 10\n");
+    }
+    const std::string spreads = (dir / "variabilidade.csv").string();
+    const RunResult r = runProgram("", withArgs({"comparar", run.string(), "--csv", (dir / "r.csv").string(),
+                                                 "--csv-variabilidade", spreads}));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    // Per model the seeds' mean; solved only where every seed solved it (a):
+    // b and c are charged the limit.
+    const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
+    ASSERT_EQ(csv.size(), 3u);
+    EXPECT_EQ(csv[1], "sementes;3;1;1;1;0;" + comma(shiftedMean({2.0, 10.0, 10.0}, 1.0), 6) + ";5,000000;;;;") << r.out;
+    // Worked by hand: a: CV 1/2, fastest of 2 (1+1+2)/3; b: 4, 10, 6 s, mean
+    // 20/3, CV sqrt(28/3)/(20/3), fastest of 2 (4+4+6)/3; c: the error charged the limit.
+    EXPECT_EQ(readFile(spreads),
+              "PASTA;MODELO;SEMENTE_MAIS_RAPIDA;TEMPO_MAIS_RAPIDA;SEMENTE_MAIS_LENTA;TEMPO_MAIS_LENTA;CV;MIN_DE_2;MIN_DE_4\n"
+              "sementes;a.lp;0;1,000000;1;3,000000;0,500000;" + comma(4.0 / 3.0, 6) + ";\n"
+              "sementes;b.lp;0;4,000000;1;10,000000;" + comma(std::sqrt(28.0 / 3.0) / (20.0 / 3.0), 6) + ";" +
+                  comma(14.0 / 3.0, 6) + ";\n"
+              "sementes;c.lp;0;0,500000;2;10,000000;" + comma(9.5 / std::sqrt(3.0) / (11.0 / 3.0), 6) +
+                  ";0,500000;\n");
+    EXPECT_NE(r.out.find("Varia\xC3\xA7\xC3\xA3o com a semente em sementes (sementes 0, 1, 2):\n"), std::string::npos);
+    // The seed folders' own files are never replaced.
+    const RunResult refused = runProgram(
+        "", withArgs({"comparar", run.string(), "--csv-variabilidade", (run / "semente-1" / "sol_stat_completo.csv").string()}));
+    EXPECT_EQ(refused.exitCode, 2);
+}

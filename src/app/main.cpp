@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     if (options.command == "mod_lp") return runModLp(options);
     if (options.command == "merge") return runMerge(options);
     if (options.command == "comparar") {
-        return runComparison(ComparisonRequest{options.operands, options.htmlFile, options.csvFile});
+        return runComparison(ComparisonRequest{options.operands, options.htmlFile, options.csvFile, options.variabilityFile});
     }
     return runOptCommand(options, argc, argv);
 }

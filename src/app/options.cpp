@@ -24,7 +24,7 @@ std::optional<double> parseMegabytes(const std::string& text) {
 }
 
 // comparar's own options.
-enum CompareOnly { kHtml = 2000, kCsv };
+enum CompareOnly { kHtml = 2000, kCsv, kVariabilityCsv };
 
 // The operands each command takes (comparar: one or more, given as 1).
 std::optional<size_t> operandCount(const std::string& command) {
@@ -36,6 +36,7 @@ std::optional<size_t> operandCount(const std::string& command) {
 // The long options; each without a one-letter form has its own code.
 const option kLongOptions[] = {
     {"html", required_argument, nullptr, kHtml}, {"csv", required_argument, nullptr, kCsv},
+    {"csv-variabilidade", required_argument, nullptr, kVariabilityCsv},
     {"tempo", required_argument, nullptr, 't'},  {"jobs", required_argument, nullptr, 'j'},
     {"memoria", required_argument, nullptr, kMemory}, {"retomar", no_argument, nullptr, kResume},
     {"shard", required_argument, nullptr, kShard}, {"solu", required_argument, nullptr, kSolu},
@@ -129,9 +130,12 @@ std::string takeOtherOption(int c, const std::string& value, const std::string& 
     switch (c) {
         case kHtml:
         case kCsv:
-            if (value.empty()) return formatMessage(msg::optionNeedsValue, c == kHtml ? "--html" : "--csv");
-            (c == kHtml ? options.htmlFile : options.csvFile) = value;
+        case kVariabilityCsv: {
+            const char* name = c == kHtml ? "--html" : c == kCsv ? "--csv" : "--csv-variabilidade";
+            if (value.empty()) return formatMessage(msg::optionNeedsValue, name);
+            (c == kHtml ? options.htmlFile : c == kCsv ? options.csvFile : options.variabilityFile) = value;
             return "";
+        }
         case 'h': options.help = true; return "";
         case kVersion: options.version = true; return "";
         case ':':
@@ -162,8 +166,11 @@ std::string takeCommand(int argc, char** argv, ProgramOptions& options) {
 std::string misplacedOption(const ProgramOptions& options) {
     // comparar reads what batches wrote: it takes no batch option.
     if (options.command == "comparar" && !options.knownResults.empty()) return formatMessage(msg::optionNotWithCompare, "--solu");
-    if (options.command != "comparar" && (!options.htmlFile.empty() || !options.csvFile.empty())) {
-        return formatMessage(msg::optionNeedsCompare, !options.htmlFile.empty() ? "--html" : "--csv");
+    if (options.command != "comparar" &&
+        (!options.htmlFile.empty() || !options.csvFile.empty() || !options.variabilityFile.empty())) {
+        return formatMessage(msg::optionNeedsCompare, !options.htmlFile.empty()  ? "--html"
+                                                      : !options.csvFile.empty() ? "--csv"
+                                                                                 : "--csv-variabilidade");
     }
     // Resuming and sharding belong to a command-line batch (not the shell).
     if (options.command != "opt" && (options.resume == Resume::KeepRows || options.shard)) {

@@ -20,6 +20,7 @@ struct ProgramOptions {
     std::string command;      // "" (the shell), "opt", "mod_lp", "merge" or "comparar"
     std::vector<std::string> operands;
     std::string htmlFile, csvFile;  // comparar's --html FILE and --csv FILE
+    std::string variabilityFile;    // comparar's --csv-variabilidade FILE
 };
 
 // The command line as read: its options, or a usage error (one Portuguese line).

@@ -1,6 +1,7 @@
 // comparar: folders read, the comparison printed and written.
 #include "commands/comparison_run.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 #include "compare/comparison.h"
 #include "compare/comparison_html.h"
 #include "compare/comparison_text.h"
+#include "compare/seed_runs.h"
+#include "compare/seed_text.h"
 #include "platform/files.h"
 #include "reports/output_files.h"
 #include "text/Messages.h"
@@ -32,7 +35,7 @@ std::string folderLabel(const std::string& folder) {
 
 // The folder's report and settings; nothing, after a message, without a
 // readable complete report.
-std::optional<ComparedFolder> readComparedFolder(const std::string& folder) {
+std::optional<ComparedFolder> readReportFolder(const std::string& folder) {
     const std::string reportPath = joinPath(folder, kCompleteReportFile);
     const std::optional<std::string> text = folderExists(folder) ? readTextFile(reportPath) : std::nullopt;
     const std::optional<CompleteReport> report = text ? parseCompleteReport(*text) : std::nullopt;
@@ -62,6 +65,46 @@ std::optional<ComparedFolder> readComparedFolder(const std::string& folder) {
     return compared;
 }
 
+// A compared folder, and its seed folders when it is a run under several seeds.
+struct ReadFolder {
+    ComparedFolder folder;
+    std::vector<std::string> seedNames;  // "semente-K", in seed order
+    std::vector<ComparedFolder> seeds;
+};
+
+// The seed folders of a folder without a complete report of its own, in seed order.
+std::vector<std::string> seedFolders(const std::string& folder) {
+    if (!folderExists(folder) || isRegularFile(joinPath(folder, kCompleteReportFile))) return {};
+    std::vector<std::pair<long long, std::string>> found;
+    for (const std::string& path : listFolder(folder)) {
+        const std::optional<long long> seed = seedOfFolder(baseName(path));
+        if (seed && folderExists(path)) found.emplace_back(*seed, baseName(path));
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    for (const auto& entry : found) names.push_back(entry.second);
+    return names;
+}
+
+// A folder of one batch, or of one batch under several seeds (read as one run).
+std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
+    ReadFolder read;
+    read.seedNames = seedFolders(folder);
+    if (read.seedNames.empty()) {
+        std::optional<ComparedFolder> compared = readReportFolder(folder);
+        if (!compared) return std::nullopt;
+        read.folder = std::move(*compared);
+        return read;
+    }
+    for (const std::string& name : read.seedNames) {
+        std::optional<ComparedFolder> seed = readReportFolder(joinPath(folder, name));
+        if (!seed) return std::nullopt;
+        read.seeds.push_back(std::move(*seed));
+    }
+    read.folder = combineSeeds(folderLabel(folder), read.seeds);
+    return read;
+}
+
 // Two folders of one name are told apart by their place on the command line.
 void distinguishLabels(std::vector<ComparedFolder>& folders) {
     std::map<std::string, int> uses;
@@ -73,11 +116,18 @@ void distinguishLabels(std::vector<ComparedFolder>& folders) {
 
 // A file that comparar must not replace: what a compared batch wrote, or the
 // other file it writes itself.
-bool protectedTarget(const std::string& target, const std::string& other, const std::vector<std::string>& folders) {
-    if (target == other || sameFolder(target, other)) return true;
+bool protectedTarget(const std::string& target, const std::vector<std::string>& others,
+                     const std::vector<std::string>& folders) {
+    for (const std::string& other : others) {
+        if (!other.empty() && (target == other || sameFolder(target, other))) return true;
+    }
     for (const std::string& folder : folders) {
-        for (const std::string& name : batchFileNames()) {
-            if (sameFolder(target, joinPath(folder, name))) return true;
+        std::vector<std::string> batches = {folder};
+        for (const std::string& seed : seedFolders(folder)) batches.push_back(joinPath(folder, seed));
+        for (const std::string& batch : batches) {
+            for (const std::string& name : batchFileNames()) {
+                if (sameFolder(target, joinPath(batch, name))) return true;
+            }
         }
     }
     return false;
@@ -95,26 +145,37 @@ bool writeOutput(const std::string& path, const std::string& content) {
 }  // namespace
 
 int runComparison(const ComparisonRequest& request) {
-    for (const auto& [target, other] : {std::pair{request.htmlPath, request.csvPath}, {request.csvPath, request.htmlPath}}) {
-        if (!target.empty() && protectedTarget(target, other, request.folders)) {
+    const std::vector<std::string> outputs = {request.htmlPath, request.csvPath, request.variabilityPath};
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const std::string& target = outputs[i];
+        std::vector<std::string> others = outputs;
+        others.erase(others.begin() + static_cast<long>(i));
+        if (!target.empty() && protectedTarget(target, others, request.folders)) {
             std::fprintf(stderr, msg::compareSameFile, target.c_str());
             return 2;
         }
     }
     std::vector<ComparedFolder> folders;
+    std::vector<SeedRun> seedRuns;
     bool readable = true;
     for (const std::string& folder : request.folders) {
-        std::optional<ComparedFolder> compared = readComparedFolder(folder);
-        readable = readable && compared.has_value();
-        if (compared) folders.push_back(std::move(*compared));
+        std::optional<ReadFolder> read = readComparedFolder(folder);
+        readable = readable && read.has_value();
+        if (!read) continue;
+        folders.push_back(std::move(read->folder));
+        if (!read->seeds.empty()) seedRuns.push_back(SeedRun{folders.size() - 1, read->seedNames, seedSpreads(read->seeds)});
     }
     if (!readable || folders.empty()) return 2;
     distinguishLabels(folders);
+    for (SeedRun& run : seedRuns) run.label = folders[run.folder].label;
     const Comparison comparison = buildComparison(folders);
-    std::cout << comparisonConsole(comparison) << std::flush;
+    std::cout << comparisonConsole(comparison) << variabilityConsole(seedRuns) << std::flush;
     bool written = true;
     if (!request.htmlPath.empty()) written = writeOutput(request.htmlPath, comparisonPage(comparison)) && written;
     if (!request.csvPath.empty()) written = writeOutput(request.csvPath, comparisonCsv(comparison)) && written;
+    if (!request.variabilityPath.empty()) {
+        written = writeOutput(request.variabilityPath, variabilityCsv(seedRuns)) && written;
+    }
     std::fflush(stdout);
     return written ? 0 : 1;
 }

@@ -9,6 +9,7 @@ struct ComparisonRequest {
     std::vector<std::string> folders;  // output folders; the first is the reference
     std::string htmlPath;              // --html; empty: no page
     std::string csvPath;               // --csv; empty: no CSV
+    std::string variabilityPath;       // --csv-variabilidade; empty: none
 };
 // Returns the exit status: 0 done, 1 a file could not be written, 2 a
 // folder without a readable complete report (nothing printed then).

@@ -96,7 +96,8 @@ std::string testVerdict(const std::optional<TestResult>& test) {
                           : test->p < 0.05          ? msg::compareSignificant
                                                     : msg::compareNotSignificant;
     char cell[200];
-    std::snprintf(cell, sizeof cell, msg::compareTestCell, p.c_str(), test->pairs, verdict);
+    std::snprintf(cell, sizeof cell, test->pairs == 1 ? msg::compareTestCellOne : msg::compareTestCell, p.c_str(),
+                  test->pairs, verdict);
     return cell;
 }
 

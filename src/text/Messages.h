@@ -225,6 +225,8 @@ inline constexpr const char* usage =
     "                     entre os processos)\n"
     "      --html ARQ     com comparar: grava a comparação numa página HTML\n"
     "      --csv ARQ      com comparar: grava o resumo da comparação em CSV\n"
+    "      --csv-variabilidade ARQ\n"
+    "                     com comparar: grava em CSV a variação de cada modelo com a semente\n"
     "      --retomar      com opt: mantém as linhas dos modelos já resolvidos cujos arquivos não mudaram\n"
     "                     e resolve os demais\n"
     "      --shard K/N    com opt: resolve só a parte K de N do lote (\"slurm\": a tarefa do job array)\n"

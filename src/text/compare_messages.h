@@ -50,6 +50,7 @@ inline constexpr const char* compareTestsTitle =
     "Diferença real? Cada pasta contra a referência, nos modelos que as duas têm, a 5 %:\n";
 inline constexpr const char* compareTestsColumns[] = {"PASTA", "TEMPO (WILCOXON)", "RESOLVIDOS (MCNEMAR)"};
 inline constexpr const char* compareTestCell = "p = %s em %zu pares: %s";
+inline constexpr const char* compareTestCellOne = "p = %s em %zu par: %s";
 inline constexpr const char* compareSmallP = "< 0,0001";
 inline constexpr const char* compareSignificant = "diferença real";
 inline constexpr const char* compareNotSignificant = "pode ser acaso";
@@ -63,6 +64,17 @@ inline constexpr const char* compareTestsNote =
 inline constexpr const char* compareBracketTitle =
     "Modelos resolvidos por alguma pasta e que levaram %s s ou mais em alguma: %zu\n";
 inline constexpr const char* compareBracketEmpty = "  nenhum modelo.\n";
+
+// How a seed run's models vary with the seed.
+inline constexpr const char* compareVariabilityTitle = "Variação com a semente em %s (sementes %s):\n";
+inline constexpr const char* compareVariabilityColumns[] = {"MODELO", "MAIS RAPIDA", "MAIS LENTA", "CV", "MIN DE 2",
+                                                            "MIN DE 4"};
+inline constexpr const char* compareVariabilityNote =
+    "MAIS RAPIDA, MAIS LENTA: semente e tempo (o da média). CV: desvio padrão amostral sobre a média.\n"
+    "MIN DE 2, MIN DE 4: tempo esperado da mais rápida de 2 e de 4 sementes sorteadas entre estas (o que\n"
+    "correr sementes, --corrida, pode ganhar).\n";
+inline constexpr const char* compareVariabilityCsvHeader =
+    "PASTA;MODELO;SEMENTE_MAIS_RAPIDA;TEMPO_MAIS_RAPIDA;SEMENTE_MAIS_LENTA;TEMPO_MAIS_LENTA;CV;MIN_DE_2;MIN_DE_4\n";
 
 // ---- The page (--html) ----
 inline constexpr const char* pageTitleOne = "Lote ";  // and the folder's label

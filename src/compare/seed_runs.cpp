@@ -1,0 +1,89 @@
+// A batch run under several seeds, read as one run.
+#include "compare/seed_runs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "text/format.h"
+
+namespace {
+
+// The charged time of `name` under every seed, or nothing when a seed lacks it.
+std::optional<std::vector<const ComparedRow*>> rowsOf(const std::string& name, const std::vector<ComparedFolder>& seeds) {
+    std::vector<const ComparedRow*> rows;
+    for (const ComparedFolder& seed : seeds) {
+        const ComparedRow* found = nullptr;
+        // A name twice in one report: the later row is the newer.
+        for (const ComparedRow& row : seed.rows) found = row.name == name ? &row : found;
+        if (found == nullptr) return std::nullopt;
+        rows.push_back(found);
+    }
+    return rows;
+}
+
+std::vector<double> chargedTimes(const std::vector<const ComparedRow*>& rows, const std::vector<ComparedFolder>& seeds) {
+    std::vector<double> seconds;
+    for (size_t s = 0; s < rows.size(); ++s) seconds.push_back(chargedSeconds(*rows[s], seeds[s].timeLimit));
+    return seconds;
+}
+
+// The models every seed holds, in the first seed's order.
+std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModels(const std::vector<ComparedFolder>& seeds) {
+    std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> models;
+    if (seeds.empty()) return models;
+    std::map<std::string, bool> seen;
+    for (const ComparedRow& row : seeds[0].rows) {
+        if (seen[row.name]) continue;
+        seen[row.name] = true;
+        if (const auto rows = rowsOf(row.name, seeds)) models.emplace_back(row.name, *rows);
+    }
+    return models;
+}
+
+}  // namespace
+
+std::optional<long long> seedOfFolder(const std::string& name) {
+    const std::string prefix = kSeedFolderPrefix;
+    if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    const auto seed = parseWholeNumber(name.substr(prefix.size()), 2147483647ULL);
+    if (!seed) return std::nullopt;
+    return static_cast<long long>(*seed);
+}
+
+ComparedFolder combineSeeds(const std::string& label, const std::vector<ComparedFolder>& seeds) {
+    ComparedFolder run;
+    run.label = label;
+    for (const ComparedFolder& seed : seeds) {
+        if (seed.timeLimit) run.timeLimit = std::max(run.timeLimit.value_or(0.0), *seed.timeLimit);
+    }
+    for (const auto& [name, rows] : commonModels(seeds)) {
+        const std::vector<double> seconds = chargedTimes(rows, seeds);
+        const auto unsolved = std::find_if(rows.begin(), rows.end(), [](const ComparedRow* row) { return !solvedRight(*row); });
+        ComparedRow row = unsolved != rows.end() ? **unsolved : *rows.front();
+        row.seconds = 0.0;
+        for (double s : seconds) row.seconds += s / static_cast<double>(seconds.size());
+        run.rows.push_back(row);
+    }
+    return run;
+}
+
+std::vector<SeedSpread> seedSpreads(const std::vector<ComparedFolder>& seeds) {
+    std::vector<SeedSpread> spreads;
+    for (const auto& [name, rows] : commonModels(seeds)) {
+        SeedSpread spread;
+        spread.name = name;
+        spread.seconds = chargedTimes(rows, seeds);
+        const std::vector<double>& t = spread.seconds;
+        spread.fastest = static_cast<size_t>(std::min_element(t.begin(), t.end()) - t.begin());
+        spread.slowest = static_cast<size_t>(std::max_element(t.begin(), t.end()) - t.begin());
+        double mean = 0.0, squares = 0.0;
+        for (double s : t) mean += s / static_cast<double>(t.size());
+        for (double s : t) squares += (s - mean) * (s - mean);
+        if (t.size() > 1 && mean > 0.0) spread.variation = std::sqrt(squares / static_cast<double>(t.size() - 1)) / mean;
+        spread.fastestOf2 = expectedFastest(t, 2);
+        spread.fastestOf4 = expectedFastest(t, 4);
+        spreads.push_back(std::move(spread));
+    }
+    return spreads;
+}
