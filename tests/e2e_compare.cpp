@@ -211,28 +211,10 @@ TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
 TEST(Compare, ASeedRunIsOneRunWithItsSpreadPerModel) {
     TempDir dir;
     makeFolders(dir.path);
-    // Three seeds, limit 10 s. a: solved in 1, 3 and 2 s. b: 4 s, the limit,
-    // 6 s. c: 0,5 s twice, then a solve error.
-    const std::vector<std::vector<std::string>> seeds = {
-        {"a.lp;1,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
-         "b.lp;4,000000;SOL OTIMA;2,000000;2,000000;0,000000;5;9;5;5;3;1;NAO;",
-         "c.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;"},
-        {"a.lp;3,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
-         "b.lp;10,000000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;2,000000;1,000000;50,000000;5;9;5;5;3;1;NAO;",
-         "c.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;"},
-        {"a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
-         "b.lp;6,000000;SOL OTIMA;2,000000;2,000000;0,000000;5;9;5;5;3;1;NAO;",
-         "c.lp;0,000000;ERRO NA RESOLUCAO DO MODELO;;;;;;;;;;;"}};
-    const fs::path run = dir / "sementes";
-    for (size_t k = 0; k < seeds.size(); ++k) {
-        const fs::path seed = run / ("semente-" + std::to_string(k));
-        fs::create_directories(seed);
-        writeFile(seed / "sol_stat_completo.csv", kCompleteHeader + completeRows(seeds[k]));
-        writeFile(seed / "parametros.set", "limits/time = 10\n");
-    }
+    const fs::path run = makeSeedRun(dir.path);
     const std::string spreads = (dir / "variabilidade.csv").string();
     const RunResult r = runProgram("", withArgs({"comparar", run.string(), "--csv", (dir / "r.csv").string(),
-                                                 "--csv-variabilidade", spreads}));
+                                                 "--csv-variabilidade", spreads, "--html", (dir / "p.html").string()}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // Per model the seeds' mean; solved only where every seed solved it (a):
     // b and c are charged the limit.
@@ -249,6 +231,8 @@ TEST(Compare, ASeedRunIsOneRunWithItsSpreadPerModel) {
               "sementes;c.lp;0;0,500000;2;10,000000;" + comma(9.5 / std::sqrt(3.0) / (11.0 / 3.0), 6) +
                   ";0,500000;\n");
     EXPECT_NE(r.out.find("Varia\xC3\xA7\xC3\xA3o com a semente em sementes (sementes 0, 1, 2):\n"), std::string::npos);
+    const std::string page = readFile(dir / "p.html");
+    EXPECT_EQ(occurrences(page.substr(page.find("<div id=\"variacao\">")), "<svg class=\"faixa\""), 3u);
     // The seed folders' own files are never replaced.
     const RunResult refused = runProgram(
         "", withArgs({"comparar", run.string(), "--csv-variabilidade", (run / "semente-1" / "sol_stat_completo.csv").string()}));

@@ -93,17 +93,30 @@ TEST(Compare, PageRenderedByARealBrowser) {
     EXPECT_EQ(levels, (std::vector<std::string>{"67.0", "119.0"}));
     EXPECT_NE(dom->find(">1 base</text>"), std::string::npos);
     EXPECT_NE(dom->find(">2 nova</text>"), std::string::npos);
-    // A click on base's time sorts the rows by it, a model base lacks last.
-    std::string clicked = html;
+    // With a run under three seeds beside them: a click on base's time sorts
+    // the rows by it, models base lacks last; the seed run's strips are drawn.
+    const fs::path seeds = makeSeedRun(dir.path);
+    const fs::path three = dir / "tres.html";
+    ASSERT_EQ(runProgram("", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), seeds.string(),
+                                       "--html", three.string()}))
+                  .exitCode,
+              0);
+    std::string clicked = readFile(three);
     clicked.insert(clicked.rfind("</body>"), "<script>document.querySelectorAll('#modelos th')[1].click();</script>");
     writeFile(dir / "ordenada.html", clicked);
     const std::optional<std::string> sorted = runChromium(dir.path, "--dump-dom 'file://" + (dir / "ordenada.html").string() + "'");
     ASSERT_TRUE(sorted.has_value());
     std::vector<size_t> order;
+    const size_t rowsAt = sorted->find("<table id=\"modelos\">");
     for (const std::string name : {"e.lp", "b;\"x\".lp", "f.lp", "a.lp", "d.lp", "c.lp", "g&lt;i&gt;.lp"}) {
-        order.push_back(sorted->find("<td>" + name + "</td>"));
+        order.push_back(sorted->find("<td>" + name + "</td>", rowsAt));
     }
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()) && order.back() != std::string::npos);
+    const size_t stripsAt = sorted->find("<div id=\"variacao\">");
+    ASSERT_NE(stripsAt, std::string::npos);
+    const std::string strips = sorted->substr(stripsAt, sorted->find("</div>", stripsAt) - stripsAt);
+    EXPECT_EQ(occurrences(strips, "<svg class=\"faixa\""), 3u);
+    EXPECT_EQ(occurrences(strips, "<circle"), 9u);
     const fs::path shot = dir / "pagina.png";
     ASSERT_TRUE(runChromium(dir.path, "--window-size=1200,1600 --screenshot='" + shot.string() + "' 'file://" +
                                           page.string() + "'"))

@@ -12,6 +12,7 @@
 #include "compare/comparison.h"
 #include "compare/comparison_html.h"
 #include "compare/comparison_text.h"
+#include "compare/seed_page.h"
 #include "compare/seed_runs.h"
 #include "compare/seed_text.h"
 #include "platform/files.h"
@@ -171,7 +172,7 @@ int runComparison(const ComparisonRequest& request) {
     const Comparison comparison = buildComparison(folders);
     std::cout << comparisonConsole(comparison) << variabilityConsole(seedRuns) << std::flush;
     bool written = true;
-    if (!request.htmlPath.empty()) written = writeOutput(request.htmlPath, comparisonPage(comparison)) && written;
+    if (!request.htmlPath.empty()) written = writeOutput(request.htmlPath, comparisonPage(comparison, variabilitySection(seedRuns))) && written;
     if (!request.csvPath.empty()) written = writeOutput(request.csvPath, comparisonCsv(comparison)) && written;
     if (!request.variabilityPath.empty()) {
         written = writeOutput(request.variabilityPath, variabilityCsv(seedRuns)) && written;

@@ -24,7 +24,7 @@ const char* const kStyle =
     ".resolvido{background:#d8f0d8}.limite{background:#fdeebd}.erro{background:#f6cccc}.outro{background:#e4e4e4}"
     ".ausente{color:#999}.muda{font-weight:bold}.zdifere{background:#f6cccc;font-weight:bold}"
     "tr.virtual td{font-style:italic}.nota{color:#555;font-size:90%;max-width:60em}"
-    ".rolagem{overflow-x:auto}";
+    ".rolagem{overflow-x:auto}svg.faixa line{stroke:#999}svg.faixa circle{fill:#1f77b4;fill-opacity:.7}";
 
 // Sorts the per-model table by the clicked column (numbers by their value,
 // text in Portuguese order), once up, then down.
@@ -202,7 +202,7 @@ std::string scriptString(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string comparisonPage(const Comparison& comparison) {
+std::string comparisonPage(const Comparison& comparison, const std::string& extra) {
     const size_t count = comparison.labels.size();
     const std::string title =
         count == 1 ? msg::pageTitleOne + htmlEscape(comparison.labels[0]) : std::string(msg::pageTitleMany);
@@ -225,6 +225,7 @@ std::string comparisonPage(const Comparison& comparison) {
                 "</p>\n" + profile + "\n";
     }
     page += std::string("<h2>") + msg::pageTimeTitle + "</h2>\n<div class=\"rolagem\">" + timeChart(comparison) + "</div>\n";
-    page += std::string("<h2>") + msg::pageModelsTitle + "</h2>\n<p class=\"nota\">" + msg::pageModelsNote + "</p>\n";
+    page += extra + std::string("<h2>") + msg::pageModelsTitle + "</h2>\n<p class=\"nota\">" + msg::pageModelsNote +
+            "</p>\n";
     return page + modelTable(comparison) + "</body></html>\n";
 }

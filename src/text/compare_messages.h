@@ -102,6 +102,13 @@ inline constexpr const char* pageTestsNote =
 inline constexpr const char* pageBracketsTitle = "Modelos mais difíceis";
 inline constexpr const char* pageBracketTitle = "Resolvidos por alguma pasta, %s s ou mais em alguma: %zu modelos";
 inline constexpr const char* pageBracketEmpty = "Nenhum modelo.";
+inline constexpr const char* pageVariabilityTitle = "Variação com a semente";
+inline constexpr const char* pageVariabilityNote =
+    "Cada ponto é o tempo (o da média, escala logarítmica) de uma semente; passe o mouse para vê-la. CV: desvio "
+    "padrão amostral sobre a média. Mín. de 2 e de 4: tempo esperado da mais rápida de 2 e de 4 sementes sorteadas "
+    "entre estas, o que correr sementes (--corrida) pode ganhar.";
+inline constexpr const char* pageVariabilityColumns[] = {"Modelo", "Tempos por semente", "CV", "Mín. de 2 (s)",
+                                                         "Mín. de 4 (s)"};
 inline constexpr const char* pageProfileTitle = "Perfil de desempenho";
 inline constexpr const char* pageProfileNote =
     "Para cada pasta, a fração dos modelos presentes em todas "
