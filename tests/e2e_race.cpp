@@ -33,7 +33,12 @@ std::optional<fs::path> raceFolderIn(const fs::path& out) {
 bool racerStarted(const fs::path& out) {
     for (int i = 0; i < 1500; ++i) {
         const std::optional<fs::path> race = fs::exists(out) ? raceFolderIn(out) : std::nullopt;
-        if (race && fs::exists(*race / "1")) return true;
+        std::error_code error;
+        // Copies' folders are named "<entry>-<copy>": a racer's ends in "-1" or later.
+        for (fs::directory_iterator it(race.value_or(out), error), end; race && !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (name.size() > 2 && name.compare(name.size() - 2, 2, "-0") != 0) return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;

@@ -199,10 +199,9 @@ std::optional<ModelResult> standInSolve(std::string modelPath, const std::string
     result.seed = settings.seed;
     solveStarting();
     const bool racer = settings.racerSeed.has_value();
-    const fs::path copies = fs::path(folder).parent_path();
     const std::string entry = fs::path(folder).filename().string();
-    const std::string firstRacer = copies / (entry.substr(0, entry.find('-')) + "-1") / "started";
-    if (racer) writeFile(firstRacer, "");
+    const fs::path firstRacer = fs::path(folder).parent_path() / (entry.substr(0, entry.find('-')) + "-1") / "started";
+    if (entry.substr(entry.find('-')) == "-1") writeFile(firstRacer, "");
     if (result.name == "a.lp" && !racer) std::this_thread::sleep_for(std::chrono::seconds(60));
     for (int i = 0; i < 3000 && result.name == "b.lp" && !racer && !fs::exists(firstRacer); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -50,7 +50,13 @@ int startChild(ChildKind kind, const std::vector<int>& parentDescriptors,
         for (int fd : parentDescriptors) ::close(fd);
         ::close(toChild.fd);
         ::close(fromChild.fd);
-        body(childIn.fd, childOut.fd);
+        // An exception must never unwind into the program's own frames,
+        // which the child shares: it ends the child as a failure.
+        try {
+            body(childIn.fd, childOut.fd);
+        } catch (...) {
+            ::_exit(70);
+        }
         ::_exit(0);
     }
     child.pid = pid;
