@@ -164,7 +164,9 @@ int runComparison(const ComparisonRequest& request) {
         readable = readable && read.has_value();
         if (!read) continue;
         folders.push_back(std::move(read->folder));
-        if (!read->seeds.empty()) seedRuns.push_back(SeedRun{folders.size() - 1, read->seedNames, seedSpreads(read->seeds)});
+        if (!read->seeds.empty()) {
+            seedRuns.push_back(SeedRun{folders.size() - 1, read->seedNames, seedSpreads(read->seeds), ""});
+        }
     }
     if (!readable || folders.empty()) return 2;
     distinguishLabels(folders);
