@@ -89,6 +89,9 @@ TEST(RaceChoice, IdleWorkersSpreadOverSolvingModelsLongestFirstWithTheTimeLeft) 
                                            solving(6, 1, 3.0)};
     EXPECT_EQ(chosen(chooseRacers(later, races, 2, 30.0, kNow)), (P{{3, 2}, {3, 3}}));
     EXPECT_TRUE(chooseRacers(later, races, 0, 30.0, kNow).empty());
+    // With no idle worker a racer is not handed out (and so not counted as running).
+    WorkerPool idle(1, [](const Task&, const std::function<void()>&) { return std::string(); }, nullptr, 0.0);
+    EXPECT_FALSE(idle.handOutTask(Task{0, 1, 0.0}));
 }
 
 TEST(RaceEnd, FirstAnswerWinsOtherwiseBestBoundLowestCopyOnATie) {
