@@ -192,6 +192,7 @@ namespace {
 // Stands in for SCIP in a racing batch. a.lp: the first copy never
 // answers, a racer answers at once. b.lp: every copy stops at a limit, the
 // first (once a racer has started) with a worse bound than the racer's.
+// c.lp: the solve throws, which ends its worker as a failure.
 std::optional<ModelResult> standInSolve(std::string modelPath, const std::string& folder, const BatchSettings& settings,
                                         const std::function<void()>& solveStarting) {
     ModelResult result;
@@ -200,6 +201,7 @@ std::optional<ModelResult> standInSolve(std::string modelPath, const std::string
     result.scipMajorVersion = 10;
     result.stamp = fileStamp(modelPath);
     result.seed = settings.seed;
+    if (result.name == "c.lp") throw std::runtime_error("a fault of the solver's side");
     solveStarting();
     const bool racer = settings.racerSeed.has_value();
     const std::string entry = fs::path(folder).filename().string();
@@ -228,7 +230,7 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
     fs::create_directory(dir / "m");
     fs::create_directory(dir / "out");
     BatchPlan plan;
-    for (const char* name : {"a.lp", "b.lp"}) {
+    for (const char* name : {"a.lp", "b.lp", "c.lp"}) {
         writeFile(dir / "m" / name, "stand-in");
         plan.modelPaths.push_back((dir / "m" / name).string());
     }
@@ -237,18 +239,22 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
     settings.race = true;
     settings.seed = 4;
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const BatchResult batch = runBatch(plan, (dir / "out").string(), settings, standInSolve);
+    const std::string errors = testing::internal::GetCapturedStderr();
     const std::string console = testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(batch.anyError);
+    EXPECT_TRUE(batch.anyError);  // c.lp
     EXPECT_EQ(batch.workers, 4u);
     const auto rows = reportRows(readFile(dir / "out" / "sol_stat_completo.csv"));
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2][2], "ERRO NA RESOLUCAO DO MODELO");
+    EXPECT_NE(errors.find("/c.lp terminou com o c\xC3\xB3" "digo 70.\n"), std::string::npos) << errors;
     std::istringstream blocks(console);
     std::vector<double> shown;
     for (std::string line; std::getline(blocks, line);) {
         if (line.rfind("TEMPO: ", 0) == 0) shown.push_back(std::stod(line.substr(7)));
     }
-    ASSERT_EQ(shown.size(), 2u) << console;
+    ASSERT_EQ(shown.size(), 3u) << console;
     for (size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(rows[i].at(14), "5") << rows[i][0];  // the racer's seed: the batch's plus one
         // Its time counts from the first copy's start, on the block as in the row.
