@@ -87,6 +87,7 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     // The record: the options, the per-model file, SCIP's changed parameters.
     const std::string record = readFile(out / "parametros.set");
     EXPECT_NE(record.find("# --formatos: lp,mps.gz\n"), std::string::npos);
+    EXPECT_NE(record.find("# --semente: 3\n"), std::string::npos);
     EXPECT_NE(record.find("# --memoria: 500 MB por processo"), std::string::npos);
     EXPECT_NE(record.find("modelo, lidos depois destes parâmetros: bell5.set, egout.set\n"), std::string::npos);
     // SCIP's own comments on each parameter are left out: the lines alone.
