@@ -151,7 +151,7 @@ TEST(TempFiles, OnlyThoseOfGoneProcessesOrOlderThanADayAreRemoved) {
     EXPECT_EQ(owner->host, "a-b-c");
     EXPECT_EQ(owner->pid, 42);
     for (const char* name : {".loteotimizador.tmp", ".loteotimizador-h-x-XyZ123.tmp", ".loteotimizador-h-1-XyZ12.tmp",
-                             ".loteotimizador-h-1-XyZ123.lp"}) {
+                             ".loteotimizador-h-1-XyZ123.lp", "dados-h-1-XyZ123.tmp"}) {
         EXPECT_FALSE(tempFileOwner(name)) << name;
     }
 }
