@@ -51,13 +51,15 @@ inline void makeFolders(const fs::path& dir) {
                                 "g<i>.lp;0,200000;PROBLEMA INFACTIVEL;;;;0;7;2;2;2;0;NAO;"}));
 }
 
-// A batch run under three seeds, limit 10 s, in dir/sementes. a: solved in
-// 1, 3 and 2 s. b: 4 s, the limit, 6 s. c: 0,5 s twice, then a solve error.
+// A batch run under seeds 0, 2 and 10, limit 10 s, in dir/sementes. a:
+// solved in 1, 3 and 2 s. b: 4 s, the limit, 6 s. c: 0,5 s twice, then a
+// solve error. d: under the first seed only. And a folder that is no seed's.
 inline fs::path makeSeedRun(const fs::path& dir) {
     const std::vector<std::vector<std::string>> seeds = {
         {"a.lp;1,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
          "b.lp;4,000000;SOL OTIMA;2,000000;2,000000;0,000000;5;9;5;5;3;1;NAO;",
-         "c.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;"},
+         "c.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;",
+         "d.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;"},
         {"a.lp;3,000000;SOL OTIMA;10,000000;10,000000;0,000000;5;9;5;5;3;1;NAO;",
          "b.lp;10,000000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;2,000000;1,000000;50,000000;5;9;5;5;3;1;NAO;",
          "c.lp;0,500000;SOL OTIMA;3,000000;3,000000;0,000000;5;9;5;5;3;1;NAO;"},
@@ -66,11 +68,13 @@ inline fs::path makeSeedRun(const fs::path& dir) {
          "c.lp;0,000000;ERRO NA RESOLUCAO DO MODELO;;;;;;;;;;;"}};
     const fs::path run = dir / "sementes";
     for (size_t k = 0; k < seeds.size(); ++k) {
-        const fs::path seed = run / ("semente-" + std::to_string(k));
+        // Seeds 0, 2 and 10: their order is the numbers', not the names'.
+        const fs::path seed = run / ("semente-" + std::to_string(std::vector<int>{0, 2, 10}[k]));
         fs::create_directories(seed);
         writeFile(seed / "sol_stat_completo.csv", kCompleteHeader + completeRows(seeds[k]));
         writeFile(seed / "parametros.set", "limits/time = 10\n");
     }
+    fs::create_directories(run / "semente-07");  // not a name the program writes
     return run;
 }
 

@@ -174,3 +174,21 @@ TEST(ComparisonText, AlignedColumnsEscapedNamesAndTheCsv) {
               std::string(msg::compareCsvHeader) + "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;\n" +
                   "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;\n");
 }
+
+TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
+    // Under a 10 s limit, nova's error at 0 s on m1 is charged 10 s (slower
+    // than base's 5 s, |ln 2| the middle rank); it is faster on m2 (ln 1,5,
+    // rank 1) and m3 (ln 4, rank 3): T = 2, mean 3, variance 3·4·7/24. On the
+    // raw times nova would be faster everywhere (T = 0, p = 0,1088). m4 is
+    // base's alone and takes no part.
+    const ComparedFolder base{"base", 10.0, {row("m1", 5.0, "SOL OTIMA"), row("m2", 3.0, "SOL OTIMA"),
+                                             row("m3", 4.0, "SOL OTIMA"), row("m4", 1.0, "SOL OTIMA")}};
+    const ComparedFolder nova{"nova", 10.0, {row("m1", 0.0, "ERRO NA RESOLUCAO DO MODELO"), row("m2", 2.0, "SOL OTIMA"),
+                                             row("m3", 1.0, "SOL OTIMA")}};
+    const Comparison comparison = buildComparison({base, nova});
+    ASSERT_TRUE(comparison.summaries[1].timeTest);
+    EXPECT_EQ(comparison.summaries[1].timeTest->pairs, 3u);
+    EXPECT_NEAR(comparison.summaries[1].timeTest->p, std::erfc(1.0 / std::sqrt(3.5) / std::sqrt(2.0)), 1e-12);
+    EXPECT_EQ(comparison.summaries[1].solvedTest->pairs, 1u);  // m1, solved by base alone
+    EXPECT_FALSE(comparison.summaries[0].timeTest);
+}

@@ -73,13 +73,19 @@ struct ReadFolder {
     std::vector<ComparedFolder> seeds;
 };
 
-// The seed folders of a folder without a complete report of its own, in seed order.
-std::vector<std::string> seedFolders(const std::string& folder) {
+// The seed folders of a folder without a complete report of its own, in
+// seed order; with `sayIgnored`, a name that only looks like one is said.
+std::vector<std::string> seedFolders(const std::string& folder, bool sayIgnored = false) {
     if (!folderExists(folder) || isRegularFile(joinPath(folder, kCompleteReportFile))) return {};
     std::vector<std::pair<long long, std::string>> found;
     for (const std::string& path : listFolder(folder)) {
-        const std::optional<long long> seed = seedOfFolder(baseName(path));
-        if (seed && folderExists(path)) found.emplace_back(*seed, baseName(path));
+        const std::string name = baseName(path);
+        const std::optional<long long> seed = seedOfFolder(name);
+        if (seed && folderExists(path)) {
+            found.emplace_back(*seed, name);
+        } else if (sayIgnored && name.rfind(kSeedFolderPrefix, 0) == 0) {
+            std::fprintf(stderr, msg::compareSeedFolderIgnored, path.c_str());
+        }
     }
     std::sort(found.begin(), found.end());
     std::vector<std::string> names;
@@ -90,7 +96,7 @@ std::vector<std::string> seedFolders(const std::string& folder) {
 // A folder of one batch, or of one batch under several seeds (read as one run).
 std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
     ReadFolder read;
-    read.seedNames = seedFolders(folder);
+    read.seedNames = seedFolders(folder, true);
     if (read.seedNames.empty()) {
         std::optional<ComparedFolder> compared = readReportFolder(folder);
         if (!compared) return std::nullopt;
@@ -101,6 +107,9 @@ std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
         std::optional<ComparedFolder> seed = readReportFolder(joinPath(folder, name));
         if (!seed) return std::nullopt;
         read.seeds.push_back(std::move(*seed));
+    }
+    for (const auto& [model, seed] : modelsMissing(read.seeds)) {
+        std::fprintf(stderr, msg::compareSeedMissing, folder.c_str(), model.c_str(), read.seedNames[seed].c_str());
     }
     read.folder = combineSeeds(folderLabel(folder), read.seeds);
     return read;
@@ -125,10 +134,12 @@ bool protectedTarget(const std::string& target, const std::vector<std::string>& 
     for (const std::string& folder : folders) {
         std::vector<std::string> batches = {folder};
         for (const std::string& seed : seedFolders(folder)) batches.push_back(joinPath(folder, seed));
+        // By name in the folder, whether the file is there yet or not: a
+        // report written into a seed run's folder would make it a batch.
+        const std::vector<std::string> names = batchFileNames();
+        const bool batchName = std::find(names.begin(), names.end(), baseName(target)) != names.end();
         for (const std::string& batch : batches) {
-            for (const std::string& name : batchFileNames()) {
-                if (sameFolder(target, joinPath(batch, name))) return true;
-            }
+            if (batchName && sameFolder(parentFolder(target), batch)) return true;
         }
     }
     return false;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "reports/report_rows.h"
@@ -91,13 +92,18 @@ std::vector<std::string> summaryCells(const FolderSummary& summary, const std::s
 
 std::string testVerdict(const std::optional<TestResult>& test) {
     if (!test || test->pairs == 0) return msg::compareNoDifference;
-    const std::string p = test->p < 0.0001 ? msg::compareSmallP : decimalComma(test->p, 4);
+    // Decided on p as shown, so that the words never contradict the number.
+    const double shown = std::round(test->p * 10000.0) / 10000.0;
     const char* verdict = test->pairs < kFewestPairs ? msg::compareTooFewPairs
-                          : test->p < 0.05          ? msg::compareSignificant
+                          : shown < 0.05            ? msg::compareSignificant
                                                     : msg::compareNotSignificant;
     char cell[200];
-    std::snprintf(cell, sizeof cell, test->pairs == 1 ? msg::compareTestCellOne : msg::compareTestCell, p.c_str(),
-                  test->pairs, verdict);
+    if (shown < 0.0001) {
+        std::snprintf(cell, sizeof cell, msg::compareTestCellSmall, test->pairs, verdict);
+    } else {
+        std::snprintf(cell, sizeof cell, test->pairs == 1 ? msg::compareTestCellOne : msg::compareTestCell,
+                      decimalComma(shown, 4).c_str(), test->pairs, verdict);
+    }
     return cell;
 }
 
@@ -149,8 +155,14 @@ std::string bracketsText(const Comparison& comparison) {
 // The reference's wins and losses are empty: it is not measured against itself.
 std::string csvRow(const FolderSummary& summary, bool reference) {
     const auto number = [](const std::optional<double>& value) { return value ? formatReportNumber(*value) : ""; };
+    // Six significant digits: a p far below the reports' six decimals keeps its size.
     const auto p = [](const std::optional<TestResult>& test) {
-        return test && test->pairs > 0 ? formatReportNumber(test->p) : std::string();
+        if (!test || test->pairs == 0) return std::string();
+        char text[64];
+        std::snprintf(text, sizeof text, "%.6g", test->p);
+        std::string field = text;
+        std::replace(field.begin(), field.end(), '.', ',');
+        return field;
     };
     return csvName(summary.label) + ";" + std::to_string(summary.models) + ";" + std::to_string(summary.solved) + ";" +
            std::to_string(summary.limits) + ";" + std::to_string(summary.errors) + ";" + std::to_string(summary.wrong) +

@@ -46,8 +46,9 @@ std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModel
 std::optional<long long> seedOfFolder(const std::string& name) {
     const std::string prefix = kSeedFolderPrefix;
     if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-    const auto seed = parseWholeNumber(name.substr(prefix.size()), 2147483647ULL);
-    if (!seed) return std::nullopt;
+    const std::string digits = name.substr(prefix.size());
+    const auto seed = parseWholeNumber(digits, 2147483647ULL);
+    if (!seed || std::to_string(*seed) != digits) return std::nullopt;
     return static_cast<long long>(*seed);
 }
 
@@ -86,4 +87,24 @@ std::vector<SeedSpread> seedSpreads(const std::vector<ComparedFolder>& seeds) {
         spreads.push_back(std::move(spread));
     }
     return spreads;
+}
+
+std::vector<std::pair<std::string, size_t>> modelsMissing(const std::vector<ComparedFolder>& seeds) {
+    std::vector<std::pair<std::string, size_t>> missing;
+    std::map<std::string, bool> seen;
+    for (const ComparedFolder& folder : seeds) {
+        for (const ComparedRow& row : folder.rows) {
+            if (seen[row.name]) continue;
+            seen[row.name] = true;
+            for (size_t s = 0; s < seeds.size(); ++s) {
+                const std::vector<ComparedRow>& rows = seeds[s].rows;
+                const bool held = std::any_of(rows.begin(), rows.end(), [&row](const ComparedRow& r) { return r.name == row.name; });
+                if (!held) {
+                    missing.emplace_back(row.name, s);
+                    break;
+                }
+            }
+        }
+    }
+    return missing;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -10,14 +11,15 @@
 
 // The seed folders' name: "semente-" and the seed.
 inline constexpr const char* kSeedFolderPrefix = "semente-";
-// The seed a folder name stands for ("semente-3" -> 3); nothing for another name.
+// The seed a folder name stands for ("semente-3" -> 3), written as the
+// program writes it (no leading zeros); nothing for another name.
 std::optional<long long> seedOfFolder(const std::string& name);
 
 // The seed folders as one run labelled `label`: per model (those every seed
-// holds), the arithmetic mean of its charged times; solved only if solved
-// right under every seed, else the status of the first seed that did not
-// (an error or a wrong answer counts as that); Z and nodes of the first
-// seed. Its time limit is the longest of the seeds'.
+// holds), the arithmetic mean of its charged times, with the rest of the row
+// of the first seed that did not solve it right (status, Z, nodes, CONFERE:
+// an error or a wrong answer under any seed counts as that), else of the
+// first seed. Its time limit is the longest of the seeds'.
 ComparedFolder combineSeeds(const std::string& label, const std::vector<ComparedFolder>& seeds);
 
 // How one model's charged time varies over the seeds.
@@ -29,6 +31,9 @@ struct SeedSpread {
     std::optional<double> fastestOf2, fastestOf4;  // expected fastest of 2 and of 4 seeds
 };
 std::vector<SeedSpread> seedSpreads(const std::vector<ComparedFolder>& seeds);
+// The models some seed holds and another lacks, each with the first seed
+// (its position) that lacks it: they are left out of the run.
+std::vector<std::pair<std::string, size_t>> modelsMissing(const std::vector<ComparedFolder>& seeds);
 
 // A compared folder that is a run under several seeds, and its spreads.
 struct SeedRun {

@@ -9,6 +9,9 @@ inline constexpr const char* optionNotWithCompare = "A opção %s não vale com 
 inline constexpr const char* compareSameFile =
     "%s é um arquivo de uma pasta comparada, ou o mesmo de --html e --csv: escolha outro.\n";
 inline constexpr const char* compareRepeatedName = "%s: o modelo %s aparece de novo; vale a última linha.\n";
+inline constexpr const char* compareSeedMissing = "%s: o modelo %s falta em %s; fica fora desta pasta.\n";
+inline constexpr const char* compareSeedFolderIgnored =
+    "%s: pasta ignorada (uma semente se escreve semente-K, K de 0 a 2147483647 sem zeros à esquerda).\n";
 inline constexpr const char* optionNeedsCompare = "A opção %s só vale com o comando comparar.\n";
 inline constexpr const char* commandNeedsFolders = "O comando %s precisa de ao menos uma pasta de saída.\n";
 inline constexpr const char* compareNoReport =
@@ -51,7 +54,7 @@ inline constexpr const char* compareTestsTitle =
 inline constexpr const char* compareTestsColumns[] = {"PASTA", "TEMPO (WILCOXON)", "RESOLVIDOS (MCNEMAR)"};
 inline constexpr const char* compareTestCell = "p = %s em %zu pares: %s";
 inline constexpr const char* compareTestCellOne = "p = %s em %zu par: %s";
-inline constexpr const char* compareSmallP = "< 0,0001";
+inline constexpr const char* compareTestCellSmall = "p < 0,0001 em %zu pares: %s";
 inline constexpr const char* compareSignificant = "diferença real";
 inline constexpr const char* compareNotSignificant = "pode ser acaso";
 inline constexpr const char* compareTooFewPairs = "poucos pares para dizer";
