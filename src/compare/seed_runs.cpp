@@ -9,17 +9,13 @@
 
 namespace {
 
-// The charged time of `name` under every seed, or nothing when a seed lacks it.
-std::optional<std::vector<const ComparedRow*>> rowsOf(const std::string& name, const std::vector<ComparedFolder>& seeds) {
-    std::vector<const ComparedRow*> rows;
-    for (const ComparedFolder& seed : seeds) {
-        const ComparedRow* found = nullptr;
-        // A name twice in one report: the later row is the newer.
-        for (const ComparedRow& row : seed.rows) found = row.name == name ? &row : found;
-        if (found == nullptr) return std::nullopt;
-        rows.push_back(found);
+// Each seed's rows by model name; of a name twice in one report, the later row (the newer).
+std::vector<std::map<std::string, const ComparedRow*>> rowsByName(const std::vector<ComparedFolder>& seeds) {
+    std::vector<std::map<std::string, const ComparedRow*>> byName(seeds.size());
+    for (size_t s = 0; s < seeds.size(); ++s) {
+        for (const ComparedRow& row : seeds[s].rows) byName[s][row.name] = &row;
     }
-    return rows;
+    return byName;
 }
 
 std::vector<double> chargedTimes(const std::vector<const ComparedRow*>& rows, const std::vector<ComparedFolder>& seeds) {
@@ -28,15 +24,22 @@ std::vector<double> chargedTimes(const std::vector<const ComparedRow*>& rows, co
     return seconds;
 }
 
-// The models every seed holds, in the first seed's order.
+// The models every seed holds, in the first seed's order, with their rows.
 std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModels(const std::vector<ComparedFolder>& seeds) {
     std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> models;
     if (seeds.empty()) return models;
+    const std::vector<std::map<std::string, const ComparedRow*>> byName = rowsByName(seeds);
     std::map<std::string, bool> seen;
-    for (const ComparedRow& row : seeds[0].rows) {
-        if (seen[row.name]) continue;
-        seen[row.name] = true;
-        if (const auto rows = rowsOf(row.name, seeds)) models.emplace_back(row.name, *rows);
+    for (const ComparedRow& first : seeds[0].rows) {
+        if (seen[first.name]) continue;
+        seen[first.name] = true;
+        std::vector<const ComparedRow*> rows;
+        for (const auto& seed : byName) {
+            const auto found = seed.find(first.name);
+            if (found == seed.end()) break;
+            rows.push_back(found->second);
+        }
+        if (rows.size() == seeds.size()) models.emplace_back(first.name, rows);
     }
     return models;
 }
@@ -91,19 +94,15 @@ std::vector<SeedSpread> seedSpreads(const std::vector<ComparedFolder>& seeds) {
 
 std::vector<std::pair<std::string, size_t>> modelsMissing(const std::vector<ComparedFolder>& seeds) {
     std::vector<std::pair<std::string, size_t>> missing;
+    const std::vector<std::map<std::string, const ComparedRow*>> byName = rowsByName(seeds);
     std::map<std::string, bool> seen;
     for (const ComparedFolder& folder : seeds) {
         for (const ComparedRow& row : folder.rows) {
             if (seen[row.name]) continue;
             seen[row.name] = true;
-            for (size_t s = 0; s < seeds.size(); ++s) {
-                const std::vector<ComparedRow>& rows = seeds[s].rows;
-                const bool held = std::any_of(rows.begin(), rows.end(), [&row](const ComparedRow& r) { return r.name == row.name; });
-                if (!held) {
-                    missing.emplace_back(row.name, s);
-                    break;
-                }
-            }
+            const auto lacking = std::find_if(byName.begin(), byName.end(),
+                                              [&row](const auto& seed) { return seed.count(row.name) == 0; });
+            if (lacking != byName.end()) missing.emplace_back(row.name, static_cast<size_t>(lacking - byName.begin()));
         }
     }
     return missing;

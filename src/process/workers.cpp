@@ -122,6 +122,12 @@ std::vector<RunningJob> WorkerPool::runningJobs() const {
     return jobs;
 }
 
+// Workers that died, were killed or left go from the pool; they are replaced later.
+void WorkerPool::dropGone() {
+    workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](const WorkerHandle& w) { return w.pid <= 0; }),
+                   workers_.end());
+}
+
 void WorkerPool::cancel(size_t index, unsigned keep) {
     for (WorkerHandle& worker : workers_) {
         if (worker.pid <= 0 || worker.entry != static_cast<long>(index) || worker.copy == keep) continue;
@@ -129,8 +135,7 @@ void WorkerPool::cancel(size_t index, unsigned keep) {
         worker.entry = -1;
         closeWorker(worker);
     }
-    workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](const WorkerHandle& w) { return w.pid <= 0; }),
-                   workers_.end());
+    dropGone();
 }
 
 // The job of a worker that ended without reporting it (or was killed):
@@ -215,9 +220,7 @@ std::optional<std::vector<FinishedJob>> WorkerPool::wait(int milliseconds) {
         reapIfEnded(workers_[i], finished);
     }
     stopOverrunning(finished);
-    // A worker that died, or left to give back its memory, is replaced later.
-    workers_.erase(std::remove_if(workers_.begin(), workers_.end(), [](const WorkerHandle& w) { return w.pid <= 0; }),
-                   workers_.end());
+    dropGone();
     return finished;
 }
 

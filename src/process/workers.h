@@ -85,6 +85,7 @@ private:
     void stopOverrunning(std::vector<FinishedJob>& finished);
     FinishedJob unreported(WorkerHandle& worker, FinishedJob::How how, double seconds);
     bool give(WorkerHandle& worker, const Task& task);
+    void dropGone();
 
     size_t entries_;
     JobFunction job_;
