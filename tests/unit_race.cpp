@@ -256,7 +256,11 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
     }
     ASSERT_EQ(shown.size(), 3u) << console;
     for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(rows[i].at(14), "5") << rows[i][0];  // the racer's seed: the batch's plus one
+        // A racer's seed: the batch's plus its copy. Of a.lp whichever racer
+        // answers first (a second may start once c.lp's worker is replaced);
+        // of b.lp, whose racers tie, the first racer.
+        const int seed = std::stoi(rows[i].at(14));
+        EXPECT_TRUE(i == 0 ? seed > 4 : seed == 5) << rows[i][0] << " " << seed;
         // Its time counts from the first copy's start, on the block as in the row.
         EXPECT_GT(reportNumber(rows[i][1]), 0.25) << rows[i][0];
         EXPECT_NEAR(shown[i], reportNumber(rows[i][1]), 1e-5) << rows[i][0];
