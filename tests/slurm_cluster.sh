@@ -2,9 +2,9 @@
 # Starts a real single-node Slurm cluster (MUNGE, controller, one compute
 # daemon), submits the bundled LP models through scripts/slurm/opt-array.sh as
 # 3 shards, waits for the merge job and compares the merged report with an
-# unsharded run of the same batch. Then an array stopped mid-run by scancel
+# unsharded run of the same batch. Then an array under two seeds, stopped mid-run by scancel
 # (which signals every process of every task) is resumed with the command
-# the script prints, and its merge compared likewise. Exit 77 (skipped)
+# the script prints, and each seed's merge compared likewise. Exit 77 (skipped)
 # without root or Slurm.
 #   slurm_cluster.sh BUILD_DIR SOURCE_DIR MODELS   (MODELS: tests/models/lp)
 set -euo pipefail
@@ -106,23 +106,23 @@ grep -q "^# --corrida: .* 2 processos" "$T/out/parametros.parte-1-de-3.set" ||
     { echo "the tasks did not race with 2 workers"; cat "$T/out/parametros.parte-1-de-3.set"; exit 1; }
 echo "merged report of 3 array tasks equals the unsharded report ($(($(wc -l < "$T/full/sol_stat.csv") - 1)) rows)"
 
-# An array stopped by scancel while its tasks run, then resumed.
+# An array under two seeds stopped by scancel while its tasks run, then resumed.
 S="$T/stop"
 mkdir -p "$S/m"
 # Quick models (far inside the limit even on a loaded machine), and three
 # that run into it.
 for model in 1-FullIns_3 MANN_a9.clq Side egout flugpl lseu p0548 stein27_inf; do cp "$MODELS/$model.lp" "$S/m/"; done
 for i in 1 2 3; do cp "$SOURCE/tests/models/timelimit/markshare5.lp" "$S/m/zz_long$i.lp"; done
-submitted="$(bash "$SOURCE/scripts/slurm/opt-array.sh" -t 8 "$S/m" "$S/out" 3)"
+submitted="$(bash "$SOURCE/scripts/slurm/opt-array.sh" -t 8 --sementes 0,1 "$S/m" "$S/out" 3)"
 array_id="$(sed -n 's/^job array: \([0-9]*\).*/\1/p' <<<"$submitted")"
 merge_id="$(sed -n 's/^job merge: //p' <<<"$submitted")"
 [ -n "$array_id" ] || { echo "no array id: $submitted"; exit 1; }
 # Stopped once some models of the running tasks have finished.
-wait_for 120 bash -c "[ \$(cat $S/out/sol_stat.parte-*-de-3.csv 2>/dev/null | grep -vc '^NOME') -ge 4 ]" ||
+wait_for 120 bash -c "[ \$(cat $S/out/semente-*/sol_stat.parte-*-de-3.csv 2>/dev/null | grep -vc '^NOME') -ge 4 ]" ||
     { echo "the array did not start"; exit 1; }
 scancel "$array_id"
 wait_for 120 bash -c "[ -z \"\$(squeue -h -j $merge_id 2>/dev/null)\" ]" || { echo "merge job did not end"; exit 1; }
-if grep -h ERRO "$S"/out/sol_stat.parte-*.csv; then echo "a stopped model was reported as failed"; exit 1; fi
+if grep -h ERRO "$S"/out/semente-*/sol_stat.parte-*.csv; then echo "a stopped model was reported as failed"; exit 1; fi
 # The merge job says how to resume; that command is run as it stands.
 resume="$(sed -n 's/^Partes incompletas: para retomá-las, rode //p' "$S/out/slurm-$merge_id-merge.out")"
 [ -n "$resume" ] || { echo "the merge did not say how to resume"; cat "$S"/out/slurm-*-merge.out; exit 1; }
@@ -131,12 +131,15 @@ merge_id="$(sed -n 's/^job merge: //p' <<<"$resubmitted")"
 wait_for 300 bash -c "[ -z \"\$(squeue -h -j $merge_id 2>/dev/null)\" ]" || { echo "resumed merge job did not end"; exit 1; }
 array_id="$(sed -n 's/^job array: \([0-9]*\).*/\1/p' <<<"$resubmitted")"
 grep -q "linha mantida" "$S"/out/slurm-"$array_id"_*.out || { echo "the resumed array kept no row"; exit 1; }
-loteotimizador -t 8 opt "$S/m" "$S/full" >/dev/null 2>&1 || true
+loteotimizador -t 8 --sementes 0,1 opt "$S/m" "$S/full" >/dev/null 2>&1 || true
 # Times masked, and the values of models stopped by their time limit.
 mask_limited() { sed -E 's/^([^;]*);[0-9]+,[0-9]+;/\1;T;/; s/^([^;]*;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;).*/\1X/' "$1"; }
-if ! diff <(mask_limited "$S/full/sol_stat.csv") <(mask_limited "$S/out/sol_stat.csv"); then
-    echo "resumed array's merged report differs from the unsharded one"
-    cat "$S"/out/slurm-*.out
-    exit 1
-fi
-echo "an array stopped by scancel and resumed merges to the unsharded report ($(($(wc -l < "$S/full/sol_stat.csv") - 1)) rows)"
+for seed in 0 1; do
+    if ! diff <(mask_limited "$S/full/semente-$seed/sol_stat.csv") <(mask_limited "$S/out/semente-$seed/sol_stat.csv"); then
+        echo "resumed array's merged report of seed $seed differs from the unsharded one"
+        cat "$S"/out/slurm-*.out
+        exit 1
+    fi
+    grep -q "^# --semente: $seed$" "$S/out/semente-$seed/parametros.set" || { echo "seed $seed not recorded"; exit 1; }
+done
+echo "an array under two seeds stopped by scancel and resumed merges to the unsharded report of each seed ($(($(wc -l < "$S/full/semente-0/sol_stat.csv") - 1)) rows each)"

@@ -263,6 +263,14 @@ TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
 TEST(ModelNames, FormatsStemsAndTheFilesBesideAModel) {
     EXPECT_EQ(parseFormats("lp,mps,mps.gz"), (std::vector<std::string>{"lp", "mps", "mps.gz"}));
     for (const char* bad : {"", "lp,", ",lp", ".lp", "lp,a/b"}) EXPECT_FALSE(parseFormats(bad)) << bad;
+    EXPECT_EQ(parseSeedList("7,0-2,10", 5), (std::vector<int>{0, 1, 2, 7, 10}));
+    EXPECT_EQ(parseSeedList("2147483646-2147483647", 5), (std::vector<int>{2147483646, 2147483647}));
+    for (const char* bad : {"", "1,", "-1", "1-", "2-1", "1-2-3", "1,0-3", "a", "0-5", "2147483648"}) {
+        EXPECT_FALSE(parseSeedList(bad, 5)) << bad;
+    }
+    EXPECT_EQ(seedFolderName(12), "semente-12");
+    EXPECT_EQ(seedOfFolder("semente-12"), 12);
+    for (const char* odd : {"semente-07", "semente-", "semente-x", "sementes-1"}) EXPECT_FALSE(seedOfFolder(odd)) << odd;
     const std::vector<std::string> formats{"lp", "gz", "mps.gz"};
     EXPECT_EQ(modelFormat("a.mps.gz", formats), "mps.gz");
     EXPECT_EQ(modelFormat("xlp", formats), "lp");

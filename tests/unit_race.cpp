@@ -234,13 +234,15 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
         writeFile(dir / "m" / name, "stand-in");
         plan.modelPaths.push_back((dir / "m" / name).string());
     }
-    BatchSettings settings;
-    settings.jobs = 4;
-    settings.race = true;
-    settings.seed = 4;
+    BatchTarget target;
+    target.folder = (dir / "out").string();
+    target.settings.jobs = 4;
+    target.settings.race = true;
+    target.settings.seed = 4;
+    plan.targets.push_back(target);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const BatchResult batch = runBatch(plan, (dir / "out").string(), settings, standInSolve);
+    const BatchResult batch = runBatch(plan, standInSolve);
     const std::string errors = testing::internal::GetCapturedStderr();
     const std::string console = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(batch.anyError);  // c.lp

@@ -4,11 +4,14 @@
 #
 #   opt-array.sh [-t SEG] [--retomar] [SCIP settings] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
 # SCIP settings: --parametros ARQ, -p NOME=VALOR, --formatos LISTA, --logs,
-# --semente N, --corrida, as the program takes them; every task gets them, and
-# --historico PASTA (the complete report whose times order each task's
-# hand-out; without it, PASTA_SAIDA's own, if any).
+# --semente N, --sementes LISTA, --corrida, as the program takes them; every
+# task gets them, and --historico PASTA (the complete report whose times
+# order each task's hand-out; without it, PASTA_SAIDA's own, if any). With
+# --sementes each task solves its models under every seed, into
+# PASTA_SAIDA/semente-K, and the merge joins each seed's folder.
 #
-# N defaults to one task per 50 models (entries of the --formatos, at least 1); each task gets
+# N defaults to one task per 50 models (entries of the --formatos, at least
+# 1; with --sementes, per 50 pairs of model and seed); each task gets
 # ${CPUS:-1} CPUs and solves that many models at once (with --corrida, a
 # task's idle CPUs race its running models: give it CPUS=2 or more). With --retomar every
 # task resumes its part from what an earlier array left in PASTA_SAIDA (N
@@ -19,7 +22,7 @@
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--corrida] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--sementes LISTA] [--corrida] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
@@ -27,6 +30,7 @@ time_limit=0
 resume=""
 scip_options=()
 formats="lp"
+seeds=1
 while [ $# -gt 0 ]; do
     case "$1" in
         -t) [ $# -ge 2 ] || usage; time_limit="$2"; shift 2 ;;
@@ -37,6 +41,20 @@ while [ $# -gt 0 ]; do
         --historico) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
         --formatos) [ $# -ge 2 ] || usage; formats="$2"; scip_options+=("$1" "$2"); shift 2 ;;
         -p | --parametro | --semente) [ $# -ge 2 ] || usage; scip_options+=("$1" "$2"); shift 2 ;;
+        --sementes)
+            [ $# -ge 2 ] || usage
+            # How many seeds the list names (the program checks the list itself).
+            seeds=0
+            IFS=',' read -r -a pieces <<<"$2"
+            for piece in "${pieces[@]}"; do
+                if [[ "$piece" =~ ^([0-9]+)-([0-9]+)$ ]]; then
+                    seeds=$(( seeds + 10#${BASH_REMATCH[2]} - 10#${BASH_REMATCH[1]} + 1 ))
+                else
+                    seeds=$(( seeds + 1 ))
+                fi
+            done
+            [ "$seeds" -ge 1 ] || seeds=1
+            scip_options+=("$1" "$2"); shift 2 ;;
         --logs | --corrida) scip_options+=("$1"); shift ;;
         *) break ;;
     esac
@@ -62,8 +80,10 @@ q() { printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; }
 [ -d "$models" ] || { echo "Pasta de .lps inexistente ou inválida: $models" >&2; exit 2; }
 if [ -z "$tasks" ] && [ -n "$resume" ] && [ -d "$output" ]; then
     # The count of the array that is resumed, from its parts' records.
-    counts=$(find "$output" -maxdepth 1 -name 'sol_stat.parte-*-de-*.info' | sed -n 's/.*-de-\([0-9]*\)\.info$/\1/p' |
-        sort -un)
+    shopt -s nullglob
+    records=("$output"/sol_stat.parte-*-de-*.info "$output"/semente-*/sol_stat.parte-*-de-*.info)
+    shopt -u nullglob
+    counts=$(printf '%s\n' "${records[@]}" | sed -n 's/.*-de-\([0-9]*\)\.info$/\1/p' | sort -un)
     if [ "$(printf '%s\n' "$counts" | grep -c .)" -gt 1 ]; then
         echo "Há partes de lotes divididos de formas diferentes em $output: diga N." >&2
         exit 2
@@ -76,7 +96,7 @@ if [ -z "$tasks" ]; then
     IFS=',' read -r -a endings <<<"$formats"
     for ending in "${endings[@]}"; do names+=(-o -name "*$ending"); done
     count=$(find "$models" -mindepth 1 -maxdepth 1 \( "${names[@]:1}" \) | wc -l)
-    tasks=$(( (count + 49) / 50 ))
+    tasks=$(( (count * seeds + 49) / 50 ))
     [ "$tasks" -ge 1 ] || tasks=1
 fi
 [[ "$tasks" =~ ^[1-9][0-9]*$ ]] || { echo "Número de tarefas inválido: $tasks" >&2; exit 2; }

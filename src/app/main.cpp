@@ -78,6 +78,7 @@ int runOptCommand(const ProgramOptions& options, int argc, char** argv) {
     request.resume = options.resume;
     request.shard = options.shard;
     request.scip = options.scip;
+    request.seeds = options.seeds;
     request.commandLine = quoteCommandLine(argc, argv);
     if (!options.historyFolder.empty()) {
         request.history = readEarlierTimes(options.historyFolder);

@@ -15,7 +15,10 @@
 
 namespace {
 
-enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed, kHistory, kRace };
+enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed, kHistory, kRace, kSeeds };
+
+// The most seeds --sementes takes.
+constexpr size_t kMostSeeds = 1000;
 
 std::optional<double> parseMegabytes(const std::string& text) {
     const auto value = parseWholeNumber(text, 999999999ULL);
@@ -44,7 +47,7 @@ const option kLongOptions[] = {
     {"parametros", required_argument, nullptr, kParameterFile}, {"parametro", required_argument, nullptr, 'p'},
     {"formatos", required_argument, nullptr, kFormats}, {"logs", no_argument, nullptr, kLogs},
     {"semente", required_argument, nullptr, kSeed}, {"historico", required_argument, nullptr, kHistory},
-    {"corrida", no_argument, nullptr, kRace},
+    {"corrida", no_argument, nullptr, kRace}, {"sementes", required_argument, nullptr, kSeeds},
     {nullptr, 0, nullptr, 0}};
 
 // Each option group below takes the option `c` with its `value` into
@@ -116,6 +119,12 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
                 return optOnly("--semente");
             }
             return formatMessage(msg::optionBadSeed, value);
+        case kSeeds:
+            if (const std::optional<std::vector<int>> seeds = parseSeedList(value, kMostSeeds)) {
+                options.seeds = *seeds;
+                return optOnly("--sementes");
+            }
+            return formatMessage(msg::optionBadSeeds, value);
         case kHistory:
             if (value.empty()) return formatMessage(msg::optionNeedsValue, "--historico");
             options.historyFolder = value;
@@ -178,6 +187,10 @@ std::string misplacedOption(const ProgramOptions& options) {
     }
     if (options.command != "opt" && !options.optOnlyOption.empty()) {
         return formatMessage(msg::optionNeedsOpt, options.optOnlyOption);
+    }
+    // A seed run's seeds are its own; racing would mix them.
+    if (!options.seeds.empty() && (options.scip.seed || options.settings.race)) {
+        return formatMessage(msg::optionNotWithSeeds, options.scip.seed ? "--semente" : "--corrida");
     }
     return "";
 }

@@ -13,6 +13,7 @@ struct ProgramOptions {
     std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
     std::string knownResults; // --solu FILE
     ScipRequest scip;         // --parametros, -p, --semente
+    std::vector<int> seeds;   // --sementes: every model under each seed
     std::string historyFolder;  // --historico PASTA: its complete report orders the hand-out
     std::string optOnlyOption;     // the first of those, --formatos, --logs or --historico given, for messages
     bool help = false;

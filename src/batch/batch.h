@@ -187,13 +187,23 @@ struct EarlierTimes {
     std::map<std::string, double> seconds;  // TEMPO, by model name
 };
 
+// One output folder of a batch and what goes into it: a batch has one; a
+// batch under several seeds (--sementes) one per seed, "semente-K".
+struct BatchTarget {
+    std::string folder;
+    BatchSettings settings;                    // its seed and SCIP parameters
+    std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
+    std::optional<BatchRecord> record;        // written once the workers are known
+    EarlierTimes earlier;                     // what the models took before, if known
+};
+
 struct BatchPlan {
     std::vector<std::string> modelPaths;  // the folder's entries, in listing order
     std::vector<bool> solve;              // per entry: part of this run (empty: all)
     std::optional<Shard> shard;           // the reports are this part's
-    std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
-    std::optional<BatchRecord> record;        // written once the workers are known
-    EarlierTimes earlier;                     // what the models took before, if known
+    // Every model is solved once per target, all pairs in one pool of
+    // workers; the console shows them in folder order, then target order.
+    std::vector<BatchTarget> targets;
 };
 
 // What a batch gives.
@@ -202,7 +212,8 @@ struct BatchResult {
     size_t finished = 0;   // entries whose block was printed
     int interruptedBy = 0; // SIGINT or SIGTERM when the batch was stopped, else 0
     bool anyError = false; // a model not read or not solved, or a file not written
-    std::vector<size_t> rowPositions;  // folder positions of the report's rows, in order
+    // Per target: the folder positions of its reports' rows, in order.
+    std::vector<std::vector<size_t>> rowPositions;
     size_t agree = 0, wrong = 0, unreferenced = 0;  // answers checked against known results
     size_t workers = 0;              // worker processes the batch was shared out among
     double memoryPerWorkerMb = 0.0;  // SCIP's memory limit in each (0: none)

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "text/format.h"
 
 namespace {
 
@@ -74,4 +75,37 @@ std::string initialSolutionFolderOfModel(const std::string& modelPath) {
     std::string folder;
     for (size_t i = 0; i + 2 < parts.size(); ++i) folder += parts[i] + "/";
     return folder + "initial_sol";
+}
+
+std::string seedFolderName(int seed) { return kSeedFolderPrefix + std::to_string(seed); }
+
+std::optional<long long> seedOfFolder(const std::string& name) {
+    const std::string prefix = kSeedFolderPrefix;
+    if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    const std::string digits = name.substr(prefix.size());
+    const auto seed = parseWholeNumber(digits, 2147483647ULL);
+    if (!seed || std::to_string(*seed) != digits) return std::nullopt;
+    return static_cast<long long>(*seed);
+}
+
+std::optional<std::vector<int>> parseSeedList(const std::string& text, size_t most) {
+    std::vector<int> seeds;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string piece = text.substr(start, comma - start);
+        const size_t dash = piece.find('-');
+        const auto first = parseWholeNumber(piece.substr(0, dash), 2147483647ULL);
+        const auto last = dash == std::string::npos ? first : parseWholeNumber(piece.substr(dash + 1), 2147483647ULL);
+        if (!first || !last || *last < *first || *last - *first >= most) return std::nullopt;
+        for (unsigned long long seed = *first; seed <= *last; ++seed) {
+            if (seeds.size() == most || std::find(seeds.begin(), seeds.end(), static_cast<int>(seed)) != seeds.end()) {
+                return std::nullopt;
+            }
+            seeds.push_back(static_cast<int>(seed));
+        }
+        start = comma + 1;
+    }
+    std::sort(seeds.begin(), seeds.end());
+    return seeds;
 }

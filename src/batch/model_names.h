@@ -32,3 +32,16 @@ std::string dataPathOfModel(const std::string& modPath);
 std::string initialSolutionFolderOfFolder(const std::string& modelFolder);
 // "initial_sol" beside the folder that holds a model file.
 std::string initialSolutionFolderOfModel(const std::string& modelPath);
+
+// The folder of one seed of a batch under several seeds: "semente-" and the
+// seed, written without leading zeros.
+inline constexpr const char* kSeedFolderPrefix = "semente-";
+std::string seedFolderName(int seed);
+// The seed a folder name stands for ("semente-3" -> 3), written as the
+// program writes it; nothing for another name.
+std::optional<long long> seedOfFolder(const std::string& name);
+// The seeds as typed ("0-4", "0,3,7", "1,5-6"): whole numbers and ranges of
+// them from 0 to 2147483647, separated by commas, in ascending order;
+// nothing when a piece is not one, a range runs backwards, a seed repeats
+// or there would be more than `most`.
+std::optional<std::vector<int>> parseSeedList(const std::string& text, size_t most);

@@ -9,7 +9,6 @@
 #include "batch/model_names.h"
 #include "commands/model_listing.h"
 #include "commands/opt_folders.h"
-#include "commands/parameter_check.h"
 #include "commands/shards.h"
 #include "engine/batch_runner.h"
 #include "platform/console.h"
@@ -239,41 +238,42 @@ OptResult runOpt(const OptRequest& request) {
         (commandLine ? std::cerr : std::cout) << msg::lpFolderInvalid << (commandLine ? msg::usage : "") << std::flush;
         return result;
     }
-    // SCIP's parameters are checked, in a child process, before anything is
-    // touched. Without SCIP the batch goes on when none were asked for: each
-    // model then says that SCIP could not be loaded.
-    const ParameterCheck check = checkBatchParameters(request.scip, request.settings.timeLimit);
-    const bool parametersAsked = !request.scip.parameterFile.empty() || !request.scip.parameters.empty() || request.scip.seed;
-    if (check.state == ParameterCheck::Refused || (check.state == ParameterCheck::ScipMissing && parametersAsked)) {
-        std::cerr << check.message << std::flush;
-        return result;
-    }
-    BatchSettings settings = request.settings;
-    settings.scipParameters = check.changed;
-    std::string outputFolder = request.outputFolder;
-    if (commandLine && !prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard)) return result;
-    // Rows kept from an earlier run are read before the model folder's old
-    // report is removed (the two folders may be one).
+    // SCIP's parameters are checked, in a child process, before anything is touched.
+    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, request.settings);
+    if (!checked) return result;
     BatchPlan plan;
     plan.shard = request.shard;
-    if (request.resume == Resume::KeepRows) plan.keptRows = readKeptRows(outputFolder, request.shard);
+    plan.targets = std::move(checked->targets);
+    const bool seeds = !request.seeds.empty();
+    std::string outputFolder = request.outputFolder;
+    if (commandLine && !(prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard) &&
+                         placeTargets(plan.targets, seeds, outputFolder))) {
+        return result;
+    }
+    // Rows kept from an earlier run are read before the model folder's old
+    // report is removed (the two folders may be one).
+    for (BatchTarget& target : plan.targets) {
+        if (request.resume == Resume::KeepRows) target.keptRows = readKeptRows(target.folder, request.shard);
+    }
     // The command line never solves part of a folder it could not list whole; the shell solves what it found.
-    const FolderListing listing =
-        collectModels(request.lpFolder, oldReportFor(request.lpFolder, outputFolder, request.resume, request.shard),
-                      commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
+    const FolderListing listing = collectModels(
+        request.lpFolder, oldReportFor(request.lpFolder, plan.targets[0].folder, request.resume, request.shard),
+        commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
     if (!listing.whole && commandLine) return result;
     plan.modelPaths = listing.paths;
-    if (!commandLine && !askOutputFolder(outputFolder)) return result;
-    // The times that order the hand-out, read before any report is rewritten.
-    plan.earlier = request.history ? *request.history : readEarlierTimes(outputFolder).value_or(EarlierTimes{});
-    prepareBatchOutput(outputFolder, request.resume, plan);
-    plan.record = describeBatch(settings, request.scip.seed, request.commandLine, check.scipVersion, check.changed,
-                                plan.modelPaths);
-    const BatchResult batch = runBatch(plan, outputFolder, settings, solveModel);
+    if (!commandLine && !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder))) return result;
+    prepareBatchOutputs(plan, request.resume, request.history);
+    for (BatchTarget& target : plan.targets) {
+        target.record = describeBatch(target.settings, target.settings.seed, request.commandLine, checked->scipVersion,
+                                      target.settings.scipParameters, plan.modelPaths);
+    }
+    const BatchResult batch = runBatch(plan, solveModel);
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.
-    if (request.shard && !writePartRecord(outputFolder, *request.shard, plan.modelPaths, batch)) result.exitStatus = 1;
+    for (size_t t = 0; request.shard && t < plan.targets.size(); ++t) {
+        if (!writePartRecord(plan.targets[t].folder, *request.shard, plan.modelPaths, batch, t)) result.exitStatus = 1;
+    }
     return result;
 }
 

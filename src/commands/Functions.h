@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "batch/batch.h"
 #include "commands/model_listing.h"
@@ -25,6 +26,9 @@ struct OptRequest {
     Resume resume = Resume::No;
     std::optional<Shard> shard;  // only this part of the entries, into part reports and a record
     ScipRequest scip;            // SCIP's parameters asked for, checked before the batch
+    // --sementes: every model under each of these seeds, each seed into its
+    // own folder "semente-K" of the output folder; none: one batch.
+    std::vector<int> seeds;
     std::string commandLine;     // for the batch's record; "": the shell
     // --historico's times, read before anything is touched; nothing: those
     // of the output folder's own complete report, if it has one.

@@ -17,6 +17,7 @@
 #include "compare/seed_text.h"
 #include "platform/files.h"
 #include "reports/output_files.h"
+#include "reports/reports.h"
 #include "text/Messages.h"
 
 namespace {
@@ -73,30 +74,12 @@ struct ReadFolder {
     std::vector<ComparedFolder> seeds;
 };
 
-// The seed folders of a folder without a complete report of its own, in
-// seed order; with `sayIgnored`, a name that only looks like one is said.
-std::vector<std::string> seedFolders(const std::string& folder, bool sayIgnored = false) {
-    if (!folderExists(folder) || isRegularFile(joinPath(folder, kCompleteReportFile))) return {};
-    std::vector<std::pair<long long, std::string>> found;
-    for (const std::string& path : listFolder(folder)) {
-        const std::string name = baseName(path);
-        const std::optional<long long> seed = seedOfFolder(name);
-        if (seed && folderExists(path)) {
-            found.emplace_back(*seed, name);
-        } else if (sayIgnored && name.rfind(kSeedFolderPrefix, 0) == 0) {
-            std::fprintf(stderr, msg::compareSeedFolderIgnored, path.c_str());
-        }
-    }
-    std::sort(found.begin(), found.end());
-    std::vector<std::string> names;
-    for (const auto& entry : found) names.push_back(entry.second);
-    return names;
-}
-
 // A folder of one batch, or of one batch under several seeds (read as one run).
 std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
     ReadFolder read;
-    read.seedNames = seedFolders(folder, true);
+    std::vector<std::string> odd;
+    read.seedNames = seedFoldersOf(folder, &odd);
+    for (const std::string& path : odd) std::fprintf(stderr, msg::compareSeedFolderIgnored, path.c_str());
     if (read.seedNames.empty()) {
         std::optional<ComparedFolder> compared = readReportFolder(folder);
         if (!compared) return std::nullopt;
@@ -133,7 +116,7 @@ bool protectedTarget(const std::string& target, const std::vector<std::string>& 
     }
     for (const std::string& folder : folders) {
         std::vector<std::string> batches = {folder};
-        for (const std::string& seed : seedFolders(folder)) batches.push_back(joinPath(folder, seed));
+        for (const std::string& seed : seedFoldersOf(folder)) batches.push_back(joinPath(folder, seed));
         // By name in the folder, whether the file is there yet or not: a
         // report written into a seed run's folder would make it a batch.
         const std::vector<std::string> names = batchFileNames();

@@ -2,6 +2,7 @@
 // the merge of the parts' reports.
 #include "commands/shards.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
@@ -91,12 +92,12 @@ std::string listingDigest(const std::vector<std::string>& modelPaths) {
 }
 
 std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
-                       const std::optional<BatchResult>& ran) {
+                       const std::optional<BatchResult>& ran, size_t target) {
     std::string text = "LoteOtimizador parte " + std::to_string(shard.index) + " de " + std::to_string(shard.count) +
                        "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " + listingDigest(modelPaths) +
                        "\nlinhas";
     if (ran) {
-        for (size_t position : ran->rowPositions) text += " " + std::to_string(position);
+        for (size_t position : ran->rowPositions.at(target)) text += " " + std::to_string(position);
     }
     text += "\n";
     if (ran) {
@@ -115,9 +116,9 @@ std::vector<bool> shardEntries(size_t count, const Shard& shard) {
 }
 
 bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                     const std::optional<BatchResult>& ran) {
+                     const std::optional<BatchResult>& ran, size_t target) {
     const std::string path = joinPath(outputFolder, partRecordName(shard));
-    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, ran))) {
+    if (const int error = replaceFile(outputFolder, path, partRecord(shard, modelPaths, ran, target))) {
         printIoError(msg::reportNotWritten, path, error);
         return false;
     }
@@ -223,7 +224,10 @@ bool copyFirstRecord(const std::string& outputFolder, int count) {
 
 }  // namespace
 
-int mergeParts(const std::string& outputFolder) {
+namespace {
+
+// The finished parts of one batch's folder merged into its reports.
+int mergeBatchParts(const std::string& outputFolder) {
     const std::optional<int> count = partCount(outputFolder);
     if (!count) return 1;
     const std::optional<std::vector<PartRecord>> records = finishedParts(outputFolder, *count);
@@ -241,4 +245,23 @@ int mergeParts(const std::string& outputFolder) {
     if (!copyFirstRecord(outputFolder, *count)) return 1;
     std::printf(msg::mergeDone, *count, joinPath(outputFolder, kReportFile).c_str());
     return 0;
+}
+
+// True when `folder` holds a part's report.
+bool holdsParts(const std::string& folder) {
+    for (const std::string& path : listFolder(folder)) {
+        if (partOfFile(baseName(path), kReportFile)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int mergeParts(const std::string& outputFolder) {
+    // A batch under several seeds: each seed's folder is merged as a batch.
+    const std::vector<std::string> seeds = seedFoldersOf(outputFolder);
+    if (seeds.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
+    int status = 0;
+    for (const std::string& seed : seeds) status = std::max(status, mergeBatchParts(joinPath(outputFolder, seed)));
+    return status;
 }

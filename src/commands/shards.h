@@ -17,20 +17,23 @@ std::string partRecordName(const Shard& shard);
 // A digest of the entry names of a folder listing (FNV-1a, 64 bits, hex).
 std::string listingDigest(const std::vector<std::string>& modelPaths);
 // The record's text: listing length and digest; once the part has run
-// (`ran`, its batch's result), the positions of the report's rows, the
-// workers and SCIP's memory limit for each, and, when every entry of it
-// finished, a last line that says so.
+// (`ran`, its batch's result), the positions of the rows of its target
+// `target` (a seed's folder; 0 without seeds), the workers and SCIP's memory
+// limit for each, and, when every entry of it finished, a last line that
+// says so.
 std::string partRecord(const Shard& shard, const std::vector<std::string>& modelPaths,
-                       const std::optional<BatchResult>& ran);
+                       const std::optional<BatchResult>& ran, size_t target = 0);
 
 // Per entry of a listing of `count`: whether it belongs to `shard`.
 std::vector<bool> shardEntries(size_t count, const Shard& shard);
 // Writes the part's record in `outputFolder` (a failure is said on standard
 // error and gives false).
 bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                     const std::optional<BatchResult>& ran);
+                     const std::optional<BatchResult>& ran, size_t target = 0);
 
 // merge: joins the finished parts in `outputFolder` into its reports, rows
-// in folder order. Says what is missing, unfinished or inconsistent on
-// standard error and writes nothing then. Returns the exit status (0 or 1).
+// in folder order (of a batch under several seeds, those of each seed's
+// folder into its reports). Says what is missing, unfinished or
+// inconsistent on standard error and writes nothing then (into that
+// folder). Returns the exit status (0 or 1).
 int mergeParts(const std::string& outputFolder);

@@ -46,15 +46,6 @@ std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModel
 
 }  // namespace
 
-std::optional<long long> seedOfFolder(const std::string& name) {
-    const std::string prefix = kSeedFolderPrefix;
-    if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-    const std::string digits = name.substr(prefix.size());
-    const auto seed = parseWholeNumber(digits, 2147483647ULL);
-    if (!seed || std::to_string(*seed) != digits) return std::nullopt;
-    return static_cast<long long>(*seed);
-}
-
 ComparedFolder combineSeeds(const std::string& label, const std::vector<ComparedFolder>& seeds) {
     ComparedFolder run;
     run.label = label;

@@ -7,13 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/model_names.h"
 #include "compare/comparison.h"
-
-// The seed folders' name: "semente-" and the seed.
-inline constexpr const char* kSeedFolderPrefix = "semente-";
-// The seed a folder name stands for ("semente-3" -> 3), written as the
-// program writes it (no leading zeros); nothing for another name.
-std::optional<long long> seedOfFolder(const std::string& name);
 
 // The seed folders as one run labelled `label`: per model (those every seed
 // holds), the arithmetic mean of its charged times, with the rest of the row

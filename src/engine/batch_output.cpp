@@ -24,8 +24,9 @@ constexpr std::chrono::seconds kLongestWait{1};
 
 }  // namespace
 
-BatchOutput::BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard)
-    : outputFolder_(outputFolder), blocks_(blocks), entries_(blocks.size()) {
+BatchOutput::BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard,
+                         size_t target, size_t targets)
+    : outputFolder_(outputFolder), blocks_(blocks), target_(target), targets_(targets), entries_(blocks.size() / targets) {
     for (const ReportTable& report : batchReports()) {
         reportNames_.push_back(reportFileName(report, shard));
     }
@@ -39,7 +40,7 @@ BatchOutput::~BatchOutput() {
 void BatchOutput::hide(size_t index) {
     entries_[index].done = true;
     entries_[index].shown = false;
-    blocks_.hide(index);
+    blocks_.hide(block(index));
 }
 
 bool BatchOutput::record(size_t index, const ModelResult& result) {
@@ -66,7 +67,7 @@ bool BatchOutput::finish(size_t index, std::vector<std::string> rows, std::strin
     bool written = !started_ || entry.rows.empty() || appendToJournal(entry.rows, errors);
     waiting_ = true;
     if (started_ && rewriteDue()) written = writeReports(errors) && written;
-    blocks_.finish(index, std::move(out), std::move(err) + errors.str());
+    blocks_.finish(block(index), std::move(out), std::move(err) + errors.str());
     return written;
 }
 

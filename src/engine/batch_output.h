@@ -17,7 +17,10 @@
 
 class BatchOutput {
 public:
-    BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard);
+    // The output of target `target` of `targets`: its entry i is the
+    // blocks' entry i * targets + target.
+    BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard,
+                size_t target = 0, size_t targets = 1);
     BatchOutput(const BatchOutput&) = delete;
     BatchOutput& operator=(const BatchOutput&) = delete;
     ~BatchOutput();
@@ -61,6 +64,7 @@ private:
     bool openJournal(std::ostream& errors);
     bool appendToJournal(const std::vector<std::string>& rows, std::ostream& errors);
     bool rewriteDue() const;
+    size_t block(size_t index) const { return index * targets_ + target_; }
 
     using Clock = std::chrono::steady_clock;
     std::string outputFolder_;
@@ -73,5 +77,6 @@ private:
     Clock::time_point lastWrite_{};
     Clock::duration lastWriteTook_{};
     Blocks& blocks_;
+    size_t target_, targets_;
     std::vector<Entry> entries_;
 };

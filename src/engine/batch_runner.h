@@ -8,11 +8,13 @@
 
 #include "batch/batch.h"
 
-// Solves the entries of `plan` whose names end in one of the formats with `solve`, in
-// `settings.jobs` worker processes (one per CPU when 0). Each entry's block
-// (dash line, "MODELO i", what its solve printed) goes to standard output in
-// entry order, and the reports in `outputFolder` are rewritten as each entry
-// finishes. SIGINT and SIGTERM stop the batch: the workers end, the finished
-// entries keep their rows. Models in `plan.keptRows` are not solved.
-BatchResult runBatch(const BatchPlan& plan, const std::string& outputFolder, const BatchSettings& settings,
-                     SolveFunction solve);
+// Solves the entries of `plan` whose names end in one of the formats with
+// `solve`, once per target (`plan.targets`, at least one; the first's jobs,
+// memory, time limit and racing hold for all), in the first's `jobs` worker
+// processes (one per CPU when 0). Each entry's block (dash line, "MODELO i",
+// what its solve printed) goes to standard output in entry order, then
+// target order, and each target's reports in its folder are rewritten as
+// its entries finish. SIGINT and SIGTERM stop the batch: the workers end,
+// the finished entries keep their rows. Models in a target's `keptRows` are
+// not solved for it.
+BatchResult runBatch(const BatchPlan& plan, SolveFunction solve);

@@ -10,6 +10,8 @@
 Blocks::Blocks(size_t entries, const char* headerEnd, bool showsProgress)
     : headerEnd_(headerEnd), showsProgress_(showsProgress), entries_(entries) {}
 
+void Blocks::labelTargets(std::vector<std::string> labels) { targetLabels_ = std::move(labels); }
+
 void Blocks::hide(size_t index) {
     entries_[index].done = true;
     entries_[index].shown = false;
@@ -27,7 +29,10 @@ void Blocks::finish(size_t index, std::string out, std::string err) {
 void Blocks::printBlock(size_t index) {
     Entry& entry = entries_[index];
     progress_.clear();
-    std::cout << msg::dashLine << msg::modelHeader << index << headerEnd_ << entry.out << std::flush;
+    const size_t targets = targetLabels_.empty() ? 1 : targetLabels_.size();
+    std::cout << msg::dashLine << msg::modelHeader << index / targets
+              << (targetLabels_.empty() ? std::string() : targetLabels_[index % targets]) << headerEnd_ << entry.out
+              << std::flush;
     std::cerr << entry.err << std::flush;
     // A printed block is not needed again.
     std::string().swap(entry.out);

@@ -16,6 +16,10 @@ public:
     // Without `showsProgress` no progress line is drawn.
     Blocks(size_t entries, const char* headerEnd, bool showsProgress);
 
+    // Entries that are each model under several targets (seeds): entry e is
+    // model e / n under target e % n, and its header says "MODELO" of the
+    // model, then the target's label.
+    void labelTargets(std::vector<std::string> labels);
     // An entry of another part: done, never shown.
     void hide(size_t index);
     // An entry done, with what its block shows on each stream.
@@ -44,6 +48,7 @@ private:
     const char* headerEnd_;
     bool showsProgress_;
     std::vector<Entry> entries_;
+    std::vector<std::string> targetLabels_;
     size_t doneCount_ = 0;
     size_t nextToPrint_ = 0;
     ProgressLine progress_;

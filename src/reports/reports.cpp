@@ -1,8 +1,10 @@
 // The reports a batch keeps: their text, the journal, and reading them back.
 #include "reports/reports.h"
 
+#include <algorithm>
 #include <sstream>
 
+#include "batch/model_names.h"
 #include "platform/files.h"
 #include "reports/report_rows.h"
 #include "text/Messages.h"
@@ -220,4 +222,22 @@ bool writeReport(const std::string& outputFolder, const ReportTable& report, con
         return false;
     }
     return true;
+}
+
+std::vector<std::string> seedFoldersOf(const std::string& folder, std::vector<std::string>* odd) {
+    if (!folderExists(folder) || isRegularFile(joinPath(folder, kCompleteReportFile))) return {};
+    std::vector<std::pair<long long, std::string>> found;
+    for (const std::string& path : listFolder(folder)) {
+        const std::string name = baseName(path);
+        const std::optional<long long> seed = seedOfFolder(name);
+        if (seed && folderExists(path)) {
+            found.emplace_back(*seed, name);
+        } else if (odd != nullptr && name.rfind(kSeedFolderPrefix, 0) == 0) {
+            odd->push_back(path);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    for (const auto& entry : found) names.push_back(entry.second);
+    return names;
 }

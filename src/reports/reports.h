@@ -55,6 +55,11 @@ std::optional<std::map<std::string, double>> earlierSeconds(const std::string& t
 // The times of `folder`'s complete report (sol_stat_completo.csv, of the
 // whole batch); nothing when it has none that can be read.
 std::optional<EarlierTimes> readEarlierTimes(const std::string& folder);
+// The seed folders of a batch run under several seeds (`folder`'s folders
+// named as seedFolderName names them), in seed order; none when `folder`
+// holds a complete report of its own (it is one batch). A name that only
+// looks like one goes to `odd`, when given.
+std::vector<std::string> seedFoldersOf(const std::string& folder, std::vector<std::string>* odd = nullptr);
 // Rewrites `outputFolder`/`name` (the report's file or a part's) from `rows`,
 // atomically. Returns false, after a message on `errors`, when it cannot.
 bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,

@@ -50,6 +50,8 @@ inline constexpr const char* dashLine =
     "------------------------------------------------------------\n";
 inline constexpr const char* modelHeader = "MODELO ";
 inline constexpr const char* modelHeaderEnd = " \n";
+// After "MODELO i" in a batch under several seeds: " (semente K)".
+inline constexpr const char* blockSeedLabel = " (semente ";
 inline constexpr const char* initialSolFolderExists = "pasta de sol inicial existe. \n";
 inline constexpr const char* initialSolFolderMissing = "pasta de sol inicial não existe. \n";
 inline constexpr const char* initialSolRead = "solução inicial lida: ";
@@ -240,6 +242,9 @@ inline constexpr const char* usage =
     "                     com opt: terminações dos modelos (padrão: lp; por exemplo lp,mps,mps.gz)\n"
     "      --logs         com opt: guarda o log do SCIP de cada modelo na pasta de saída\n"
     "      --semente N    com opt: semente aleatória do SCIP (0 é a do SCIP)\n"
+    "      --sementes LISTA\n"
+    "                     com opt: resolve cada modelo com cada semente (0-4 ou 0,3,7), cada semente\n"
+    "                     na sua pasta PASTA_SAIDA/semente-K\n"
     "      --historico PASTA\n"
     "                     com opt: entrega primeiro os modelos que mais demoraram no\n"
     "                     sol_stat_completo.csv de PASTA (padrão: o da pasta de saída, se houver)\n"
@@ -259,6 +264,12 @@ inline constexpr const char* optionBadParameter = "Parâmetro inválido: %s (use
 inline constexpr const char* optionBadFormats =
     "Formatos inválidos: %s (use terminações sem o ponto inicial, separadas por vírgula, como lp,mps,mps.gz).\n";
 inline constexpr const char* optionBadSeed = "Semente inválida: %s (use um inteiro de 0 a 2147483647).\n";
+inline constexpr const char* optionBadSeeds =
+    "Sementes inválidas: %s (use inteiros de 0 a 2147483647 e faixas, como 0-4 ou 0,3,7, sem repetir, até 1000).\n";
+inline constexpr const char* optionNotWithSeeds = "A opção --sementes não vale com %s.\n";
+inline constexpr const char* seedsIntoBatchFolder =
+    "A pasta %s já tem o relatório de um lote: as pastas semente-K de --sementes vão numa pasta sem relatório "
+    "próprio. Use outra pasta.\n";
 inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
 inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";
 inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";

@@ -1,0 +1,108 @@
+// One model's job in opt's batch.
+#include "engine/solve_job.h"
+
+#include <chrono>
+#include <sstream>
+
+#include "batch/model_names.h"
+#include "engine/copy_files.h"
+#include "platform/files.h"
+#include "process/codec.h"
+#include "reports/report_rows.h"
+#include "scip/solution_file.h"
+#include "text/Messages.h"
+
+namespace {
+
+// A model that its worker did not report: the worker died or sent what could
+// not be read (a solve error), or was killed for running far past the time
+// limit (stopped by the limit; a read error while it was still being read).
+// What the worker had printed, the outcome lines, a line that says what
+// happened, no values, and no solution file (an old one would contradict
+// the report).
+ModelResult unreportedResult(const FinishedJob& finished, const std::string& modelPath,
+                             const std::string& outputFolder) {
+    ModelResult result;
+    result.name = baseName(modelPath);
+    result.seconds = finished.seconds;
+    result.outcome = finished.how == FinishedJob::Overran
+                         ? (finished.whileReading ? Outcome::ReadError : Outcome::TimeLimit)
+                         : Outcome::SolveError;
+    result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
+    // A model stopped by its limit keeps its row when the batch is resumed.
+    result.stamp = fileStamp(modelPath);
+    std::ostringstream err;
+    err << finished.err << whatHappened(finished, modelPath);
+    result.solutionFile = removeSolutionFile(outputFolder, result.name, err);
+    result.err = err.str();
+    return result;
+}
+
+// The seed of racing copy `copy` of a batch whose own seed is `seed`:
+// what --semente seed+copy means (kept within SCIP's range).
+int racerSeed(const std::optional<int>& seed, unsigned copy) {
+    return static_cast<int>((static_cast<long long>(seed.value_or(0)) + copy) % 2147483648LL);
+}
+
+}  // namespace
+
+// A model that was not read or not solved, or whose solution file could not
+// be written or removed, fails the batch.
+bool failsBatch(const ModelResult& result) {
+    return result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError || result.logLost ||
+           result.solutionFile == SolutionFile::WriteFailed || result.solutionFile == SolutionFile::RemoveFailed;
+}
+
+// In a worker: the model of `task` solved. A racing batch's copies each
+// write into a folder of their own, under their own seed and time limit.
+std::string solveTask(const Task& task, const std::string& modelPath, const std::string& outputFolder,
+                      const std::string& raceFolder, const BatchSettings& settings, SolveFunction solve,
+                      const std::function<void()>& solveStarting) {
+    std::optional<ModelResult> solved;
+    if (raceFolder.empty()) {
+        solved = solve(modelPath, outputFolder, settings, solveStarting);
+    } else {
+        BatchSettings copy = settings;
+        if (task.copy > 0) {
+            copy.racerSeed = copy.seed = racerSeed(settings.seed, task.copy);
+            if (task.timeLimit > 0.0) {
+                copy.racerDeadline = std::chrono::steady_clock::now() +
+                                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                         std::chrono::duration<double>(task.timeLimit));
+            }
+        }
+        // A folder that cannot be made fails the copy's files, as a full disk would.
+        makeCopyFolder(raceFolder, task.index, task.copy);
+        solved = solve(modelPath, copyFolder(raceFolder, task.index, task.copy), copy, solveStarting);
+    }
+    return solved ? encodeValue(*solved) : std::string();
+}
+
+// The result of a finished job: what its worker reported, or what became of
+// a model it did not report. A raced model's time counts from its first
+// copy's start, and its files are the chosen copy's.
+ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::string& modelPath,
+                      const std::string& outputFolder, const std::string& raceFolder, const BatchSettings& settings) {
+    const bool reported = job.how == FinishedJob::Reported;
+    FinishedJob timed = job;
+    timed.seconds += end.startedLater;
+    ModelResult result = reported ? *decodeValue<ModelResult>(job.result) : unreportedResult(timed, modelPath, outputFolder);
+    if (reported) {
+        const std::string lines = outcomeLines(result.name, result.seconds, result.outcome);
+        result.seconds += end.startedLater;
+        result.out = job.out;
+        // The block shows the time the row holds.
+        if (end.startedLater > 0.0 && endsWith(result.out, lines)) {
+            result.out.resize(result.out.size() - lines.size());
+            result.out += outcomeLines(result.name, result.seconds, result.outcome);
+        }
+        result.err = job.err;
+    }
+    if (!raceFolder.empty()) {
+        std::ostringstream errors;
+        keepCopyFiles(outputFolder, raceFolder, job.index, job.copy, end.copies, settings.keepLogs && reported, result,
+                      errors);
+        result.err += errors.str();
+    }
+    return result;
+}
