@@ -20,8 +20,15 @@ mkdir -p "$out/models"
 cp "$here"/models/mip/*.mps.gz "$here"/models/mip-quick/*.mps.gz "$out/models/"
 cat "$here"/models/mip/miplib.solu "$here"/models/mip-quick/miplib.solu >"$out/miplib.solu"
 common=(-t 120 -j 2 --formatos mps.gz --solu "$out/miplib.solu" --sementes 0-4)
-"$bin" "${common[@]}" opt "$out/models" "$out/padrao" >"$out/padrao.log" 2>&1 || true
-"$bin" "${common[@]}" "${setting[@]}" opt "$out/models" "$out/outro" >"$out/outro.log" 2>&1 || true
+# A batch that ends with status 1 (a wrong answer, a failed model) is still
+# compared; its status is said.
+for run in padrao outro; do
+    extra=()
+    [ "$run" = padrao ] || extra=("${setting[@]}")
+    status=0
+    "$bin" "${common[@]}" "${extra[@]}" opt "$out/models" "$out/$run" >"$out/$run.log" 2>&1 || status=$?
+    echo "opt ($run) ended with status $status"
+done
 "$bin" comparar "$out/padrao" "$out/outro" --html "$out/seeds.html" --csv "$out/seeds.csv" \
     --csv-variabilidade "$out/variabilidade.csv" >"$out/comparar.txt"
 echo "$out"

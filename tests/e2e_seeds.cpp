@@ -102,6 +102,21 @@ TEST(SeedRun, PartsMergeIntoEachSeedsFolderAndBadSeedsAreRefused) {
         EXPECT_EQ(rowsWithoutTimes(readFile(parts / seed / "sol_stat_completo.csv")).size(), 3u) << seed;
     }
 
+    // One more seed into the same folder: said beside the others, labelled
+    // in its blocks though alone; merge then leaves it (no parts) and joins
+    // the others' parts again. A plain batch there is refused.
+    const RunResult more = runProgram("", withArgs({"--sementes", "7", "opt", m.string(), parts.string()}));
+    EXPECT_EQ(more.exitCode, 0) << more.err;
+    EXPECT_NE(more.err.find("fora desta lista (semente-1, semente-3)"), std::string::npos) << more.err;
+    EXPECT_NE(more.out.find("MODELO 0 (semente 7) \n"), std::string::npos) << more.out;
+    const RunResult again = runProgram("", withArgs({"merge", parts.string()}));
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(occurrences(again.out, "2 partes unidas"), 2u) << again.out;
+    const RunResult plain = runProgram("", withArgs({"opt", m.string(), parts.string()}));
+    EXPECT_EQ(plain.exitCode, 2);
+    EXPECT_NE(plain.err.find("guarda as pastas semente-K"), std::string::npos) << plain.err;
+    EXPECT_FALSE(fs::exists(parts / "sol_stat.csv"));
+
     // Refused before anything is written: seeds mixed with one seed or with
     // racing, lists that are no lists, and a folder that is one batch's.
     ASSERT_EQ(runProgram("", withArgs({"opt", m.string(), (dir / "one").string()})).exitCode, 0);

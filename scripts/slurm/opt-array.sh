@@ -43,17 +43,18 @@ while [ $# -gt 0 ]; do
         -p | --parametro | --semente) [ $# -ge 2 ] || usage; scip_options+=("$1" "$2"); shift 2 ;;
         --sementes)
             [ $# -ge 2 ] || usage
-            # How many seeds the list names (the program checks the list itself).
+            # How many seeds the list names (the program checks the list
+            # itself; a list it would refuse is refused here, before sbatch).
+            [[ "$2" =~ ^[0-9]+(-[0-9]+)?(,[0-9]+(-[0-9]+)?)*$ ]] || { echo "Sementes inválidas: $2" >&2; exit 2; }
             seeds=0
             IFS=',' read -r -a pieces <<<"$2"
             for piece in "${pieces[@]}"; do
-                if [[ "$piece" =~ ^([0-9]+)-([0-9]+)$ ]]; then
-                    seeds=$(( seeds + 10#${BASH_REMATCH[2]} - 10#${BASH_REMATCH[1]} + 1 ))
-                else
-                    seeds=$(( seeds + 1 ))
-                fi
+                first="${piece%-*}" last="${piece#*-}"
+                (( ${#first} <= 10 && ${#last} <= 10 && 10#$last >= 10#$first )) ||
+                    { echo "Sementes inválidas: $2" >&2; exit 2; }
+                seeds=$(( seeds + 10#$last - 10#$first + 1 ))
             done
-            [ "$seeds" -ge 1 ] || seeds=1
+            (( seeds <= 100 )) || { echo "Sementes inválidas: $2 (até 100)" >&2; exit 2; }
             scip_options+=("$1" "$2"); shift 2 ;;
         --logs | --corrida) scip_options+=("$1"); shift ;;
         *) break ;;
@@ -96,7 +97,9 @@ if [ -z "$tasks" ]; then
     IFS=',' read -r -a endings <<<"$formats"
     for ending in "${endings[@]}"; do names+=(-o -name "*$ending"); done
     count=$(find "$models" -mindepth 1 -maxdepth 1 \( "${names[@]:1}" \) | wc -l)
+    # Parts split the models (each part solves its models under every seed).
     tasks=$(( (count * seeds + 49) / 50 ))
+    [ "$tasks" -le "$count" ] || tasks=$count
     [ "$tasks" -ge 1 ] || tasks=1
 fi
 [[ "$tasks" =~ ^[1-9][0-9]*$ ]] || { echo "Número de tarefas inválido: $tasks" >&2; exit 2; }

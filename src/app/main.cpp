@@ -103,6 +103,7 @@ bool readKnownResults(ProgramOptions& options) {
     }
     options.settings.knownResults =
         std::make_shared<const KnownResults>(parseKnownResults(*text, options.knownResults, std::cerr));
+    options.settings.knownResultsFile = options.knownResults;
     return true;
 }
 

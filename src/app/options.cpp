@@ -17,8 +17,8 @@ namespace {
 
 enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed, kHistory, kRace, kSeeds };
 
-// The most seeds --sementes takes.
-constexpr size_t kMostSeeds = 1000;
+// The most seeds --sementes takes (each seed's journal stays open while its batch runs).
+constexpr size_t kMostSeeds = 100;
 
 std::optional<double> parseMegabytes(const std::string& text) {
     const auto value = parseWholeNumber(text, 999999999ULL);
@@ -124,7 +124,7 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
                 options.seeds = *seeds;
                 return optOnly("--sementes");
             }
-            return formatMessage(msg::optionBadSeeds, value);
+            return formatMessage(msg::optionBadSeeds, value, kMostSeeds);
         case kHistory:
             if (value.empty()) return formatMessage(msg::optionNeedsValue, "--historico");
             options.historyFolder = value;

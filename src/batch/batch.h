@@ -42,8 +42,9 @@ struct BatchSettings {
     // SCIP's memory limit per worker in MB; 0 means the available memory
     // shared out among the workers.
     double memoryLimitMb = 0.0;
-    // Known results to check the answers against (--solu); none: no check.
+    // Known results to check the answers against (--solu), and their file; none: no check.
     std::shared_ptr<const KnownResults> knownResults;
+    std::string knownResultsFile;
     // SCIP's parameters for every model, as SCIP writes the ones that differ
     // from its defaults ("name = value" lines), checked before the batch
     // starts; empty: SCIP's defaults.
@@ -86,8 +87,13 @@ enum class InitialSolution { None, Stored, Rejected };
 // What became of a model's solution file in the output folder.
 // The wire takes values up to the last one (visitFields below).
 enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed };
-// The answer checked against a known result (CONFERE); None: no known results.
-enum class Check { None, Ok, Wrong, NoReference };
+// The answer checked against a known result (CONFERE); None: no known
+// results. Compatible: stopped by a limit, and nothing contradicts the
+// known value; Better: a solution better than the best known.
+enum class Check { None, Ok, Wrong, NoReference, Compatible, Better };
+// Why an answer is Wrong (MOTIVO), as bits (kReason…): the primal bound, the dual
+// bound, the status, the solution found infeasible when checked.
+inline constexpr unsigned kReasonValue = 1, kReasonDualBound = 2, kReasonStatus = 4, kReasonInfeasibleSolution = 8;
 
 
 // What the solve of one model gives, as data.
@@ -113,6 +119,7 @@ struct ModelResult {
     std::optional<FileStamp> stamp;  // the model file as it was read
     std::optional<int> seed;         // SCIP's random seed it was solved under (none: SCIP's own)
     Check check = Check::None;  // set by the program that runs the batch
+    unsigned checkReasons = 0;  // kReason… bits of a Wrong check
     std::string out, err;       // what its solve printed on each stream
 };
 
@@ -176,6 +183,7 @@ struct BatchRecord {
     std::vector<std::string> formats;
     std::optional<int> seed;
     bool race = false;        // --corrida
+    std::string knownResultsFile;  // --solu ("": none)
     std::vector<std::string> modelSettingsFiles;  // x.set beside x.lp, for that model alone
     std::string changedParameters;  // SCIP's "name = value" lines, without limits/memory
 };
@@ -191,6 +199,7 @@ struct EarlierTimes {
 // batch under several seeds (--sementes) one per seed, "semente-K".
 struct BatchTarget {
     std::string folder;
+    std::string label;                         // after "MODELO i" on its blocks ("": none)
     BatchSettings settings;                    // its seed and SCIP parameters
     std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
     std::optional<BatchRecord> record;        // written once the workers are known
@@ -206,6 +215,11 @@ struct BatchPlan {
     std::vector<BatchTarget> targets;
 };
 
+// A batch under n targets: entry e is model e / n under target e % n.
+inline size_t entryOf(size_t model, size_t target, size_t targets) { return model * targets + target; }
+inline size_t modelOf(size_t entry, size_t targets) { return entry / targets; }
+inline size_t targetOf(size_t entry, size_t targets) { return entry % targets; }
+
 // What a batch gives.
 struct BatchResult {
     size_t entries = 0;    // entries of this run
@@ -214,7 +228,8 @@ struct BatchResult {
     bool anyError = false; // a model not read or not solved, or a file not written
     // Per target: the folder positions of its reports' rows, in order.
     std::vector<std::vector<size_t>> rowPositions;
-    size_t agree = 0, wrong = 0, unreferenced = 0;  // answers checked against known results
+    // Answers checked against known results: OK, COMPATIVEL, MELHOR, ERRADO, SEM REFERENCIA.
+    size_t agree = 0, compatible = 0, better = 0, wrong = 0, unreferenced = 0;
     size_t workers = 0;              // worker processes the batch was shared out among
     double memoryPerWorkerMb = 0.0;  // SCIP's memory limit in each (0: none)
 };

@@ -9,6 +9,7 @@
 #include "batch/model_names.h"
 #include "commands/model_listing.h"
 #include "commands/opt_folders.h"
+#include "commands/parameter_check.h"
 #include "commands/shards.h"
 #include "engine/batch_runner.h"
 #include "platform/console.h"
@@ -247,26 +248,23 @@ OptResult runOpt(const OptRequest& request) {
     const bool seeds = !request.seeds.empty();
     std::string outputFolder = request.outputFolder;
     if (commandLine && !(prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard) &&
-                         placeTargets(plan.targets, seeds, outputFolder))) {
+                         placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
         return result;
     }
     // Rows kept from an earlier run are read before the model folder's old
     // report is removed (the two folders may be one).
-    for (BatchTarget& target : plan.targets) {
-        if (request.resume == Resume::KeepRows) target.keptRows = readKeptRows(target.folder, request.shard);
-    }
+    if (request.resume == Resume::KeepRows) readTargetsKeptRows(plan);
     // The command line never solves part of a folder it could not list whole; the shell solves what it found.
     const FolderListing listing = collectModels(
         request.lpFolder, oldReportFor(request.lpFolder, plan.targets[0].folder, request.resume, request.shard),
         commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
     if (!listing.whole && commandLine) return result;
     plan.modelPaths = listing.paths;
-    if (!commandLine && !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder))) return result;
-    prepareBatchOutputs(plan, request.resume, request.history);
-    for (BatchTarget& target : plan.targets) {
-        target.record = describeBatch(target.settings, target.settings.seed, request.commandLine, checked->scipVersion,
-                                      target.settings.scipParameters, plan.modelPaths);
+    if (!commandLine && !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
+        return result;
     }
+    if (seeds && !makeTargetFolders(plan.targets)) return result;
+    prepareBatchOutputs(plan, request.resume, request.history, request.commandLine, checked->scipVersion);
     const BatchResult batch = runBatch(plan, solveModel);
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;

@@ -5,50 +5,64 @@
 #include <iostream>
 
 #include "batch/model_names.h"
-#include "commands/parameter_check.h"
 #include "commands/shards.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "reports/batch_record.h"
+#include "reports/output_files.h"
 #include "reports/reports.h"
 #include "text/Messages.h"
+#include "text/format.h"
 
-std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::vector<int>& seeds,
-                                           const BatchSettings& settings) {
-    CheckedTargets checked;
-    const std::vector<std::optional<int>> targetSeeds =
-        seeds.empty() ? std::vector<std::optional<int>>{scip.seed} : std::vector<std::optional<int>>(seeds.begin(), seeds.end());
-    for (const std::optional<int>& seed : targetSeeds) {
-        ScipRequest request = scip;
-        request.seed = seed;
-        const ParameterCheck check = checkBatchParameters(request, settings.timeLimit);
-        // Without SCIP the batch goes on when none were asked for: each
-        // model then says that SCIP could not be loaded.
-        const bool asked = !request.parameterFile.empty() || !request.parameters.empty() || request.seed;
-        if (check.state == ParameterCheck::Refused || (check.state == ParameterCheck::ScipMissing && asked)) {
-            std::cerr << check.message << std::flush;
-            return std::nullopt;
-        }
-        BatchTarget target;
-        target.settings = settings;
-        target.settings.seed = seed;
-        target.settings.scipParameters = check.changed;
-        checked.targets.push_back(std::move(target));
-        checked.scipVersion = check.scipVersion;
+namespace {
+
+// Whether `folder` holds a batch's own report, whole or a part's.
+bool holdsBatchReport(const std::string& folder) {
+    for (const std::string& path : listFolder(folder)) {
+        const std::string name = baseName(path);
+        if (name == kReportFile || name == kCompleteReportFile || partOfFile(name, kReportFile)) return true;
     }
-    return checked;
+    return false;
 }
 
-bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder) {
+// Seed folders of `outputFolder` that this run under `targets` does not
+// write, said: comparar reads them with this run's.
+void sayOtherSeedFolders(const std::vector<BatchTarget>& targets, const std::string& outputFolder) {
+    std::string others;
+    for (const std::string& name : seedFoldersOf(outputFolder)) {
+        bool ours = false;
+        for (const BatchTarget& target : targets) ours |= baseName(target.folder) == name;
+        if (!ours) others += (others.empty() ? "" : ", ") + name;
+    }
+    if (!others.empty()) std::fprintf(stderr, msg::seedFoldersBesides, outputFolder.c_str(), others.c_str());
+}
+
+}  // namespace
+
+bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder, Resume resume) {
     if (!seeds) {
+        // A batch written beside a seed run's folders would make them one batch's.
+        if (!seedFoldersOf(outputFolder).empty()) {
+            std::fprintf(stderr, msg::batchIntoSeedFolder, outputFolder.c_str());
+            return false;
+        }
         targets[0].folder = outputFolder;
         return true;
     }
-    if (isRegularFile(joinPath(outputFolder, kCompleteReportFile))) {
+    if (holdsBatchReport(outputFolder)) {
         std::fprintf(stderr, msg::seedsIntoBatchFolder, outputFolder.c_str());
         return false;
     }
     for (BatchTarget& target : targets) {
         target.folder = joinPath(outputFolder, seedFolderName(*target.settings.seed));
+        target.label = formatMessage(msg::blockSeedLabel, *target.settings.seed);
+    }
+    if (resume == Resume::No) sayOtherSeedFolders(targets, outputFolder);
+    return true;
+}
+
+bool makeTargetFolders(const std::vector<BatchTarget>& targets) {
+    for (const BatchTarget& target : targets) {
         if (const int error = prepareOutputFolder(target.folder)) {
             printIoError(msg::outputFolderNotWritable, target.folder, error);
             return false;
@@ -94,7 +108,12 @@ OldReport oldReportFor(const std::string& lpFolder, const std::string& outputFol
     return OldReport::Remove;
 }
 
-void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<EarlierTimes>& history) {
+void readTargetsKeptRows(BatchPlan& plan) {
+    for (BatchTarget& target : plan.targets) target.keptRows = readKeptRows(target.folder, plan.shard);
+}
+
+void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<EarlierTimes>& history,
+                         const std::string& commandLine, const std::string& scipVersion) {
     if (plan.shard) plan.solve = shardEntries(plan.modelPaths.size(), *plan.shard);
     for (BatchTarget& target : plan.targets) {
         // Read before any report is rewritten.
@@ -103,5 +122,7 @@ void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<Ear
         // A batch started afresh owes nothing to the journal of an earlier one.
         if (resume == Resume::No) removeIfPresent(joinPath(target.folder, journalName(plan.shard)));
         if (plan.shard) writePartRecord(target.folder, *plan.shard, plan.modelPaths, std::nullopt);
+        target.record =
+            describeBatch(target.settings, commandLine, scipVersion, target.settings.scipParameters, plan.modelPaths);
     }
 }

@@ -10,21 +10,16 @@
 #include "batch/batch.h"
 #include "commands/model_listing.h"
 
-// A batch's targets with SCIP's parameters checked: one, or one per seed of
-// `seeds`, each checked with its seed as --semente K would be. Nothing, after
-// the check's message, when SCIP refused them (or is missing and parameters
-// were asked for).
-struct CheckedTargets {
-    std::vector<BatchTarget> targets;
-    std::string scipVersion;
-};
-std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::vector<int>& seeds,
-                                           const BatchSettings& settings);
 // The targets' folders under the output folder: the folder itself, or one
-// "semente-K" folder per seed, made when missing. False (said) when a seed
-// folder cannot be made, or when the output folder holds a batch's own
-// report (its seed folders would not be read as one run).
-bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder);
+// "semente-K" folder per seed (with its blocks' label). False (said) when
+// a plain batch would go beside a seed run's folders, or seeds beside a
+// batch's own report, whole or a part's (either would no longer be read as
+// what it is). A fresh seed run says which seed folders already there it
+// does not write.
+bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder, Resume resume);
+// The targets' folders made when missing (once the models are listed).
+// False (said) when one cannot be made.
+bool makeTargetFolders(const std::vector<BatchTarget>& targets);
 
 // The command line's output folder: made when only its last folder is
 // missing. False (said, with the usage) when no file can be made in it, or
@@ -42,4 +37,8 @@ OldReport oldReportFor(const std::string& lpFolder, const std::string& outputFol
 // each folder's earlier report), temporary files of killed runs removed, an
 // earlier journal removed unless resuming, and for a part, its entries
 // chosen and its record started.
-void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<EarlierTimes>& history);
+// Each target described for its record, with SCIP's version.
+void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<EarlierTimes>& history,
+                         const std::string& commandLine, const std::string& scipVersion);
+// The rows each target's folder kept of an earlier run (--retomar).
+void readTargetsKeptRows(BatchPlan& plan);

@@ -2,9 +2,24 @@
 // the program itself never loads SCIP.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "batch/batch.h"
 #include "scip/scip_parameters.h"
 
 // scip/'s checkParameters in a child process; a child that cannot be
 // started, or whose answer does not arrive whole, fails the check.
 ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit);
+
+// A batch's targets with SCIP's parameters checked: one, or one per seed of
+// `seeds`, each checked with its seed as --semente K would be. Nothing, after
+// the check's message, when SCIP refused them (or is missing and parameters
+// were asked for).
+struct CheckedTargets {
+    std::vector<BatchTarget> targets;
+    std::string scipVersion;
+};
+std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::vector<int>& seeds,
+                                           const BatchSettings& settings);

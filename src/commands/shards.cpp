@@ -258,10 +258,14 @@ bool holdsParts(const std::string& folder) {
 }  // namespace
 
 int mergeParts(const std::string& outputFolder) {
-    // A batch under several seeds: each seed's folder is merged as a batch.
-    const std::vector<std::string> seeds = seedFoldersOf(outputFolder);
-    if (seeds.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
+    // A batch under several seeds: each seed's folder that holds parts is
+    // merged as a batch (a seed run earlier without parts stays as it is).
+    std::vector<std::string> parted;
+    for (const std::string& seed : seedFoldersOf(outputFolder)) {
+        if (holdsParts(joinPath(outputFolder, seed))) parted.push_back(joinPath(outputFolder, seed));
+    }
+    if (parted.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
     int status = 0;
-    for (const std::string& seed : seeds) status = std::max(status, mergeBatchParts(joinPath(outputFolder, seed)));
+    for (const std::string& folder : parted) status = std::max(status, mergeBatchParts(folder));
     return status;
 }

@@ -33,7 +33,7 @@ bool writePartRecord(const std::string& outputFolder, const Shard& shard, const 
 
 // merge: joins the finished parts in `outputFolder` into its reports, rows
 // in folder order (of a batch under several seeds, those of each seed's
-// folder into its reports). Says what is missing, unfinished or
+// folder that holds parts into its reports). Says what is missing, unfinished or
 // inconsistent on standard error and writes nothing then (into that
 // folder). Returns the exit status (0 or 1).
 int mergeParts(const std::string& outputFolder);

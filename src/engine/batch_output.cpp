@@ -173,7 +173,3 @@ std::vector<size_t> BatchOutput::rowPositions() const {
     }
     return positions;
 }
-
-void BatchOutput::checkSummary(size_t agree, size_t wrong, size_t unreferenced) {
-    std::printf(msg::checkSummary, agree, wrong, unreferenced);
-}

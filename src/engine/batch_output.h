@@ -51,7 +51,6 @@ public:
     // Folder positions of the reports' rows, in order.
     std::vector<size_t> rowPositions() const;
 
-    void checkSummary(size_t agree, size_t wrong, size_t unreferenced);
 
 private:
     struct Entry {
@@ -64,7 +63,7 @@ private:
     bool openJournal(std::ostream& errors);
     bool appendToJournal(const std::vector<std::string>& rows, std::ostream& errors);
     bool rewriteDue() const;
-    size_t block(size_t index) const { return index * targets_ + target_; }
+    size_t block(size_t index) const { return entryOf(index, target_, targets_); }
 
     using Clock = std::chrono::steady_clock;
     std::string outputFolder_;

@@ -53,7 +53,7 @@ void planEntry(const BatchPlan& plan, size_t model, size_t target, const std::op
                BatchOutput& output, BatchState& state, std::vector<HandOutEntry>& toSolve) {
     const BatchTarget& into = plan.targets[target];
     const std::string name = baseName(plan.modelPaths[model]);
-    const size_t entry = model * plan.targets.size() + target;
+    const size_t entry = entryOf(model, target, plan.targets.size());
     if (!plan.solve.empty() && !plan.solve[model]) return output.hide(model);
     ++state.shown;
     if (!modelFormat(name, into.settings.formats)) {
@@ -99,12 +99,10 @@ bool writeRecord(const BatchTarget& target, const std::optional<Shard>& shard, s
 // The batch's targets as its jobs see them: each with its settings (the
 // batch's memory share settled) and its output.
 struct Targets {
-    const BatchPlan& plan;
+    const BatchPlan* plan = nullptr;
     std::vector<BatchSettings> settings;
     std::deque<BatchOutput> outputs;
     std::string raceFolder;  // a racing batch's private folder, else ""
-    size_t count() const { return outputs.size(); }
-    const std::string& folder(size_t entry) const { return plan.targets[entry % count()].folder; }
 };
 
 // opt's kind of job: in the worker, `solve` on the entry's model under its
@@ -112,31 +110,36 @@ struct Targets {
 // answer checked against the known results.
 JobKind solveKind(Targets& targets, SolveFunction solve, BatchState& state) {
     JobKind kind;
-    kind.run = [&targets, solve](const Task& task, const std::function<void()>& solveStarting) {
-        const size_t n = targets.count();
-        return solveTask(task, targets.plan.modelPaths[task.index / n], targets.folder(task.index), targets.raceFolder,
-                         targets.settings[task.index % n], solve, solveStarting);
+    // The plan outlives the kind; the lambdas keep a pointer to it.
+    const BatchPlan* plan = targets.plan;
+    const size_t n = plan->targets.size();
+    kind.run = [&targets, plan, n, solve](const Task& task, const std::function<void()>& solveStarting) {
+        const size_t target = targetOf(task.index, n);
+        return solveTask(task, plan->modelPaths[modelOf(task.index, n)], plan->targets[target].folder,
+                         targets.raceFolder, targets.settings[target], solve, solveStarting);
     };
     kind.understood = [](const std::string& bytes) { return decodeValue<ModelResult>(bytes).has_value(); };
-    kind.finish = [&targets, &state](const FinishedJob& job, const JobEnd& end) {
-        const size_t n = targets.count(), model = job.index / n;
-        const BatchSettings& settings = targets.settings[job.index % n];
-        ModelResult result = jobResult(job, end, targets.plan.modelPaths[model], targets.folder(job.index),
-                                       targets.raceFolder, settings);
+    kind.finish = [&targets, plan, n, &state](const FinishedJob& job, const JobEnd& end) {
+        const size_t model = modelOf(job.index, n), target = targetOf(job.index, n);
+        const BatchSettings& settings = targets.settings[target];
+        ModelResult result =
+            jobResult(job, end, plan->modelPaths[model], plan->targets[target].folder, targets.raceFolder, settings);
         if (settings.knownResults && result.fromScip) {
-            result.check = checkResult(*settings.knownResults, result, settings.formats);
+            const CheckedAnswer checked = checkResult(*settings.knownResults, result, settings.formats);
+            result.check = checked.check;
+            result.checkReasons = checked.reasons;
         }
         state.checks[job.index] = result.check;
         state.anyError |= failsBatch(result);
-        state.anyError |= !targets.outputs[job.index % n].record(model, result);
+        state.anyError |= !targets.outputs[target].record(model, result);
     };
     kind.afterWait = [&targets, &state] {
         for (BatchOutput& output : targets.outputs) state.anyError |= !output.writeReportsIfDue();
     };
-    kind.afterStop = [&targets, &state] {
+    kind.afterStop = [&targets, plan, &state] {
         for (BatchOutput& output : targets.outputs) state.anyError |= !output.closeReports();
         removeRaceFolder(targets.raceFolder);
-        for (const BatchTarget& target : targets.plan.targets) removeStaleTempFiles(target.folder);
+        for (const BatchTarget& target : plan->targets) removeStaleTempFiles(target.folder);
     };
     kind.timeLimit = targets.settings[0].timeLimit;
     kind.race = !targets.raceFolder.empty();
@@ -155,22 +158,15 @@ JobKind solveKind(Targets& targets, SolveFunction solve, BatchState& state) {
 void countChecks(const BatchState& state, size_t targets, BatchResult& result) {
     for (size_t target = 0; target < targets; ++target) {
         for (size_t position : result.rowPositions[target]) {
-            const Check check = state.checks[position * targets + target];
+            const Check check = state.checks[entryOf(position, target, targets)];
             result.agree += check == Check::Ok ? 1 : 0;
+            result.compatible += check == Check::Compatible ? 1 : 0;
+            result.better += check == Check::Better ? 1 : 0;
             result.wrong += check == Check::Wrong ? 1 : 0;
             result.unreferenced += check == Check::NoReference ? 1 : 0;
         }
     }
-    std::printf(msg::checkSummary, result.agree, result.wrong, result.unreferenced);
-}
-
-// Seed labels for the blocks of a batch under several seeds; none for one target.
-std::vector<std::string> targetLabels(const BatchPlan& plan) {
-    std::vector<std::string> labels;
-    for (const BatchTarget& target : plan.targets) {
-        if (plan.targets.size() > 1) labels.push_back(msg::blockSeedLabel + std::to_string(target.settings.seed.value_or(0)) + ")");
-    }
-    return labels;
+    std::printf(msg::checkSummary, result.agree, result.compatible, result.better, result.wrong, result.unreferenced);
 }
 
 // The workers a batch starts, the memory each gets, and its private racing
@@ -179,13 +175,13 @@ std::vector<std::string> targetLabels(const BatchPlan& plan) {
 // share of all of them; a private folder that cannot be made is said, and
 // the batch runs unraced.
 size_t settleWorkers(Targets& targets, size_t queued) {
-    const BatchSettings& first = targets.plan.targets[0].settings;
+    const BatchSettings& first = targets.plan->targets[0].settings;
     const bool race = first.race && queued > 0 && workerCount(SIZE_MAX, first.jobs) > 1;
-    if (race) targets.raceFolder = makeRaceFolder(targets.plan.targets[0].folder);
+    if (race) targets.raceFolder = makeRaceFolder(targets.plan->targets[0].folder);
     const size_t workers = workerCount(targets.raceFolder.empty() ? queued : SIZE_MAX, first.jobs);
     const double memory = first.memoryLimitMb > 0.0 ? first.memoryLimitMb
                                                     : memoryPerWorkerMb(memoryBounds(), std::max<int>(1, workers));
-    for (const BatchTarget& target : targets.plan.targets) {
+    for (const BatchTarget& target : targets.plan->targets) {
         targets.settings.push_back(target.settings);
         targets.settings.back().memoryLimitMb = memory;
     }
@@ -198,8 +194,11 @@ BatchResult runBatch(const BatchPlan& plan, SolveFunction solve) {
     const size_t n = plan.targets.size();
     const size_t entries = plan.modelPaths.size() * n;
     Blocks blocks(entries, msg::modelHeaderEnd, true);
-    blocks.labelTargets(targetLabels(plan));
-    Targets targets{plan, {}, {}, ""};
+    std::vector<std::string> labels;
+    for (const BatchTarget& target : plan.targets) labels.push_back(target.label);
+    if (!labels[0].empty()) blocks.labelTargets(labels);
+    Targets targets;
+    targets.plan = &plan;
     for (size_t t = 0; t < n; ++t) targets.outputs.emplace_back(blocks, plan.targets[t].folder, plan.shard, t, n);
     BatchState state;
     state.checks.assign(entries, Check::None);

@@ -30,9 +30,9 @@ void Blocks::printBlock(size_t index) {
     Entry& entry = entries_[index];
     progress_.clear();
     const size_t targets = targetLabels_.empty() ? 1 : targetLabels_.size();
-    std::cout << msg::dashLine << msg::modelHeader << index / targets
-              << (targetLabels_.empty() ? std::string() : targetLabels_[index % targets]) << headerEnd_ << entry.out
-              << std::flush;
+    std::cout << msg::dashLine << msg::modelHeader << modelOf(index, targets)
+              << (targetLabels_.empty() ? std::string() : targetLabels_[targetOf(index, targets)]) << headerEnd_
+              << entry.out << std::flush;
     std::cerr << entry.err << std::flush;
     // A printed block is not needed again.
     std::string().swap(entry.out);

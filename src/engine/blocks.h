@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch.h"
 #include "engine/progress.h"
 
 class Blocks {

@@ -53,32 +53,72 @@ KnownResults parseKnownResults(const std::string& text, const std::string& fileN
     return known;
 }
 
-Check checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z, bool minimize) {
-    if (!reference || reference->kind == Reference::Unknown) return Check::NoReference;
-    const bool optimal = outcome == Outcome::Optimal;
-    const bool infeasible = outcome == Outcome::Infeasible;
-    const bool unbounded = outcome == Outcome::Unbounded;
-    const double v = reference->value;
-    bool wrong = false;
-    switch (reference->kind) {
-        case Reference::Optimal:
-            wrong = (optimal && (!z || !valuesAgree(*z, v))) || (z && better(*z, v, minimize)) || infeasible || unbounded;
-            break;
-        case Reference::Best: wrong = optimal && z && better(v, *z, minimize); break;
-        case Reference::Infeasible: wrong = z.has_value() || optimal || unbounded; break;
-        case Reference::Unbounded: wrong = optimal || infeasible; break;
-        case Reference::Feasible: wrong = infeasible; break;
-        case Reference::Unknown: break;
-    }
-    return wrong ? Check::Wrong : Check::Ok;
+namespace {
+
+bool endsWithAnAnswer(Outcome outcome) {
+    return outcome == Outcome::Optimal || outcome == Outcome::Infeasible || outcome == Outcome::Unbounded ||
+           outcome == Outcome::InfeasibleOrUnbounded;
 }
 
-Check checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats) {
+// Against =opt= v: an answer must be optimal with both bounds at v; no
+// bound may pass v.
+unsigned optimalReasons(double v, const Answer& a) {
+    unsigned reasons = 0;
+    if (endsWithAnAnswer(a.outcome)) {
+        if (a.outcome != Outcome::Optimal) return kReasonStatus;
+        if (!a.z || !valuesAgree(*a.z, v)) reasons |= kReasonValue;
+        if (!a.dual || !valuesAgree(*a.dual, v)) reasons |= kReasonDualBound;
+        return reasons;
+    }
+    if (a.z && better(*a.z, v, a.minimize)) reasons |= kReasonValue;
+    if (a.dual && better(v, *a.dual, a.minimize)) reasons |= kReasonDualBound;
+    return reasons;
+}
+
+// Against =inf=: no solution, and an answer says infeasible.
+unsigned infeasibleReasons(const Answer& a) {
+    unsigned reasons = a.z ? kReasonValue : 0;
+    if (a.outcome == Outcome::Optimal || a.outcome == Outcome::Unbounded) reasons |= kReasonStatus;
+    return reasons;
+}
+
+}  // namespace
+
+CheckedAnswer checkAnswer(const std::optional<Reference>& reference, const Answer& a) {
+    if (!reference || reference->kind == Reference::Unknown) return {Check::NoReference, 0};
+    const bool answered = endsWithAnAnswer(a.outcome);
+    const Check agrees = answered ? Check::Ok : Check::Compatible;
+    const double v = reference->value;
+    unsigned reasons = 0;
+    switch (reference->kind) {
+        case Reference::Optimal: reasons = optimalReasons(v, a); break;
+        case Reference::Best:
+            // A solution with value v is known: the model is feasible, and its optimum no worse than v.
+            reasons = (a.dual && better(v, *a.dual, a.minimize) ? kReasonDualBound : 0) |
+                      (a.outcome == Outcome::Infeasible ? kReasonStatus : 0);
+            if (reasons == 0 && a.z && better(*a.z, v, a.minimize)) return {Check::Better, 0};
+            break;
+        case Reference::Infeasible: reasons = infeasibleReasons(a); break;
+        case Reference::Unbounded:
+            reasons = a.outcome == Outcome::Optimal || a.outcome == Outcome::Infeasible ? kReasonStatus : 0;
+            return {reasons != 0 ? Check::Wrong : Check::Ok, reasons};
+        case Reference::Feasible:
+            reasons = a.outcome == Outcome::Infeasible ? kReasonStatus : 0;
+            return {reasons != 0 ? Check::Wrong : Check::Ok, reasons};
+        case Reference::Unknown: break;
+    }
+    return {reasons != 0 ? Check::Wrong : agrees, reasons};
+}
+
+CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats) {
     const auto found = known.find(modelStem(result.name, formats));
     const std::optional<Reference> reference =
         found != known.end() ? std::optional<Reference>(found->second) : std::nullopt;
+    Answer answer;
+    answer.outcome = result.outcome;
     // The objective value of the best solution, when there is one.
-    const std::optional<double> z = result.hasSolution && result.primalBound ? finiteValue(*result.primalBound)
-                                                                              : std::nullopt;
-    return checkAnswer(reference, result.outcome, z, result.minimize);
+    answer.z = result.hasSolution && result.primalBound ? finiteValue(*result.primalBound) : std::nullopt;
+    answer.dual = result.dualBound;
+    answer.minimize = result.minimize;
+    return checkAnswer(reference, answer);
 }

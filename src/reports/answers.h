@@ -15,10 +15,26 @@ KnownResults parseKnownResults(const std::string& text, const std::string& fileN
 
 // True when z agrees with v within CONFERE's tolerance: |z - v| <= max(1e-9, 1e-6 |v|).
 bool valuesAgree(double z, double v);
-// CONFERE for a solved model: Ok, Wrong or NoReference (no reference, or
-// =unkn=). `z` is the objective value (nothing when no solution was found);
-// `minimize` the model's objective sense.
-Check checkAnswer(const std::optional<Reference>& reference, Outcome outcome, std::optional<double> z, bool minimize);
+// CONFERE, and why it is Wrong (kReason… bits).
+struct CheckedAnswer {
+    Check check = Check::None;
+    unsigned reasons = 0;
+};
+// What SCIP said of a model, as the check reads it.
+struct Answer {
+    Outcome outcome = Outcome::Other;
+    std::optional<double> z;     // the best solution's objective value; nothing without one
+    std::optional<double> dual;  // the dual bound, SCIP's infinity (1e20) included; nothing if not known
+    bool minimize = true;
+};
+// CONFERE for a model SCIP read: against =opt= v, =best= v and =inf=, a
+// row that ends with an answer (optimal, infeasible, unbounded, either) is
+// Ok, Better (=best= beaten) or Wrong; a row stopped by a limit is
+// Compatible, Better or Wrong, by both bounds (a bound "passes" v when it
+// claims more than v allows, beyond valuesAgree's tolerance). Against
+// =unbd= and =feas= only a contradicting answer is Wrong; without a
+// reference (or =unkn=) NoReference.
+CheckedAnswer checkAnswer(const std::optional<Reference>& reference, const Answer& answer);
 // CONFERE for a model's result: its reference is found by its name without
 // "." and its format ending ("air05" for "air05.mps.gz").
-Check checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats);
+CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats);

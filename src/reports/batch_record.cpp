@@ -45,7 +45,7 @@ std::string quoted(const std::string& word) {
 
 }  // namespace
 
-BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int>& seed,
+BatchRecord describeBatch(const BatchSettings& settings,
                           const std::string& commandLine, const std::string& scipVersion,
                           const std::string& changedParameters, const std::vector<std::string>& modelPaths) {
     BatchRecord record;
@@ -63,8 +63,9 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::optional<int
     record.timeLimit = settings.timeLimit;
     record.memoryGiven = settings.memoryLimitMb > 0.0;
     record.formats = settings.formats;
-    record.seed = seed;
+    record.seed = settings.seed;
     record.race = settings.race;
+    if (settings.knownResults) record.knownResultsFile = settings.knownResultsFile;
     record.changedParameters = changedParameters;
     // The models with a settings file of their own beside them.
     std::map<std::string, std::string> paths;  // by name
@@ -113,6 +114,7 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
             (record.memoryGiven ? msg::recordMemoryGiven : msg::recordMemoryShared));
     comment(msg::recordFormats + joined(record.formats, ","));
     comment(msg::recordSeed + (record.seed ? std::to_string(*record.seed) : std::string(msg::recordScipSeed)));
+    if (!record.knownResultsFile.empty()) comment(msg::recordSolu + record.knownResultsFile + msg::recordSoluTolerance);
     if (record.race) {
         comment(msg::recordRace + (racing ? msg::recordRaceOn + std::to_string(workers) + msg::recordRaceProcesses
                                           : std::string(msg::recordRaceOff)));

@@ -134,13 +134,27 @@ const char* checkText(Check check) {
         case Check::Ok: return msg::checkOk;
         case Check::Wrong: return msg::checkWrong;
         case Check::NoReference: return msg::checkNoReference;
+        case Check::Compatible: return msg::checkCompatible;
+        case Check::Better: return msg::checkBetter;
         case Check::None: break;
     }
     return "";
 }
 
+std::string checkReasonsText(unsigned reasons) {
+    const std::pair<unsigned, const char*> words[] = {{kReasonValue, msg::reasonValue},
+                                                         {kReasonDualBound, msg::reasonDualBound},
+                                                         {kReasonStatus, msg::reasonStatus},
+                                                         {kReasonInfeasibleSolution, msg::reasonInfeasibleSolution}};
+    std::string text;
+    for (const auto& [reason, word] : words) {
+        if ((reasons & reason) != 0) text += (text.empty() ? "" : "+") + std::string(word);
+    }
+    return text;
+}
+
 Check checkFromText(const std::string& text) {
-    for (const Check check : {Check::Ok, Check::Wrong, Check::NoReference}) {
+    for (const Check check : {Check::Ok, Check::Wrong, Check::NoReference, Check::Compatible, Check::Better}) {
         if (text == checkText(check)) return check;
     }
     return Check::None;

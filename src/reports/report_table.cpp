@@ -5,6 +5,7 @@
 
 #include "reports/output_files.h"
 #include "reports/report_rows.h"
+#include "text/Messages.h"
 #include "text/format.h"
 
 namespace {
@@ -42,6 +43,8 @@ std::string constraints(const ModelResult& r) { return std::to_string(r.constrai
 std::string solutions(const ModelResult& r) { return std::to_string(r.solutions); }
 std::string initialSolution(const ModelResult& r) { return initialSolutionText(r.initialSolution); }
 std::string check(const ModelResult& r) { return checkText(r.check); }
+std::string checkReasons(const ModelResult& r) { return checkReasonsText(r.checkReasons); }
+std::string sense(const ModelResult& r) { return r.minimize ? msg::senseMin : msg::senseMax; }
 // The seed its answer was found under; none when SCIP's own was used.
 std::string seed(const ModelResult& r) { return r.seed ? std::to_string(*r.seed) : std::string(); }
 // The model file as it was read: size in bytes, time of change in nanoseconds.
@@ -113,7 +116,9 @@ const std::vector<ReportTable>& batchReports() {
           {"SOLUCOES", solutions, nullptr, kScipColumn},
           {"SOL_INICIAL", initialSolution, nullptr, kScipColumn},
           {"CONFERE", check, readCheck, kScipColumn},
-          {"SEMENTE", seed, nullptr, kScipColumn}},
+          {"SEMENTE", seed, nullptr, kScipColumn},
+          {"MOTIVO", checkReasons, nullptr, kScipColumn},
+          {"SENTIDO", sense, nullptr, kScipColumn}},
          false, true},
         {kStampReportFile,
          {kNameColumn, {"TAMANHO", fileSize, readFileSize, kOptionalColumn},

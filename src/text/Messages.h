@@ -51,7 +51,7 @@ inline constexpr const char* dashLine =
 inline constexpr const char* modelHeader = "MODELO ";
 inline constexpr const char* modelHeaderEnd = " \n";
 // After "MODELO i" in a batch under several seeds: " (semente K)".
-inline constexpr const char* blockSeedLabel = " (semente ";
+inline constexpr const char* blockSeedLabel = " (semente %d)";
 inline constexpr const char* initialSolFolderExists = "pasta de sol inicial existe. \n";
 inline constexpr const char* initialSolFolderMissing = "pasta de sol inicial não existe. \n";
 inline constexpr const char* initialSolRead = "solução inicial lida: ";
@@ -139,7 +139,17 @@ inline constexpr const char* soluUnreadable = "Não foi possível ler o arquivo 
 inline constexpr const char* checkOk = "OK";
 inline constexpr const char* checkWrong = "ERRADO";
 inline constexpr const char* checkNoReference = "SEM REFERENCIA";
-inline constexpr const char* checkSummary = "Conferência: %zu conferem, %zu erradas, %zu sem referência.\n";
+inline constexpr const char* checkCompatible = "COMPATIVEL";
+inline constexpr const char* checkBetter = "MELHOR";
+// MOTIVO's words, in this order, joined by "+".
+inline constexpr const char* reasonValue = "VALOR";
+inline constexpr const char* reasonDualBound = "LIMITE DUAL";
+inline constexpr const char* reasonStatus = "STATUS";
+inline constexpr const char* reasonInfeasibleSolution = "SOLUCAO INVIAVEL";
+inline constexpr const char* senseMin = "MIN";
+inline constexpr const char* senseMax = "MAX";
+inline constexpr const char* checkSummary =
+    "Conferência: %zu OK, %zu COMPATIVEL, %zu MELHOR, %zu ERRADO, %zu SEM REFERENCIA.\n";
 inline constexpr const char* initialSolStored = "SIM";
 inline constexpr const char* initialSolRejected = "REJEITADA";
 inline constexpr const char* initialSolNone = "NAO";
@@ -197,6 +207,9 @@ inline constexpr const char* recordSeed = "--semente: ";
 inline constexpr const char* recordScipSeed = "a do SCIP";
 inline constexpr const char* recordHistory = "--historico: ";  // and the report whose times ordered the hand-out
 inline constexpr const char* recordNoHistory = "nenhum relatório anterior";
+inline constexpr const char* recordSolu = "--solu: ";
+inline constexpr const char* recordSoluTolerance =
+    " (CONFERE: um valor concorda com o conhecido v quando |z - v| <= max(1e-9, 1e-6 |v|))";
 inline constexpr const char* recordRace = "--corrida: ";
 inline constexpr const char* recordRaceOn =
     "cópias dos modelos em andamento, com as sementes seguintes, nos processos ociosos; vale a primeira resposta; "
@@ -265,11 +278,16 @@ inline constexpr const char* optionBadFormats =
     "Formatos inválidos: %s (use terminações sem o ponto inicial, separadas por vírgula, como lp,mps,mps.gz).\n";
 inline constexpr const char* optionBadSeed = "Semente inválida: %s (use um inteiro de 0 a 2147483647).\n";
 inline constexpr const char* optionBadSeeds =
-    "Sementes inválidas: %s (use inteiros de 0 a 2147483647 e faixas, como 0-4 ou 0,3,7, sem repetir, até 1000).\n";
+    "Sementes inválidas: %s (use inteiros de 0 a 2147483647 e faixas, como 0-4 ou 0,3,7, sem repetir, até %zu).\n";
 inline constexpr const char* optionNotWithSeeds = "A opção --sementes não vale com %s.\n";
 inline constexpr const char* seedsIntoBatchFolder =
     "A pasta %s já tem o relatório de um lote: as pastas semente-K de --sementes vão numa pasta sem relatório "
     "próprio. Use outra pasta.\n";
+inline constexpr const char* batchIntoSeedFolder =
+    "A pasta %s guarda as pastas semente-K de um lote com --sementes: continue-o com --sementes, ou use outra "
+    "pasta.\n";
+inline constexpr const char* seedFoldersBesides =
+    "Atenção: %s já tem pastas de sementes fora desta lista (%s); comparar lê todas como uma execução só.\n";
 inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
 inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";
 inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";
