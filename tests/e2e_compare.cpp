@@ -36,10 +36,11 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
                          ": linha ignorada, fora do formato do relat\xC3\xB3rio completo: quebrada.lp;x;SOL OTIMA\n");
     const Expected e;
     EXPECT_EQ(readFile(dir / "resumo.csv"),
-              "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR\n"
-              "base;5;4;1;0;0;" + comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) + ";;;;\n"
-              "nova;5;4;0;1;1;" + comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) + ";2;2;0,0431144;1\n"
-              "MELHOR VIRTUAL;5;5;0;0;0;" + comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0;;\n");
+              "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR;"
+              "INCONSISTENTES\n"
+              "base;5;4;1;0;0;" + comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) + ";;;;;1\n"
+              "nova;5;4;0;1;1;" + comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) + ";2;2;0,0431144;1;1\n"
+              "MELHOR VIRTUAL;5;5;0;0;0;" + comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0;;;1\n");
 
     const std::vector<std::string> out = lines(r.out);
     ASSERT_GE(out.size(), 3u) << r.out;
@@ -48,13 +49,13 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     EXPECT_EQ(out[2], "  2  nova  (tempo m\xC3\xA1ximo desconhecido)");
     // One line per model: the reference's order, then nova's own model.
     const std::vector<std::pair<std::string, std::string>> models = {
-        {"MODELO", "MODELO +TEMPO 1 +STATUS 1 +CONFERE 1 +TEMPO 2 +RAZAO 2 +STATUS 2 +CONFERE 2 +Z"},
+        {"MODELO", "MODELO +TEMPO 1 +STATUS 1 +CONFERE 1 +TEMPO 2 +RAZAO 2 +STATUS 2 +CONFERE 2 +ENTRE PASTAS"},
         {"a.lp", "a.lp +2,000 +SOL OTIMA +1,500 +0,75 +SOL OTIMA"},
         {"b;", "b;\"x\".lp +0,500 +ILIMITADO +0,400 +0,80 +ILIMITADO"},
         {"c.lp", "c.lp +10,020 +LIMITE DE TEMPO +4,000 +0,40 +SOL OTIMA \\*"},
         {"d.lp", "d.lp +3,000 +SOL OTIMA +0,000 +0,00 +ERRO NA RESOLUCAO \\*"},
         {"e.lp", "e.lp +0,100 +SOL OTIMA +- +- +AUSENTE"},
-        {"f.lp", "f.lp +1,000 +SOL OTIMA +OK +0,950 +0,95 +SOL OTIMA +ERRADO +Z DIFERE"},
+        {"f.lp", "f.lp +1,000 +SOL OTIMA +OK +0,950 +0,95 +SOL OTIMA +ERRADO +INCONSISTENTE"},
         {"g<i>.lp", "g<i>.lp +- +AUSENTE +0,200 +- +INFACTIVEL"}};
     for (size_t i = 0; i < models.size(); ++i) {
         ASSERT_GT(out.size(), 4 + i);
@@ -73,6 +74,7 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
         EXPECT_EQ(words(at[1 + i]), summary[i]) << at[1 + i];
         EXPECT_EQ(at[1 + i].size(), at[1].size()) << at[1 + i];
     }
+    EXPECT_EQ(at[5], "INCONSISTENTES: 1 (modelos em que as pastas se contradizem).");
     // Whether the differences are real, on all five models and on the harder
     // ones: those solved somewhere and taking 1 s (a, c, d, f), 10 s (c) or
     // 100 s (none) somewhere.
@@ -203,7 +205,7 @@ TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
     };
     const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
     ASSERT_EQ(csv.size(), 4u);
-    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;;;");
+    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;;;;0");
     EXPECT_EQ(csv[2].rfind("partes;3;3;0;0;0;" + means(dir / "partes") + ";", 0), 0u) << csv[2];
 }
 
@@ -223,7 +225,7 @@ TEST(Compare, ASeedRunIsOneRunWithItsSpreadPerModel) {
     // b and c are charged the limit.
     const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
     ASSERT_EQ(csv.size(), 3u);
-    EXPECT_EQ(csv[1], "sementes;3;1;1;1;0;" + comma(shiftedMean({2.0, 10.0, 10.0}, 1.0), 6) + ";5,000000;;;;") << r.out;
+    EXPECT_EQ(csv[1], "sementes;3;1;1;1;0;" + comma(shiftedMean({2.0, 10.0, 10.0}, 1.0), 6) + ";5,000000;;;;;0") << r.out;
     // Worked by hand: a: CV 1/2, fastest of 2 (1+1+2)/3; b: 4, 10, 6 s, mean
     // 20/3, CV sqrt(28/3)/(20/3), fastest of 2 (4+4+6)/3; c: the error charged the limit.
     EXPECT_EQ(readFile(spreads),

@@ -77,7 +77,8 @@ TEST(Compare, PageRenderedByARealBrowser) {
     }
     EXPECT_EQ(dom->find("<i>"), std::string::npos);
     EXPECT_NE(body.find("<td class=\"resolvido muda\">SOL OTIMA *</td>"), std::string::npos) << body;
-    EXPECT_NE(body.find("<td class=\"zdifere\">Z DIFERE</td>"), std::string::npos) << body;
+    EXPECT_NE(body.find("<td class=\"inconsistente\">INCONSISTENTE</td>"), std::string::npos) << body;
+    EXPECT_NE(dom->find("<p id=\"inconsistentes\" class=\"inconsistente\">INCONSISTENTES: 1 (modelos"), std::string::npos);
     // Both charts drawn: the profile's steps and a mark per model and folder.
     EXPECT_EQ(occurrences(*dom, "<path d=\"M"), 2u + 1u);  // two profile lines, nova's error as a cross
     EXPECT_EQ(occurrences(*dom, "<circle"), 2u + 11u);     // two legend dots, eleven dots and rings

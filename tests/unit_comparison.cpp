@@ -141,9 +141,10 @@ TEST(Comparison, VirtualBestOptimaApartAndTheProfile) {
     ASSERT_EQ(c.models.size(), 5u);
     EXPECT_EQ(c.models[4].name, "m5");  // the reference's models first
     EXPECT_FALSE(c.models[4].inEvery);
-    EXPECT_FALSE(c.models[0].zDiffers);  // within the tolerance of CONFERE
-    EXPECT_FALSE(c.models[1].zDiffers);  // only one claims optimality
-    EXPECT_TRUE(c.models[2].zDiffers);
+    EXPECT_FALSE(c.models[0].inconsistent);  // within the tolerance of CONFERE
+    EXPECT_FALSE(c.models[1].inconsistent);  // only one claims optimality
+    EXPECT_TRUE(c.models[2].inconsistent);
+    EXPECT_EQ(c.inconsistent, 1u);
     // m1 and m3 from b (faster), m2 from b (solved), m4 from b (a limit before an error).
     const FolderSummary& best = c.virtualBest;
     EXPECT_EQ(best.limits, 1u);
@@ -171,8 +172,8 @@ TEST(ComparisonText, AlignedColumnsEscapedNamesAndTheCsv) {
     EXPECT_EQ(scriptString("</script>\"\\\n\xE2\x80\xA8"), "\"\\u003c/script\\u003e\\\"\\\\\\u000a\\u2028\"");
     ComparedFolder only{"um;dois", std::nullopt, {row("a", 1.0, "SOL OTIMA", 1.0, 0)}};
     EXPECT_EQ(comparisonCsv(buildComparison({only})),
-              std::string(msg::compareCsvHeader) + "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;\n" +
-                  "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;\n");
+              std::string(msg::compareCsvHeader) + "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;;0\n" +
+                  "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;;0\n");
 }
 
 TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
@@ -191,4 +192,37 @@ TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
     EXPECT_NEAR(comparison.summaries[1].timeTest->p, std::erfc(1.0 / std::sqrt(3.5) / std::sqrt(2.0)), 1e-12);
     EXPECT_EQ(comparison.summaries[1].solvedTest->pairs, 1u);  // m1, solved by base alone
     EXPECT_FALSE(comparison.summaries[0].timeTest);
+}
+
+TEST(Comparison, FoldersThatContradictEachOther) {
+    const auto bounded = [](const std::string& status, std::optional<double> z, std::optional<double> dual,
+                            std::optional<bool> minimize) {
+        ComparedRow r = row("m", 1.0, status, z);
+        r.dual = dual;
+        r.minimize = minimize;
+        return r;
+    };
+    const std::string optimal = "SOL OTIMA", infeasible = "PROBLEMA INFACTIVEL";
+    const std::string limit = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
+    struct Case {
+        ComparedRow a, b;
+        bool contradict;
+    };
+    const Case cases[] = {
+        {bounded(optimal, 10, 10, true), bounded(optimal, 10.000001, 10, true), false},  // CONFERE's tolerance
+        {bounded(optimal, 10, 10, true), bounded(optimal, 11, 11, true), true},
+        {bounded(infeasible, {}, {}, true), bounded(limit, 5, 1, true), true},   // a solution of an infeasible model
+        {bounded(infeasible, {}, {}, true), bounded(limit, {}, 1, true), false},  // none found yet
+        {bounded(infeasible, {}, {}, true), bounded(infeasible, {}, {}, true), false},
+        // A dual bound beyond the other's solution, in the objective's sense.
+        {bounded(limit, 20, 10, true), bounded(limit, 9, 2, true), true},
+        {bounded(limit, 20, 8, true), bounded(limit, 9, 2, true), false},
+        {bounded(limit, 2, 8, false), bounded(limit, 9, 20, false), true},
+        {bounded(limit, 20, 10, std::nullopt), bounded(limit, 9, 2, std::nullopt), false},  // an older report
+        {bounded(limit, 20, 10, true), bounded(limit, 9, 2, false), false},  // not the same model
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(contradict(cases[i].a, cases[i].b), cases[i].contradict) << "case " << i;
+        EXPECT_EQ(contradict(cases[i].b, cases[i].a), cases[i].contradict) << "case " << i << " reversed";
+    }
 }

@@ -45,6 +45,15 @@ TEST(ReportTable, ARowIsReadByHeaderNameWhateverTheLayout) {
     EXPECT_EQ(report->rows[1].name, "e.lp");
     EXPECT_EQ(report->rows[1].seconds, 2.0);
     EXPECT_EQ(report->badLines, std::vector<std::string>{"ERRO NA LEITURA DO MODELO;;c.lp"});
+    // What the check of folders against each other reads: the dual bound and the sense.
+    const std::optional<CompleteReport> bounded =
+        parseCompleteReport("SENTIDO;NOME;TEMPO;STATUS;LIMITE_DUAL\nMAX;m.lp;1;SOL OTIMA;-2,5\nXX;n.lp;1;SOL OTIMA;\n");
+    ASSERT_TRUE(bounded);
+    ASSERT_EQ(bounded->rows.size(), 2u);
+    EXPECT_EQ(bounded->rows[0].dual, -2.5);
+    EXPECT_EQ(bounded->rows[0].minimize, false);
+    EXPECT_EQ(bounded->rows[1].dual, std::nullopt);
+    EXPECT_EQ(bounded->rows[1].minimize, std::nullopt);
 
     // A complete report needs NOME, TEMPO, STATUS and a column of its own.
     EXPECT_TRUE(headerFits(batchReports()[0], {"Z", "STATUS", "TEMPO", "NOME"}));

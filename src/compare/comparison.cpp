@@ -16,10 +16,6 @@
 
 namespace {
 
-bool optimal(const std::optional<ComparedRow>& row) {
-    return row && row->status == statusFieldText(Outcome::Optimal) && row->z.has_value();
-}
-
 // Solved (and not wrong) first, then stopped by a limit, then anything
 // else, errors last.
 int rank(const ComparedRow& row) {
@@ -110,9 +106,26 @@ bool anyCheck(const Comparison& comparison, size_t folder) {
     });
 }
 
-bool anyZDiffers(const Comparison& comparison) {
+bool anyInconsistent(const Comparison& comparison) {
     return std::any_of(comparison.models.begin(), comparison.models.end(),
-                       [](const ModelComparison& model) { return model.zDiffers; });
+                       [](const ModelComparison& model) { return model.inconsistent; });
+}
+
+bool contradict(const ComparedRow& a, const ComparedRow& b) {
+    const std::string optimalText = statusFieldText(Outcome::Optimal);
+    const std::string infeasibleText = statusFieldText(Outcome::Infeasible);
+    const auto feasible = [&](const ComparedRow& row) {
+        return row.z.has_value() || row.status == optimalText || row.status == statusFieldText(Outcome::Unbounded);
+    };
+    if (a.status == optimalText && b.status == optimalText && a.z && b.z && !valuesAgree(*a.z, *b.z)) return true;
+    if ((a.status == infeasibleText && feasible(b)) || (b.status == infeasibleText && feasible(a))) return true;
+    if (!a.minimize || a.minimize != b.minimize) return false;
+    // A dual bound beyond a solution: the first claims no solution is better than it.
+    const auto beyond = [minimize = *a.minimize](const ComparedRow& bounded, const ComparedRow& solved) {
+        return bounded.dual && solved.z && !valuesAgree(*bounded.dual, *solved.z) &&
+               (minimize ? *bounded.dual > *solved.z : *bounded.dual < *solved.z);
+    };
+    return beyond(a, b) || beyond(b, a);
 }
 
 namespace {
@@ -226,12 +239,11 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
         model.inEvery = std::all_of(model.rows.begin(), model.rows.end(), [](const auto& row) { return row.has_value(); });
         for (size_t a = 0; a < count; ++a) {
             for (size_t b = a + 1; b < count; ++b) {
-                if (optimal(model.rows[a]) && optimal(model.rows[b]) && !valuesAgree(*model.rows[b]->z, *model.rows[a]->z)) {
-                    model.zDiffers = true;
-                }
+                model.inconsistent |= model.rows[a] && model.rows[b] && contradict(*model.rows[a], *model.rows[b]);
             }
         }
         if (!model.inEvery) continue;
+        comparison.inconsistent += model.inconsistent ? 1 : 0;
         bool everywhere = true;
         for (size_t f = 0; f < count; ++f) {
             const ComparedRow& row = *model.rows[f];

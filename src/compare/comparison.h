@@ -27,7 +27,15 @@ struct ComparedRow {
     std::optional<double> z;      // Z: the best solution's value
     std::optional<double> nodes;  // NOS
     Check check = Check::None;    // CONFERE
+    std::optional<double> dual;   // LIMITE_DUAL (empty when infinite)
+    std::optional<bool> minimize; // SENTIDO (older reports: not known)
 };
+// Whether two folders' rows of one model contradict each other (beyond
+// CONFERE's tolerance): both optimal with values apart, one infeasible and
+// the other with a solution or optimal or unbounded, or one's dual bound
+// beyond the other's solution in the objective's sense (when both rows
+// give the same sense).
+bool contradict(const ComparedRow& a, const ComparedRow& b);
 
 // A complete report read back: its rows, and the lines that are not rows
 // of its format (left out).
@@ -77,7 +85,7 @@ struct ModelComparison {
     std::string name;
     std::vector<std::optional<ComparedRow>> rows;  // per folder; nothing where it is missing
     bool inEvery = false;   // present in every folder
-    bool zDiffers = false;  // two folders claim optimality with values apart beyond CONFERE's tolerance
+    bool inconsistent = false;  // two of its folders' rows contradict each other (contradict)
 };
 
 // The summary of a folder over the models present in every folder.
@@ -120,11 +128,12 @@ struct Comparison {
     // time for each model present everywhere that it solved.
     std::vector<std::vector<double>> profileRatios;
     std::vector<BracketSummary> brackets;  // one per threshold of kBracketSeconds
+    size_t inconsistent = 0;               // models present in every folder whose folders contradict each other
 };
 // Whether any model of `folder` was checked (CONFERE), and whether any
-// model's optimal values differ between folders: the columns shown.
+// model's folders contradict each other: the columns shown.
 bool anyCheck(const Comparison& comparison, size_t folder);
-bool anyZDiffers(const Comparison& comparison);
+bool anyInconsistent(const Comparison& comparison);
 // The whole comparison; `folders` holds at least one folder, the first is
 // the reference. With `brackets`, the summaries of the harder models too.
 Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brackets = true);

@@ -22,7 +22,7 @@ const char* const kStyle =
     "#modelos th{cursor:pointer}#modelos th:hover{background:#ddd}"
     "#modelos th[data-ordem=sobe]::after{content:' \\25B2'}#modelos th[data-ordem=desce]::after{content:' \\25BC'}"
     ".resolvido{background:#d8f0d8}.limite{background:#fdeebd}.erro{background:#f6cccc}.outro{background:#e4e4e4}"
-    ".ausente{color:#999}.muda{font-weight:bold}.zdifere{background:#f6cccc;font-weight:bold}"
+    ".ausente{color:#999}.muda{font-weight:bold}.inconsistente{background:#f6cccc;font-weight:bold}"
     "tr.virtual td{font-style:italic}.nota{color:#555;font-size:90%;max-width:60em}"
     ".rolagem{overflow-x:auto}svg.faixa line{stroke:#999}svg.faixa circle{fill:#1f77b4;fill-opacity:.7}";
 
@@ -73,7 +73,7 @@ std::string heading(const std::string& label, size_t folder, size_t count) {
 // The per-model table's header, and its rows as the script's data.
 std::string modelTable(const Comparison& comparison) {
     const size_t count = comparison.labels.size();
-    const bool anyZ = anyZDiffers(comparison);
+    const bool anyInconsistency = anyInconsistent(comparison);
     std::vector<bool> checks;
     for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
     std::string header = std::string("<th>") + msg::pageModel + "</th>";
@@ -83,7 +83,7 @@ std::string modelTable(const Comparison& comparison) {
         header += heading(msg::pageStatus, f, count) + heading(msg::pageZ, f, count) + heading(msg::pageNodes, f, count);
         if (checks[f]) header += heading(msg::pageCheck, f, count);
     }
-    if (anyZ) header += std::string("<th>") + msg::pageZDiffers + "</th>";
+    if (anyInconsistency) header += std::string("<th>") + msg::pageAcrossFolders + "</th>";
     std::string data = "const linhas=[\n";
     for (const ModelComparison& model : comparison.models) {
         std::string row = "[" + cell(model.name);
@@ -109,7 +109,9 @@ std::string modelTable(const Comparison& comparison) {
             row += "," + numberCell(r->nodes, r->nodes ? decimalComma(*r->nodes, 0) : "");
             if (checks[f]) row += "," + cell(checkText(r->check), r->check == Check::Wrong ? "erro" : "");
         }
-        if (anyZ) row += "," + cell(model.zDiffers ? msg::compareZDiffers : "", model.zDiffers ? "zdifere" : "");
+        if (anyInconsistency) {
+            row += "," + cell(model.inconsistent ? msg::compareInconsistent : "", model.inconsistent ? "inconsistente" : "");
+        }
         data += row + "],\n";
     }
     return "<div class=\"rolagem\"><table id=\"modelos\"><thead><tr>" + header +
@@ -218,6 +220,10 @@ std::string comparisonPage(const Comparison& comparison, const std::string& extr
     }
     page += "</ol>\n<h2>" + formatMessage(msg::pageSummaryTitle, comparison.summaries[0].models) + "</h2>\n" +
             summaryTable(comparison, comparison.summaries, comparison.virtualBest, "resumo");
+    if (comparison.inconsistent > 0) {
+        page += "<p id=\"inconsistentes\" class=\"inconsistente\">" +
+                htmlEscape(formatMessage(msg::compareInconsistentCount, comparison.inconsistent)) + "</p>\n";
+    }
     page += std::string("<p class=\"nota\">") + msg::pageSummaryNote + "</p>\n" + testsAndBrackets(comparison);
     const std::string profile = profileChart(comparison);
     if (!profile.empty()) {

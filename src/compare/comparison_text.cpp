@@ -30,7 +30,7 @@ std::string heading(const char* label, size_t folder, size_t count) {
 
 std::string modelTable(const Comparison& comparison) {
     const size_t count = comparison.labels.size();
-    const bool anyZ = anyZDiffers(comparison);
+    const bool anyInconsistency = anyInconsistent(comparison);
     std::vector<bool> checks;
     for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
     std::vector<std::string> header = {msg::compareModel};
@@ -49,8 +49,8 @@ std::string modelTable(const Comparison& comparison) {
             right.push_back(false);
         }
     }
-    if (anyZ) {
-        header.push_back("Z");
+    if (anyInconsistency) {
+        header.push_back(msg::compareAcrossFolders);
         right.push_back(false);
     }
     std::vector<std::vector<std::string>> rows = {header};
@@ -69,7 +69,7 @@ std::string modelTable(const Comparison& comparison) {
             cells.push_back(status);
             if (checks[f]) cells.push_back(row ? checkText(row->check) : "");
         }
-        if (anyZ) cells.push_back(model.zDiffers ? msg::compareZDiffers : "");
+        if (anyInconsistency) cells.push_back(model.inconsistent ? msg::compareInconsistent : "");
         rows.push_back(std::move(cells));
     }
     return alignedTable(rows, right);
@@ -153,7 +153,7 @@ std::string bracketsText(const Comparison& comparison) {
 }
 
 // The reference's wins and losses are empty: it is not measured against itself.
-std::string csvRow(const FolderSummary& summary, bool reference) {
+std::string csvRow(const FolderSummary& summary, bool reference, size_t inconsistent) {
     const auto number = [](const std::optional<double>& value) { return value ? formatReportNumber(*value) : ""; };
     // Six significant digits: a p far below the reports' six decimals keeps its size.
     const auto p = [](const std::optional<TestResult>& test) {
@@ -168,7 +168,7 @@ std::string csvRow(const FolderSummary& summary, bool reference) {
            std::to_string(summary.limits) + ";" + std::to_string(summary.errors) + ";" + std::to_string(summary.wrong) +
            ";" + number(summary.meanSeconds) + ";" + number(summary.meanNodes) + ";" +
            (reference ? ";" : std::to_string(summary.wins) + ";" + std::to_string(summary.losses)) + ";" +
-           p(summary.timeTest) + ";" + p(summary.solvedTest) + "\n";
+           p(summary.timeTest) + ";" + p(summary.solvedTest) + ";" + std::to_string(inconsistent) + "\n";
 }
 
 }  // namespace
@@ -227,13 +227,21 @@ std::string comparisonConsole(const Comparison& comparison) {
     text += "\n" + modelTable(comparison) + "\n";
     char title[200];
     std::snprintf(title, sizeof title, msg::compareSummaryTitle, comparison.summaries[0].models);
-    text += title + summaryTable(comparison, comparison.summaries, comparison.virtualBest) + msg::compareNotes;
+    text += title + summaryTable(comparison, comparison.summaries, comparison.virtualBest);
+    if (comparison.inconsistent > 0) {
+        char line[200];
+        std::snprintf(line, sizeof line, msg::compareInconsistentCount, comparison.inconsistent);
+        text += line;
+    }
+    text += msg::compareNotes;
     if (count > 1) text += std::string("\n") + msg::compareTestsTitle + testsTable(comparison, comparison.summaries) + msg::compareTestsNote;
     return text + bracketsText(comparison);
 }
 
 std::string comparisonCsv(const Comparison& comparison) {
     std::string text = msg::compareCsvHeader;
-    for (size_t f = 0; f < comparison.summaries.size(); ++f) text += csvRow(comparison.summaries[f], f == 0);
-    return text + csvRow(comparison.virtualBest, false);
+    for (size_t f = 0; f < comparison.summaries.size(); ++f) {
+        text += csvRow(comparison.summaries[f], f == 0, comparison.inconsistent);
+    }
+    return text + csvRow(comparison.virtualBest, false, comparison.inconsistent);
 }

@@ -40,6 +40,8 @@ std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
         row.kind = statusKind(row.status);
         row.z = values.z;
         row.nodes = values.nodes;
+        row.dual = values.dual;
+        row.minimize = values.minimize;
         row.check = values.check;
         report.rows.push_back(std::move(row));
     }

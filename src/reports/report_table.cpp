@@ -59,6 +59,10 @@ void readStatus(const std::string& field, RowValues& v) { v.status = field; }
 void readZ(const std::string& field, RowValues& v) { v.z = parseDecimal(field); }
 void readNodes(const std::string& field, RowValues& v) { v.nodes = parseDecimal(field); }
 void readCheck(const std::string& field, RowValues& v) { v.check = checkFromText(field); }
+void readDual(const std::string& field, RowValues& v) { v.dual = parseDecimal(field); }
+void readSense(const std::string& field, RowValues& v) {
+    if (field == msg::senseMin || field == msg::senseMax) v.minimize = field == msg::senseMin;
+}
 void readFileSize(const std::string& field, RowValues& v) { v.fileSize = parseWholeNumber(field, kLargestLongLong); }
 void readFileModified(const std::string& field, RowValues& v) {
     v.fileModified = parseWholeNumber(field, kLargestLongLong);
@@ -106,7 +110,7 @@ const std::vector<ReportTable>& batchReports() {
           kTimeColumn,
           {kStatus, completeStatus, readStatus, kRequiredColumn},
           {kZ, finiteBound, readZ, kScipColumn},
-          {"LIMITE_DUAL", dualBound, nullptr, kScipColumn},
+          {"LIMITE_DUAL", dualBound, readDual, kScipColumn},
           {"GAP", gap, nullptr, kScipColumn},
           {"NOS", nodes, readNodes, kScipColumn},
           {"ITERACOES_LP", lpIterations, nullptr, kScipColumn},
@@ -118,7 +122,7 @@ const std::vector<ReportTable>& batchReports() {
           {"CONFERE", check, readCheck, kScipColumn},
           {"SEMENTE", seed, nullptr, kScipColumn},
           {"MOTIVO", checkReasons, nullptr, kScipColumn},
-          {"SENTIDO", sense, nullptr, kScipColumn}},
+          {"SENTIDO", sense, readSense, kScipColumn}},
          false, true},
         {kStampReportFile,
          {kNameColumn, {"TAMANHO", fileSize, readFileSize, kOptionalColumn},

@@ -16,8 +16,9 @@
 struct RowValues {
     std::string name;
     std::string status;
-    std::optional<double> seconds, z, nodes;
+    std::optional<double> seconds, z, nodes, dual;
     Check check = Check::None;
+    std::optional<bool> minimize;  // SENTIDO
     std::optional<unsigned long long> fileSize, fileModified;
 };
 

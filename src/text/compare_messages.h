@@ -35,19 +35,24 @@ inline constexpr const char* compareStatus = "STATUS";
 inline constexpr const char* compareCheck = "CONFERE";
 inline constexpr const char* compareMissing = "AUSENTE";
 inline constexpr const char* compareChanged = "*";  // a status other than the reference's
-inline constexpr const char* compareZDiffers = "Z DIFERE";
+inline constexpr const char* compareInconsistent = "INCONSISTENTE";
+inline constexpr const char* compareAcrossFolders = "ENTRE PASTAS";  // the per-model column of INCONSISTENTE
+inline constexpr const char* compareInconsistentCount =
+    "INCONSISTENTES: %zu (modelos em que as pastas se contradizem).\n";
 inline constexpr const char* compareSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas:\n";
 inline constexpr const char* compareSummaryColumns[] = {"PASTA",   "MODELOS",   "RESOLVIDOS", "LIMITES",  "ERROS",
                                                         "ERRADOS", "MGD_TEMPO", "MGD_NOS",    "VITORIAS", "DERROTAS"};
 inline constexpr const char* compareVirtualBest = "MELHOR VIRTUAL";
 inline constexpr const char* compareNotes =
-    "* status diferente do da referência; Z DIFERE: valores ótimos diferentes entre pastas.\n"
+    "* status diferente do da referência; INCONSISTENTE: pastas que se contradizem (ótimos diferentes, um limite\n"
+    "dual além da solução de outra pasta, ou inviável numa e com solução noutra).\n"
     "MGD_TEMPO: média geométrica deslocada do tempo (1 s); um modelo não resolvido (ou ERRADO) conta o tempo\n"
     "máximo da pasta, ou o próprio tempo se for maior.\n"
     "MGD_NOS: a dos nós (100), nos modelos resolvidos em todas as pastas. VITORIAS e DERROTAS: contra a\n"
     "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido).\n";
 inline constexpr const char* compareCsvHeader =
-    "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR\n";
+    "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR;"
+    "INCONSISTENTES\n";
 // Whether a difference is real: the tests against the reference, in words.
 inline constexpr const char* compareTestsTitle =
     "Diferença real? Cada pasta contra a referência, nos modelos que as duas têm, a 5 %:\n";
@@ -130,7 +135,7 @@ inline constexpr const char* pageStatus = "Status";
 inline constexpr const char* pageZ = "Z";
 inline constexpr const char* pageNodes = "Nós";
 inline constexpr const char* pageCheck = "Confere";
-inline constexpr const char* pageZDiffers = "Z difere";
+inline constexpr const char* pageAcrossFolders = "Entre pastas";
 inline constexpr const char* pageMissing = "ausente";
 inline constexpr const char* pageLimitMark = "⚠ ";
 inline constexpr const char* pageErrorMark = "✖ ";
