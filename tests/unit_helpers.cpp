@@ -160,7 +160,7 @@ TEST(CompleteReport, StatusTextsAndEmptyFields) {
     result.checkReasons = kReasonDualBound | kReasonStatus;
     result.minimize = false;
     EXPECT_EQ(completeRow(result), "\"a;b.lp\";0,000000;SOL OTIMA;2,000000;-7,500000;50,000000;3;0;0;0;0;0;SIM;ERRADO;;"
-                                   "LIMITE DUAL+STATUS;MAX");
+                                   "LIMITE DUAL+STATUS;MAX;");
     EXPECT_EQ(completeRow(rowResult("x.lp", 1, Outcome::ReadError)), withLaterColumns("x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
 }
 

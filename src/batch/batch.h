@@ -87,6 +87,10 @@ enum class InitialSolution { None, Stored, Rejected };
 // What became of a model's solution file in the output folder.
 // The wire takes values up to the last one (visitFields below).
 enum class SolutionFile { Untouched, Written, Removed, WriteFailed, RemoveFailed };
+// The solution file checked against its model (VERIFICADA): None without
+// a solution; NotChecked when the check could not run.
+// The wire takes values up to the last one (visitFields below).
+enum class Verification { None, Yes, No, NotChecked };
 // The answer checked against a known result (CONFERE); None: no known
 // results. Compatible: stopped by a limit, and nothing contradicts the
 // known value; Better: a solution better than the best known.
@@ -118,6 +122,7 @@ struct ModelResult {
     bool logLost = false;  // its SCIP log was asked for and could not be kept
     std::optional<FileStamp> stamp;  // the model file as it was read
     std::optional<int> seed;         // SCIP's random seed it was solved under (none: SCIP's own)
+    Verification verified = Verification::None;  // its solution file checked against the model
     Check check = Check::None;  // set by the program that runs the batch
     unsigned checkReasons = 0;  // kReason… bits of a Wrong check
     std::string out, err;       // what its solve printed on each stream
@@ -161,6 +166,7 @@ void visitFields(S& r, F&& f) {
     f(r.logLost);
     f(r.stamp);
     f(r.seed);
+    f(r.verified, Verification::NotChecked);
 }
 
 // A model's rows from an earlier run of the batch (--retomar).
@@ -236,7 +242,7 @@ struct BatchResult {
 
 // The solve of one model in a worker process: nothing for an entry that is
 // not a model or gives no row. `solveStarting` is called just before SCIP
-// starts to solve.
+// starts to solve, and again before the solution is checked.
 using SolveFunction = std::optional<ModelResult> (*)(std::string modelPath, const std::string& outputFolder,
                                                      const BatchSettings& settings,
                                                      const std::function<void()>& solveStarting);

@@ -22,6 +22,7 @@
 #include "scip/scip_handles.h"
 #include "scip/scip_parameters.h"
 #include "scip/scip_result.h"
+#include "scip/solution_check.h"
 #include "scip/solution_file.h"
 #include "text/Messages.h"
 
@@ -88,15 +89,6 @@ SCIP_RETCODE solve(SCIP* scip, const ModelLog& log) {
         LOTE_SCIP_CALL(lib().SCIPprintStatistics(scip, nullptr));
         lib().SCIPsetMessagehdlrLogfile(scip, nullptr);  // the solution file is not part of it
     }
-    return SCIP_OKAY;
-}
-
-// The layout of SCIP's own "write solution": status, objective, values.
-SCIP_RETCODE printSolution(SCIP* scip, FILE* file) {
-    std::fputs("solution status: ", file);
-    LOTE_SCIP_CALL(lib().SCIPprintStatus(scip, file));
-    std::fputs("\n", file);
-    LOTE_SCIP_CALL(lib().SCIPprintBestSol(scip, file, 0));
     return SCIP_OKAY;
 }
 
@@ -167,23 +159,9 @@ InitialSolution readInitialSolution(SCIP* scip, const std::optional<std::string>
     return lib().SCIPgetNSols(scip) > 0 ? InitialSolution::Stored : InitialSolution::Rejected;
 }
 
-// The solution as SCIP writes it, printed into memory before the outcome is
-// shown: a failure to print it fails the solve. Nothing when it could not
-// be put in memory.
-std::optional<std::string> solutionText(SCIP* scip, const std::string& name, FirstFailure& failure) {
-    MemoryStream buffer;
-    if (buffer.file == nullptr) {
-        printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
-        return std::nullopt;
-    }
-    if (!failure.note(printSolution(scip, buffer.file))) return std::nullopt;
-    return buffer.text();
-}
-
-}  // namespace
-
-std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
-                                      const BatchSettings& settings, const std::function<void()>& solveStarting) {
+// The model solved, its solution written; SCIP's instance freed on return.
+std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std::string& outputFolder,
+                                         const BatchSettings& settings, const std::function<void()>& solveStarting) {
     if (!modelFormat(baseName(modelPath), settings.formats)) return std::nullopt;
     const std::string name = baseName(modelPath);
     const std::optional<FileStamp> stamp = fileStamp(modelPath);
@@ -208,7 +186,9 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     failure.note(solve(scip, log));
     const bool hasSolution = failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM &&
                              lib().SCIPgetNSols(scip) > 0;
-    const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, failure) : std::nullopt;
+    SCIP_RETCODE printed = SCIP_OKAY;
+    const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, printed) : std::nullopt;
+    failure.note(printed);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = recordResult(scip, modelPath, initialSolution);
     result.stamp = stamp;
@@ -217,6 +197,20 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     // A solution that could not be put in memory is not written.
     if (hasSolution && !solution) result.solutionFile = SolutionFile::WriteFailed;
     result.logLost = !log.finish();  // SCIP closed it after its statistics
+    return result;
+}
+
+}  // namespace
+
+std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
+                                      const BatchSettings& settings, const std::function<void()>& solveStarting) {
+    std::optional<ModelResult> result = solveWithScip(modelPath, outputFolder, settings, solveStarting);
+    // The solution as written, checked once the solve's instance is gone,
+    // under an allowance of its own (the second start said to the pool).
+    if (result && result->solutionFile == SolutionFile::Written) {
+        if (solveStarting) solveStarting();
+        result->verified = verifySolution(modelPath, joinPath(outputFolder, solutionFileName(result->name)), settings);
+    }
     return result;
 }
 

@@ -50,6 +50,7 @@ int racerSeed(const std::optional<int>& seed, unsigned copy) {
 // be written or removed, fails the batch.
 bool failsBatch(const ModelResult& result) {
     return result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError || result.logLost ||
+           result.verified == Verification::No ||
            result.solutionFile == SolutionFile::WriteFailed || result.solutionFile == SolutionFile::RemoveFailed;
 }
 

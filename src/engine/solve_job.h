@@ -9,8 +9,8 @@
 #include "engine/race.h"
 #include "process/workers.h"
 
-// A model that was not read or not solved, or whose solution file could not
-// be written or removed, fails the batch.
+// A model that was not read or not solved, whose solution is not feasible,
+// or whose solution file could not be written or removed, fails the batch.
 bool failsBatch(const ModelResult& result);
 
 // In a worker: the model of `task` solved. A racing batch's copies each

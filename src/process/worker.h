@@ -23,7 +23,8 @@ struct Task {
 
 // In a worker: the job of `task`, its result as bytes. `solveStarting`
 // says that the job's long part begins (SCIP starts to solve): from then on
-// the time limit counts.
+// the time limit counts. Said a second time, a second long part begins (the
+// check of the solution), which the watchdog allows the time limit again.
 using JobFunction = std::function<std::string(const Task& task, const std::function<void()>& solveStarting)>;
 // In the program: whether a worker's bytes are a whole result.
 using ResultCheck = bool (*)(const std::string& bytes);
@@ -39,9 +40,10 @@ struct WorkerHandle {
     unsigned copy = 0;       // which copy of the entry's job
     double timeLimit = 0.0;  // that copy's time limit (0: none)
     bool solving = false;    // its long part has started
+    bool checking = false;   // its second long part (opt: the check of the solution) has started
     bool leaving = false;    // it ends after its last result: no more tasks
     bool ended = false;      // its result pipe has ended
-    std::chrono::steady_clock::time_point taskStart, solveStart;
+    std::chrono::steady_clock::time_point taskStart, solveStart, checkStart;
     std::string inbox;  // bytes of a message not yet whole
 };
 

@@ -93,6 +93,7 @@ bool WorkerPool::give(WorkerHandle& worker, const Task& task) {
     worker.copy = task.copy;
     worker.timeLimit = task.timeLimit;
     worker.solving = false;
+    worker.checking = false;
     worker.taskStart = Clock::now();
     return true;
 }
@@ -156,7 +157,11 @@ FinishedJob WorkerPool::unreported(WorkerHandle& worker, FinishedJob::How how, d
 
 void WorkerPool::readMessages(WorkerHandle& worker, std::vector<FinishedJob>& finished) {
     for (WorkerMessage& message : receiveMessages(worker, understood_)) {
-        if (message.type == WorkerMessage::SolveStarted && !message.unreadable) {
+        if (message.type == WorkerMessage::SolveStarted && !message.unreadable && worker.solving) {
+            // Said again: the check of its solution starts, with an allowance of its own.
+            worker.checking = true;
+            worker.checkStart = Clock::now();
+        } else if (message.type == WorkerMessage::SolveStarted && !message.unreadable) {
             worker.solving = true;
             worker.solveStart = Clock::now();
         } else if (worker.entry >= 0 && (message.unreadable || message.index != static_cast<size_t>(worker.entry))) {
@@ -176,6 +181,7 @@ void WorkerPool::readMessages(WorkerHandle& worker, std::vector<FinishedJob>& fi
             finished.push_back(std::move(job));
             worker.entry = -1;
             worker.solving = false;
+            worker.checking = false;
         }
     }
 }
@@ -200,7 +206,8 @@ void WorkerPool::stopOverrunning(std::vector<FinishedJob>& finished) {
         const double grace = std::max(10.0, 0.1 * worker.timeLimit);
         const bool reading = !worker.solving;
         const double seconds = jobSeconds(worker);
-        if (seconds <= worker.timeLimit + grace) continue;
+        // A solution being checked gets the time limit and grace again, from the check's start.
+        if ((worker.checking ? secondsSince(worker.checkStart) : seconds) <= worker.timeLimit + grace) continue;
         killAndReap(worker.pid);
         finished.push_back(unreported(worker, FinishedJob::Overran, seconds));
         finished.back().grace = grace;

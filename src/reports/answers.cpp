@@ -120,5 +120,8 @@ CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result, 
     answer.z = result.hasSolution && result.primalBound ? finiteValue(*result.primalBound) : std::nullopt;
     answer.dual = result.dualBound;
     answer.minimize = result.minimize;
-    return checkAnswer(reference, answer);
+    CheckedAnswer checked = checkAnswer(reference, answer);
+    // A solution that is not feasible is a wrong answer, whatever is known.
+    if (result.verified == Verification::No) checked = {Check::Wrong, checked.reasons | kReasonInfeasibleSolution};
+    return checked;
 }

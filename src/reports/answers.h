@@ -36,5 +36,6 @@ struct Answer {
 // reference (or =unkn=) NoReference.
 CheckedAnswer checkAnswer(const std::optional<Reference>& reference, const Answer& answer);
 // CONFERE for a model's result: its reference is found by its name without
-// "." and its format ending ("air05" for "air05.mps.gz").
+// "." and its format ending ("air05" for "air05.mps.gz"). A solution found
+// not feasible (VERIFICADA NAO) makes it Wrong.
 CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats);

@@ -45,6 +45,15 @@ std::string initialSolution(const ModelResult& r) { return initialSolutionText(r
 std::string check(const ModelResult& r) { return checkText(r.check); }
 std::string checkReasons(const ModelResult& r) { return checkReasonsText(r.checkReasons); }
 std::string sense(const ModelResult& r) { return r.minimize ? msg::senseMin : msg::senseMax; }
+std::string verified(const ModelResult& r) {
+    switch (r.verified) {
+        case Verification::Yes: return msg::verifiedYes;
+        case Verification::No: return msg::verifiedNo;
+        case Verification::NotChecked: return msg::verifiedNotChecked;
+        case Verification::None: break;
+    }
+    return "";
+}
 // The seed its answer was found under; none when SCIP's own was used.
 std::string seed(const ModelResult& r) { return r.seed ? std::to_string(*r.seed) : std::string(); }
 // The model file as it was read: size in bytes, time of change in nanoseconds.
@@ -122,7 +131,8 @@ const std::vector<ReportTable>& batchReports() {
           {"CONFERE", check, readCheck, kScipColumn},
           {"SEMENTE", seed, nullptr, kScipColumn},
           {"MOTIVO", checkReasons, nullptr, kScipColumn},
-          {"SENTIDO", sense, readSense, kScipColumn}},
+          {"SENTIDO", sense, readSense, kScipColumn},
+          {"VERIFICADA", verified, nullptr, kScipColumn}},
          false, true},
         {kStampReportFile,
          {kNameColumn, {"TAMANHO", fileSize, readFileSize, kOptionalColumn},

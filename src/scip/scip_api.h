@@ -17,6 +17,7 @@ typedef struct SCIP_Param SCIP_PARAM;
 typedef double SCIP_Real;
 typedef unsigned int SCIP_Bool;
 typedef long long SCIP_Longint;
+typedef struct SCIP_Heur SCIP_HEUR;
 
 // C enums in SCIP; their ABI is that of int.
 typedef int SCIP_RETCODE;
@@ -97,6 +98,20 @@ SCIP_Bool SCIPisParamFixed(SCIP* scip, const char* name);
 void SCIPsetMessagehdlrLogfile(SCIP* scip, const char* filename);
 SCIP_RETCODE SCIPprintStatistics(SCIP* scip, FILE* file);
 
+// A solution of the original problem, read from a file and checked there.
+SCIP_RETCODE SCIPcreateOrigSol(SCIP* scip, SCIP_SOL** sol, SCIP_HEUR* heur);
+SCIP_RETCODE SCIPreadSolFile(SCIP* scip, const char* filename, SCIP_SOL* sol, SCIP_Bool xml, SCIP_Bool* partial,
+                             SCIP_Bool* error);
+SCIP_RETCODE SCIPcheckSolOrig(SCIP* scip, SCIP_SOL* sol, SCIP_Bool* feasible, SCIP_Bool printreason,
+                              SCIP_Bool completely);
+SCIP_RETCODE SCIPfreeSol(SCIP* scip, SCIP_SOL** sol);
+void SCIPactivateSolViolationUpdates(SCIP* scip);
+void SCIPdeactivateSolViolationUpdates(SCIP* scip);
+SCIP_Real SCIPsolGetAbsBoundViolation(SCIP_SOL* sol);
+SCIP_Real SCIPsolGetAbsIntegralityViolation(SCIP_SOL* sol);
+SCIP_Real SCIPsolGetAbsLPRowViolation(SCIP_SOL* sol);
+SCIP_Real SCIPsolGetAbsConsViolation(SCIP_SOL* sol);
+
 }  // extern "C"
 
 // Every SCIP function the program calls.
@@ -112,7 +127,10 @@ SCIP_RETCODE SCIPprintStatistics(SCIP* scip, FILE* file);
     X(SCIPmessagePrintErrorHeader) X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting)         \
     X(SCIPmessageSetErrorPrintingDefault) X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam)     \
     X(SCIPresetParam) X(SCIPisParamFixed) X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics)      \
-    X(SCIPmessagehdlrCapture) X(SCIPgetMessagehdlr)
+    X(SCIPmessagehdlrCapture) X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile)         \
+    X(SCIPcheckSolOrig) X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)                          \
+    X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)                            \
+    X(SCIPsolGetAbsIntegralityViolation) X(SCIPsolGetAbsLPRowViolation) X(SCIPsolGetAbsConsViolation)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "batch/batch.h"
+#include "scip/scip_api.h"
 
 // Writes `text` (SCIP's solution format) as the model's solution file,
 // through a temporary file renamed over it.
@@ -14,3 +16,8 @@ SolutionFile writeSolutionFile(const std::string& outputFolder, const std::strin
 // Removes an older solution file of the model, if there is one.
 SolutionFile removeSolutionFile(const std::string& outputFolder, const std::string& modelName,
                                 std::ostream& errors = std::cerr);
+// The solution SCIP holds, as SCIP's own "write solution" lays it out,
+// printed into memory (before the outcome is shown). A failed SCIP call
+// goes to `failure` and gives nothing; so does a buffer that cannot be
+// made (said).
+std::optional<std::string> solutionText(SCIP* scip, const std::string& modelName, SCIP_RETCODE& failure);

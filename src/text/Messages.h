@@ -5,6 +5,7 @@
 #pragma once
 
 #include "text/compare_messages.h"
+#include "text/record_messages.h"
 
 namespace msg {
 
@@ -146,6 +147,16 @@ inline constexpr const char* reasonValue = "VALOR";
 inline constexpr const char* reasonDualBound = "LIMITE DUAL";
 inline constexpr const char* reasonStatus = "STATUS";
 inline constexpr const char* reasonInfeasibleSolution = "SOLUCAO INVIAVEL";
+// VERIFICADA, and what is said of a solution that is not feasible.
+inline constexpr const char* verifiedYes = "SIM";
+inline constexpr const char* verifiedNo = "NAO";
+inline constexpr const char* verifiedNotChecked = "-";
+inline constexpr const char* violationBound = "limite de variável";
+inline constexpr const char* violationIntegrality = "integralidade";
+inline constexpr const char* violationConstraint = "restrição";
+inline constexpr const char* solutionViolates =
+    "Solução inviável de %s: maior violação de %s, %s (SCIP: %s)\n";
+inline constexpr const char* solutionNotChecked = "Não foi possível verificar a solução %s do modelo %s.\n";
 inline constexpr const char* senseMin = "MIN";
 inline constexpr const char* senseMax = "MAX";
 inline constexpr const char* checkSummary =
@@ -182,43 +193,6 @@ inline constexpr const char* logNotWritten = "Log do SCIP não gravado: ";
 inline constexpr const char* raceFolderNotMade =
     "Não foi possível criar a pasta das cópias da corrida (o lote segue sem corrida) em ";
 inline constexpr const char* recordNotWritten = "Registro dos parâmetros não gravado: ";
-
-// The batch's record (parametros.set): its comment lines, label and value.
-inline constexpr const char* recordIntro =
-    "Lote resolvido pelo LoteOtimizador; --parametros com este arquivo repete os parâmetros do SCIP.";
-inline constexpr const char* recordProgram = "programa: ";
-inline constexpr const char* recordScip = "SCIP: ";
-inline constexpr const char* recordScipNotLoaded = "não carregado";
-inline constexpr const char* recordGlpk = "GLPK: ";
-inline constexpr const char* recordCommandLine = "linha de comando: ";
-inline constexpr const char* recordFromShell = "(shell)";  // the command line of a batch typed in the shell
-inline constexpr const char* recordHost = "máquina: ";
-inline constexpr const char* recordWorkers = "processos: ";
-inline constexpr const char* recordStart = "início: ";
-inline constexpr const char* recordTimeLimit = "-t: ";
-inline constexpr const char* recordSeconds = " s";
-inline constexpr const char* recordNoTimeLimit = "sem limite";
-inline constexpr const char* recordMemory = "--memoria: ";
-inline constexpr const char* recordMemoryPerWorker = " MB por processo (limits/memory";
-inline constexpr const char* recordMemoryGiven = ")";
-inline constexpr const char* recordMemoryShared = "; a memória livre dividida entre os processos)";
-inline constexpr const char* recordFormats = "--formatos: ";
-inline constexpr const char* recordSeed = "--semente: ";
-inline constexpr const char* recordScipSeed = "a do SCIP";
-inline constexpr const char* recordHistory = "--historico: ";  // and the report whose times ordered the hand-out
-inline constexpr const char* recordNoHistory = "nenhum relatório anterior";
-inline constexpr const char* recordSolu = "--solu: ";
-inline constexpr const char* recordSoluTolerance =
-    " (CONFERE: um valor concorda com o conhecido v quando |z - v| <= max(1e-9, 1e-6 |v|))";
-inline constexpr const char* recordRace = "--corrida: ";
-inline constexpr const char* recordRaceOn =
-    "cópias dos modelos em andamento, com as sementes seguintes, nos processos ociosos; vale a primeira resposta; "
-    "cada processo com a memória de um entre ";
-inline constexpr const char* recordRaceProcesses = " processos";
-inline constexpr const char* recordRaceOff =
-    "sem corrida neste lote (um só processo, nenhum modelo a resolver, ou sem a pasta das cópias)";
-inline constexpr const char* recordModelSettings = "arquivos .set por modelo, lidos depois destes parâmetros: ";
-inline constexpr const char* recordNoModelSettings = "nenhum";
 
 // Command line
 inline constexpr const char* versionProgram = "LoteOtimizador 1.0";

@@ -1,0 +1,117 @@
+// A solution file checked against its model.
+#include "scip/solution_check.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include <sys/mman.h>
+
+#include "platform/files.h"
+#include "scip/scip_api.h"
+#include "scip/scip_handles.h"
+#include "scip/scip_parameters.h"
+#include "text/Messages.h"
+#include "text/format.h"
+
+namespace {
+
+const ScipApi& lib() { return scipLibrary(); }
+
+// A solution of `scip`, freed before its instance.
+struct ScipSolution {
+    SCIP* scip = nullptr;
+    SCIP_SOL* sol = nullptr;
+    explicit ScipSolution(SCIP* s) : scip(s) {}
+    ScipSolution(const ScipSolution&) = delete;
+    ScipSolution& operator=(const ScipSolution&) = delete;
+    ~ScipSolution() {
+        if (sol != nullptr) lib().SCIPfreeSol(scip, &sol);
+    }
+};
+
+// SCIP set up as for the model's solve, its output into `printed` only,
+// and the model read.
+SCIP_RETCODE readModel(SCIP* scip, const BatchSettings& settings, const std::string& modelPath,
+                       const std::string& printed, ScipMessageHandler& handler) {
+    LOTE_SCIP_CALL(lib().SCIPcreateMessagehdlrDefault(&handler.handler, 0, printed.c_str(), 1));
+    LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, handler.handler));
+    LOTE_SCIP_CALL(lib().SCIPincludeDefaultPlugins(scip));
+    LOTE_SCIP_CALL(applyModelParameters(scip, settings, modelPath));
+    LOTE_SCIP_CALL(lib().SCIPsetBoolParam(scip, "misc/catchctrlc", 0));
+    LOTE_SCIP_CALL(lib().SCIPreadProb(scip, modelPath.c_str(), nullptr));
+    return SCIP_OKAY;
+}
+
+// The solution read into the original problem and checked there, every
+// constraint (so that the largest violation is known); SCIP prints why
+// each violated one is. A file that is not read whole is no check.
+SCIP_RETCODE checkSolution(SCIP* scip, const std::string& solutionPath, SolutionCheck& check) {
+    ScipSolution solution(scip);
+    LOTE_SCIP_CALL(lib().SCIPcreateOrigSol(scip, &solution.sol, nullptr));
+    SCIP_Bool partial = 0, error = 0;
+    LOTE_SCIP_CALL(lib().SCIPreadSolFile(scip, solutionPath.c_str(), solution.sol, 0, &partial, &error));
+    if (error != 0 || partial != 0) return SCIP_READERROR;
+    lib().SCIPactivateSolViolationUpdates(scip);
+    SCIP_Bool feasible = 0;
+    LOTE_SCIP_CALL(lib().SCIPcheckSolOrig(scip, solution.sol, &feasible, 1, 1));
+    lib().SCIPdeactivateSolViolationUpdates(scip);
+    check.verified = feasible != 0 ? Verification::Yes : Verification::No;
+    const std::pair<double, const char*> violations[] = {
+        {lib().SCIPsolGetAbsBoundViolation(solution.sol), msg::violationBound},
+        {lib().SCIPsolGetAbsIntegralityViolation(solution.sol), msg::violationIntegrality},
+        {std::max(lib().SCIPsolGetAbsLPRowViolation(solution.sol), lib().SCIPsolGetAbsConsViolation(solution.sol)),
+         msg::violationConstraint}};
+    for (const auto& [amount, kind] : violations) {
+        if (amount > check.largest) check.largest = amount, check.kind = kind;
+    }
+    return SCIP_OKAY;
+}
+
+// SCIP's words for the violations, on one line (the first few of them).
+std::string printedReason(const std::string& text) {
+    std::string reason;
+    for (size_t start = 0; start < text.size() && reason.size() < 400;) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        line.erase(0, line.find_first_not_of(" \t"));
+        if (!line.empty()) reason += (reason.empty() ? "" : " ") + line;
+        start = end + 1;
+    }
+    return reason.size() > 400 ? reason.substr(0, 400) + "…" : reason;
+}
+
+}  // namespace
+
+SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string& solutionPath,
+                                const BatchSettings& settings) {
+    SolutionCheck check;
+    // What SCIP prints goes to a file in memory, read back for its reasons.
+    const FileDescriptor printed(::memfd_create("loteotimizador-verificacao", MFD_CLOEXEC));
+    if (printed.fd < 0) return check;
+    const std::string printedPath = "/proc/self/fd/" + std::to_string(printed.fd);
+    ScipMessageHandler handler;  // released after the instance that holds it
+    ScipInstance instance;
+    if (instance.create() != SCIP_OKAY) {
+        instance.scip = nullptr;
+        return check;
+    }
+    if (readModel(instance.scip, settings, modelPath, printedPath, handler) != SCIP_OKAY ||
+        checkSolution(instance.scip, solutionPath, check) != SCIP_OKAY) {
+        check.verified = Verification::NotChecked;
+        return check;
+    }
+    if (check.verified == Verification::No) check.reason = printedReason(readTextFile(printedPath).value_or(""));
+    return check;
+}
+
+Verification verifySolution(const std::string& modelPath, const std::string& solutionPath,
+                            const BatchSettings& settings) {
+    const SolutionCheck check = checkSolutionFile(modelPath, solutionPath, settings);
+    if (check.verified == Verification::No) {
+        std::cerr << formatMessage(msg::solutionViolates, modelPath, check.kind, decimalComma(check.largest, 6),
+                                   check.reason);
+    } else if (check.verified == Verification::NotChecked) {
+        std::cerr << formatMessage(msg::solutionNotChecked, solutionPath, modelPath);
+    }
+    return check.verified;
+}

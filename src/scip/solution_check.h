@@ -1,0 +1,28 @@
+// A solution file checked against its model as SCIP reads both again: the
+// original problem's bounds, integrality and every constraint, with the
+// batch's feasibility tolerance.
+#pragma once
+
+#include <string>
+
+#include "batch/batch.h"
+
+struct SolutionCheck {
+    Verification verified = Verification::NotChecked;
+    // Verification::No: the largest violation, by kind, and SCIP's words
+    // for the violations it found; NotChecked: why the check could not run.
+    double largest = 0.0;
+    const char* kind = "";  // "limite", "integralidade", "restrição" (see Messages.h)
+    std::string reason;
+};
+
+// Checks the solution in `solutionPath` against the model in `modelPath`,
+// under the batch's and the model's own SCIP parameters (for
+// numerics/feastol). Loads nothing: SCIP's library must be loaded.
+SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string& solutionPath,
+                                const BatchSettings& settings);
+// The same, said on standard error when the solution is not feasible (the
+// model, the largest violation and what SCIP said of it) or could not be
+// checked.
+Verification verifySolution(const std::string& modelPath, const std::string& solutionPath,
+                            const BatchSettings& settings);
