@@ -242,8 +242,8 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
                 model.inconsistent |= model.rows[a] && model.rows[b] && contradict(*model.rows[a], *model.rows[b]);
             }
         }
-        if (!model.inEvery) continue;
         comparison.inconsistent += model.inconsistent ? 1 : 0;
+        if (!model.inEvery) continue;
         bool everywhere = true;
         for (size_t f = 0; f < count; ++f) {
             const ComparedRow& row = *model.rows[f];

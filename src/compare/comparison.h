@@ -128,7 +128,7 @@ struct Comparison {
     // time for each model present everywhere that it solved.
     std::vector<std::vector<double>> profileRatios;
     std::vector<BracketSummary> brackets;  // one per threshold of kBracketSeconds
-    size_t inconsistent = 0;               // models present in every folder whose folders contradict each other
+    size_t inconsistent = 0;               // models whose folders contradict each other
 };
 // Whether any model of `folder` was checked (CONFERE), and whether any
 // model's folders contradict each other: the columns shown.

@@ -143,13 +143,18 @@ JobKind solveKind(Targets& targets, SolveFunction solve, BatchState& state) {
     };
     kind.timeLimit = targets.settings[0].timeLimit;
     kind.race = !targets.raceFolder.empty();
+    // A copy whose solution is not feasible answers nothing, and is worse than any other.
     kind.answered = [](const FinishedJob& job) {
-        return job.how == FinishedJob::Reported && endsWithAnswer(*decodeValue<ModelResult>(job.result));
+        if (job.how != FinishedJob::Reported) return false;
+        const ModelResult result = *decodeValue<ModelResult>(job.result);
+        return endsWithAnswer(result) && result.verified != Verification::No;
     };
     kind.better = [](const FinishedJob& a, const FinishedJob& b) {
         if ((a.how == FinishedJob::Reported) != (b.how == FinishedJob::Reported)) return a.how == FinishedJob::Reported;
-        return a.how == FinishedJob::Reported &&
-               betterResult(*decodeValue<ModelResult>(a.result), *decodeValue<ModelResult>(b.result));
+        if (a.how != FinishedJob::Reported) return false;
+        const ModelResult first = *decodeValue<ModelResult>(a.result), second = *decodeValue<ModelResult>(b.result);
+        const bool firstWrong = first.verified == Verification::No, secondWrong = second.verified == Verification::No;
+        return firstWrong != secondWrong ? secondWrong : betterResult(first, second);
     };
     return kind;
 }

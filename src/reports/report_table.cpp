@@ -69,6 +69,7 @@ void readZ(const std::string& field, RowValues& v) { v.z = parseDecimal(field); 
 void readNodes(const std::string& field, RowValues& v) { v.nodes = parseDecimal(field); }
 void readCheck(const std::string& field, RowValues& v) { v.check = checkFromText(field); }
 void readDual(const std::string& field, RowValues& v) { v.dual = parseDecimal(field); }
+void readVerified(const std::string& field, RowValues& v) { v.infeasibleSolution = field == msg::verifiedNo; }
 void readSense(const std::string& field, RowValues& v) {
     if (field == msg::senseMin || field == msg::senseMax) v.minimize = field == msg::senseMin;
 }
@@ -132,7 +133,7 @@ const std::vector<ReportTable>& batchReports() {
           {"SEMENTE", seed, nullptr, kScipColumn},
           {"MOTIVO", checkReasons, nullptr, kScipColumn},
           {"SENTIDO", sense, readSense, kScipColumn},
-          {"VERIFICADA", verified, nullptr, kScipColumn}},
+          {"VERIFICADA", verified, readVerified, kScipColumn}},
          false, true},
         {kStampReportFile,
          {kNameColumn, {"TAMANHO", fileSize, readFileSize, kOptionalColumn},

@@ -127,8 +127,9 @@ KeptRow keptRow(ModelFields fields) {
     // Failed or not by sol_stat.csv's STATUS, the row every model has.
     RowValues first;
     readRow(reports[0], *fields[0], first);
+    // A solution found not feasible is solved again too.
     kept.failed = first.status == statusFieldText(Outcome::ReadError) ||
-                  first.status == statusFieldText(Outcome::SolveError);
+                  first.status == statusFieldText(Outcome::SolveError) || values.infeasibleSolution;
     kept.check = values.check;
     if (values.fileSize && values.fileModified) {
         kept.stamp = FileStamp{static_cast<long long>(*values.fileSize), static_cast<long long>(*values.fileModified)};

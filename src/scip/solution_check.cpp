@@ -89,18 +89,23 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
     const FileDescriptor printed(::memfd_create("loteotimizador-verificacao", MFD_CLOEXEC));
     if (printed.fd < 0) return check;
     const std::string printedPath = "/proc/self/fd/" + std::to_string(printed.fd);
-    ScipMessageHandler handler;  // released after the instance that holds it
+    // Released after the instance, which holds it while it lives (SCIP
+    // keeps its own reference): the one handle not freed in reverse order.
+    ScipMessageHandler handler;
     ScipInstance instance;
     if (instance.create() != SCIP_OKAY) {
         instance.scip = nullptr;
         return check;
     }
-    if (readModel(instance.scip, settings, modelPath, printedPath, handler) != SCIP_OKAY ||
-        checkSolution(instance.scip, solutionPath, check) != SCIP_OKAY) {
+    if (readModel(instance.scip, settings, modelPath, printedPath, handler) != SCIP_OKAY) return check;
+    // Only what SCIP prints from here on gives the reasons (not what it said of the read).
+    const size_t printedBefore = readTextFile(printedPath).value_or("").size();
+    if (checkSolution(instance.scip, solutionPath, check) != SCIP_OKAY) {
         check.verified = Verification::NotChecked;
         return check;
     }
-    if (check.verified == Verification::No) check.reason = printedReason(readTextFile(printedPath).value_or(""));
+    const std::string printedText = readTextFile(printedPath).value_or("");
+    if (check.verified == Verification::No) check.reason = printedReason(printedText.substr(std::min(printedBefore, printedText.size())));
     return check;
 }
 
