@@ -112,9 +112,11 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
 Verification verifySolution(const std::string& modelPath, const std::string& solutionPath,
                             const BatchSettings& settings) {
     const SolutionCheck check = checkSolutionFile(modelPath, solutionPath, settings);
-    if (check.verified == Verification::No) {
+    if (check.verified == Verification::No && check.largest > 0.0) {
         std::cerr << formatMessage(msg::solutionViolates, modelPath, check.kind, decimalComma(check.largest, 6),
                                    check.reason);
+    } else if (check.verified == Verification::No) {
+        std::cerr << formatMessage(msg::solutionViolatesUnmeasured, modelPath, check.reason);
     } else if (check.verified == Verification::NotChecked) {
         std::cerr << formatMessage(msg::solutionNotChecked, solutionPath, modelPath);
     }

@@ -156,6 +156,8 @@ inline constexpr const char* violationIntegrality = "integralidade";
 inline constexpr const char* violationConstraint = "restrição";
 inline constexpr const char* solutionViolates =
     "Solução inviável de %s: maior violação de %s, %s (SCIP: %s)\n";
+// A constraint whose violation SCIP does not measure.
+inline constexpr const char* solutionViolatesUnmeasured = "Solução inviável de %s (SCIP: %s)\n";
 inline constexpr const char* solutionNotChecked = "Não foi possível verificar a solução %s do modelo %s.\n";
 inline constexpr const char* senseMin = "MIN";
 inline constexpr const char* senseMax = "MAX";
