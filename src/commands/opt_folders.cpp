@@ -18,11 +18,8 @@ namespace {
 
 // Whether `folder` holds a batch's own report, whole or a part's.
 bool holdsBatchReport(const std::string& folder) {
-    for (const std::string& path : listFolder(folder)) {
-        const std::string name = baseName(path);
-        if (name == kReportFile || name == kCompleteReportFile || partOfFile(name, kReportFile)) return true;
-    }
-    return false;
+    return isRegularFile(joinPath(folder, kReportFile)) || isRegularFile(joinPath(folder, kCompleteReportFile)) ||
+           holdsParts(folder);
 }
 
 // Seed folders of `outputFolder` that this run under `targets` does not

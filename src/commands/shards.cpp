@@ -247,15 +247,14 @@ int mergeBatchParts(const std::string& outputFolder) {
     return 0;
 }
 
-// True when `folder` holds a part's report.
+}  // namespace
+
 bool holdsParts(const std::string& folder) {
     for (const std::string& path : listFolder(folder)) {
         if (partOfFile(baseName(path), kReportFile)) return true;
     }
     return false;
 }
-
-}  // namespace
 
 int mergeParts(const std::string& outputFolder) {
     // A batch under several seeds: each seed's folder that holds parts is

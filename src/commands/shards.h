@@ -31,6 +31,8 @@ std::vector<bool> shardEntries(size_t count, const Shard& shard);
 bool writePartRecord(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
                      const std::optional<BatchResult>& ran, size_t target = 0);
 
+// Whether `folder` holds a part's report.
+bool holdsParts(const std::string& folder);
 // merge: joins the finished parts in `outputFolder` into its reports, rows
 // in folder order (of a batch under several seeds, those of each seed's
 // folder that holds parts into its reports). Says what is missing, unfinished or

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 
@@ -46,6 +47,20 @@ struct FileDescriptor {
         return ::close(f) == 0;
     }
 };
+
+// A file in memory that C code opens by name (its path under
+// /proc/self/fd), closed when it goes out of scope; without a path when it
+// could not be made.
+struct NamedMemoryFile {
+    FileDescriptor fd;
+    std::string path;
+};
+inline NamedMemoryFile makeNamedMemoryFile(const char* name) {
+    NamedMemoryFile file;
+    file.fd = FileDescriptor(::memfd_create(name, MFD_CLOEXEC));
+    if (file.fd.fd >= 0) file.path = "/proc/self/fd/" + std::to_string(file.fd.fd);
+    return file;
+}
 
 // A stream in memory that C functions can print into, freed when it goes
 // out of scope.

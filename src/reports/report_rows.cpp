@@ -141,6 +141,16 @@ const char* checkText(Check check) {
     return "";
 }
 
+const char* verificationText(Verification verified) {
+    switch (verified) {
+        case Verification::Yes: return msg::verifiedYes;
+        case Verification::No: return msg::verifiedNo;
+        case Verification::NotChecked: return msg::verifiedNotChecked;
+        case Verification::None: break;
+    }
+    return "";
+}
+
 std::string checkReasonsText(unsigned reasons) {
     const std::pair<unsigned, const char*> words[] = {{kReasonValue, msg::reasonValue},
                                                          {kReasonDualBound, msg::reasonDualBound},

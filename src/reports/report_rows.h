@@ -31,6 +31,8 @@ bool betterResult(const ModelResult& a, const ModelResult& b);
 // CONFERE and SOL_INICIAL as the complete report writes them.
 const char* checkText(Check check);
 const char* initialSolutionText(InitialSolution use);
+// VERIFICADA as the complete report writes it ("" without a solution).
+const char* verificationText(Verification verified);
 // MOTIVO: the words of the kReason… bits, in a fixed order, joined by "+".
 std::string checkReasonsText(unsigned reasons);
 // CONFERE as read back from a report; Check::None for anything else.

@@ -45,15 +45,7 @@ std::string initialSolution(const ModelResult& r) { return initialSolutionText(r
 std::string check(const ModelResult& r) { return checkText(r.check); }
 std::string checkReasons(const ModelResult& r) { return checkReasonsText(r.checkReasons); }
 std::string sense(const ModelResult& r) { return r.minimize ? msg::senseMin : msg::senseMax; }
-std::string verified(const ModelResult& r) {
-    switch (r.verified) {
-        case Verification::Yes: return msg::verifiedYes;
-        case Verification::No: return msg::verifiedNo;
-        case Verification::NotChecked: return msg::verifiedNotChecked;
-        case Verification::None: break;
-    }
-    return "";
-}
+std::string verified(const ModelResult& r) { return verificationText(r.verified); }
 // The seed its answer was found under; none when SCIP's own was used.
 std::string seed(const ModelResult& r) { return r.seed ? std::to_string(*r.seed) : std::string(); }
 // The model file as it was read: size in bytes, time of change in nanoseconds.
@@ -69,7 +61,9 @@ void readZ(const std::string& field, RowValues& v) { v.z = parseDecimal(field); 
 void readNodes(const std::string& field, RowValues& v) { v.nodes = parseDecimal(field); }
 void readCheck(const std::string& field, RowValues& v) { v.check = checkFromText(field); }
 void readDual(const std::string& field, RowValues& v) { v.dual = parseDecimal(field); }
-void readVerified(const std::string& field, RowValues& v) { v.infeasibleSolution = field == msg::verifiedNo; }
+void readVerified(const std::string& field, RowValues& v) {
+    v.infeasibleSolution = field == verificationText(Verification::No);
+}
 void readSense(const std::string& field, RowValues& v) {
     if (field == msg::senseMin || field == msg::senseMax) v.minimize = field == msg::senseMin;
 }

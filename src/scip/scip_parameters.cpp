@@ -24,22 +24,15 @@ const ScipApi& lib() { return scipLibrary(); }
 
 // A file in memory that SCIP opens by name, for settings that are not in a
 // file of their own; one per process, rewritten for each use.
-struct MemoryFile {
-    int fd = -1;
-    std::string path;
-};
-const MemoryFile& memoryFile() {
-    static MemoryFile file;
-    if (file.fd < 0) {
-        file.fd = memfd_create("loteotimizador-parametros", MFD_CLOEXEC);
-        if (file.fd >= 0) file.path = "/proc/self/fd/" + std::to_string(file.fd);
-    }
+const NamedMemoryFile& memoryFile() {
+    static NamedMemoryFile file;
+    if (file.fd.fd < 0) file = makeNamedMemoryFile("loteotimizador-parametros");
     return file;
 }
 const std::string& memoryFilePath() { return memoryFile().path; }
 
 bool writeMemoryFile(const std::string& text) {
-    const int fd = memoryFile().fd;
+    const int fd = memoryFile().fd.fd;
     return fd >= 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && writeWhole(fd, text) == 0;
 }
 

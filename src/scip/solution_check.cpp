@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <iostream>
 
-#include <sys/mman.h>
-
 #include "platform/files.h"
 #include "scip/scip_api.h"
 #include "scip/scip_handles.h"
@@ -86,9 +84,9 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
                                 const BatchSettings& settings) {
     SolutionCheck check;
     // What SCIP prints goes to a file in memory, read back for its reasons.
-    const FileDescriptor printed(::memfd_create("loteotimizador-verificacao", MFD_CLOEXEC));
-    if (printed.fd < 0) return check;
-    const std::string printedPath = "/proc/self/fd/" + std::to_string(printed.fd);
+    const NamedMemoryFile printed = makeNamedMemoryFile("loteotimizador-verificacao");
+    if (printed.path.empty()) return check;
+    const std::string& printedPath = printed.path;
     // Released after the instance, which holds it while it lives (SCIP
     // keeps its own reference): the one handle not freed in reverse order.
     ScipMessageHandler handler;
