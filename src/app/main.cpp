@@ -15,6 +15,7 @@ extern "C" {
 #include "commands/Functions.h"
 #include "commands/comparison_run.h"
 #include "commands/shards.h"
+#include "commands/worker_jobs.h"
 #include "platform/files.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
@@ -107,12 +108,19 @@ bool readKnownResults(ProgramOptions& options) {
     return true;
 }
 
+// The program started anew as a worker: its exit status.
+int runAsWorker(const std::string& kind) {
+    const std::optional<JobFunction> job = workerJob(kind);
+    return job ? runWorker(*job) : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     setLocale();
     // A reader that goes away must not kill the batch.
     std::signal(SIGPIPE, SIG_IGN);
+    if (argc == 3 && std::string(argv[1]) == kWorkerOption) return runAsWorker(argv[2]);
     ParsedOptions parsed = parseOptions(argc, argv);
     if (!parsed.options) {
         std::cerr << parsed.error << msg::usage << std::flush;

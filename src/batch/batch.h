@@ -169,6 +169,23 @@ void visitFields(S& r, F&& f) {
     f(r.verified, Verification::NotChecked);
 }
 
+// The settings a worker is told with each job: the known results stay with
+// the program, which checks the answers, and a racing copy's deadline is
+// the worker's own (from its task's time limit).
+template <typename S, typename F, IfFieldsOf<S, BatchSettings> = 0>
+void visitFields(S& s, F&& f) {
+    f(s.timeLimit);
+    f(s.jobs);
+    f(s.memoryLimitMb);
+    f(s.knownResultsFile);
+    f(s.scipParameters);
+    f(s.formats);
+    f(s.keepLogs);
+    f(s.seed);
+    f(s.race);
+    f(s.racerSeed);
+}
+
 // A model's rows from an earlier run of the batch (--retomar).
 struct KeptRow {
     std::vector<std::string> lines;  // one per report, in this program's layout

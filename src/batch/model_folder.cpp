@@ -11,20 +11,26 @@
 namespace {
 
 // The initial-solution folders listed in this batch: each once (the workers
-// inherit what the program listed before they started), since only a folder
-// that cannot be listed is said, and a batch of many models must not list it
-// for each of them.
-std::set<std::string>& listedInitialFolders() {
+// are told what the program listed before it handed them their jobs), since
+// only a folder that cannot be listed is said, and a batch of many models
+// must not list it for each of them.
+std::set<std::string>& listedFolders() {
     static std::set<std::string> listed;
     return listed;
 }
 
 }  // namespace
 
-void forgetListedInitialFolders() { listedInitialFolders().clear(); }
+void forgetListedInitialFolders() { listedFolders().clear(); }
+
+std::vector<std::string> listedInitialFolders() { return {listedFolders().begin(), listedFolders().end()}; }
+
+void noteInitialFoldersListed(const std::vector<std::string>& folders) {
+    listedFolders().insert(folders.begin(), folders.end());
+}
 
 void listInitialSolutionFolder(const std::string& folder) {
-    if (listedInitialFolders().insert(folder).second) listFolder(folder);
+    if (listedFolders().insert(folder).second) listFolder(folder);
 }
 
 std::optional<std::string> reportInitialSolutionFolder(std::string modelPath) {

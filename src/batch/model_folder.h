@@ -13,5 +13,8 @@
 void listInitialSolutionFolder(const std::string& folder);
 // A new batch lists its folders again.
 void forgetListedInitialFolders();
+// The folders listed so far, and (in a worker) the ones its program listed.
+std::vector<std::string> listedInitialFolders();
+void noteInitialFoldersListed(const std::vector<std::string>& folders);
 // Says whether the initial-solution folder of a model exists; returns it when it does.
 std::optional<std::string> reportInitialSolutionFolder(std::string modelPath);

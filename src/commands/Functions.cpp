@@ -259,7 +259,7 @@ OptResult runOpt(const OptRequest& request) {
     }
     if (seeds && !makeTargetFolders(plan.targets)) return result;
     prepareBatchOutputs(plan, request.resume, request.history, request.commandLine, checked->scipVersion);
-    const BatchResult batch = runBatch(plan, solveModel);
+    const BatchResult batch = runBatch(plan);
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.

@@ -3,15 +3,19 @@
 
 #include <iostream>
 
-#include "process/child.h"
 #include "process/codec.h"
 #include "text/Messages.h"
+
+std::string parameterCheckJob(const std::string& request, const Task&, const std::function<void()>&) {
+    const std::optional<ParameterCheckRequest> check = decodeValue<ParameterCheckRequest>(request);
+    return check ? encodeValue(checkParameters(check->scip, check->timeLimit)) : std::string();
+}
 
 ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit) {
     ParameterCheck failed;
     failed.message = msg::parameterCheckFailed;
     const std::optional<std::string> bytes =
-        computeInChild("lote-parametros", [&] { return encodeValue(checkParameters(request, timeLimit)); });
+        computeInChild(kParameterCheckJob, encodeValue(ParameterCheckRequest{request, timeLimit}));
     if (!bytes) return failed;
     return decodeValue<ParameterCheck>(*bytes).value_or(failed);
 }

@@ -2,12 +2,33 @@
 // the program itself never loads SCIP.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "batch/batch.h"
+#include "process/worker.h"
 #include "scip/scip_parameters.h"
+
+// The name a worker looks the check of parameters up by.
+inline constexpr const char* kParameterCheckJob = "parametros";
+
+// What the worker that checks a batch's parameters is told.
+struct ParameterCheckRequest {
+    ScipRequest scip;
+    double timeLimit = 0.0;
+};
+template <typename S, typename F, IfFieldsOf<S, ParameterCheckRequest> = 0>
+void visitFields(S& s, F&& f) {
+    f(s.scip.parameterFile);
+    f(s.scip.parameters);
+    f(s.scip.seed);
+    f(s.timeLimit);
+}
+
+// In a worker: the check of a ParameterCheckRequest's bytes, as bytes.
+std::string parameterCheckJob(const std::string& request, const Task& task, const std::function<void()>& solveStarting);
 
 // scip/'s checkParameters in a child process; a child that cannot be
 // started, or whose answer does not arrive whole, fails the check.

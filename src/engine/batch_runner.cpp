@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "batch/model_folder.h"
 #include "batch/model_names.h"
 #include "engine/batch_output.h"
 #include "engine/copy_files.h"
@@ -108,15 +109,16 @@ struct Targets {
 // opt's kind of job: in the worker, `solve` on the entry's model under its
 // target's settings; in the program, its rows in the target's reports, its
 // answer checked against the known results.
-JobKind solveKind(Targets& targets, SolveFunction solve, BatchState& state) {
+JobKind solveKind(Targets& targets, BatchState& state) {
     JobKind kind;
     // The plan outlives the kind; the lambdas keep a pointer to it.
     const BatchPlan* plan = targets.plan;
     const size_t n = plan->targets.size();
-    kind.run = [&targets, plan, n, solve](const Task& task, const std::function<void()>& solveStarting) {
-        const size_t target = targetOf(task.index, n);
-        return solveTask(task, plan->modelPaths[modelOf(task.index, n)], plan->targets[target].folder,
-                         targets.raceFolder, targets.settings[target], solve, solveStarting);
+    kind.name = kSolveJob;
+    kind.request = [&targets, plan, n](size_t entry) {
+        const size_t target = targetOf(entry, n);
+        return encodeValue(SolveRequest{plan->modelPaths[modelOf(entry, n)], plan->targets[target].folder,
+                                        targets.raceFolder, targets.settings[target], listedInitialFolders()});
     };
     kind.understood = [](const std::string& bytes) { return decodeValue<ModelResult>(bytes).has_value(); };
     kind.finish = [&targets, plan, n, &state](const FinishedJob& job, const JobEnd& end) {
@@ -195,7 +197,7 @@ size_t settleWorkers(Targets& targets, size_t queued) {
 
 }  // namespace
 
-BatchResult runBatch(const BatchPlan& plan, SolveFunction solve) {
+BatchResult runBatch(const BatchPlan& plan, JobRunner* runner) {
     const size_t n = plan.targets.size();
     const size_t entries = plan.modelPaths.size() * n;
     Blocks blocks(entries, msg::modelHeaderEnd, true);
@@ -214,14 +216,14 @@ BatchResult runBatch(const BatchPlan& plan, SolveFunction solve) {
         state.anyError |= !output.start();
     }
     const size_t workers = settleWorkers(targets, queue.size());
-    JobKind kind = solveKind(targets, solve, state);
+    JobKind kind = solveKind(targets, state);
     kind.workers = workers;
     for (const BatchTarget& target : plan.targets) {
         if (target.record) {
             state.anyError |= !writeRecord(target, plan.shard, workers, targets.settings[0].memoryLimitMb, kind.race);
         }
     }
-    const int interruptedBy = runJobs(kind, queue, blocks);
+    const int interruptedBy = runner ? runJobs(kind, queue, blocks, *runner) : runJobs(kind, queue, blocks);
 
     BatchResult result;
     result.entries = state.shown;

@@ -7,9 +7,10 @@
 #include <string>
 
 #include "batch/batch.h"
+#include "process/workers.h"
 
-// Solves the entries of `plan` whose names end in one of the formats with
-// `solve`, once per target (`plan.targets`, at least one; the first's jobs,
+// Solves the entries of `plan` whose names end in one of the formats (in
+// workers that run opt's job, or on `runner` when given), once per target (`plan.targets`, at least one; the first's jobs,
 // memory, time limit and racing hold for all), in the first's `jobs` worker
 // processes (one per CPU when 0). Each entry's block (dash line, "MODELO i",
 // what its solve printed) goes to standard output in entry order, then
@@ -17,4 +18,4 @@
 // its entries finish. SIGINT and SIGTERM stop the batch: the workers end,
 // the finished entries keep their rows. Models in a target's `keptRows` are
 // not solved for it.
-BatchResult runBatch(const BatchPlan& plan, SolveFunction solve);
+BatchResult runBatch(const BatchPlan& plan, JobRunner* runner = nullptr);

@@ -7,17 +7,26 @@
 namespace {
 
 // Hands racers to the idle workers once no entry waits for a first copy.
-void startRacers(const JobKind& kind, const std::deque<size_t>& queue, WorkerPool& pool, Races& races) {
+void startRacers(const JobKind& kind, const std::deque<size_t>& queue, JobRunner& pool, Races& races) {
     if (!kind.race || !queue.empty() || pool.idle() == 0) return;
     for (const Racer& racer :
          chooseRacers(pool.runningJobs(), races, pool.idle(), kind.timeLimit, RaceClock::now())) {
-        if (!pool.handOutTask(racer.task)) return;
+        if (!pool.handOutTask(racer.task, kind.request(racer.task.index))) return;
         noteRacer(races, racer);
     }
 }
 
+// Hands the entries at the front of `queue` to the idle workers, as first
+// copies under the kind's time limit.
+void handOut(const JobKind& kind, std::deque<size_t>& queue, JobRunner& pool) {
+    while (!queue.empty() && pool.idle() > 0 &&
+           pool.handOutTask(Task{queue.front(), 0, kind.timeLimit}, kind.request(queue.front()))) {
+        queue.pop_front();
+    }
+}
+
 // Entries being run: a raced entry's copies count once.
-size_t runningEntries(const WorkerPool& pool) {
+size_t runningEntries(const JobRunner& pool) {
     std::vector<size_t> entries;
     for (const RunningJob& job : pool.runningJobs()) entries.push_back(job.index);
     std::sort(entries.begin(), entries.end());
@@ -31,8 +40,12 @@ size_t workerCount(size_t waiting, int asked) {
 }
 
 int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& blocks) {
+    WorkerPool pool(kind.name, kind.understood, kind.timeLimit);
+    return runJobs(kind, order, blocks, pool);
+}
+
+int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& blocks, JobRunner& pool) {
     std::deque<size_t> queue(order.begin(), order.end());
-    WorkerPool pool(blocks.size(), kind.run, kind.understood, kind.timeLimit);
     Races races;
     // A worker that cannot be started is said once, not at every try; one
     // that died, or left to give back its memory, is replaced. A racing run
@@ -56,7 +69,7 @@ int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& block
     while (blocks.done() < blocks.size() && pool.interruptedBy() == 0) {
         staff();
         if (pool.size() == 0) break;  // no worker can be started: the rest cannot be run
-        pool.handOut(queue);
+        handOut(kind, queue, pool);
         startRacers(kind, queue, pool, races);
         const std::optional<std::vector<FinishedJob>> finished = pool.wait(200);
         if (!finished) break;

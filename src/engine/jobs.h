@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/blocks.h"
@@ -15,8 +16,11 @@
 #include "process/workers.h"
 
 struct JobKind {
-    // In a worker: the job of entry `index`, its result as bytes.
-    JobFunction run;
+    // The name a worker looks its job up by (the worker runs it on the
+    // request's bytes, and sends its result as bytes).
+    std::string name;
+    // In the program: what entry `index`'s job is, as bytes for its worker.
+    RequestFunction request;
     // In the program: whether a worker's bytes are a whole result of this kind.
     ResultCheck understood = nullptr;
     // In the program: a job its worker reported, or died on, overran or
@@ -43,8 +47,10 @@ struct JobKind {
 size_t workerCount(size_t waiting, int asked);
 
 // Runs the jobs of the entries in `order` (the order they are handed out)
-// while `blocks` shows them, until every entry of `blocks` is done, no
-// worker can be started, or SIGINT or SIGTERM arrives: results already sent
-// then are kept, jobs still running are left unfinished. The signal that
-// stopped it, or 0.
+// on `runner` while `blocks` shows them, until every entry of `blocks` is
+// done, no worker can be started, or SIGINT or SIGTERM arrives: results
+// already sent then are kept, jobs still running are left unfinished. The
+// signal that stopped it, or 0.
+int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& blocks, JobRunner& runner);
+// The same on worker processes started for the kind.
 int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& blocks);

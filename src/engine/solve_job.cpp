@@ -4,6 +4,7 @@
 #include <chrono>
 #include <sstream>
 
+#include "batch/model_folder.h"
 #include "batch/model_names.h"
 #include "engine/copy_files.h"
 #include "platform/files.h"
@@ -54,14 +55,17 @@ bool failsBatch(const ModelResult& result) {
            result.solutionFile == SolutionFile::WriteFailed || result.solutionFile == SolutionFile::RemoveFailed;
 }
 
-// In a worker: the model of `task` solved. A racing batch's copies each
-// write into a folder of their own, under their own seed and time limit.
-std::string solveTask(const Task& task, const std::string& modelPath, const std::string& outputFolder,
-                      const std::string& raceFolder, const BatchSettings& settings, SolveFunction solve,
-                      const std::function<void()>& solveStarting) {
+std::string solveJob(const std::string& request, const Task& task, SolveFunction solve,
+                     const std::function<void()>& solveStarting) {
+    const std::optional<SolveRequest> job = decodeValue<SolveRequest>(request);
+    if (!job) return std::string();
+    noteInitialFoldersListed(job->listedFolders);
+    const std::string& modelPath = job->modelPath;
+    const std::string& raceFolder = job->raceFolder;
+    const BatchSettings& settings = job->settings;
     std::optional<ModelResult> solved;
     if (raceFolder.empty()) {
-        solved = solve(modelPath, outputFolder, settings, solveStarting);
+        solved = solve(modelPath, job->outputFolder, settings, solveStarting);
     } else {
         BatchSettings copy = settings;
         if (task.copy > 0) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "batch/batch.h"
 #include "engine/race.h"
@@ -13,11 +14,33 @@
 // or whose solution file could not be written or removed, fails the batch.
 bool failsBatch(const ModelResult& result);
 
-// In a worker: the model of `task` solved. A racing batch's copies each
-// write into a folder of their own, under their own seed and time limit.
-std::string solveTask(const Task& task, const std::string& modelPath, const std::string& outputFolder,
-                      const std::string& raceFolder, const BatchSettings& settings, SolveFunction solve,
-                      const std::function<void()>& solveStarting);
+// The name a worker looks opt's job up by.
+inline constexpr const char* kSolveJob = "opt";
+
+// What a worker is told of one model's job.
+struct SolveRequest {
+    std::string modelPath, outputFolder;
+    std::string raceFolder;  // a racing batch's private folder, else ""
+    BatchSettings settings;
+    // The initial-solution folders the program has listed (and said, when
+    // they could not be listed): the worker does not list them again.
+    std::vector<std::string> listedFolders;
+};
+template <typename S, typename F, IfFieldsOf<S, SolveRequest> = 0>
+void visitFields(S& s, F&& f) {
+    f(s.modelPath);
+    f(s.outputFolder);
+    f(s.raceFolder);
+    f(s.settings);
+    f(s.listedFolders);
+}
+
+// In a worker: the model of the request (a SolveRequest's bytes) solved with
+// `solve`, its result as bytes (nothing for an entry that gives no row, or a
+// request that cannot be read). A racing batch's copies each write into a
+// folder of their own, under their own seed and time limit.
+std::string solveJob(const std::string& request, const Task& task, SolveFunction solve,
+                     const std::function<void()>& solveStarting);
 
 // The result of a finished job: what its worker reported, or what became of
 // a model it did not report. A raced model's time counts from its first

@@ -9,6 +9,11 @@
 #include "process/codec.h"
 #include "text/Messages.h"
 
+std::string translationJob(const std::string& request, const Task&, const std::function<void()>&) {
+    const std::optional<std::string> modelPath = decodeValue<std::string>(request);
+    return modelPath ? encodeValue(convertModel(*modelPath)) : std::string();
+}
+
 TranslationResult translateEntries(const std::string& folder, const std::vector<std::string>& entries,
                                    const BatchSettings& settings) {
     Blocks blocks(entries.size(), msg::generatedHeaderEnd, false);
@@ -24,10 +29,8 @@ TranslationResult translateEntries(const std::string& folder, const std::vector<
     }
     TranslationResult result;
     JobKind kind;
-    // In a worker: whether the entry's translation succeeded.
-    kind.run = [&entries](const Task& task, const std::function<void()>&) {
-        return encodeValue(convertModel(entries[task.index]));
-    };
+    kind.name = kTranslationJob;
+    kind.request = [&entries](size_t index) { return encodeValue(entries[index]); };
     kind.understood = [](const std::string& bytes) { return decodeValue<bool>(bytes).has_value(); };
     // A worker that died or said nothing sensible costs its model only.
     kind.finish = [&](const FinishedJob& job, const JobEnd&) {

@@ -1,18 +1,26 @@
-// Child processes, started by fork.
+// Child processes, started by fork and exec.
 #include "process/child.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 namespace {
+
+// The program's own file, whatever its name or folder.
+constexpr const char* kSelf = "/proc/self/exe";
+// Descriptors the child is given: input, output, error, tasks, results.
+constexpr int kChildDescriptors = 5;
 
 // A pipe whose two ends are owned; 0 or errno.
 int makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd) {
@@ -23,21 +31,52 @@ int makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd) {
     return 0;
 }
 
-void becomeWorker(pid_t parent) {
+// Every descriptor from `first` on closes when the child executes.
+void closeOnExecFrom(int first) {
+    if (::syscall(SYS_close_range, first, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+    const long last = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
+    for (int fd = first; fd < last; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
+
+// In the forked child: its signals and descriptors set, then the program
+// executed. Returns only when that failed, with its errno.
+int becomeChild(pid_t parent, int (&given)[kChildDescriptors], char* const* argv) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(1);  // the program ended before the call above
     ::setpgid(0, 0);
     std::signal(SIGINT, SIG_IGN);
     std::signal(SIGTERM, SIG_IGN);
+    // Each moved above the places it goes to first, so that none is
+    // overwritten before it is moved.
+    int moved[kChildDescriptors];
+    for (int i = 0; i < kChildDescriptors; ++i) {
+        moved[i] = ::fcntl(given[i], F_DUPFD_CLOEXEC, 10);
+        if (moved[i] < 0) return errno;
+    }
+    for (int i = 0; i < kChildDescriptors; ++i) {
+        if (::dup2(moved[i], i) < 0) return errno;
+    }
+    closeOnExecFrom(kChildDescriptors);
+    ::execv(kSelf, argv);
+    return errno;
 }
 
 }  // namespace
 
-int startChild(ChildKind kind, const std::vector<int>& parentDescriptors,
-               const std::function<void(int in, int out)>& body, Child& child) {
-    FileDescriptor childIn, toChild, fromChild, childOut;
+int startProgramAnew(const std::vector<std::string>& arguments, int out, int err, Child& child) {
+    FileDescriptor childIn, toChild, fromChild, childOut, failureIn, failureOut;
     if (const int error = makePipe(childIn, toChild)) return error;
     if (const int error = makePipe(fromChild, childOut)) return error;
+    // The child writes the errno of a start that failed here; a started
+    // program closes it unwritten.
+    if (const int error = makePipe(failureIn, failureOut)) return error;
+    const FileDescriptor empty(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (empty.fd < 0) return errno;
+    std::vector<std::string> words{"loteotimizador"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
     // Nothing buffered may be written twice, by the program and by the child.
     std::cout << std::flush;
     std::cerr << std::flush;
@@ -46,18 +85,16 @@ int startChild(ChildKind kind, const std::vector<int>& parentDescriptors,
     const pid_t pid = ::fork();
     if (pid < 0) return errno;
     if (pid == 0) {
-        if (kind == ChildKind::Worker) becomeWorker(parent);
-        for (int fd : parentDescriptors) ::close(fd);
-        ::close(toChild.fd);
-        ::close(fromChild.fd);
-        // An exception must never unwind into the program's own frames,
-        // which the child shares: it ends the child as a failure.
-        try {
-            body(childIn.fd, childOut.fd);
-        } catch (...) {
-            ::_exit(70);
-        }
-        ::_exit(0);
+        int given[kChildDescriptors] = {empty.fd, out, err, childIn.fd, childOut.fd};
+        const int error = becomeChild(parent, given, argv.data());
+        writeWhole(failureOut.fd, std::string(reinterpret_cast<const char*>(&error), sizeof error));
+        ::_exit(127);
+    }
+    failureOut = FileDescriptor();
+    int error = 0;
+    if (readWhole(failureIn.fd, &error, sizeof error)) {
+        reap(pid);
+        return error;
     }
     child.pid = pid;
     child.toChild = std::move(toChild);
@@ -75,23 +112,4 @@ int reap(pid_t pid) {
 void killAndReap(pid_t pid) {
     ::kill(pid, SIGKILL);
     reap(pid);
-}
-
-std::optional<std::string> computeInChild(const char* name, const std::function<std::string()>& compute) {
-    const auto body = [&](int, int out) {
-        ::prctl(PR_SET_NAME, name);
-        const FileDescriptor devNull(::open("/dev/null", O_WRONLY | O_CLOEXEC));
-        if (devNull.fd >= 0) {
-            ::dup2(devNull.fd, STDOUT_FILENO);
-            ::dup2(devNull.fd, STDERR_FILENO);
-        }
-        writeWhole(out, compute());
-    };
-    Child child;
-    if (startChild(ChildKind::Helper, {}, body, child) != 0) return std::nullopt;
-    child.toChild = FileDescriptor();  // it reads nothing
-    std::string bytes;
-    readAvailable(child.fromChild.fd, bytes);  // a blocking pipe: read to its end
-    reap(child.pid);
-    return bytes;
 }

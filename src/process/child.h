@@ -1,9 +1,7 @@
-// Child processes: started (the one place where the program forks), reaped,
-// and a child that computes one value out of the program's way.
+// Child processes: the program started anew (the one place where it forks
+// and executes), and children reaped.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,29 +17,18 @@ struct Child {
     FileDescriptor fromChild;  // what the child writes, the program reads
 };
 
-enum class ChildKind {
-    // Never outlives the program and never takes its Ctrl-C. A stop signal
-    // sent to every process (as Slurm does at a time limit or scancel) leaves
-    // it alone too: the program stops it, and its model is then unfinished
-    // rather than failed. It runs in a process group of its own.
-    Worker,
-    // Keeps the signal actions it inherits.
-    Helper,
-};
-
-// Forks a child that runs `body(in, out)` on its ends of the two pipes and
-// then ends. The child first closes `parentDescriptors` (the program's ends
-// of other children's pipes). Returns 0, or the errno of the pipe or fork
-// that failed.
-int startChild(ChildKind kind, const std::vector<int>& parentDescriptors,
-               const std::function<void(int in, int out)>& body, Child& child);
+// Starts this program anew with `arguments` after its name. The child never
+// outlives the program and never takes its Ctrl-C; a stop signal sent to
+// every process (as Slurm does at a time limit or scancel) leaves it alone
+// too: the program stops it, and its job is then unfinished rather than
+// failed. It runs in a process group of its own. Its standard input is
+// empty, its standard output and error are `out` and `err`, it reads what
+// the program writes to `toChild` on descriptor 3 and writes what the
+// program reads from `fromChild` on descriptor 4; it inherits no other
+// descriptor. Returns 0, or the errno of the pipe, fork or start of the
+// program that failed.
+int startProgramAnew(const std::vector<std::string>& arguments, int out, int err, Child& child);
 // Waits for a child to end (also through signals that interrupt the wait);
 // how it ended, as waitpid tells it.
 int reap(pid_t pid);
 void killAndReap(pid_t pid);
-
-// Runs `compute` in a Helper child named `name`, whose standard output and
-// error go nowhere (what a library prints of its own stays out of the
-// console), and returns the bytes it gave; nothing when no child could be
-// started.
-std::optional<std::string> computeInChild(const char* name, const std::function<std::string()>& compute);

@@ -2,7 +2,7 @@
 // processes (one program on one machine: numbers keep the machine's own
 // layout). Pure: no I/O.
 //
-// A value is a number, a bool, a text, an optional of a value, an
+// A value is a number, a bool, a text, an optional or a list of values, an
 // enumeration given with its last value (checked within range when read),
 // or a struct whose fields a `visitFields(s, f)` beside it lists: it calls
 // `f(field)` for each field, and `f(field, LastValue)` for an enumeration.
@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 struct WireWriter {
     std::string bytes;
@@ -35,6 +36,11 @@ struct WireWriter {
     void operator()(const std::optional<T>& value) {
         (*this)(value.has_value());
         if (value) (*this)(*value);
+    }
+    template <typename T>
+    void operator()(const std::vector<T>& values) {
+        (*this)(static_cast<uint32_t>(values.size()));
+        for (const T& value : values) (*this)(value);
     }
     template <typename E>
     void operator()(const E& value, E /*last*/) {
@@ -75,6 +81,19 @@ struct WireReader {
         T inner{};
         (*this)(inner);
         value = std::move(inner);
+    }
+    template <typename T>
+    void operator()(std::vector<T>& values) {
+        uint32_t size = 0;
+        (*this)(size);
+        values.clear();
+        // Each value takes at least one byte: a count beyond the bytes left is a broken list.
+        ok = ok && size <= bytes.size() - at;
+        for (uint32_t i = 0; ok && i < size; ++i) {
+            T value{};
+            (*this)(value);
+            values.push_back(std::move(value));
+        }
     }
     template <typename E>
     void operator()(E& value, E last) {

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/files.h"
+
 namespace {
 
 // type, entry index, payload length
@@ -45,4 +47,16 @@ std::vector<Frame> takeFrames(std::string& inbox) {
     }
     inbox.erase(0, at);
     return frames;
+}
+
+bool readFrame(int fd, Frame& frame) {
+    char head[kHead];
+    if (!readWhole(fd, head, kHead)) return false;
+    const std::string bytes(head, kHead);
+    const uint32_t length = numberAt(bytes, 5);
+    if (length > kLongestPayload) return false;
+    frame.type = bytes[0];
+    frame.index = numberAt(bytes, 1);
+    frame.payload.assign(length, '\0');
+    return length == 0 || readWhole(fd, &frame.payload[0], length);
 }

@@ -22,3 +22,6 @@ std::string frameBytes(const Frame& frame);
 // any result gives a frame of type 0, which no one understands, and the rest
 // of `inbox` is dropped.
 std::vector<Frame> takeFrames(std::string& inbox);
+// Reads one whole message from a blocking descriptor; false when it ends or
+// fails first, or the message says it is longer than any could be.
+bool readFrame(int fd, Frame& frame);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <optional>
+#include <type_traits>
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -14,6 +16,7 @@
 #include <unistd.h>
 
 #include "process/child.h"
+#include "process/codec.h"
 #include "process/wire.h"
 
 namespace {
@@ -51,48 +54,36 @@ void rewind(int fd) {
     }
 }
 
-// A task as it crosses the pipe (both ends are one program on one machine).
-struct TaskBytes {
-    uint32_t index;
-    uint32_t copy;
-    double timeLimit;
+// Where the worker finds its tasks and sends its messages.
+constexpr int kTasks = 3, kResults = 4;
+
+// A task as it crosses the pipe, in a frame of its own (the entry is the frame's).
+struct TaskMessage {
+    unsigned copy = 0;
+    double timeLimit = 0.0;
+    std::string request;
 };
+template <typename S, typename F, std::enable_if_t<std::is_same_v<std::remove_const_t<S>, TaskMessage>, int> = 0>
+void visitFields(S& s, F&& f) {
+    f(s.copy);
+    f(s.timeLimit);
+    f(s.request);
+}
+constexpr char kTaskFrame = 'T';
 
 bool send(int fd, WorkerMessage::Type type, uint32_t index, std::string result) {
     return writeWhole(fd, frameBytes(Frame{static_cast<char>(type), index, std::move(result)})) == 0;
 }
 
-[[noreturn]] void workerMain(size_t entries, const JobFunction& job, int tasks, int results, int out, int err) {
-    {
-        const FileDescriptor null(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-        if (null.fd >= 0) ::dup2(null.fd, STDIN_FILENO);
-    }
-    ::dup2(out, STDOUT_FILENO);
-    ::dup2(err, STDERR_FILENO);
-    // Measured after the first job, so that a library it loads (SCIP's)
-    // does not count as growth.
-    long startSize = -1;
-    TaskBytes bytes{};
-    while (readWhole(tasks, &bytes, sizeof bytes) && bytes.index < entries) {
-        const uint32_t index = bytes.index;
-        rewind(out);
-        rewind(err);
-        std::cout.clear();
-        std::cerr.clear();
-        const Task task{index, bytes.copy, bytes.timeLimit};
-        std::string result = job(task, [&] { send(results, WorkerMessage::SolveStarted, index, ""); });
-        std::cout.flush();
-        std::cerr.flush();
-        std::fflush(nullptr);
-        ::malloc_trim(0);
-        if (startSize < 0) startSize = residentBytes();
-        const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
-        if (!send(results, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, std::move(result)) ||
-            leaving) {
-            break;
-        }
-    }
-    ::_exit(0);
+// The next task; false once the program has closed its end (or sent what is not a task).
+bool nextTask(Task& task, std::string& request) {
+    Frame frame;
+    if (!readFrame(kTasks, frame) || frame.type != kTaskFrame) return false;
+    std::optional<TaskMessage> message = decodeValue<TaskMessage>(frame.payload);
+    if (!message) return false;
+    task = Task{frame.index, message->copy, message->timeLimit};
+    request = std::move(message->request);
+    return true;
 }
 
 // A message, and whether it makes sense: a model's end always carries its
@@ -111,15 +102,13 @@ WorkerMessage message(const Frame& frame, ResultCheck understood) {
 
 }  // namespace
 
-int startWorkerProcess(size_t entries, const JobFunction& job, const std::vector<int>& inherited,
-                       WorkerHandle& worker) {
+int startWorkerProcess(const std::string& kind, WorkerHandle& worker) {
     FileDescriptor out(::memfd_create("loteotimizador-out", MFD_CLOEXEC));
     if (out.fd < 0) return errno;
     FileDescriptor err(::memfd_create("loteotimizador-err", MFD_CLOEXEC));
     if (err.fd < 0) return errno;
-    const auto body = [&](int tasks, int results) { workerMain(entries, job, tasks, results, out.fd, err.fd); };
     Child child;
-    if (const int error = startChild(ChildKind::Worker, inherited, body, child)) return error;
+    if (const int error = startProgramAnew({kWorkerOption, kind}, out.fd, err.fd, child)) return error;
     worker.pid = child.pid;
     worker.tasks = std::move(child.toChild);
     worker.results = std::move(child.fromChild);
@@ -129,9 +118,42 @@ int startWorkerProcess(size_t entries, const JobFunction& job, const std::vector
     return 0;
 }
 
-bool sendTask(const WorkerHandle& worker, const Task& task) {
-    const TaskBytes value{static_cast<uint32_t>(task.index), task.copy, task.timeLimit};
-    return writeWhole(worker.tasks.fd, std::string(reinterpret_cast<const char*>(&value), sizeof value)) == 0;
+int runWorker(const JobFunction& job) {
+    // Measured after the first job, so that a library it loads (SCIP's)
+    // does not count as growth.
+    long startSize = -1;
+    Task task;
+    std::string request;
+    while (nextTask(task, request)) {
+        const uint32_t index = static_cast<uint32_t>(task.index);
+        rewind(STDOUT_FILENO);
+        rewind(STDERR_FILENO);
+        std::cout.clear();
+        std::cerr.clear();
+        std::string result;
+        // A job that throws ends its worker as a failure, which costs its entry only.
+        try {
+            result = job(request, task, [&] { send(kResults, WorkerMessage::SolveStarted, index, ""); });
+        } catch (...) {
+            ::_exit(70);
+        }
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(nullptr);
+        ::malloc_trim(0);
+        if (startSize < 0) startSize = residentBytes();
+        const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
+        if (!send(kResults, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, std::move(result)) ||
+            leaving) {
+            break;
+        }
+    }
+    return 0;
+}
+
+bool sendTask(const WorkerHandle& worker, const Task& task, const std::string& request) {
+    const std::string payload = encodeValue(TaskMessage{task.copy, task.timeLimit, request});
+    return writeWhole(worker.tasks.fd, frameBytes(Frame{kTaskFrame, static_cast<uint32_t>(task.index), payload})) == 0;
 }
 
 std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker, ResultCheck understood) {
@@ -148,4 +170,23 @@ std::string capturedErrors(const WorkerHandle& worker) { return captured(worker.
 void closeWorker(WorkerHandle& worker) {
     for (FileDescriptor* fd : {&worker.tasks, &worker.results, &worker.out, &worker.err}) *fd = FileDescriptor();
     worker.pid = 0;
+}
+
+std::optional<std::string> computeInChild(const std::string& kind, const std::string& request) {
+    WorkerHandle worker;
+    if (startWorkerProcess(kind, worker) != 0) return std::nullopt;
+    // Its messages read to their end, through a blocking pipe.
+    ::fcntl(worker.results.fd, F_SETFL, ::fcntl(worker.results.fd, F_GETFL) & ~O_NONBLOCK);
+    const bool sent = sendTask(worker, Task{}, request);
+    worker.tasks = FileDescriptor();  // one task: it ends after it
+    std::string bytes;
+    readAvailable(worker.results.fd, bytes);
+    reap(worker.pid);
+    closeWorker(worker);
+    for (const Frame& frame : takeFrames(bytes)) {
+        if (sent && (frame.type == WorkerMessage::Done || frame.type == WorkerMessage::DoneLeaving)) {
+            return frame.payload;
+        }
+    }
+    return std::nullopt;
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,15 @@ struct Task {
     double timeLimit = 0.0;
 };
 
-// In a worker: the job of `task`, its result as bytes. `solveStarting`
-// says that the job's long part begins (SCIP starts to solve): from then on
-// the time limit counts. Said a second time, a second long part begins (the
-// check of the solution), which the watchdog allows the time limit again.
-using JobFunction = std::function<std::string(const Task& task, const std::function<void()>& solveStarting)>;
+// In a worker: the job of `task`, told by the program as `request` bytes,
+// its result as bytes. `solveStarting` says that the job's long part begins
+// (SCIP starts to solve): from then on the time limit counts. Said a second
+// time, a second long part begins (the check of the solution), which the
+// watchdog allows the time limit again.
+using JobFunction = std::function<std::string(const std::string& request, const Task& task,
+                                              const std::function<void()>& solveStarting)>;
+// In the program: the request bytes of entry `index`'s job.
+using RequestFunction = std::function<std::string(size_t index)>;
 // In the program: whether a worker's bytes are a whole result.
 using ResultCheck = bool (*)(const std::string& bytes);
 
@@ -56,13 +61,25 @@ struct WorkerMessage {
     bool unreadable = false;  // not understood: an unknown type, or a Done without a whole result
 };
 
-// Forks a worker that runs `job` on the entries (below `entries`) it is
-// handed. `inherited` are descriptors of other workers that the new one must
-// not keep open. Returns 0 or the errno of what failed.
-int startWorkerProcess(size_t entries, const JobFunction& job, const std::vector<int>& inherited,
-                       WorkerHandle& worker);
-// Hands `task` to an idle worker. False when the worker is gone.
-bool sendTask(const WorkerHandle& worker, const Task& task);
+// A worker is the program started anew with these two arguments and the
+// name of its kind of job; it reads its tasks from descriptor 3 and writes
+// its messages to descriptor 4, its standard output and error captured.
+inline constexpr const char* kWorkerOption = "--trabalhador";
+
+// Starts the program anew as a worker of the kind of job `kind`. Returns 0 or
+// the errno of what failed (the start of the program included).
+int startWorkerProcess(const std::string& kind, WorkerHandle& worker);
+// In the program started as a worker: runs `job` on each task it is handed
+// until the program closes its end, or it leaves to give back memory. Its
+// exit status.
+int runWorker(const JobFunction& job);
+// Runs one job of the kind `kind`, told by `request`, in a worker of its
+// own, and returns its result; what the worker prints is dropped (what a
+// library prints of its own stays out of the console). Nothing when no
+// worker could be started or it ended without a result.
+std::optional<std::string> computeInChild(const std::string& kind, const std::string& request);
+// Hands `task`, told by `request`, to an idle worker. False when the worker is gone.
+bool sendTask(const WorkerHandle& worker, const Task& task, const std::string& request);
 // The whole messages that have arrived; sets `ended` once the pipe ends.
 std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker, ResultCheck understood);
 // What the worker has printed since it was handed its current job.

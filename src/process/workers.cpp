@@ -48,19 +48,15 @@ std::string whatHappened(const FinishedJob& finished, const std::string& modelPa
     return line;
 }
 
-WorkerPool::WorkerPool(size_t entries, JobFunction job, ResultCheck understood, double timeLimit)
-    : entries_(entries), job_(std::move(job)), understood_(understood), timeLimit_(timeLimit) {}
+WorkerPool::WorkerPool(std::string kind, ResultCheck understood, double timeLimit)
+    : kind_(std::move(kind)), understood_(understood), timeLimit_(timeLimit) {}
 
 WorkerPool::~WorkerPool() { stop(); }
 
 int WorkerPool::staff(size_t jobs, size_t waiting) {
     for (size_t idleCount = idle(); workers_.size() < jobs && idleCount < waiting; ++idleCount) {
-        std::vector<int> inherited;
-        for (const WorkerHandle& w : workers_) {
-            for (const FileDescriptor* fd : {&w.tasks, &w.results, &w.out, &w.err}) inherited.push_back(fd->fd);
-        }
         WorkerHandle worker;
-        const int error = startWorkerProcess(entries_, job_, inherited, worker);
+        const int error = startWorkerProcess(kind_, worker);
         if (error == 0) {
             workers_.push_back(std::move(worker));
             continue;
@@ -87,8 +83,8 @@ size_t WorkerPool::running() const {
 }
 
 // Hands `task` to `worker` if it is idle; a dead worker is seen when its results end.
-bool WorkerPool::give(WorkerHandle& worker, const Task& task) {
-    if (worker.entry >= 0 || worker.leaving || !sendTask(worker, task)) return false;
+bool WorkerPool::give(WorkerHandle& worker, const Task& task, const std::string& request) {
+    if (worker.entry >= 0 || worker.leaving || !sendTask(worker, task, request)) return false;
     worker.entry = static_cast<long>(task.index);
     worker.copy = task.copy;
     worker.timeLimit = task.timeLimit;
@@ -98,16 +94,9 @@ bool WorkerPool::give(WorkerHandle& worker, const Task& task) {
     return true;
 }
 
-void WorkerPool::handOut(std::deque<size_t>& queue) {
+bool WorkerPool::handOutTask(const Task& task, const std::string& request) {
     for (WorkerHandle& worker : workers_) {
-        if (queue.empty()) return;
-        if (give(worker, Task{queue.front(), 0, timeLimit_})) queue.pop_front();
-    }
-}
-
-bool WorkerPool::handOutTask(const Task& task) {
-    for (WorkerHandle& worker : workers_) {
-        if (give(worker, task)) return true;
+        if (give(worker, task, request)) return true;
     }
     return false;
 }

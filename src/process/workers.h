@@ -43,52 +43,65 @@ struct RunningJob {
 // The line that says why a worker did not report its job.
 std::string whatHappened(const FinishedJob& finished, const std::string& modelPath);
 
-class WorkerPool {
+// What runs the jobs of the job loop: worker processes (WorkerPool below),
+// or in tests a stand-in that runs them in the process.
+class JobRunner {
 public:
-    // Workers run `job` on the entries (below `entries`) they are handed;
-    // a result that `understood` refuses costs the worker. A job running far
-    // past `timeLimit` (0: none) is stopped. While the pool lives, SIGINT and
-    // SIGTERM only note themselves.
-    WorkerPool(size_t entries, JobFunction job, ResultCheck understood, double timeLimit);
-    WorkerPool(const WorkerPool&) = delete;
-    WorkerPool& operator=(const WorkerPool&) = delete;
-    ~WorkerPool();
-
+    virtual ~JobRunner() = default;
     // Starts workers until `jobs` are alive or the idle ones are enough for
     // the `waiting` jobs (a worker that died or left is replaced so). The
-    // errno of the first start that failed in this pool, once; else 0.
-    int staff(size_t jobs, size_t waiting);
-    size_t size() const;     // workers alive
-    size_t idle() const;     // workers waiting for a job
-    size_t running() const;  // jobs being run
-    // Hands jobs from the front of `queue` to the idle workers, as first
-    // copies under the pool's time limit.
-    void handOut(std::deque<size_t>& queue);
-    // Hands `task` to an idle worker; false when none took it.
-    bool handOutTask(const Task& task);
-    std::vector<RunningJob> runningJobs() const;
+    // errno of the first start that failed, once; else 0.
+    virtual int staff(size_t jobs, size_t waiting) = 0;
+    virtual size_t size() const = 0;     // workers alive
+    virtual size_t idle() const = 0;     // workers waiting for a job
+    virtual size_t running() const = 0;  // jobs being run
+    // Hands `task`, told by `request`, to an idle worker; false when none took it.
+    virtual bool handOutTask(const Task& task, const std::string& request) = 0;
+    virtual std::vector<RunningJob> runningJobs() const = 0;
     // Kills the workers running a copy of entry `index` (other than
     // `keep`'s); their jobs end unreported and unfinished.
-    void cancel(size_t index, unsigned keep);
+    virtual void cancel(size_t index, unsigned keep) = 0;
     // Waits up to `milliseconds` for workers, and returns the jobs they
     // finished, died on, or overran, in the order seen. Nothing when the
     // workers cannot be waited for.
-    std::optional<std::vector<FinishedJob>> wait(int milliseconds);
+    virtual std::optional<std::vector<FinishedJob>> wait(int milliseconds) = 0;
     // Kills and reaps every worker.
-    void stop();
+    virtual void stop() = 0;
     // SIGINT or SIGTERM once one has arrived, else 0.
-    int interruptedBy() const;
+    virtual int interruptedBy() const = 0;
+};
+
+class WorkerPool : public JobRunner {
+public:
+    // Workers are the program started anew for the kind of job `kind`; a
+    // result that `understood` refuses costs the worker. A job running far
+    // past `timeLimit` (0: none) is stopped. While the pool lives, SIGINT
+    // and SIGTERM only note themselves.
+    WorkerPool(std::string kind, ResultCheck understood, double timeLimit);
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+    ~WorkerPool() override;
+
+    int staff(size_t jobs, size_t waiting) override;
+    size_t size() const override;
+    size_t idle() const override;
+    size_t running() const override;
+    bool handOutTask(const Task& task, const std::string& request) override;
+    std::vector<RunningJob> runningJobs() const override;
+    void cancel(size_t index, unsigned keep) override;
+    std::optional<std::vector<FinishedJob>> wait(int milliseconds) override;
+    void stop() override;
+    int interruptedBy() const override;
 
 private:
     void readMessages(WorkerHandle& worker, std::vector<FinishedJob>& finished);
     void reapIfEnded(WorkerHandle& worker, std::vector<FinishedJob>& finished);
     void stopOverrunning(std::vector<FinishedJob>& finished);
     FinishedJob unreported(WorkerHandle& worker, FinishedJob::How how, double seconds);
-    bool give(WorkerHandle& worker, const Task& task);
+    bool give(WorkerHandle& worker, const Task& task, const std::string& request);
     void dropGone();
 
-    size_t entries_;
-    JobFunction job_;
+    std::string kind_;
     ResultCheck understood_;
     double timeLimit_;
     std::vector<WorkerHandle> workers_;
