@@ -6,11 +6,13 @@
 #include "engine/batch_runner.h"
 #include "engine/copy_files.h"
 #include "engine/race.h"
+#include "engine/solve_job.h"
 #include "process/codec.h"
 #include "reports/report_rows.h"
 #include "scip/solution_file.h"
 
 #include "TestSupport.h"
+#include "fake_runner.h"
 
 using namespace testing_support;
 
@@ -51,14 +53,9 @@ FinishedJob died(size_t index, unsigned number) {
 
 constexpr int kOptimal = 1, kTimeLimit = 23, kGapLimit = 25, kNodeLimit = 20;
 
-bool answered(const FinishedJob& job) {
-    return job.how == FinishedJob::Reported && endsWithAnswer(*decodeValue<ModelResult>(job.result));
-}
-bool better(const FinishedJob& a, const FinishedJob& b) {
-    if ((a.how == FinishedJob::Reported) != (b.how == FinishedJob::Reported)) return a.how == FinishedJob::Reported;
-    return a.how == FinishedJob::Reported &&
-           betterResult(*decodeValue<ModelResult>(a.result), *decodeValue<ModelResult>(b.result));
-}
+// The program's own racing rules.
+const auto answered = copyAnswered;
+const auto better = betterCopy;
 
 std::vector<std::pair<size_t, unsigned>> chosen(const std::vector<Racer>& racers) {
     std::vector<std::pair<size_t, unsigned>> tasks;
@@ -90,8 +87,8 @@ TEST(RaceChoice, IdleWorkersSpreadOverSolvingModelsLongestFirstWithTheTimeLeft) 
     EXPECT_EQ(chosen(chooseRacers(later, races, 2, 30.0, kNow)), (P{{3, 2}, {3, 3}}));
     EXPECT_TRUE(chooseRacers(later, races, 0, 30.0, kNow).empty());
     // With no idle worker a racer is not handed out (and so not counted as running).
-    WorkerPool idle(1, [](const Task&, const std::function<void()>&) { return std::string(); }, nullptr, 0.0);
-    EXPECT_FALSE(idle.handOutTask(Task{0, 1, 0.0}));
+    WorkerPool idle(kSolveJob, nullptr, 0.0);
+    EXPECT_FALSE(idle.handOutTask(Task{0, 1, 0.0}, ""));
 }
 
 TEST(RaceEnd, FirstAnswerWinsOtherwiseBestBoundLowestCopyOnATie) {
@@ -189,10 +186,8 @@ TEST(RaceFiles, TheChosenCopysFilesBecomeTheModelsAndEveryCopysGo) {
 
 namespace {
 
-// Stands in for SCIP in a racing batch. a.lp: the first copy never
-// answers, a racer answers at once. b.lp: every copy stops at a limit, the
-// first (once a racer has started) with a worse bound than the racer's.
-// c.lp: the solve throws, which ends its worker as a failure.
+// Stands in for SCIP in a racing batch: a.lp is optimal, b.lp stops at its
+// time limit, a racer with a better bound than the first copy.
 std::optional<ModelResult> standInSolve(std::string modelPath, const std::string& folder, const BatchSettings& settings,
                                         const std::function<void()>& solveStarting) {
     ModelResult result;
@@ -201,17 +196,8 @@ std::optional<ModelResult> standInSolve(std::string modelPath, const std::string
     result.scipMajorVersion = 10;
     result.stamp = fileStamp(modelPath);
     result.seed = settings.seed;
-    if (result.name == "c.lp") throw std::runtime_error("a fault of the solver's side");
     solveStarting();
     const bool racer = settings.racerSeed.has_value();
-    const std::string entry = fs::path(folder).filename().string();
-    const fs::path firstRacer = fs::path(folder).parent_path() / (entry.substr(0, entry.find('-')) + "-1") / "started";
-    if (entry.substr(entry.find('-')) == "-1") writeFile(firstRacer, "");
-    if (result.name == "a.lp" && !racer) std::this_thread::sleep_for(std::chrono::seconds(60));
-    for (int i = 0; i < 3000 && result.name == "b.lp" && !racer && !fs::exists(firstRacer); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (result.name == "b.lp" && racer) std::this_thread::sleep_for(std::chrono::milliseconds(300));
     result.scipStatus = result.name == "a.lp" ? 1 : 23;  // optimal; time limit
     result.outcome = result.name == "a.lp" ? Outcome::Optimal : Outcome::TimeLimit;
     result.seconds = 0.25;
@@ -219,8 +205,27 @@ std::optional<ModelResult> standInSolve(std::string modelPath, const std::string
     result.primalBound = racer ? 5.0 : 9.0;
     result.dualBound = 1.0;
     result.solutionFile = writeSolutionFile(folder, result.name, racer ? "racer\n" : "first\n");
-    std::cout << outcomeLines(result.name, result.seconds, result.outcome);
     return result;
+}
+
+// Runs opt's real job on the stand-in, in the test's process, each copy
+// ending when a race needs it to: a.lp's first copy never ends by itself
+// (its racer answers), b.lp's first copy ends after its racer, and c.lp's
+// worker dies with exit code 70.
+FakeRunner::Outcome raceOutcome(const Task& task, const std::string& request) {
+    FakeRunner::Outcome outcome;
+    outcome.solvingFor = 5.0;
+    const std::string name = baseName(decodeValue<SolveRequest>(request)->modelPath);
+    if (name == "c.lp") {
+        outcome.job.how = FinishedJob::Died;
+        outcome.job.waitStatus = 70 << 8;
+        return outcome;
+    }
+    outcome.job.result = solveJob(request, task, standInSolve, [] {});
+    const ModelResult result = *decodeValue<ModelResult>(outcome.job.result);
+    outcome.job.out = outcomeLines(result.name, result.seconds, result.outcome);  // what the worker printed
+    if (task.copy == 0) outcome.afterWaits = name == "a.lp" ? -1 : 3;
+    return outcome;
 }
 
 }  // namespace
@@ -240,9 +245,10 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
     target.settings.race = true;
     target.settings.seed = 4;
     plan.targets.push_back(target);
+    FakeRunner runner(raceOutcome);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const BatchResult batch = runBatch(plan, standInSolve);
+    const BatchResult batch = runBatch(plan, &runner);
     const std::string errors = testing::internal::GetCapturedStderr();
     const std::string console = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(batch.anyError);  // c.lp
@@ -258,11 +264,8 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
     }
     ASSERT_EQ(shown.size(), 3u) << console;
     for (size_t i = 0; i < 2; ++i) {
-        // A racer's seed: the batch's plus its copy. Of a.lp whichever racer
-        // answers first (a second may start once c.lp's worker is replaced);
-        // of b.lp, whose racers tie, the first racer.
-        const int seed = std::stoi(rows[i].at(14));
-        EXPECT_TRUE(i == 0 ? seed > 4 : seed == 5) << rows[i][0] << " " << seed;
+        // The racer's seed: the batch's plus its copy.
+        EXPECT_EQ(rows[i].at(14), "5") << rows[i][0];
         // Its time counts from the first copy's start, on the block as in the row.
         EXPECT_GT(reportNumber(rows[i][1]), 0.25) << rows[i][0];
         EXPECT_NEAR(shown[i], reportNumber(rows[i][1]), 1e-5) << rows[i][0];
@@ -273,4 +276,12 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
     EXPECT_EQ(readFile(dir / "out" / "a.sol"), "racer\n");
     EXPECT_EQ(readFile(dir / "out" / "b.sol"), "racer\n");
     EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
+    // Once c.lp's worker died, the idle workers raced a.lp and b.lp once
+    // each; a.lp's answer stopped its first copy.
+    std::vector<std::pair<size_t, unsigned>> handed;
+    for (const Task& task : runner.handed) handed.emplace_back(task.index, task.copy);
+    EXPECT_EQ(handed, (std::vector<std::pair<size_t, unsigned>>{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}}));
+    ASSERT_EQ(runner.cancelled.size(), 1u);
+    EXPECT_EQ(runner.cancelled[0].index, 0u);
+    EXPECT_EQ(runner.cancelled[0].copy, 0u);
 }

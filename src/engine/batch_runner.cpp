@@ -145,19 +145,8 @@ JobKind solveKind(Targets& targets, BatchState& state) {
     };
     kind.timeLimit = targets.settings[0].timeLimit;
     kind.race = !targets.raceFolder.empty();
-    // A copy whose solution is not feasible answers nothing, and is worse than any other.
-    kind.answered = [](const FinishedJob& job) {
-        if (job.how != FinishedJob::Reported) return false;
-        const ModelResult result = *decodeValue<ModelResult>(job.result);
-        return endsWithAnswer(result) && result.verified != Verification::No;
-    };
-    kind.better = [](const FinishedJob& a, const FinishedJob& b) {
-        if ((a.how == FinishedJob::Reported) != (b.how == FinishedJob::Reported)) return a.how == FinishedJob::Reported;
-        if (a.how != FinishedJob::Reported) return false;
-        const ModelResult first = *decodeValue<ModelResult>(a.result), second = *decodeValue<ModelResult>(b.result);
-        const bool firstWrong = first.verified == Verification::No, secondWrong = second.verified == Verification::No;
-        return firstWrong != secondWrong ? secondWrong : betterResult(first, second);
-    };
+    kind.answered = copyAnswered;
+    kind.better = betterCopy;
     return kind;
 }
 

@@ -111,3 +111,18 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
     }
     return result;
 }
+
+// A copy whose solution is not feasible answers nothing, and is worse than any other.
+bool copyAnswered(const FinishedJob& job) {
+    if (job.how != FinishedJob::Reported) return false;
+    const ModelResult result = *decodeValue<ModelResult>(job.result);
+    return endsWithAnswer(result) && result.verified != Verification::No;
+}
+
+bool betterCopy(const FinishedJob& a, const FinishedJob& b) {
+    if ((a.how == FinishedJob::Reported) != (b.how == FinishedJob::Reported)) return a.how == FinishedJob::Reported;
+    if (a.how != FinishedJob::Reported) return false;
+    const ModelResult first = *decodeValue<ModelResult>(a.result), second = *decodeValue<ModelResult>(b.result);
+    const bool firstWrong = first.verified == Verification::No, secondWrong = second.verified == Verification::No;
+    return firstWrong != secondWrong ? secondWrong : betterResult(first, second);
+}

@@ -47,3 +47,11 @@ std::string solveJob(const std::string& request, const Task& task, SolveFunction
 // copy's start, and its files are the chosen copy's.
 ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::string& modelPath,
                       const std::string& outputFolder, const std::string& raceFolder, const BatchSettings& settings);
+
+// The racing rules of opt's copies: a copy answered when it ended with an
+// answer (report_rows.h's endsWithAnswer) whose solution is not
+// found infeasible; of two copies without an answer, one that reported is
+// better than one that did not, a feasible solution better than one found
+// infeasible, then the better bounds (reports/report_rows.h's betterResult).
+bool copyAnswered(const FinishedJob& job);
+bool betterCopy(const FinishedJob& a, const FinishedJob& b);
