@@ -1,7 +1,5 @@
 // LoteOtimizador: the entry point, and the commands run from the command line.
-#include <clocale>
 #include <cstdio>
-#include <csignal>
 #include <memory>
 #include <iostream>
 #include <string>
@@ -17,6 +15,7 @@ extern "C" {
 #include "commands/shards.h"
 #include "commands/worker_jobs.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
 #include "reports/reports.h"
@@ -24,18 +23,6 @@ extern "C" {
 #include "text/Messages.h"
 
 namespace {
-
-// Portuguese conventions for the C runtime, but numbers in the C convention:
-// SCIP and GLPK read and write model files with a decimal point, and the
-// program formats its own numbers explicitly.
-void setLocale() {
-    const char* const names[] = {"pt_BR.UTF-8", "pt_BR.utf8", "pt_PT.UTF-8", "pt_PT.utf8",
-                                 "pt_BR",       "pt_PT",      "portuguese"};
-    for (const char* name : names) {
-        if (std::setlocale(LC_ALL, name) != nullptr) break;
-    }
-    std::setlocale(LC_NUMERIC, "C");
-}
 
 void printVersion() {
     std::cout << msg::versionProgram << "\n";
@@ -117,9 +104,9 @@ int runAsWorker(const std::string& kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setLocale();
+    setProgramLocale();
     // A reader that goes away must not kill the batch.
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipes();
     if (argc == 3 && std::string(argv[1]) == kWorkerOption) return runAsWorker(argv[2]);
     ParsedOptions parsed = parseOptions(argc, argv);
     if (!parsed.options) {

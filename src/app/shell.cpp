@@ -1,13 +1,13 @@
 // The interactive shell.
 #include "app/shell.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "commands/Functions.h"
 #include "platform/console.h"
+#include "platform/system.h"
 #include "text/Messages.h"
 
 namespace {
@@ -27,13 +27,6 @@ void readTimeLimit(BatchSettings& settings) {
 
 }  // namespace
 
-void endBySignal(int signal) {
-    std::cout << std::flush;
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    std::_Exit(128 + signal);
-}
-
 void runShell(BatchSettings settings) {
     printAbout();
     std::string line;
@@ -43,11 +36,13 @@ void runShell(BatchSettings settings) {
         if (line == "opt") {
             // Ctrl-C stops the batch and brings the prompt back; SIGTERM
             // (a job stopped, `timeout`) ends the program too.
-            if (optimizeFolder(settings).interruptedBy == SIGTERM) endBySignal(SIGTERM);
+            const int signal = optimizeFolder(settings).interruptedBy;
+            if (isTerminateSignal(signal)) endBySignal(signal);
         } else if (line == "time_limit") {
             readTimeLimit(settings);
         } else if (line == "mod_lp") {
-            if (convertFolder(settings).interruptedBy == SIGTERM) endBySignal(SIGTERM);
+            const int signal = convertFolder(settings).interruptedBy;
+            if (isTerminateSignal(signal)) endBySignal(signal);
         } else if (line == "help") {
             std::cout << msg::help << std::flush;
         } else if (line == "about") {

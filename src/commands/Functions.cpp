@@ -187,7 +187,7 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     const bool hasSolution = failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM &&
                              lib().SCIPgetNSols(scip) > 0;
     SCIP_RETCODE printed = SCIP_OKAY;
-    const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, printed) : std::nullopt;
+    const std::optional<std::string> solution = hasSolution ? solutionText(scip, printed) : std::nullopt;
     failure.note(printed);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = recordResult(scip, modelPath, initialSolution);

@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <iostream>
 
-#include <unistd.h>
-
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
 #include "reports/output_files.h"
@@ -22,11 +20,12 @@ FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, In
     const std::string oldReportPath = lpFolder + "/" + reportName;
     bool leaveOut = oldReport != OldReport::Remove;
     if (oldReport != OldReport::LeaveOut) {
-        if (::unlink(oldReportPath.c_str()) == 0) {
+        const int error = removeFile(oldReportPath);
+        if (error == 0) {
             std::cout << msg::oldReportRemoved;
             leaveOut = true;  // it is gone
-        } else if (errno != ENOENT) {
-            printIoError(msg::oldReportNotRemoved, oldReportPath, errno);
+        } else if (error != ENOENT) {
+            printIoError(msg::oldReportNotRemoved, oldReportPath, error);
         }
     }
     if (leaveOut) {

@@ -7,8 +7,6 @@
 #include <iostream>
 #include <sstream>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "platform/files.h"
 #include "reports/reports.h"
@@ -33,9 +31,7 @@ BatchOutput::BatchOutput(Blocks& blocks, const std::string& outputFolder, const 
     journalPath_ = joinPath(outputFolder, journalName(shard));
 }
 
-BatchOutput::~BatchOutput() {
-    if (journal_ >= 0) ::close(journal_);
-}
+BatchOutput::~BatchOutput() = default;
 
 void BatchOutput::hide(size_t index) {
     entries_[index].done = true;
@@ -82,36 +78,37 @@ bool BatchOutput::start() {
 // report yet).
 bool BatchOutput::openJournal(std::ostream& errors) {
     const std::string text = readTextFile(journalPath_).value_or("");
-    journalSize_ = static_cast<off_t>(journalKeptLength(text));
+    journalSize_ = static_cast<long long>(journalKeptLength(text));
     if (journalSize_ == 0 && !text.empty()) {
         const std::string today = journalInTodaysLayout(text);
         if (const int error = today.empty() ? 0 : replaceFile(outputFolder_, journalPath_, today)) {
             printIoError(msg::reportNotWritten, journalPath_, error, errors);
             return false;
         }
-        journalSize_ = static_cast<off_t>(today.size());
+        journalSize_ = static_cast<long long>(today.size());
     }
-    journal_ = ::open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (journal_ < 0) {
-        printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+    if (const int error = openForAppend(journalPath_, journal_)) {
+        printIoError(msg::reportNotWritten, journalPath_, error, errors);
         return false;
     }
-    if (::ftruncate(journal_, journalSize_) != 0) printIoError(msg::reportNotWritten, journalPath_, errno, errors);
+    if (const int error = truncateFile(journal_, journalSize_)) {
+        printIoError(msg::reportNotWritten, journalPath_, error, errors);
+    }
     return true;
 }
 
 // One write of a whole record, at the end of the file: a killed program
 // leaves whole records and at most one cut short.
 bool BatchOutput::appendToJournal(const std::vector<std::string>& rows, std::ostream& errors) {
-    if (journal_ < 0 && !openJournal(errors)) return false;
+    if (journal_.fd < 0 && !openJournal(errors)) return false;
     // An empty journal starts with its layout.
     const std::string record = (journalSize_ == 0 ? journalStart() : "") + journalRecord(rows);
-    const int error = writeWhole(journal_, record);
+    const int error = writeWhole(journal_.fd, record);
     if (error == 0) {
-        journalSize_ += static_cast<off_t>(record.size());
+        journalSize_ += static_cast<long long>(record.size());
         return true;
     }
-    if (journal_ >= 0 && ::ftruncate(journal_, journalSize_) != 0) {
+    if (truncateFile(journal_, journalSize_) != 0) {
         // The cut record is cut off when the journal is next opened.
     }
     printIoError(msg::reportNotWritten, journalPath_, error, errors);
@@ -134,8 +131,7 @@ bool BatchOutput::closeReports() {
         blocks_.clearProgress();
         if (!writeReports()) return false;
     }
-    if (journal_ >= 0) ::close(journal_);
-    journal_ = -1;
+    journal_ = FileDescriptor();
     removeIfPresent(journalPath_);
     return true;
 }

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
 
 #include "batch/batch.h"
 #include "engine/blocks.h"
@@ -69,8 +68,8 @@ private:
     std::string outputFolder_;
     std::vector<std::string> reportNames_;
     std::string journalPath_;
-    int journal_ = -1;          // open for appending once a row is journalled
-    off_t journalSize_ = 0;     // its whole records
+    FileDescriptor journal_;    // open for appending once a row is journalled
+    long long journalSize_ = 0; // its whole records
     bool started_ = false;      // rewrites may happen
     bool waiting_ = false;      // finished rows not yet in the reports
     Clock::time_point lastWrite_{};

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include <sys/stat.h>
 
 #include "batch/model_names.h"
 #include "platform/files.h"
@@ -14,8 +13,9 @@
 
 std::string makeRaceFolder(const std::string& outputFolder) {
     std::string path;
-    if (createTempFolder(outputFolder, path) == 0) return path;
-    printIoError(msg::raceFolderNotMade, outputFolder, errno);
+    const int error = createTempFolder(outputFolder, path);
+    if (error == 0) return path;
+    printIoError(msg::raceFolderNotMade, outputFolder, error);
     return "";
 }
 
@@ -24,7 +24,7 @@ std::string copyFolder(const std::string& raceFolder, size_t index, unsigned cop
 }
 
 bool makeCopyFolder(const std::string& raceFolder, size_t index, unsigned copy) {
-    return ::mkdir(copyFolder(raceFolder, index, copy).c_str(), 0700) == 0 || errno == EEXIST;
+    return makePrivateFolder(copyFolder(raceFolder, index, copy)) == 0;
 }
 
 void keepCopyFiles(const std::string& outputFolder, const std::string& raceFolder, size_t index, unsigned copy,

@@ -3,11 +3,10 @@
 
 #include <cstdio>
 
-#include <unistd.h>
-
+#include "platform/system.h"
 #include "text/Messages.h"
 
-ProgressLine::ProgressLine() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine() : enabled_(errorsOnTerminal()) {}
 
 void ProgressLine::show(size_t finished, size_t total, size_t running) {
     if (!enabled_) return;

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 extern "C" {
 #include <glpk.h>
@@ -45,8 +43,7 @@ void warnIfOutdated(const std::string& lpPath) {
 bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
     // An existing LP path that is not a regular file (a folder, a FIFO) is
     // not replaced.
-    struct stat info;
-    if (::stat(lpPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+    if (holdsOtherThanFile(lpPath)) return false;
     const size_t slash = lpPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : lpPath.substr(0, slash + 1);
     std::string temp;
@@ -73,7 +70,7 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
     const bool written = glp_write_lp(prob, nullptr, temp.c_str()) == 0;
     glp_term_hook(nullptr, nullptr);
     if (!written || std::rename(temp.c_str(), lpPath.c_str()) != 0) {
-        ::unlink(temp.c_str());
+        removeFile(temp);
         return false;
     }
     return true;

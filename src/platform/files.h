@@ -2,16 +2,10 @@
 // through temporary files unique to their writer.
 #pragma once
 
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <sys/mman.h>
-#include <unistd.h>
-
 
 // A file's size and time of change: what tells whether a file changed.
 struct FileStamp {
@@ -31,55 +25,26 @@ struct FileDescriptor {
     FileDescriptor(FileDescriptor&& other) noexcept : fd(other.fd) { other.fd = -1; }
     FileDescriptor& operator=(FileDescriptor&& other) noexcept {
         if (this != &other) {
-            if (fd >= 0) ::close(fd);
+            close();
             fd = other.fd;
             other.fd = -1;
         }
         return *this;
     }
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    // Closes now and says whether the close succeeded.
-    bool close() {
-        const int f = fd;
-        fd = -1;
-        return ::close(f) == 0;
-    }
+    ~FileDescriptor() { close(); }
+    // Closes now and says whether the close succeeded (true when none was open).
+    bool close();
 };
 
-// A file in memory that C code opens by name (its path under
-// /proc/self/fd), closed when it goes out of scope; without a path when it
-// could not be made.
+// A file in memory that C code opens by name, closed when it goes out of
+// scope; without a path when it could not be made.
 struct NamedMemoryFile {
     FileDescriptor fd;
     std::string path;
 };
-inline NamedMemoryFile makeNamedMemoryFile(const char* name) {
-    NamedMemoryFile file;
-    file.fd = FileDescriptor(::memfd_create(name, MFD_CLOEXEC));
-    if (file.fd.fd >= 0) file.path = "/proc/self/fd/" + std::to_string(file.fd.fd);
-    return file;
-}
-
-// A stream in memory that C functions can print into, freed when it goes
-// out of scope.
-struct MemoryStream {
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* file = nullptr;
-    MemoryStream() { file = open_memstream(&data, &size); }
-    MemoryStream(const MemoryStream&) = delete;
-    MemoryStream& operator=(const MemoryStream&) = delete;
-    ~MemoryStream() {
-        if (file != nullptr) std::fclose(file);
-        std::free(data);
-    }
-    std::string text() {
-        std::fflush(file);
-        return std::string(data, size);
-    }
-};
+NamedMemoryFile makeNamedMemoryFile(const char* name);
+// Replaces what a file in memory holds with `text`; false when it cannot.
+bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text);
 
 // ---- Folder services ----------------------------------------------------
 
@@ -160,5 +125,19 @@ void removeStaleTempFiles(const std::string& folder);
 // Removes `path` if it is there; absence (or a name too long to exist) is
 // not an error. Returns 0 or errno.
 int removeIfPresent(const std::string& path);
+// Removes the file `path`. Returns 0 or errno (ENOENT when it was not there).
+int removeFile(const std::string& path);
+// True when `path` names something other than a regular file (a folder, a FIFO).
+bool holdsOtherThanFile(const std::string& path);
+// True when nothing is at `path` (or a name too long to exist, or a path through a file).
+bool nothingAt(const std::string& path);
+// Makes `path` a folder for this program's private use; one already there
+// will do. Returns 0 or errno.
+int makePrivateFolder(const std::string& path);
+// Opens (or makes) `path` for appending at its end. Returns 0 or errno.
+int openForAppend(const std::string& path, FileDescriptor& file);
+// Cuts an open file to `size` bytes. Returns 0 or errno.
+int truncateFile(const FileDescriptor& file, long long size);
+
 // "<what><path>: <system text>" on `out` (standard error unless told).
 void printIoError(const char* what, const std::string& path, int error, std::ostream& out = std::cerr);

@@ -2,10 +2,8 @@
 #include "reports/batch_record.h"
 
 #include <cstdio>
-#include <ctime>
 #include <map>
 
-#include <unistd.h>
 
 extern "C" {
 #include <glpk.h>
@@ -13,6 +11,7 @@ extern "C" {
 
 #include "batch/model_names.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "reports/output_files.h"
 #include "text/Messages.h"
 
@@ -53,13 +52,8 @@ BatchRecord describeBatch(const BatchSettings& settings,
     record.scipVersion = scipVersion;
     record.glpkVersion = glp_version();
     record.commandLine = commandLine.empty() ? std::string(msg::recordFromShell) : commandLine;
-    char host[256] = "";
-    if (::gethostname(host, sizeof host - 1) == 0) record.host = host;
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    char started[64] = "";
-    if (::localtime_r(&now, &local) != nullptr) std::strftime(started, sizeof started, "%Y-%m-%d %H:%M:%S %z", &local);
-    record.startTime = started;
+    record.host = machineName();
+    record.startTime = localTimeNow("%Y-%m-%d %H:%M:%S %z");
     record.timeLimit = settings.timeLimit;
     record.memoryGiven = settings.memoryLimitMb > 0.0;
     record.formats = settings.formats;

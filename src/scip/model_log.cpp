@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include <unistd.h>
-
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "text/Messages.h"
@@ -13,13 +11,11 @@
 ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string& name) : wanted(keep) {
     if (!keep) return;
     path = joinPath(outputFolder, logFileName(name));
-    const int fd = createTempFile(outputFolder, tempPath);
-    if (fd < 0) {
+    const FileDescriptor file(createTempFile(outputFolder, tempPath));
+    if (file.fd < 0) {
         printIoError(msg::logNotWritten, path, errno);
         tempPath.clear();
-        return;
     }
-    ::close(fd);
 }
 
 bool ModelLog::finish() {
@@ -28,7 +24,7 @@ bool ModelLog::finish() {
     tempPath.clear();
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
         printIoError(msg::logNotWritten, path, errno);
-        ::unlink(temp.c_str());
+        removeFile(temp);
         return false;
     }
     return true;

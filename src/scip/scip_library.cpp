@@ -1,8 +1,7 @@
 // Loads SCIP's shared library into the process that solves models.
-#include <dlfcn.h>
-
 #include "scip/scip_api.h"
 
+#include "platform/system.h"
 #include "text/Messages.h"
 
 #ifndef LOTE_SCIP_LIBRARY
@@ -17,10 +16,11 @@ std::string loadScipLibrary() {
     static bool loaded = false;
     if (loaded) return "";
     // Found through the program's run path (the build tree or the install's lib folder).
-    void* handle = ::dlopen(LOTE_SCIP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return ::dlerror();
-#define LOTE_SCIP_LOOKUP(name)                                                   \
-    api.name = reinterpret_cast<decltype(api.name)>(::dlsym(handle, #name));   \
+    std::string error;
+    void* handle = loadSharedLibrary(LOTE_SCIP_LIBRARY, error);
+    if (handle == nullptr) return error;
+#define LOTE_SCIP_LOOKUP(name)                                                      \
+    api.name = reinterpret_cast<decltype(api.name)>(librarySymbol(handle, #name)); \
     if (api.name == nullptr) return std::string(LOTE_SCIP_LIBRARY) + ": " + #name;
     LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)
 #undef LOTE_SCIP_LOOKUP

@@ -8,10 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "batch/model_names.h"
 #include "platform/files.h"
@@ -26,15 +22,12 @@ const ScipApi& lib() { return scipLibrary(); }
 // file of their own; one per process, rewritten for each use.
 const NamedMemoryFile& memoryFile() {
     static NamedMemoryFile file;
-    if (file.fd.fd < 0) file = makeNamedMemoryFile("loteotimizador-parametros");
+    if (file.path.empty()) file = makeNamedMemoryFile("loteotimizador-parametros");
     return file;
 }
 const std::string& memoryFilePath() { return memoryFile().path; }
 
-bool writeMemoryFile(const std::string& text) {
-    const int fd = memoryFile().fd.fd;
-    return fd >= 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && writeWhole(fd, text) == 0;
-}
+bool writeMemoryFile(const std::string& text) { return rewriteMemoryFile(memoryFile(), text); }
 
 // SCIP reads `text` as a settings file.
 SCIP_RETCODE readSettingsText(SCIP* scip, const std::string& text) {
@@ -166,11 +159,8 @@ namespace {
 // The model's own settings file, when there is one.
 SCIP_RETCODE applyModelSettingsFile(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
     const std::string path = joinPath(parentFolder(modelPath), modelSettingsFileName(baseName(modelPath), settings.formats));
-    struct stat info;
     // A name too long to exist is not there either.
-    if (::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)) {
-        return SCIP_OKAY;
-    }
+    if (nothingAt(path)) return SCIP_OKAY;
     const std::optional<std::string> text = readTextFile(path);
     if (!text) {
         std::fputs(formatMessage(msg::parameterFileUnreadable, path).c_str(), stderr);

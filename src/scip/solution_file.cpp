@@ -6,6 +6,7 @@
 
 #include "batch/model_names.h"
 #include "platform/files.h"
+#include "scip/scip_handles.h"
 #include "text/Messages.h"
 
 SolutionFile writeSolutionFile(const std::string& outputFolder, const std::string& modelName, const std::string& text,
@@ -29,25 +30,38 @@ SolutionFile removeSolutionFile(const std::string& outputFolder, const std::stri
 
 namespace {
 
-// The layout of SCIP's own "write solution": status, objective, values.
-SCIP_RETCODE printSolution(SCIP* scip, FILE* file) {
-    std::fputs("solution status: ", file);
-    LOTE_SCIP_CALL(scipLibrary().SCIPprintStatus(scip, file));
-    std::fputs("\n", file);
-    LOTE_SCIP_CALL(scipLibrary().SCIPprintBestSol(scip, file, 0));
+// What SCIP prints for the console while the program's handler is set: kept
+// in the text that its data points to.
+void keepPrinted(SCIP_MESSAGEHDLR* handler, FILE*, const char* text) {
+    std::string* into = *reinterpret_cast<std::string**>(scipLibrary().SCIPmessagehdlrGetData(handler));
+    if (text != nullptr) into->append(text);
+}
+
+// SCIP's status and its best solution, as SCIP prints them with no file
+// given, into `status` and `values`; the handler SCIP had is set back.
+SCIP_RETCODE printSolution(SCIP* scip, std::string& status, std::string& values) {
+    const ScipApi& lib = scipLibrary();
+    ScipMessageHandler previous;
+    previous.handler = lib.SCIPgetMessagehdlr(scip);
+    if (previous.handler != nullptr) lib.SCIPmessagehdlrCapture(previous.handler);
+    std::string* into = &status;
+    ScipMessageHandler keeping;
+    LOTE_SCIP_CALL(lib.SCIPmessagehdlrCreate(&keeping.handler, 0, nullptr, 0, nullptr, nullptr, keepPrinted, nullptr,
+                                             reinterpret_cast<SCIP_MESSAGEHDLRDATA*>(&into)));
+    LOTE_SCIP_CALL(lib.SCIPsetMessagehdlr(scip, keeping.handler));
+    LOTE_SCIP_CALL(lib.SCIPprintStatus(scip, nullptr));
+    into = &values;
+    LOTE_SCIP_CALL(lib.SCIPprintBestSol(scip, nullptr, 0));
+    LOTE_SCIP_CALL(lib.SCIPsetMessagehdlr(scip, previous.handler));
     return SCIP_OKAY;
 }
 
 }  // namespace
 
-std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCIP_RETCODE& failure) {
-    MemoryStream buffer;
-    if (buffer.file == nullptr) {
-        printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
-        return std::nullopt;
-    }
-    failure = printSolution(scip, buffer.file);
+std::optional<std::string> solutionText(SCIP* scip, SCIP_RETCODE& failure) {
+    std::string status, values;
+    failure = printSolution(scip, status, values);
     if (failure != SCIP_OKAY) return std::nullopt;
-    return buffer.text();
+    // The layout of SCIP's own "write solution": status, objective, values.
+    return "solution status: " + status + "\n" + values;
 }
-

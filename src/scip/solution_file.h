@@ -18,6 +18,5 @@ SolutionFile removeSolutionFile(const std::string& outputFolder, const std::stri
                                 std::ostream& errors = std::cerr);
 // The solution SCIP holds, as SCIP's own "write solution" lays it out,
 // printed into memory (before the outcome is shown). A failed SCIP call
-// goes to `failure` and gives nothing; so does a buffer that cannot be
-// made (said).
-std::optional<std::string> solutionText(SCIP* scip, const std::string& modelName, SCIP_RETCODE& failure);
+// goes to `failure` and gives nothing.
+std::optional<std::string> solutionText(SCIP* scip, SCIP_RETCODE& failure);
