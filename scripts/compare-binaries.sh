@@ -19,7 +19,6 @@ OLD="$(realpath "$1")"
 NEW="$(realpath "$2")"
 MODELS="$(realpath "${3:-$ROOT/tests/models}")"
 WORK="$(mktemp -d /tmp/lote_compare_XXXXXX)"
-[ -n "${KEEP_WORK:-}" ] || trap 'rm -rf "$WORK"' EXIT
 
 # One folder of models with every kind of entry, an initial-solution folder
 # beside it (one good solution, one corrupt), known results with a wrong one.
@@ -90,6 +89,12 @@ run() {
     done
 }
 
+FULL_DISKS=()
+cleanup() {
+    for d in "${FULL_DISKS[@]}"; do umount "$d" 2>/dev/null || true; done
+    [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
+}
+trap cleanup EXIT
 for side in old new; do make_inputs "$WORK/$side"; done
 
 # The shell: every command word, a bad time limit, both folder errors, a
@@ -154,6 +159,23 @@ run cli_settings_bad_1 - --parametros bad.set opt fmt x
 run cli_settings_bad_2 - -p no/such=1 opt fmt x
 run cli_settings_bad_3 - --parametros missing.set opt fmt x
 run cli_settings_bad_4 - --logs mod_lp mods
+# Seeds as folders of one run, a racing batch (its winner's seed and values
+# masked below), and a batch into a full disk (a small tmpfs; left out where
+# it cannot be mounted).
+run cli_seeds - -j 2 --sementes 0-1 opt data/lps out_seeds
+run cli_seeds_resume - -j 2 --sementes 0-1 --retomar opt data/lps out_seeds
+run cli_race - -j 2 --corrida opt data/lps out_race
+for side in old new; do
+    mkdir -p "$WORK/$side/full"
+    if mount -t tmpfs -o size=24k tmpfs "$WORK/$side/full" 2>/dev/null; then
+        FULL_DISKS+=("$WORK/$side/full")
+        head -c 20000 /dev/zero > "$WORK/$side/full/filler"
+    fi
+done
+if [ "${#FULL_DISKS[@]}" -eq 2 ]; then
+    run cli_full_disk - -j 1 --logs opt data/lps full
+    for d in "${FULL_DISKS[@]}"; do cp -r "$d" "$d.kept"; umount "$d"; rm -rf "$d"; mv "$d.kept" "$d"; done
+fi
 # comparar: hand-made folders (console, summary CSV, page), a real batch
 # against itself, and its errors.
 run cmp_handmade - comparar cmp/base cmp/nova --html cmp/pagina.html --csv cmp/resumo.csv
@@ -194,6 +216,9 @@ for line in data.split('\n'):
     fields = line[name.end():].split(';') if name else []
     if stamps and name and len(fields) == 2:
         line = name.group(0) + fields[0] + ';M'
+    elif len(fields) >= 3 and 'out_race/' in sys.argv[1]:
+        # A raced model: the copy that answered first is the machine's choice.
+        line = name.group(0) + 'T;' + fields[1]
     elif len(fields) >= 3 and re.fullmatch(r'-?\d+,\d+', fields[0]):
         fields[0] = 'T'
         if 'LIMITE DE TEMPO' in line:
@@ -218,7 +243,7 @@ while IFS= read -r -d '' file; do
     fi
     [ -f "$file" ] || continue
     case "$rel" in
-        out_limit/*.sol) continue ;;  # the best solution found within the limit
+        out_limit/*.sol|out_race/*.sol) continue ;;  # the best solution found within the limit; the winner's
         *.lp|*.mod|*.dat|*.solu|*.txt) cmp -s "$file" "$other" || { echo "differs: $rel"; status=1; }; continue ;;
     esac
     if ! diff <(mask "$file") <(mask "$other") >"$WORK/diff" 2>&1; then

@@ -30,37 +30,40 @@ SolutionFile removeSolutionFile(const std::string& outputFolder, const std::stri
 
 namespace {
 
-// What SCIP prints for the console while the program's handler is set: kept
-// in the text that its data points to.
+// What SCIP prints for the console goes nowhere, or into the text that the
+// handler's `printed` points to.
 void keepPrinted(SCIP_MESSAGEHDLR* handler, FILE*, const char* text) {
-    std::string* into = *reinterpret_cast<std::string**>(scipLibrary().SCIPmessagehdlrGetData(handler));
-    if (text != nullptr) into->append(text);
+    const auto* owner = reinterpret_cast<const ScipMessageHandler*>(scipLibrary().SCIPmessagehdlrGetData(handler));
+    if (owner->printed != nullptr && text != nullptr) owner->printed->append(text);
 }
 
+}  // namespace
+
+SCIP_RETCODE createQuietHandler(ScipMessageHandler& handler, const std::string& logPath) {
+    LOTE_SCIP_CALL(scipLibrary().SCIPmessagehdlrCreate(&handler.handler, 0, logPath.empty() ? nullptr : logPath.c_str(),
+                                                       0, nullptr, nullptr, keepPrinted, nullptr,
+                                                       reinterpret_cast<SCIP_MESSAGEHDLRDATA*>(&handler)));
+    return SCIP_OKAY;
+}
+
+namespace {
+
 // SCIP's status and its best solution, as SCIP prints them with no file
-// given, into `status` and `values`; the handler SCIP had is set back.
-SCIP_RETCODE printSolution(SCIP* scip, std::string& status, std::string& values) {
-    const ScipApi& lib = scipLibrary();
-    ScipMessageHandler previous;
-    previous.handler = lib.SCIPgetMessagehdlr(scip);
-    if (previous.handler != nullptr) lib.SCIPmessagehdlrCapture(previous.handler);
-    std::string* into = &status;
-    ScipMessageHandler keeping;
-    LOTE_SCIP_CALL(lib.SCIPmessagehdlrCreate(&keeping.handler, 0, nullptr, 0, nullptr, nullptr, keepPrinted, nullptr,
-                                             reinterpret_cast<SCIP_MESSAGEHDLRDATA*>(&into)));
-    LOTE_SCIP_CALL(lib.SCIPsetMessagehdlr(scip, keeping.handler));
-    LOTE_SCIP_CALL(lib.SCIPprintStatus(scip, nullptr));
-    into = &values;
-    LOTE_SCIP_CALL(lib.SCIPprintBestSol(scip, nullptr, 0));
-    LOTE_SCIP_CALL(lib.SCIPsetMessagehdlr(scip, previous.handler));
+// given, into `status` and `values`.
+SCIP_RETCODE printSolution(SCIP* scip, ScipMessageHandler& quiet, std::string& status, std::string& values) {
+    quiet.printed = &status;
+    LOTE_SCIP_CALL(scipLibrary().SCIPprintStatus(scip, nullptr));
+    quiet.printed = &values;
+    LOTE_SCIP_CALL(scipLibrary().SCIPprintBestSol(scip, nullptr, 0));
     return SCIP_OKAY;
 }
 
 }  // namespace
 
-std::optional<std::string> solutionText(SCIP* scip, SCIP_RETCODE& failure) {
+std::optional<std::string> solutionText(SCIP* scip, ScipMessageHandler& quiet, SCIP_RETCODE& failure) {
     std::string status, values;
-    failure = printSolution(scip, status, values);
+    failure = printSolution(scip, quiet, status, values);
+    quiet.printed = nullptr;
     if (failure != SCIP_OKAY) return std::nullopt;
     // The layout of SCIP's own "write solution": status, objective, values.
     return "solution status: " + status + "\n" + values;
