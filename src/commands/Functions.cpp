@@ -57,14 +57,22 @@ SCIP_RETCODE applyTimeLimit(SCIP* scip, double timeLimit) {
     return SCIP_OKAY;
 }
 
-// Silences SCIP from here on: only the log is written, and the solution kept in memory, through a
-// handler of the program's (or nothing). SCIP's first handler lives on in `original` while SCIP's
-// VBC output may use it; its log is closed first, so the lines of the read stay at the log's start.
+// A handler that shows nothing on the console but still writes what SCIP
+// prints into the file it is given by name: the model's log when it has one,
+// then the solution's text (scip/solution_file.cpp).
+SCIP_RETCODE createFileOnlyHandler(ScipMessageHandler& fileOnly, const std::string& logPath) {
+    LOTE_SCIP_CALL(lib().SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, logPath.empty() ? nullptr : logPath.c_str(), 1));
+    return SCIP_OKAY;
+}
+
+// Silences SCIP from here on: only solution files and the log are written, through a file-only
+// handler (or nothing). SCIP's first handler lives on in `original` while SCIP's VBC output may
+// use it; its log is closed first, so the lines of the read stay at the log's start.
 SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& original, ScipMessageHandler& fileOnly, const std::string& logPath) {
     original.handler = lib().SCIPgetMessagehdlr(scip);
     if (original.handler != nullptr) lib().SCIPmessagehdlrCapture(original.handler);
     if (!logPath.empty()) lib().SCIPsetMessagehdlrLogfile(scip, nullptr);
-    if (createQuietHandler(fileOnly, logPath) != SCIP_OKAY) fileOnly.handler = nullptr;
+    if (createFileOnlyHandler(fileOnly, logPath) != SCIP_OKAY) fileOnly.handler = nullptr;
     LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, fileOnly.handler));
     return SCIP_OKAY;
 }
@@ -179,7 +187,7 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     const bool hasSolution = failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM &&
                              lib().SCIPgetNSols(scip) > 0;
     SCIP_RETCODE printed = SCIP_OKAY;
-    const std::optional<std::string> solution = hasSolution ? solutionText(scip, fileOnly, printed) : std::nullopt;
+    const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, printed) : std::nullopt;
     failure.note(printed);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = recordResult(scip, modelPath, initialSolution);

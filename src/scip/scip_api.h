@@ -12,7 +12,6 @@ extern "C" {
 
 typedef struct Scip SCIP;
 typedef struct SCIP_Messagehdlr SCIP_MESSAGEHDLR;
-typedef struct SCIP_MessagehdlrData SCIP_MESSAGEHDLRDATA;
 typedef struct SCIP_Sol SCIP_SOL;
 typedef struct SCIP_Param SCIP_PARAM;
 typedef double SCIP_Real;
@@ -79,14 +78,6 @@ SCIP_RETCODE SCIPprintBestSol(SCIP* scip, FILE* file, SCIP_Bool printzeros);
 // console but still writes what SCIP prints into an explicit file.
 SCIP_RETCODE SCIPcreateMessagehdlrDefault(SCIP_MESSAGEHDLR** messagehdlr, SCIP_Bool bufferedoutput,
                                           const char* filename, SCIP_Bool quiet);
-// A message handler of the program's: `info` gets what SCIP prints for the
-// console (the FILE* is SCIP's, never one of the program's), `data` is its own.
-SCIP_RETCODE SCIPmessagehdlrCreate(SCIP_MESSAGEHDLR** messagehdlr, SCIP_Bool bufferedoutput, const char* filename,
-                                   SCIP_Bool quiet, void (*warning)(SCIP_MESSAGEHDLR*, FILE*, const char*),
-                                   void (*dialog)(SCIP_MESSAGEHDLR*, FILE*, const char*),
-                                   void (*info)(SCIP_MESSAGEHDLR*, FILE*, const char*),
-                                   SCIP_RETCODE (*free)(SCIP_MESSAGEHDLR*), SCIP_MESSAGEHDLRDATA* data);
-SCIP_MESSAGEHDLRDATA* SCIPmessagehdlrGetData(SCIP_MESSAGEHDLR* messagehdlr);
 SCIP_RETCODE SCIPmessagehdlrRelease(SCIP_MESSAGEHDLR** messagehdlr);
 void SCIPmessagehdlrCapture(SCIP_MESSAGEHDLR* messagehdlr);
 SCIP_MESSAGEHDLR* SCIPgetMessagehdlr(SCIP* scip);
@@ -139,8 +130,7 @@ SCIP_Real SCIPsolGetAbsConsViolation(SCIP_SOL* sol);
     X(SCIPmessagehdlrCapture) X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile)         \
     X(SCIPcheckSolOrig) X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)                          \
     X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)                            \
-    X(SCIPsolGetAbsIntegralityViolation) X(SCIPsolGetAbsLPRowViolation) X(SCIPsolGetAbsConsViolation)  \
-    X(SCIPmessagehdlrCreate) X(SCIPmessagehdlrGetData)
+    X(SCIPsolGetAbsIntegralityViolation) X(SCIPsolGetAbsLPRowViolation) X(SCIPsolGetAbsConsViolation)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {

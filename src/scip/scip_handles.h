@@ -1,8 +1,6 @@
 // SCIP's handles, each released when it goes out of scope.
 #pragma once
 
-#include <string>
-
 #include "scip/scip_api.h"
 
 // A SCIP instance, freed when it goes out of scope.
@@ -27,7 +25,6 @@ struct ScipInstance {
 // A SCIP message handler, released when it goes out of scope.
 struct ScipMessageHandler {
     SCIP_MESSAGEHDLR* handler = nullptr;
-    std::string* printed = nullptr;  // a handler of the program's: where what SCIP prints goes ("": nowhere)
     ScipMessageHandler() = default;
     ScipMessageHandler(const ScipMessageHandler&) = delete;
     ScipMessageHandler& operator=(const ScipMessageHandler&) = delete;

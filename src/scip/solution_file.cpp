@@ -30,41 +30,47 @@ SolutionFile removeSolutionFile(const std::string& outputFolder, const std::stri
 
 namespace {
 
-// What SCIP prints for the console goes nowhere, or into the text that the
-// handler's `printed` points to.
-void keepPrinted(SCIP_MESSAGEHDLR* handler, FILE*, const char* text) {
-    const auto* owner = reinterpret_cast<const ScipMessageHandler*>(scipLibrary().SCIPmessagehdlrGetData(handler));
-    if (owner->printed != nullptr && text != nullptr) owner->printed->append(text);
-}
+// While it lives, what SCIP prints with no file given goes into the file at
+// `path`, opened by SCIP (its handler is quiet: the console gets none of
+// it); SCIP closes the file when it ends.
+struct PrintedInto {
+    SCIP* scip;
+    PrintedInto(SCIP* s, const std::string& path) : scip(s) {
+        scipLibrary().SCIPsetMessagehdlrLogfile(scip, path.c_str());
+    }
+    PrintedInto(const PrintedInto&) = delete;
+    PrintedInto& operator=(const PrintedInto&) = delete;
+    ~PrintedInto() { scipLibrary().SCIPsetMessagehdlrLogfile(scip, nullptr); }
+};
 
-}  // namespace
-
-SCIP_RETCODE createQuietHandler(ScipMessageHandler& handler, const std::string& logPath) {
-    LOTE_SCIP_CALL(scipLibrary().SCIPmessagehdlrCreate(&handler.handler, 0, logPath.empty() ? nullptr : logPath.c_str(),
-                                                       0, nullptr, nullptr, keepPrinted, nullptr,
-                                                       reinterpret_cast<SCIP_MESSAGEHDLRDATA*>(&handler)));
+SCIP_RETCODE printStatus(SCIP* scip, const std::string& path) {
+    const PrintedInto into(scip, path);
+    LOTE_SCIP_CALL(scipLibrary().SCIPprintStatus(scip, nullptr));
     return SCIP_OKAY;
 }
 
-namespace {
-
-// SCIP's status and its best solution, as SCIP prints them with no file
-// given, into `status` and `values`.
-SCIP_RETCODE printSolution(SCIP* scip, ScipMessageHandler& quiet, std::string& status, std::string& values) {
-    quiet.printed = &status;
-    LOTE_SCIP_CALL(scipLibrary().SCIPprintStatus(scip, nullptr));
-    quiet.printed = &values;
+SCIP_RETCODE printBestSolution(SCIP* scip, const std::string& path) {
+    const PrintedInto into(scip, path);
     LOTE_SCIP_CALL(scipLibrary().SCIPprintBestSol(scip, nullptr, 0));
     return SCIP_OKAY;
 }
 
 }  // namespace
 
-std::optional<std::string> solutionText(SCIP* scip, ScipMessageHandler& quiet, SCIP_RETCODE& failure) {
-    std::string status, values;
-    failure = printSolution(scip, quiet, status, values);
-    quiet.printed = nullptr;
+std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCIP_RETCODE& failure) {
+    // Without a handler SCIP prints nothing.
+    if (scipLibrary().SCIPgetMessagehdlr(scip) == nullptr) return std::string("solution status: \n");
+    const NamedMemoryFile status = makeNamedMemoryFile("loteotimizador-status");
+    const NamedMemoryFile values = makeNamedMemoryFile("loteotimizador-solucao");
+    if (status.path.empty() || values.path.empty()) {
+        printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
+        return std::nullopt;
+    }
+    failure = printStatus(scip, status.path);
+    if (failure == SCIP_OKAY) failure = printBestSolution(scip, values.path);
     if (failure != SCIP_OKAY) return std::nullopt;
+    const std::optional<std::string> statusText = readTextFile(status.path), valuesText = readTextFile(values.path);
+    if (!statusText || !valuesText) return std::nullopt;
     // The layout of SCIP's own "write solution": status, objective, values.
-    return "solution status: " + status + "\n" + values;
+    return "solution status: " + *statusText + "\n" + *valuesText;
 }
