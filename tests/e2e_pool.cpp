@@ -86,6 +86,9 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "30", "opt", m.string(), (dir / "out").string()}));
     const std::vector<pid_t> workers = workersAfter(pid, 1.5);
     ASSERT_EQ(workers.size(), 1u);
+    // A worker is the program started anew for opt's job, not a copy of the program.
+    EXPECT_EQ(readFile("/proc/" + std::to_string(workers[0]) + "/cmdline"),
+              std::string("loteotimizador\0--trabalhador\0opt\0", 33));
     kill(workers[0], SIGKILL);
     const RunResult r = finishProgram(pid, io);
     EXPECT_EQ(r.exitCode, 1);
