@@ -21,13 +21,16 @@ public:
     };
     using Run = std::function<Outcome(const Task& task, const std::string& request)>;
 
-    FakeRunner(Run run) : run_(std::move(run)) {}
+    // A reported result that `understood` refuses costs its worker, as the
+    // pool would have it (none: every result is understood).
+    explicit FakeRunner(Run run, ResultCheck understood = nullptr) : run_(std::move(run)), understood_(understood) {}
 
     // Workers that can still be started (then starting fails with EAGAIN, said once).
     size_t startsLeft = 1000;
     // The signal that arrives during this wait (counted from 1), if any.
     int interruptAtWait = 0, interruptSignal = 2;
-    std::vector<Task> handed;  // every task, in the order handed out
+    std::vector<Task> handed;     // every task, in the order handed out
+    std::vector<Task> cancelled;  // copies cancelled, in order
     int waits = 0;
 
     int staff(size_t jobs, size_t waiting) override {
@@ -50,6 +53,10 @@ public:
         job.start -= std::chrono::duration_cast<std::chrono::steady_clock::duration>(
             std::chrono::duration<double>(job.outcome.solvingFor));
         job.outcome.job.solveStart = job.start;
+        FinishedJob& ends = job.outcome.job;
+        if (ends.how == FinishedJob::Reported && understood_ != nullptr && !understood_(ends.result)) {
+            ends.how = FinishedJob::Unreadable;
+        }
         running_.push_back(job);
         return true;
     }
@@ -77,7 +84,7 @@ public:
                 continue;
             }
             finished.push_back(outcome.job);
-            if (outcome.job.how != FinishedJob::Reported) --workers_;  // it died with its job
+            if (outcome.job.how != FinishedJob::Reported) --workers_;  // it died, or was stopped, with its job
             running_.erase(running_.begin() + static_cast<long>(i));
         }
         return finished;
@@ -88,8 +95,6 @@ public:
     }
     int interruptedBy() const override { return signal_; }
 
-    std::vector<Task> cancelled;  // copies cancelled, in order
-
 private:
     struct Job {
         Task task;
@@ -97,6 +102,7 @@ private:
         std::chrono::steady_clock::time_point start;
     };
     Run run_;
+    ResultCheck understood_;
     size_t workers_ = 0;
     bool failureSaid_ = false;
     std::vector<Job> running_;

@@ -95,10 +95,12 @@ bool readKnownResults(ProgramOptions& options) {
     return true;
 }
 
-// The program started anew as a worker: its exit status.
-int runAsWorker(const std::string& kind) {
+// The program started anew as a worker: `kind`'s job run on the tasks the
+// program hands it; an unknown kind ends it at once.
+int runAsWorker(const std::string& kind, bool lineBuffered) {
     const std::optional<JobFunction> job = workerJob(kind);
-    return job ? runWorker(*job) : 2;
+    if (!job) return 2;
+    runWorker(*job, lineBuffered);
 }
 
 }  // namespace
@@ -107,7 +109,10 @@ int main(int argc, char** argv) {
     setProgramLocale();
     // A reader that goes away must not kill the batch.
     ignoreBrokenPipes();
-    if (argc == 3 && std::string(argv[1]) == kWorkerOption) return runAsWorker(argv[2]);
+    if ((argc == 3 || (argc == 4 && std::string(argv[3]) == kLinesOption)) && std::string(argv[1]) == kWorkerOption) {
+        return runAsWorker(argv[2], argc == 4);
+    }
+    allowWorkers();
     ParsedOptions parsed = parseOptions(argc, argv);
     if (!parsed.options) {
         std::cerr << parsed.error << msg::usage << std::flush;

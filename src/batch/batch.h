@@ -169,6 +169,13 @@ void visitFields(S& r, F&& f) {
     f(r.verified, Verification::NotChecked);
 }
 
+template <typename S, typename F, IfFieldsOf<S, ScipRequest> = 0>
+void visitFields(S& s, F&& f) {
+    f(s.parameterFile);
+    f(s.parameters);
+    f(s.seed);
+}
+
 // The settings a worker is told with each job: the known results stay with
 // the program, which checks the answers, and a racing copy's deadline is
 // the worker's own (from its task's time limit).

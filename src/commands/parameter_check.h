@@ -21,9 +21,7 @@ struct ParameterCheckRequest {
 };
 template <typename S, typename F, IfFieldsOf<S, ParameterCheckRequest> = 0>
 void visitFields(S& s, F&& f) {
-    f(s.scip.parameterFile);
-    f(s.scip.parameters);
-    f(s.scip.seed);
+    f(s.scip);
     f(s.timeLimit);
 }
 

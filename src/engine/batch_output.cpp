@@ -7,7 +7,6 @@
 #include <iostream>
 #include <sstream>
 
-
 #include "platform/files.h"
 #include "reports/reports.h"
 #include "text/Messages.h"

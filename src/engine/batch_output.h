@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-
 #include "batch/batch.h"
+#include "platform/files.h"
 #include "engine/blocks.h"
 
 class BatchOutput {
@@ -49,7 +49,6 @@ public:
 
     // Folder positions of the reports' rows, in order.
     std::vector<size_t> rowPositions() const;
-
 
 private:
     struct Entry {

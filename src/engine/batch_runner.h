@@ -7,12 +7,13 @@
 #include <string>
 
 #include "batch/batch.h"
-#include "process/workers.h"
+#include "process/workers.h"  // JobRunner
 
-// Solves the entries of `plan` whose names end in one of the formats (in
-// workers that run opt's job, or on `runner` when given), once per target (`plan.targets`, at least one; the first's jobs,
-// memory, time limit and racing hold for all), in the first's `jobs` worker
-// processes (one per CPU when 0). Each entry's block (dash line, "MODELO i",
+// Solves the entries of `plan` whose names end in one of the formats, once
+// per target (`plan.targets`, at least one; the first's jobs, memory, time
+// limit and racing hold for all), in the first's `jobs` worker processes
+// (one per CPU when 0) that run opt's job, or on `runner` when one is given
+// (a test's stand-in for the workers). Each entry's block (dash line, "MODELO i",
 // what its solve printed) goes to standard output in entry order, then
 // target order, and each target's reports in its folder are rewritten as
 // its entries finish. SIGINT and SIGTERM stop the batch: the workers end,

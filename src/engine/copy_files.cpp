@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 
-
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "scip/solution_file.h"

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-
 extern "C" {
 #include <glpk.h>
 }

@@ -1,7 +1,7 @@
 // The operating system's services that are not files: the locale, signals
-// that end the program, the terminal, the machine's name, and shared
-// libraries loaded at run time. Plain functions; their POSIX side is in
-// system_posix.cpp.
+// that end the program, the terminal, the machine's name and its clock, and
+// shared libraries loaded at run time. Plain functions; their POSIX side is
+// in system_posix.cpp.
 #pragma once
 
 #include <string>
@@ -10,24 +10,27 @@
 // system has), but numbers in the C convention: SCIP and GLPK read and write
 // model files with a decimal point, and the program formats its own numbers.
 void setProgramLocale();
+
 // A reader that goes away does not end the program: its writes fail instead.
 void ignoreBrokenPipes();
+// Whether `signal` is the one that asks the program to end (SIGTERM), as
+// against the terminal's interrupt (Ctrl-C).
+bool isTerminateSignal(int signal);
 // Ends the program as killed by `signal` (standard output flushed first);
 // with the exit status 128 + signal should the signal not end it.
 [[noreturn]] void endBySignal(int signal);
-// Whether standard error is a terminal (where a live progress line can be drawn).
+
+// Whether standard output, or standard error, is a terminal.
+bool outputOnTerminal();
 bool errorsOnTerminal();
+
 // The machine's name as the system gives it; "" when it cannot be had.
 std::string machineName();
+// The local time now in strftime's `format`; "" when it cannot be had.
+std::string localTimeNow(const char* format);
 
 // A shared library loaded into the process (never unloaded): nothing and
 // the system's reason in `error` when it cannot be loaded.
 void* loadSharedLibrary(const char* name, std::string& error);
 // The address of `symbol` in a loaded library; nullptr when it has none.
 void* librarySymbol(void* library, const char* symbol);
-
-// Whether `signal` is the one that asks the program to end (SIGTERM), as
-// against the terminal's interrupt (Ctrl-C).
-bool isTerminateSignal(int signal);
-// The local time now in strftime's `format`; "" when it cannot be had.
-std::string localTimeNow(const char* format);

@@ -28,6 +28,7 @@ void endBySignal(int signal) {
     std::_Exit(128 + signal);
 }
 
+bool outputOnTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 bool errorsOnTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 std::string machineName() {

@@ -3,13 +3,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 
 #include <fcntl.h>
-#include <linux/close_range.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -21,6 +19,11 @@ namespace {
 constexpr const char* kSelf = "/proc/self/exe";
 // Descriptors the child is given: input, output, error, tasks, results.
 constexpr int kChildDescriptors = 5;
+// Where the child keeps descriptors while it moves them into place.
+constexpr int kAboveGiven = 10;
+// close_range's flag (Linux 5.11); older kernels refuse the call, and every
+// descriptor is then marked one by one.
+constexpr unsigned kCloseRangeCloexec = 1U << 2;
 
 // A pipe whose two ends are owned; 0 or errno.
 int makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd) {
@@ -31,15 +34,19 @@ int makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd) {
     return 0;
 }
 
-// Every descriptor from `first` on closes when the child executes.
+// Every descriptor from `first` on closes when the child executes (without
+// close_range, those below the process's limit, at most 65536).
 void closeOnExecFrom(int first) {
-    if (::syscall(SYS_close_range, first, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+#ifdef SYS_close_range
+    if (::syscall(SYS_close_range, first, ~0U, kCloseRangeCloexec) == 0) return;
+#endif
     const long last = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
     for (int fd = first; fd < last; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
 }
 
 // In the forked child: its signals and descriptors set, then the program
-// executed. Returns only when that failed, with its errno.
+// executed. Returns only when that failed, with its errno. Only
+// async-signal-safe calls: the program may have more than one thread.
 int becomeChild(pid_t parent, int (&given)[kChildDescriptors], char* const* argv) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(1);  // the program ended before the call above
@@ -50,7 +57,7 @@ int becomeChild(pid_t parent, int (&given)[kChildDescriptors], char* const* argv
     // overwritten before it is moved.
     int moved[kChildDescriptors];
     for (int i = 0; i < kChildDescriptors; ++i) {
-        moved[i] = ::fcntl(given[i], F_DUPFD_CLOEXEC, 10);
+        moved[i] = ::fcntl(given[i], F_DUPFD_CLOEXEC, kAboveGiven);
         if (moved[i] < 0) return errno;
     }
     for (int i = 0; i < kChildDescriptors; ++i) {
@@ -77,7 +84,8 @@ int startProgramAnew(const std::vector<std::string>& arguments, int out, int err
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
-    // Nothing buffered may be written twice, by the program and by the child.
+    // What the program has printed goes out before a child starts, so that a
+    // reader of both its streams sees them in the order they were printed.
     std::cout << std::flush;
     std::cerr << std::flush;
     std::fflush(nullptr);
@@ -85,9 +93,14 @@ int startProgramAnew(const std::vector<std::string>& arguments, int out, int err
     const pid_t pid = ::fork();
     if (pid < 0) return errno;
     if (pid == 0) {
+        // The failure pipe is moved above the places the child's descriptors
+        // go to, so that none of them overwrites it.
+        const int failure = ::fcntl(failureOut.fd, F_DUPFD_CLOEXEC, kAboveGiven);
         int given[kChildDescriptors] = {empty.fd, out, err, childIn.fd, childOut.fd};
-        const int error = becomeChild(parent, given, argv.data());
-        writeWhole(failureOut.fd, std::string(reinterpret_cast<const char*>(&error), sizeof error));
+        const int error = failure < 0 ? errno : becomeChild(parent, given, argv.data());
+        if (failure >= 0 && ::write(failure, &error, sizeof error) < 0) {
+            // The program then sees the child end at once, as a dead worker.
+        }
         ::_exit(127);
     }
     failureOut = FileDescriptor();

@@ -25,8 +25,8 @@ struct Child {
 // empty, its standard output and error are `out` and `err`, it reads what
 // the program writes to `toChild` on descriptor 3 and writes what the
 // program reads from `fromChild` on descriptor 4; it inherits no other
-// descriptor. Returns 0, or the errno of the pipe, fork or start of the
-// program that failed.
+// descriptor (without close_range, none below 65536). Returns 0, or the
+// errno of the pipe, fork or start of the program that failed.
 int startProgramAnew(const std::vector<std::string>& arguments, int out, int err, Child& child);
 // Waits for a child to end (also through signals that interrupt the wait);
 // how it ended, as waitpid tells it.

@@ -49,14 +49,15 @@ std::vector<Frame> takeFrames(std::string& inbox) {
     return frames;
 }
 
-bool readFrame(int fd, Frame& frame) {
+FrameRead readFrame(int fd, Frame& frame) {
     char head[kHead];
-    if (!readWhole(fd, head, kHead)) return false;
+    if (!readWhole(fd, head, 1)) return FrameRead::Ended;
+    if (!readWhole(fd, head + 1, kHead - 1)) return FrameRead::Broken;
     const std::string bytes(head, kHead);
     const uint32_t length = numberAt(bytes, 5);
-    if (length > kLongestPayload) return false;
+    if (length > kLongestPayload) return FrameRead::Broken;
     frame.type = bytes[0];
     frame.index = numberAt(bytes, 1);
     frame.payload.assign(length, '\0');
-    return length == 0 || readWhole(fd, &frame.payload[0], length);
+    return length == 0 || readWhole(fd, &frame.payload[0], length) ? FrameRead::Whole : FrameRead::Broken;
 }

@@ -22,6 +22,8 @@ std::string frameBytes(const Frame& frame);
 // any result gives a frame of type 0, which no one understands, and the rest
 // of `inbox` is dropped.
 std::vector<Frame> takeFrames(std::string& inbox);
-// Reads one whole message from a blocking descriptor; false when it ends or
-// fails first, or the message says it is longer than any could be.
-bool readFrame(int fd, Frame& frame);
+// Reads one whole message from a blocking descriptor: Ended when the
+// descriptor ends (or fails) before a message starts, Broken when it ends
+// within one or the message says it is longer than any could be.
+enum class FrameRead { Whole, Ended, Broken };
+FrameRead readFrame(int fd, Frame& frame);

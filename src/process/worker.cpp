@@ -13,11 +13,13 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include "process/child.h"
 #include "process/codec.h"
 #include "process/wire.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -75,16 +77,50 @@ bool send(int fd, WorkerMessage::Type type, uint32_t index, std::string result) 
     return writeWhole(fd, frameBytes(Frame{static_cast<char>(type), index, std::move(result)})) == 0;
 }
 
-// The next task; false once the program has closed its end (or sent what is not a task).
-bool nextTask(Task& task, std::string& request) {
+// The next task: Whole, Ended once the program has closed its end, Broken
+// when it sent what is not a task.
+FrameRead nextTask(Task& task, std::string& request) {
     Frame frame;
-    if (!readFrame(kTasks, frame) || frame.type != kTaskFrame) return false;
+    const FrameRead read = readFrame(kTasks, frame);
+    if (read != FrameRead::Whole) return read;
     std::optional<TaskMessage> message = decodeValue<TaskMessage>(frame.payload);
-    if (!message) return false;
+    if (frame.type != kTaskFrame || !message) return FrameRead::Broken;
     task = Task{frame.index, message->copy, message->timeLimit};
     request = std::move(message->request);
-    return true;
+    return FrameRead::Whole;
 }
+
+// Runs `job` on each task until the program closes its end; the worker's
+// exit status.
+int runTasks(const JobFunction& job) {
+    // Measured after the first job, so that a library it loads (SCIP's)
+    // does not count as growth.
+    long startSize = -1;
+    Task task;
+    std::string request;
+    FrameRead read;
+    while ((read = nextTask(task, request)) == FrameRead::Whole) {
+        const uint32_t index = static_cast<uint32_t>(task.index);
+        rewind(STDOUT_FILENO);
+        rewind(STDERR_FILENO);
+        std::cout.clear();
+        std::cerr.clear();
+        std::string result = job(request, task, [&] { send(kResults, WorkerMessage::SolveStarted, index, ""); });
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(nullptr);
+        ::malloc_trim(0);
+        if (startSize < 0) startSize = residentBytes();
+        const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
+        if (!send(kResults, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, std::move(result)) ||
+            leaving) {
+            return 0;
+        }
+    }
+    return read == FrameRead::Ended ? 0 : kBrokenTaskStatus;
+}
+
+bool workersAllowed = false;
 
 // A message, and whether it makes sense: a model's end always carries its
 // result, the start of its solve nothing.
@@ -102,13 +138,18 @@ WorkerMessage message(const Frame& frame, ResultCheck understood) {
 
 }  // namespace
 
+void allowWorkers() { workersAllowed = true; }
+
 int startWorkerProcess(const std::string& kind, WorkerHandle& worker) {
+    if (!workersAllowed) return ENOEXEC;
     FileDescriptor out(::memfd_create("loteotimizador-out", MFD_CLOEXEC));
     if (out.fd < 0) return errno;
     FileDescriptor err(::memfd_create("loteotimizador-err", MFD_CLOEXEC));
     if (err.fd < 0) return errno;
     Child child;
-    if (const int error = startProgramAnew({kWorkerOption, kind}, out.fd, err.fd, child)) return error;
+    std::vector<std::string> arguments{kWorkerOption, kind};
+    if (outputOnTerminal()) arguments.push_back(kLinesOption);
+    if (const int error = startProgramAnew(arguments, out.fd, err.fd, child)) return error;
     worker.pid = child.pid;
     worker.tasks = std::move(child.toChild);
     worker.results = std::move(child.fromChild);
@@ -118,37 +159,21 @@ int startWorkerProcess(const std::string& kind, WorkerHandle& worker) {
     return 0;
 }
 
-int runWorker(const JobFunction& job) {
-    // Measured after the first job, so that a library it loads (SCIP's)
-    // does not count as growth.
-    long startSize = -1;
-    Task task;
-    std::string request;
-    while (nextTask(task, request)) {
-        const uint32_t index = static_cast<uint32_t>(task.index);
-        rewind(STDOUT_FILENO);
-        rewind(STDERR_FILENO);
-        std::cout.clear();
-        std::cerr.clear();
-        std::string result;
-        // A job that throws ends its worker as a failure, which costs its entry only.
-        try {
-            result = job(request, task, [&] { send(kResults, WorkerMessage::SolveStarted, index, ""); });
-        } catch (...) {
-            ::_exit(70);
-        }
-        std::cout.flush();
-        std::cerr.flush();
-        std::fflush(nullptr);
-        ::malloc_trim(0);
-        if (startSize < 0) startSize = residentBytes();
-        const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
-        if (!send(kResults, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, std::move(result)) ||
-            leaving) {
-            break;
-        }
+void runWorker(const JobFunction& job, bool lineBuffered) {
+    // Named as the program, not as the file it was started from.
+    ::prctl(PR_SET_NAME, "loteotimizador");
+    if (lineBuffered) std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    int status = kJobThrewStatus;
+    // A job that throws ends its worker as a failure, which costs its entry only.
+    try {
+        status = runTasks(job);
+    } catch (...) {
+        ::_exit(kJobThrewStatus);
     }
-    return 0;
+    std::cout.flush();
+    std::fflush(nullptr);
+    // The libraries it loaded are left as they are: nothing of theirs runs at exit.
+    ::_exit(status);
 }
 
 bool sendTask(const WorkerHandle& worker, const Task& task, const std::string& request) {

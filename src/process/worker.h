@@ -37,7 +37,7 @@ using ResultCheck = bool (*)(const std::string& bytes);
 // The program's view of one worker.
 struct WorkerHandle {
     pid_t pid = 0;
-    FileDescriptor tasks;    // program -> worker: entry indexes
+    FileDescriptor tasks;    // program -> worker: tasks and their requests
     FileDescriptor results;  // worker -> program: messages
     FileDescriptor out;      // capture of the worker's standard output, per job
     FileDescriptor err;      // capture of the worker's standard error, per job
@@ -61,18 +61,28 @@ struct WorkerMessage {
     bool unreadable = false;  // not understood: an unknown type, or a Done without a whole result
 };
 
-// A worker is the program started anew with these two arguments and the
-// name of its kind of job; it reads its tasks from descriptor 3 and writes
-// its messages to descriptor 4, its standard output and error captured.
+// A worker is the program started anew with kWorkerOption and the name of
+// its kind of job, then kLinesOption when the program's standard output is a
+// terminal (the worker then writes its output line by line, as the program
+// would). It reads its tasks from descriptor 3 and writes its messages to
+// descriptor 4, its standard output and error captured.
 inline constexpr const char* kWorkerOption = "--trabalhador";
+inline constexpr const char* kLinesOption = "--linhas";
+// A worker ends with this status when the program sent what is not a task,
+// and with 70 when its job threw.
+inline constexpr int kBrokenTaskStatus = 65, kJobThrewStatus = 70;
 
+// Lets this program start workers. Only the program's entry point, which
+// knows the worker mode, calls it: another program that links this code (a
+// test) would start copies of itself; it gets ENOEXEC instead.
+void allowWorkers();
 // Starts the program anew as a worker of the kind of job `kind`. Returns 0 or
 // the errno of what failed (the start of the program included).
 int startWorkerProcess(const std::string& kind, WorkerHandle& worker);
 // In the program started as a worker: runs `job` on each task it is handed
-// until the program closes its end, or it leaves to give back memory. Its
-// exit status.
-int runWorker(const JobFunction& job);
+// until the program closes its end, or it leaves to give back memory; then
+// ends the process (0, or the statuses above).
+[[noreturn]] void runWorker(const JobFunction& job, bool lineBuffered);
 // Runs one job of the kind `kind`, told by `request`, in a worker of its
 // own, and returns its result; what the worker prints is dropped (what a
 // library prints of its own stays out of the console). Nothing when no

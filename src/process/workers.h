@@ -5,7 +5,6 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
 #include <optional>
 #include <string>
 #include <vector>

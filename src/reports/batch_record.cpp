@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <map>
 
-
 extern "C" {
 #include <glpk.h>
 }

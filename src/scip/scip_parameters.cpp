@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "text/Messages.h"

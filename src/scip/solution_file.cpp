@@ -70,7 +70,10 @@ std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCI
     if (failure == SCIP_OKAY) failure = printBestSolution(scip, values.path);
     if (failure != SCIP_OKAY) return std::nullopt;
     const std::optional<std::string> statusText = readTextFile(status.path), valuesText = readTextFile(values.path);
-    if (!statusText || !valuesText) return std::nullopt;
+    if (!statusText || !valuesText) {
+        printIoError(msg::solutionNotWritten, solutionFileName(name), EIO);
+        return std::nullopt;
+    }
     // The layout of SCIP's own "write solution": status, objective, values.
     return "solution status: " + *statusText + "\n" + *valuesText;
 }
