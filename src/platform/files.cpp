@@ -1,10 +1,9 @@
-// Folder listing, path pieces, file tests, and files replaced whole through
-// temporary files unique to their writer.
+// Folder listing, path pieces, and the names of the program's temporary
+// files: what holds on every system. The operating system's side of files
+// is in files_posix.cpp.
 #include "platform/files.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,10 +11,6 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
-
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "text/Messages.h"
 
@@ -27,117 +22,7 @@ bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Prefix and suffix of every temporary file the program writes. The fixed
-// ".tmp" ending keeps them from ever being taken for a model (they end
-// neither in "lp" nor in "mod").
-constexpr const char* kTempPrefix = ".loteotimizador-";
-constexpr const char* kTempSuffix = ".tmp";
-
-const std::string& hostName() {
-    static const std::string name = [] {
-        char buffer[256] = {};
-        if (::gethostname(buffer, sizeof buffer - 1) != 0 || buffer[0] == '\0') return std::string("host");
-        std::string text(buffer);
-        // Keep the name usable as part of a file name.
-        for (char& c : text) {
-            if (c == '/') c = '_';
-        }
-        return text;
-    }();
-    return name;
-}
-
-// The mode a plain new file gets: 0666 less the process umask.
-mode_t plainFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-}
-
 }  // namespace
-
-// Creates a temporary file in `folder` whose name is unique to this writer
-// (host, process, random part), so that batches writing into one folder at
-// the same time never share one. Returns the open descriptor (or -1 with
-// errno set) and its path.
-int createTempFile(const std::string& folder, std::string& path) {
-    std::string pattern = joinPath(folder, kTempPrefix + hostName() + "-" + std::to_string(::getpid()) +
-                                               "-XXXXXX" + kTempSuffix);
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(kTempSuffix)));
-    if (fd < 0) return -1;
-    path = name.data();
-    if (::fchmod(fd, plainFileMode()) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
-        errno = error;
-        return -1;
-    }
-    return fd;
-}
-
-int writeWhole(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return EIO;
-        done += static_cast<size_t>(n);
-    }
-    return 0;
-}
-
-bool readWhole(int fd, void* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, static_cast<char*>(data) + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool readAvailable(int fd, std::string& bytes) {
-    char buffer[65536];
-    ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-        if (n > 0) bytes.append(buffer, static_cast<size_t>(n));
-    }
-    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-}
-
-// Replaces `path`, a file in `folder`, with `content`, so that readers (and a
-// process killed at any moment) see either the old file or the new one, never
-// a part of it. The file is not synced to disk: the report is rewritten after
-// every entry of a batch (thousands of times for a big folder), and a rename
-// survives a killed process without it. Returns 0 or the errno of the failure.
-int createTempFolder(const std::string& folder, std::string& path) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // A temporary file's unique name, taken by a folder of that name.
-        const int fd = createTempFile(folder, path);
-        if (fd < 0) return errno;
-        ::close(fd);
-        const std::string name = path;
-        if (::unlink(name.c_str()) == 0 && ::mkdir(name.c_str(), 0700) == 0) return 0;
-        if (errno != EEXIST) return errno;
-    }
-    return EEXIST;
-}
-
-int replaceFile(const std::string& folder, const std::string& path, const std::string& content) {
-    std::string temp;
-    FileDescriptor out(createTempFile(folder, temp));
-    if (out.fd < 0) return errno;
-    int error = writeWhole(out.fd, content);
-    if (!out.close() && error == 0) error = errno;
-    if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) ::unlink(temp.c_str());
-    return error;
-}
 
 std::optional<TempFileOwner> tempFileOwner(const std::string& name) {
     const std::string prefix = kTempPrefix;
@@ -156,39 +41,8 @@ std::optional<TempFileOwner> tempFileOwner(const std::string& name) {
     return TempFileOwner{hostAndPid.substr(0, dash), std::stoi(pidText)};
 }
 
-void removeStaleTempFiles(const std::string& folder) {
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    if (error) return;
-    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        if (error) return;
-        const std::string name = it->path().filename().string();
-        const std::optional<TempFileOwner> owner = tempFileOwner(name);
-        if (!owner) continue;
-        bool stale = owner->host == hostName() && ::kill(owner->pid, 0) != 0 && errno == ESRCH;
-        std::error_code timeError;
-        // A folder is as old as the newest thing in it: a live batch's is never a day old.
-        auto written = fs::last_write_time(it->path(), timeError);
-        std::error_code inner;
-        for (fs::recursive_directory_iterator in(it->path(), inner), end; !inner && in != end; in.increment(inner)) {
-            written = std::max(written, fs::last_write_time(in->path(), inner));
-        }
-        if (!timeError && written < dayAgo) stale = true;
-        // A racing batch's private folder is a temporary file's namesake.
-        if (stale) fs::remove_all(it->path(), timeError);
-    }
-}
-
 void printIoError(const char* what, const std::string& path, int error, std::ostream& out) {
     out << what << path << ": " << std::strerror(error) << "\n" << std::flush;
-}
-
-// Removes `path` if it is there; absence (or a name too long to exist) is
-// not an error. Returns 0 or errno.
-int removeIfPresent(const std::string& path) {
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG) return 0;
-    return errno;
 }
 
 std::vector<std::string> listFolder(const std::string& folder) { return readFolder(folder).paths; }
@@ -224,27 +78,6 @@ std::vector<std::string> splitPath(std::string path) {
     return parts;
 }
 
-bool folderExists(std::string path) {
-    struct stat info;
-    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
-    return S_ISDIR(info.st_mode);
-}
-
-bool isRegularFile(const std::string& path) {
-    struct stat info;
-    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
-    return S_ISREG(info.st_mode);
-}
-
-std::optional<FileStamp> fileStamp(const std::string& path) {
-    struct stat info;
-    if (hasNul(path) || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    FileStamp stamp;
-    stamp.size = static_cast<long long>(info.st_size);
-    stamp.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-    return stamp;
-}
-
 std::optional<std::string> readTextFile(const std::string& path) {
     if (!isRegularFile(path)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
@@ -253,23 +86,6 @@ std::optional<std::string> readTextFile(const std::string& path) {
     content << in.rdbuf();
     if (in.bad()) return std::nullopt;
     return content.str();
-}
-
-bool sameFolder(const std::string& a, const std::string& b) {
-    struct stat first, second;
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
-int prepareOutputFolder(const std::string& folder) {
-    if (!folderExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
-    // As root, access() always says yes: only making a file tells.
-    std::string probe;
-    const int fd = createTempFile(folder, probe);
-    if (fd < 0) return errno;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return 0;
 }
 
 bool fileIsReadable(const std::string& path) {

@@ -102,6 +102,12 @@ bool readAvailable(int fd, std::string& bytes);
 
 // ---- Writing files ------------------------------------------------------
 
+// Prefix and suffix of every temporary file the program writes. The fixed
+// ".tmp" ending keeps them from ever being taken for a model (they end
+// neither in "lp" nor in "mod").
+inline constexpr const char* kTempPrefix = ".loteotimizador-";
+inline constexpr const char* kTempSuffix = ".tmp";
+
 // Creates a temporary file in `folder` named ".loteotimizador-<host>-<pid>-XXXXXX.tmp",
 // unique to this writer, with the mode a plain new file gets. Returns the
 // open descriptor (or -1 with errno set) and sets `path`.
