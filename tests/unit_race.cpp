@@ -141,6 +141,18 @@ TEST(RaceEnd, FirstAnswerWinsOtherwiseBestBoundLowestCopyOnATie) {
     EXPECT_FALSE(answered(copy(0, 0, kNodeLimit, 1.0)));
     EXPECT_FALSE(answered(copy(0, 0, 0, 1.0)));
     EXPECT_FALSE(answered(died(0, 0)));
+    // A copy whose solution was found infeasible answers nothing and loses
+    // to any other that reported; of two that died, neither is better.
+    FinishedJob infeasible = copy(0, 0, kOptimal, 1.0);
+    ModelResult checked = *decodeValue<ModelResult>(infeasible.result);
+    checked.verified = Verification::No;
+    infeasible.result = encodeValue(checked);
+    EXPECT_FALSE(answered(infeasible));
+    EXPECT_TRUE(better(copy(0, 1, kTimeLimit, std::nullopt), infeasible));
+    EXPECT_FALSE(better(infeasible, copy(0, 1, kTimeLimit, std::nullopt)));
+    EXPECT_TRUE(better(infeasible, died(0, 1)));
+    EXPECT_FALSE(better(died(0, 1), died(0, 2)));
+    EXPECT_FALSE(better(died(0, 2), died(0, 1)));
     ModelResult maximising, worse;
     maximising.fromScip = worse.fromScip = true;
     maximising.minimize = worse.minimize = false;
