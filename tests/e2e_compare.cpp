@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "CompareFolders.h"
-#include "TestSupport.h"
+#include "compare_folders.h"
+#include "test_support.h"
 
 using namespace testing_support;
 using namespace compare_folders;

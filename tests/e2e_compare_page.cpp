@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "CompareFolders.h"
-#include "TestSupport.h"
+#include "compare_folders.h"
+#include "test_support.h"
 
 using namespace testing_support;
 using namespace compare_folders;

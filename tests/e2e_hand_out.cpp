@@ -5,7 +5,7 @@
 
 #include <sys/inotify.h>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

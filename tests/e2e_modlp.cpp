@@ -6,7 +6,7 @@
 #include <cmath>
 #include <set>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

@@ -2,7 +2,7 @@
 // its workers, and leave no error rows.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

@@ -4,7 +4,7 @@
 
 #include <csignal>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <map>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

@@ -10,7 +10,7 @@
 #include <random>
 #include <set>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

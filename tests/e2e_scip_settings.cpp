@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

@@ -2,7 +2,7 @@
 // unfinished and inconsistent parts are refused.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

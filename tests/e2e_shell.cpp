@@ -1,7 +1,7 @@
 // The shell as a user drives it: typed lines in, exact bytes out.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

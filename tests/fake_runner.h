@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "process/workers.h"
+#include "process/worker_pool.h"
 
 class FakeRunner : public JobRunner {
 public:

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "compare/comparison.h"
 #include "compare/comparison_charts.h"
 #include "compare/comparison_html.h"
@@ -13,7 +13,7 @@
 #include "reports/report_rows.h"
 #include "reports/report_table.h"
 
-#include "TestTexts.h"
+#include "test_texts.h"
 
 using testing_support::kCompleteHeader;
 using testing_support::kReportHeader;

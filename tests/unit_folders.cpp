@@ -12,7 +12,7 @@
 #include "platform/memory.h"
 #include "reports/report_rows.h"
 #include "reports/reports.h"
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

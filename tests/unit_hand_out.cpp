@@ -5,7 +5,7 @@
 #include "engine/hand_out.h"
 #include "reports/reports.h"
 
-#include "TestTexts.h"
+#include "test_texts.h"
 
 using Order = std::vector<size_t>;
 using testing_support::kCompleteHeader;

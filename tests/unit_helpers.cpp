@@ -14,7 +14,7 @@
 #include "batch/model_names.h"
 #include "reports/reports.h"
 
-#include "TestTexts.h"
+#include "test_texts.h"
 
 using Parts = std::vector<std::string>;
 

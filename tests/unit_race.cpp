@@ -11,7 +11,7 @@
 #include "reports/report_rows.h"
 #include "scip/solution_file.h"
 
-#include "TestSupport.h"
+#include "test_support.h"
 #include "fake_runner.h"
 
 using namespace testing_support;

@@ -5,7 +5,7 @@
 #include "compare/comparison.h"
 #include "reports/output_files.h"
 #include "reports/reports.h"
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

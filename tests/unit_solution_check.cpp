@@ -4,7 +4,7 @@
 
 #include "scip/scip_api.h"
 #include "scip/solution_check.h"
-#include "TestSupport.h"
+#include "test_support.h"
 
 using namespace testing_support;
 

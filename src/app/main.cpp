@@ -20,7 +20,7 @@ extern "C" {
 #include "reports/batch_record.h"
 #include "reports/reports.h"
 #include "scip/scip_api.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "commands/Functions.h"
 #include "platform/console.h"
 #include "platform/system.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "batch/model_names.h"
 #include "platform/files.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

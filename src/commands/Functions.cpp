@@ -24,7 +24,7 @@
 #include "scip/scip_result.h"
 #include "scip/solution_check.h"
 #include "scip/solution_file.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "platform/files.h"
 #include "reports/output_files.h"
 #include "reports/reports.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
 #include "reports/output_files.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, IncompleteListing incomplete) {
     std::cout << msg::lpFolderFound;

@@ -11,7 +11,7 @@
 #include "reports/batch_record.h"
 #include "reports/output_files.h"
 #include "reports/reports.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "process/codec.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 std::string parameterCheckJob(const std::string& request, const Task&, const std::function<void()>&) {
     const std::optional<ParameterCheckRequest> check = decodeValue<ParameterCheckRequest>(request);

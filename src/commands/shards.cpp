@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "reports/batch_record.h"
 #include "reports/reports.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "reports/answers.h"
 #include "reports/report_rows.h"
 #include "reports/report_table.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

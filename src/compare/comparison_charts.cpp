@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "compare/comparison_text.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "reports/report_rows.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "compare/comparison.h"
 #include "compare/comparison_charts.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

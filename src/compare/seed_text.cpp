@@ -3,7 +3,7 @@
 
 #include "compare/comparison_text.h"
 #include "reports/report_rows.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

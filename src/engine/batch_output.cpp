@@ -9,7 +9,7 @@
 
 #include "platform/files.h"
 #include "reports/reports.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

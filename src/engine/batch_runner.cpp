@@ -22,7 +22,7 @@
 #include "reports/batch_record.h"
 #include "reports/report_rows.h"
 #include "scip/solution_file.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // A batch from its plan to its result: which entries are solved, kept or
 // only shown, what each finished model means, and what the whole batch
-// gives. Its workers (workers.h) and what it shows and writes
+// gives. Its workers (process/worker_pool.h) and what it shows and writes
 // (batch_output.h) live apart.
 #pragma once
 
 #include <string>
 
 #include "batch/batch.h"
-#include "process/workers.h"  // JobRunner
+#include "process/worker_pool.h"  // JobRunner
 
 // Solves the entries of `plan` whose names end in one of the formats, once
 // per target (`plan.targets`, at least one; the first's jobs, memory, time

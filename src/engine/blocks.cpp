@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "text/Messages.h"
+#include "text/messages.h"
 
 Blocks::Blocks(size_t entries, const char* headerEnd, bool showsProgress)
     : headerEnd_(headerEnd), showsProgress_(showsProgress), entries_(entries) {}

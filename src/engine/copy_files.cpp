@@ -8,7 +8,7 @@
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "scip/solution_file.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 std::string makeRaceFolder(const std::string& outputFolder) {
     std::string path;

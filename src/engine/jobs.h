@@ -13,7 +13,7 @@
 
 #include "engine/blocks.h"
 #include "engine/race.h"
-#include "process/workers.h"
+#include "process/worker_pool.h"
 
 struct JobKind {
     // The name a worker looks its job up by (the worker runs it on the

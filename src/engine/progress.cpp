@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "platform/system.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 ProgressLine::ProgressLine() : enabled_(errorsOnTerminal()) {}
 

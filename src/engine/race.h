@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "process/workers.h"
+#include "process/worker_pool.h"
 
 using RaceClock = std::chrono::steady_clock;
 

@@ -11,7 +11,7 @@
 #include "process/codec.h"
 #include "reports/report_rows.h"
 #include "scip/solution_file.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

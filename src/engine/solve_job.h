@@ -8,7 +8,7 @@
 
 #include "batch/batch.h"
 #include "engine/race.h"
-#include "process/workers.h"
+#include "process/worker_pool.h"
 
 // A model that was not read or not solved, whose solution is not feasible,
 // or whose solution file could not be written or removed, fails the batch.

@@ -7,7 +7,7 @@
 #include "glpk/translator.h"
 #include "platform/files.h"
 #include "process/codec.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 std::string translationJob(const std::string& request, const Task&, const std::function<void()>&) {
     const std::optional<std::string> modelPath = decodeValue<std::string>(request);

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace fs = std::filesystem;
 

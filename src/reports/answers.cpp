@@ -6,7 +6,7 @@
 
 #include "batch/model_names.h"
 #include "reports/report_rows.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 bool valuesAgree(double z, double v) { return std::fabs(z - v) <= std::max(1e-9, 1e-6 * std::fabs(v)); }
 

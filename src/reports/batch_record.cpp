@@ -12,7 +12,7 @@ extern "C" {
 #include "platform/files.h"
 #include "platform/system.h"
 #include "reports/output_files.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 std::string formatReportNumber(double value) { return decimalComma(value, 6); }

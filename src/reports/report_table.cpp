@@ -5,7 +5,7 @@
 
 #include "reports/output_files.h"
 #include "reports/report_rows.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "reports/report_rows.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "batch/model_names.h"
 #include "platform/files.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string& name) : wanted(keep) {
     if (!keep) return;

@@ -2,7 +2,7 @@
 #include "scip/scip_api.h"
 
 #include "platform/system.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 #ifndef LOTE_SCIP_LIBRARY
 #error "LOTE_SCIP_LIBRARY must name SCIP's shared library"

@@ -6,7 +6,7 @@
 
 #include "platform/files.h"
 #include "reports/report_rows.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 ModelResult recordResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution) {
     ModelResult result;

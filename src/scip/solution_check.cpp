@@ -8,7 +8,7 @@
 #include "scip/scip_api.h"
 #include "scip/scip_handles.h"
 #include "scip/scip_parameters.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 #include "text/format.h"
 
 namespace {

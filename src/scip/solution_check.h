@@ -12,7 +12,7 @@ struct SolutionCheck {
     // Verification::No: the largest violation, by kind, and SCIP's words
     // for the violations it found; NotChecked: why the check could not run.
     double largest = 0.0;
-    const char* kind = "";  // "limite", "integralidade", "restrição" (see Messages.h)
+    const char* kind = "";  // "limite", "integralidade", "restrição" (see messages.h)
     std::string reason;
 };
 

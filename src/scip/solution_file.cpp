@@ -7,7 +7,7 @@
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "scip/scip_handles.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 SolutionFile writeSolutionFile(const std::string& outputFolder, const std::string& modelName, const std::string& text,
                                std::ostream& errors) {

@@ -1,5 +1,5 @@
 // comparar's texts: its errors, the console tables, the summary CSV and the
-// page with its charts. Part of the texts of Messages.h, which includes it.
+// page with its charts. Part of the texts of messages.h, which includes it.
 #pragma once
 
 namespace msg {

@@ -1,5 +1,5 @@
 // The batch's record (parametros.set): its comment lines, labels and
-// values. Part of the texts of Messages.h, which includes it.
+// values. Part of the texts of messages.h, which includes it.
 #pragma once
 
 namespace msg {

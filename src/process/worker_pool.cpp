@@ -1,5 +1,5 @@
 // The worker processes of a batch, seen from the program that runs it.
-#include "process/workers.h"
+#include "process/worker_pool.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +14,7 @@
 #include <sys/wait.h>
 
 #include "process/child.h"
-#include "text/Messages.h"
+#include "text/messages.h"
 
 namespace {
 

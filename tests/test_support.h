@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "TestTexts.h"
+#include "test_texts.h"
 
 namespace testing_support {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "test_support.h"
 
 namespace compare_folders {
 
