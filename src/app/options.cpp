@@ -113,7 +113,7 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
         case kLogs: options.settings.keepLogs = true; return optOnly("--logs");
         case kRace: options.settings.race = true; return optOnly("--corrida");
         case kSeed:
-            if (const auto seed = parseWholeNumber(value, 2147483647ULL)) {
+            if (const auto seed = parseWholeNumber(value, kLargestInt)) {
                 options.scip.seed = static_cast<int>(*seed);
                 options.settings.seed = options.scip.seed;  // the rows say it
                 return optOnly("--semente");

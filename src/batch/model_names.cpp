@@ -83,7 +83,7 @@ std::optional<long long> seedOfFolder(const std::string& name) {
     const std::string prefix = kSeedFolderPrefix;
     if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
     const std::string digits = name.substr(prefix.size());
-    const auto seed = parseWholeNumber(digits, 2147483647ULL);
+    const auto seed = parseWholeNumber(digits, kLargestInt);
     if (!seed || std::to_string(*seed) != digits) return std::nullopt;
     return static_cast<long long>(*seed);
 }
@@ -95,8 +95,8 @@ std::optional<std::vector<int>> parseSeedList(const std::string& text, size_t mo
         const size_t comma = std::min(text.find(',', start), text.size());
         const std::string piece = text.substr(start, comma - start);
         const size_t dash = piece.find('-');
-        const auto first = parseWholeNumber(piece.substr(0, dash), 2147483647ULL);
-        const auto last = dash == std::string::npos ? first : parseWholeNumber(piece.substr(dash + 1), 2147483647ULL);
+        const auto first = parseWholeNumber(piece.substr(0, dash), kLargestInt);
+        const auto last = dash == std::string::npos ? first : parseWholeNumber(piece.substr(dash + 1), kLargestInt);
         if (!first || !last || *last < *first || *last - *first >= most) return std::nullopt;
         for (unsigned long long seed = *first; seed <= *last; ++seed) {
             if (seeds.size() == most || std::find(seeds.begin(), seeds.end(), static_cast<int>(seed)) != seeds.end()) {

@@ -28,9 +28,6 @@
 
 namespace {
 
-// SCIP's functions: only in worker processes, once solveModel has loaded the library.
-const ScipApi& lib() { return scipLibrary(); }
-
 // What every model gets before its file is read: the batch's parameters and
 // its own, then the memory limit and Ctrl-C, which those cannot change.
 SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings, const std::string& modelPath, bool& settingsRefused) {

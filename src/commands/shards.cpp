@@ -20,7 +20,7 @@ namespace {
 // A whole number that an int holds, nothing else.
 std::optional<long> wholeNumber(const char* text) {
     if (text == nullptr) return std::nullopt;
-    const auto value = parseWholeNumber(text, 2147483647ULL);
+    const auto value = parseWholeNumber(text, kLargestInt);
     return value ? std::optional<long>(static_cast<long>(*value)) : std::nullopt;
 }
 

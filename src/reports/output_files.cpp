@@ -34,7 +34,6 @@ std::optional<Shard> partOfFile(const std::string& fileName, const std::string& 
     const std::string numbers = fileName.substr(start.size(), fileName.size() - start.size() - end.size());
     const size_t of = numbers.find(kOfWord);
     if (of == std::string::npos) return std::nullopt;
-    constexpr unsigned long long kLargestInt = 2147483647ULL;
     const auto index = parseWholeNumber(numbers.substr(0, of), kLargestInt);
     const auto count = parseWholeNumber(numbers.substr(of + std::string(kOfWord).size()), kLargestInt);
     if (!index || !count) return std::nullopt;

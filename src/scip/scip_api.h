@@ -144,6 +144,8 @@ struct ScipApi {
 std::string loadScipLibrary();
 // The loaded library's functions (only after loadScipLibrary succeeded).
 const ScipApi& scipLibrary();
+// The same, short, for code that calls SCIP at every line.
+inline const ScipApi& lib() { return scipLibrary(); }
 // The loaded library's version, "10.0.2".
 std::string scipVersionText();
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-const ScipApi& lib() { return scipLibrary(); }
-
 // A file in memory that SCIP opens by name, for settings that are not in a
 // file of their own; one per process, rewritten for each use.
 const NamedMemoryFile& memoryFile() {

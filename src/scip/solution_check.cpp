@@ -13,8 +13,6 @@
 
 namespace {
 
-const ScipApi& lib() { return scipLibrary(); }
-
 // A solution of `scip`, freed before its instance.
 struct ScipSolution {
     SCIP* scip = nullptr;

@@ -21,6 +21,10 @@ std::string formatMessage(const char* pattern, const Args&... args) {
     return text;
 }
 
+// The largest value an int holds: what SCIP's seeds and the program's
+// counts (parts, seeds) may reach.
+inline constexpr unsigned long long kLargestInt = 2147483647ULL;
+
 // A number with `decimals` decimals and a decimal comma, whatever the
 // process locale: decimalComma(0.0625, 6) is "0,062500".
 std::string decimalComma(double value, int decimals);
