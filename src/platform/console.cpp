@@ -2,11 +2,10 @@
 #include "platform/console.h"
 
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
+#include <cmath>
 #include <iostream>
 
-#include <locale.h>
+#include "text/format.h"
 
 namespace {
 
@@ -28,7 +27,8 @@ bool inputEnded() { return inputHasEnded; }
 std::optional<double> parseTimeLimit(const std::string& line) {
     // Scan the number by hand: a decimal comma or point, an optional
     // exponent, nothing that strtod alone would also take (hexadecimal,
-    // "inf", "nan"). The span found is then converted in the C convention.
+    // "inf", "nan"). The span found is then read as the program reads its
+    // own decimals.
     const std::string text = line.substr(0, line.find('\0'));
     const size_t size = text.size();
     size_t i = 0;
@@ -60,10 +60,12 @@ std::optional<double> parseTimeLimit(const std::string& line) {
         while (j < size && isDigit(text[j])) exponent += text[j++];
         if (exponent.size() > first) number += exponent;
     }
-    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
-    errno = 0;
-    const double value = strtod_l(number.c_str(), nullptr, cLocale);
-    // Negative values and values beyond SCIP's largest limit are refused.
-    if (errno == ERANGE || !(value >= 0.0) || value > kLargestTimeLimit) return std::nullopt;
-    return value == 0.0 ? 0.0 : value;
+    if (number[0] == '+') number.erase(0, 1);
+    const std::optional<double> value = parseDecimal(number);
+    // Negative values, values beyond SCIP's largest limit and values out of
+    // a double's range (subnormal ones included) are refused.
+    if (!value || !(*value >= 0.0) || *value > kLargestTimeLimit || std::fpclassify(*value) == FP_SUBNORMAL) {
+        return std::nullopt;
+    }
+    return *value == 0.0 ? 0.0 : *value;
 }
