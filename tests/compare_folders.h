@@ -29,14 +29,15 @@ inline std::string completeRows(const std::vector<std::string>& rows) {
 inline void makeFolders(const fs::path& dir) {
     fs::create_directory(dir / "base");
     fs::create_directory(dir / "nova");
-    writeFile(dir / "base" / "sol_stat_completo.csv",
-              kCompleteHeader +
-                  completeRows({"a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;",
-                                "\"b;\"\"x\"\".lp\";0,500000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;",
-                                "c.lp;10,020000;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;7,000000;4,000000;75,000000;900;5000;20;20;10;3;NAO;",
-                                "d.lp;3,000000;SOL OTIMA;100,000000;100,000000;0,000000;20;50;4;4;2;1;NAO;",
-                                "e.lp;0,100000;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;",
-                                "f.lp;1,000000;SOL OTIMA;4,000000;4,000000;0,000000;10;20;3;3;2;1;NAO;OK"}));
+    writeFile(
+        dir / "base" / "sol_stat_completo.csv",
+        kCompleteHeader + completeRows({"a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;",
+                                        "\"b;\"\"x\"\".lp\";0,500000;PROBLEMA ILIMITADO;;;;0;3;2;0;1;0;NAO;",
+                                        "c.lp;10,020000;PROCESSO INTERROMPIDO - LIMITE DE "
+                                        "TEMPO;7,000000;4,000000;75,000000;900;5000;20;20;10;3;NAO;",
+                                        "d.lp;3,000000;SOL OTIMA;100,000000;100,000000;0,000000;20;50;4;4;2;1;NAO;",
+                                        "e.lp;0,100000;SOL OTIMA;1,000000;1,000000;0,000000;1;1;1;1;1;1;NAO;",
+                                        "f.lp;1,000000;SOL OTIMA;4,000000;4,000000;0,000000;10;20;3;3;2;1;NAO;OK"}));
     writeFile(dir / "base" / "parametros.set",
               "# SCIP version 9.2.1\n\n# maximal time in seconds to run\n"
               "# [type: real, advanced: FALSE, range: [0,1e+20], default: 1e+20]\nlimits/time = 10\n");

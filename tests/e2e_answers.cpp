@@ -100,7 +100,8 @@ TEST(KnownResults, CompleteReportFieldsOfEachKindOfRow) {
     TempDir dir;
     runKnownResultsBatch(dir);
     const std::string complete = readFile(dir / "out" / "sol_stat_completo.csv");
-    for (const char* sentinel : {";inf", ";-inf", ";nan", "e+20"}) EXPECT_EQ(complete.find(sentinel), std::string::npos) << complete;
+    for (const char* sentinel : {";inf", ";-inf", ";nan", "e+20"})
+        EXPECT_EQ(complete.find(sentinel), std::string::npos) << complete;
     EXPECT_EQ(complete.find("100000000000000000000"), std::string::npos) << complete;
     const size_t columns = occurrences(kCompleteHeader, ";") + 1;
     std::map<std::string, std::vector<std::string>> rows;

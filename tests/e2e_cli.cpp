@@ -32,9 +32,12 @@ TEST(CommandLine, ExitStatusesAndErrorsInPortuguese) {
     const std::string help = usage();
     const std::vector<std::pair<std::vector<std::string>, std::string>> usageErrors = {
         {{"-j", "0"}, "N\xC3\xBAmero de processos inv\xC3\xA1lido: 0 (use um inteiro de 1 a 1024).\n"},
-        {{"--jobs", "abc", "opt", m, m}, "N\xC3\xBAmero de processos inv\xC3\xA1lido: abc (use um inteiro de 1 a 1024).\n"},
-        {{"-t", "-3", "opt", m, m}, "Tempo m\xC3\xA1ximo inv\xC3\xA1lido: -3 (use um n\xC3\xBAmero de segundos, como 30 ou 2,5).\n"},
-        {{"--memoria", "0"}, "Mem\xC3\xB3ria inv\xC3\xA1lida: 0 (use um n\xC3\xBAmero inteiro de MB maior que zero).\n"},
+        {{"--jobs", "abc", "opt", m, m},
+         "N\xC3\xBAmero de processos inv\xC3\xA1lido: abc (use um inteiro de 1 a 1024).\n"},
+        {{"-t", "-3", "opt", m, m},
+         "Tempo m\xC3\xA1ximo inv\xC3\xA1lido: -3 (use um n\xC3\xBAmero de segundos, como 30 ou 2,5).\n"},
+        {{"--memoria", "0"},
+         "Mem\xC3\xB3ria inv\xC3\xA1lida: 0 (use um n\xC3\xBAmero inteiro de MB maior que zero).\n"},
         {{"--desconhecida"}, "Op\xC3\xA7\xC3\xA3o desconhecida: --desconhecida\n"},
         {{"-x"}, "Op\xC3\xA7\xC3\xA3o desconhecida: -x\n"},
         {{"opt", m, "-j"}, "A op\xC3\xA7\xC3\xA3o -j precisa de um valor.\n"},
@@ -60,12 +63,14 @@ TEST(CommandLine, ExitStatusesAndErrorsInPortuguese) {
 
     const RunResult version = runProgram("", withArgs({"--version"}));
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_TRUE(std::regex_match(version.out, std::regex("LoteOtimizador 1\\.0\nSCIP \\d+\\.\\d+\\.\\d+\nGLPK \\d+\\.\\d+\n")))
+    EXPECT_TRUE(
+        std::regex_match(version.out, std::regex("LoteOtimizador 1\\.0\nSCIP \\d+\\.\\d+\\.\\d+\nGLPK \\d+\\.\\d+\n")))
         << version.out;
 
     const RunResult badMod = runProgram("", withArgs({"mod_lp", (dir / "bad").string()}));
     EXPECT_EQ(badMod.exitCode, 1);
-    EXPECT_EQ(badMod.out.rfind("Pasta de .mod encontrada\n" + kDash + "MODELO 0 gerado\nReading model section from ", 0), 0u);
+    EXPECT_EQ(
+        badMod.out.rfind("Pasta de .mod encontrada\n" + kDash + "MODELO 0 gerado\nReading model section from ", 0), 0u);
     EXPECT_EQ(badMod.err, "Erro ao tranformar modelo\n");
 
     // The bundled examples into a folder that does not exist yet.
@@ -122,7 +127,7 @@ TEST(CommandLine, ResumeKeepsOnlyWhatIsStillTrueAlsoForAPart) {
     fs::create_directory(m);
     writeFile(m / "a.lp", kSmallModel);
     writeFile(m / "b.lp", "Maximize\n obj: x +\nSubject To\n c1: x <= \nEnd\n");  // broken, then mended
-    writeFile(m / "c.lp", kSmallModel);                      // changed after its row
+    writeFile(m / "c.lp", kSmallModel);                                           // changed after its row
     const std::string out = (dir / "out").string();
     EXPECT_EQ(runProgram("", withArgs({"opt", m.string(), out})).exitCode, 1);
     const std::string completeA = lines(readFile(dir / "out" / "sol_stat_completo.csv"))[1];
@@ -132,8 +137,9 @@ TEST(CommandLine, ResumeKeepsOnlyWhatIsStillTrueAlsoForAPart) {
     const RunResult resumed = runProgram("", withArgs({"--retomar", "opt", m.string(), out}));
     EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
     EXPECT_EQ(occurrences(resumed.out, "linha mantida"), 1u);
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")),
-              (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;", "b.lp;SOL OTIMA;2,800000;", "c.lp;SOL OTIMA;5,000000;"}));
+    EXPECT_EQ(
+        rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")),
+        (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;", "b.lp;SOL OTIMA;2,800000;", "c.lp;SOL OTIMA;5,000000;"}));
     // The kept model keeps its whole complete row too.
     EXPECT_EQ(lines(readFile(dir / "out" / "sol_stat_completo.csv"))[1], completeA);
 
@@ -148,7 +154,8 @@ TEST(CommandLine, ResumeKeepsOnlyWhatIsStillTrueAlsoForAPart) {
     kill(part2, SIGTERM);
     EXPECT_EQ(finishProgram(part2, io).signal, SIGTERM);
     EXPECT_EQ(runProgram("", withArgs({"merge", parts})).exitCode, 1);
-    const RunResult resumedPart = runProgram("", withArgs({"-t", "2", "--shard", "2/2", "--retomar", "opt", m.string(), parts}));
+    const RunResult resumedPart =
+        runProgram("", withArgs({"-t", "2", "--shard", "2/2", "--retomar", "opt", m.string(), parts}));
     EXPECT_EQ(resumedPart.exitCode, 0) << resumedPart.err;
     EXPECT_EQ(occurrences(resumedPart.out, "linha mantida"), 1u) << resumedPart.out;
     EXPECT_EQ(runProgram("", withArgs({"merge", parts})).exitCode, 0);
@@ -166,7 +173,8 @@ TEST(CommandLine, ResumeKeepsOnlyWhatIsStillTrueAlsoForAPart) {
 TEST(CommandLine, MovedInstallRunsOnItsOwnLibraries) {
     TempDir dir;
     const fs::path prefix = dir / "prefix";
-    ASSERT_EQ(std::system(("cmake --install '" LOTE_BUILD_DIR "' --prefix '" + prefix.string() + "' >/dev/null").c_str()), 0);
+    ASSERT_EQ(
+        std::system(("cmake --install '" LOTE_BUILD_DIR "' --prefix '" + prefix.string() + "' >/dev/null").c_str()), 0);
     const fs::path moved = dir / "moved";
     fs::rename(prefix, moved);
     // The build's own copy of SCIP out of the way while the install runs.

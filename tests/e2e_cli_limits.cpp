@@ -22,14 +22,15 @@ TEST(CommandLine, FolderThatCannotBeListedIsAnErrorNotAnEmptyBatch) {
     fs::permissions(dir / "out", fs::perms::all);
     const auto asNobody = [&](const std::string& arguments, const std::string& input) {
         writeFile(dir / "in", input);
-        const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups '" LOTE_BINARY "' " + arguments +
-                                    " <'" + (dir / "in").string() + "' >'" + (dir / "stdout").string() + "' 2>'" +
-                                    (dir / "stderr").string() + "'";
+        const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups '" LOTE_BINARY "' " +
+                                    arguments + " <'" + (dir / "in").string() + "' >'" + (dir / "stdout").string() +
+                                    "' 2>'" + (dir / "stderr").string() + "'";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     EXPECT_EQ(asNobody("opt '" + m.string() + "' '" + (dir / "out").string() + "'", ""), 2);
-    EXPECT_NE(readFile(dir / "stderr").find("Erro ao acessar a pasta: "), std::string::npos) << readFile(dir / "stderr");
+    EXPECT_NE(readFile(dir / "stderr").find("Erro ao acessar a pasta: "), std::string::npos)
+        << readFile(dir / "stderr");
     EXPECT_FALSE(fs::exists(dir / "out" / "sol_stat.csv"));
     EXPECT_EQ(asNobody("mod_lp '" + m.string() + "'", ""), 2);
     // The shell says it and stays.
@@ -45,8 +46,8 @@ TEST(CommandLine, MemoryLimitComesFromTheMemoryCgroup) {
     for (const std::string& line : lines(readFile("/proc/self/cgroup"))) {
         if (line.find(":memory:") != std::string::npos) own = line.substr(line.find(":memory:") + 8);
     }
-    const fs::path cgroup = fs::path("/sys/fs/cgroup/memory" + (own == "/" ? "" : own)) /
-                            ("lote_test_" + std::to_string(getpid()));
+    const fs::path cgroup =
+        fs::path("/sys/fs/cgroup/memory" + (own == "/" ? "" : own)) / ("lote_test_" + std::to_string(getpid()));
     std::error_code error;
     if (own.empty() || !fs::create_directory(cgroup, error)) GTEST_SKIP() << "no writable cgroup v1 memory hierarchy";
     writeFile(cgroup / "memory.limit_in_bytes", std::to_string(1LL << 30));
@@ -55,9 +56,9 @@ TEST(CommandLine, MemoryLimitComesFromTheMemoryCgroup) {
     fs::create_directory(m);
     writeFile(m / "a.lp", kSmallModel);
     writeFile(m / "b.lp", kSmallModel);
-    const std::string command = "sh -c 'echo $$ > \"" + (cgroup / "cgroup.procs").string() + "\" && exec \"" LOTE_BINARY
-                                "\" -j 4 --shard 1/1 opt \"" + m.string() + "\" \"" + (dir / "out").string() +
-                                "\"' >/dev/null 2>&1";
+    const std::string command = "sh -c 'echo $$ > \"" + (cgroup / "cgroup.procs").string() +
+                                "\" && exec \"" LOTE_BINARY "\" -j 4 --shard 1/1 opt \"" + m.string() + "\" \"" +
+                                (dir / "out").string() + "\"' >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     fs::remove(cgroup, error);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;

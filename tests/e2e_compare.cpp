@@ -29,8 +29,9 @@ std::string usage() { return runProgram("", withArgs({"--help"})).out; }
 TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     TempDir dir;
     makeFolders(dir.path);
-    const RunResult r = runProgram("", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), "--csv",
-                                                 (dir / "resumo.csv").string(), "--html", (dir / "resumo.html").string()}));
+    const RunResult r =
+        runProgram("", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), "--csv",
+                                 (dir / "resumo.csv").string(), "--html", (dir / "resumo.html").string()}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, (dir / "nova" / "sol_stat_completo.csv").string() +
                          ": linha ignorada, fora do formato do relat\xC3\xB3rio completo: quebrada.lp;x;SOL OTIMA\n");
@@ -38,9 +39,14 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     EXPECT_EQ(readFile(dir / "resumo.csv"),
               "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR;"
               "INCONSISTENTES\n"
-              "base;5;4;1;0;0;" + comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) + ";;;;;1\n"
-              "nova;5;4;0;1;1;" + comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) + ";2;2;0,0431144;1;1\n"
-              "MELHOR VIRTUAL;5;5;0;0;0;" + comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0;;;1\n");
+              "base;5;4;1;0;0;" +
+                  comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) +
+                  ";;;;;1\n"
+                  "nova;5;4;0;1;1;" +
+                  comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) +
+                  ";2;2;0,0431144;1;1\n"
+                  "MELHOR VIRTUAL;5;5;0;0;0;" +
+                  comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0;;;1\n");
 
     const std::vector<std::string> out = lines(r.out);
     ASSERT_GE(out.size(), 3u) << r.out;
@@ -66,7 +72,8 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     ASSERT_NE(at, out.end()) << r.out;
     ASSERT_GT(out.end() - at, 4);
     const std::vector<std::vector<std::string>> summary = {
-        {"PASTA", "MODELOS", "RESOLVIDOS", "LIMITES", "ERROS", "ERRADOS", "MGD_TEMPO", "MGD_NOS", "VITORIAS", "DERROTAS"},
+        {"PASTA", "MODELOS", "RESOLVIDOS", "LIMITES", "ERROS", "ERRADOS", "MGD_TEMPO", "MGD_NOS", "VITORIAS",
+         "DERROTAS"},
         {"1", "base", "5", "4", "1", "0", "0", comma(e.timeBase, 3), comma(e.nodesBase, 2), "-", "-"},
         {"2", "nova", "5", "4", "0", "1", "1", comma(e.timeNova, 3), comma(e.nodesNova, 2), "2", "2"},
         {"MELHOR", "VIRTUAL", "5", "5", "0", "0", "0", comma(e.timeBest, 3), comma(e.nodesBest, 2), "2", "0"}};
@@ -79,10 +86,13 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     // ones: those solved somewhere and taking 1 s (a, c, d, f), 10 s (c) or
     // 100 s (none) somewhere.
     const auto line = [&out](const std::string& text) { return std::find(out.begin(), out.end(), text); };
-    const auto tests = line("Diferen\xC3\xA7" "a real? Cada pasta contra a refer\xC3\xAAncia, nos modelos que as duas t\xC3\xAAm, a 5 %:");
+    const auto tests = line(
+        "Diferen\xC3\xA7"
+        "a real? Cada pasta contra a refer\xC3\xAAncia, nos modelos que as duas t\xC3\xAAm, a 5 %:");
     ASSERT_LT(tests + 2, out.end()) << r.out;
     EXPECT_TRUE(std::regex_match(tests[2], std::regex("2 nova +p = 0,0431 em 5 pares: poucos pares para dizer +"
-                                                      "p = 1,0000 em 3 pares: poucos pares para dizer"))) << tests[2];
+                                                      "p = 1,0000 em 3 pares: poucos pares para dizer")))
+        << tests[2];
     const std::string bracket = "Modelos resolvidos por alguma pasta e que levaram ";
     const auto second = line(bracket + "1 s ou mais em alguma: 4");
     ASSERT_LT(second + 6, out.end()) << r.out;
@@ -105,10 +115,12 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     for (size_t row = table.find("<tr"); row != std::string::npos; row = table.find("<tr", row + 1)) {
         const std::string text = table.substr(row, table.find("</tr>", row) - row);
         pageRows.emplace_back();
-        for (std::sregex_iterator it(text.begin(), text.end(), cell), end; it != end; ++it) pageRows.back().push_back((*it)[1]);
+        for (std::sregex_iterator it(text.begin(), text.end(), cell), end; it != end; ++it)
+            pageRows.back().push_back((*it)[1]);
     }
-    std::vector<std::vector<std::string>> expectedRows = {{"Pasta", "Modelos", "Resolvidos", "Limites", "Erros", "Errados",
-                                                           "MGD tempo (s)", "MGD n\xC3\xB3s", "Vit\xC3\xB3rias", "Derrotas"}};
+    std::vector<std::vector<std::string>> expectedRows = {{"Pasta", "Modelos", "Resolvidos", "Limites", "Erros",
+                                                           "Errados", "MGD tempo (s)", "MGD n\xC3\xB3s",
+                                                           "Vit\xC3\xB3rias", "Derrotas"}};
     for (size_t i = 1; i < summary.size(); ++i) {
         expectedRows.push_back({summary[i][0] + " " + summary[i][1]});
         expectedRows.back().insert(expectedRows.back().end(), summary[i].begin() + 2, summary[i].end());
@@ -129,7 +141,9 @@ TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> usageErrors = {
         {{"--html", "x.html", "merge", base}, "A op\xC3\xA7\xC3\xA3o --html s\xC3\xB3 vale com o comando comparar.\n"},
         {{"opt", base, base, "--csv", "x.csv"}, "A op\xC3\xA7\xC3\xA3o --csv s\xC3\xB3 vale com o comando comparar.\n"},
-        {{"comparar"}, "O comando comparar precisa de ao menos uma pasta de sa\xC3\xAD" "da.\n"},
+        {{"comparar"},
+         "O comando comparar precisa de ao menos uma pasta de sa\xC3\xAD"
+         "da.\n"},
         {{"--solu", base + "/parametros.set", "comparar", base},
          "A op\xC3\xA7\xC3\xA3o --solu n\xC3\xA3o vale com o comando comparar.\n"}};
     for (const auto& [args, message] : usageErrors) {
@@ -138,29 +152,34 @@ TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {
         EXPECT_EQ(r.err, message + help) << args[0];
     }
     // A folder without a complete report: one line each, nothing else.
-    const RunResult unreadable = runProgram(
-        "", withArgs({"comparar", base, (dir / "curta").string(), (dir / "falta").string(), "--csv", (dir / "r.csv").string()}));
+    const RunResult unreadable =
+        runProgram("", withArgs({"comparar", base, (dir / "curta").string(), (dir / "falta").string(), "--csv",
+                                 (dir / "r.csv").string()}));
     EXPECT_EQ(unreadable.exitCode, 2);
     EXPECT_EQ(unreadable.out, "");
-    EXPECT_EQ(unreadable.err, "A pasta " + (dir / "curta").string() +
-                                  " n\xC3\xA3o tem um relat\xC3\xB3rio completo leg\xC3\xADvel (sol_stat_completo.csv).\n"
-                                  "A pasta " + (dir / "falta").string() +
-                                  " n\xC3\xA3o tem um relat\xC3\xB3rio completo leg\xC3\xADvel (sol_stat_completo.csv).\n");
+    EXPECT_EQ(unreadable.err,
+              "A pasta " + (dir / "curta").string() +
+                  " n\xC3\xA3o tem um relat\xC3\xB3rio completo leg\xC3\xADvel (sol_stat_completo.csv).\n"
+                  "A pasta " +
+                  (dir / "falta").string() +
+                  " n\xC3\xA3o tem um relat\xC3\xB3rio completo leg\xC3\xADvel (sol_stat_completo.csv).\n");
     EXPECT_FALSE(fs::exists(dir / "r.csv"));
     // A file that cannot be written is named; the other is written whole.
     const std::string csv = (dir / "falta" / "r.csv").string();
     const RunResult notWritten =
         runProgram("", withArgs({"comparar", base, "--csv", csv, "--html", (dir / "p.html").string()}));
     EXPECT_EQ(notWritten.exitCode, 1);
-    EXPECT_EQ(notWritten.err.rfind("N\xC3\xA3o foi poss\xC3\xADvel gravar o arquivo " + csv + ": ", 0), 0u) << notWritten.err;
+    EXPECT_EQ(notWritten.err.rfind("N\xC3\xA3o foi poss\xC3\xADvel gravar o arquivo " + csv + ": ", 0), 0u)
+        << notWritten.err;
     EXPECT_NE(notWritten.out.find("Resumo dos 6 modelos"), std::string::npos);
     EXPECT_EQ(readFile(dir / "p.html").substr(readFile(dir / "p.html").size() - 15), "</body></html>\n");
     EXPECT_EQ(tempFilesIn(dir.path), std::vector<std::string>{});
     // A batch's own files are never replaced; nor does one output replace the other.
     const std::string report = readFile(dir / "base" / "sol_stat_completo.csv");
-    for (const std::vector<std::string>& targets : {std::vector<std::string>{"--csv", base + "/sol_stat_completo.csv"},
-                                                    {"--html", base + "/parametros.set"},
-                                                    {"--csv", (dir / "p.html").string(), "--html", (dir / "p.html").string()}}) {
+    for (const std::vector<std::string>& targets :
+         {std::vector<std::string>{"--csv", base + "/sol_stat_completo.csv"},
+          {"--html", base + "/parametros.set"},
+          {"--csv", (dir / "p.html").string(), "--html", (dir / "p.html").string()}}) {
         std::vector<std::string> args{"comparar", base};
         args.insert(args.end(), targets.begin(), targets.end());
         const RunResult refused = runProgram("", withArgs(args));
@@ -174,7 +193,8 @@ TEST(Compare, UsageErrorsUnreadableFoldersAndFilesNotWritten) {
                                      "a.lp;2,000000;SOL OTIMA;10,000000;10,000000;0,000000;50;100;5;5;3;2;NAO;"}));
     const RunResult odd = runProgram("", withArgs({"comparar", base, "--html", (dir / "p.html").string()}));
     EXPECT_EQ(odd.exitCode, 0);
-    EXPECT_NE(odd.err.find("linha ignorada, fora do formato do relat\xC3\xB3rio completo: h.lp;1e307;"), std::string::npos);
+    EXPECT_NE(odd.err.find("linha ignorada, fora do formato do relat\xC3\xB3rio completo: h.lp;1e307;"),
+              std::string::npos);
     EXPECT_NE(odd.err.find("o modelo a.lp aparece de novo"), std::string::npos) << odd.err;
 }
 
@@ -218,23 +238,29 @@ TEST(Compare, ASeedRunIsOneRunWithItsSpreadPerModel) {
                                                  "--csv-variabilidade", spreads, "--html", (dir / "p.html").string()}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // A model one seed lacks is left out, and said.
-    EXPECT_EQ(r.err, run.string() + "/semente-07: pasta ignorada (uma semente se escreve semente-K, K de 0 a 2147483647 "
-                                    "sem zeros \xC3\xA0 esquerda).\n" +
+    EXPECT_EQ(r.err, run.string() +
+                         "/semente-07: pasta ignorada (uma semente se escreve semente-K, K de 0 a 2147483647 "
+                         "sem zeros \xC3\xA0 esquerda).\n" +
                          run.string() + ": o modelo d.lp falta em semente-2; fica fora desta pasta.\n");
     // Per model the seeds' mean; solved only where every seed solved it (a):
     // b and c are charged the limit.
     const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
     ASSERT_EQ(csv.size(), 3u);
-    EXPECT_EQ(csv[1], "sementes;3;1;1;1;0;" + comma(shiftedMean({2.0, 10.0, 10.0}, 1.0), 6) + ";5,000000;;;;;0") << r.out;
+    EXPECT_EQ(csv[1], "sementes;3;1;1;1;0;" + comma(shiftedMean({2.0, 10.0, 10.0}, 1.0), 6) + ";5,000000;;;;;0")
+        << r.out;
     // Worked by hand: a: CV 1/2, fastest of 2 (1+1+2)/3; b: 4, 10, 6 s, mean
     // 20/3, CV sqrt(28/3)/(20/3), fastest of 2 (4+4+6)/3; c: the error charged the limit.
-    EXPECT_EQ(readFile(spreads),
-              "PASTA;MODELO;SEMENTE_MAIS_RAPIDA;TEMPO_MAIS_RAPIDA;SEMENTE_MAIS_LENTA;TEMPO_MAIS_LENTA;CV;MIN_DE_2;MIN_DE_4\n"
-              "sementes;a.lp;0;1,000000;2;3,000000;0,500000;" + comma(4.0 / 3.0, 6) + ";\n"
-              "sementes;b.lp;0;4,000000;2;10,000000;" + comma(std::sqrt(28.0 / 3.0) / (20.0 / 3.0), 6) + ";" +
-                  comma(14.0 / 3.0, 6) + ";\n"
-              "sementes;c.lp;0;0,500000;10;10,000000;" + comma(9.5 / std::sqrt(3.0) / (11.0 / 3.0), 6) +
-                  ";0,500000;\n");
+    EXPECT_EQ(
+        readFile(spreads),
+        "PASTA;MODELO;SEMENTE_MAIS_RAPIDA;TEMPO_MAIS_RAPIDA;SEMENTE_MAIS_LENTA;TEMPO_MAIS_LENTA;CV;MIN_DE_2;MIN_DE_4\n"
+        "sementes;a.lp;0;1,000000;2;3,000000;0,500000;" +
+            comma(4.0 / 3.0, 6) +
+            ";\n"
+            "sementes;b.lp;0;4,000000;2;10,000000;" +
+            comma(std::sqrt(28.0 / 3.0) / (20.0 / 3.0), 6) + ";" + comma(14.0 / 3.0, 6) +
+            ";\n"
+            "sementes;c.lp;0;0,500000;10;10,000000;" +
+            comma(9.5 / std::sqrt(3.0) / (11.0 / 3.0), 6) + ";0,500000;\n");
     EXPECT_NE(r.out.find("Varia\xC3\xA7\xC3\xA3o com a semente em sementes (sementes 0, 2, 10):\n"), std::string::npos);
     const std::string page = readFile(dir / "p.html");
     EXPECT_EQ(occurrences(page.substr(page.find("<div id=\"variacao\">")), "<svg class=\"faixa\""), 3u);

@@ -17,10 +17,11 @@ namespace {
 // Runs Debian's chromium headless on `arguments` under a time limit, with its own profile
 // in `dir`; its standard output, or nothing when it failed (its stderr: dir/chromium.err).
 std::optional<std::string> runChromium(const fs::path& dir, const std::string& arguments) {
-    const std::string command = "timeout -k 10 90 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars "
-                                "--no-first-run --user-data-dir='" + (dir / "perfil-chromium").string() + "' " +
-                                arguments + " >'" + (dir / "chromium.out").string() + "' 2>'" +
-                                (dir / "chromium.err").string() + "'";
+    const std::string command =
+        "timeout -k 10 90 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars "
+        "--no-first-run --user-data-dir='" +
+        (dir / "perfil-chromium").string() + "' " + arguments + " >'" + (dir / "chromium.out").string() + "' 2>'" +
+        (dir / "chromium.err").string() + "'";
     const int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
     return readFile(dir / "chromium.out");
@@ -32,14 +33,15 @@ TEST(Compare, PageRenderedByARealBrowser) {
     if (std::system("command -v chromium >/dev/null 2>&1") != 0) GTEST_SKIP() << "chromium is not installed";
     TempDir dir;
     writeFile(dir / "prova.html", "<!DOCTYPE html><p id=\"x\"></p><script>x.textContent='ok'</script>");
-    const std::optional<std::string> probe = runChromium(dir.path, "--dump-dom 'file://" + (dir / "prova.html").string() + "'");
+    const std::optional<std::string> probe =
+        runChromium(dir.path, "--dump-dom 'file://" + (dir / "prova.html").string() + "'");
     if (!probe || probe->find("<p id=\"x\">ok</p>") == std::string::npos) {
         GTEST_SKIP() << "chromium cannot run here: " << readFile(dir / "chromium.err").substr(0, 400);
     }
     makeFolders(dir.path);
     const fs::path page = dir / "pagina.html";
-    const RunResult r = runProgram("", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), "--html",
-                                                 page.string()}));
+    const RunResult r = runProgram(
+        "", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), "--html", page.string()}));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // Self-contained: nothing fetched, no file named.
     const std::string html = readFile(page);
@@ -60,7 +62,8 @@ TEST(Compare, PageRenderedByARealBrowser) {
     // The tests in words, and the brackets of harder models as rendered.
     const size_t testsAt = dom->find("<table id=\"testes\">");
     ASSERT_NE(testsAt, std::string::npos);
-    EXPECT_NE(dom->substr(testsAt, dom->find("</table>", testsAt) - testsAt).find("p = 0,0431 em 5 pares"), std::string::npos);
+    EXPECT_NE(dom->substr(testsAt, dom->find("</table>", testsAt) - testsAt).find("p = 0,0431 em 5 pares"),
+              std::string::npos);
     const size_t bracketAt = dom->find("<table id=\"faixa-1\">");
     ASSERT_NE(bracketAt, std::string::npos);
     EXPECT_EQ(occurrences(dom->substr(bracketAt, dom->find("</table>", bracketAt) - bracketAt), "<tr"), 4u);
@@ -78,7 +81,8 @@ TEST(Compare, PageRenderedByARealBrowser) {
     EXPECT_EQ(dom->find("<i>"), std::string::npos);
     EXPECT_NE(body.find("<td class=\"resolvido muda\">SOL OTIMA *</td>"), std::string::npos) << body;
     EXPECT_NE(body.find("<td class=\"inconsistente\">INCONSISTENTE</td>"), std::string::npos) << body;
-    EXPECT_NE(dom->find("<p id=\"inconsistentes\" class=\"inconsistente\">INCONSISTENTES: 1 (modelos"), std::string::npos);
+    EXPECT_NE(dom->find("<p id=\"inconsistentes\" class=\"inconsistente\">INCONSISTENTES: 1 (modelos"),
+              std::string::npos);
     // Both charts drawn: the profile's steps and a mark per model and folder.
     EXPECT_EQ(occurrences(*dom, "<path d=\"M"), 2u + 1u);  // two profile lines, nova's error as a cross
     EXPECT_EQ(occurrences(*dom, "<circle"), 2u + 11u);     // two legend dots, eleven dots and rings
@@ -105,7 +109,8 @@ TEST(Compare, PageRenderedByARealBrowser) {
     std::string clicked = readFile(three);
     clicked.insert(clicked.rfind("</body>"), "<script>document.querySelectorAll('#modelos th')[1].click();</script>");
     writeFile(dir / "ordenada.html", clicked);
-    const std::optional<std::string> sorted = runChromium(dir.path, "--dump-dom 'file://" + (dir / "ordenada.html").string() + "'");
+    const std::optional<std::string> sorted =
+        runChromium(dir.path, "--dump-dom 'file://" + (dir / "ordenada.html").string() + "'");
     ASSERT_TRUE(sorted.has_value());
     std::vector<size_t> order;
     const size_t rowsAt = sorted->find("<table id=\"modelos\">");
@@ -119,8 +124,8 @@ TEST(Compare, PageRenderedByARealBrowser) {
     EXPECT_EQ(occurrences(strips, "<svg class=\"faixa\""), 3u);
     EXPECT_EQ(occurrences(strips, "<circle"), 9u);
     const fs::path shot = dir / "pagina.png";
-    ASSERT_TRUE(runChromium(dir.path, "--window-size=1200,1600 --screenshot='" + shot.string() + "' 'file://" +
-                                          page.string() + "'"))
+    ASSERT_TRUE(runChromium(
+        dir.path, "--window-size=1200,1600 --screenshot='" + shot.string() + "' 'file://" + page.string() + "'"))
         << readFile(dir / "chromium.err");
     EXPECT_GT(readFile(shot).size(), 10000u);
     EXPECT_EQ(readFile(shot).substr(0, 8), "\x89PNG\r\n\x1a\n");

@@ -62,7 +62,8 @@ TEST(HandOut, SecondRunHandedOutByTheFirstRunsTimesPrintsAndWritesTheSame) {
     // in folder order.
     const RunResult first = runProgram("", withArgs(args));
     ASSERT_EQ(first.exitCode, 1) << first.err;  // the unreadable model
-    EXPECT_NE(readFile(out / "parametros.set").find("\n# --historico: nenhum relat\xC3\xB3rio anterior\n"), std::string::npos);
+    EXPECT_NE(readFile(out / "parametros.set").find("\n# --historico: nenhum relat\xC3\xB3rio anterior\n"),
+              std::string::npos);
     std::vector<std::string> firstReports;
     for (const std::string& report : reports) firstReports.push_back(withoutTimes(out / report));
     ASSERT_EQ(rowsWithoutTimes(readFile(out / "sol_stat_completo.csv")).size(), 6u);
@@ -70,18 +71,20 @@ TEST(HandOut, SecondRunHandedOutByTheFirstRunsTimesPrintsAndWritesTheSame) {
     // Again into the same folder: handed out by the times it left.
     const RunResult second = runProgram("", withArgs(args));
     EXPECT_EQ(second.exitCode, 1);
-    EXPECT_NE(readFile(out / "parametros.set").find("\n# --historico: " + (out / "sol_stat_completo.csv").string() + "\n"),
-              std::string::npos);
+    EXPECT_NE(
+        readFile(out / "parametros.set").find("\n# --historico: " + (out / "sol_stat_completo.csv").string() + "\n"),
+        std::string::npos);
     EXPECT_EQ(maskTimes(second.out), maskTimes(first.out));
     EXPECT_EQ(second.err, first.err);
-    for (size_t r = 0; r < reports.size(); ++r) EXPECT_EQ(withoutTimes(out / reports[r]), firstReports[r]) << reports[r];
+    for (size_t r = 0; r < reports.size(); ++r)
+        EXPECT_EQ(withoutTimes(out / reports[r]), firstReports[r]) << reports[r];
     // Both in folder order.
     std::vector<std::string> shown;
     for (const std::string& line : lines(second.out)) {
         if (line.rfind("NOME: ", 0) == 0) shown.push_back(line.substr(6));
     }
-    EXPECT_EQ(shown, (std::vector<std::string>{"a_small.lp", "b_egout.lp", "c_unreadable.lp", "e_p0548.lp", "f_bell5.lp",
-                                               "g_lseu.lp"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"a_small.lp", "b_egout.lp", "c_unreadable.lp", "e_p0548.lp",
+                                               "f_bell5.lp", "g_lseu.lp"}));
 }
 
 TEST(HandOut, HistoryFolderWinsOverTheOutputFoldersReportAndMustHoldOne) {
@@ -94,9 +97,11 @@ TEST(HandOut, HistoryFolderWinsOverTheOutputFoldersReportAndMustHoldOne) {
     writeFile(m / "c.lp", kSmallModel + std::string(1000, '\n'));
     for (const char* folder : {"fresh", "own", "history", "withHistory", "empty"}) fs::create_directory(dir / folder);
     // Rows by header name, in a layout of their own; b.lp is new to the history.
-    writeFile(dir / "own" / "sol_stat_completo.csv", "NOME;TEMPO;STATUS;NOS\na.lp;50;SOL OTIMA;1\nb.lp;1;SOL OTIMA;1\nc.lp;2;SOL OTIMA;1\n");
+    writeFile(dir / "own" / "sol_stat_completo.csv",
+              "NOME;TEMPO;STATUS;NOS\na.lp;50;SOL OTIMA;1\nb.lp;1;SOL OTIMA;1\nc.lp;2;SOL OTIMA;1\n");
     fs::copy_file(dir / "own" / "sol_stat_completo.csv", dir / "withHistory" / "sol_stat_completo.csv");
-    writeFile(dir / "history" / "sol_stat_completo.csv", "TEMPO;NOME;NOS;STATUS\n100;a.lp;1;SOL OTIMA\n1;c.lp;1;SOL OTIMA\n");
+    writeFile(dir / "history" / "sol_stat_completo.csv",
+              "TEMPO;NOME;NOS;STATUS\n100;a.lp;1;SOL OTIMA\n1;c.lp;1;SOL OTIMA\n");
 
     const auto run = [&](const std::string& folder, std::vector<std::string> options) {
         options.insert(options.end(), {"-j", "1", "opt", m.string(), (dir / folder).string()});
@@ -111,9 +116,10 @@ TEST(HandOut, HistoryFolderWinsOverTheOutputFoldersReportAndMustHoldOne) {
     const RunResult refused =
         runProgram("", withArgs({"--historico", (dir / "empty").string(), "opt", m.string(), (dir / "new").string()}));
     EXPECT_EQ(refused.exitCode, 2);
-    EXPECT_EQ(refused.err.rfind("A pasta de --historico " + (dir / "empty").string() +
-                                    " n\xC3\xA3o tem um relat\xC3\xB3rio completo leg\xC3\xADvel (sol_stat_completo.csv).\nUso:\n",
-                                0),
+    EXPECT_EQ(refused.err.rfind(
+                  "A pasta de --historico " + (dir / "empty").string() +
+                      " n\xC3\xA3o tem um relat\xC3\xB3rio completo leg\xC3\xADvel (sol_stat_completo.csv).\nUso:\n",
+                  0),
               0u)
         << refused.err;
     EXPECT_EQ(refused.out, "");

@@ -114,8 +114,10 @@ TEST(ModLp, GlpkExamplesTranslateExactlyWhereGlpsolDoes) {
             EXPECT_FALSE(fs::exists(lp)) << entry.path();
             // GLPK reports "N lines were read" once the model and data are read;
             // a failure after that is one of generation.
-            if (log.find("lines were read") != std::string::npos) ++expectedGenerate;
-            else ++expectedRead;
+            if (log.find("lines were read") != std::string::npos)
+                ++expectedGenerate;
+            else
+                ++expectedRead;
         }
     }
     EXPECT_EQ(modCount, 61u);
@@ -142,8 +144,8 @@ TEST(ModLp, RoundTripThroughOptMatchesGlpsol) {
     for (const std::string& name : names) {
         fs::copy_file(testModels() / "mathprog" / (name + ".mod"), dir / "m" / (name + ".mod"));
     }
-    const RunResult r = runProgram("mod_lp\n" + (dir / "m").string() + "\nopt\n" + (dir / "m").string() + "\n" +
-                                   dir.str() + "\n");
+    const RunResult r =
+        runProgram("mod_lp\n" + (dir / "m").string() + "\nopt\n" + (dir / "m").string() + "\n" + dir.str() + "\n");
     EXPECT_EQ(r.exitCode, 0);
     const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
     ASSERT_EQ(rows.size(), names.size());
@@ -151,7 +153,8 @@ TEST(ModLp, RoundTripThroughOptMatchesGlpsol) {
         const std::string name = row[0].substr(0, row[0].size() - 3);
         EXPECT_EQ(row[2], "SOL OTIMA") << name;
         const fs::path report = dir / (name + ".glpsol.txt");
-        shell(glpsolCommand(dir / "m" / (name + ".mod")) + " -o " + quoted(report) + " >" + quoted(dir / "log") + " 2>&1");
+        shell(glpsolCommand(dir / "m" / (name + ".mod")) + " -o " + quoted(report) + " >" + quoted(dir / "log") +
+              " 2>&1");
         const std::string solution = readFile(report);
         const size_t at = solution.find("Objective:");
         ASSERT_NE(at, std::string::npos) << name;
@@ -160,7 +163,8 @@ TEST(ModLp, RoundTripThroughOptMatchesGlpsol) {
         ASSERT_NE(eq, std::string::npos) << line;
         const double expected = std::stod(line.substr(eq + 3));
         const double z = reportNumber(row[3]);
-        EXPECT_LE(std::fabs(z - expected), 1e-6 * std::max(1.0, std::fabs(expected))) << name << ": " << z << " vs " << expected;
+        EXPECT_LE(std::fabs(z - expected), 1e-6 * std::max(1.0, std::fabs(expected)))
+            << name << ": " << z << " vs " << expected;
     }
 }
 
@@ -181,27 +185,22 @@ TEST(ModLp, DataFileBesideTheModelAndTheModelsOwnData) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     const std::string p = dir.str() + "/";
-    EXPECT_EQ(r.out, kAbout + kPrompt + kModPrompt + kModFound +
-                         kDash + "MODELO 0 gerado\n" +  // frete.MOD
-                         kDash + "MODELO 1 gerado\n" +  // frete.dat
-                         kDash + "MODELO 2 gerado\n" +
-                         "Reading model section from " + p + "frete.mod...\n5 lines were read\n" +
-                         "Reading data section from " + p + "frete.dat...\n3 lines were read\n" +
-                         "Generating z...\nGenerating c...\nModel has been successfully generated\n" +
-                         "Writing problem data to '" + p + "frete.lp'...\n9 lines were written\n" +
-                         kDash + "MODELO 3 gerado\n" +  // g.dat
-                         kDash + "MODELO 4 gerado\n" +
-                         "Reading model section from " + p + "g.mod...\n" + p + "g.mod:5: warning: data section ignored\n" +
-                         "5 lines were read\n" +
-                         "Reading data section from " + p + "g.dat...\n3 lines were read\n" +
-                         "Generating z...\nGenerating c...\nModel has been successfully generated\n" +
-                         "Writing problem data to '" + p + "g.lp'...\n9 lines were written\n" +
-                         kDash + "MODELO 5 gerado\n" +
-                         "Reading model section from " + p + "h.mod...\n" +
-                         "Reading data section from " + p + "h.mod...\n7 lines were read\n" +
-                         "Generating z...\nGenerating c...\nModel has been successfully generated\n" +
-                         "Writing problem data to '" + p + "h.lp'...\n9 lines were written\n" +
-                         kPrompt + kExit);
+    EXPECT_EQ(
+        r.out,
+        kAbout + kPrompt + kModPrompt + kModFound + kDash + "MODELO 0 gerado\n" +  // frete.MOD
+            kDash + "MODELO 1 gerado\n" +                                          // frete.dat
+            kDash + "MODELO 2 gerado\n" + "Reading model section from " + p + "frete.mod...\n5 lines were read\n" +
+            "Reading data section from " + p + "frete.dat...\n3 lines were read\n" +
+            "Generating z...\nGenerating c...\nModel has been successfully generated\n" + "Writing problem data to '" +
+            p + "frete.lp'...\n9 lines were written\n" + kDash + "MODELO 3 gerado\n" +  // g.dat
+            kDash + "MODELO 4 gerado\n" + "Reading model section from " + p + "g.mod...\n" + p +
+            "g.mod:5: warning: data section ignored\n" + "5 lines were read\n" + "Reading data section from " + p +
+            "g.dat...\n3 lines were read\n" +
+            "Generating z...\nGenerating c...\nModel has been successfully generated\n" + "Writing problem data to '" +
+            p + "g.lp'...\n9 lines were written\n" + kDash + "MODELO 5 gerado\n" + "Reading model section from " + p +
+            "h.mod...\n" + "Reading data section from " + p + "h.mod...\n7 lines were read\n" +
+            "Generating z...\nGenerating c...\nModel has been successfully generated\n" + "Writing problem data to '" +
+            p + "h.lp'...\n9 lines were written\n" + kPrompt + kExit);
     EXPECT_EQ(readFile(dir / "frete.lp"),
               "\\* Problem: frete *\\\n\nMaximize\n z: + x\n\nSubject To\n c: + x <= 4\n\nEnd\n");
     EXPECT_NE(readFile(dir / "g.lp").find("c: + x <= 9\n"), std::string::npos);
@@ -222,15 +221,16 @@ TEST(ModLp, ErrorsAreReportedAndTheRunGoesOn) {
     writeFile(dir / "a_syntax.mod", "param n;\nvar x >= 0\nmaximize z: x;\n");
     writeFile(dir / "a_syntax.dat", kFreteData);
     writeFile(dir / "a_syntax.lp", "\\ an earlier translation\n");
-    plantStaleTempFile(dir.path);  // removed, never listed as an entry
+    plantStaleTempFile(dir.path);          // removed, never listed as an entry
     writeFile(dir / "xmod", kFreteModel);  // the three-letter test needs no dot
     writeFile(dir / "xdat", kFreteData);
     writeFile(dir / "b_nodata.mod", "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n");
     writeFile(dir / "c_folder.mod", kFreteModel);
     writeFile(dir / "c_folder.dat", kFreteData);
     fs::create_directory(dir / "c_folder.lp");  // the LP file cannot be written there
-    writeFile(dir / "d_decimal.mod", "var x >= 0;\nvar y >= 0;\nmaximize z: 2.5 * x + 1.25 * y;\n"
-                                     "s.t. c: 0.5 * x + y <= 3.75;\ns.t. b: x <= 1.5;\nend;\n");
+    writeFile(dir / "d_decimal.mod",
+              "var x >= 0;\nvar y >= 0;\nmaximize z: 2.5 * x + 1.25 * y;\n"
+              "s.t. c: 0.5 * x + y <= 3.75;\ns.t. b: x <= 1.5;\nend;\n");
     RunOptions options;
     options.extraEnv = {"LC_ALL=pt_BR.UTF-8", "LANG=pt_BR.UTF-8"};
     const RunResult r = runProgram("mod_lp\n" + dir.str() + "\n", options);

@@ -11,7 +11,6 @@ using namespace testing_support;
 
 namespace {
 
-
 // The rows of the report keyed by model name.
 std::map<std::string, std::vector<std::string>> rowsByName(const std::string& report) {
     std::map<std::string, std::vector<std::string>> rows;
@@ -44,16 +43,13 @@ double solutionObjective(const std::string& text) {
     return NAN;
 }
 
-
 }  // namespace
 
 // One batch over the bundled LP models, checked from several sides, then
 // continued from its solutions (one test, so the batch runs once).
 class SharedBatch : public ::testing::Test {
 protected:
-    void SetUp() override {
-        result = runProgram(optInput((testModels() / "lp").string(), output.str()));
-    }
+    void SetUp() override { result = runProgram(optInput((testModels() / "lp").string(), output.str())); }
     void everyModelMatchesItsKnownResult();
     void consoleShowsEveryEntryInListOrder();
     void solutionFilesAgreeWithTheReport();
@@ -213,25 +209,27 @@ TEST(Opt, OneModelByteForByte) {
     const RunResult r = runProgram(optInput((dir / "m").string(), dir.str()) + "about\nexit\n");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(maskTimes(r.out),
-              kAbout + kPrompt + kLpPrompt + kFound + kNoInit + kOutPrompt + kDash + "MODELO 0 \n" +
-                  "original problem has 2 variables (0 bin, 0 int, 2 cont) and 1 constraints\n" + kNoInit +
-                  "NOME: d.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt + kAbout + kPrompt + kExit);
+    EXPECT_EQ(maskTimes(r.out), kAbout + kPrompt + kLpPrompt + kFound + kNoInit + kOutPrompt + kDash + "MODELO 0 \n" +
+                                    "original problem has 2 variables (0 bin, 0 int, 2 cont) and 1 constraints\n" +
+                                    kNoInit + "NOME: d.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt + kAbout + kPrompt +
+                                    kExit);
     const auto rows = reportRows(readFile(dir / "sol_stat.csv"));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "d.lp");
     EXPECT_EQ(rows[0][2], "SOL OTIMA");
     EXPECT_EQ(rows[0][3], "6,000000");
     // SCIP's solution format lists only the non-zero values (y is 0).
-    EXPECT_EQ(readFile(dir / "d.sol"), "solution status: optimal solution found\n"
-                                       "objective value:                                    6\n"
-                                       "x                                                   3 \t(obj:2)\n");
+    EXPECT_EQ(readFile(dir / "d.sol"),
+              "solution status: optimal solution found\n"
+              "objective value:                                    6\n"
+              "x                                                   3 \t(obj:2)\n");
 }
 
 TEST(Opt, AllFiveStatuses) {
     TempDir dir;
     fs::create_directory(dir / "m");
-    writeFile(dir / "m" / "a_unbounded.lp", "Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x + 2 y >= 2\nEnd\n");
+    writeFile(dir / "m" / "a_unbounded.lp",
+              "Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x + 2 y >= 2\nEnd\n");
     writeFile(dir / "m" / "b_infeasible.lp", "Maximize\n obj: x\nSubject To\n c1: x + y >= 0\n c2: x + y <= -1\nEnd\n");
     // Presolve finds the unbounded ray of x before any feasible point.
     writeFile(dir / "m" / "c_inforunbd.lp", "Maximize\n obj: x\nSubject To\n c1: 2 y + 2 z = 1\nGeneral\n y z\nEnd\n");
@@ -248,9 +246,9 @@ TEST(Opt, AllFiveStatuses) {
     EXPECT_EQ(rows[2][2], "PROBLEMA ILIMITADO OU INFACTIVEL");
     EXPECT_EQ(rows[3][2], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO");
     EXPECT_EQ(rows[4][2], "SOL OTIMA");
-    for (const char* line : {"STATUS: PROBLEMA ILIMITADO\n", "STATUS: PROBLEMA INFACTIVEL\n",
-                             "STATUS: PROBLEMA ILIMITADO OU INFACTIVEL\n",
-                             "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n", "STATUS: SOL OTIMA\n"}) {
+    for (const char* line :
+         {"STATUS: PROBLEMA ILIMITADO\n", "STATUS: PROBLEMA INFACTIVEL\n", "STATUS: PROBLEMA ILIMITADO OU INFACTIVEL\n",
+          "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n", "STATUS: SOL OTIMA\n"}) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
     // Only models with a solution leave a solution file.

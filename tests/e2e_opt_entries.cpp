@@ -23,9 +23,11 @@ TEST(Opt, FailedReadIsReportedNotSolved) {
         EXPECT_EQ(row, (std::vector<std::string>{row[0], "0,000000", "ERRO NA LEITURA DO MODELO", ""}));
     }
     EXPECT_EQ(readFile(dir / "sol_stat.csv"),
-              kReportHeader + "ajuda.xlp;0,000000;ERRO NA LEITURA DO MODELO;;\nbroken.lp;0,000000;ERRO NA LEITURA DO MODELO;;\n");
-    EXPECT_NE(r.out.find(kDash + "MODELO 0 \n" + kNoInit + "NOME: ajuda.xlp\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n"),
-              std::string::npos)
+              kReportHeader +
+                  "ajuda.xlp;0,000000;ERRO NA LEITURA DO MODELO;;\nbroken.lp;0,000000;ERRO NA LEITURA DO MODELO;;\n");
+    EXPECT_NE(
+        r.out.find(kDash + "MODELO 0 \n" + kNoInit + "NOME: ajuda.xlp\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n"),
+        std::string::npos)
         << r.out;
     // The reader plug-in for "xlp" does not exist (-11); the LP reader rejects the syntax (-2).
     EXPECT_TRUE(std::regex_search(r.err, std::regex(R"(\[Functions\.cpp:\d+\] ERROR: Error <-11> in function call\n)")))
@@ -87,8 +89,8 @@ TEST(Opt, InvalidFoldersAndEmptyFolder) {
     writeFile(dir / "file", "x");
 
     const RunResult badModels = runProgram("opt\n" + (dir / "missing").string() + "\nexit\n");
-    EXPECT_EQ(badModels.out, kAbout + kPrompt + kLpPrompt + "Pasta de .lps inexistente ou inv\xC3\xA1lida...\n" +
-                                 kPrompt + kExit);
+    EXPECT_EQ(badModels.out,
+              kAbout + kPrompt + kLpPrompt + "Pasta de .lps inexistente ou inv\xC3\xA1lida...\n" + kPrompt + kExit);
     const RunResult fileAsFolder = runProgram("opt\n" + (dir / "file").string() + "\n");
     EXPECT_NE(fileAsFolder.out.find("Pasta de .lps inexistente ou inv\xC3\xA1lida...\n"), std::string::npos);
     const RunResult quoted = runProgram("opt\n\"" + (dir / "m").string() + "\"\n");

@@ -25,7 +25,6 @@ std::string maskedReport(const std::string& report) {
     return masked;
 }
 
-
 }  // namespace
 
 TEST(Pool, SameBlocksReportAndErrorsWithOneOrTwoWorkersFromShellOrCommandLine) {
@@ -41,14 +40,18 @@ TEST(Pool, SameBlocksReportAndErrorsWithOneOrTwoWorkersFromShellOrCommandLine) {
     fs::copy_file(testModels() / "lp" / "egout.lp", m / "h_egout.lp");
 
     fs::create_directory(dir / "shell");  // the command line makes its own
-    const RunResult shell = runProgram("time_limit\n1\n" + optInput(m, dir / "shell") + "exit\n", withArgs({"-j", "1"}));
+    const RunResult shell =
+        runProgram("time_limit\n1\n" + optInput(m, dir / "shell") + "exit\n", withArgs({"-j", "1"}));
     const RunResult one = runProgram("", withArgs({"-j", "1", "-t", "1", "opt", m.string(), (dir / "one").string()}));
-    const RunResult two = runProgram("", withArgs({"--jobs", "2", "--tempo", "1", "opt", m.string(), (dir / "two").string()}));
+    const RunResult two =
+        runProgram("", withArgs({"--jobs", "2", "--tempo", "1", "opt", m.string(), (dir / "two").string()}));
 
     std::string shellOut = shell.out;
-    for (const std::string& text : {kAbout, kPrompt, kPrompt, std::string("Digite o tempo m\xC3\xA1ximo para resolu\xC3\xA7\xC3\xA3o dos modelos (seg)> "),
-                                    std::string("Digite o caminho da pasta de arquivos .lp> "),
-                                    std::string("Digite o caminho da pasta para gerar o output> "), kPrompt + kExit}) {
+    for (const std::string& text :
+         {kAbout, kPrompt, kPrompt,
+          std::string("Digite o tempo m\xC3\xA1ximo para resolu\xC3\xA7\xC3\xA3o dos modelos (seg)> "),
+          std::string("Digite o caminho da pasta de arquivos .lp> "),
+          std::string("Digite o caminho da pasta para gerar o output> "), kPrompt + kExit}) {
         if (shellOut.find(text) != std::string::npos) shellOut.erase(shellOut.find(text), text.size());
     }
     EXPECT_EQ(maskTimes(one.out), maskTimes(shellOut));
@@ -83,7 +86,8 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     fs::create_directory(dir / "out");
     writeFile(dir / "out" / "a_long.sol", "stale\n");
     TempDir io;
-    const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "30", "opt", m.string(), (dir / "out").string()}));
+    const pid_t pid =
+        startProgram("", io, withArgs({"-j", "1", "-t", "30", "opt", m.string(), (dir / "out").string()}));
     const std::vector<pid_t> workers = workersAfter(pid, 1.5);
     ASSERT_EQ(workers.size(), 1u);
     // A worker is the program started anew for opt's job, not a copy of the program.
@@ -104,7 +108,8 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     EXPECT_FALSE(fs::exists(dir / "out" / "a_long.sol"));
 
     // Resumed: the model that failed in the solve is solved again, only b's row is kept.
-    const RunResult resumed = runProgram("", withArgs({"-t", "1", "--retomar", "opt", m.string(), (dir / "out").string()}));
+    const RunResult resumed =
+        runProgram("", withArgs({"-t", "1", "--retomar", "opt", m.string(), (dir / "out").string()}));
     EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
     EXPECT_EQ(occurrences(resumed.out, "linha mantida"), 1u) << resumed.out;
     const std::vector<std::string> rows = rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv"));
@@ -115,7 +120,8 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     // The program itself killed: its workers follow it.
     TempDir io2;
     fs::copy_file(m / "a_long.lp", m / "b.lp", fs::copy_options::overwrite_existing);
-    const pid_t main = startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "out").string()}));
+    const pid_t main =
+        startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "out").string()}));
     const std::vector<pid_t> orphans = workersAfter(main, 1.0);
     ASSERT_EQ(orphans.size(), 2u);
     kill(main, SIGKILL);
@@ -143,7 +149,8 @@ TEST(Pool, ModelFarPastItsLimitIsStoppedAsTimeLimited) {
     EXPECT_EQ(r.exitCode, 0);  // a time limit counts as solved
     const auto rows = reportRows(readFile(dir / "out" / "sol_stat.csv"));
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"a_stuck.lp", rows[0][1], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO", ""}));
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"a_stuck.lp", rows[0][1], "PROCESSO INTERROMPIDO - LIMITE DE TEMPO", ""}));
     EXPECT_GE(reportNumber(rows[0][1]), 11.0);
     EXPECT_EQ(rows[1][2], "SOL OTIMA");
     EXPECT_NE(r.out.find("NOME: a_stuck.lp\nTEMPO: 1"), std::string::npos) << r.out;
@@ -167,10 +174,14 @@ TEST(Pool, ProgressLineOnlyOnATerminalAndClearedAtTheEnd) {
     char buffer[4096];
     for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) screen.append(buffer, n);
     pclose(pipe);
-    const std::string progress = "\r\033[K0/2 conclu\xC3\xAD" "dos, 1 em execu\xC3\xA7\xC3\xA3o, 00:00:0";
+    const std::string progress =
+        "\r\033[K0/2 conclu\xC3\xAD"
+        "dos, 1 em execu\xC3\xA7\xC3\xA3o, 00:00:0";
     ASSERT_NE(screen.find(progress), std::string::npos) << screen;
     // Cleared before the blocks, which stay whole.
-    EXPECT_LT(screen.rfind("conclu\xC3\xAD" "dos"), screen.rfind("\r\033[K"));
+    EXPECT_LT(screen.rfind("conclu\xC3\xAD"
+                           "dos"),
+              screen.rfind("\r\033[K"));
     EXPECT_NE(screen.find("STATUS: SOL OTIMA"), std::string::npos);
 }
 

@@ -25,18 +25,24 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     RunOptions shellOptions = withArgs({"-j", "2"});
     shellOptions.ownProcessGroup = true;
     TempDir io;
-    const pid_t shell = startProgram(
-        "time_limit\n30\n" + optInput(m, dir / "out") + optInput(dir / "m2", dir / "out2") + "exit\n", io, shellOptions);
+    const pid_t shell =
+        startProgram("time_limit\n30\n" + optInput(m, dir / "out") + optInput(dir / "m2", dir / "out2") + "exit\n", io,
+                     shellOptions);
     const std::vector<pid_t> workers = workersAfter(shell, 2.0);
     ASSERT_EQ(workers.size(), 2u);
     kill(-shell, SIGINT);
     const RunResult r = finishProgram(shell, io);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.substr(r.out.size() - (kPrompt + kExit).size()), kPrompt + kExit);
-    EXPECT_NE(r.err.find("Lote interrompido: 1 de 4 entradas conclu\xC3\xAD" "das.\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Lote interrompido: 1 de 4 entradas conclu\xC3\xAD"
+                         "das.\n"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(occurrences(r.err, "Lote interrompido"), 1u) << r.err;
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out2" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out2" / "sol_stat.csv")),
+              (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out" / "sol_stat.csv")),
+              (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
     EXPECT_EQ(readFile(dir / "out" / "b_long.sol"), "old\n");
     EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
     for (pid_t worker : workers) EXPECT_FALSE(processAlive(worker)) << worker;
@@ -45,12 +51,14 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     // fresh folder: in "out" the long models, which have no time there, would
     // be handed out before a.lp.
     TempDir io2;
-    const pid_t batch = startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "term").string()}));
+    const pid_t batch =
+        startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "term").string()}));
     const std::vector<pid_t> more = workersAfter(batch, 2.0);
     kill(batch, SIGTERM);
     const RunResult t = finishProgram(batch, io2);
     EXPECT_EQ(t.signal, SIGTERM);
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "term" / "sol_stat.csv")), (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "term" / "sol_stat.csv")),
+              (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"}));
     EXPECT_EQ(tempFilesIn(dir / "term"), std::vector<std::string>{});
     for (pid_t worker : more) EXPECT_FALSE(processAlive(worker)) << worker;
 

@@ -24,7 +24,8 @@ fs::path raceModels(const TempDir& dir) {
 // The batch's private folder of copies, if there is one.
 std::optional<fs::path> raceFolderIn(const fs::path& out) {
     for (const auto& entry : fs::directory_iterator(out)) {
-        if (entry.is_directory() && entry.path().filename().string().rfind(".loteotimizador", 0) == 0) return entry.path();
+        if (entry.is_directory() && entry.path().filename().string().rfind(".loteotimizador", 0) == 0)
+            return entry.path();
     }
     return std::nullopt;
 }
@@ -35,7 +36,8 @@ bool racerStarted(const fs::path& out) {
         const std::optional<fs::path> race = fs::exists(out) ? raceFolderIn(out) : std::nullopt;
         std::error_code error;
         // Copies' folders are named "<entry>-<copy>": a racer's ends in "-1" or later.
-        for (fs::directory_iterator it(race.value_or(out), error), end; race && !error && it != end; it.increment(error)) {
+        for (fs::directory_iterator it(race.value_or(out), error), end; race && !error && it != end;
+             it.increment(error)) {
             const std::string name = it->path().filename().string();
             if (name.size() > 2 && name.compare(name.size() - 2, 2, "-0") != 0) return true;
         }
@@ -61,7 +63,8 @@ std::map<std::string, double> blockTimes(const std::string& out) {
 TEST(Race, RacedBatchGivesOneWorkersAnswersAndKeepsOnlyTheChosenCopysFiles) {
     TempDir dir;
     const fs::path m = raceModels(dir);
-    const RunResult alone = runProgram("", withArgs({"-j", "1", "-t", "2", "opt", m.string(), (dir / "alone").string()}));
+    const RunResult alone =
+        runProgram("", withArgs({"-j", "1", "-t", "2", "opt", m.string(), (dir / "alone").string()}));
     ASSERT_EQ(alone.exitCode, 0) << alone.err;
     const fs::path out = dir / "raced";
     const RunResult raced =
@@ -102,8 +105,8 @@ TEST(Race, StopSignalKillAndResumeTreatARacedModelAsOne) {
     fs::create_directory(lone);
     fs::copy_file(m / "markshare5.lp", lone / "markshare5.lp");
     TempDir io;
-    const pid_t batch =
-        startProgram("", io, withArgs({"-j", "2", "-t", "60", "--corrida", "opt", lone.string(), (dir / "term").string()}));
+    const pid_t batch = startProgram(
+        "", io, withArgs({"-j", "2", "-t", "60", "--corrida", "opt", lone.string(), (dir / "term").string()}));
     ASSERT_TRUE(racerStarted(dir / "term"));
     const std::vector<pid_t> workers = childrenOf(batch);
     EXPECT_EQ(workers.size(), 2u);

@@ -40,7 +40,8 @@ TEST(Robustness, NonRegularLpEntriesAreNeverHandedToTheSolver) {
     ASSERT_GE(socketFd, 0);
     writeFile(dir / "real.lp", kSmallModel);
     fs::create_symlink(dir / "real.lp", m / "e_link.lp");  // links to files are followed
-    for (const char* stale : {"a_folder.sol", "b_fifo.sol", "c_broken.sol", "d_socket.sol"}) writeFile(dir / stale, "stale");
+    for (const char* stale : {"a_folder.sol", "b_fifo.sol", "c_broken.sol", "d_socket.sol"})
+        writeFile(dir / stale, "stale");
     RunOptions options;
     options.timeoutSeconds = 30;
     const RunResult r = runProgram(optInput(m, dir.path), options);
@@ -48,14 +49,15 @@ TEST(Robustness, NonRegularLpEntriesAreNeverHandedToTheSolver) {
     ASSERT_FALSE(r.timedOut) << "the batch blocked on a FIFO";
     EXPECT_EQ(r.exitCode, 0);
     const std::string report = readFile(dir / "sol_stat.csv");
-    EXPECT_EQ(report.substr(0, report.find("e_link.lp;")),
-              "NOME;TEMPO;STATUS;Z\na_folder.lp" + kReadErrorRow + "b_fifo.lp" + kReadErrorRow + "c_broken.lp" +
-                  kReadErrorRow + "d_socket.lp" + kReadErrorRow);
+    EXPECT_EQ(report.substr(0, report.find("e_link.lp;")), "NOME;TEMPO;STATUS;Z\na_folder.lp" + kReadErrorRow +
+                                                               "b_fifo.lp" + kReadErrorRow + "c_broken.lp" +
+                                                               kReadErrorRow + "d_socket.lp" + kReadErrorRow);
     const auto rows = reportRows(report);
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[4][2], "SOL OTIMA");
     for (const char* name : {"a_folder.lp", "b_fifo.lp", "c_broken.lp", "d_socket.lp"}) {
-        EXPECT_NE(r.err.find("Erro na leitura do modelo: n\xC3\xA3o \xC3\xA9 um arquivo comum: " + (m / name).string() + "\n"),
+        EXPECT_NE(r.err.find("Erro na leitura do modelo: n\xC3\xA3o \xC3\xA9 um arquivo comum: " + (m / name).string() +
+                             "\n"),
                   std::string::npos)
             << name << r.err;
         EXPECT_NE(r.out.find("NOME: " + std::string(name) + "\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n"),
@@ -83,10 +85,9 @@ TEST(Robustness, NonRegularModDatAndLpFilesInModLp) {
     const RunResult r = runProgram("mod_lp\n" + dir.str() + "\n", options);
     ASSERT_FALSE(r.timedOut) << "mod_lp blocked on a FIFO";
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err,
-              "Erro ao tranformar modelo\nErro ao tranformar modelo\nAten\xC3\xA7\xC3\xA3o: " + dir.str() +
-                  "/b.lp \xC3\xA9 de uma tradu\xC3\xA7\xC3\xA3o anterior e n\xC3\xA3o foi atualizado.\n"
-                  "Erro ao escrever arquivo .lp\nErro ao escrever arquivo .lp\n");
+    EXPECT_EQ(r.err, "Erro ao tranformar modelo\nErro ao tranformar modelo\nAten\xC3\xA7\xC3\xA3o: " + dir.str() +
+                         "/b.lp \xC3\xA9 de uma tradu\xC3\xA7\xC3\xA3o anterior e n\xC3\xA3o foi atualizado.\n"
+                         "Erro ao escrever arquivo .lp\nErro ao escrever arquivo .lp\n");
     EXPECT_NE(readFile(dir / "c.lp").find("k: + x <= 2"), std::string::npos);
     EXPECT_TRUE(fs::is_fifo(dir / "d.lp"));
     EXPECT_TRUE(fs::is_character_file(dir / "device"));
@@ -96,9 +97,9 @@ TEST(Robustness, HostileNamesAreSolvedAndPrintedAsTheirBytes) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    const std::vector<std::string> names = {
-        "-rf.lp", "a;b.lp", "com espa\xC3\xA7o .lp", "line\nbreak.lp", "\xFF\xFE.lp", std::string(251, 'x') + ".lp",
-        "\\back\\slash.lp"};
+    const std::vector<std::string> names = {"-rf.lp",          "a;b.lp",      "com espa\xC3\xA7o .lp",
+                                            "line\nbreak.lp",  "\xFF\xFE.lp", std::string(251, 'x') + ".lp",
+                                            "\\back\\slash.lp"};
     for (const std::string& name : names) writeFile(m / name, kSmallModel);
     const RunResult r = runProgram(optInput(m, dir.path));
     EXPECT_EQ(r.exitCode, 0);
@@ -154,8 +155,9 @@ TEST(Robustness, BatchGoesOnWhenItsOutputPipeIsClosed) {
     options.stdoutReaderGone = true;
     const RunResult r = runProgram(optInput(dir / "m", dir.path), options);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "sol_stat.csv")),
-              (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;", "b.lp;SOL OTIMA;2,800000;", "c.lp;SOL OTIMA;2,800000;"}));
+    EXPECT_EQ(
+        rowsWithoutTimes(readFile(dir / "sol_stat.csv")),
+        (std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;", "b.lp;SOL OTIMA;2,800000;", "c.lp;SOL OTIMA;2,800000;"}));
     EXPECT_TRUE(fs::exists(dir / "c.sol"));
 }
 
@@ -170,11 +172,13 @@ TEST(Robustness, UnwritableReportAndUnremovableOldReport) {
     const RunResult r = runProgram(optInput(m, dir / "out"));
     EXPECT_EQ(r.exitCode, 0);
     // The system's own text follows the program's Portuguese locale.
-    const std::string notWritten = "N\xC3\xA3o foi poss\xC3\xADvel gravar o relat\xC3\xB3rio " + (dir / "out").string() +
-                                   "/sol_stat.csv: \xC3\x89 um diret\xC3\xB3rio\n";
+    const std::string notWritten = "N\xC3\xA3o foi poss\xC3\xADvel gravar o relat\xC3\xB3rio " +
+                                   (dir / "out").string() + "/sol_stat.csv: \xC3\x89 um diret\xC3\xB3rio\n";
     // Two entries (a.lp and the folder): two failed rewrites, each said once.
-    EXPECT_EQ(r.err, "N\xC3\xA3o foi poss\xC3\xADvel excluir o arquivo de solu\xC3\xA7\xC3\xB5" "es " +
-                         (m / "sol_stat.csv").string() + ": \xC3\x89 um diret\xC3\xB3rio\n" + notWritten + notWritten);
+    EXPECT_EQ(r.err,
+              "N\xC3\xA3o foi poss\xC3\xADvel excluir o arquivo de solu\xC3\xA7\xC3\xB5"
+              "es " +
+                  (m / "sol_stat.csv").string() + ": \xC3\x89 um diret\xC3\xB3rio\n" + notWritten + notWritten);
     EXPECT_NE(r.out.find("STATUS: SOL OTIMA\n"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir / "out" / "sol_stat.csv"));
     EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});

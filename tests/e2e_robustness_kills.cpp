@@ -15,7 +15,8 @@ TEST(Robustness, KilledBatchLeavesAWholeReport) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    const std::vector<std::string> models = {"Side.lp", "egout.lp", "gt2.lp", "p0548.lp", "flugpl.lp", "MANN_a9.clq.lp"};
+    const std::vector<std::string> models = {"Side.lp",  "egout.lp",  "gt2.lp",
+                                             "p0548.lp", "flugpl.lp", "MANN_a9.clq.lp"};
     for (size_t i = 0; i < models.size(); ++i) {
         fs::copy_file(testModels() / "lp" / models[i], m / (std::to_string(i) + "_" + models[i]));
     }
@@ -87,10 +88,35 @@ TEST(Robustness, ShellSurvivesRandomAndMutatedInput) {
     writeFile(sandbox / "m" / "a.lp", kSmallModel);
     writeFile(sandbox / "m" / "b.mod", kFreteModel);
     writeFile(sandbox / "m" / "b.dat", kFreteData);
-    const std::vector<std::string> tokens = {
-        "opt", "mod_lp", "time_limit", "help", "about", "exit", "", " ", "m", "out", "./m", "m/", "missing",
-        "0", "-1", "1,5", "nan", "inf", "1e999", "0,001", std::string("opt\0", 4), std::string(1 << 20, 'a'),
-        "\xFF\xFE", "\r", "opt\r", "exit\r", "\t", ";", std::string(300, '/')};
+    const std::vector<std::string> tokens = {"opt",
+                                             "mod_lp",
+                                             "time_limit",
+                                             "help",
+                                             "about",
+                                             "exit",
+                                             "",
+                                             " ",
+                                             "m",
+                                             "out",
+                                             "./m",
+                                             "m/",
+                                             "missing",
+                                             "0",
+                                             "-1",
+                                             "1,5",
+                                             "nan",
+                                             "inf",
+                                             "1e999",
+                                             "0,001",
+                                             std::string("opt\0", 4),
+                                             std::string(1 << 20, 'a'),
+                                             "\xFF\xFE",
+                                             "\r",
+                                             "opt\r",
+                                             "exit\r",
+                                             "\t",
+                                             ";",
+                                             std::string(300, '/')};
     std::mt19937 random(20261207);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int runs = 0;

@@ -46,13 +46,14 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     fs::rename(dir / "tiny.mps.gz", m / "tiny.mps.gz");
     writeFile(dir / "batch.set", "# the batch's own\npresolving/maxrounds=0\n\nlimits/gap = 0.9\n");
     writeFile(dir / "known.solu", "=opt= tiny -5\n");
-    const RunResult r = runProgram("", withArgs({"--parametros", (dir / "batch.set").string(), "-p", "limits/gap=0.5",
-                                                 "--formatos", "lp,mps.gz", "--logs", "--semente", "3", "--memoria",
-                                                 "500", "-p", "visual/vbcfilename=\"" + (dir / "arvore.vbc").string() + "\"",
-                                                 "--solu", (dir / "known.solu").string(), "opt", m.string(),
-                                                 out.string()}));
+    const RunResult r =
+        runProgram("", withArgs({"--parametros", (dir / "batch.set").string(), "-p", "limits/gap=0.5", "--formatos",
+                                 "lp,mps.gz", "--logs", "--semente", "3", "--memoria", "500", "-p",
+                                 "visual/vbcfilename=\"" + (dir / "arvore.vbc").string() + "\"", "--solu",
+                                 (dir / "known.solu").string(), "opt", m.string(), out.string()}));
     EXPECT_EQ(r.exitCode, 1) << r.err;  // egout's settings file
-    EXPECT_NE(r.err.find("egout.set, linha 1: valor recusado pelo SCIP: limits/gap = abc\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("egout.set, linha 1: valor recusado pelo SCIP: limits/gap = abc\n"), std::string::npos)
+        << r.err;
     const std::vector<std::vector<std::string>> rows = reportRows(readFile(out / "sol_stat_completo.csv"));
     ASSERT_EQ(rows.size(), 4u);  // the .set files are entries without rows
     EXPECT_EQ(rows[0][0], "bell5.lp");
@@ -73,16 +74,19 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     EXPECT_NE(readFile(out / "tiny.mps.gz.log").find("original problem has 2 variables"), std::string::npos);
     EXPECT_EQ(readFile(out / "tiny.mps.gz.log").find("objective value:"), std::string::npos);
     EXPECT_TRUE(tempFilesIn(out).empty());
-    EXPECT_GT(fs::file_size(dir / "arvore.vbc"), 0u);  // SCIP's tree output, with the console silenced
+    EXPECT_GT(fs::file_size(dir / "arvore.vbc"), 0u);        // SCIP's tree output, with the console silenced
     EXPECT_EQ(r.out.find("presolving"), std::string::npos);  // the console is as without logs
     // A log that cannot be kept (a folder stands at its name) fails the batch; the row stays.
     fs::create_directory(dir / "small");
     writeFile(dir / "small" / "a.lp", kSmallModel);
     fs::create_directories(dir / "out3" / "a.log" / "x");
-    const RunResult logLost = runProgram("", withArgs({"--logs", "opt", (dir / "small").string(), (dir / "out3").string()}));
+    const RunResult logLost =
+        runProgram("", withArgs({"--logs", "opt", (dir / "small").string(), (dir / "out3").string()}));
     EXPECT_EQ(logLost.exitCode, 1);
-    EXPECT_EQ(logLost.err.rfind("Log do SCIP n\xC3\xA3o gravado: " + (dir / "out3" / "a.log").string() + ": ", 0), 0u) << logLost.err;
-    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out3" / "sol_stat.csv")), std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"});
+    EXPECT_EQ(logLost.err.rfind("Log do SCIP n\xC3\xA3o gravado: " + (dir / "out3" / "a.log").string() + ": ", 0), 0u)
+        << logLost.err;
+    EXPECT_EQ(rowsWithoutTimes(readFile(dir / "out3" / "sol_stat.csv")),
+              std::vector<std::string>{"a.lp;SOL OTIMA;2,800000;"});
     EXPECT_TRUE(tempFilesIn(dir / "out3").empty());
     // The record: the options, the per-model file, SCIP's changed parameters.
     const std::string record = readFile(out / "parametros.set");
@@ -102,9 +106,9 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     fs::create_directory(again);
     fs::copy(testModels() / "lp" / "bell5.lp", again / "bell5.lp");
     writeFile(again / "bell5.set", "limits/gap = 0\nlimits/time = 0.01\n");  // -t wins over its time
-    const RunResult repeated = runProgram("", withArgs({"--parametros", (out / "parametros.set").string(), "--memoria",
-                                                        "500", "-t", "100", "opt", again.string(),
-                                                        (dir / "out2").string()}));
+    const RunResult repeated =
+        runProgram("", withArgs({"--parametros", (out / "parametros.set").string(), "--memoria", "500", "-t", "100",
+                                 "opt", again.string(), (dir / "out2").string()}));
     EXPECT_EQ(repeated.exitCode, 0) << repeated.err;
     const std::string repeatedReport = readFile(dir / "out2" / "sol_stat_completo.csv");
     EXPECT_EQ(reportRows(repeatedReport)[0][2], "SOL OTIMA");
@@ -152,8 +156,8 @@ TEST(ScipSettings, RefusedSettingsStopTheBatchBeforeAnythingIsTouched) {
         EXPECT_TRUE(fs::exists(m / "sol_stat.csv"));
     }
     // --memoria reaches SCIP, over the batch's settings.
-    const RunResult tight = runProgram("", withArgs({"--memoria", "1", "-p", "limits/memory=100000", "opt", m.string(),
-                                                    (dir / "tight").string()}));
+    const RunResult tight = runProgram(
+        "", withArgs({"--memoria", "1", "-p", "limits/memory=100000", "opt", m.string(), (dir / "tight").string()}));
     EXPECT_EQ(reportRows(readFile(dir / "tight" / "sol_stat_completo.csv"))[0][2],
               "PROCESSO INTERROMPIDO - LIMITE DE MEMORIA");
     // The options belong to opt.

@@ -34,7 +34,8 @@ TEST(SeedRun, EveryModelUnderEverySeedKilledResumedAndComparedAsOneRun) {
     const fs::path out = dir / "out";
     const std::vector<std::string> seeds = {"0", "1", "2"};
     TempDir io;
-    const pid_t killed = startProgram("", io, withArgs({"-j", "2", "-t", "60", "--sementes", "0-2", "opt", m.string(), out.string()}));
+    const pid_t killed =
+        startProgram("", io, withArgs({"-j", "2", "-t", "60", "--sementes", "0-2", "opt", m.string(), out.string()}));
     for (const std::string& seed : seeds) {
         ASSERT_TRUE(waitForRows(out / ("semente-" + seed) / "sol_stat_completo.csv", 4, 60.0)) << seed;
     }
@@ -46,21 +47,23 @@ TEST(SeedRun, EveryModelUnderEverySeedKilledResumedAndComparedAsOneRun) {
         ASSERT_EQ(before[seed].size(), 4u) << seed;
     }
 
-    const RunResult resumed =
-        runProgram("", withArgs({"-j", "2", "-t", "1", "--sementes", "0-2", "--retomar", "opt", m.string(), out.string()}));
+    const RunResult resumed = runProgram(
+        "", withArgs({"-j", "2", "-t", "1", "--sementes", "0-2", "--retomar", "opt", m.string(), out.string()}));
     EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
     EXPECT_EQ(occurrences(resumed.out, "linha mantida do relat"), 12u) << resumed.out;
     // Folder order, then seed order.
     std::vector<std::string> expected;
     for (int model = 0; model < 5; ++model) {
-        for (const std::string& seed : seeds) expected.push_back("MODELO " + std::to_string(model) + " (semente " + seed + ") ");
+        for (const std::string& seed : seeds)
+            expected.push_back("MODELO " + std::to_string(model) + " (semente " + seed + ") ");
     }
     EXPECT_EQ(blockHeaders(resumed.out), expected);
     for (const std::string& seed : seeds) {
         const fs::path folder = out / ("semente-" + seed);
         const std::vector<std::string> rows = rowsWithoutTimes(readFile(folder / "sol_stat_completo.csv"));
         ASSERT_EQ(rows.size(), 5u) << seed;
-        for (const std::string& row : before[seed]) EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
+        for (const std::string& row : before[seed])
+            EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
         for (const auto& row : reportRows(readFile(folder / "sol_stat_completo.csv"))) {
             EXPECT_EQ(row.at(14), seed) << row[0];  // SEMENTE
             if (row[0] == "markshare5.lp") {
@@ -86,11 +89,13 @@ TEST(SeedRun, PartsMergeIntoEachSeedsFolderAndBadSeedsAreRefused) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
-    for (const char* name : {"enigma.lp", "flugpl.lp", "stein27_inf.lp"}) fs::copy_file(testModels() / "lp" / name, m / name);
+    for (const char* name : {"enigma.lp", "flugpl.lp", "stein27_inf.lp"})
+        fs::copy_file(testModels() / "lp" / name, m / name);
     const fs::path whole = dir / "whole", parts = dir / "parts";
     ASSERT_EQ(runProgram("", withArgs({"--sementes", "3,1", "opt", m.string(), whole.string()})).exitCode, 0);
     for (const char* part : {"1/2", "2/2"}) {
-        const RunResult r = runProgram("", withArgs({"--shard", part, "--sementes", "3,1", "opt", m.string(), parts.string()}));
+        const RunResult r =
+            runProgram("", withArgs({"--shard", part, "--sementes", "3,1", "opt", m.string(), parts.string()}));
         ASSERT_EQ(r.exitCode, 0) << r.err;
     }
     const RunResult merged = runProgram("", withArgs({"merge", parts.string()}));
@@ -134,7 +139,8 @@ TEST(SeedRun, PartsMergeIntoEachSeedsFolderAndBadSeedsAreRefused) {
         EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;
     }
     EXPECT_FALSE(fs::exists(dir / "new"));
-    const RunResult intoBatch = runProgram("", withArgs({"--sementes", "0,1", "opt", m.string(), (dir / "one").string()}));
+    const RunResult intoBatch =
+        runProgram("", withArgs({"--sementes", "0,1", "opt", m.string(), (dir / "one").string()}));
     EXPECT_EQ(intoBatch.exitCode, 2);
     EXPECT_NE(intoBatch.err.find("já tem o relatório de um lote"), std::string::npos) << intoBatch.err;
     EXPECT_FALSE(fs::exists(dir / "one" / "semente-0"));

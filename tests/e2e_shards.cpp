@@ -12,7 +12,9 @@ namespace {
 std::string masked(const fs::path& report) {
     std::string text;
     for (const std::string& line : lines(readFile(report))) {
-        text += std::regex_replace(line, std::regex(";[0-9]+,[0-9]{6};"), ";T;", std::regex_constants::format_first_only) + "\n";
+        text +=
+            std::regex_replace(line, std::regex(";[0-9]+,[0-9]{6};"), ";T;", std::regex_constants::format_first_only) +
+            "\n";
     }
     return text;
 }
@@ -116,7 +118,8 @@ TEST(Shards, ShardOptionErrors) {
     EXPECT_EQ(shell.exitCode, 2);
     const RunResult intoModels = runProgram("", withArgs({"--shard", "1/2", "opt", m, m}));
     EXPECT_EQ(intoModels.exitCode, 2);
-    EXPECT_EQ(intoModels.err.rfind("Um lote em partes n\xC3\xA3o pode gravar na pr\xC3\xB3pria pasta de modelos: ", 0), 0u);
+    EXPECT_EQ(intoModels.err.rfind("Um lote em partes n\xC3\xA3o pode gravar na pr\xC3\xB3pria pasta de modelos: ", 0),
+              0u);
     const RunResult none = runProgram("", withArgs({"merge", m}));
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.err, "Nenhuma parte de lote encontrada em " + m + "\n");
@@ -125,9 +128,9 @@ TEST(Shards, ShardOptionErrors) {
     const RunResult mixed = runProgram("", withArgs({"merge", m}));
     EXPECT_EQ(mixed.err, "H\xC3\xA1 partes de lotes divididos de formas diferentes em " + m + "\n");
     // Task 5 of an array whose ids start at 4: part 2 of 3.
-    const RunResult slurm = runProgram(
-        "", withArgs({"--shard", "slurm", "opt", m, m + "/out"},
-                     {"SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4", "SLURM_ARRAY_TASK_COUNT=3"}));
+    const RunResult slurm =
+        runProgram("", withArgs({"--shard", "slurm", "opt", m, m + "/out"},
+                                {"SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4", "SLURM_ARRAY_TASK_COUNT=3"}));
     EXPECT_EQ(slurm.exitCode, 0) << slurm.err;
     EXPECT_TRUE(fs::exists(dir / "out" / "sol_stat.parte-2-de-3.csv"));
 }

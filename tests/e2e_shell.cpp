@@ -34,8 +34,7 @@ TEST(Shell, BannerAboutHelpAndExit) {
 TEST(Shell, UnrecognisedWordsGoToStandardError) {
     const RunResult r = runProgram("\nExit\nexit \n exit\nHELP\nopt2\nexit\nhelp\n");
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kAbout + kPrompt + kPrompt + kPrompt + kPrompt +
-                         kPrompt + kPrompt + kPrompt + kExit);
+    EXPECT_EQ(r.out, kAbout + kPrompt + kPrompt + kPrompt + kPrompt + kPrompt + kPrompt + kPrompt + kExit);
     std::string expectedErr;
     for (int i = 0; i < 6; ++i) expectedErr += kUnknown;
     EXPECT_EQ(r.err, expectedErr);

@@ -62,8 +62,8 @@ inline fs::path testModels() { return fs::path(LOTE_MODELS_DIR); }
 struct RunResult {
     std::string out;
     std::string err;
-    int exitCode = -1;    // exit status, or -1 when killed by a signal
-    int signal = 0;       // the signal that ended the process, if any
+    int exitCode = -1;  // exit status, or -1 when killed by a signal
+    int signal = 0;     // the signal that ended the process, if any
     bool timedOut = false;
     double seconds = 0.0;
 };
@@ -133,8 +133,7 @@ inline RunResult finishProgram(pid_t pid, const TempDir& io, const RunOptions& o
     while (true) {
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (elapsed > options.timeoutSeconds) {
             result.timedOut = true;
             kill(pid, SIGKILL);

@@ -33,8 +33,11 @@ inline const std::string kNoInit = "pasta de sol inicial n\xC3\xA3o existe. \n";
 inline const std::string kInit = "pasta de sol inicial existe. \n";
 inline const std::string kReportHeader = "NOME;TEMPO;STATUS;Z\n";
 inline const std::string kCompleteHeader =
-    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE;SEMENTE;MOTIVO;SENTIDO;VERIFICADA\n";
-inline const std::string kRemoved = "Arquivo de solu\xC3\xA7\xC3\xB5" "es excluido da pasta de .lps\n";
+    "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE;"
+    "SEMENTE;MOTIVO;SENTIDO;VERIFICADA\n";
+inline const std::string kRemoved =
+    "Arquivo de solu\xC3\xA7\xC3\xB5"
+    "es excluido da pasta de .lps\n";
 
 inline const char* const kDecimalModel =
     "Maximize\n obj: 2.5 x + 1.25 y\nSubject To\n c1: 0.5 x + y <= 3.75\nBounds\n x <= 1.5\nEnd\n";

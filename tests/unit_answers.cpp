@@ -8,7 +8,9 @@
 #include "reports/report_rows.h"
 
 TEST(CheckAnswer, EachReferenceKindByBothBoundsInTheModelsSense) {
-    const auto ref = [](Reference::Kind kind, double value = 0.0) { return std::optional<Reference>(Reference{kind, value}); };
+    const auto ref = [](Reference::Kind kind, double value = 0.0) {
+        return std::optional<Reference>(Reference{kind, value});
+    };
     const std::optional<double> none;
     // What SCIP said: outcome, primal, dual, sense; what CONFERE says, and why.
     struct Case {
@@ -40,7 +42,8 @@ TEST(CheckAnswer, EachReferenceKindByBothBoundsInTheModelsSense) {
         {ref(Reference::Best, 10), Outcome::TimeLimit, 9, 5, true, Check::Better, 0},
         {ref(Reference::Best, 10), Outcome::TimeLimit, 12, 5, true, Check::Compatible, 0},
         {ref(Reference::Best, 10), Outcome::TimeLimit, 12, 9, false, Check::Wrong, kReasonDualBound},
-        {ref(Reference::Best, 10), Outcome::Infeasible, none, inf, true, Check::Wrong, kReasonDualBound | kReasonStatus},
+        {ref(Reference::Best, 10), Outcome::Infeasible, none, inf, true, Check::Wrong,
+         kReasonDualBound | kReasonStatus},
         // =inf=: no solution, and an answer that says infeasible.
         {ref(Reference::Infeasible), Outcome::Infeasible, none, inf, true, Check::Ok, 0},
         {ref(Reference::Infeasible), Outcome::Optimal, 3, 3, true, Check::Wrong, kReasonValue | kReasonStatus},
@@ -61,14 +64,15 @@ TEST(CheckAnswer, EachReferenceKindByBothBoundsInTheModelsSense) {
     }
     EXPECT_EQ(checkReasonsText(kReasonValue | kReasonDualBound | kReasonStatus | kReasonInfeasibleSolution),
               "VALOR+LIMITE DUAL+STATUS+SOLUCAO INVIAVEL");
-
 }
 
 TEST(KnownResults, ReadFromScipsFormatBadLinesNamed) {
     std::ostringstream errors;
-    const KnownResults known = parseKnownResults("=opt= a 1.5\n\n=inf= b\n=best= c\n=feas= d x\n=unbd= e\n", "f.solu", errors);
+    const KnownResults known =
+        parseKnownResults("=opt= a 1.5\n\n=inf= b\n=best= c\n=feas= d x\n=unbd= e\n", "f.solu", errors);
     EXPECT_EQ(known.size(), 3u);
     EXPECT_EQ(known.at("a").value, 1.5);
-    EXPECT_EQ(errors.str(), "f.solu:4: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =best= c\n"
-                            "f.solu:5: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =feas= d x\n");
+    EXPECT_EQ(errors.str(),
+              "f.solu:4: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =best= c\n"
+              "f.solu:5: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =feas= d x\n");
 }

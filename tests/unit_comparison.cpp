@@ -86,7 +86,8 @@ TEST(CompleteReport, RowsTheBatchWritesAreReadBackAndOthersLeftOut) {
     EXPECT_EQ(a.check, Check::Wrong);
     EXPECT_EQ(report->rows[1].kind, StatusKind::Error);
     EXPECT_FALSE(report->rows[1].z);
-    EXPECT_EQ(report->badLines, (std::vector<std::string>{"d.lp;1,0;SOL OTIMA", "e.lp;-1,000000;SOL OTIMA;;;;;;;;;;;"}));
+    EXPECT_EQ(report->badLines,
+              (std::vector<std::string>{"d.lp;1,0;SOL OTIMA", "e.lp;-1,000000;SOL OTIMA;;;;;;;;;;;"}));
     // sol_stat.csv, or no header at all, is not a complete report.
     EXPECT_FALSE(parseCompleteReport(kReportHeader + "a.lp;1,000000;SOL OTIMA;2,000000;\n"));
     EXPECT_FALSE(parseCompleteReport(""));
@@ -108,12 +109,12 @@ TEST(SettingsTimeLimit, TheLimitsTimeLineOfASettingsFile) {
 }
 
 TEST(Duel, TenPercentAndTwoTenthsOfASecondBothNeeded) {
-    EXPECT_EQ(duel(true, 1.8, true, 2.0), 1);     // exactly 0,2 s and 10 %
+    EXPECT_EQ(duel(true, 1.8, true, 2.0), 1);  // exactly 0,2 s and 10 %
     EXPECT_EQ(duel(true, 2.0, true, 1.8), -1);
-    EXPECT_EQ(duel(true, 1.81, true, 2.0), 0);    // under 0,2 s
-    EXPECT_EQ(duel(true, 9.0, true, 10.0), 1);    // exactly 10 %
-    EXPECT_EQ(duel(true, 9.01, true, 10.0), 0);   // under 10 %
-    EXPECT_EQ(duel(true, 30.0, false, 1.0), 1);   // solved beats unsolved, whatever the times
+    EXPECT_EQ(duel(true, 1.81, true, 2.0), 0);   // under 0,2 s
+    EXPECT_EQ(duel(true, 9.0, true, 10.0), 1);   // exactly 10 %
+    EXPECT_EQ(duel(true, 9.01, true, 10.0), 0);  // under 10 %
+    EXPECT_EQ(duel(true, 30.0, false, 1.0), 1);  // solved beats unsolved, whatever the times
     EXPECT_EQ(duel(false, 1.0, true, 30.0), -1);
     EXPECT_EQ(duel(false, 1.0, false, 30.0), 0);
     EXPECT_EQ(chargedSeconds(row("a", 3.0, "SOL OTIMA"), 10.0), 3.0);
@@ -132,11 +133,14 @@ TEST(Duel, TenPercentAndTwoTenthsOfASecondBothNeeded) {
 
 TEST(Comparison, VirtualBestOptimaApartAndTheProfile) {
     const std::string limit = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
-    ComparedFolder a{"a", 60.0, {row("m1", 4.0, "SOL OTIMA", 10.0, 5), row("m2", 60.1, limit), row("m3", 1.0, "SOL OTIMA", 1.0, 1),
-                                 row("m4", 0.0, "ERRO NA LEITURA DO MODELO")}};
-    ComparedFolder b{"b", std::nullopt, {row("m5", 1.0, "SOL OTIMA"), row("m1", 2.0, "SOL OTIMA", 10.000001, 9),
-                                         row("m2", 20.0, "SOL OTIMA", 3.0), row("m3", 0.001, "SOL OTIMA", 1.1, 3),
-                                         row("m4", 5.0, limit)}};
+    ComparedFolder a{"a",
+                     60.0,
+                     {row("m1", 4.0, "SOL OTIMA", 10.0, 5), row("m2", 60.1, limit), row("m3", 1.0, "SOL OTIMA", 1.0, 1),
+                      row("m4", 0.0, "ERRO NA LEITURA DO MODELO")}};
+    ComparedFolder b{"b",
+                     std::nullopt,
+                     {row("m5", 1.0, "SOL OTIMA"), row("m1", 2.0, "SOL OTIMA", 10.000001, 9),
+                      row("m2", 20.0, "SOL OTIMA", 3.0), row("m3", 0.001, "SOL OTIMA", 1.1, 3), row("m4", 5.0, limit)}};
     const Comparison c = buildComparison({a, b});
     ASSERT_EQ(c.models.size(), 5u);
     EXPECT_EQ(c.models[4].name, "m5");  // the reference's models first
@@ -148,7 +152,8 @@ TEST(Comparison, VirtualBestOptimaApartAndTheProfile) {
     // m1 and m3 from b (faster), m2 from b (solved), m4 from b (a limit before an error).
     const FolderSummary& best = c.virtualBest;
     EXPECT_EQ(best.limits, 1u);
-    EXPECT_NEAR(*best.meanSeconds, std::exp((std::log(3.0) + std::log(21.0) + std::log(1.001) + std::log(6.0)) / 4) - 1, 1e-12);
+    EXPECT_NEAR(*best.meanSeconds, std::exp((std::log(3.0) + std::log(21.0) + std::log(1.001) + std::log(6.0)) / 4) - 1,
+                1e-12);
     EXPECT_NEAR(*best.meanNodes, std::exp((std::log(109.0) + std::log(103.0)) / 2) - 100, 1e-9);
     EXPECT_EQ(best.wins, 3u);  // m1 and m3 faster, m2 solved; m4 unsolved on both sides
     // a's limit of 60 s counts for its error m4; m2 ran 60,1 s.
@@ -171,9 +176,9 @@ TEST(ComparisonText, AlignedColumnsEscapedNamesAndTheCsv) {
     EXPECT_EQ(htmlEscape("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
     EXPECT_EQ(scriptString("</script>\"\\\n\xE2\x80\xA8"), "\"\\u003c/script\\u003e\\\"\\\\\\u000a\\u2028\"");
     ComparedFolder only{"um;dois", std::nullopt, {row("a", 1.0, "SOL OTIMA", 1.0, 0)}};
-    EXPECT_EQ(comparisonCsv(buildComparison({only})),
-              std::string(msg::compareCsvHeader) + "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;;0\n" +
-                  "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;;0\n");
+    EXPECT_EQ(comparisonCsv(buildComparison({only})), std::string(msg::compareCsvHeader) +
+                                                          "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;;0\n" +
+                                                          "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;;0\n");
 }
 
 TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
@@ -182,10 +187,14 @@ TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
     // rank 1) and m3 (ln 4, rank 3): T = 2, mean 3, variance 3·4·7/24. On the
     // raw times nova would be faster everywhere (T = 0, p = 0,1088). m4 is
     // base's alone and takes no part.
-    const ComparedFolder base{"base", 10.0, {row("m1", 5.0, "SOL OTIMA"), row("m2", 3.0, "SOL OTIMA"),
-                                             row("m3", 4.0, "SOL OTIMA"), row("m4", 1.0, "SOL OTIMA")}};
-    const ComparedFolder nova{"nova", 10.0, {row("m1", 0.0, "ERRO NA RESOLUCAO DO MODELO"), row("m2", 2.0, "SOL OTIMA"),
-                                             row("m3", 1.0, "SOL OTIMA")}};
+    const ComparedFolder base{"base",
+                              10.0,
+                              {row("m1", 5.0, "SOL OTIMA"), row("m2", 3.0, "SOL OTIMA"), row("m3", 4.0, "SOL OTIMA"),
+                               row("m4", 1.0, "SOL OTIMA")}};
+    const ComparedFolder nova{
+        "nova",
+        10.0,
+        {row("m1", 0.0, "ERRO NA RESOLUCAO DO MODELO"), row("m2", 2.0, "SOL OTIMA"), row("m3", 1.0, "SOL OTIMA")}};
     const Comparison comparison = buildComparison({base, nova});
     ASSERT_TRUE(comparison.summaries[1].timeTest);
     EXPECT_EQ(comparison.summaries[1].timeTest->pairs, 3u);
@@ -211,7 +220,7 @@ TEST(Comparison, FoldersThatContradictEachOther) {
     const Case cases[] = {
         {bounded(optimal, 10, 10, true), bounded(optimal, 10.000001, 10, true), false},  // CONFERE's tolerance
         {bounded(optimal, 10, 10, true), bounded(optimal, 11, 11, true), true},
-        {bounded(infeasible, {}, {}, true), bounded(limit, 5, 1, true), true},   // a solution of an infeasible model
+        {bounded(infeasible, {}, {}, true), bounded(limit, 5, 1, true), true},    // a solution of an infeasible model
         {bounded(infeasible, {}, {}, true), bounded(limit, {}, 1, true), false},  // none found yet
         {bounded(infeasible, {}, {}, true), bounded(infeasible, {}, {}, true), false},
         // A dual bound beyond the other's solution, in the objective's sense.
@@ -219,7 +228,7 @@ TEST(Comparison, FoldersThatContradictEachOther) {
         {bounded(limit, 20, 8, true), bounded(limit, 9, 2, true), false},
         {bounded(limit, 2, 8, false), bounded(limit, 9, 20, false), true},
         {bounded(limit, 20, 10, std::nullopt), bounded(limit, 9, 2, std::nullopt), false},  // an older report
-        {bounded(limit, 20, 10, true), bounded(limit, 9, 2, false), false},  // not the same model
+        {bounded(limit, 20, 10, true), bounded(limit, 9, 2, false), false},                 // not the same model
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(contradict(cases[i].a, cases[i].b), cases[i].contradict) << "case " << i;

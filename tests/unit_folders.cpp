@@ -26,9 +26,9 @@ TEST(ListFolder, EmptyFilesOnlyAndSubfoldersOnly) {
     writeFile(dir / "files" / "b.lp", "");
     writeFile(dir / "files" / "a.lp", "");
     writeFile(dir / "files" / ".oculto", "");
-    EXPECT_EQ(listFolder((dir / "files").string()),
-              (std::vector<std::string>{dir.str() + "/files/.oculto", dir.str() + "/files/a.lp",
-                                        dir.str() + "/files/b.lp"}));
+    EXPECT_EQ(
+        listFolder((dir / "files").string()),
+        (std::vector<std::string>{dir.str() + "/files/.oculto", dir.str() + "/files/a.lp", dir.str() + "/files/b.lp"}));
 
     fs::create_directories(dir / "subs" / "z");
     fs::create_directories(dir / "subs" / "initial_sol");
@@ -43,8 +43,7 @@ TEST(ListFolder, SortedByBytesWhateverTheCreationOrder) {
     }
     std::vector<std::string> names;
     for (const std::string& path : listFolder(dir.str())) names.push_back(baseName(path));
-    EXPECT_EQ(names, (std::vector<std::string>{"-x.lp", "M1.lp", "a b.lp", "m10.lp", "m2.lp",
-                                               "\xC3\xA9.lp"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"-x.lp", "M1.lp", "a b.lp", "m10.lp", "m2.lp", "\xC3\xA9.lp"}));
 }
 
 TEST(ListFolder, TenThousandEntriesWellUnderASecond) {
@@ -61,8 +60,8 @@ TEST(ListFolder, TenThousandEntriesWellUnderASecond) {
 TEST(ListFolder, ErrorsBecomeAMessageAndAnEmptyList) {
     TempDir dir;
     writeFile(dir / "file", "");
-    for (const std::string& bad : {(dir / "missing").string(), (dir / "file").string(),
-                                   dir.str() + std::string("\0x", 2)}) {
+    for (const std::string& bad :
+         {(dir / "missing").string(), (dir / "file").string(), dir.str() + std::string("\0x", 2)}) {
         testing::internal::CaptureStderr();
         EXPECT_TRUE(listFolder(bad).empty());
         const std::string err = testing::internal::GetCapturedStderr();

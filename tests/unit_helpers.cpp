@@ -94,8 +94,9 @@ TEST(FormatReportNumber, FixedSixDecimalsWithComma) {
     EXPECT_EQ(formatReportNumber(8966406.49152), "8966406,491520");
     EXPECT_EQ(formatReportNumber(1e20), "100000000000000000000,000000");
     EXPECT_EQ(formatReportNumber(1234567.0), "1234567,000000");  // no grouping
-    EXPECT_EQ(formatReportNumber(2.0000005), "2,000001");          // rounded like %f
-    EXPECT_EQ(formatReportNumber(-std::numeric_limits<double>::max()).size(), 1u + 309u + 7u);  // sign, 309 digits, ",000000"
+    EXPECT_EQ(formatReportNumber(2.0000005), "2,000001");        // rounded like %f
+    EXPECT_EQ(formatReportNumber(-std::numeric_limits<double>::max()).size(),
+              1u + 309u + 7u);  // sign, 309 digits, ",000000"
 }
 
 TEST(InitialSolutionFolder, BesideTheModelFolder) {
@@ -148,20 +149,23 @@ TEST(CompleteReport, StatusTextsAndEmptyFields) {
     result.name = "a;b.lp";
     result.fromScip = true;
     result.scipMajorVersion = 9;
-    result.scipStatus = 11;    // optimal
+    result.scipStatus = 11;     // optimal
     result.primalBound = 1e20;  // SCIP's infinity: an empty field
     result.dualBound = -7.5;
-    result.gap = 0.5;          // no gap without a finite primal bound
+    result.gap = 0.5;  // no gap without a finite primal bound
     result.nodes = 3;
     result.initialSolution = InitialSolution::Stored;
-    EXPECT_EQ(completeRow(result), withLaterColumns("\"a;b.lp\";0,000000;SOL OTIMA;;-7,500000;;3;0;0;0;0;0;SIM;", "MIN"));
+    EXPECT_EQ(completeRow(result),
+              withLaterColumns("\"a;b.lp\";0,000000;SOL OTIMA;;-7,500000;;3;0;0;0;0;0;SIM;", "MIN"));
     result.primalBound = 2.0;
     result.check = Check::Wrong;
     result.checkReasons = kReasonDualBound | kReasonStatus;
     result.minimize = false;
-    EXPECT_EQ(completeRow(result), "\"a;b.lp\";0,000000;SOL OTIMA;2,000000;-7,500000;50,000000;3;0;0;0;0;0;SIM;ERRADO;;"
-                                   "LIMITE DUAL+STATUS;MAX;");
-    EXPECT_EQ(completeRow(rowResult("x.lp", 1, Outcome::ReadError)), withLaterColumns("x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
+    EXPECT_EQ(completeRow(result),
+              "\"a;b.lp\";0,000000;SOL OTIMA;2,000000;-7,500000;50,000000;3;0;0;0;0;0;SIM;ERRADO;;"
+              "LIMITE DUAL+STATUS;MAX;");
+    EXPECT_EQ(completeRow(rowResult("x.lp", 1, Outcome::ReadError)),
+              withLaterColumns("x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
 }
 
 TEST(ResultRow, FieldsAndStatusTexts) {
@@ -244,7 +248,8 @@ TEST(ModelNames, FormatsStemsAndTheFilesBesideAModel) {
     }
     EXPECT_EQ(seedFolderName(12), "semente-12");
     EXPECT_EQ(seedOfFolder("semente-12"), 12);
-    for (const char* odd : {"semente-07", "semente-", "semente-x", "sementes-1"}) EXPECT_FALSE(seedOfFolder(odd)) << odd;
+    for (const char* odd : {"semente-07", "semente-", "semente-x", "sementes-1"})
+        EXPECT_FALSE(seedOfFolder(odd)) << odd;
     const std::vector<std::string> formats{"lp", "gz", "mps.gz"};
     EXPECT_EQ(modelFormat("a.mps.gz", formats), "mps.gz");
     EXPECT_EQ(modelFormat("xlp", formats), "lp");

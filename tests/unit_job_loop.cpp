@@ -66,11 +66,14 @@ TEST(JobLoop, HandsOutInOrderShowsBlocksInEntryOrderAndADeadWorkerCostsItsEntryO
     const std::string console = testing::internal::GetCapturedStdout();
     EXPECT_EQ(indexes(runner.handed), (std::vector<size_t>{2, 0, 3, 1}));
     using F = std::vector<std::pair<size_t, FinishedJob::How>>;
-    EXPECT_EQ(recorded.finished, (F{{0, FinishedJob::Reported}, {3, FinishedJob::Died}, {2, FinishedJob::Reported},
+    EXPECT_EQ(recorded.finished, (F{{0, FinishedJob::Reported},
+                                    {3, FinishedJob::Died},
+                                    {2, FinishedJob::Reported},
                                     {1, FinishedJob::Reported}}));
     const std::string dashes(60, '-');
     std::string expected;
-    for (int i = 0; i < 4; ++i) expected += dashes + "\nMODELO " + std::to_string(i) + "\njob " + std::to_string(i) + "\n";
+    for (int i = 0; i < 4; ++i)
+        expected += dashes + "\nMODELO " + std::to_string(i) + "\njob " + std::to_string(i) + "\n";
     EXPECT_EQ(console, expected);
     // Two workers, and one started again for the one that died.
     EXPECT_EQ(runner.startsLeft, 1000u - 3u);

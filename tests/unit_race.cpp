@@ -268,7 +268,10 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
     const auto rows = reportRows(readFile(dir / "out" / "sol_stat_completo.csv"));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[2][2], "ERRO NA RESOLUCAO DO MODELO");
-    EXPECT_NE(errors.find("/c.lp terminou com o c\xC3\xB3" "digo 70.\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("/c.lp terminou com o c\xC3\xB3"
+                          "digo 70.\n"),
+              std::string::npos)
+        << errors;
     std::istringstream blocks(console);
     std::vector<double> shown;
     for (std::string line; std::getline(blocks, line);) {

@@ -27,7 +27,8 @@ TEST(ReportTable, ARowIsReadByHeaderNameWhateverTheLayout) {
     EXPECT_TRUE(a.whole);
     EXPECT_EQ(a.line, "SOL OTIMA;\"x;y\";\"a;\"\"b\"\"\n.lp\";42;1,5");
     // Written back in today's order, the name quoted again, NOVA left out.
-    EXPECT_EQ(tableRow(completeReport(), a.fields), withLaterColumns("\"a;\"\"b\"\"\n.lp\";1,5;SOL OTIMA;;;;42;;;;;;;"));
+    EXPECT_EQ(tableRow(completeReport(), a.fields),
+              withLaterColumns("\"a;\"\"b\"\"\n.lp\";1,5;SOL OTIMA;;;;42;;;;;;;"));
     RowValues values;
     readRow(completeReport(), a.fields, values);
     EXPECT_EQ(values.name, "a;\"b\"\n.lp");
@@ -36,7 +37,8 @@ TEST(ReportTable, ARowIsReadByHeaderNameWhateverTheLayout) {
     EXPECT_EQ(values.status, "SOL OTIMA");
     // The short row: its missing fields empty, and not whole.
     EXPECT_FALSE((*rows)[1].whole);
-    EXPECT_EQ(tableRow(completeReport(), (*rows)[1].fields), withLaterColumns("c.lp;;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
+    EXPECT_EQ(tableRow(completeReport(), (*rows)[1].fields),
+              withLaterColumns("c.lp;;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
     EXPECT_TRUE((*rows)[2].whole);
     // comparar: the short row is not of the report's format.
     const std::optional<CompleteReport> report = parseCompleteReport(text);
@@ -66,14 +68,16 @@ TEST(Journal, ReadByItsLayoutAndDroppedWithoutOne) {
     TempDir dir;
     // Another version's journal: sol_stat.csv's columns reordered with one
     // unknown, the record of files reordered, no complete report.
-    const std::string start = "L sol_stat.csv;Z;NOME;STATUS;TEMPO;EXTRA\nL sol_stat_arquivos.csv;MODIFICACAO;NOME;TAMANHO\n";
+    const std::string start =
+        "L sol_stat.csv;Z;NOME;STATUS;TEMPO;EXTRA\nL sol_stat_arquivos.csv;MODIFICACAO;NOME;TAMANHO\n";
     const std::string record = journalRecord({"3,000000;\"m;1.lp\";SOL OTIMA;0,500000;x", "34;\"m;1.lp\";12"});
     writeFile(dir / "sol_stat.diario", start + record + "R 9 9\nnot whole");
     const std::map<std::string, KeptRow> kept = readKeptRows(dir.str(), std::nullopt);
     ASSERT_EQ(kept.size(), 1u);
     const KeptRow& m = kept.at("m;1.lp");
     EXPECT_EQ(m.lines, (std::vector<std::string>{"\"m;1.lp\";0,500000;SOL OTIMA;3,000000;",
-                                                 withLaterColumns("\"m;1.lp\";0,500000;SOL OTIMA;3,000000;;;;;;;;;;"), "\"m;1.lp\";12;34"}));
+                                                 withLaterColumns("\"m;1.lp\";0,500000;SOL OTIMA;3,000000;;;;;;;;;;"),
+                                                 "\"m;1.lp\";12;34"}));
     EXPECT_FALSE(m.failed);
     ASSERT_TRUE(m.stamp);
     EXPECT_EQ(m.stamp->size, 12);

@@ -12,8 +12,9 @@ TEST(SolutionCheck, FeasibleViolatedAndUnreadableSolutions) {
     ASSERT_EQ(loadScipLibrary(), "");
     TempDir dir;
     const fs::path model = dir / "escala.lp";
-    writeFile(model, "Minimize\n turnos: t1 + t2 + t3 + t4\nSubject To\n manha: t1 + t4 >= 3\n tarde: t1 + t2 >= 5\n"
-                     " noite: t2 + t3 >= 2\n madrugada: t3 + t4 >= 1\nGeneral\n t1 t2 t3 t4\nEnd\n");
+    writeFile(model,
+              "Minimize\n turnos: t1 + t2 + t3 + t4\nSubject To\n manha: t1 + t4 >= 3\n tarde: t1 + t2 >= 5\n"
+              " noite: t2 + t3 >= 2\n madrugada: t3 + t4 >= 1\nGeneral\n t1 t2 t3 t4\nEnd\n");
     const auto check = [&](const std::string& name, const std::string& values, const BatchSettings& settings = {}) {
         writeFile(dir / name, "solution status: optimal solution found\nobjective value: 6\n" + values);
         return checkSolutionFile(model.string(), (dir / name).string(), settings);
@@ -24,8 +25,9 @@ TEST(SolutionCheck, FeasibleViolatedAndUnreadableSolutions) {
     EXPECT_EQ(rows.verified, Verification::No);
     EXPECT_NEAR(rows.largest, 3.0, 1e-9);
     EXPECT_STREQ(rows.kind, "restrição");
-    EXPECT_EQ(rows.reason, "[linear] <manha>: <t1>[I] (+1) +<t4>[I] (+0) >= 3; ; violation: left hand side is violated by 2 "
-                           "[linear] <tarde>: <t1>[I] (+1) +<t2>[I] (+1) >= 5; ; violation: left hand side is violated by 3");
+    EXPECT_EQ(rows.reason,
+              "[linear] <manha>: <t1>[I] (+1) +<t4>[I] (+0) >= 3; ; violation: left hand side is violated by 2 "
+              "[linear] <tarde>: <t1>[I] (+1) +<t2>[I] (+1) >= 5; ; violation: left hand side is violated by 3");
     // A value outside a variable's bounds, and one that is not integral.
     const SolutionCheck bound = check("limite.sol", "t1 4\nt2 1\nt3 1\nt4 -7\n");
     EXPECT_EQ(bound.verified, Verification::No);

@@ -79,7 +79,8 @@ TEST(Wire, AJobsRequestCrossesWholeAndAReadEndsCleanOnlyBetweenFrames) {
     ASSERT_EQ(pipe(fds), 0);
     const std::string whole = frameBytes(Frame{'T', 9, "request"});
     const std::string cut = frameBytes(Frame{'T', 10, "more"}).substr(0, 11);
-    ASSERT_EQ(write(fds[1], (whole + cut).data(), whole.size() + cut.size()), static_cast<ssize_t>(whole.size() + cut.size()));
+    ASSERT_EQ(write(fds[1], (whole + cut).data(), whole.size() + cut.size()),
+              static_cast<ssize_t>(whole.size() + cut.size()));
     close(fds[1]);
     Frame frame;
     EXPECT_EQ(readFrame(fds[0], frame), FrameRead::Whole);

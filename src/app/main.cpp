@@ -42,7 +42,8 @@ int runModLp(const ProgramOptions& options) {
         std::cerr << msg::modFolderInvalid << msg::usage << std::flush;
         return 2;
     }
-    const std::optional<TranslationResult> result = convertFolderAt(folder, options.settings, IncompleteListing::Refuse);
+    const std::optional<TranslationResult> result =
+        convertFolderAt(folder, options.settings, IncompleteListing::Refuse);
     if (result && result->interruptedBy != 0) endBySignal(result->interruptedBy);
     if (!result || !result->listedWhole) return 2;
     return result->failures == 0 ? 0 : 1;
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
     if (options.command == "mod_lp") return runModLp(options);
     if (options.command == "merge") return runMerge(options);
     if (options.command == "comparar") {
-        return runComparison(ComparisonRequest{options.operands, options.htmlFile, options.csvFile, options.variabilityFile});
+        return runComparison(
+            ComparisonRequest{options.operands, options.htmlFile, options.csvFile, options.variabilityFile});
     }
     return runOptCommand(options, argc, argv);
 }

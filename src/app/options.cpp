@@ -15,7 +15,20 @@
 
 namespace {
 
-enum LongOnly { kMemory = 1000, kResume, kShard, kSolu, kVersion, kParameterFile, kFormats, kLogs, kSeed, kHistory, kRace, kSeeds };
+enum LongOnly {
+    kMemory = 1000,
+    kResume,
+    kShard,
+    kSolu,
+    kVersion,
+    kParameterFile,
+    kFormats,
+    kLogs,
+    kSeed,
+    kHistory,
+    kRace,
+    kSeeds
+};
 
 // The most seeds --sementes takes (each seed's journal stays open while its batch runs).
 constexpr size_t kMostSeeds = 100;
@@ -37,18 +50,26 @@ std::optional<size_t> operandCount(const std::string& command) {
 }
 
 // The long options; each without a one-letter form has its own code.
-const option kLongOptions[] = {
-    {"html", required_argument, nullptr, kHtml}, {"csv", required_argument, nullptr, kCsv},
-    {"csv-variabilidade", required_argument, nullptr, kVariabilityCsv},
-    {"tempo", required_argument, nullptr, 't'},  {"jobs", required_argument, nullptr, 'j'},
-    {"memoria", required_argument, nullptr, kMemory}, {"retomar", no_argument, nullptr, kResume},
-    {"shard", required_argument, nullptr, kShard}, {"solu", required_argument, nullptr, kSolu},
-    {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, kVersion},
-    {"parametros", required_argument, nullptr, kParameterFile}, {"parametro", required_argument, nullptr, 'p'},
-    {"formatos", required_argument, nullptr, kFormats}, {"logs", no_argument, nullptr, kLogs},
-    {"semente", required_argument, nullptr, kSeed}, {"historico", required_argument, nullptr, kHistory},
-    {"corrida", no_argument, nullptr, kRace}, {"sementes", required_argument, nullptr, kSeeds},
-    {nullptr, 0, nullptr, 0}};
+const option kLongOptions[] = {{"html", required_argument, nullptr, kHtml},
+                               {"csv", required_argument, nullptr, kCsv},
+                               {"csv-variabilidade", required_argument, nullptr, kVariabilityCsv},
+                               {"tempo", required_argument, nullptr, 't'},
+                               {"jobs", required_argument, nullptr, 'j'},
+                               {"memoria", required_argument, nullptr, kMemory},
+                               {"retomar", no_argument, nullptr, kResume},
+                               {"shard", required_argument, nullptr, kShard},
+                               {"solu", required_argument, nullptr, kSolu},
+                               {"help", no_argument, nullptr, 'h'},
+                               {"version", no_argument, nullptr, kVersion},
+                               {"parametros", required_argument, nullptr, kParameterFile},
+                               {"parametro", required_argument, nullptr, 'p'},
+                               {"formatos", required_argument, nullptr, kFormats},
+                               {"logs", no_argument, nullptr, kLogs},
+                               {"semente", required_argument, nullptr, kSeed},
+                               {"historico", required_argument, nullptr, kHistory},
+                               {"corrida", no_argument, nullptr, kRace},
+                               {"sementes", required_argument, nullptr, kSeeds},
+                               {nullptr, 0, nullptr, 0}};
 
 // Each option group below takes the option `c` with its `value` into
 // `options`: nothing when `c` is not one of the group, else the error ("" when
@@ -148,11 +169,12 @@ std::string takeOtherOption(int c, const std::string& value, const std::string& 
         case 'h': options.help = true; return "";
         case kVersion: options.version = true; return "";
         case ':':
-            return formatMessage(msg::optionNeedsValue,
-                                 optopt == 't' || optopt == 'j' || optopt == 'p' ? std::string("-") + static_cast<char>(optopt)
-                                                                                 : typed);
+            return formatMessage(msg::optionNeedsValue, optopt == 't' || optopt == 'j' || optopt == 'p'
+                                                            ? std::string("-") + static_cast<char>(optopt)
+                                                            : typed);
         default:
-            return formatMessage(msg::optionUnknown, optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed);
+            return formatMessage(msg::optionUnknown,
+                                 optopt != 0 ? std::string("-") + static_cast<char>(optopt) : typed);
     }
 }
 
@@ -174,7 +196,8 @@ std::string takeCommand(int argc, char** argv, ProgramOptions& options) {
 // Options given to a command that does not take them; the error, or "".
 std::string misplacedOption(const ProgramOptions& options) {
     // comparar reads what batches wrote: it takes no batch option.
-    if (options.command == "comparar" && !options.knownResults.empty()) return formatMessage(msg::optionNotWithCompare, "--solu");
+    if (options.command == "comparar" && !options.knownResults.empty())
+        return formatMessage(msg::optionNotWithCompare, "--solu");
     if (options.command != "comparar" &&
         (!options.htmlFile.empty() || !options.csvFile.empty() || !options.variabilityFile.empty())) {
         return formatMessage(msg::optionNeedsCompare, !options.htmlFile.empty()  ? "--html"

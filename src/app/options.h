@@ -11,14 +11,14 @@ struct ProgramOptions {
     BatchSettings settings;
     Resume resume = Resume::No;  // --retomar: keep the rows of an earlier run
     std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
-    std::string knownResults; // --solu FILE
-    ScipRequest scip;         // --parametros, -p, --semente
-    std::vector<int> seeds;   // --sementes: every model under each seed
-    std::string historyFolder;  // --historico PASTA: its complete report orders the hand-out
-    std::string optOnlyOption;     // the first of those, --formatos, --logs or --historico given, for messages
+    std::string knownResults;    // --solu FILE
+    ScipRequest scip;            // --parametros, -p, --semente
+    std::vector<int> seeds;      // --sementes: every model under each seed
+    std::string historyFolder;   // --historico PASTA: its complete report orders the hand-out
+    std::string optOnlyOption;   // the first of those, --formatos, --logs or --historico given, for messages
     bool help = false;
     bool version = false;
-    std::string command;      // "" (the shell), "opt", "mod_lp", "merge" or "comparar"
+    std::string command;  // "" (the shell), "opt", "mod_lp", "merge" or "comparar"
     std::vector<std::string> operands;
     std::string htmlFile, csvFile;  // comparar's --html FILE and --csv FILE
     std::string variabilityFile;    // comparar's --csv-variabilidade FILE

@@ -99,7 +99,6 @@ enum class Check { None, Ok, Wrong, NoReference, Compatible, Better };
 // bound, the status, the solution found infeasible when checked.
 inline constexpr unsigned kReasonValue = 1, kReasonDualBound = 2, kReasonStatus = 4, kReasonInfeasibleSolution = 8;
 
-
 // What the solve of one model gives, as data.
 struct ModelResult {
     std::string name;  // the model's file name
@@ -119,13 +118,13 @@ struct ModelResult {
     int variables = 0, integers = 0, constraints = 0;
     InitialSolution initialSolution = InitialSolution::None;
     SolutionFile solutionFile = SolutionFile::Untouched;
-    bool logLost = false;  // its SCIP log was asked for and could not be kept
-    std::optional<FileStamp> stamp;  // the model file as it was read
-    std::optional<int> seed;         // SCIP's random seed it was solved under (none: SCIP's own)
+    bool logLost = false;                        // its SCIP log was asked for and could not be kept
+    std::optional<FileStamp> stamp;              // the model file as it was read
+    std::optional<int> seed;                     // SCIP's random seed it was solved under (none: SCIP's own)
     Verification verified = Verification::None;  // its solution file checked against the model
-    Check check = Check::None;  // set by the program that runs the batch
-    unsigned checkReasons = 0;  // kReason… bits of a Wrong check
-    std::string out, err;       // what its solve printed on each stream
+    Check check = Check::None;                   // set by the program that runs the batch
+    unsigned checkReasons = 0;                   // kReason… bits of a Wrong check
+    std::string out, err;                        // what its solve printed on each stream
 };
 
 // `visitFields(s, f)` lists a struct's fields, for reading and for writing
@@ -207,15 +206,15 @@ struct BatchRecord {
     std::string programVersion, scipVersion, glpkVersion;
     std::string commandLine;  // as typed, each word quoted for a shell where needed
     std::string host;
-    std::string startTime;    // local time, with its offset from UTC
-    double timeLimit = 0.0;   // -t (0: none)
-    bool memoryGiven = false; // --memoria (else the memory share)
+    std::string startTime;     // local time, with its offset from UTC
+    double timeLimit = 0.0;    // -t (0: none)
+    bool memoryGiven = false;  // --memoria (else the memory share)
     std::vector<std::string> formats;
     std::optional<int> seed;
-    bool race = false;        // --corrida
-    std::string knownResultsFile;  // --solu ("": none)
+    bool race = false;                            // --corrida
+    std::string knownResultsFile;                 // --solu ("": none)
     std::vector<std::string> modelSettingsFiles;  // x.set beside x.lp, for that model alone
-    std::string changedParameters;  // SCIP's "name = value" lines, without limits/memory
+    std::string changedParameters;                // SCIP's "name = value" lines, without limits/memory
 };
 
 // The times of an earlier complete report of the batch's models, which
@@ -229,8 +228,8 @@ struct EarlierTimes {
 // batch under several seeds (--sementes) one per seed, "semente-K".
 struct BatchTarget {
     std::string folder;
-    std::string label;                         // after "MODELO i" on its blocks ("": none)
-    BatchSettings settings;                    // its seed and SCIP parameters
+    std::string label;                        // after "MODELO i" on its blocks ("": none)
+    BatchSettings settings;                   // its seed and SCIP parameters
     std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
     std::optional<BatchRecord> record;        // written once the workers are known
     EarlierTimes earlier;                     // what the models took before, if known
@@ -252,10 +251,10 @@ inline size_t targetOf(size_t entry, size_t targets) { return entry % targets; }
 
 // What a batch gives.
 struct BatchResult {
-    size_t entries = 0;    // entries of this run
-    size_t finished = 0;   // entries whose block was printed
-    int interruptedBy = 0; // SIGINT or SIGTERM when the batch was stopped, else 0
-    bool anyError = false; // a model not read or not solved, or a file not written
+    size_t entries = 0;     // entries of this run
+    size_t finished = 0;    // entries whose block was printed
+    int interruptedBy = 0;  // SIGINT or SIGTERM when the batch was stopped, else 0
+    bool anyError = false;  // a model not read or not solved, or a file not written
     // Per target: the folder positions of its reports' rows, in order.
     std::vector<std::vector<size_t>> rowPositions;
     // Answers checked against known results: OK, COMPATIVEL, MELHOR, ERRADO, SEM REFERENCIA.

@@ -58,14 +58,16 @@ SCIP_RETCODE applyTimeLimit(SCIP* scip, double timeLimit) {
 // prints into the file it is given by name: the model's log when it has one,
 // then the solution's text (scip/solution_file.cpp).
 SCIP_RETCODE createFileOnlyHandler(ScipMessageHandler& fileOnly, const std::string& logPath) {
-    LOTE_SCIP_CALL(lib().SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, logPath.empty() ? nullptr : logPath.c_str(), 1));
+    LOTE_SCIP_CALL(
+        lib().SCIPcreateMessagehdlrDefault(&fileOnly.handler, 0, logPath.empty() ? nullptr : logPath.c_str(), 1));
     return SCIP_OKAY;
 }
 
 // Silences SCIP from here on: only solution files and the log are written, through a file-only
 // handler (or nothing). SCIP's first handler lives on in `original` while SCIP's VBC output may
 // use it; its log is closed first, so the lines of the read stay at the log's start.
-SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& original, ScipMessageHandler& fileOnly, const std::string& logPath) {
+SCIP_RETCODE silence(SCIP* scip, ScipMessageHandler& original, ScipMessageHandler& fileOnly,
+                     const std::string& logPath) {
     original.handler = lib().SCIPgetMessagehdlr(scip);
     if (original.handler != nullptr) lib().SCIPmessagehdlrCapture(original.handler);
     if (!logPath.empty()) lib().SCIPsetMessagehdlrLogfile(scip, nullptr);
@@ -147,7 +149,8 @@ Outcome readIntoScip(SCIP* scip, const BatchSettings& settings, const std::strin
 
 // A start solution from the initial-solution folder, if it holds one for
 // this model; one that SCIP refuses is only noted.
-InitialSolution readInitialSolution(SCIP* scip, const std::optional<std::string>& initialFolder, const std::string& name) {
+InitialSolution readInitialSolution(SCIP* scip, const std::optional<std::string>& initialFolder,
+                                    const std::string& name) {
     if (!initialFolder) return InitialSolution::None;
     const std::string path = joinPath(*initialFolder, solutionFileName(name));
     if (!isRegularFile(path)) return InitialSolution::None;
@@ -181,8 +184,8 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     const InitialSolution initialSolution = readInitialSolution(scip, initialFolder, name);
     if (solveStarting) solveStarting();
     failure.note(solve(scip, log));
-    const bool hasSolution = failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM &&
-                             lib().SCIPgetNSols(scip) > 0;
+    const bool hasSolution =
+        failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0;
     SCIP_RETCODE printed = SCIP_OKAY;
     const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, printed) : std::nullopt;
     failure.note(printed);
@@ -190,7 +193,8 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     ModelResult result = recordResult(scip, modelPath, initialSolution);
     result.stamp = stamp;
     result.seed = settings.seed;
-    result.solutionFile = solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
+    result.solutionFile =
+        solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
     // A solution that could not be put in memory is not written.
     if (hasSolution && !solution) result.solutionFile = SolutionFile::WriteFailed;
     result.logLost = !log.finish();  // SCIP closed it after its statistics
@@ -251,7 +255,8 @@ OptResult runOpt(const OptRequest& request) {
         commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
     if (!listing.whole && commandLine) return result;
     plan.modelPaths = listing.paths;
-    if (!commandLine && !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
+    if (!commandLine &&
+        !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
         return result;
     }
     if (seeds && !makeTargetFolders(plan.targets)) return result;

@@ -29,7 +29,7 @@ struct OptRequest {
     // --sementes: every model under each of these seeds, each seed into its
     // own folder "semente-K" of the output folder; none: one batch.
     std::vector<int> seeds;
-    std::string commandLine;     // for the batch's record; "": the shell
+    std::string commandLine;  // for the batch's record; "": the shell
     // --historico's times, read before anything is touched; nothing: those
     // of the output folder's own complete report, if it has one.
     std::optional<EarlierTimes> history;
@@ -60,4 +60,3 @@ TranslationResult convertFolder(const BatchSettings& settings);
 // translated as far as it was listed, or not at all.
 std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings,
                                                  IncompleteListing incomplete);
-

@@ -168,7 +168,8 @@ int runComparison(const ComparisonRequest& request) {
     const Comparison comparison = buildComparison(folders);
     std::cout << comparisonConsole(comparison) << variabilityConsole(seedRuns) << std::flush;
     bool written = true;
-    if (!request.htmlPath.empty()) written = writeOutput(request.htmlPath, comparisonPage(comparison, variabilitySection(seedRuns))) && written;
+    if (!request.htmlPath.empty())
+        written = writeOutput(request.htmlPath, comparisonPage(comparison, variabilitySection(seedRuns))) && written;
     if (!request.csvPath.empty()) written = writeOutput(request.csvPath, comparisonCsv(comparison)) && written;
     if (!request.variabilityPath.empty()) {
         written = writeOutput(request.variabilityPath, variabilityCsv(seedRuns)) && written;

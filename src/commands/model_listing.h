@@ -8,9 +8,9 @@
 
 // What becomes of an old "sol_stat.csv" in the model folder.
 enum class OldReport {
-    Remove,            // removed; one that cannot be removed stays an entry
-    RemoveAndLeaveOut, // removed, and never an entry
-    LeaveOut,          // left where it is, and never an entry (parts after the first)
+    Remove,             // removed; one that cannot be removed stays an entry
+    RemoveAndLeaveOut,  // removed, and never an entry
+    LeaveOut,           // left where it is, and never an entry (parts after the first)
 };
 
 // What becomes of a model folder that cannot be listed whole.

@@ -24,7 +24,8 @@ std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::v
                                            const BatchSettings& settings) {
     CheckedTargets checked;
     const std::vector<std::optional<int>> targetSeeds =
-        seeds.empty() ? std::vector<std::optional<int>>{scip.seed} : std::vector<std::optional<int>>(seeds.begin(), seeds.end());
+        seeds.empty() ? std::vector<std::optional<int>>{scip.seed}
+                      : std::vector<std::optional<int>>(seeds.begin(), seeds.end());
     for (const std::optional<int>& seed : targetSeeds) {
         ScipRequest request = scip;
         request.seed = seed;

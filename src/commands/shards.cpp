@@ -74,9 +74,7 @@ std::optional<Shard> parseShard(const std::string& text, const char* taskId, con
     return shard;
 }
 
-std::string partRecordName(const Shard& shard) {
-    return partName(kPartRecordFile, shard);
-}
+std::string partRecordName(const Shard& shard) { return partName(kPartRecordFile, shard); }
 
 std::string listingDigest(const std::vector<std::string>& modelPaths) {
     uint64_t hash = 1469598103934665603ULL;
@@ -111,7 +109,8 @@ std::string partRecord(const Shard& shard, const std::vector<std::string>& model
 
 std::vector<bool> shardEntries(size_t count, const Shard& shard) {
     std::vector<bool> entries(count);
-    for (size_t i = 0; i < count; ++i) entries[i] = static_cast<int>(i % static_cast<size_t>(shard.count)) == shard.index - 1;
+    for (size_t i = 0; i < count; ++i)
+        entries[i] = static_cast<int>(i % static_cast<size_t>(shard.count)) == shard.index - 1;
     return entries;
 }
 
@@ -192,7 +191,8 @@ bool mergeReport(const std::string& outputFolder, const ReportTable& report, con
             absent.emplace_back(index, path);
             continue;
         }
-        const std::vector<std::string> partRows = rowsInTodaysLayout(report, *text).value_or(std::vector<std::string>{});
+        const std::vector<std::string> partRows =
+            rowsInTodaysLayout(report, *text).value_or(std::vector<std::string>{});
         const std::vector<size_t>& positions = records[index - 1].positions;
         if (partRows.size() != positions.size()) {
             std::fprintf(stderr, msg::mergeUnfinishedPart, index, count, path.c_str());

@@ -63,7 +63,8 @@ StatusKind statusKind(const std::string& status) {
     for (Outcome solved : {Outcome::Optimal, Outcome::Infeasible, Outcome::Unbounded, Outcome::InfeasibleOrUnbounded}) {
         if (status == statusFieldText(solved)) return StatusKind::Solved;
     }
-    if (status == statusFieldText(Outcome::ReadError) || status == statusFieldText(Outcome::SolveError)) return StatusKind::Error;
+    if (status == statusFieldText(Outcome::ReadError) || status == statusFieldText(Outcome::SolveError))
+        return StatusKind::Error;
     for (const char* limit : {msg::statusNodeLimit, msg::statusTotalNodeLimit, msg::statusStallNodeLimit,
                               msg::statusMemoryLimit, msg::statusGapLimit, msg::statusPrimalLimit, msg::statusDualLimit,
                               msg::statusSolutionLimit, msg::statusBestSolutionLimit, msg::statusRestartLimit}) {
@@ -225,7 +226,8 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
         comparison.timeLimits.push_back(folders[f].timeLimit);
         for (const ComparedRow& row : folders[f].rows) {
             auto [found, added] = position.emplace(row.name, comparison.models.size());
-            if (added) comparison.models.push_back({row.name, std::vector<std::optional<ComparedRow>>(count), false, false});
+            if (added)
+                comparison.models.push_back({row.name, std::vector<std::optional<ComparedRow>>(count), false, false});
             // A name twice in one report: the later row is the newer.
             comparison.models[found->second].rows[f] = row;
         }
@@ -236,7 +238,8 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
     std::vector<const ComparedRow*> best;
     std::vector<std::optional<double>> bestLimits;
     for (ModelComparison& model : comparison.models) {
-        model.inEvery = std::all_of(model.rows.begin(), model.rows.end(), [](const auto& row) { return row.has_value(); });
+        model.inEvery =
+            std::all_of(model.rows.begin(), model.rows.end(), [](const auto& row) { return row.has_value(); });
         for (size_t a = 0; a < count; ++a) {
             for (size_t b = a + 1; b < count; ++b) {
                 model.inconsistent |= model.rows[a] && model.rows[b] && contradict(*model.rows[a], *model.rows[b]);
@@ -257,7 +260,8 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
     }
     for (size_t f = 0; f < count; ++f) {
         const std::vector<std::optional<double>> limits(columns[f].size(), folders[f].timeLimit);
-        comparison.summaries.push_back(summarize(folders[f].label, columns[f], limits, solvedEverywhere, columns[0], f == 0));
+        comparison.summaries.push_back(
+            summarize(folders[f].label, columns[f], limits, solvedEverywhere, columns[0], f == 0));
     }
     comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, solvedEverywhere, columns[0], false);
     comparison.profileRatios = profileRatios(best, columns);

@@ -24,11 +24,11 @@ struct ComparedRow {
     double seconds = 0.0;
     std::string status;
     StatusKind kind = StatusKind::Other;
-    std::optional<double> z;      // Z: the best solution's value
-    std::optional<double> nodes;  // NOS
-    Check check = Check::None;    // CONFERE
-    std::optional<double> dual;   // LIMITE_DUAL (empty when infinite)
-    std::optional<bool> minimize; // SENTIDO (older reports: not known)
+    std::optional<double> z;       // Z: the best solution's value
+    std::optional<double> nodes;   // NOS
+    Check check = Check::None;     // CONFERE
+    std::optional<double> dual;    // LIMITE_DUAL (empty when infinite)
+    std::optional<bool> minimize;  // SENTIDO (older reports: not known)
 };
 // Whether two folders' rows of one model contradict each other (beyond
 // CONFERE's tolerance): both optimal with values apart, one infeasible and
@@ -84,8 +84,8 @@ int duel(bool aSolved, double aSeconds, bool bSolved, double bSeconds);
 struct ModelComparison {
     std::string name;
     std::vector<std::optional<ComparedRow>> rows;  // per folder; nothing where it is missing
-    bool inEvery = false;   // present in every folder
-    bool inconsistent = false;  // two of its folders' rows contradict each other (contradict)
+    bool inEvery = false;                          // present in every folder
+    bool inconsistent = false;                     // two of its folders' rows contradict each other (contradict)
 };
 
 // The summary of a folder over the models present in every folder.
@@ -119,7 +119,7 @@ inline constexpr double kBracketSeconds[] = {1.0, 10.0, 100.0};
 inline constexpr double kProfileFloorSeconds = 0.01;
 
 struct Comparison {
-    std::vector<std::string> labels;       // per folder
+    std::vector<std::string> labels;  // per folder
     std::vector<std::optional<double>> timeLimits;
     std::vector<ModelComparison> models;   // the reference's order, then models only the others have
     std::vector<FolderSummary> summaries;  // per folder

@@ -101,7 +101,8 @@ std::string profileChart(const Comparison& comparison) {
     const double width = std::max(760.0, right + 60 + 7.5 * static_cast<double>(longest + 3));
     const double height = std::max(320.0, top + 20 + 20.0 * static_cast<double>(comparison.labels.size()));
     std::string svg = "<svg id=\"perfil\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(width) + "\" height=\"" +
-                      px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) + "\" role=\"img\" font-size=\"12\">";
+                      px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) +
+                      "\" role=\"img\" font-size=\"12\">";
     for (double share : {0.0, 0.25, 0.5, 0.75, 1.0}) {
         svg += line(left, y(share), right, y(share), " stroke=\"#ddd\"");
         svg += text(left - 6, y(share) + 4, decimalComma(share * 100, 0) + msg::chartPercent, " text-anchor=\"end\"");
@@ -173,10 +174,11 @@ std::string timeChart(const Comparison& comparison) {
             if (!model.rows[f]) continue;
             const ComparedRow& row = *model.rows[f];
             const double x = start + step * static_cast<double>(f + 1) / static_cast<double>(count + 1);
-            svg += marker(x, y(row.seconds), row, folderColour(f),
-                          model.name +
-                              formatMessage(msg::chartTimeTip, f + 1, comparison.labels[f], decimalComma(row.seconds, 3)) +
-                              shortStatus(row.status));
+            svg +=
+                marker(x, y(row.seconds), row, folderColour(f),
+                       model.name +
+                           formatMessage(msg::chartTimeTip, f + 1, comparison.labels[f], decimalComma(row.seconds, 3)) +
+                           shortStatus(row.status));
         }
         if (named) {
             const double x = start + step / 2;

@@ -35,10 +35,13 @@ const char* const kScript =
     " if(valor!==undefined)td.dataset.v=valor===null?'Infinity':valor;}}\n"
     "const titulos=document.querySelectorAll('#modelos th');\n"
     "titulos.forEach((th,coluna)=>th.addEventListener('click',()=>{\n"
-    " const sobe=th.dataset.ordem!=='sobe';titulos.forEach(h=>delete h.dataset.ordem);th.dataset.ordem=sobe?'sobe':'desce';\n"
-    " const chave=tr=>{const td=tr.cells[coluna];return td.dataset.v!==undefined?Number(td.dataset.v):td.textContent;};\n"
+    " const sobe=th.dataset.ordem!=='sobe';titulos.forEach(h=>delete "
+    "h.dataset.ordem);th.dataset.ordem=sobe?'sobe':'desce';\n"
+    " const chave=tr=>{const td=tr.cells[coluna];return "
+    "td.dataset.v!==undefined?Number(td.dataset.v):td.textContent;};\n"
     " const linhasOrdenadas=[...corpo.rows].sort((a,b)=>{const x=chave(a),y=chave(b);\n"
-    "  const d=typeof x==='number'&&typeof y==='number'?(x===y?0:x<y?-1:1):String(x).localeCompare(String(y),'pt-BR',{numeric:true});\n"
+    "  const d=typeof x==='number'&&typeof "
+    "y==='number'?(x===y?0:x<y?-1:1):String(x).localeCompare(String(y),'pt-BR',{numeric:true});\n"
     "  return sobe?d:-d;});\n"
     " for(const tr of linhasOrdenadas)corpo.appendChild(tr);}));\n";
 
@@ -80,7 +83,8 @@ std::string modelTable(const Comparison& comparison) {
     for (size_t f = 0; f < count; ++f) {
         header += heading(msg::pageTime, f, count);
         if (f > 0) header += heading(msg::pageRatio, f, count);
-        header += heading(msg::pageStatus, f, count) + heading(msg::pageZ, f, count) + heading(msg::pageNodes, f, count);
+        header +=
+            heading(msg::pageStatus, f, count) + heading(msg::pageZ, f, count) + heading(msg::pageNodes, f, count);
         if (checks[f]) header += heading(msg::pageCheck, f, count);
     }
     if (anyInconsistency) header += std::string("<th>") + msg::pageAcrossFolders + "</th>";
@@ -90,18 +94,23 @@ std::string modelTable(const Comparison& comparison) {
         const std::optional<ComparedRow>& reference = model.rows[0];
         for (size_t f = 0; f < count; ++f) {
             const std::optional<ComparedRow>& r = model.rows[f];
-            row += "," + numberCell(r ? std::optional<double>(r->seconds) : std::nullopt, r ? decimalComma(r->seconds, 3) : "");
+            row += "," + numberCell(r ? std::optional<double>(r->seconds) : std::nullopt,
+                                    r ? decimalComma(r->seconds, 3) : "");
             if (f > 0) {
                 const bool ratio = r && reference && reference->seconds > 0.0;
-                const std::optional<double> value = ratio ? std::optional<double>(r->seconds / reference->seconds) : std::nullopt;
+                const std::optional<double> value =
+                    ratio ? std::optional<double>(r->seconds / reference->seconds) : std::nullopt;
                 row += "," + numberCell(value, value ? decimalComma(*value, 2) : "");
             }
             if (!r) {
-                row += "," + cell(msg::pageMissing, "ausente") + "," + numberCell(std::nullopt, "") + "," + numberCell(std::nullopt, "");
+                row += "," + cell(msg::pageMissing, "ausente") + "," + numberCell(std::nullopt, "") + "," +
+                       numberCell(std::nullopt, "");
                 if (checks[f]) row += "," + cell("");
                 continue;
             }
-            const char* mark = r->kind == StatusKind::Limit ? msg::pageLimitMark : r->kind == StatusKind::Error ? msg::pageErrorMark : "";
+            const char* mark = r->kind == StatusKind::Limit   ? msg::pageLimitMark
+                               : r->kind == StatusKind::Error ? msg::pageErrorMark
+                                                              : "";
             const bool changed = f > 0 && reference && r->status != reference->status;
             row += "," + cell(mark + shortStatus(r->status) + (changed ? std::string(" ") + msg::compareChanged : ""),
                               std::string(kindClass(r->kind)) + (changed ? " muda" : ""));
@@ -110,26 +119,28 @@ std::string modelTable(const Comparison& comparison) {
             if (checks[f]) row += "," + cell(checkText(r->check), r->check == Check::Wrong ? "erro" : "");
         }
         if (anyInconsistency) {
-            row += "," + cell(model.inconsistent ? msg::compareInconsistent : "", model.inconsistent ? "inconsistente" : "");
+            row += "," +
+                   cell(model.inconsistent ? msg::compareInconsistent : "", model.inconsistent ? "inconsistente" : "");
         }
         data += row + "],\n";
     }
     return "<div class=\"rolagem\"><table id=\"modelos\"><thead><tr>" + header +
-           "</tr></thead><tbody></tbody></table></div>\n<script>\n" + data +
-           "];\n" + kScript + "</script>\n";
+           "</tr></thead><tbody></tbody></table></div>\n<script>\n" + data + "];\n" + kScript + "</script>\n";
 }
 
 std::string summaryRow(const FolderSummary& summary, const std::string& label, bool reference, bool isVirtual) {
     const auto number = [](const std::optional<double>& value, int decimals) {
         return value ? decimalComma(*value, decimals) : std::string("-");
     };
-    std::string row = std::string("<tr") + (isVirtual ? " class=\"virtual\"" : "") + "><td>" + htmlEscape(label) + "</td>";
+    std::string row =
+        std::string("<tr") + (isVirtual ? " class=\"virtual\"" : "") + "><td>" + htmlEscape(label) + "</td>";
     for (size_t value : {summary.models, summary.solved, summary.limits, summary.errors, summary.wrong}) {
         row += "<td class=\"n\">" + std::to_string(value) + "</td>";
     }
-    row += "<td class=\"n\">" + number(summary.meanSeconds, 3) + "</td><td class=\"n\">" + number(summary.meanNodes, 2) + "</td>";
-    row += "<td class=\"n\">" + (reference ? std::string("-") : std::to_string(summary.wins)) + "</td><td class=\"n\">" +
-           (reference ? std::string("-") : std::to_string(summary.losses)) + "</td></tr>\n";
+    row += "<td class=\"n\">" + number(summary.meanSeconds, 3) + "</td><td class=\"n\">" +
+           number(summary.meanNodes, 2) + "</td>";
+    row += "<td class=\"n\">" + (reference ? std::string("-") : std::to_string(summary.wins)) +
+           "</td><td class=\"n\">" + (reference ? std::string("-") : std::to_string(summary.losses)) + "</td></tr>\n";
     return row;
 }
 
@@ -146,7 +157,8 @@ std::string summaryTable(const Comparison& comparison, const std::vector<FolderS
 }
 
 // Each folder but the reference against it: p, pairs and what they say.
-std::string testsTable(const Comparison& comparison, const std::vector<FolderSummary>& summaries, const std::string& id) {
+std::string testsTable(const Comparison& comparison, const std::vector<FolderSummary>& summaries,
+                       const std::string& id) {
     std::string table = "<table id=\"" + id + "\"><thead><tr>";
     for (const char* column : msg::pageTestsColumns) table += std::string("<th>") + column + "</th>";
     table += "</tr></thead><tbody>\n";
@@ -170,7 +182,8 @@ std::string testsAndBrackets(const Comparison& comparison) {
     page += std::string("<h2>") + msg::pageBracketsTitle + "</h2>\n";
     for (const BracketSummary& bracket : comparison.brackets) {
         const std::string id = "faixa-" + decimalComma(bracket.seconds, 0);
-        page += "<h3>" + formatMessage(msg::pageBracketTitle, decimalComma(bracket.seconds, 0), bracket.models) + "</h3>\n";
+        page +=
+            "<h3>" + formatMessage(msg::pageBracketTitle, decimalComma(bracket.seconds, 0), bracket.models) + "</h3>\n";
         if (bracket.models == 0) {
             page += std::string("<p id=\"") + id + "\">" + msg::pageBracketEmpty + "</p>\n";
             continue;
@@ -188,7 +201,8 @@ std::string scriptString(const std::string& text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         // U+2028 and U+2029 end a line inside older script parsers.
-        if (c == 0xE2 && i + 2 < text.size() && text[i + 1] == '\x80' && (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+        if (c == 0xE2 && i + 2 < text.size() && text[i + 1] == '\x80' &&
+            (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
             quoted += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
             i += 2;
         } else if (c == '"' || c == '\\') {
@@ -213,9 +227,10 @@ std::string comparisonPage(const Comparison& comparison, const std::string& extr
                        "</h1>\n<ol>\n";
     for (size_t f = 0; f < count; ++f) {
         const std::optional<double>& limit = comparison.timeLimits[f];
-        page += "<li><b>" + htmlEscape(comparison.labels[f]) + "</b>" + (f == 0 && count > 1 ? msg::pageReference : "") +
-                ": " +
-                (limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3)) : std::string(msg::compareNoTimeLimit)) +
+        page += "<li><b>" + htmlEscape(comparison.labels[f]) + "</b>" +
+                (f == 0 && count > 1 ? msg::pageReference : "") + ": " +
+                (limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3))
+                       : std::string(msg::compareNoTimeLimit)) +
                 "</li>\n";
     }
     page += "</ol>\n<h2>" + formatMessage(msg::pageSummaryTitle, comparison.summaries[0].models) + "</h2>\n" +
@@ -230,7 +245,8 @@ std::string comparisonPage(const Comparison& comparison, const std::string& extr
         page += std::string("<h2>") + msg::pageProfileTitle + "</h2>\n<p class=\"nota\">" + msg::pageProfileNote +
                 "</p>\n" + profile + "\n";
     }
-    page += std::string("<h2>") + msg::pageTimeTitle + "</h2>\n<div class=\"rolagem\">" + timeChart(comparison) + "</div>\n";
+    page += std::string("<h2>") + msg::pageTimeTitle + "</h2>\n<div class=\"rolagem\">" + timeChart(comparison) +
+            "</div>\n";
     page += extra + std::string("<h2>") + msg::pageModelsTitle + "</h2>\n<p class=\"nota\">" + msg::pageModelsNote +
             "</p>\n";
     return page + modelTable(comparison) + "</body></html>\n";

@@ -14,9 +14,8 @@ namespace {
 
 // Characters of a UTF-8 text (continuation bytes not counted).
 size_t displayWidth(const std::string& text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string optionalNumber(const std::optional<double>& value, int decimals) {
@@ -65,7 +64,8 @@ std::string modelTable(const Comparison& comparison) {
                 cells.push_back(ratio ? decimalComma(row->seconds / reference->seconds, 2) : "-");
             }
             std::string status = row ? shortStatus(row->status) : msg::compareMissing;
-            if (f > 0 && row && reference && row->status != reference->status) status += std::string(" ") + msg::compareChanged;
+            if (f > 0 && row && reference && row->status != reference->status)
+                status += std::string(" ") + msg::compareChanged;
             cells.push_back(status);
             if (checks[f]) cells.push_back(row ? checkText(row->check) : "");
         }
@@ -95,8 +95,8 @@ std::string testVerdict(const std::optional<TestResult>& test) {
     // Decided on p as shown, so that the words never contradict the number.
     const double shown = std::round(test->p * 10000.0) / 10000.0;
     const char* verdict = test->pairs < kFewestPairs ? msg::compareTooFewPairs
-                          : shown < 0.05            ? msg::compareSignificant
-                                                    : msg::compareNotSignificant;
+                          : shown < 0.05             ? msg::compareSignificant
+                                                     : msg::compareNotSignificant;
     char cell[200];
     if (shown < 0.0001) {
         std::snprintf(cell, sizeof cell, msg::compareTestCellSmall, test->pairs, verdict);
@@ -115,7 +115,8 @@ std::string summaryTable(const Comparison& comparison, const std::vector<FolderS
     std::vector<std::vector<std::string>> rows = {
         std::vector<std::string>(std::begin(msg::compareSummaryColumns), std::end(msg::compareSummaryColumns))};
     for (size_t f = 0; f < summaries.size(); ++f) {
-        rows.push_back(summaryCells(summaries[f], std::to_string(f + 1) + " " + printableName(comparison.labels[f]), f == 0));
+        rows.push_back(
+            summaryCells(summaries[f], std::to_string(f + 1) + " " + printableName(comparison.labels[f]), f == 0));
     }
     rows.push_back(summaryCells(virtualBest, virtualBest.label, false));
     std::vector<bool> right(rows[0].size(), true);
@@ -128,8 +129,8 @@ std::string testsTable(const Comparison& comparison, const std::vector<FolderSum
     std::vector<std::vector<std::string>> rows = {
         std::vector<std::string>(std::begin(msg::compareTestsColumns), std::end(msg::compareTestsColumns))};
     for (size_t f = 1; f < summaries.size(); ++f) {
-        rows.push_back({std::to_string(f + 1) + " " + printableName(comparison.labels[f]), testVerdict(summaries[f].timeTest),
-                        testVerdict(summaries[f].solvedTest)});
+        rows.push_back({std::to_string(f + 1) + " " + printableName(comparison.labels[f]),
+                        testVerdict(summaries[f].timeTest), testVerdict(summaries[f].solvedTest)});
     }
     return alignedTable(rows, {false, false, false});
 }
@@ -196,7 +197,8 @@ std::string printableName(const std::string& name) {
 std::string alignedTable(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& right) {
     std::vector<size_t> widths(right.size(), 0);
     for (const auto& row : rows) {
-        for (size_t c = 0; c < row.size() && c < widths.size(); ++c) widths[c] = std::max(widths[c], displayWidth(row[c]));
+        for (size_t c = 0; c < row.size() && c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], displayWidth(row[c]));
     }
     std::string text;
     for (const auto& row : rows) {
@@ -217,8 +219,8 @@ std::string comparisonConsole(const Comparison& comparison) {
     std::string text = msg::compareFolders;
     for (size_t f = 0; f < count; ++f) {
         const std::optional<double>& limit = comparison.timeLimits[f];
-        const std::string limitText =
-            limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3)) : std::string(msg::compareNoTimeLimit);
+        const std::string limitText = limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3))
+                                            : std::string(msg::compareNoTimeLimit);
         char line[4096];
         std::snprintf(line, sizeof line, msg::compareFolderLine, f + 1, printableName(comparison.labels[f]).c_str(),
                       limitText.c_str());
@@ -234,7 +236,9 @@ std::string comparisonConsole(const Comparison& comparison) {
         text += line;
     }
     text += msg::compareNotes;
-    if (count > 1) text += std::string("\n") + msg::compareTestsTitle + testsTable(comparison, comparison.summaries) + msg::compareTestsNote;
+    if (count > 1)
+        text += std::string("\n") + msg::compareTestsTitle + testsTable(comparison, comparison.summaries) +
+                msg::compareTestsNote;
     return text + bracketsText(comparison);
 }
 

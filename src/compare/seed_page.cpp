@@ -23,8 +23,10 @@ std::string strip(const SeedRun& run, const SeedSpread& spread, double low, doub
         return kMargin + at * (kStripWidth - 2.0 * kMargin);
     };
     char line[200];
-    std::snprintf(line, sizeof line, "<svg class=\"faixa\" width=\"%.0f\" height=\"%.0f\"><line x1=\"%.1f\" y1=\"9\" x2=\"%.1f\" y2=\"9\"/>",
-                  kStripWidth, kStripHeight, kMargin, kStripWidth - kMargin);
+    std::snprintf(
+        line, sizeof line,
+        "<svg class=\"faixa\" width=\"%.0f\" height=\"%.0f\"><line x1=\"%.1f\" y1=\"9\" x2=\"%.1f\" y2=\"9\"/>",
+        kStripWidth, kStripHeight, kMargin, kStripWidth - kMargin);
     std::string svg = line;
     for (size_t s = 0; s < spread.seconds.size(); ++s) {
         std::snprintf(line, sizeof line, "<circle cx=\"%.1f\" cy=\"9\" r=\"4\"><title>", x(spread.seconds[s]));
@@ -44,7 +46,9 @@ std::string runTable(const SeedRun& run) {
     std::string table = "<h3>" + htmlEscape(run.label) + "</h3>\n<table class=\"variacao\"><thead><tr>";
     for (const char* column : msg::pageVariabilityColumns) table += std::string("<th>") + column + "</th>";
     table += "</tr></thead><tbody>\n";
-    const auto optional = [](const std::optional<double>& value) { return value ? decimalComma(*value, 3) : std::string("-"); };
+    const auto optional = [](const std::optional<double>& value) {
+        return value ? decimalComma(*value, 3) : std::string("-");
+    };
     for (const SeedSpread& spread : run.spreads) {
         table += "<tr><td>" + htmlEscape(spread.name) + "</td><td>" + strip(run, spread, low, high) +
                  "</td><td class=\"n\">" + decimalComma(spread.variation, 2) + "</td><td class=\"n\">" +

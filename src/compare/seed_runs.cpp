@@ -18,14 +18,16 @@ std::vector<std::map<std::string, const ComparedRow*>> rowsByName(const std::vec
     return byName;
 }
 
-std::vector<double> chargedTimes(const std::vector<const ComparedRow*>& rows, const std::vector<ComparedFolder>& seeds) {
+std::vector<double> chargedTimes(const std::vector<const ComparedRow*>& rows,
+                                 const std::vector<ComparedFolder>& seeds) {
     std::vector<double> seconds;
     for (size_t s = 0; s < rows.size(); ++s) seconds.push_back(chargedSeconds(*rows[s], seeds[s].timeLimit));
     return seconds;
 }
 
 // The models every seed holds, in the first seed's order, with their rows.
-std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModels(const std::vector<ComparedFolder>& seeds) {
+std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModels(
+    const std::vector<ComparedFolder>& seeds) {
     std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> models;
     if (seeds.empty()) return models;
     const std::vector<std::map<std::string, const ComparedRow*>> byName = rowsByName(seeds);
@@ -54,7 +56,8 @@ ComparedFolder combineSeeds(const std::string& label, const std::vector<Compared
     }
     for (const auto& [name, rows] : commonModels(seeds)) {
         const std::vector<double> seconds = chargedTimes(rows, seeds);
-        const auto unsolved = std::find_if(rows.begin(), rows.end(), [](const ComparedRow* row) { return !solvedRight(*row); });
+        const auto unsolved =
+            std::find_if(rows.begin(), rows.end(), [](const ComparedRow* row) { return !solvedRight(*row); });
         ComparedRow row = unsolved != rows.end() ? **unsolved : *rows.front();
         row.seconds = 0.0;
         for (double s : seconds) row.seconds += s / static_cast<double>(seconds.size());
@@ -75,7 +78,8 @@ std::vector<SeedSpread> seedSpreads(const std::vector<ComparedFolder>& seeds) {
         double mean = 0.0, squares = 0.0;
         for (double s : t) mean += s / static_cast<double>(t.size());
         for (double s : t) squares += (s - mean) * (s - mean);
-        if (t.size() > 1 && mean > 0.0) spread.variation = std::sqrt(squares / static_cast<double>(t.size() - 1)) / mean;
+        if (t.size() > 1 && mean > 0.0)
+            spread.variation = std::sqrt(squares / static_cast<double>(t.size() - 1)) / mean;
         spread.fastestOf2 = expectedFastest(t, 2);
         spread.fastestOf4 = expectedFastest(t, 4);
         spreads.push_back(std::move(spread));

@@ -20,9 +20,9 @@ ComparedFolder combineSeeds(const std::string& label, const std::vector<Compared
 // How one model's charged time varies over the seeds.
 struct SeedSpread {
     std::string name;
-    std::vector<double> seconds;  // per seed, in the seeds' order
-    size_t fastest = 0, slowest = 0;  // the seeds' positions
-    double variation = 0.0;           // sample standard deviation over the mean (0 with one seed)
+    std::vector<double> seconds;                   // per seed, in the seeds' order
+    size_t fastest = 0, slowest = 0;               // the seeds' positions
+    double variation = 0.0;                        // sample standard deviation over the mean (0 with one seed)
     std::optional<double> fastestOf2, fastestOf4;  // expected fastest of 2 and of 4 seeds
 };
 std::vector<SeedSpread> seedSpreads(const std::vector<ComparedFolder>& seeds);
@@ -35,5 +35,5 @@ struct SeedRun {
     size_t folder = 0;                   // its place among the compared folders
     std::vector<std::string> seedNames;  // its seed folders, in seed order
     std::vector<SeedSpread> spreads;
-    std::string label;                   // as the comparison shows it
+    std::string label;  // as the comparison shows it
 };

@@ -24,16 +24,18 @@ std::string seedList(const SeedRun& run) {
 std::string variabilityConsole(const std::vector<SeedRun>& runs) {
     std::string text;
     for (const SeedRun& run : runs) {
-        text += "\n" + formatMessage(msg::compareVariabilityTitle, printableName(run.label).c_str(), seedList(run).c_str());
-        std::vector<std::vector<std::string>> rows = {
-            std::vector<std::string>(std::begin(msg::compareVariabilityColumns), std::end(msg::compareVariabilityColumns))};
+        text +=
+            "\n" + formatMessage(msg::compareVariabilityTitle, printableName(run.label).c_str(), seedList(run).c_str());
+        std::vector<std::vector<std::string>> rows = {std::vector<std::string>(
+            std::begin(msg::compareVariabilityColumns), std::end(msg::compareVariabilityColumns))};
         const auto seedTime = [&run](const SeedSpread& spread, size_t seed) {
             return seedNumber(run.seedNames[seed]) + ": " + decimalComma(spread.seconds[seed], 3);
         };
         const auto optional = [](const std::optional<double>& value) { return value ? decimalComma(*value, 3) : "-"; };
         for (const SeedSpread& spread : run.spreads) {
-            rows.push_back({printableName(spread.name), seedTime(spread, spread.fastest), seedTime(spread, spread.slowest),
-                            decimalComma(spread.variation, 2), optional(spread.fastestOf2), optional(spread.fastestOf4)});
+            rows.push_back({printableName(spread.name), seedTime(spread, spread.fastest),
+                            seedTime(spread, spread.slowest), decimalComma(spread.variation, 2),
+                            optional(spread.fastestOf2), optional(spread.fastestOf4)});
         }
         text += alignedTable(rows, {false, true, true, true, true, true});
     }
@@ -47,9 +49,9 @@ std::string variabilityCsv(const std::vector<SeedRun>& runs) {
         for (const SeedSpread& spread : run.spreads) {
             text += csvName(run.label) + ";" + csvName(spread.name) + ";" + seedNumber(run.seedNames[spread.fastest]) +
                     ";" + formatReportNumber(spread.seconds[spread.fastest]) + ";" +
-                    seedNumber(run.seedNames[spread.slowest]) + ";" + formatReportNumber(spread.seconds[spread.slowest]) +
-                    ";" + formatReportNumber(spread.variation) + ";" + optional(spread.fastestOf2) + ";" +
-                    optional(spread.fastestOf4) + "\n";
+                    seedNumber(run.seedNames[spread.slowest]) + ";" +
+                    formatReportNumber(spread.seconds[spread.slowest]) + ";" + formatReportNumber(spread.variation) +
+                    ";" + optional(spread.fastestOf2) + ";" + optional(spread.fastestOf4) + "\n";
         }
     }
     return text;

@@ -23,7 +23,11 @@ constexpr std::chrono::seconds kLongestWait{1};
 
 BatchOutput::BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard,
                          size_t target, size_t targets)
-    : outputFolder_(outputFolder), blocks_(blocks), target_(target), targets_(targets), entries_(blocks.size() / targets) {
+    : outputFolder_(outputFolder),
+      blocks_(blocks),
+      target_(target),
+      targets_(targets),
+      entries_(blocks.size() / targets) {
     for (const ReportTable& report : batchReports()) {
         reportNames_.push_back(reportFileName(report, shard));
     }

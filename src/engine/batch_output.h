@@ -18,8 +18,8 @@ class BatchOutput {
 public:
     // The output of target `target` of `targets`: its entry i is the
     // blocks' entry i * targets + target.
-    BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard,
-                size_t target = 0, size_t targets = 1);
+    BatchOutput(Blocks& blocks, const std::string& outputFolder, const std::optional<Shard>& shard, size_t target = 0,
+                size_t targets = 1);
     BatchOutput(const BatchOutput&) = delete;
     BatchOutput& operator=(const BatchOutput&) = delete;
     ~BatchOutput();
@@ -67,10 +67,10 @@ private:
     std::string outputFolder_;
     std::vector<std::string> reportNames_;
     std::string journalPath_;
-    FileDescriptor journal_;    // open for appending once a row is journalled
-    long long journalSize_ = 0; // its whole records
-    bool started_ = false;      // rewrites may happen
-    bool waiting_ = false;      // finished rows not yet in the reports
+    FileDescriptor journal_;     // open for appending once a row is journalled
+    long long journalSize_ = 0;  // its whole records
+    bool started_ = false;       // rewrites may happen
+    bool waiting_ = false;       // finished rows not yet in the reports
     Clock::time_point lastWrite_{};
     Clock::duration lastWriteTook_{};
     Blocks& blocks_;

@@ -175,8 +175,8 @@ size_t settleWorkers(Targets& targets, size_t queued) {
     const bool race = first.race && queued > 0 && workerCount(SIZE_MAX, first.jobs) > 1;
     if (race) targets.raceFolder = makeRaceFolder(targets.plan->targets[0].folder);
     const size_t workers = workerCount(targets.raceFolder.empty() ? queued : SIZE_MAX, first.jobs);
-    const double memory = first.memoryLimitMb > 0.0 ? first.memoryLimitMb
-                                                    : memoryPerWorkerMb(memoryBounds(), std::max<int>(1, workers));
+    const double memory =
+        first.memoryLimitMb > 0.0 ? first.memoryLimitMb : memoryPerWorkerMb(memoryBounds(), std::max<int>(1, workers));
     for (const BatchTarget& target : targets.plan->targets) {
         targets.settings.push_back(target.settings);
         targets.settings.back().memoryLimitMb = memory;

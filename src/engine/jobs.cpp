@@ -9,8 +9,7 @@ namespace {
 // Hands racers to the idle workers once no entry waits for a first copy.
 void startRacers(const JobKind& kind, const std::deque<size_t>& queue, JobRunner& pool, Races& races) {
     if (!kind.race || !queue.empty() || pool.idle() == 0) return;
-    for (const Racer& racer :
-         chooseRacers(pool.runningJobs(), races, pool.idle(), kind.timeLimit, RaceClock::now())) {
+    for (const Racer& racer : chooseRacers(pool.runningJobs(), races, pool.idle(), kind.timeLimit, RaceClock::now())) {
         if (!pool.handOutTask(racer.task, kind.request(racer.task.index))) return;
         noteRacer(races, racer);
     }

@@ -81,7 +81,8 @@ namespace {
 // The copy a race ends with when none answered: the best, the lowest copy number on a tie.
 RaceResult bestEnded(Race& race, const BetterCopy& better) {
     std::vector<FinishedJob>& ended = race.ended;
-    std::stable_sort(ended.begin(), ended.end(), [](const FinishedJob& a, const FinishedJob& b) { return a.copy < b.copy; });
+    std::stable_sort(ended.begin(), ended.end(),
+                     [](const FinishedJob& a, const FinishedJob& b) { return a.copy < b.copy; });
     const FinishedJob* best = &ended.front();
     for (const FinishedJob& copy : ended) {
         if (better(copy, *best)) best = &copy;
@@ -114,8 +115,8 @@ std::optional<RaceResult> copyEnded(Races& races, const FinishedJob& job, bool a
 std::vector<RaceResult> endedAtStop(Races& races, const BetterCopy& better) {
     std::vector<RaceResult> results;
     for (auto& [index, race] : races) {
-        const bool firstEnded = std::any_of(race.ended.begin(), race.ended.end(),
-                                            [](const FinishedJob& job) { return job.copy == 0; });
+        const bool firstEnded =
+            std::any_of(race.ended.begin(), race.ended.end(), [](const FinishedJob& job) { return job.copy == 0; });
         if (race.decided || !firstEnded) continue;
         results.push_back(bestEnded(race, better));
         race.decided = true;

@@ -19,10 +19,10 @@ using RaceClock = std::chrono::steady_clock;
 
 // An entry with more than one copy started.
 struct Race {
-    unsigned started = 1;  // copies handed out: the next copy's number
-    unsigned running = 1;  // copies still running
+    unsigned started = 1;                   // copies handed out: the next copy's number
+    unsigned running = 1;                   // copies still running
     RaceClock::time_point firstSolveStart;  // when the first copy's solve started
-    std::vector<FinishedJob> ended;     // copies that ended without an answer
+    std::vector<FinishedJob> ended;         // copies that ended without an answer
     // A copy ended without an answer (a limit, or a failure that every new
     // copy would meet too): no more racers for the entry.
     bool closed = false;

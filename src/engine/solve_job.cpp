@@ -51,8 +51,8 @@ int racerSeed(const std::optional<int>& seed, unsigned copy) {
 // be written or removed, fails the batch.
 bool failsBatch(const ModelResult& result) {
     return result.outcome == Outcome::ReadError || result.outcome == Outcome::SolveError || result.logLost ||
-           result.verified == Verification::No ||
-           result.solutionFile == SolutionFile::WriteFailed || result.solutionFile == SolutionFile::RemoveFailed;
+           result.verified == Verification::No || result.solutionFile == SolutionFile::WriteFailed ||
+           result.solutionFile == SolutionFile::RemoveFailed;
 }
 
 std::string solveJob(const std::string& request, const Task& task, SolveFunction solve,
@@ -71,9 +71,9 @@ std::string solveJob(const std::string& request, const Task& task, SolveFunction
         if (task.copy > 0) {
             copy.racerSeed = copy.seed = racerSeed(settings.seed, task.copy);
             if (task.timeLimit > 0.0) {
-                copy.racerDeadline = std::chrono::steady_clock::now() +
-                                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                         std::chrono::duration<double>(task.timeLimit));
+                copy.racerDeadline =
+                    std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                           std::chrono::duration<double>(task.timeLimit));
             }
         }
         // A folder that cannot be made fails the copy's files, as a full disk would.
@@ -91,7 +91,8 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
     const bool reported = job.how == FinishedJob::Reported;
     FinishedJob timed = job;
     timed.seconds += end.startedLater;
-    ModelResult result = reported ? *decodeValue<ModelResult>(job.result) : unreportedResult(timed, modelPath, outputFolder);
+    ModelResult result =
+        reported ? *decodeValue<ModelResult>(job.result) : unreportedResult(timed, modelPath, outputFolder);
     if (reported) {
         const std::string lines = outcomeLines(result.name, result.seconds, result.outcome);
         result.seconds += end.startedLater;

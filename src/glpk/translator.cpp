@@ -116,4 +116,3 @@ bool convertModel(std::string modelPath) {
     }
     return true;
 }
-

@@ -87,14 +87,13 @@ int truncateFile(const FileDescriptor& file, long long size) {
     return ::ftruncate(file.fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
-
 // Creates a temporary file in `folder` whose name is unique to this writer
 // (host, process, random part), so that batches writing into one folder at
 // the same time never share one. Returns the open descriptor (or -1 with
 // errno set) and its path.
 int createTempFile(const std::string& folder, std::string& path) {
-    std::string pattern = joinPath(folder, kTempPrefix + hostName() + "-" + std::to_string(::getpid()) +
-                                               "-XXXXXX" + kTempSuffix);
+    std::string pattern =
+        joinPath(folder, kTempPrefix + hostName() + "-" + std::to_string(::getpid()) + "-XXXXXX" + kTempSuffix);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(kTempSuffix)));

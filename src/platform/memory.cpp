@@ -33,10 +33,15 @@ std::optional<double> slurmMb(const char* text) {
     const double value = std::strtod(text, &end);
     if (end == text || value <= 0.0) return std::nullopt;
     switch (*end) {
-        case '\0': case 'M': case 'm': return value;
-        case 'G': case 'g': return value * 1024.0;
-        case 'T': case 't': return value * 1024.0 * 1024.0;
-        case 'K': case 'k': return value / 1024.0;
+        case '\0':
+        case 'M':
+        case 'm': return value;
+        case 'G':
+        case 'g': return value * 1024.0;
+        case 'T':
+        case 't': return value * 1024.0 * 1024.0;
+        case 'K':
+        case 'k': return value / 1024.0;
         default: return std::nullopt;
     }
 }
@@ -143,9 +148,9 @@ MemoryBounds readMemoryBounds(const std::string& root, const char* memPerNode, c
             bounds.cgroup =
                 smallest(bounds.cgroup, cgroupRoom(root, *v2, path, {"memory.max", "memory.current", "inactive_file"}));
         } else if (controllers.find(",memory,") != std::string::npos && v1) {
-            bounds.cgroup = smallest(bounds.cgroup, cgroupRoom(root, *v1, path,
-                                                               {"memory.limit_in_bytes", "memory.usage_in_bytes",
-                                                                "total_inactive_file"}));
+            bounds.cgroup = smallest(
+                bounds.cgroup,
+                cgroupRoom(root, *v1, path, {"memory.limit_in_bytes", "memory.usage_in_bytes", "total_inactive_file"}));
         }
     }
     bounds.slurm = slurmMb(memPerNode);

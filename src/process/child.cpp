@@ -117,8 +117,7 @@ int startProgramAnew(const std::vector<std::string>& arguments, int out, int err
 
 int reap(pid_t pid) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return status;
 }
 

@@ -15,5 +15,6 @@ public:
     int signal() const;
 
 private:
-    struct sigaction oldInt_ {}, oldTerm_ {};
+    struct sigaction oldInt_ {
+    }, oldTerm_{};
 };

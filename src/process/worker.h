@@ -56,8 +56,8 @@ struct WorkerMessage {
     // DoneLeaving: done, and the worker ends to give back its memory.
     enum Type : char { SolveStarted = 'S', Done = 'D', DoneLeaving = 'E' };
     Type type = Done;
-    size_t index = 0;    // the entry it is about
-    std::string result;  // Done: the job's result
+    size_t index = 0;         // the entry it is about
+    std::string result;       // Done: the job's result
     bool unreadable = false;  // not understood: an unknown type, or a Done without a whole result
 };
 

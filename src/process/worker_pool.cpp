@@ -197,7 +197,8 @@ void WorkerPool::stopOverrunning(std::vector<FinishedJob>& finished) {
         const double seconds = jobSeconds(worker);
         // A solution being checked gets the batch's time limit and grace
         // again, from the check's start (a racing copy's own limit may be short).
-        const double allowed = worker.checking ? std::max(worker.timeLimit, timeLimit_) + grace : worker.timeLimit + grace;
+        const double allowed =
+            worker.checking ? std::max(worker.timeLimit, timeLimit_) + grace : worker.timeLimit + grace;
         if ((worker.checking ? secondsSince(worker.checkStart) : seconds) <= allowed) continue;
         killAndReap(worker.pid);
         finished.push_back(unreported(worker, FinishedJob::Overran, seconds));

@@ -20,13 +20,13 @@ struct FinishedJob {
     enum How { Reported, Died, Overran, Unreadable };
     How how = Reported;
     size_t index = 0;
-    unsigned copy = 0;    // which copy of the entry's job
-    std::string result;   // Reported: the worker's result, as bytes that the pool's check understood
-    int waitStatus = 0;   // Died: how the worker ended, as waitpid tells it
-    double seconds = 0.0; // Died, Overran, Unreadable: since SCIP started (or since the job was handed out)
-    double grace = 0.0;   // Overran: the seconds allowed past the time limit
+    unsigned copy = 0;          // which copy of the entry's job
+    std::string result;         // Reported: the worker's result, as bytes that the pool's check understood
+    int waitStatus = 0;         // Died: how the worker ended, as waitpid tells it
+    double seconds = 0.0;       // Died, Overran, Unreadable: since SCIP started (or since the job was handed out)
+    double grace = 0.0;         // Overran: the seconds allowed past the time limit
     bool whileReading = false;  // Overran: SCIP had not started to solve it
-    std::string out, err; // what the worker printed for this job
+    std::string out, err;       // what the worker printed for this job
     // When SCIP started to solve it; nothing when it had not.
     std::optional<std::chrono::steady_clock::time_point> solveStart;
 };

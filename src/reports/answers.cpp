@@ -19,8 +19,8 @@ bool better(double z, double v, bool minimize) { return !valuesAgree(z, v) && (m
 
 KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::ostream& errors) {
     static const std::map<std::string, Reference::Kind> kinds = {
-        {"=opt=", Reference::Optimal},       {"=best=", Reference::Best},    {"=inf=", Reference::Infeasible},
-        {"=unbd=", Reference::Unbounded},    {"=feas=", Reference::Feasible}, {"=unkn=", Reference::Unknown}};
+        {"=opt=", Reference::Optimal},    {"=best=", Reference::Best},     {"=inf=", Reference::Infeasible},
+        {"=unbd=", Reference::Unbounded}, {"=feas=", Reference::Feasible}, {"=unkn=", Reference::Unknown}};
     KnownResults known;
     std::istringstream lines(text);
     std::string line;
@@ -110,7 +110,8 @@ CheckedAnswer checkAnswer(const std::optional<Reference>& reference, const Answe
     return {reasons != 0 ? Check::Wrong : agrees, reasons};
 }
 
-CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats) {
+CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result,
+                          const std::vector<std::string>& formats) {
     const auto found = known.find(modelStem(result.name, formats));
     const std::optional<Reference> reference =
         found != known.end() ? std::optional<Reference>(found->second) : std::nullopt;

@@ -38,4 +38,5 @@ CheckedAnswer checkAnswer(const std::optional<Reference>& reference, const Answe
 // CONFERE for a model's result: its reference is found by its name without
 // "." and its format ending ("air05" for "air05.mps.gz"). A solution found
 // not feasible (VERIFICADA NAO) makes it Wrong.
-CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result, const std::vector<std::string>& formats);
+CheckedAnswer checkResult(const KnownResults& known, const ModelResult& result,
+                          const std::vector<std::string>& formats);

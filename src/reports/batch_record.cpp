@@ -43,8 +43,7 @@ std::string quoted(const std::string& word) {
 
 }  // namespace
 
-BatchRecord describeBatch(const BatchSettings& settings,
-                          const std::string& commandLine, const std::string& scipVersion,
+BatchRecord describeBatch(const BatchSettings& settings, const std::string& commandLine, const std::string& scipVersion,
                           const std::string& changedParameters, const std::vector<std::string>& modelPaths) {
     BatchRecord record;
     record.programVersion = msg::versionProgram;
@@ -74,9 +73,7 @@ BatchRecord describeBatch(const BatchSettings& settings,
     return record;
 }
 
-std::string recordFileName(const std::optional<Shard>& shard) {
-    return outputFileName(kRecordFile, shard);
-}
+std::string recordFileName(const std::optional<Shard>& shard) { return outputFileName(kRecordFile, shard); }
 
 std::string quoteCommandLine(int argc, const char* const* argv) {
     std::vector<std::string> words;
@@ -95,14 +92,15 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     };
     comment(msg::recordIntro);
     comment(msg::recordProgram + record.programVersion);
-    comment(msg::recordScip + (record.scipVersion.empty() ? std::string(msg::recordScipNotLoaded) : record.scipVersion));
+    comment(msg::recordScip +
+            (record.scipVersion.empty() ? std::string(msg::recordScipNotLoaded) : record.scipVersion));
     comment(msg::recordGlpk + record.glpkVersion);
     comment(msg::recordCommandLine + record.commandLine);
     comment(msg::recordHost + record.host);
     comment(msg::recordWorkers + std::to_string(workers));
     comment(msg::recordStart + record.startTime);
-    comment(msg::recordTimeLimit +
-            (record.timeLimit != 0.0 ? number(record.timeLimit) + msg::recordSeconds : std::string(msg::recordNoTimeLimit)));
+    comment(msg::recordTimeLimit + (record.timeLimit != 0.0 ? number(record.timeLimit) + msg::recordSeconds
+                                                            : std::string(msg::recordNoTimeLimit)));
     comment(msg::recordMemory + number(memoryMb) + msg::recordMemoryPerWorker +
             (record.memoryGiven ? msg::recordMemoryGiven : msg::recordMemoryShared));
     comment(msg::recordFormats + joined(record.formats, ","));

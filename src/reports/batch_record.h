@@ -13,8 +13,7 @@
 // The record of a batch about to start on `modelPaths` (the folder's
 // entries), with SCIP's version and changed parameters as its check gave
 // them ("" when SCIP could not be loaded); `commandLine` "" for the shell.
-BatchRecord describeBatch(const BatchSettings& settings,
-                          const std::string& commandLine, const std::string& scipVersion,
+BatchRecord describeBatch(const BatchSettings& settings, const std::string& commandLine, const std::string& scipVersion,
                           const std::string& changedParameters, const std::vector<std::string>& modelPaths);
 // The record's file name for the whole batch or one part of it.
 std::string recordFileName(const std::optional<Shard>& shard);

@@ -94,15 +94,15 @@ std::string completeStatusText(int scipMajorVersion, int status) {
     }
     // The other statuses by the numbering of each major version.
     static const std::map<int, const char*> before10 = {
-        {1, msg::statusUserInterrupt}, {2, msg::statusNodeLimit},         {3, msg::statusTotalNodeLimit},
-        {4, msg::statusStallNodeLimit}, {6, msg::statusMemoryLimit},      {7, msg::statusGapLimit},
+        {1, msg::statusUserInterrupt},  {2, msg::statusNodeLimit},         {3, msg::statusTotalNodeLimit},
+        {4, msg::statusStallNodeLimit}, {6, msg::statusMemoryLimit},       {7, msg::statusGapLimit},
         {8, msg::statusSolutionLimit},  {9, msg::statusBestSolutionLimit}, {10, msg::statusRestartLimit},
         {15, msg::statusTerminated}};
     static const std::map<int, const char*> from10 = {
-        {10, msg::statusUserInterrupt},   {11, msg::statusTerminated},      {20, msg::statusNodeLimit},
-        {21, msg::statusTotalNodeLimit},  {22, msg::statusStallNodeLimit},  {24, msg::statusMemoryLimit},
-        {25, msg::statusGapLimit},        {26, msg::statusPrimalLimit},     {27, msg::statusDualLimit},
-        {28, msg::statusSolutionLimit},   {29, msg::statusBestSolutionLimit}, {30, msg::statusRestartLimit}};
+        {10, msg::statusUserInterrupt},  {11, msg::statusTerminated},        {20, msg::statusNodeLimit},
+        {21, msg::statusTotalNodeLimit}, {22, msg::statusStallNodeLimit},    {24, msg::statusMemoryLimit},
+        {25, msg::statusGapLimit},       {26, msg::statusPrimalLimit},       {27, msg::statusDualLimit},
+        {28, msg::statusSolutionLimit},  {29, msg::statusBestSolutionLimit}, {30, msg::statusRestartLimit}};
     const std::map<int, const char*>& table = scipMajorVersion >= 10 ? from10 : before10;
     const auto found = table.find(status);
     return found != table.end() ? found->second : msg::statusUnknown;
@@ -153,9 +153,9 @@ const char* verificationText(Verification verified) {
 
 std::string checkReasonsText(unsigned reasons) {
     const std::pair<unsigned, const char*> words[] = {{kReasonValue, msg::reasonValue},
-                                                         {kReasonDualBound, msg::reasonDualBound},
-                                                         {kReasonStatus, msg::reasonStatus},
-                                                         {kReasonInfeasibleSolution, msg::reasonInfeasibleSolution}};
+                                                      {kReasonDualBound, msg::reasonDualBound},
+                                                      {kReasonStatus, msg::reasonStatus},
+                                                      {kReasonInfeasibleSolution, msg::reasonInfeasibleSolution}};
     std::string text;
     for (const auto& [reason, word] : words) {
         if ((reasons & reason) != 0) text += (text.empty() ? "" : "+") + std::string(word);

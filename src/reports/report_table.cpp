@@ -27,7 +27,9 @@ std::string bound(const ModelResult& r) { return number(r.primalBound); }
 std::string completeStatus(const ModelResult& r) {
     return r.fromScip ? completeStatusText(r.scipMajorVersion, r.scipStatus) : statusFieldText(r.outcome);
 }
-std::string finiteBound(const ModelResult& r) { return number(r.primalBound ? finiteValue(*r.primalBound) : std::nullopt); }
+std::string finiteBound(const ModelResult& r) {
+    return number(r.primalBound ? finiteValue(*r.primalBound) : std::nullopt);
+}
 std::string dualBound(const ModelResult& r) { return number(r.dualBound ? finiteValue(*r.dualBound) : std::nullopt); }
 // A percentage, and only between a solution and a finite dual bound.
 std::string gap(const ModelResult& r) {
@@ -85,7 +87,8 @@ std::vector<std::optional<size_t>> positions(const ReportTable& table, const std
     return found;
 }
 
-std::vector<std::string> pick(const std::vector<std::optional<size_t>>& positions, const std::vector<std::string>& fields) {
+std::vector<std::string> pick(const std::vector<std::optional<size_t>>& positions,
+                              const std::vector<std::string>& fields) {
     std::vector<std::string> picked;
     for (const std::optional<size_t>& at : positions) picked.push_back(at && *at < fields.size() ? fields[*at] : "");
     return picked;
@@ -107,8 +110,12 @@ bool ownColumn(const ReportTable& table, const std::string& header) {
 const std::vector<ReportTable>& batchReports() {
     static const std::vector<ReportTable> reports = {
         {kReportFile,
-         {kNameColumn, kTimeColumn, {kStatus, status, readStatus, kRequiredColumn}, {kZ, bound, nullptr, kOptionalColumn}},
-         true, false},
+         {kNameColumn,
+          kTimeColumn,
+          {kStatus, status, readStatus, kRequiredColumn},
+          {kZ, bound, nullptr, kOptionalColumn}},
+         true,
+         false},
         {kCompleteReportFile,
          {kNameColumn,
           kTimeColumn,
@@ -128,11 +135,14 @@ const std::vector<ReportTable>& batchReports() {
           {"MOTIVO", checkReasons, nullptr, kScipColumn},
           {"SENTIDO", sense, readSense, kScipColumn},
           {"VERIFICADA", verified, readVerified, kScipColumn}},
-         false, true},
+         false,
+         true},
         {kStampReportFile,
-         {kNameColumn, {"TAMANHO", fileSize, readFileSize, kOptionalColumn},
+         {kNameColumn,
+          {"TAMANHO", fileSize, readFileSize, kOptionalColumn},
           {"MODIFICACAO", fileModified, readFileModified, kOptionalColumn}},
-         false, false}};
+         false,
+         false}};
     return reports;
 }
 
@@ -226,7 +236,8 @@ std::optional<std::vector<TableRow>> readTable(const ReportTable& table, const s
     for (size_t i = 1; i < records.size(); ++i) {
         const std::vector<std::string>& fields = records[i].fields;
         if (fields.size() < 2) continue;  // no name field: not a row
-        const bool whole = fields.size() == header.size() || (fields.size() == header.size() + 1 && fields.back().empty());
+        const bool whole =
+            fields.size() == header.size() || (fields.size() == header.size() + 1 && fields.back().empty());
         rows.push_back({pick(at, fields), records[i].line, whole});
     }
     return rows;

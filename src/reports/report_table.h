@@ -18,7 +18,7 @@ struct RowValues {
     std::string status;
     std::optional<double> seconds, z, nodes, dual;
     Check check = Check::None;
-    std::optional<bool> minimize;  // SENTIDO
+    std::optional<bool> minimize;     // SENTIDO
     bool infeasibleSolution = false;  // VERIFICADA NAO
     std::optional<unsigned long long> fileSize, fileModified;
 };

@@ -158,7 +158,8 @@ std::string journalInTodaysLayout(const std::string& text) {
 
 std::string journalStart() {
     std::string text;
-    for (const ReportTable& report : batchReports()) text += kLayoutMark + std::string(report.fileName) + ";" + headerLine(report);
+    for (const ReportTable& report : batchReports())
+        text += kLayoutMark + std::string(report.fileName) + ";" + headerLine(report);
     return text;
 }
 

@@ -115,22 +115,27 @@ SCIP_Real SCIPsolGetAbsConsViolation(SCIP_SOL* sol);
 }  // extern "C"
 
 // Every SCIP function the program calls.
-#define LOTE_SCIP_FUNCTIONS(X)                                                                     \
-    X(SCIPcreate) X(SCIPfree) X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic)                  \
-    X(SCIPreadProb) X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetIntParam)      \
-    X(SCIPsetMessagehdlr) X(SCIPsolve) X(SCIPgetStatus) X(SCIPgetStage) X(SCIPgetSolvingTime)      \
-    X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes)                  \
-    X(SCIPgetNLPIterations) X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars)        \
-    X(SCIPgetNOrigIntVars) X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion)             \
-    X(SCIPminorVersion) X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus)                      \
-    X(SCIPprintBestSol) X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease)                  \
-    X(SCIPmessagePrintErrorHeader) X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting)         \
-    X(SCIPmessageSetErrorPrintingDefault) X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam)     \
-    X(SCIPresetParam) X(SCIPisParamFixed) X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics)      \
-    X(SCIPmessagehdlrCapture) X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile)         \
-    X(SCIPcheckSolOrig) X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)                          \
-    X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)                            \
-    X(SCIPsolGetAbsIntegralityViolation) X(SCIPsolGetAbsLPRowViolation) X(SCIPsolGetAbsConsViolation)
+#define LOTE_SCIP_FUNCTIONS(X)                                                                                         \
+    X(SCIPcreate)                                                                                                      \
+    X(SCIPfree) X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic) X(SCIPreadProb) X(SCIPreadSol) X(SCIPsetRealParam) \
+        X(SCIPsetBoolParam) X(SCIPsetIntParam) X(SCIPsetMessagehdlr) X(SCIPsolve) X(SCIPgetStatus) X(SCIPgetStage)     \
+            X(SCIPgetSolvingTime) X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes)        \
+                X(SCIPgetNLPIterations) X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars)                \
+                    X(SCIPgetNOrigIntVars) X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion)                 \
+                        X(SCIPminorVersion) X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol)  \
+                            X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)   \
+                                X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting)                                \
+                                    X(SCIPmessageSetErrorPrintingDefault) X(SCIPreadParams) X(SCIPwriteParams)         \
+                                        X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed)                          \
+                                            X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics)                        \
+                                                X(SCIPmessagehdlrCapture) X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol)   \
+                                                    X(SCIPreadSolFile) X(SCIPcheckSolOrig) X(SCIPfreeSol)              \
+                                                        X(SCIPactivateSolViolationUpdates)                             \
+                                                            X(SCIPdeactivateSolViolationUpdates)                       \
+                                                                X(SCIPsolGetAbsBoundViolation)                         \
+                                                                    X(SCIPsolGetAbsIntegralityViolation)               \
+                                                                        X(SCIPsolGetAbsLPRowViolation)                 \
+                                                                            X(SCIPsolGetAbsConsViolation)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {
@@ -156,11 +161,11 @@ void printScipError(const char* sourceFile, int line, SCIP_RETCODE code);
 // Calls SCIP in the way of SCIP's own SCIP_CALL: when the call fails, its
 // error report names this source file and line, and the enclosing function
 // (which returns SCIP_RETCODE) returns the failure to its caller.
-#define LOTE_SCIP_CALL(call)                                          \
-    do {                                                              \
-        const SCIP_RETCODE loteRetcode = (call);                      \
-        if (loteRetcode != SCIP_OKAY) {                               \
-            printScipError(__FILE__, __LINE__, loteRetcode);          \
-            return loteRetcode;                                       \
-        }                                                             \
+#define LOTE_SCIP_CALL(call)                                 \
+    do {                                                     \
+        const SCIP_RETCODE loteRetcode = (call);             \
+        if (loteRetcode != SCIP_OKAY) {                      \
+            printScipError(__FILE__, __LINE__, loteRetcode); \
+            return loteRetcode;                              \
+        }                                                    \
     } while (false)

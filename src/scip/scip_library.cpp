@@ -19,7 +19,7 @@ std::string loadScipLibrary() {
     std::string error;
     void* handle = loadSharedLibrary(LOTE_SCIP_LIBRARY, error);
     if (handle == nullptr) return error;
-#define LOTE_SCIP_LOOKUP(name)                                                      \
+#define LOTE_SCIP_LOOKUP(name)                                                     \
     api.name = reinterpret_cast<decltype(api.name)>(librarySymbol(handle, #name)); \
     if (api.name == nullptr) return std::string(LOTE_SCIP_LIBRARY) + ": " + #name;
     LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)

@@ -87,8 +87,8 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
         // failed call.
         bool refused = false;
         lib().SCIPmessageSetErrorPrinting(captureError, &refused);
-        const bool read = writeMemoryFile(line + "\n") &&
-                          lib().SCIPreadParams(scip, memoryFilePath().c_str()) == SCIP_OKAY;
+        const bool read =
+            writeMemoryFile(line + "\n") && lib().SCIPreadParams(scip, memoryFilePath().c_str()) == SCIP_OKAY;
         lib().SCIPmessageSetErrorPrintingDefault();
         if (!read || refused) return Refusal{number, false, line};
     }
@@ -155,7 +155,8 @@ namespace {
 
 // The model's own settings file, when there is one.
 SCIP_RETCODE applyModelSettingsFile(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
-    const std::string path = joinPath(parentFolder(modelPath), modelSettingsFileName(baseName(modelPath), settings.formats));
+    const std::string path =
+        joinPath(parentFolder(modelPath), modelSettingsFileName(baseName(modelPath), settings.formats));
     // A name too long to exist is not there either.
     if (nothingAt(path)) return SCIP_OKAY;
     const std::optional<std::string> text = readTextFile(path);
@@ -185,6 +186,7 @@ SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, con
 
 double solveTimeLimit(const BatchSettings& settings) {
     if (!settings.racerDeadline) return settings.timeLimit;
-    const double left = std::chrono::duration<double>(*settings.racerDeadline - std::chrono::steady_clock::now()).count();
+    const double left =
+        std::chrono::duration<double>(*settings.racerDeadline - std::chrono::steady_clock::now()).count();
     return std::max(left, 0.001);
 }

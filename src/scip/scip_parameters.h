@@ -36,9 +36,9 @@ ParameterCheck checkParameters(const ScipRequest& request, double timeLimit);
 
 // A line of settings that SCIP did not take.
 struct Refusal {
-    size_t line = 0;     // its number, from 1
+    size_t line = 0;       // its number, from 1
     bool unknown = false;  // no such parameter (else: a value SCIP refused)
-    std::string text;    // the line as it stands
+    std::string text;      // the line as it stands
 };
 // Applies settings in SCIP's format line by line, up to the first line SCIP
 // refuses. SCIP's own error messages about it are not shown.

@@ -101,7 +101,8 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
         return check;
     }
     const std::string printedText = readTextFile(printedPath).value_or("");
-    if (check.verified == Verification::No) check.reason = printedReason(printedText.substr(std::min(printedBefore, printedText.size())));
+    if (check.verified == Verification::No)
+        check.reason = printedReason(printedText.substr(std::min(printedBefore, printedText.size())));
     return check;
 }
 

@@ -75,8 +75,8 @@ inline constexpr const char* compareBracketEmpty = "  nenhum modelo.\n";
 
 // How a seed run's models vary with the seed.
 inline constexpr const char* compareVariabilityTitle = "Variação com a semente em %s (sementes %s):\n";
-inline constexpr const char* compareVariabilityColumns[] = {"MODELO", "MAIS RAPIDA", "MAIS LENTA", "CV", "MIN DE 2",
-                                                            "MIN DE 4"};
+inline constexpr const char* compareVariabilityColumns[] = {"MODELO", "MAIS RAPIDA", "MAIS LENTA",
+                                                            "CV",     "MIN DE 2",    "MIN DE 4"};
 inline constexpr const char* compareVariabilityNote =
     "MAIS RAPIDA, MAIS LENTA: semente e tempo (o da média). CV: desvio padrão amostral sobre a média.\n"
     "MIN DE 2, MIN DE 4: tempo esperado da mais rápida de 2 e de 4 sementes sorteadas entre estas (o que\n"
@@ -96,7 +96,8 @@ inline constexpr const char* pageSummaryNote =
     "Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
     "geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
     "(o próprio tempo se for maior ou se o máximo é desconhecido). Uma resposta ERRADA não conta como resolvida "
-    "nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos resolvidos em "
+    "nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos "
+    "resolvidos em "
     "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
     "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
     "rápido).";

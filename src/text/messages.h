@@ -28,10 +28,8 @@ inline constexpr const char* help =
     " exit           finalizar LoteOtimizador\n"
     "\n";
 inline constexpr const char* exiting = "Saindo do shell...\n";
-inline constexpr const char* unknownCommand =
-    "Comando não reconhecido. Para ver os comandos digite 'help'\n";
-inline constexpr const char* timeLimitPrompt =
-    "Digite o tempo máximo para resolução dos modelos (seg)> ";
+inline constexpr const char* unknownCommand = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
+inline constexpr const char* timeLimitPrompt = "Digite o tempo máximo para resolução dos modelos (seg)> ";
 inline constexpr const char* timeLimitInvalid =
     "Tempo máximo não alterado: digite um número de segundos, como 30 ou 2,5.\n";
 
@@ -47,8 +45,7 @@ inline constexpr const char* oldReportRemoved = "Arquivo de soluções excluido 
 inline constexpr const char* oldReportNotRemoved = "Não foi possível excluir o arquivo de soluções ";
 inline constexpr const char* outputFolderPrompt = "Digite o caminho da pasta para gerar o output> ";
 inline constexpr const char* outputFolderInvalid = "Pasta de output inexistente ou inválida...\n";
-inline constexpr const char* dashLine =
-    "------------------------------------------------------------\n";
+inline constexpr const char* dashLine = "------------------------------------------------------------\n";
 inline constexpr const char* modelHeader = "MODELO ";
 inline constexpr const char* modelHeaderEnd = " \n";
 // After "MODELO i" in a batch under several seeds: " (semente K)".
@@ -101,7 +98,8 @@ inline constexpr const char* statusUnknown = "DESCONHECIDO";
 // Worker processes
 // Reached only when SCIP's library cannot be loaded (a broken install).
 inline constexpr const char* scipNotLoaded = "Não foi possível carregar a biblioteca do SCIP: ";
-inline constexpr const char* workerKilledBySignal = "O processo que resolvia o modelo %s terminou pelo sinal %d (%s).\n";
+inline constexpr const char* workerKilledBySignal =
+    "O processo que resolvia o modelo %s terminou pelo sinal %d (%s).\n";
 // Reached only when a worker ends on its own in the middle of a model (exit
 // inside the library).
 inline constexpr const char* workerExited = "O processo que resolvia o modelo %s terminou com o código %d.\n";
@@ -109,8 +107,7 @@ inline constexpr const char* workerExited = "O processo que resolvia o modelo %s
 inline constexpr const char* workerUnreadable =
     "O processo que resolvia o modelo %s enviou um resultado ilegível e foi interrompido.\n";
 // Reached only by a model that SCIP keeps running long past its time limit.
-inline constexpr const char* workerOverrun =
-    "O modelo %s passou de %s s além do tempo máximo e foi interrompido.\n";
+inline constexpr const char* workerOverrun = "O modelo %s passou de %s s além do tempo máximo e foi interrompido.\n";
 // Reached only by a model whose reading takes long past the time limit.
 inline constexpr const char* workerOverrunReading =
     "O modelo %s passou de %s s além do tempo máximo durante a leitura e foi interrompido.\n";
@@ -129,11 +126,11 @@ inline constexpr const char* generatedHeaderEnd = " gerado\n";
 inline constexpr const char* modelReadError = "Erro ao tranformar modelo\n";
 inline constexpr const char* modelGenerateError = "Erro ao gerar modelo\n";
 inline constexpr const char* lpWriteError = "Erro ao escrever arquivo .lp\n";
-inline constexpr const char* lpOutdated =
-    "Atenção: %s é de uma tradução anterior e não foi atualizado.\n";
+inline constexpr const char* lpOutdated = "Atenção: %s é de uma tradução anterior e não foi atualizado.\n";
 
 // Complete report and known results
-inline constexpr const char* soluBadLine = ": linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: ";
+inline constexpr const char* soluBadLine =
+    ": linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: ";
 inline constexpr const char* historyUnreadable =
     "A pasta de --historico %s não tem um relatório completo legível (sol_stat_completo.csv).\n";
 inline constexpr const char* soluUnreadable = "Não foi possível ler o arquivo de resultados conhecidos ";
@@ -154,8 +151,7 @@ inline constexpr const char* verifiedNotChecked = "-";
 inline constexpr const char* violationBound = "limite de variável";
 inline constexpr const char* violationIntegrality = "integralidade";
 inline constexpr const char* violationConstraint = "restrição";
-inline constexpr const char* solutionViolates =
-    "Solução inviável de %s: maior violação de %s, %s (SCIP: %s)\n";
+inline constexpr const char* solutionViolates = "Solução inviável de %s: maior violação de %s, %s (SCIP: %s)\n";
 // A constraint whose violation SCIP does not measure.
 inline constexpr const char* solutionViolatesUnmeasured = "Solução inviável de %s (SCIP: %s)\n";
 inline constexpr const char* solutionNotChecked = "Não foi possível verificar a solução %s do modelo %s.\n";
@@ -183,8 +179,10 @@ inline constexpr const char* mergeDone = "%d partes unidas em %s\n";
 
 // SCIP's parameters and logs
 inline constexpr const char* parameterFileUnreadable = "Arquivo de parâmetros do SCIP não pode ser lido: %s\n";
-inline constexpr const char* parameterFileUnknown = "Arquivo de parâmetros %s, linha %zu: parâmetro desconhecido do SCIP: %s\n";
-inline constexpr const char* parameterFileRefused = "Arquivo de parâmetros %s, linha %zu: valor recusado pelo SCIP: %s\n";
+inline constexpr const char* parameterFileUnknown =
+    "Arquivo de parâmetros %s, linha %zu: parâmetro desconhecido do SCIP: %s\n";
+inline constexpr const char* parameterFileRefused =
+    "Arquivo de parâmetros %s, linha %zu: valor recusado pelo SCIP: %s\n";
 inline constexpr const char* parameterUnknown = "Parâmetro desconhecido do SCIP: %s\n";
 inline constexpr const char* parameterRefused = "Valor recusado pelo SCIP: %s\n";
 inline constexpr const char* parameterFixed =
@@ -245,8 +243,7 @@ inline constexpr const char* rowKept = "linha mantida do relatório anterior\n";
 inline constexpr const char* optionUnknown = "Opção desconhecida: %s\n";
 inline constexpr const char* optionNeedsValue = "A opção %s precisa de um valor.\n";
 inline constexpr const char* optionBadJobs = "Número de processos inválido: %s (use um inteiro de 1 a 1024).\n";
-inline constexpr const char* optionBadTime =
-    "Tempo máximo inválido: %s (use um número de segundos, como 30 ou 2,5).\n";
+inline constexpr const char* optionBadTime = "Tempo máximo inválido: %s (use um número de segundos, como 30 ou 2,5).\n";
 inline constexpr const char* optionBadMemory = "Memória inválida: %s (use um número inteiro de MB maior que zero).\n";
 inline constexpr const char* optionNeedsOpt = "A opção %s só vale com o comando opt.\n";
 inline constexpr const char* optionBadParameter = "Parâmetro inválido: %s (use NOME=VALOR, como limits/gap=0.01).\n";
