@@ -12,7 +12,7 @@ extern "C" {
 #include "app/shell.h"
 #include "commands/Functions.h"
 #include "commands/comparison_run.h"
-#include "commands/shards.h"
+#include "commands/merge.h"
 #include "commands/worker_jobs.h"
 #include "platform/files.h"
 #include "platform/system.h"

@@ -8,7 +8,7 @@
 #include <getopt.h>
 
 #include "batch/model_names.h"
-#include "commands/shards.h"
+#include "batch/shard.h"
 #include "platform/console.h"
 #include "text/messages.h"
 #include "text/format.h"

@@ -10,7 +10,7 @@
 #include "commands/model_listing.h"
 #include "commands/opt_folders.h"
 #include "commands/parameter_check.h"
-#include "commands/shards.h"
+#include "reports/part_info.h"
 #include "engine/batch_runner.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -266,7 +266,7 @@ OptResult runOpt(const OptRequest& request) {
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
     // The record says the part finished only when every entry of it did.
     for (size_t t = 0; request.shard && t < plan.targets.size(); ++t) {
-        if (!writePartRecord(plan.targets[t].folder, *request.shard, plan.modelPaths, batch, t)) result.exitStatus = 1;
+        if (!writePartInfo(plan.targets[t].folder, *request.shard, plan.modelPaths, batch, t)) result.exitStatus = 1;
     }
     return result;
 }

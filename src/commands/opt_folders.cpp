@@ -5,7 +5,9 @@
 #include <iostream>
 
 #include "batch/model_names.h"
-#include "commands/shards.h"
+#include "batch/shard.h"
+#include "commands/merge.h"
+#include "reports/part_info.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reports/batch_record.h"
@@ -118,7 +120,7 @@ void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<Ear
         removeStaleTempFiles(target.folder);
         // A batch started afresh owes nothing to the journal of an earlier one.
         if (resume == Resume::No) removeIfPresent(joinPath(target.folder, journalName(plan.shard)));
-        if (plan.shard) writePartRecord(target.folder, *plan.shard, plan.modelPaths, std::nullopt);
+        if (plan.shard) writePartInfo(target.folder, *plan.shard, plan.modelPaths, std::nullopt);
         target.record =
             describeBatch(target.settings, commandLine, scipVersion, target.settings.scipParameters, plan.modelPaths);
     }

@@ -19,7 +19,7 @@ inline constexpr const char* kJournalFile = "sol_stat.diario";
 inline constexpr const char* kRecordFile = "parametros.set";
 // The record of a part: only parts keep one, under its part name
 // ("sol_stat.parte-K-de-N.info").
-inline constexpr const char* kPartRecordFile = "sol_stat.info";
+inline constexpr const char* kPartInfoFile = "sol_stat.info";
 
 // The files of a whole batch: its reports, journal and record.
 std::vector<std::string> batchFileNames();

@@ -1,0 +1,160 @@
+// merge: the parts' reports joined into the batch's.
+#include "commands/merge.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/files.h"
+#include "reports/batch_record.h"
+#include "reports/part_info.h"
+#include "reports/reports.h"
+#include "text/messages.h"
+
+namespace {
+
+// The parts' count, from the names of the part reports found; nothing,
+// after a message, when there are none or their counts differ.
+std::optional<int> partCount(const std::string& outputFolder) {
+    std::map<int, int> counts;
+    for (const std::string& path : listFolder(outputFolder)) {
+        if (const std::optional<Shard> part = partOfFile(baseName(path), kReportFile)) ++counts[part->count];
+    }
+    if (counts.empty()) {
+        std::fprintf(stderr, msg::mergeNoParts, outputFolder.c_str());
+        return std::nullopt;
+    }
+    if (counts.size() > 1) {
+        std::fprintf(stderr, msg::mergeMixedCounts, outputFolder.c_str());
+        return std::nullopt;
+    }
+    return counts.begin()->first;
+}
+
+// The infos of all `count` parts; nothing, after a message, when a part
+// is missing or unfinished, or the parts were made from other listings.
+std::optional<std::vector<PartInfo>> finishedParts(const std::string& outputFolder, int count) {
+    bool complete = true;
+    std::vector<PartInfo> infos;
+    for (int index = 1; index <= count; ++index) {
+        const Shard shard{index, count};
+        const std::string report = joinPath(outputFolder, partName(kReportFile, shard));
+        const std::string infoPath = joinPath(outputFolder, partInfoName(shard));
+        const bool haveReport = readTextFile(report).has_value();
+        const std::optional<std::string> infoText = readTextFile(infoPath);
+        const bool haveInfo = infoText.has_value();
+        const PartInfo info = readPartInfo(infoText.value_or(""));
+        if (!haveReport || !haveInfo) {
+            std::fprintf(stderr, msg::mergeMissingPart, index, count, (haveReport ? infoPath : report).c_str());
+            complete = false;
+        } else if (!info.finished) {
+            std::fprintf(stderr, msg::mergeUnfinishedPart, index, count, infoPath.c_str());
+            complete = false;
+        }
+        infos.push_back(info);
+    }
+    if (!complete) return std::nullopt;
+    for (const PartInfo& info : infos) {
+        if (info.entries != infos[0].entries || info.digest != infos[0].digest) {
+            std::fprintf(stderr, msg::mergeListingChanged, outputFolder.c_str());
+            return std::nullopt;
+        }
+    }
+    return infos;
+}
+
+// One report: the parts' rows, under this program's header, put back in
+// folder order; nothing when no part kept it. False, after a message, when
+// a part lacks it or lacks rows.
+bool mergeReport(const std::string& outputFolder, const ReportTable& report, const std::vector<PartInfo>& infos,
+                 std::optional<std::vector<std::string>>& merged) {
+    const int count = static_cast<int>(infos.size());
+    std::map<size_t, std::string> rows;
+    std::vector<std::pair<int, std::string>> absent;  // parts without it
+    for (int index = 1; index <= count; ++index) {
+        const std::string path = joinPath(outputFolder, partName(report.fileName, Shard{index, count}));
+        const std::optional<std::string> text = readTextFile(path);
+        if (!text) {
+            absent.emplace_back(index, path);
+            continue;
+        }
+        const std::vector<std::string> partRows =
+            rowsInTodaysLayout(report, *text).value_or(std::vector<std::string>{});
+        const std::vector<size_t>& positions = infos[index - 1].positions;
+        if (partRows.size() != positions.size()) {
+            std::fprintf(stderr, msg::mergeUnfinishedPart, index, count, path.c_str());
+            return false;
+        }
+        for (size_t i = 0; i < partRows.size(); ++i) rows[positions[i]] = partRows[i];
+    }
+    // A report that no part kept is left out; one that some parts lack is not whole.
+    if (absent.size() == static_cast<size_t>(count)) return true;
+    for (const auto& [index, path] : absent) std::fprintf(stderr, msg::mergeMissingPart, index, count, path.c_str());
+    if (!absent.empty()) return false;
+    merged.emplace();
+    for (const auto& [position, line] : rows) merged->push_back(line);
+    return true;
+}
+
+// The batch's record is the first part's: the parts share their SCIP
+// parameters; each part's own record (machine, start) stays beside it.
+bool copyFirstRecord(const std::string& outputFolder, int count) {
+    const std::optional<std::string> record = readTextFile(joinPath(outputFolder, recordFileName(Shard{1, count})));
+    if (!record) return true;
+    const std::string path = joinPath(outputFolder, recordFileName(std::nullopt));
+    if (const int error = replaceFile(outputFolder, path, *record)) {
+        printIoError(msg::recordNotWritten, path, error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The finished parts of one batch's folder merged into its reports.
+int mergeBatchParts(const std::string& outputFolder) {
+    const std::optional<int> count = partCount(outputFolder);
+    if (!count) return 1;
+    const std::optional<std::vector<PartInfo>> infos = finishedParts(outputFolder, *count);
+    if (!infos) return 1;
+    // Every report is merged before any is written: a part found wanting
+    // leaves the folder as it was.
+    const std::vector<ReportTable>& reports = batchReports();
+    std::vector<std::optional<std::vector<std::string>>> merged(reports.size());
+    for (size_t r = 0; r < reports.size(); ++r) {
+        if (!mergeReport(outputFolder, reports[r], *infos, merged[r])) return 1;
+    }
+    for (size_t r = 0; r < reports.size(); ++r) {
+        if (merged[r] && !writeReport(outputFolder, reports[r], reports[r].fileName, *merged[r], std::cerr)) return 1;
+    }
+    if (!copyFirstRecord(outputFolder, *count)) return 1;
+    std::printf(msg::mergeDone, *count, joinPath(outputFolder, kReportFile).c_str());
+    return 0;
+}
+
+}  // namespace
+
+bool holdsParts(const std::string& folder) {
+    for (const std::string& path : listFolder(folder)) {
+        if (partOfFile(baseName(path), kReportFile)) return true;
+    }
+    return false;
+}
+
+int mergeParts(const std::string& outputFolder) {
+    // A batch under several seeds: each seed's folder that holds parts is
+    // merged as a batch (a seed run earlier without parts stays as it is).
+    std::vector<std::string> parted;
+    for (const std::string& seed : seedFoldersOf(outputFolder)) {
+        if (holdsParts(joinPath(outputFolder, seed))) parted.push_back(joinPath(outputFolder, seed));
+    }
+    if (parted.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
+    int status = 0;
+    for (const std::string& folder : parted) status = std::max(status, mergeBatchParts(folder));
+    return status;
+}
