@@ -17,8 +17,6 @@ extern "C" {
 #include "platform/files.h"
 #include "platform/system.h"
 #include "reports/answers.h"
-#include "reports/batch_record.h"
-#include "reports/reports.h"
 #include "scip/scip_api.h"
 #include "text/messages.h"
 
@@ -58,26 +56,8 @@ int runMerge(const ProgramOptions& options) {
 }
 
 // opt on the command line: the exit status.
-int runOptCommand(const ProgramOptions& options, int argc, char** argv) {
-    OptRequest request;
-    request.caller = Caller::CommandLine;
-    request.lpFolder = options.operands[0];
-    request.outputFolder = options.operands[1];
-    request.settings = options.settings;
-    request.resume = options.resume;
-    request.shard = options.shard;
-    request.scip = options.scip;
-    request.seeds = options.seeds;
-    request.commandLine = quoteCommandLine(argc, argv);
-    if (!options.historyFolder.empty()) {
-        request.history = readEarlierTimes(options.historyFolder);
-        if (!request.history) {
-            std::fprintf(stderr, msg::historyUnreadable, options.historyFolder.c_str());
-            std::cerr << msg::usage << std::flush;
-            return 2;
-        }
-    }
-    const OptResult result = runOpt(request);
+int runOptCommand(const ProgramOptions& options) {
+    const OptResult result = runOpt(options.opt, options.settings);
     if (result.interruptedBy != 0) endBySignal(result.interruptedBy);
     return result.exitStatus;
 }
@@ -139,5 +119,5 @@ int main(int argc, char** argv) {
         return runComparison(
             ComparisonRequest{options.operands, options.htmlFile, options.csvFile, options.variabilityFile});
     }
-    return runOptCommand(options, argc, argv);
+    return runOptCommand(options);
 }

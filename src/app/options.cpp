@@ -10,6 +10,7 @@
 #include "batch/model_names.h"
 #include "batch/shard.h"
 #include "platform/console.h"
+#include "reports/batch_record.h"
 #include "text/messages.h"
 #include "text/format.h"
 
@@ -96,11 +97,11 @@ std::optional<std::string> takeBatchOption(int c, const std::string& value, Prog
                 return "";
             }
             return formatMessage(msg::optionBadMemory, value);
-        case kResume: options.resume = Resume::KeepRows; return "";
+        case kResume: options.opt.resume = Resume::KeepRows; return "";
         case kShard:
-            options.shard = parseShard(value, std::getenv("SLURM_ARRAY_TASK_ID"), std::getenv("SLURM_ARRAY_TASK_MIN"),
-                                       std::getenv("SLURM_ARRAY_TASK_COUNT"));
-            if (options.shard) return "";
+            options.opt.shard = parseShard(value, std::getenv("SLURM_ARRAY_TASK_ID"),
+                                           std::getenv("SLURM_ARRAY_TASK_MIN"), std::getenv("SLURM_ARRAY_TASK_COUNT"));
+            if (options.opt.shard) return "";
             return value == "slurm" ? std::string(msg::shardSlurmMissing) : formatMessage(msg::shardInvalid, value);
         case kSolu: options.knownResults = value; return "";
         default: return std::nullopt;
@@ -116,14 +117,14 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
         return std::string();
     };
     switch (c) {
-        case kParameterFile: options.scip.parameterFile = value; return optOnly("--parametros");
+        case kParameterFile: options.opt.scip.parameterFile = value; return optOnly("--parametros");
         case 'p':
             // NOME=VALOR on one line, with a name
             if (value.find('=') == std::string::npos || value.find('=') == 0 ||
                 value.find_first_of("\r\n") != std::string::npos) {
                 return formatMessage(msg::optionBadParameter, value);
             }
-            options.scip.parameters.push_back(value);
+            options.opt.scip.parameters.push_back(value);
             return optOnly("-p");
         case kFormats:
             if (const std::optional<std::vector<std::string>> formats = parseFormats(value)) {
@@ -135,20 +136,20 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
         case kRace: options.settings.race = true; return optOnly("--corrida");
         case kSeed:
             if (const auto seed = parseWholeNumber(value, kLargestInt)) {
-                options.scip.seed = static_cast<int>(*seed);
-                options.settings.seed = options.scip.seed;  // the rows say it
+                options.opt.scip.seed = static_cast<int>(*seed);
+                options.settings.seed = options.opt.scip.seed;  // the rows say it
                 return optOnly("--semente");
             }
             return formatMessage(msg::optionBadSeed, value);
         case kSeeds:
             if (const std::optional<std::vector<int>> seeds = parseSeedList(value, kMostSeeds)) {
-                options.seeds = *seeds;
+                options.opt.seeds = *seeds;
                 return optOnly("--sementes");
             }
             return formatMessage(msg::optionBadSeeds, value, kMostSeeds);
         case kHistory:
             if (value.empty()) return formatMessage(msg::optionNeedsValue, "--historico");
-            options.historyFolder = value;
+            options.opt.historyFolder = value;
             return optOnly("--historico");
         default: return std::nullopt;
     }
@@ -205,15 +206,15 @@ std::string misplacedOption(const ProgramOptions& options) {
                                                                                  : "--csv-variabilidade");
     }
     // Resuming and sharding belong to a command-line batch (not the shell).
-    if (options.command != "opt" && (options.resume == Resume::KeepRows || options.shard)) {
-        return formatMessage(msg::optionNeedsOpt, options.resume == Resume::KeepRows ? "--retomar" : "--shard");
+    if (options.command != "opt" && (options.opt.resume == Resume::KeepRows || options.opt.shard)) {
+        return formatMessage(msg::optionNeedsOpt, options.opt.resume == Resume::KeepRows ? "--retomar" : "--shard");
     }
     if (options.command != "opt" && !options.optOnlyOption.empty()) {
         return formatMessage(msg::optionNeedsOpt, options.optOnlyOption);
     }
     // A seed run's seeds are its own; racing would mix them.
-    if (!options.seeds.empty() && (options.scip.seed || options.settings.race)) {
-        return formatMessage(msg::optionNotWithSeeds, options.scip.seed ? "--semente" : "--corrida");
+    if (!options.opt.seeds.empty() && (options.opt.scip.seed || options.settings.race)) {
+        return formatMessage(msg::optionNotWithSeeds, options.opt.scip.seed ? "--semente" : "--corrida");
     }
     return "";
 }
@@ -246,5 +247,11 @@ ParsedOptions parseOptions(int argc, char** argv) {
         if (const std::string error = takeCommand(argc, argv, options); !error.empty()) return {{}, error};
     }
     if (const std::string error = misplacedOption(options); !error.empty()) return {{}, error};
+    if (options.command == "opt") {
+        options.opt.caller = Caller::CommandLine;
+        options.opt.lpFolder = options.operands[0];
+        options.opt.outputFolder = options.operands[1];
+        options.opt.commandLine = quoteCommandLine(argc, argv);
+    }
     return {options, ""};
 }

@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "commands/Functions.h"
 
 struct ProgramOptions {
-    BatchSettings settings;
-    Resume resume = Resume::No;  // --retomar: keep the rows of an earlier run
-    std::optional<Shard> shard;  // --shard K/N or slurm; nothing: the whole batch
-    std::string knownResults;    // --solu FILE
-    ScipRequest scip;            // --parametros, -p, --semente
-    std::vector<int> seeds;      // --sementes: every model under each seed
-    std::string historyFolder;   // --historico PASTA: its complete report orders the hand-out
-    std::string optOnlyOption;   // the first of those, --formatos, --logs or --historico given, for messages
+    BatchSettings settings;    // -t, -j, --memoria, --formatos, --logs, --semente, --corrida
+    std::string knownResults;  // --solu FILE
+    // opt's request as the command line gives it: its folders and command
+    // line, --retomar, --shard, --parametros, -p, --semente, --sementes,
+    // --historico.
+    OptRequest opt;
+    std::string optOnlyOption;  // the first option only opt takes given, for messages
     bool help = false;
     bool version = false;
     std::string command;  // "" (the shell), "opt", "mod_lp", "merge" or "comparar"

@@ -219,12 +219,13 @@ OptResult optimizeFolder(const BatchSettings& settings) {
     std::cout << msg::lpFolderPrompt << std::flush;
     OptRequest request;
     if (!readLine(request.lpFolder)) return {};
-    request.settings = settings;
-    return runOpt(request);
+    return runOpt(request, settings);
 }
 
-OptResult runOpt(const OptRequest& request) {
+OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     OptResult result;
+    std::optional<EarlierTimes> history;
+    if (!readHistory(request.historyFolder, history)) return result;
     // The shell asks for the output folder once the models are listed; the
     // command line makes it ready first, and is stricter with both folders.
     const bool commandLine = request.caller == Caller::CommandLine;
@@ -235,7 +236,7 @@ OptResult runOpt(const OptRequest& request) {
         return result;
     }
     // SCIP's parameters are checked, in a child process, before anything is touched.
-    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, request.settings);
+    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, settings);
     if (!checked) return result;
     BatchPlan plan;
     plan.shard = request.shard;
@@ -260,7 +261,7 @@ OptResult runOpt(const OptRequest& request) {
         return result;
     }
     if (seeds && !makeTargetFolders(plan.targets)) return result;
-    prepareBatchOutputs(plan, request.resume, request.history, request.commandLine, checked->scipVersion);
+    prepareBatchOutputs(plan, request.resume, history, request.commandLine, checked->scipVersion);
     const BatchResult batch = runBatch(plan);
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;

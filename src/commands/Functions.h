@@ -17,12 +17,13 @@ enum class Caller {
     Shell,        // typed at the prompts: the output folder is asked for once the model folder is listed
     CommandLine,  // given at once: errors go to standard error with the usage, a missing output folder is made
 };
-// One opt: folders, settings, resume and part.
+// One opt as the command line or the shell asks for it: folders, resume,
+// part, SCIP's parameters, seeds, the record's command line and the
+// earlier report that orders the hand-out (the batch's settings go beside it).
 struct OptRequest {
     Caller caller = Caller::Shell;
     std::string lpFolder;
     std::string outputFolder;  // Caller::Shell: asked for
-    BatchSettings settings;
     Resume resume = Resume::No;
     std::optional<Shard> shard;  // only this part of the entries, into part reports and a record
     ScipRequest scip;            // SCIP's parameters asked for, checked before the batch
@@ -30,9 +31,9 @@ struct OptRequest {
     // own folder "semente-K" of the output folder; none: one batch.
     std::vector<int> seeds;
     std::string commandLine;  // for the batch's record; "": the shell
-    // --historico's times, read before anything is touched; nothing: those
-    // of the output folder's own complete report, if it has one.
-    std::optional<EarlierTimes> history;
+    // --historico PASTA: the folder whose complete report's times order the
+    // hand-out, read before anything is touched; "": the output folder's own.
+    std::string historyFolder;
 };
 struct OptResult {
     // 0 all solved, 1 a model or a file failed, 2 a folder is invalid.
@@ -45,7 +46,7 @@ struct OptResult {
 OptResult optimizeFolder(const BatchSettings& settings);
 // opt: checks the folders and SCIP's parameters, lists the models and
 // solves every model entry, keeping the reports as entries finish.
-OptResult runOpt(const OptRequest& request);
+OptResult runOpt(const OptRequest& request, const BatchSettings& settings);
 // Solves one entry in a worker process (nothing unless its name ends in one
 // of the batch's formats, "lp" by default); its solution, if any, goes to `outputFolder`. `solveStarting` is called just before SCIP
 // starts to solve. Loads SCIP's library first.

@@ -7,14 +7,14 @@
 #include "batch/model_names.h"
 #include "batch/shard.h"
 #include "commands/merge.h"
-#include "reports/part_info.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reports/batch_record.h"
 #include "reports/output_files.h"
+#include "reports/part_info.h"
 #include "reports/reports.h"
-#include "text/messages.h"
 #include "text/format.h"
+#include "text/messages.h"
 
 namespace {
 
@@ -124,4 +124,13 @@ void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<Ear
         target.record =
             describeBatch(target.settings, commandLine, scipVersion, target.settings.scipParameters, plan.modelPaths);
     }
+}
+
+bool readHistory(const std::string& folder, std::optional<EarlierTimes>& history) {
+    if (folder.empty()) return true;
+    history = readEarlierTimes(folder);
+    if (history) return true;
+    std::fprintf(stderr, msg::historyUnreadable, folder.c_str());
+    std::cerr << msg::usage << std::flush;
+    return false;
 }

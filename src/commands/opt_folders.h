@@ -32,12 +32,16 @@ bool askOutputFolder(std::string& outputFolder);
 // What becomes of the model folder's old report in this batch.
 OldReport oldReportFor(const std::string& lpFolder, const std::string& outputFolder, Resume resume,
                        const std::optional<Shard>& shard);
+// --historico's times (the complete report of `folder`) into `history`;
+// nothing to read for a folder "". False, said with the usage, when the
+// folder has no complete report that can be read.
+bool readHistory(const std::string& folder, std::optional<EarlierTimes>& history);
 // The targets' folders made ready for the batch `plan` (its shard and
 // models set): the times that order the hand-out read (`history`'s, else
 // each folder's earlier report), temporary files of killed runs removed, an
 // earlier journal removed unless resuming, and for a part, its entries
-// chosen and its record started.
-// Each target described for its record, with SCIP's version.
+// chosen and its info started; each target described for its record, with
+// SCIP's version.
 void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<EarlierTimes>& history,
                          const std::string& commandLine, const std::string& scipVersion);
 // The rows each target's folder kept of an earlier run (--retomar).
