@@ -191,6 +191,9 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     failure.note(printed);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = recordResult(scip, modelPath, initialSolution);
+    std::cout << outcomeLines(result.name, result.seconds, result.outcome);
+    const int major = result.scipMajorVersion;
+    if (!outcomeFromScipStatus(major, result.scipStatus)) std::fprintf(stderr, msg::unknownScipVersion, major);
     result.stamp = stamp;
     result.seed = settings.seed;
     result.solutionFile =

@@ -1,33 +1,23 @@
 // The result of a solved SCIP instance, read as data.
 #include "scip/scip_result.h"
 
-#include <cstdio>
-#include <iostream>
-
 #include "platform/files.h"
 #include "reports/report_rows.h"
-#include "text/messages.h"
 
 ModelResult recordResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution) {
     ModelResult result;
     result.name = baseName(modelPath);
     result.fromScip = true;
     result.initialSolution = initialSolution;
-    std::cout << msg::nameLabel << result.name << "\n";
     // The result getters are only valid once the instance is past the
     // problem stage (the primal bound crashes before that).
     const bool solved = scipLibrary().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM;
     result.scipStatus = scipLibrary().SCIPgetStatus(scip);
     result.seconds = solved ? scipLibrary().SCIPgetSolvingTime(scip) : 0.0;
-    std::cout << msg::timeLabel << result.seconds << "\n";
 
     result.scipMajorVersion = scipLibrary().SCIPmajorVersion();
-    if (const std::optional<Outcome> known = outcomeFromScipStatus(result.scipMajorVersion, result.scipStatus)) {
-        result.outcome = *known;
-    } else {
-        std::fprintf(stderr, msg::unknownScipVersion, result.scipMajorVersion);
-    }
-    std::cout << statusLine(result.outcome);
+    // A numbering this program does not know leaves the outcome Other.
+    result.outcome = outcomeFromScipStatus(result.scipMajorVersion, result.scipStatus).value_or(Outcome::Other);
 
     result.variables = scipLibrary().SCIPgetNOrigVars(scip);
     result.integers = scipLibrary().SCIPgetNOrigIntVars(scip) + scipLibrary().SCIPgetNOrigBinVars(scip);
