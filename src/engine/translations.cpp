@@ -4,15 +4,9 @@
 #include "batch/model_names.h"
 #include "engine/hand_out.h"
 #include "engine/jobs.h"
-#include "glpk/translator.h"
 #include "platform/files.h"
 #include "process/codec.h"
 #include "text/messages.h"
-
-std::string translationJob(const std::string& request, const Task&, const std::function<void()>&) {
-    const std::optional<std::string> modelPath = decodeValue<std::string>(request);
-    return modelPath ? encodeValue(convertModel(*modelPath)) : std::string();
-}
 
 TranslationResult translateEntries(const std::string& folder, const std::vector<std::string>& entries,
                                    const BatchSettings& settings) {

@@ -4,12 +4,10 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "batch/batch.h"
-#include "process/worker.h"
 
 struct TranslationResult {
     size_t failures = 0;      // entries that could not be translated
@@ -17,13 +15,9 @@ struct TranslationResult {
     bool listedWhole = true;  // the folder could be listed whole
 };
 
-// The name a worker looks mod_lp's job up by.
+// The name a worker looks mod_lp's job up by; its request is the model's
+// path, its result whether the translation succeeded (a bool).
 inline constexpr const char* kTranslationJob = "mod_lp";
-
-// In a worker: the translation of the model a request names (its path's
-// bytes), whether it succeeded as bytes; nothing for a request that cannot
-// be read.
-std::string translationJob(const std::string& request, const Task& task, const std::function<void()>& solveStarting);
 
 // Translates the entries (those whose names end in "mod") in `settings.jobs`
 // workers (one per CPU when 0). Each entry's block (dash line, "MODELO i

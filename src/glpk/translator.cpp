@@ -10,7 +10,6 @@ extern "C" {
 
 #include "batch/model_names.h"
 #include "platform/files.h"
-#include "text/messages.h"
 
 namespace {
 
@@ -29,12 +28,6 @@ struct GlpkTranslation {
         glp_delete_prob(prob);
     }
 };
-
-// Says on standard error that an LP file beside a model that failed to
-// translate is from an earlier translation, so it is not taken as current.
-void warnIfOutdated(const std::string& lpPath) {
-    if (isRegularFile(lpPath)) std::fprintf(stderr, msg::lpOutdated, lpPath.c_str());
-}
 
 // Has GLPK write the problem as an LP file through a temporary file in the
 // LP file's folder, renamed over `lpPath` once whole, so that a translation
@@ -77,17 +70,13 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
 
 }  // namespace
 
-bool convertModel(std::string modelPath) {
-    if (!endsWith(modelPath, "mod")) return true;
+TranslationFailure convertModel(std::string modelPath) {
+    if (!endsWith(modelPath, "mod")) return TranslationFailure::None;
     const std::string lpPath = lpPathOfModel(modelPath);
     const std::string dataPath = dataPathOfModel(modelPath);
 
     // Only regular files are handed to the library (a FIFO would block it).
-    if (!isRegularFile(modelPath)) {
-        std::fprintf(stderr, "%s", msg::modelReadError);
-        warnIfOutdated(lpPath);
-        return false;
-    }
+    if (!isRegularFile(modelPath)) return TranslationFailure::Read;
     GlpkTranslation translation;
     // With a data file, the data file supplies the data and the model's own
     // data section is skipped; without one, the model's own data is used.
@@ -98,21 +87,8 @@ bool convertModel(std::string modelPath) {
     } else {
         readResult = glp_mpl_read_model(translation.tran, modelPath.c_str(), 0);
     }
-    if (readResult != 0) {
-        std::fprintf(stderr, "%s", msg::modelReadError);
-        warnIfOutdated(lpPath);
-        return false;
-    }
-    if (glp_mpl_generate(translation.tran, nullptr) != 0) {
-        std::fprintf(stderr, "%s", msg::modelGenerateError);
-        warnIfOutdated(lpPath);
-        return false;
-    }
+    if (readResult != 0) return TranslationFailure::Read;
+    if (glp_mpl_generate(translation.tran, nullptr) != 0) return TranslationFailure::Generate;
     glp_mpl_build_prob(translation.tran, translation.prob);
-    if (!writeLpFile(translation.prob, lpPath)) {
-        std::fprintf(stderr, "%s", msg::lpWriteError);
-        warnIfOutdated(lpPath);
-        return false;
-    }
-    return true;
+    return writeLpFile(translation.prob, lpPath) ? TranslationFailure::None : TranslationFailure::Write;
 }

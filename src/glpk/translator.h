@@ -3,8 +3,13 @@
 
 #include <string>
 
+// What stopped a translation: nothing, the model (or its data) could not be
+// read, generated, or its LP file written.
+enum class TranslationFailure { None, Read, Generate, Write };
+
 // Translates `modelPath` (skipped unless its name ends in "mod"), with the
 // same-named data file ("dat" for "mod") when one can be read, into the
-// same-named LP file ("lp"), written whole or not at all. Failures are said
-// on standard error, and give false.
-bool convertModel(std::string modelPath);
+// same-named LP file ("lp"), written whole or not at all. What GLPK prints
+// of its own goes to standard output; the failure is returned, for the
+// caller to say.
+TranslationFailure convertModel(std::string modelPath);
