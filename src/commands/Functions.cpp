@@ -209,11 +209,13 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings, const std::function<void()>& solveStarting) {
     std::optional<ModelResult> result = solveWithScip(modelPath, outputFolder, settings, solveStarting);
-    // The solution as written, checked once the solve's instance is gone,
-    // under an allowance of its own (the second start said to the pool).
+    // The solution as written, checked once the solve's instance is gone, under an allowance of its own.
     if (result && result->solutionFile == SolutionFile::Written) {
         if (solveStarting) solveStarting();
-        result->verified = verifySolution(modelPath, joinPath(outputFolder, solutionFileName(result->name)), settings);
+        const std::string solution = joinPath(outputFolder, solutionFileName(result->name));
+        const SolutionCheck check = checkSolutionFile(modelPath, solution, settings);
+        std::cerr << checkMessage(check, modelPath, solution);
+        result->verified = check.verified;
     }
     return result;
 }

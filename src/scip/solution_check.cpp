@@ -106,16 +106,16 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
     return check;
 }
 
-Verification verifySolution(const std::string& modelPath, const std::string& solutionPath,
-                            const BatchSettings& settings) {
-    const SolutionCheck check = checkSolutionFile(modelPath, solutionPath, settings);
+std::string checkMessage(const SolutionCheck& check, const std::string& modelPath, const std::string& solutionPath) {
     if (check.verified == Verification::No && check.largest > 0.0) {
-        std::cerr << formatMessage(msg::solutionViolates, modelPath, check.kind, decimalComma(check.largest, 6),
-                                   check.reason);
-    } else if (check.verified == Verification::No) {
-        std::cerr << formatMessage(msg::solutionViolatesUnmeasured, modelPath, check.reason);
-    } else if (check.verified == Verification::NotChecked) {
-        std::cerr << formatMessage(msg::solutionNotChecked, solutionPath, modelPath);
+        return formatMessage(msg::solutionViolates, modelPath, check.kind, decimalComma(check.largest, 6),
+                             check.reason);
     }
-    return check.verified;
+    if (check.verified == Verification::No) {
+        return formatMessage(msg::solutionViolatesUnmeasured, modelPath, check.reason);
+    }
+    if (check.verified == Verification::NotChecked) {
+        return formatMessage(msg::solutionNotChecked, solutionPath, modelPath);
+    }
+    return "";
 }

@@ -21,8 +21,7 @@ struct SolutionCheck {
 // numerics/feastol). Loads nothing: SCIP's library must be loaded.
 SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string& solutionPath,
                                 const BatchSettings& settings);
-// The same, said on standard error when the solution is not feasible (the
-// model, the largest violation and what SCIP said of it) or could not be
-// checked.
-Verification verifySolution(const std::string& modelPath, const std::string& solutionPath,
-                            const BatchSettings& settings);
+// What a check says when the solution is not feasible (the model, the
+// largest violation and what SCIP said of it) or could not be checked; ""
+// otherwise. Pure.
+std::string checkMessage(const SolutionCheck& check, const std::string& modelPath, const std::string& solutionPath);
