@@ -38,6 +38,8 @@ TEST(CommandLine, ExitStatusesAndErrorsInPortuguese) {
          "Tempo m\xC3\xA1ximo inv\xC3\xA1lido: -3 (use um n\xC3\xBAmero de segundos, como 30 ou 2,5).\n"},
         {{"--memoria", "0"},
          "Mem\xC3\xB3ria inv\xC3\xA1lida: 0 (use um n\xC3\xBAmero inteiro de MB maior que zero).\n"},
+        {{"-p", "=1", "opt", m, m},
+         "Par\xC3\xA2metro inv\xC3\xA1lido: =1 (use NOME=VALOR, como limits/gap=0.01).\n"},
         {{"--desconhecida"}, "Op\xC3\xA7\xC3\xA3o desconhecida: --desconhecida\n"},
         {{"-x"}, "Op\xC3\xA7\xC3\xA3o desconhecida: -x\n"},
         {{"opt", m, "-j"}, "A op\xC3\xA7\xC3\xA3o -j precisa de um valor.\n"},

@@ -72,6 +72,12 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     EXPECT_EQ(cut.exitCode, 1);
     EXPECT_EQ(cut.err, "A parte 2 de 3 n\xC3\xA3o terminou: " + part2.string() + "\n");
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
+    // A part without a complete report that the others have: refused too.
+    fs::remove(part2);
+    const RunResult lacking = runProgram("", withArgs({"merge", parts}));
+    EXPECT_EQ(lacking.exitCode, 1);
+    EXPECT_EQ(lacking.err, "Falta a parte 2 de 3: " + part2.string() + "\n");
+    EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
     writeFile(part2, part2Text);
 
     // A part killed mid-run has not finished.
