@@ -18,8 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -51,7 +49,7 @@ FolderListing readFolder(const std::string& folder) {
     FolderListing listing;
     std::vector<std::string> names;
     try {
-        if (hasNul(folder)) throw std::runtime_error(msg::invalidFolderName + folder);
+        if (holdsNul(folder)) throw std::runtime_error(msg::invalidFolderName + folder);
         for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
         }
@@ -95,6 +93,8 @@ bool fileIsReadable(const std::string& path) {
     std::fclose(file);
     return true;
 }
+
+bool holdsNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && folder.back() == '/') return folder + name;

@@ -72,6 +72,8 @@ std::optional<FileStamp> fileStamp(const std::string& path);
 
 // ---- Paths (pure) -------------------------------------------------------
 
+// True when `text` holds a NUL byte, which no path the system takes can.
+bool holdsNul(const std::string& text);
 // `folder` + "/" + `name`, without doubling a trailing separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 // The folder that holds `path`: "." for a bare name, "/" for one at the root.

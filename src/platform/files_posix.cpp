@@ -19,8 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
-
 const std::string& hostName() {
     static const std::string name = [] {
         char buffer[256] = {};
@@ -203,19 +201,19 @@ int removeIfPresent(const std::string& path) {
 
 bool folderExists(std::string path) {
     struct stat info;
-    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
+    if (holdsNul(path) || ::stat(path.c_str(), &info) != 0) return false;
     return S_ISDIR(info.st_mode);
 }
 
 bool isRegularFile(const std::string& path) {
     struct stat info;
-    if (hasNul(path) || ::stat(path.c_str(), &info) != 0) return false;
+    if (holdsNul(path) || ::stat(path.c_str(), &info) != 0) return false;
     return S_ISREG(info.st_mode);
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path) {
     struct stat info;
-    if (hasNul(path) || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    if (holdsNul(path) || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     FileStamp stamp;
     stamp.size = static_cast<long long>(info.st_size);
     stamp.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;

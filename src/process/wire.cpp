@@ -50,14 +50,13 @@ std::vector<Frame> takeFrames(std::string& inbox) {
 }
 
 FrameRead readFrame(int fd, Frame& frame) {
-    char head[kHead];
-    if (!readWhole(fd, head, 1)) return FrameRead::Ended;
-    if (!readWhole(fd, head + 1, kHead - 1)) return FrameRead::Broken;
-    const std::string bytes(head, kHead);
+    std::string bytes(kHead, '\0');
+    if (!readWhole(fd, &bytes[0], 1)) return FrameRead::Ended;
+    if (!readWhole(fd, &bytes[1], kHead - 1)) return FrameRead::Broken;
     const uint32_t length = numberAt(bytes, 5);
     if (length > kLongestPayload) return FrameRead::Broken;
-    frame.type = bytes[0];
-    frame.index = numberAt(bytes, 1);
-    frame.payload.assign(length, '\0');
-    return length == 0 || readWhole(fd, &frame.payload[0], length) ? FrameRead::Whole : FrameRead::Broken;
+    bytes.resize(kHead + length);
+    if (length > 0 && !readWhole(fd, &bytes[kHead], length)) return FrameRead::Broken;
+    frame = takeFrames(bytes).front();  // the one whole frame read
+    return FrameRead::Whole;
 }

@@ -155,7 +155,6 @@ int startWorkerProcess(const std::string& kind, WorkerHandle& worker) {
     worker.results = std::move(child.fromChild);
     worker.out = std::move(out);
     worker.err = std::move(err);
-    ::fcntl(worker.results.fd, F_SETFL, ::fcntl(worker.results.fd, F_GETFL) | O_NONBLOCK);
     return 0;
 }
 
@@ -200,8 +199,7 @@ void closeWorker(WorkerHandle& worker) {
 std::optional<std::string> computeInChild(const std::string& kind, const std::string& request) {
     WorkerHandle worker;
     if (startWorkerProcess(kind, worker) != 0) return std::nullopt;
-    // Its messages read to their end, through a blocking pipe.
-    ::fcntl(worker.results.fd, F_SETFL, ::fcntl(worker.results.fd, F_GETFL) & ~O_NONBLOCK);
+    // Its messages read to their end (the pipe blocks).
     const bool sent = sendTask(worker, Task{}, request);
     worker.tasks = FileDescriptor();  // one task: it ends after it
     std::string bytes;

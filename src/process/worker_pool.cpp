@@ -9,6 +9,7 @@
 #include <cstring>
 #include <sstream>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
 #include <sys/wait.h>
@@ -58,6 +59,8 @@ int WorkerPool::staff(size_t jobs, size_t waiting) {
         WorkerHandle worker;
         const int error = startWorkerProcess(kind_, worker);
         if (error == 0) {
+            // The pool waits on every worker at once: a read never blocks.
+            ::fcntl(worker.results.fd, F_SETFL, ::fcntl(worker.results.fd, F_GETFL) | O_NONBLOCK);
             workers_.push_back(std::move(worker));
             continue;
         }
