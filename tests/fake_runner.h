@@ -4,12 +4,14 @@
 // the loop; until then it counts as running.
 #pragma once
 
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "process/worker_pool.h"
 
 class FakeRunner : public JobRunner {
@@ -33,13 +35,18 @@ public:
     std::vector<Task> cancelled;  // copies cancelled, in order
     int waits = 0;
 
-    int staff(size_t jobs, size_t waiting) override {
+    bool staff(size_t jobs, size_t waiting, std::string* err) override {
         while (workers_ < jobs && idle() < waiting) {
-            if (startsLeft == 0) return failureSaid_ ? 0 : (failureSaid_ = true, 11);
+            if (startsLeft == 0) {
+                if (failureSaid_) return true;
+                failureSaid_ = true;
+                if (err != nullptr) *err = systemErrorText(EAGAIN);
+                return false;
+            }
             --startsLeft;
             ++workers_;
         }
-        return 0;
+        return true;
     }
     size_t size() const override { return workers_; }
     size_t idle() const override { return workers_ - running_.size(); }

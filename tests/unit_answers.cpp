@@ -67,12 +67,12 @@ TEST(CheckAnswer, EachReferenceKindByBothBoundsInTheModelsSense) {
 }
 
 TEST(KnownResults, ReadFromScipsFormatBadLinesNamed) {
-    std::ostringstream errors;
+    std::string errors;
     const KnownResults known =
-        parseKnownResults("=opt= a 1.5\n\n=inf= b\n=best= c\n=feas= d x\n=unbd= e\n", "f.solu", errors);
+        parseKnownResults("=opt= a 1.5\n\n=inf= b\n=best= c\n=feas= d x\n=unbd= e\n", "f.solu", &errors);
     EXPECT_EQ(known.size(), 3u);
     EXPECT_EQ(known.at("a").value, 1.5);
-    EXPECT_EQ(errors.str(),
+    EXPECT_EQ(errors,
               "f.solu:4: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =best= c\n"
               "f.solu:5: linha ignorada, fora do formato =opt=/=best=/=inf=/=unbd=/=feas=/=unkn=: =feas= d x\n");
 }

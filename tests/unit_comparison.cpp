@@ -9,8 +9,10 @@
 #include "compare/comparison_charts.h"
 #include "compare/comparison_html.h"
 #include "compare/comparison_text.h"
+#include "compare/model_table.h"
 #include "text/format.h"
 #include "reports/report_rows.h"
+#include "scip/scip_status.h"
 #include "reports/report_table.h"
 
 #include "test_texts.h"
@@ -63,6 +65,7 @@ TEST(CompleteReport, RowsTheBatchWritesAreReadBackAndOthersLeftOut) {
     solved.fromScip = true;
     solved.scipMajorVersion = 10;
     solved.scipStatus = 1;
+    solved.statusText = completeStatusText(10, 1);
     solved.primalBound = solved.dualBound = -3.5;
     solved.gap = 0.0;
     solved.nodes = 42;

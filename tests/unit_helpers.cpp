@@ -9,6 +9,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reports/report_rows.h"
+#include "scip/scip_status.h"
 #include "process/codec.h"
 #include "reports/batch_record.h"
 #include "batch/model_names.h"
@@ -150,6 +151,7 @@ TEST(CompleteReport, StatusTextsAndEmptyFields) {
     result.fromScip = true;
     result.scipMajorVersion = 9;
     result.scipStatus = 11;     // optimal
+    result.statusText = completeStatusText(9, 11);
     result.primalBound = 1e20;  // SCIP's infinity: an empty field
     result.dualBound = -7.5;
     result.gap = 0.5;  // no gap without a finite primal bound
@@ -207,6 +209,7 @@ TEST(ResultCodec, EveryFieldCrossesThePipeAndCutBytesAreRefused) {
     sent.fromScip = true;
     sent.scipMajorVersion = 10;
     sent.scipStatus = 4;
+    sent.statusText = completeStatusText(10, 4);
     sent.seconds = 0.0625;
     sent.primalBound = 1e20;
     sent.gap = -0.5;  // the dual bound stays missing

@@ -9,6 +9,7 @@
 #include "engine/solve_job.h"
 #include "process/codec.h"
 #include "reports/report_rows.h"
+#include "scip/scip_status.h"
 #include "scip/solution_file.h"
 
 #include "test_support.h"
@@ -34,6 +35,7 @@ FinishedJob copy(size_t index, unsigned number, int status, std::optional<double
     result.fromScip = true;
     result.scipMajorVersion = 10;
     result.scipStatus = status;
+    result.statusText = completeStatusText(10, status);
     result.primalBound = primal;
     result.hasSolution = primal.has_value();
     FinishedJob job;
@@ -211,12 +213,13 @@ std::optional<ModelResult> standInSolve(std::string modelPath, const std::string
     solveStarting();
     const bool racer = settings.racerSeed.has_value();
     result.scipStatus = result.name == "a.lp" ? 1 : 23;  // optimal; time limit
+    result.statusText = completeStatusText(10, result.scipStatus);
     result.outcome = result.name == "a.lp" ? Outcome::Optimal : Outcome::TimeLimit;
     result.seconds = 0.25;
     result.hasSolution = true;
     result.primalBound = racer ? 5.0 : 9.0;
     result.dualBound = 1.0;
-    result.solutionFile = writeSolutionFile(folder, result.name, racer ? "racer\n" : "first\n");
+    result.solutionFile = writeSolutionFile(folder, result.name, racer ? "racer\n" : "first\n", nullptr);
     return result;
 }
 

@@ -70,7 +70,7 @@ TEST(Journal, ReadByItsLayoutAndDroppedWithoutOne) {
     // unknown, the record of files reordered, no complete report.
     const std::string start =
         "L sol_stat.csv;Z;NOME;STATUS;TEMPO;EXTRA\nL sol_stat_arquivos.csv;MODIFICACAO;NOME;TAMANHO\n";
-    const std::string record = journalRecord({"3,000000;\"m;1.lp\";SOL OTIMA;0,500000;x", "34;\"m;1.lp\";12"});
+    const std::string record = journalEntry({"3,000000;\"m;1.lp\";SOL OTIMA;0,500000;x", "34;\"m;1.lp\";12"});
     writeFile(dir / "sol_stat.diario", start + record + "R 9 9\nnot whole");
     const std::map<std::string, KeptRow> kept = readKeptRows(dir.str(), std::nullopt);
     ASSERT_EQ(kept.size(), 1u);
@@ -85,7 +85,7 @@ TEST(Journal, ReadByItsLayoutAndDroppedWithoutOne) {
     // New records never follow another layout; they follow this program's,
     // into which the journal is first rewritten with the records it holds.
     EXPECT_EQ(journalKeptLength(start + record), 0u);
-    const std::string today = journalStart() + journalRecord(m.lines);
+    const std::string today = journalStart() + journalEntry(m.lines);
     EXPECT_EQ(journalInTodaysLayout(start + record + "R 9 9\nnot whole"), today);
     EXPECT_EQ(journalInTodaysLayout(record), "");
     EXPECT_EQ(journalKeptLength(today + "R 3\nab"), today.size());

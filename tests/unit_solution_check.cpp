@@ -9,7 +9,8 @@
 using namespace testing_support;
 
 TEST(SolutionCheck, FeasibleViolatedAndUnreadableSolutions) {
-    ASSERT_EQ(loadScipLibrary(), "");
+    std::string err;
+    ASSERT_TRUE(loadScipLibrary(&err)) << err;
     TempDir dir;
     const fs::path model = dir / "escala.lp";
     writeFile(model,

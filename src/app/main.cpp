@@ -11,9 +11,10 @@ extern "C" {
 #include "app/options.h"
 #include "app/shell.h"
 #include "commands/Functions.h"
+#include "commands/opt_command.h"
 #include "commands/comparison_run.h"
 #include "commands/merge.h"
-#include "commands/worker_jobs.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "reports/answers.h"
@@ -24,8 +25,8 @@ namespace {
 
 void printVersion() {
     std::cout << msg::versionProgram << "\n";
-    const std::string error = loadScipLibrary();
-    if (error.empty()) {
+    std::string error;
+    if (loadScipLibrary(&error)) {
         std::cout << msg::versionScip << scipVersionText() << "\n";
     } else {
         std::cout << msg::scipNotLoaded << error << "\n";
@@ -70,8 +71,10 @@ bool readKnownResults(ProgramOptions& options) {
         std::cerr << msg::soluUnreadable << options.knownResults << "\n" << msg::usage << std::flush;
         return false;
     }
+    std::string badLines;
     options.settings.knownResults =
-        std::make_shared<const KnownResults>(parseKnownResults(*text, options.knownResults, std::cerr));
+        std::make_shared<const KnownResults>(parseKnownResults(*text, options.knownResults, &badLines));
+    printErrors(badLines);
     options.settings.knownResultsFile = options.knownResults;
     return true;
 }

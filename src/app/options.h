@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "commands/Functions.h"
+#include "commands/opt_request.h"
 
 struct ProgramOptions {
     BatchSettings settings;    // -t, -j, --memoria, --formatos, --logs, --semente, --corrida
     std::string knownResults;  // --solu FILE
-    // opt's request as the command line gives it: its folders and command
-    // line, --retomar, --shard, --parametros, -p, --semente, --sementes,
-    // --historico.
+    // opt's request as the command line gives it: its folders, its command
+    // line and the options only opt takes.
     OptRequest opt;
     std::string optOnlyOption;  // the first option only opt takes given, for messages
     bool help = false;

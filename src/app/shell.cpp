@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands/Functions.h"
+#include "commands/opt_command.h"
 #include "platform/console.h"
 #include "platform/system.h"
 #include "text/messages.h"

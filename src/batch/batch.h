@@ -108,6 +108,7 @@ struct ModelResult {
     bool fromScip = false;
     int scipMajorVersion = 0;  // with scipStatus: how SCIP said the solve ended
     int scipStatus = 0;
+    std::string statusText;    // with fromScip: the complete report's STATUS, as SCIP's status is said
     double seconds = 0.0;
     // As SCIP gives them once the model is solved (SCIP's infinity included);
     // nothing before that.
@@ -148,6 +149,7 @@ void visitFields(S& r, F&& f) {
     f(r.fromScip);
     f(r.scipMajorVersion);
     f(r.scipStatus);
+    f(r.statusText);
     f(r.seconds);
     f(r.primalBound);
     f(r.dualBound);
@@ -239,6 +241,7 @@ struct BatchPlan {
     std::vector<std::string> modelPaths;  // the folder's entries, in listing order
     std::vector<bool> solve;              // per entry: part of this run (empty: all)
     std::optional<Shard> shard;           // the reports are this part's
+    std::optional<EarlierTimes> history;  // the times that order every target's hand-out, when given
     // Every model is solved once per target, all pairs in one pool of
     // workers; the console shows them in folder order, then target order.
     std::vector<BatchTarget> targets;

@@ -1,12 +1,10 @@
 // The initial-solution folders of a batch.
 #include "batch/model_folder.h"
 
-#include <iostream>
 #include <set>
 
 #include "batch/model_names.h"
 #include "platform/files.h"
-#include "text/messages.h"
 
 namespace {
 
@@ -29,17 +27,16 @@ void noteInitialFoldersListed(const std::vector<std::string>& folders) {
     listedFolders().insert(folders.begin(), folders.end());
 }
 
-void listInitialSolutionFolder(const std::string& folder) {
-    if (listedFolders().insert(folder).second) listFolder(folder);
+std::string listInitialSolutionFolder(const std::string& folder) {
+    std::string err;
+    if (listedFolders().insert(folder).second) listFolder(folder, &err);
+    return err;
 }
 
-std::optional<std::string> reportInitialSolutionFolder(std::string modelPath) {
+std::optional<std::string> initialSolutionFolder(const std::string& modelPath, std::string* err) {
     const std::string folder = initialSolutionFolderOfModel(modelPath);
-    if (folderExists(folder)) {
-        std::cout << msg::initialSolFolderExists;
-        listInitialSolutionFolder(folder);
-        return folder;
-    }
-    std::cout << msg::initialSolFolderMissing;
-    return std::nullopt;
+    if (!folderExists(folder)) return std::nullopt;
+    const std::string listing = listInitialSolutionFolder(folder);
+    if (err != nullptr) *err = listing;
+    return folder;
 }

@@ -8,13 +8,15 @@
 
 #include "platform/files.h"
 
-// Lists `folder` once per batch (a folder that cannot be listed is said
-// once), so that a batch of many models does not list it for each of them.
-void listInitialSolutionFolder(const std::string& folder);
+// Lists `folder` once per batch, so that a batch of many models does not
+// list it for each of them; returns the line that says it cannot be listed
+// (once), or "".
+std::string listInitialSolutionFolder(const std::string& folder);
 // A new batch lists its folders again.
 void forgetListedInitialFolders();
 // The folders listed so far, and (in a worker) the ones its program listed.
 std::vector<std::string> listedInitialFolders();
 void noteInitialFoldersListed(const std::vector<std::string>& folders);
-// Says whether the initial-solution folder of a model exists; returns it when it does.
-std::optional<std::string> reportInitialSolutionFolder(std::string modelPath);
+// The initial-solution folder of a model, listed, when it exists; a folder
+// that cannot be listed is said in `err`.
+std::optional<std::string> initialSolutionFolder(const std::string& modelPath, std::string* err);

@@ -10,11 +10,15 @@
 #include "commands/model_listing.h"
 #include "commands/opt_folders.h"
 #include "commands/parameter_check.h"
-#include "reports/part_info.h"
 #include "engine/batch_runner.h"
+#include "engine/solve_job.h"
+#include "engine/translations.h"
+#include "glpk/translator.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "process/codec.h"
 #include "reports/batch_record.h"
+#include "reports/part_info.h"
 #include "reports/report_rows.h"
 #include "reports/reports.h"
 #include "scip/model_log.h"
@@ -22,6 +26,7 @@
 #include "scip/scip_handles.h"
 #include "scip/scip_parameters.h"
 #include "scip/scip_result.h"
+#include "scip/scip_status.h"
 #include "scip/solution_check.h"
 #include "scip/solution_file.h"
 #include "text/messages.h"
@@ -32,7 +37,7 @@ namespace {
 // its own, then the memory limit and Ctrl-C, which those cannot change.
 SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings, const std::string& modelPath, bool& settingsRefused) {
     LOTE_SCIP_CALL(lib().SCIPincludeDefaultPlugins(scip));
-    const SCIP_RETCODE applied = applyModelParameters(scip, settings, modelPath);
+    const SCIP_RETCODE applied = applyModelParameters(scip, settings, modelPath, printErrors);
     settingsRefused = applied != SCIP_OKAY;
     if (settingsRefused) return applied;
     // Only the program that started the batch answers Ctrl-C.
@@ -98,7 +103,9 @@ ModelResult unsolved(const std::string& name, Outcome outcome, const std::string
     result.name = name;
     result.outcome = outcome;
     std::cout << outcomeLines(name, 0.0, outcome);
-    result.solutionFile = removeSolutionFile(outputFolder, name);
+    std::string err;
+    result.solutionFile = removeSolutionFile(outputFolder, name, &err);
+    printErrors(err);
     return result;
 }
 
@@ -122,7 +129,7 @@ std::optional<ModelResult> refusedBeforeScip(const std::string& modelPath, const
         reportInitialSolutionFolder(modelPath);
         return unsolved(name, Outcome::ReadError, outputFolder);
     }
-    if (const std::string loadError = loadScipLibrary(); !loadError.empty()) {
+    if (std::string loadError; !loadScipLibrary(&loadError)) {
         std::cerr << msg::scipNotLoaded << loadError << "\n" << std::flush;
         reportInitialSolutionFolder(modelPath);
         return unsolved(name, Outcome::SolveError, outputFolder);
@@ -161,14 +168,17 @@ InitialSolution readInitialSolution(SCIP* scip, const std::optional<std::string>
 
 // The model solved, its solution written; SCIP's instance freed on return.
 std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std::string& outputFolder,
-                                         const BatchSettings& settings, const std::function<void()>& solveStarting) {
+                                         const BatchSettings& settings, const std::function<void()>& solveStarting,
+                                         std::string& logFailures) {
     if (!modelFormat(baseName(modelPath), settings.formats)) return std::nullopt;
     const std::string name = baseName(modelPath);
     const std::optional<FileStamp> stamp = fileStamp(modelPath);
     if (std::optional<ModelResult> refused = refusedBeforeScip(modelPath, name, outputFolder)) return refused;
     FirstFailure failure;
     // Declared first: released once SCIP has let them go.
-    ModelLog log(settings.keepLogs, outputFolder, name);
+    ModelLog log(settings.keepLogs, outputFolder, name, &logFailures);
+    printErrors(logFailures);
+    logFailures.clear();
     ScipMessageHandler original;
     ScipInstance instance;
     if (!failure.note(instance.create())) {
@@ -187,28 +197,53 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     const bool hasSolution =
         failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0;
     SCIP_RETCODE printed = SCIP_OKAY;
-    const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, printed) : std::nullopt;
+    std::string err;
+    const std::optional<std::string> solution = hasSolution ? solutionText(scip, name, printed, &err) : std::nullopt;
+    printErrors(err);
+    err.clear();
     failure.note(printed);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
-    ModelResult result = recordResult(scip, modelPath, initialSolution);
+    ModelResult result = readScipResult(scip, modelPath, initialSolution);
     std::cout << outcomeLines(result.name, result.seconds, result.outcome);
     const int major = result.scipMajorVersion;
     if (!outcomeFromScipStatus(major, result.scipStatus)) std::fprintf(stderr, msg::unknownScipVersion, major);
     result.stamp = stamp;
     result.seed = settings.seed;
-    result.solutionFile =
-        solution ? writeSolutionFile(outputFolder, name, *solution) : removeSolutionFile(outputFolder, name);
+    result.solutionFile = solution ? writeSolutionFile(outputFolder, name, *solution, &err)
+                                   : removeSolutionFile(outputFolder, name, &err);
     // A solution that could not be put in memory is not written.
     if (hasSolution && !solution) result.solutionFile = SolutionFile::WriteFailed;
     result.logLost = !log.finish();  // SCIP closed it after its statistics
+    printErrors(err + logFailures);
+    logFailures.clear();
     return result;
+}
+
+// mod_lp's job: the model the request names translated, its failure said on
+// standard error with, when an LP file of an earlier translation is beside
+// the model, a line that says it is not current.
+std::string translationJob(const std::string& request, const Task&, const std::function<void()>&) {
+    const std::optional<std::string> modelPath = decodeValue<std::string>(request);
+    if (!modelPath) return std::string();
+    const TranslationFailure failure = convertModel(*modelPath);
+    if (failure == TranslationFailure::None) return encodeValue(true);
+    std::fputs(failure == TranslationFailure::Read       ? msg::modelReadError
+               : failure == TranslationFailure::Generate ? msg::modelGenerateError
+                                                         : msg::lpWriteError,
+               stderr);
+    const std::string lpPath = lpPathOfModel(*modelPath);
+    if (isRegularFile(lpPath)) std::fprintf(stderr, msg::lpOutdated, lpPath.c_str());
+    return encodeValue(false);
 }
 
 }  // namespace
 
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings, const std::function<void()>& solveStarting) {
-    std::optional<ModelResult> result = solveWithScip(modelPath, outputFolder, settings, solveStarting);
+    // What kept SCIP's log from its name, when it was named as the solve's instance was freed.
+    std::string logFailures;
+    std::optional<ModelResult> result = solveWithScip(modelPath, outputFolder, settings, solveStarting, logFailures);
+    printErrors(logFailures);
     // The solution as written, checked once the solve's instance is gone, under an allowance of its own.
     if (result && result->solutionFile == SolutionFile::Written) {
         if (solveStarting) solveStarting();
@@ -216,63 +251,6 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         const SolutionCheck check = checkSolutionFile(modelPath, solution, settings);
         std::cerr << checkMessage(check, modelPath, solution);
         result->verified = check.verified;
-    }
-    return result;
-}
-
-OptResult optimizeFolder(const BatchSettings& settings) {
-    std::cout << msg::lpFolderPrompt << std::flush;
-    OptRequest request;
-    if (!readLine(request.lpFolder)) return {};
-    return runOpt(request, settings);
-}
-
-OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
-    OptResult result;
-    std::optional<EarlierTimes> history;
-    if (!readHistory(request.historyFolder, history)) return result;
-    // The shell asks for the output folder once the models are listed; the
-    // command line makes it ready first, and is stricter with both folders.
-    const bool commandLine = request.caller == Caller::CommandLine;
-    if (!folderExists(request.lpFolder)) {
-        // In the shell a folder that is not there is said with the prompts;
-        // on the command line it is an error, with the usage.
-        (commandLine ? std::cerr : std::cout) << msg::lpFolderInvalid << (commandLine ? msg::usage : "") << std::flush;
-        return result;
-    }
-    // SCIP's parameters are checked, in a child process, before anything is touched.
-    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, settings);
-    if (!checked) return result;
-    BatchPlan plan;
-    plan.shard = request.shard;
-    plan.targets = std::move(checked->targets);
-    const bool seeds = !request.seeds.empty();
-    std::string outputFolder = request.outputFolder;
-    if (commandLine && !(prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard) &&
-                         placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
-        return result;
-    }
-    // Rows kept from an earlier run are read before the model folder's old
-    // report is removed (the two folders may be one).
-    if (request.resume == Resume::KeepRows) readTargetsKeptRows(plan);
-    // The command line never solves part of a folder it could not list whole; the shell solves what it found.
-    const FolderListing listing = collectModels(
-        request.lpFolder, oldReportFor(request.lpFolder, plan.targets[0].folder, request.resume, request.shard),
-        commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
-    if (!listing.whole && commandLine) return result;
-    plan.modelPaths = listing.paths;
-    if (!commandLine &&
-        !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
-        return result;
-    }
-    if (seeds && !makeTargetFolders(plan.targets)) return result;
-    prepareBatchOutputs(plan, request.resume, history, request.commandLine, checked->scipVersion);
-    const BatchResult batch = runBatch(plan);
-    result.interruptedBy = batch.interruptedBy;
-    result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
-    // The record says the part finished only when every entry of it did.
-    for (size_t t = 0; request.shard && t < plan.targets.size(); ++t) {
-        if (!writePartInfo(plan.targets[t].folder, *request.shard, plan.modelPaths, batch, t)) result.exitStatus = 1;
     }
     return result;
 }
@@ -293,8 +271,20 @@ std::optional<TranslationResult> convertFolderAt(const std::string& folder, cons
     std::cout << msg::modFolderFound;
     removeStaleTempFiles(folder);
     const FolderListing listing = readFolder(folder);
+    printErrors(listing.error);
     if (!listing.whole && incomplete == IncompleteListing::Refuse) return TranslationResult{0, 0, false};
     TranslationResult result = translateEntries(folder, listing.paths, settings);
     result.listedWhole = listing.whole;
     return result;
+}
+
+std::optional<JobFunction> workerJob(const std::string& name) {
+    if (name == kSolveJob) {
+        return JobFunction([](const std::string& request, const Task& task, const std::function<void()>& starting) {
+            return solveJob(request, task, solveModel, starting);
+        });
+    }
+    if (name == kTranslationJob) return JobFunction(translationJob);
+    if (name == kParameterCheckJob) return JobFunction(parameterCheckJob);
+    return std::nullopt;
 }

@@ -15,9 +15,11 @@
 #include "compare/seed_page.h"
 #include "compare/seed_runs.h"
 #include "compare/seed_text.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "reports/output_files.h"
 #include "reports/reports.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 namespace {
@@ -78,7 +80,9 @@ struct ReadFolder {
 std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
     ReadFolder read;
     std::vector<std::string> odd;
-    read.seedNames = seedFoldersOf(folder, &odd);
+    std::string err;
+    read.seedNames = seedFoldersOf(folder, &err, &odd);
+    printErrors(err);
     for (const std::string& path : odd) std::fprintf(stderr, msg::compareSeedFolderIgnored, path.c_str());
     if (read.seedNames.empty()) {
         std::optional<ComparedFolder> compared = readReportFolder(folder);
@@ -116,7 +120,9 @@ bool protectedTarget(const std::string& target, const std::vector<std::string>& 
     }
     for (const std::string& folder : folders) {
         std::vector<std::string> batches = {folder};
-        for (const std::string& seed : seedFoldersOf(folder)) batches.push_back(joinPath(folder, seed));
+        std::string err;
+        for (const std::string& seed : seedFoldersOf(folder, &err)) batches.push_back(joinPath(folder, seed));
+        printErrors(err);
         // By name in the folder, whether the file is there yet or not: a
         // report written into a seed run's folder would make it a batch.
         const std::vector<std::string> names = batchFileNames();
@@ -129,8 +135,9 @@ bool protectedTarget(const std::string& target, const std::vector<std::string>& 
 }
 
 bool writeOutput(const std::string& path, const std::string& content) {
-    if (const int error = replaceFile(parentFolder(path), path, content)) {
-        printIoError(msg::compareNotWritten, path, error);
+    std::string reason;
+    if (!replaceFile(parentFolder(path), path, content, &reason)) {
+        printErrors(ioErrorLine(msg::compareNotWritten, path, reason));
         return false;
     }
     std::printf(msg::compareWritten, path.c_str());

@@ -8,10 +8,12 @@
 #include <optional>
 #include <vector>
 
+#include "platform/console.h"
 #include "platform/files.h"
 #include "reports/batch_record.h"
 #include "reports/part_info.h"
 #include "reports/reports.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 namespace {
@@ -20,9 +22,11 @@ namespace {
 // after a message, when there are none or their counts differ.
 std::optional<int> partCount(const std::string& outputFolder) {
     std::map<int, int> counts;
-    for (const std::string& path : listFolder(outputFolder)) {
+    std::string err;
+    for (const std::string& path : listFolder(outputFolder, &err)) {
         if (const std::optional<Shard> part = partOfFile(baseName(path), kReportFile)) ++counts[part->count];
     }
+    printErrors(err);
     if (counts.empty()) {
         std::fprintf(stderr, msg::mergeNoParts, outputFolder.c_str());
         return std::nullopt;
@@ -105,11 +109,10 @@ bool copyFirstRecord(const std::string& outputFolder, int count) {
     const std::optional<std::string> record = readTextFile(joinPath(outputFolder, recordFileName(Shard{1, count})));
     if (!record) return true;
     const std::string path = joinPath(outputFolder, recordFileName(std::nullopt));
-    if (const int error = replaceFile(outputFolder, path, *record)) {
-        printIoError(msg::recordNotWritten, path, error);
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (replaceFile(outputFolder, path, *record, &reason)) return true;
+    printErrors(ioErrorLine(msg::recordNotWritten, path, reason));
+    return false;
 }
 
 }  // namespace
@@ -130,7 +133,11 @@ int mergeBatchParts(const std::string& outputFolder) {
         if (!mergeReport(outputFolder, reports[r], *infos, merged[r])) return 1;
     }
     for (size_t r = 0; r < reports.size(); ++r) {
-        if (merged[r] && !writeReport(outputFolder, reports[r], reports[r].fileName, *merged[r], std::cerr)) return 1;
+        std::string err;
+        if (merged[r] && !writeReport(outputFolder, reports[r], reports[r].fileName, *merged[r], &err)) {
+            printErrors(err);
+            return 1;
+        }
     }
     if (!copyFirstRecord(outputFolder, *count)) return 1;
     std::printf(msg::mergeDone, *count, joinPath(outputFolder, kReportFile).c_str());
@@ -140,19 +147,22 @@ int mergeBatchParts(const std::string& outputFolder) {
 }  // namespace
 
 bool holdsParts(const std::string& folder) {
-    for (const std::string& path : listFolder(folder)) {
-        if (partOfFile(baseName(path), kReportFile)) return true;
-    }
-    return false;
+    std::string err;
+    bool holds = false;
+    for (const std::string& path : listFolder(folder, &err)) holds = holds || partOfFile(baseName(path), kReportFile);
+    printErrors(err);
+    return holds;
 }
 
 int mergeParts(const std::string& outputFolder) {
     // A batch under several seeds: each seed's folder that holds parts is
     // merged as a batch (a seed run earlier without parts stays as it is).
     std::vector<std::string> parted;
-    for (const std::string& seed : seedFoldersOf(outputFolder)) {
+    std::string err;
+    for (const std::string& seed : seedFoldersOf(outputFolder, &err)) {
         if (holdsParts(joinPath(outputFolder, seed))) parted.push_back(joinPath(outputFolder, seed));
     }
+    printErrors(err);
     if (parted.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
     int status = 0;
     for (const std::string& folder : parted) status = std::max(status, mergeBatchParts(folder));

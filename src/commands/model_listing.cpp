@@ -2,30 +2,33 @@
 #include "commands/model_listing.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <iostream>
 
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
+#include "platform/console.h"
 #include "reports/output_files.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, IncompleteListing incomplete) {
     std::cout << msg::lpFolderFound;
     removeStaleTempFiles(lpFolder);
     FolderListing listing = readFolder(lpFolder);
+    printErrors(listing.error);
     // A folder refused for an incomplete listing is left as it was.
     if (!listing.whole && incomplete == IncompleteListing::Refuse) return listing;
     const std::string reportName = kReportFile;
     const std::string oldReportPath = lpFolder + "/" + reportName;
     bool leaveOut = oldReport != OldReport::Remove;
     if (oldReport != OldReport::LeaveOut) {
-        const int error = removeFile(oldReportPath);
-        if (error == 0) {
+        std::string reason;
+        bool removed = false;
+        if (!removeIfPresent(oldReportPath, &reason, &removed)) {
+            printErrors(ioErrorLine(msg::oldReportNotRemoved, oldReportPath, reason));
+        } else if (removed) {
             std::cout << msg::oldReportRemoved;
             leaveOut = true;  // it is gone
-        } else if (error != ENOENT) {
-            printIoError(msg::oldReportNotRemoved, oldReportPath, error);
         }
     }
     if (leaveOut) {
@@ -38,9 +41,17 @@ FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, In
     forgetListedInitialFolders();  // a new batch lists them again
     if (folderExists(initialFolder)) {
         std::cout << msg::initialSolFolderExists;
-        listInitialSolutionFolder(initialFolder);
+        printErrors(listInitialSolutionFolder(initialFolder));
     } else {
         std::cout << msg::initialSolFolderMissing;
     }
     return listing;
+}
+
+std::optional<std::string> reportInitialSolutionFolder(const std::string& modelPath) {
+    std::string err;
+    const std::optional<std::string> folder = initialSolutionFolder(modelPath, &err);
+    std::cout << (folder ? msg::initialSolFolderExists : msg::initialSolFolderMissing);
+    printErrors(err);
+    return folder;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <optional>
+
 #include "platform/files.h"
 
 // What becomes of an old "sol_stat.csv" in the model folder.
@@ -22,3 +24,5 @@ enum class IncompleteListing {
 // Says that the model folder (which exists) was found, lists it, deals with
 // its old report and says whether its initial-solution folder exists.
 FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, IncompleteListing incomplete);
+// Says whether the initial-solution folder of a model exists; returns it when it does.
+std::optional<std::string> reportInitialSolutionFolder(const std::string& modelPath);

@@ -27,12 +27,13 @@ bool holdsBatchReport(const std::string& folder) {
 // Seed folders of `outputFolder` that this run under `targets` does not
 // write, said: comparar reads them with this run's.
 void sayOtherSeedFolders(const std::vector<BatchTarget>& targets, const std::string& outputFolder) {
-    std::string others;
-    for (const std::string& name : seedFoldersOf(outputFolder)) {
+    std::string others, err;
+    for (const std::string& name : seedFoldersOf(outputFolder, &err)) {
         bool ours = false;
         for (const BatchTarget& target : targets) ours |= baseName(target.folder) == name;
         if (!ours) others += (others.empty() ? "" : ", ") + name;
     }
+    printErrors(err);
     if (!others.empty()) std::fprintf(stderr, msg::seedFoldersBesides, outputFolder.c_str(), others.c_str());
 }
 
@@ -41,7 +42,10 @@ void sayOtherSeedFolders(const std::vector<BatchTarget>& targets, const std::str
 bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder, Resume resume) {
     if (!seeds) {
         // A batch written beside a seed run's folders would make them one batch's.
-        if (!seedFoldersOf(outputFolder).empty()) {
+        std::string err;
+        const bool seedRun = !seedFoldersOf(outputFolder, &err).empty();
+        printErrors(err);
+        if (seedRun) {
             std::fprintf(stderr, msg::batchIntoSeedFolder, outputFolder.c_str());
             return false;
         }
@@ -62,8 +66,9 @@ bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::stri
 
 bool makeTargetFolders(const std::vector<BatchTarget>& targets) {
     for (const BatchTarget& target : targets) {
-        if (const int error = prepareOutputFolder(target.folder)) {
-            printIoError(msg::outputFolderNotWritable, target.folder, error);
+        std::string reason;
+        if (!prepareOutputFolder(target.folder, &reason)) {
+            printErrors(ioErrorLine(msg::outputFolderNotWritable, target.folder, reason));
             return false;
         }
     }
@@ -72,9 +77,9 @@ bool makeTargetFolders(const std::vector<BatchTarget>& targets) {
 
 bool prepareCommandLineOutput(const std::string& lpFolder, const std::string& outputFolder,
                               const std::optional<Shard>& shard) {
-    if (const int error = prepareOutputFolder(outputFolder)) {
-        printIoError(msg::outputFolderNotWritable, outputFolder, error);
-        std::cerr << msg::usage << std::flush;
+    std::string reason;
+    if (!prepareOutputFolder(outputFolder, &reason)) {
+        printErrors(ioErrorLine(msg::outputFolderNotWritable, outputFolder, reason) + msg::usage);
         return false;
     }
     if (shard && sameFolder(lpFolder, outputFolder)) {
@@ -111,25 +116,28 @@ void readTargetsKeptRows(BatchPlan& plan) {
     for (BatchTarget& target : plan.targets) target.keptRows = readKeptRows(target.folder, plan.shard);
 }
 
-void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<EarlierTimes>& history,
-                         const std::string& commandLine, const std::string& scipVersion) {
+void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::string& scipVersion) {
     if (plan.shard) plan.solve = shardEntries(plan.modelPaths.size(), *plan.shard);
     for (BatchTarget& target : plan.targets) {
         // Read before any report is rewritten.
-        target.earlier = history ? *history : readEarlierTimes(target.folder).value_or(EarlierTimes{});
+        target.earlier = plan.history ? *plan.history : readEarlierTimes(target.folder).value_or(EarlierTimes{});
         removeStaleTempFiles(target.folder);
         // A batch started afresh owes nothing to the journal of an earlier one.
-        if (resume == Resume::No) removeIfPresent(joinPath(target.folder, journalName(plan.shard)));
-        if (plan.shard) writePartInfo(target.folder, *plan.shard, plan.modelPaths, std::nullopt);
+        if (request.resume == Resume::No) removeIfPresent(joinPath(target.folder, journalName(plan.shard)), nullptr);
+        std::string err;
+        if (plan.shard) writePartInfo(target.folder, *plan.shard, plan.modelPaths, std::nullopt, 0, &err);
+        printErrors(err);
         target.record =
-            describeBatch(target.settings, commandLine, scipVersion, target.settings.scipParameters, plan.modelPaths);
+            describeBatch(target.settings, request.commandLine, scipVersion, target.settings.scipParameters,
+                          plan.modelPaths);
     }
 }
 
-bool readHistory(const std::string& folder, std::optional<EarlierTimes>& history) {
+bool readHistory(const OptRequest& request, BatchPlan& plan) {
+    const std::string& folder = request.historyFolder;
     if (folder.empty()) return true;
-    history = readEarlierTimes(folder);
-    if (history) return true;
+    plan.history = readEarlierTimes(folder);
+    if (plan.history) return true;
     std::fprintf(stderr, msg::historyUnreadable, folder.c_str());
     std::cerr << msg::usage << std::flush;
     return false;

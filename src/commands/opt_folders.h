@@ -9,6 +9,7 @@
 
 #include "batch/batch.h"
 #include "commands/model_listing.h"
+#include "commands/opt_request.h"
 
 // The targets' folders under the output folder: the folder itself, or one
 // "semente-K" folder per seed (with its blocks' label). False (said) when
@@ -32,17 +33,16 @@ bool askOutputFolder(std::string& outputFolder);
 // What becomes of the model folder's old report in this batch.
 OldReport oldReportFor(const std::string& lpFolder, const std::string& outputFolder, Resume resume,
                        const std::optional<Shard>& shard);
-// --historico's times (the complete report of `folder`) into `history`;
-// nothing to read for a folder "". False, said with the usage, when the
-// folder has no complete report that can be read.
-bool readHistory(const std::string& folder, std::optional<EarlierTimes>& history);
+// The times of the folder `request` names for them (the complete report
+// there) into the plan; nothing to read when it names none. False, said
+// with the usage, when that folder has no complete report that can be read.
+bool readHistory(const OptRequest& request, BatchPlan& plan);
 // The targets' folders made ready for the batch `plan` (its shard and
-// models set): the times that order the hand-out read (`history`'s, else
+// models set): the times that order the hand-out read (the plan's, else
 // each folder's earlier report), temporary files of killed runs removed, an
-// earlier journal removed unless resuming, and for a part, its entries
-// chosen and its info started; each target described for its record, with
-// SCIP's version.
-void prepareBatchOutputs(BatchPlan& plan, Resume resume, const std::optional<EarlierTimes>& history,
-                         const std::string& commandLine, const std::string& scipVersion);
+// earlier journal removed unless `request` resumes, and for a part, its
+// entries chosen and its info started; each target described for its
+// record, with the command line and SCIP's version.
+void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::string& scipVersion);
 // The rows each target's folder kept of an earlier run (--retomar).
 void readTargetsKeptRows(BatchPlan& plan);

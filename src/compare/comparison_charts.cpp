@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "compare/comparison_text.h"
+#include "compare/model_table.h"
 #include "text/messages.h"
 #include "text/format.h"
 

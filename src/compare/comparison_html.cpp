@@ -8,6 +8,7 @@
 
 #include "compare/comparison_charts.h"
 #include "compare/comparison_text.h"
+#include "compare/model_table.h"
 #include "reports/report_rows.h"
 #include "text/messages.h"
 #include "text/format.h"
@@ -69,59 +70,57 @@ const char* kindClass(StatusKind kind) {
     return "outro";
 }
 
-std::string heading(const std::string& label, size_t folder, size_t count) {
-    return "<th>" + (count == 1 ? label : label + " " + std::to_string(folder + 1)) + "</th>";
+const char* pageLabel(ModelColumn column) {
+    switch (column) {
+        case ModelColumn::Model: return msg::pageModel;
+        case ModelColumn::Time: return msg::pageTime;
+        case ModelColumn::Ratio: return msg::pageRatio;
+        case ModelColumn::Status: return msg::pageStatus;
+        case ModelColumn::Z: return msg::pageZ;
+        case ModelColumn::Nodes: return msg::pageNodes;
+        case ModelColumn::Check: return msg::pageCheck;
+        case ModelColumn::AcrossFolders: return msg::pageAcrossFolders;
+    }
+    return "";
+}
+
+std::string statusCell(const ModelCell& status) {
+    if (status.missing) return cell(msg::pageMissing, "ausente");
+    const char* mark = status.kind == StatusKind::Limit   ? msg::pageLimitMark
+                       : status.kind == StatusKind::Error ? msg::pageErrorMark
+                                                          : "";
+    return cell(mark + status.text + (status.changed ? std::string(" ") + msg::compareChanged : ""),
+                std::string(kindClass(status.kind)) + (status.changed ? " muda" : ""));
+}
+
+std::string pageCell(const ModelCell& model, ModelColumn column) {
+    switch (column) {
+        case ModelColumn::Model: return cell(model.text);
+        case ModelColumn::Status: return statusCell(model);
+        case ModelColumn::Check:
+            return model.missing ? cell("") : cell(checkText(model.check), model.check == Check::Wrong ? "erro" : "");
+        case ModelColumn::AcrossFolders:
+            return cell(model.inconsistent ? msg::compareInconsistent : "", model.inconsistent ? "inconsistente" : "");
+        case ModelColumn::Time:
+        case ModelColumn::Ratio:
+        case ModelColumn::Z:
+        case ModelColumn::Nodes: break;
+    }
+    return numberCell(model.value, model.text);
 }
 
 // The per-model table's header, and its rows as the script's data.
 std::string modelTable(const Comparison& comparison) {
-    const size_t count = comparison.labels.size();
-    const bool anyInconsistency = anyInconsistent(comparison);
-    std::vector<bool> checks;
-    for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
-    std::string header = std::string("<th>") + msg::pageModel + "</th>";
-    for (size_t f = 0; f < count; ++f) {
-        header += heading(msg::pageTime, f, count);
-        if (f > 0) header += heading(msg::pageRatio, f, count);
-        header +=
-            heading(msg::pageStatus, f, count) + heading(msg::pageZ, f, count) + heading(msg::pageNodes, f, count);
-        if (checks[f]) header += heading(msg::pageCheck, f, count);
+    const ModelTable table = buildModelTable(comparison, true);
+    std::string header;
+    for (const ModelTableColumn& column : table.columns) {
+        header += "<th>" + columnHeading(pageLabel(column.kind), column, comparison.labels.size()) + "</th>";
     }
-    if (anyInconsistency) header += std::string("<th>") + msg::pageAcrossFolders + "</th>";
     std::string data = "const linhas=[\n";
-    for (const ModelComparison& model : comparison.models) {
-        std::string row = "[" + cell(model.name);
-        const std::optional<ComparedRow>& reference = model.rows[0];
-        for (size_t f = 0; f < count; ++f) {
-            const std::optional<ComparedRow>& r = model.rows[f];
-            row += "," + numberCell(r ? std::optional<double>(r->seconds) : std::nullopt,
-                                    r ? decimalComma(r->seconds, 3) : "");
-            if (f > 0) {
-                const bool ratio = r && reference && reference->seconds > 0.0;
-                const std::optional<double> value =
-                    ratio ? std::optional<double>(r->seconds / reference->seconds) : std::nullopt;
-                row += "," + numberCell(value, value ? decimalComma(*value, 2) : "");
-            }
-            if (!r) {
-                row += "," + cell(msg::pageMissing, "ausente") + "," + numberCell(std::nullopt, "") + "," +
-                       numberCell(std::nullopt, "");
-                if (checks[f]) row += "," + cell("");
-                continue;
-            }
-            const char* mark = r->kind == StatusKind::Limit   ? msg::pageLimitMark
-                               : r->kind == StatusKind::Error ? msg::pageErrorMark
-                                                              : "";
-            const bool changed = f > 0 && reference && r->status != reference->status;
-            row += "," + cell(mark + shortStatus(r->status) + (changed ? std::string(" ") + msg::compareChanged : ""),
-                              std::string(kindClass(r->kind)) + (changed ? " muda" : ""));
-            row += "," + numberCell(r->z, r->z ? decimalComma(*r->z, 6) : "");
-            row += "," + numberCell(r->nodes, r->nodes ? decimalComma(*r->nodes, 0) : "");
-            if (checks[f]) row += "," + cell(checkText(r->check), r->check == Check::Wrong ? "erro" : "");
-        }
-        if (anyInconsistency) {
-            row += "," +
-                   cell(model.inconsistent ? msg::compareInconsistent : "", model.inconsistent ? "inconsistente" : "");
-        }
+    for (const std::vector<ModelCell>& cells : table.rows) {
+        std::string row;
+        for (size_t c = 0; c < cells.size(); ++c)
+            row += (c == 0 ? "[" : ",") + pageCell(cells[c], table.columns[c].kind);
         data += row + "],\n";
     }
     return "<div class=\"rolagem\"><table id=\"modelos\"><thead><tr>" + header +

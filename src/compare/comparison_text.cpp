@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "compare/model_table.h"
 #include "reports/report_rows.h"
 #include "text/messages.h"
 #include "text/format.h"
@@ -22,55 +23,49 @@ std::string optionalNumber(const std::optional<double>& value, int decimals) {
     return value ? decimalComma(*value, decimals) : "-";
 }
 
-// "TEMPO" for a single folder, "TEMPO 2" for the second of several.
-std::string heading(const char* label, size_t folder, size_t count) {
-    return count == 1 ? std::string(label) : std::string(label) + " " + std::to_string(folder + 1);
+const char* consoleLabel(ModelColumn column) {
+    switch (column) {
+        case ModelColumn::Model: return msg::compareModel;
+        case ModelColumn::Time: return msg::compareTime;
+        case ModelColumn::Ratio: return msg::compareRatio;
+        case ModelColumn::Status: return msg::compareStatus;
+        case ModelColumn::Check: return msg::compareCheck;
+        case ModelColumn::AcrossFolders: return msg::compareAcrossFolders;
+        case ModelColumn::Z:
+        case ModelColumn::Nodes: break;
+    }
+    return "";
+}
+
+std::string consoleCell(const ModelCell& cell, ModelColumn column) {
+    switch (column) {
+        case ModelColumn::Model: return printableName(cell.text);
+        case ModelColumn::Status:
+            if (cell.missing) return msg::compareMissing;
+            return cell.changed ? cell.text + " " + msg::compareChanged : cell.text;
+        case ModelColumn::Check: return cell.missing ? "" : checkText(cell.check);
+        case ModelColumn::AcrossFolders: return cell.inconsistent ? msg::compareInconsistent : "";
+        case ModelColumn::Time:
+        case ModelColumn::Ratio:
+        case ModelColumn::Z:
+        case ModelColumn::Nodes: break;
+    }
+    return cell.value ? cell.text : "-";
 }
 
 std::string modelTable(const Comparison& comparison) {
-    const size_t count = comparison.labels.size();
-    const bool anyInconsistency = anyInconsistent(comparison);
-    std::vector<bool> checks;
-    for (size_t f = 0; f < count; ++f) checks.push_back(anyCheck(comparison, f));
-    std::vector<std::string> header = {msg::compareModel};
-    std::vector<bool> right = {false};
-    for (size_t f = 0; f < count; ++f) {
-        header.push_back(heading(msg::compareTime, f, count));
-        right.push_back(true);
-        if (f > 0) {
-            header.push_back(heading(msg::compareRatio, f, count));
-            right.push_back(true);
-        }
-        header.push_back(heading(msg::compareStatus, f, count));
-        right.push_back(false);
-        if (checks[f]) {
-            header.push_back(heading(msg::compareCheck, f, count));
-            right.push_back(false);
-        }
-    }
-    if (anyInconsistency) {
-        header.push_back(msg::compareAcrossFolders);
-        right.push_back(false);
+    const ModelTable table = buildModelTable(comparison, false);
+    std::vector<std::string> header;
+    std::vector<bool> right;
+    for (const ModelTableColumn& column : table.columns) {
+        header.push_back(columnHeading(consoleLabel(column.kind), column, comparison.labels.size()));
+        right.push_back(column.kind == ModelColumn::Time || column.kind == ModelColumn::Ratio);
     }
     std::vector<std::vector<std::string>> rows = {header};
-    for (const ModelComparison& model : comparison.models) {
-        std::vector<std::string> cells = {printableName(model.name)};
-        const std::optional<ComparedRow>& reference = model.rows[0];
-        for (size_t f = 0; f < count; ++f) {
-            const std::optional<ComparedRow>& row = model.rows[f];
-            cells.push_back(row ? decimalComma(row->seconds, 3) : "-");
-            if (f > 0) {
-                const bool ratio = row && reference && reference->seconds > 0.0;
-                cells.push_back(ratio ? decimalComma(row->seconds / reference->seconds, 2) : "-");
-            }
-            std::string status = row ? shortStatus(row->status) : msg::compareMissing;
-            if (f > 0 && row && reference && row->status != reference->status)
-                status += std::string(" ") + msg::compareChanged;
-            cells.push_back(status);
-            if (checks[f]) cells.push_back(row ? checkText(row->check) : "");
-        }
-        if (anyInconsistency) cells.push_back(model.inconsistent ? msg::compareInconsistent : "");
-        rows.push_back(std::move(cells));
+    for (const std::vector<ModelCell>& cells : table.rows) {
+        std::vector<std::string> texts;
+        for (size_t c = 0; c < cells.size(); ++c) texts.push_back(consoleCell(cells[c], table.columns[c].kind));
+        rows.push_back(std::move(texts));
     }
     return alignedTable(rows, right);
 }
@@ -173,18 +168,6 @@ std::string csvRow(const FolderSummary& summary, bool reference, size_t inconsis
 }
 
 }  // namespace
-
-std::string shortStatus(const std::string& status) {
-    std::string text = status;
-    for (const std::string prefix : msg::compareStatusPrefixes) {
-        if (text.compare(0, prefix.size(), prefix) == 0) text = text.substr(prefix.size());
-    }
-    const std::string suffix = msg::compareStatusSuffix;
-    if (text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0) {
-        text.resize(text.size() - suffix.size());
-    }
-    return text;
-}
 
 std::string printableName(const std::string& name) {
     std::string text = name;

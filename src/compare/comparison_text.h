@@ -7,9 +7,6 @@
 
 #include "compare/comparison.h"
 
-// A STATUS text as the console shows it: without "PROCESSO INTERROMPIDO - ",
-// "PROBLEMA " and " DO MODELO".
-std::string shortStatus(const std::string& status);
 // A model or folder name for one console line: control characters as "?".
 std::string printableName(const std::string& name);
 // Rows of cells as lines, columns two spaces apart and as wide as their

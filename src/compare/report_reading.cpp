@@ -5,14 +5,10 @@
 
 #include "reports/report_table.h"
 #include "text/format.h"
+#include "text/settings_line.h"
 
 namespace {
 
-std::string trim(const std::string& text) {
-    const size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string::npos) return "";
-    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
-}
 
 }  // namespace
 
@@ -54,13 +50,11 @@ SettingsTimeLimit settingsTimeLimit(const std::string& text) {
     while (at < text.size()) {
         size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
-        const std::string line = trim(text.substr(at, end - at));
+        const SettingsLine line = parseSettingsLine(text.substr(at, end - at));
         at = end + 1;
-        const size_t equals = line.find('=');
-        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
-        if (trim(line.substr(0, equals)) != "limits/time") continue;
+        if (line.kind != SettingsLine::Parameter || line.name != "limits/time" || !line.value) continue;
         // A later line overrides an earlier one, as SCIP reads them.
-        const std::string value = trim(line.substr(equals + 1));
+        const std::string& value = *line.value;
         const std::optional<double> seconds = value.find(',') == std::string::npos ? parseDecimal(value) : std::nullopt;
         limit = SettingsTimeLimit{};
         if (!seconds || *seconds <= 0.0) {

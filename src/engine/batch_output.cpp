@@ -7,8 +7,10 @@
 #include <iostream>
 #include <sstream>
 
+#include "platform/console.h"
 #include "platform/files.h"
 #include "reports/reports.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 namespace {
@@ -42,7 +44,7 @@ void BatchOutput::hide(size_t index) {
     blocks_.hide(block(index));
 }
 
-bool BatchOutput::record(size_t index, const ModelResult& result) {
+bool BatchOutput::keepResult(size_t index, const ModelResult& result) {
     std::vector<std::string> rows;
     for (const ReportTable& report : batchReports()) rows.push_back(tableRow(report, result));
     return finish(index, std::move(rows), result.out, result.err);
@@ -75,46 +77,47 @@ bool BatchOutput::start() {
     return !waiting_ || writeReports();
 }
 
-// Opens the journal for appending. A record cut short by a killed run is cut
-// off, so that records appended after it can be read; a journal of another
-// layout is first rewritten in this one, its records kept (they may be in no
+// Opens the journal for appending. An entry cut short by a killed run is cut
+// off, so that entries appended after it can be read; a journal of another
+// layout is first rewritten in this one, its entries kept (they may be in no
 // report yet).
 bool BatchOutput::openJournal(std::ostream& errors) {
     const std::string text = readTextFile(journalPath_).value_or("");
     journalSize_ = static_cast<long long>(journalKeptLength(text));
     if (journalSize_ == 0 && !text.empty()) {
         const std::string today = journalInTodaysLayout(text);
-        if (const int error = today.empty() ? 0 : replaceFile(outputFolder_, journalPath_, today)) {
-            printIoError(msg::reportNotWritten, journalPath_, error, errors);
+        std::string err;
+        if (!today.empty() && !replaceFile(outputFolder_, journalPath_, today, &err)) {
+            errors << ioErrorLine(msg::reportNotWritten, journalPath_, err) << std::flush;
             return false;
         }
         journalSize_ = static_cast<long long>(today.size());
     }
-    if (const int error = openForAppend(journalPath_, journal_)) {
-        printIoError(msg::reportNotWritten, journalPath_, error, errors);
+    std::string err;
+    if (!openForAppend(journalPath_, journal_, &err)) {
+        errors << ioErrorLine(msg::reportNotWritten, journalPath_, err) << std::flush;
         return false;
     }
-    if (const int error = truncateFile(journal_, journalSize_)) {
-        printIoError(msg::reportNotWritten, journalPath_, error, errors);
+    if (!truncateFile(journal_, journalSize_, &err)) {
+        errors << ioErrorLine(msg::reportNotWritten, journalPath_, err) << std::flush;
     }
     return true;
 }
 
-// One write of a whole record, at the end of the file: a killed program
-// leaves whole records and at most one cut short.
+// One write of a whole entry, at the end of the file: a killed program
+// leaves whole entries and at most one cut short.
 bool BatchOutput::appendToJournal(const std::vector<std::string>& rows, std::ostream& errors) {
     if (journal_.fd < 0 && !openJournal(errors)) return false;
     // An empty journal starts with its layout.
-    const std::string record = (journalSize_ == 0 ? journalStart() : "") + journalRecord(rows);
-    const int error = writeWhole(journal_.fd, record);
-    if (error == 0) {
-        journalSize_ += static_cast<long long>(record.size());
+    const std::string entry = (journalSize_ == 0 ? journalStart() : "") + journalEntry(rows);
+    std::string err;
+    if (writeWhole(journal_.fd, entry, &err)) {
+        journalSize_ += static_cast<long long>(entry.size());
         return true;
     }
-    if (truncateFile(journal_, journalSize_) != 0) {
-        // The cut record is cut off when the journal is next opened.
-    }
-    printIoError(msg::reportNotWritten, journalPath_, error, errors);
+    // An entry cut short and left there is cut off when the journal is next opened.
+    truncateFile(journal_, journalSize_, nullptr);
+    errors << ioErrorLine(msg::reportNotWritten, journalPath_, err) << std::flush;
     return false;
 }
 
@@ -135,14 +138,14 @@ bool BatchOutput::closeReports() {
         if (!writeReports()) return false;
     }
     journal_ = FileDescriptor();
-    removeIfPresent(journalPath_);
+    removeIfPresent(journalPath_, nullptr);
     return true;
 }
 
 bool BatchOutput::writeReports() {
     std::ostringstream errors;
     const bool written = writeReports(errors);
-    std::cerr << errors.str() << std::flush;
+    printErrors(errors.str());
     return written;
 }
 
@@ -156,7 +159,11 @@ bool BatchOutput::writeReports(std::ostream& errors) {
         for (const Entry& e : entries_) {
             if (e.done && e.rows.size() > report) rows.push_back(e.rows[report]);
         }
-        if (!writeReport(outputFolder_, reports[report], reportNames_[report], rows, errors)) written = false;
+        std::string err;
+        if (!writeReport(outputFolder_, reports[report], reportNames_[report], rows, &err)) {
+            errors << err << std::flush;
+            written = false;
+        }
     }
     lastWrite_ = Clock::now();
     // A rewrite that failed is tried again a second later, not at once.

@@ -30,11 +30,11 @@ public:
     // and in the reports at the next rewrite that is due), rows kept from an
     // earlier run, or no row (not a model). False when a report or the
     // journal could not be written (said with the block).
-    bool record(size_t index, const ModelResult& result);
+    bool keepResult(size_t index, const ModelResult& result);
     bool keep(size_t index, const std::string& name, const KeptRow& kept);
     bool finishWithoutRow(size_t index, std::string out = "", std::string err = "");
     // The entries known before any model is solved (kept rows, entries that
-    // are not models) are recorded: the reports are rewritten once with all
+    // are not models) are kept: the reports are rewritten once with all
     // of them, and from now on as entries finish. Until then no rewrite
     // happens, so that a program killed meanwhile leaves the earlier reports
     // whole.
@@ -68,7 +68,7 @@ private:
     std::vector<std::string> reportNames_;
     std::string journalPath_;
     FileDescriptor journal_;     // open for appending once a row is journalled
-    long long journalSize_ = 0;  // its whole records
+    long long journalSize_ = 0;  // its whole entries
     bool started_ = false;       // rewrites may happen
     bool waiting_ = false;       // finished rows not yet in the reports
     Clock::time_point lastWrite_{};

@@ -15,6 +15,7 @@
 #include "engine/hand_out.h"
 #include "engine/jobs.h"
 #include "engine/solve_job.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "process/codec.h"
@@ -22,6 +23,7 @@
 #include "reports/batch_record.h"
 #include "reports/report_rows.h"
 #include "scip/solution_file.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 namespace {
@@ -91,10 +93,13 @@ std::vector<size_t> planEntries(const BatchPlan& plan, std::deque<BatchOutput>& 
 bool writeRecord(const BatchTarget& target, const std::optional<Shard>& shard, size_t workers, double memoryLimitMb,
                  bool racing) {
     const std::string path = joinPath(target.folder, recordFileName(shard));
-    const int error = replaceFile(target.folder, path,
-                                  recordText(*target.record, workers, memoryLimitMb, target.earlier.report, racing));
-    if (error != 0) printIoError(msg::recordNotWritten, path, error);
-    return error == 0;
+    std::string err;
+    if (replaceFile(target.folder, path,
+                    recordText(*target.record, workers, memoryLimitMb, target.earlier.report, racing), &err)) {
+        return true;
+    }
+    printErrors(ioErrorLine(msg::recordNotWritten, path, err));
+    return false;
 }
 
 // The batch's targets as its jobs see them: each with its settings (the
@@ -133,7 +138,7 @@ JobKind solveKind(Targets& targets, BatchState& state) {
         }
         state.checks[job.index] = result.check;
         state.anyError |= failsBatch(result);
-        state.anyError |= !targets.outputs[target].record(model, result);
+        state.anyError |= !targets.outputs[target].keepResult(model, result);
     };
     kind.afterWait = [&targets, &state] {
         for (BatchOutput& output : targets.outputs) state.anyError |= !output.writeReportsIfDue();

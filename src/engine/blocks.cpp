@@ -57,9 +57,9 @@ void Blocks::showProgress(size_t running) {
 
 void Blocks::clearProgress() { progress_.clear(); }
 
-void Blocks::workerNotStarted(int error) {
+void Blocks::workerNotStarted(const std::string& reason) {
     progress_.clear();
-    std::cerr << msg::workerNotStarted << std::strerror(error) << "\n" << std::flush;
+    std::cerr << msg::workerNotStarted << reason << "\n" << std::flush;
 }
 
 void Blocks::interrupted(size_t finished, size_t entries) {

@@ -35,7 +35,7 @@ public:
     void printFinished();
     void showProgress(size_t running);
     void clearProgress();
-    void workerNotStarted(int error);
+    void workerNotStarted(const std::string& reason);
     void interrupted(size_t finished, size_t entries);
 
 private:

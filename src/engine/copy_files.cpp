@@ -1,20 +1,21 @@
 // The files of a racing batch's copies.
 #include "engine/copy_files.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
+#include <iostream>
 
 #include "batch/model_names.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "scip/solution_file.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 std::string makeRaceFolder(const std::string& outputFolder) {
     std::string path;
-    const int error = createTempFolder(outputFolder, path);
-    if (error == 0) return path;
-    printIoError(msg::raceFolderNotMade, outputFolder, error);
+    std::string err;
+    if (createTempFolder(outputFolder, path, &err)) return path;
+    printErrors(ioErrorLine(msg::raceFolderNotMade, outputFolder, err));
     return "";
 }
 
@@ -23,7 +24,7 @@ std::string copyFolder(const std::string& raceFolder, size_t index, unsigned cop
 }
 
 bool makeCopyFolder(const std::string& raceFolder, size_t index, unsigned copy) {
-    return makePrivateFolder(copyFolder(raceFolder, index, copy)) == 0;
+    return makePrivateFolder(copyFolder(raceFolder, index, copy), nullptr);
 }
 
 void keepCopyFiles(const std::string& outputFolder, const std::string& raceFolder, size_t index, unsigned copy,
@@ -33,20 +34,26 @@ void keepCopyFiles(const std::string& outputFolder, const std::string& raceFolde
     const std::string from = copyFolder(raceFolder, index, copy);
     if (result.solutionFile == SolutionFile::Written) {
         const std::string path = joinPath(outputFolder, solution);
-        if (std::rename(joinPath(from, solution).c_str(), path.c_str()) != 0) {
-            printIoError(msg::solutionNotWritten, path, errno, errors);
+        std::string err;
+        if (!renameFile(joinPath(from, solution), path, &err)) {
+            errors << ioErrorLine(msg::solutionNotWritten, path, err) << std::flush;
             result.solutionFile = SolutionFile::WriteFailed;
-            removeSolutionFile(outputFolder, result.name, errors);  // an older one would contradict the report
+            err.clear();
+            removeSolutionFile(outputFolder, result.name, &err);  // an older one would contradict the report
+            errors << err << std::flush;
         }
     } else {
         // No solution of this copy: an older file would contradict the report.
-        const SolutionFile removed = removeSolutionFile(outputFolder, result.name, errors);
+        std::string err;
+        const SolutionFile removed = removeSolutionFile(outputFolder, result.name, &err);
+        errors << err << std::flush;
         if (result.solutionFile != SolutionFile::WriteFailed) result.solutionFile = removed;
     }
     if (keepLogs && !result.logLost) {
         const std::string path = joinPath(outputFolder, log);
-        if (std::rename(joinPath(from, log).c_str(), path.c_str()) != 0) {
-            printIoError(msg::logNotWritten, path, errno, errors);
+        std::string err;
+        if (!renameFile(joinPath(from, log), path, &err)) {
+            errors << ioErrorLine(msg::logNotWritten, path, err) << std::flush;
             result.logLost = true;
         }
     }

@@ -51,7 +51,7 @@ int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& block
     // keeps every worker while jobs run.
     const auto staff = [&] {
         const size_t waiting = queue.size() + (kind.race && pool.running() > 0 ? kind.workers : 0);
-        if (const int error = pool.staff(kind.workers, waiting)) blocks.workerNotStarted(error);
+        if (std::string reason; !pool.staff(kind.workers, waiting, &reason)) blocks.workerNotStarted(reason);
     };
     // A worker that ends while the run is being stopped leaves its job
     // unfinished, and so does a race that its first answer has not ended.

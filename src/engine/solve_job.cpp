@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "process/codec.h"
 #include "reports/report_rows.h"
+#include "scip/scip_status.h"
 #include "scip/solution_file.h"
 #include "text/messages.h"
 
@@ -32,10 +33,9 @@ ModelResult unreportedResult(const FinishedJob& finished, const std::string& mod
     result.out = finished.out + outcomeLines(result.name, result.seconds, result.outcome);
     // A model stopped by its limit keeps its row when the batch is resumed.
     result.stamp = fileStamp(modelPath);
-    std::ostringstream err;
-    err << finished.err << whatHappened(finished, modelPath);
-    result.solutionFile = removeSolutionFile(outputFolder, result.name, err);
-    result.err = err.str();
+    std::string removal;
+    result.solutionFile = removeSolutionFile(outputFolder, result.name, &removal);
+    result.err = finished.err + whatHappened(finished, modelPath) + removal;
     return result;
 }
 
@@ -111,6 +111,14 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
         result.err += errors.str();
     }
     return result;
+}
+
+bool betterResult(const ModelResult& a, const ModelResult& b) {
+    if (a.fromScip != b.fromScip) return a.fromScip;
+    const bool aHas = a.hasSolution && a.primalBound, bHas = b.hasSolution && b.primalBound;
+    if (aHas != bHas) return aHas;
+    if (!aHas) return false;
+    return a.minimize ? *a.primalBound < *b.primalBound : *a.primalBound > *b.primalBound;
 }
 
 // A copy whose solution is not feasible answers nothing, and is worse than any other.

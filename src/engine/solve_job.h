@@ -49,9 +49,12 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
                       const std::string& outputFolder, const std::string& raceFolder, const BatchSettings& settings);
 
 // The racing rules of opt's copies: a copy answered when it ended with an
-// answer (report_rows.h's endsWithAnswer) whose solution is not
+// answer (scip/scip_status.h's endsWithAnswer) whose solution is not
 // found infeasible; of two copies without an answer, one that reported is
 // better than one that did not, a feasible solution better than one found
-// infeasible, then the better bounds (reports/report_rows.h's betterResult).
+// infeasible, then the one SCIP solved, then the better primal bound.
 bool copyAnswered(const FinishedJob& job);
 bool betterCopy(const FinishedJob& a, const FinishedJob& b);
+// Of two results of one model: solved by SCIP where `b` was not, else a
+// better primal bound (one where `b` has none).
+bool betterResult(const ModelResult& a, const ModelResult& b);

@@ -39,7 +39,7 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
     const size_t slash = lpPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : lpPath.substr(0, slash + 1);
     std::string temp;
-    FileDescriptor out(createTempFile(folder, temp));
+    FileDescriptor out(createTempFile(folder, temp, nullptr));
     if (out.fd < 0) return false;
     out.close();
     // GLPK names the file it writes on the terminal: show the LP path there,
@@ -61,8 +61,8 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
         &names);
     const bool written = glp_write_lp(prob, nullptr, temp.c_str()) == 0;
     glp_term_hook(nullptr, nullptr);
-    if (!written || std::rename(temp.c_str(), lpPath.c_str()) != 0) {
-        removeFile(temp);
+    if (!written || !renameFile(temp, lpPath, nullptr)) {
+        removeIfPresent(temp, nullptr);
         return false;
     }
     return true;

@@ -69,3 +69,7 @@ std::optional<double> parseTimeLimit(const std::string& line) {
     }
     return *value == 0.0 ? 0.0 : *value;
 }
+
+void printErrors(const std::string& lines) {
+    if (!lines.empty()) std::cerr << lines << std::flush;
+}

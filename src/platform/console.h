@@ -18,3 +18,7 @@ inline constexpr double kLargestTimeLimit = 1e20;
 // line ignored ("30s" is 30). No number, a negative one, one above
 // kLargestTimeLimit, hexadecimal, "inf" and "nan" give nothing.
 std::optional<double> parseTimeLimit(const std::string& line);
+
+// Writes `lines` (whole lines, or nothing) on standard error at once: what a
+// failure below the commands said it was.
+void printErrors(const std::string& lines);

@@ -39,11 +39,11 @@ std::optional<TempFileOwner> tempFileOwner(const std::string& name) {
     return TempFileOwner{hostAndPid.substr(0, dash), std::stoi(pidText)};
 }
 
-void printIoError(const char* what, const std::string& path, int error, std::ostream& out) {
-    out << what << path << ": " << std::strerror(error) << "\n" << std::flush;
+std::vector<std::string> listFolder(const std::string& folder, std::string* err) {
+    FolderListing listing = readFolder(folder);
+    if (err != nullptr) *err = listing.error;
+    return listing.paths;
 }
-
-std::vector<std::string> listFolder(const std::string& folder) { return readFolder(folder).paths; }
 
 FolderListing readFolder(const std::string& folder) {
     FolderListing listing;
@@ -54,7 +54,7 @@ FolderListing readFolder(const std::string& folder) {
             names.push_back(entry.path().filename().string());
         }
     } catch (const std::exception& e) {
-        std::cerr << msg::folderAccessError << e.what() << "\n" << std::flush;
+        listing.error = msg::folderAccessError + std::string(e.what()) + "\n";
         listing.whole = false;
     }
     std::sort(names.begin(), names.end());

@@ -2,10 +2,19 @@
 // through temporary files unique to their writer.
 #pragma once
 
-#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
+
+// How a function below the commands says it failed: it returns false (an
+// empty optional, a descriptor of -1, a status that says so) and, given a
+// place for it in `err`, puts there what went wrong as text: the system's
+// reason from the single operations of this file, whose callers name the
+// file and what they were doing; the whole line to show from anything built
+// on them. It prints nothing: its caller decides what is shown, and where.
+
+// The system's text for the error number `error`, in the program's language.
+std::string systemErrorText(int error);
 
 // A file's size and time of change: what tells whether a file changed.
 struct FileStamp {
@@ -42,20 +51,21 @@ struct NamedMemoryFile {
     FileDescriptor fd;
     std::string path;
 };
-NamedMemoryFile makeNamedMemoryFile(const char* name);
+NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err);
 // Replaces what a file in memory holds with `text`; false when it cannot.
 bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text);
 
 // ---- Folder services ----------------------------------------------------
 
 // Entries of `folder` ("." and ".." left out), each joined to the folder
-// path, sorted by name. Errors are reported on standard error and give the
-// entries found so far.
-std::vector<std::string> listFolder(const std::string& folder);
+// path, sorted by name. A folder that cannot be listed whole gives the
+// entries found so far, and the line that says so in `err`.
+std::vector<std::string> listFolder(const std::string& folder, std::string* err);
 // The same, and whether the whole folder could be listed.
 struct FolderListing {
     std::vector<std::string> paths;
     bool whole = true;
+    std::string error;  // the line that says why it is not whole
 };
 FolderListing readFolder(const std::string& folder);
 // Pieces of `path` between "/" separators, empty pieces included.
@@ -88,14 +98,14 @@ std::optional<std::string> readTextFile(const std::string& path);
 // True when both paths name one folder.
 bool sameFolder(const std::string& a, const std::string& b);
 // Makes `folder` when only its last part is missing, and checks that a new
-// file can be made in it. Returns 0 or the errno of the failure.
-int prepareOutputFolder(const std::string& folder);
+// file can be made in it.
+bool prepareOutputFolder(const std::string& folder, std::string* err);
 
 // ---- Whole reads and writes ----------------------------------------------
 // On any descriptor, through signals that interrupt them.
 
-// Writes all of `bytes`. Returns 0 or the errno of the failure.
-int writeWhole(int fd, const std::string& bytes);
+// Writes all of `bytes`.
+bool writeWhole(int fd, const std::string& bytes, std::string* err);
 // Reads exactly `size` bytes. False when the descriptor fails or ends first.
 bool readWhole(int fd, void* data, size_t size);
 // Appends what can be read now to `bytes`: until the descriptor would block,
@@ -112,14 +122,14 @@ inline constexpr const char* kTempSuffix = ".tmp";
 
 // Creates a temporary file in `folder` named ".loteotimizador-<host>-<pid>-XXXXXX.tmp",
 // unique to this writer, with the mode a plain new file gets. Returns the
-// open descriptor (or -1 with errno set) and sets `path`.
-int createTempFile(const std::string& folder, std::string& path);
+// open descriptor (-1 when it fails) and sets `path`.
+int createTempFile(const std::string& folder, std::string& path, std::string* err);
 // Creates a folder in `folder` named as createTempFile names its files, for
-// one process's private use. Returns 0 or errno, and sets `path`.
-int createTempFolder(const std::string& folder, std::string& path);
+// one process's private use, and sets `path`.
+bool createTempFolder(const std::string& folder, std::string& path, std::string* err);
 // Replaces `path`, a file in `folder`, with `content` through a temporary
-// file renamed over it. Returns 0 or the errno of the failure.
-int replaceFile(const std::string& folder, const std::string& path, const std::string& content);
+// file renamed over it.
+bool replaceFile(const std::string& folder, const std::string& path, const std::string& content, std::string* err);
 // Host and process of a temporary file named by this program; nothing for
 // any other name.
 struct TempFileOwner {
@@ -131,21 +141,18 @@ std::optional<TempFileOwner> tempFileOwner(const std::string& name);
 // `folder`: those of this host whose process is gone, and any older than a day.
 void removeStaleTempFiles(const std::string& folder);
 // Removes `path` if it is there; absence (or a name too long to exist) is
-// not an error. Returns 0 or errno.
-int removeIfPresent(const std::string& path);
-// Removes the file `path`. Returns 0 or errno (ENOENT when it was not there).
-int removeFile(const std::string& path);
+// not a failure. `removed`, when given, says whether a file was removed.
+bool removeIfPresent(const std::string& path, std::string* err, bool* removed = nullptr);
 // True when `path` names something other than a regular file (a folder, a FIFO).
 bool holdsOtherThanFile(const std::string& path);
 // True when nothing is at `path` (or a name too long to exist, or a path through a file).
 bool nothingAt(const std::string& path);
 // Makes `path` a folder for this program's private use; one already there
-// will do. Returns 0 or errno.
-int makePrivateFolder(const std::string& path);
-// Opens (or makes) `path` for appending at its end. Returns 0 or errno.
-int openForAppend(const std::string& path, FileDescriptor& file);
-// Cuts an open file to `size` bytes. Returns 0 or errno.
-int truncateFile(const FileDescriptor& file, long long size);
-
-// "<what><path>: <system text>" on `out` (standard error unless told).
-void printIoError(const char* what, const std::string& path, int error, std::ostream& out = std::cerr);
+// will do.
+bool makePrivateFolder(const std::string& path, std::string* err);
+// Opens (or makes) `path` for appending at its end.
+bool openForAppend(const std::string& path, FileDescriptor& file, std::string* err);
+// Gives the file `from` the name `to`, replacing what had that name.
+bool renameFile(const std::string& from, const std::string& to, std::string* err);
+// Cuts an open file to `size` bytes.
+bool truncateFile(const FileDescriptor& file, long long size, std::string* err);

@@ -48,19 +48,33 @@ bool FileDescriptor::close() {
     return f < 0 || ::close(f) == 0;
 }
 
-NamedMemoryFile makeNamedMemoryFile(const char* name) {
+namespace {
+
+// Says a failed system call's reason in `err`, when one is wanted; false.
+bool failed(std::string* err, int error) {
+    if (err != nullptr) *err = std::strerror(error);
+    return false;
+}
+
+}  // namespace
+
+std::string systemErrorText(int error) { return std::strerror(error); }
+
+NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err) {
     NamedMemoryFile file;
     file.fd = FileDescriptor(::memfd_create(name, MFD_CLOEXEC));
-    if (file.fd.fd >= 0) file.path = "/proc/self/fd/" + std::to_string(file.fd.fd);
+    if (file.fd.fd >= 0) {
+        file.path = "/proc/self/fd/" + std::to_string(file.fd.fd);
+    } else {
+        failed(err, errno);
+    }
     return file;
 }
 
 bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text) {
     const int fd = file.fd.fd;
-    return fd >= 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && writeWhole(fd, text) == 0;
+    return fd >= 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && writeWhole(fd, text, nullptr);
 }
-
-int removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
 
 bool holdsOtherThanFile(const std::string& path) {
     struct stat info;
@@ -72,51 +86,57 @@ bool nothingAt(const std::string& path) {
     return ::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG);
 }
 
-int makePrivateFolder(const std::string& path) {
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+bool makePrivateFolder(const std::string& path, std::string* err) {
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST || failed(err, errno);
 }
 
-int openForAppend(const std::string& path, FileDescriptor& file) {
+bool openForAppend(const std::string& path, FileDescriptor& file, std::string* err) {
     file = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
-    return file.fd >= 0 ? 0 : errno;
+    return file.fd >= 0 || failed(err, errno);
 }
 
-int truncateFile(const FileDescriptor& file, long long size) {
-    return ::ftruncate(file.fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
+bool renameFile(const std::string& from, const std::string& to, std::string* err) {
+    return std::rename(from.c_str(), to.c_str()) == 0 || failed(err, errno);
+}
+
+bool truncateFile(const FileDescriptor& file, long long size, std::string* err) {
+    return ::ftruncate(file.fd, static_cast<off_t>(size)) == 0 || failed(err, errno);
 }
 
 // Creates a temporary file in `folder` whose name is unique to this writer
 // (host, process, random part), so that batches writing into one folder at
-// the same time never share one. Returns the open descriptor (or -1 with
-// errno set) and its path.
-int createTempFile(const std::string& folder, std::string& path) {
+// the same time never share one. Returns the open descriptor (-1 when it
+// fails) and its path.
+int createTempFile(const std::string& folder, std::string& path, std::string* err) {
     std::string pattern =
         joinPath(folder, kTempPrefix + hostName() + "-" + std::to_string(::getpid()) + "-XXXXXX" + kTempSuffix);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(kTempSuffix)));
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        failed(err, errno);
+        return -1;
+    }
     path = name.data();
     if (::fchmod(fd, plainFileMode()) != 0) {
-        const int error = errno;
+        failed(err, errno);
         ::close(fd);
         ::unlink(path.c_str());
-        errno = error;
         return -1;
     }
     return fd;
 }
 
-int writeWhole(int fd, const std::string& bytes) {
+bool writeWhole(int fd, const std::string& bytes, std::string* err) {
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return EIO;
+        if (n < 0) return failed(err, errno);
+        if (n == 0) return failed(err, EIO);
         done += static_cast<size_t>(n);
     }
-    return 0;
+    return true;
 }
 
 bool readWhole(int fd, void* data, size_t size) {
@@ -139,33 +159,33 @@ bool readAvailable(int fd, std::string& bytes) {
     return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
 }
 
-int createTempFolder(const std::string& folder, std::string& path) {
+bool createTempFolder(const std::string& folder, std::string& path, std::string* err) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         // A temporary file's unique name, taken by a folder of that name.
-        const int fd = createTempFile(folder, path);
-        if (fd < 0) return errno;
+        const int fd = createTempFile(folder, path, err);
+        if (fd < 0) return false;
         ::close(fd);
         const std::string name = path;
-        if (::unlink(name.c_str()) == 0 && ::mkdir(name.c_str(), 0700) == 0) return 0;
-        if (errno != EEXIST) return errno;
+        if (::unlink(name.c_str()) == 0 && ::mkdir(name.c_str(), 0700) == 0) return true;
+        if (errno != EEXIST) return failed(err, errno);
     }
-    return EEXIST;
+    return failed(err, EEXIST);
 }
 
 // Replaces `path`, a file in `folder`, with `content`, so that readers (and a
 // process killed at any moment) see either the old file or the new one, never
 // a part of it. The file is not synced to disk: the report is rewritten after
 // every entry of a batch (thousands of times for a big folder), and a rename
-// survives a killed process without it. Returns 0 or the errno of the failure.
-int replaceFile(const std::string& folder, const std::string& path, const std::string& content) {
+// survives a killed process without it.
+bool replaceFile(const std::string& folder, const std::string& path, const std::string& content, std::string* err) {
     std::string temp;
-    FileDescriptor out(createTempFile(folder, temp));
-    if (out.fd < 0) return errno;
-    int error = writeWhole(out.fd, content);
-    if (!out.close() && error == 0) error = errno;
-    if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) ::unlink(temp.c_str());
-    return error;
+    FileDescriptor out(createTempFile(folder, temp, err));
+    if (out.fd < 0) return false;
+    bool done = writeWhole(out.fd, content, err);
+    if (done && !out.close()) done = failed(err, errno);
+    if (done && std::rename(temp.c_str(), path.c_str()) != 0) done = failed(err, errno);
+    if (!done) ::unlink(temp.c_str());
+    return done;
 }
 
 void removeStaleTempFiles(const std::string& folder) {
@@ -192,11 +212,10 @@ void removeStaleTempFiles(const std::string& folder) {
     }
 }
 
-// Removes `path` if it is there; absence (or a name too long to exist) is
-// not an error. Returns 0 or errno.
-int removeIfPresent(const std::string& path) {
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG) return 0;
-    return errno;
+bool removeIfPresent(const std::string& path, std::string* err, bool* removed) {
+    const bool gone = ::unlink(path.c_str()) == 0;
+    if (removed != nullptr) *removed = gone;
+    return gone || errno == ENOENT || errno == ENAMETOOLONG || failed(err, errno);
 }
 
 bool folderExists(std::string path) {
@@ -226,13 +245,13 @@ bool sameFolder(const std::string& a, const std::string& b) {
            first.st_ino == second.st_ino;
 }
 
-int prepareOutputFolder(const std::string& folder) {
-    if (!folderExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+bool prepareOutputFolder(const std::string& folder, std::string* err) {
+    if (!folderExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return failed(err, errno);
     // As root, access() always says yes: only making a file tells.
     std::string probe;
-    const int fd = createTempFile(folder, probe);
-    if (fd < 0) return errno;
+    const int fd = createTempFile(folder, probe, err);
+    if (fd < 0) return false;
     ::close(fd);
     ::unlink(probe.c_str());
-    return 0;
+    return true;
 }

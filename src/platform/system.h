@@ -29,8 +29,8 @@ std::string machineName();
 // The local time now in strftime's `format`; "" when it cannot be had.
 std::string localTimeNow(const char* format);
 
-// A shared library loaded into the process (never unloaded): nothing and
-// the system's reason in `error` when it cannot be loaded.
-void* loadSharedLibrary(const char* name, std::string& error);
+// A shared library loaded into the process (never unloaded): nothing, with
+// the system's reason in `err`, when it cannot be loaded.
+void* loadSharedLibrary(const char* name, std::string* err);
 // The address of `symbol` in a loaded library; nullptr when it has none.
 void* librarySymbol(void* library, const char* symbol);

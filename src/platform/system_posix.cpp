@@ -36,9 +36,9 @@ std::string machineName() {
     return ::gethostname(host, sizeof host - 1) == 0 ? std::string(host) : std::string();
 }
 
-void* loadSharedLibrary(const char* name, std::string& error) {
+void* loadSharedLibrary(const char* name, std::string* err) {
     void* library = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) error = ::dlerror();
+    if (library == nullptr && err != nullptr) *err = ::dlerror();
     return library;
 }
 

@@ -26,6 +26,12 @@ constexpr int kAboveGiven = 10;
 constexpr unsigned kCloseRangeCloexec = 1U << 2;
 
 // A pipe whose two ends are owned; 0 or errno.
+// Says a failed system call's reason in `err`, when one is wanted; false.
+bool failed(std::string* err, int error) {
+    if (err != nullptr) *err = systemErrorText(error);
+    return false;
+}
+
 int makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return errno;
@@ -70,15 +76,16 @@ int becomeChild(pid_t parent, int (&given)[kChildDescriptors], char* const* argv
 
 }  // namespace
 
-int startProgramAnew(const std::vector<std::string>& arguments, int out, int err, Child& child) {
+bool startProgramAnew(const std::vector<std::string>& arguments, int output, int errors, Child& child,
+                      std::string* err) {
     FileDescriptor childIn, toChild, fromChild, childOut, failureIn, failureOut;
-    if (const int error = makePipe(childIn, toChild)) return error;
-    if (const int error = makePipe(fromChild, childOut)) return error;
+    if (const int error = makePipe(childIn, toChild)) return failed(err, error);
+    if (const int error = makePipe(fromChild, childOut)) return failed(err, error);
     // The child writes the errno of a start that failed here; a started
     // program closes it unwritten.
-    if (const int error = makePipe(failureIn, failureOut)) return error;
+    if (const int error = makePipe(failureIn, failureOut)) return failed(err, error);
     const FileDescriptor empty(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-    if (empty.fd < 0) return errno;
+    if (empty.fd < 0) return failed(err, errno);
     std::vector<std::string> words{"loteotimizador"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -91,12 +98,12 @@ int startProgramAnew(const std::vector<std::string>& arguments, int out, int err
     std::fflush(nullptr);
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
-    if (pid < 0) return errno;
+    if (pid < 0) return failed(err, errno);
     if (pid == 0) {
         // The failure pipe is moved above the places the child's descriptors
         // go to, so that none of them overwrites it.
         const int failure = ::fcntl(failureOut.fd, F_DUPFD_CLOEXEC, kAboveGiven);
-        int given[kChildDescriptors] = {empty.fd, out, err, childIn.fd, childOut.fd};
+        int given[kChildDescriptors] = {empty.fd, output, errors, childIn.fd, childOut.fd};
         const int error = failure < 0 ? errno : becomeChild(parent, given, argv.data());
         if (failure >= 0 && ::write(failure, &error, sizeof error) < 0) {
             // The program then sees the child end at once, as a dead worker.
@@ -107,12 +114,12 @@ int startProgramAnew(const std::vector<std::string>& arguments, int out, int err
     int error = 0;
     if (readWhole(failureIn.fd, &error, sizeof error)) {
         reap(pid);
-        return error;
+        return failed(err, error);
     }
     child.pid = pid;
     child.toChild = std::move(toChild);
     child.fromChild = std::move(fromChild);
-    return 0;
+    return true;
 }
 
 int reap(pid_t pid) {

@@ -22,12 +22,14 @@ struct Child {
 // every process (as Slurm does at a time limit or scancel) leaves it alone
 // too: the program stops it, and its job is then unfinished rather than
 // failed. It runs in a process group of its own. Its standard input is
-// empty, its standard output and error are `out` and `err`, it reads what
-// the program writes to `toChild` on descriptor 3 and writes what the
+// empty, its standard output and error are `output` and `errors`, it reads
+// what the program writes to `toChild` on descriptor 3 and writes what the
 // program reads from `fromChild` on descriptor 4; it inherits no other
-// descriptor (without close_range, none below 65536). Returns 0, or the
-// errno of the pipe, fork or start of the program that failed.
-int startProgramAnew(const std::vector<std::string>& arguments, int out, int err, Child& child);
+// descriptor (without close_range, none below 65536). False, with the
+// system's reason in `err`, when a pipe, the fork or the start of the
+// program failed.
+bool startProgramAnew(const std::vector<std::string>& arguments, int output, int errors, Child& child,
+                      std::string* err);
 // Waits for a child to end (also through signals that interrupt the wait);
 // how it ended, as waitpid tells it.
 int reap(pid_t pid);

@@ -74,7 +74,7 @@ void visitFields(S& s, F&& f) {
 constexpr char kTaskFrame = 'T';
 
 bool send(int fd, WorkerMessage::Type type, uint32_t index, std::string result) {
-    return writeWhole(fd, frameBytes(Frame{static_cast<char>(type), index, std::move(result)})) == 0;
+    return writeWhole(fd, frameBytes(Frame{static_cast<char>(type), index, std::move(result)}), nullptr);
 }
 
 // The next task: Whole, Ended once the program has closed its end, Broken
@@ -140,22 +140,26 @@ WorkerMessage message(const Frame& frame, ResultCheck understood) {
 
 void allowWorkers() { workersAllowed = true; }
 
-int startWorkerProcess(const std::string& kind, WorkerHandle& worker) {
-    if (!workersAllowed) return ENOEXEC;
+bool startWorkerProcess(const std::string& kind, WorkerHandle& worker, std::string* err) {
+    const auto failed = [err](int error) {
+        if (err != nullptr) *err = systemErrorText(error);
+        return false;
+    };
+    if (!workersAllowed) return failed(ENOEXEC);
     FileDescriptor out(::memfd_create("loteotimizador-out", MFD_CLOEXEC));
-    if (out.fd < 0) return errno;
-    FileDescriptor err(::memfd_create("loteotimizador-err", MFD_CLOEXEC));
-    if (err.fd < 0) return errno;
+    if (out.fd < 0) return failed(errno);
+    FileDescriptor errors(::memfd_create("loteotimizador-err", MFD_CLOEXEC));
+    if (errors.fd < 0) return failed(errno);
     Child child;
     std::vector<std::string> arguments{kWorkerOption, kind};
     if (outputOnTerminal()) arguments.push_back(kLinesOption);
-    if (const int error = startProgramAnew(arguments, out.fd, err.fd, child)) return error;
+    if (!startProgramAnew(arguments, out.fd, errors.fd, child, err)) return false;
     worker.pid = child.pid;
     worker.tasks = std::move(child.toChild);
     worker.results = std::move(child.fromChild);
     worker.out = std::move(out);
-    worker.err = std::move(err);
-    return 0;
+    worker.err = std::move(errors);
+    return true;
 }
 
 void runWorker(const JobFunction& job, bool lineBuffered) {
@@ -177,7 +181,7 @@ void runWorker(const JobFunction& job, bool lineBuffered) {
 
 bool sendTask(const WorkerHandle& worker, const Task& task, const std::string& request) {
     const std::string payload = encodeValue(TaskMessage{task.copy, task.timeLimit, request});
-    return writeWhole(worker.tasks.fd, frameBytes(Frame{kTaskFrame, static_cast<uint32_t>(task.index), payload})) == 0;
+    return writeWhole(worker.tasks.fd, frameBytes(Frame{kTaskFrame, static_cast<uint32_t>(task.index), payload}), nullptr);
 }
 
 std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker, ResultCheck understood) {
@@ -198,7 +202,7 @@ void closeWorker(WorkerHandle& worker) {
 
 std::optional<std::string> computeInChild(const std::string& kind, const std::string& request) {
     WorkerHandle worker;
-    if (startWorkerProcess(kind, worker) != 0) return std::nullopt;
+    if (!startWorkerProcess(kind, worker, nullptr)) return std::nullopt;
     // Its messages read to their end (the pipe blocks).
     const bool sent = sendTask(worker, Task{}, request);
     worker.tasks = FileDescriptor();  // one task: it ends after it

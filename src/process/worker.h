@@ -77,9 +77,8 @@ inline constexpr int kBrokenTaskStatus = 65, kJobThrewStatus = 70;
 // test) would start copies of itself; it gets ENOEXEC instead.
 void allowWorkers();
 // Starts the program anew as a worker of the kind of job `kind` (its result
-// pipe blocks). Returns 0 or the errno of what failed (the start of the
-// program included).
-int startWorkerProcess(const std::string& kind, WorkerHandle& worker);
+// pipe blocks). False, with the system's reason in `err`, when it cannot.
+bool startWorkerProcess(const std::string& kind, WorkerHandle& worker, std::string* err);
 // In the program started as a worker: runs `job` on each task it is handed
 // until the program closes its end, or it leaves to give back memory; then
 // ends the process (0, or the statuses above).

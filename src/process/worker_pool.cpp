@@ -54,21 +54,20 @@ WorkerPool::WorkerPool(std::string kind, ResultCheck understood, double timeLimi
 
 WorkerPool::~WorkerPool() { stop(); }
 
-int WorkerPool::staff(size_t jobs, size_t waiting) {
+bool WorkerPool::staff(size_t jobs, size_t waiting, std::string* err) {
     for (size_t idleCount = idle(); workers_.size() < jobs && idleCount < waiting; ++idleCount) {
         WorkerHandle worker;
-        const int error = startWorkerProcess(kind_, worker);
-        if (error == 0) {
+        if (startWorkerProcess(kind_, worker, startFailureSaid_ ? nullptr : err)) {
             // The pool waits on every worker at once: a read never blocks.
             ::fcntl(worker.results.fd, F_SETFL, ::fcntl(worker.results.fd, F_GETFL) | O_NONBLOCK);
             workers_.push_back(std::move(worker));
             continue;
         }
-        if (startFailureSaid_) return 0;
+        if (startFailureSaid_) return true;
         startFailureSaid_ = true;
-        return error;
+        return false;
     }
-    return 0;
+    return true;
 }
 
 size_t WorkerPool::size() const { return workers_.size(); }

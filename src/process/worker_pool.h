@@ -48,9 +48,10 @@ class JobRunner {
 public:
     virtual ~JobRunner() = default;
     // Starts workers until `jobs` are alive or the idle ones are enough for
-    // the `waiting` jobs (a worker that died or left is replaced so). The
-    // errno of the first start that failed, once; else 0.
-    virtual int staff(size_t jobs, size_t waiting) = 0;
+    // the `waiting` jobs (a worker that died or left is replaced so). False,
+    // with the system's reason in `err`, for the first start that failed
+    // (once: later failures are not said again).
+    virtual bool staff(size_t jobs, size_t waiting, std::string* err) = 0;
     virtual size_t size() const = 0;     // workers alive
     virtual size_t idle() const = 0;     // workers waiting for a job
     virtual size_t running() const = 0;  // jobs being run
@@ -81,7 +82,7 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
     ~WorkerPool() override;
 
-    int staff(size_t jobs, size_t waiting) override;
+    bool staff(size_t jobs, size_t waiting, std::string* err) override;
     size_t size() const override;
     size_t idle() const override;
     size_t running() const override;

@@ -17,7 +17,7 @@ bool better(double z, double v, bool minimize) { return !valuesAgree(z, v) && (m
 
 }  // namespace
 
-KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::ostream& errors) {
+KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::string* err) {
     static const std::map<std::string, Reference::Kind> kinds = {
         {"=opt=", Reference::Optimal},    {"=best=", Reference::Best},     {"=inf=", Reference::Infeasible},
         {"=unbd=", Reference::Unbounded}, {"=feas=", Reference::Feasible}, {"=unkn=", Reference::Unknown}};
@@ -45,7 +45,7 @@ KnownResults parseKnownResults(const std::string& text, const std::string& fileN
             }
         }
         if (!ok) {
-            errors << fileName << ":" << number << msg::soluBadLine << line << "\n";
+            if (err != nullptr) *err += fileName + ":" + std::to_string(number) + msg::soluBadLine + line + "\n";
             continue;
         }
         known[name] = reference;

@@ -2,7 +2,6 @@
 // batch's answers against them.
 #pragma once
 
-#include <iostream>
 #include <optional>
 #include <string>
 
@@ -10,8 +9,8 @@
 
 // Reads lines "=opt= name value", "=best= name value", "=inf= name",
 // "=unbd= name", "=feas= name", "=unkn= name". A bad line is named on
-// `errors` with its number and left out; empty lines are skipped.
-KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::ostream& errors);
+// `err` with its number and left out; empty lines are skipped.
+KnownResults parseKnownResults(const std::string& text, const std::string& fileName, std::string* err);
 
 // True when z agrees with v within CONFERE's tolerance: |z - v| <= max(1e-9, 1e-6 |v|).
 bool valuesAgree(double z, double v);

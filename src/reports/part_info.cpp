@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "reports/output_files.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 std::string partInfoName(const Shard& shard) { return partName(kPartInfoFile, shard); }
@@ -43,13 +44,12 @@ std::string partInfoText(const Shard& shard, const std::vector<std::string>& mod
 }
 
 bool writePartInfo(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                   const std::optional<BatchResult>& ran, size_t target) {
+                   const std::optional<BatchResult>& ran, size_t target, std::string* err) {
     const std::string path = joinPath(outputFolder, partInfoName(shard));
-    if (const int error = replaceFile(outputFolder, path, partInfoText(shard, modelPaths, ran, target))) {
-        printIoError(msg::reportNotWritten, path, error);
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (replaceFile(outputFolder, path, partInfoText(shard, modelPaths, ran, target), &reason)) return true;
+    if (err != nullptr) *err = ioErrorLine(msg::reportNotWritten, path, reason);
+    return false;
 }
 
 PartInfo readPartInfo(const std::string& text) {

@@ -21,10 +21,10 @@ std::string listingDigest(const std::vector<std::string>& modelPaths);
 // says so.
 std::string partInfoText(const Shard& shard, const std::vector<std::string>& modelPaths,
                          const std::optional<BatchResult>& ran, size_t target = 0);
-// Writes the part's info in `outputFolder` (a failure is said on standard
-// error and gives false).
+// Writes the part's info in `outputFolder`; false, with the line that says
+// so in `err`, when it cannot.
 bool writePartInfo(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
-                   const std::optional<BatchResult>& ran, size_t target = 0);
+                   const std::optional<BatchResult>& ran, size_t target, std::string* err);
 
 // A part's info as read back.
 struct PartInfo {

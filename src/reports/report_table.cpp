@@ -25,7 +25,7 @@ std::string status(const ModelResult& r) { return statusFieldText(r.outcome); }
 // SCIP's bound as it gave it, its infinity (1e20) included.
 std::string bound(const ModelResult& r) { return number(r.primalBound); }
 std::string completeStatus(const ModelResult& r) {
-    return r.fromScip ? completeStatusText(r.scipMajorVersion, r.scipStatus) : statusFieldText(r.outcome);
+    return r.fromScip ? r.statusText : statusFieldText(r.outcome);
 }
 std::string finiteBound(const ModelResult& r) {
     return number(r.primalBound ? finiteValue(*r.primalBound) : std::nullopt);
@@ -174,41 +174,41 @@ std::string tableRow(const ReportTable& table, const std::vector<std::string>& f
     return table.rowsEndInSeparator ? row + ";" : row;
 }
 
-std::vector<CsvRecord> parseCsv(const std::string& text) {
-    std::vector<CsvRecord> records;
+std::vector<CsvRow> parseCsv(const std::string& text) {
+    std::vector<CsvRow> csvRows;
     size_t at = 0;
     while (at < text.size()) {
-        CsvRecord record;
-        record.fields.emplace_back();
+        CsvRow csvRow;
+        csvRow.fields.emplace_back();
         const size_t start = at;
         size_t fieldStart = at;
         bool quoted = false;
         for (; at < text.size() && (quoted || text[at] != '\n'); ++at) {
             const char c = text[at];
-            std::string& field = record.fields.back();
+            std::string& field = csvRow.fields.back();
             if (quoted && c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
                 field += '"';
                 ++at;
             } else if (c == '"' && (quoted || at == fieldStart)) {
                 quoted = !quoted;
             } else if (!quoted && c == ';') {
-                record.fields.emplace_back();
+                csvRow.fields.emplace_back();
                 fieldStart = at + 1;
             } else {
                 field += c;
             }
         }
-        record.line = text.substr(start, at - start);
+        csvRow.line = text.substr(start, at - start);
         // A line ended by CR LF, as some spreadsheets write it.
-        if (!record.line.empty() && record.line.back() == '\r' && !record.fields.back().empty() &&
-            record.fields.back().back() == '\r') {
-            record.line.pop_back();
-            record.fields.back().pop_back();
+        if (!csvRow.line.empty() && csvRow.line.back() == '\r' && !csvRow.fields.back().empty() &&
+            csvRow.fields.back().back() == '\r') {
+            csvRow.line.pop_back();
+            csvRow.fields.back().pop_back();
         }
-        records.push_back(std::move(record));
+        csvRows.push_back(std::move(csvRow));
         ++at;
     }
-    return records;
+    return csvRows;
 }
 
 bool headerFits(const ReportTable& table, const std::vector<std::string>& header) {
@@ -228,17 +228,17 @@ std::vector<std::string> fieldsByName(const ReportTable& table, const std::vecto
 
 std::optional<std::vector<TableRow>> readTable(const ReportTable& table, const std::string& text) {
     constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";  // a spreadsheet's UTF-8 mark
-    const std::vector<CsvRecord> records = parseCsv(text.rfind(kByteOrderMark, 0) == 0 ? text.substr(3) : text);
-    if (records.empty() || !headerFits(table, records[0].fields)) return std::nullopt;
-    const std::vector<std::string>& header = records[0].fields;
+    const std::vector<CsvRow> csvRows = parseCsv(text.rfind(kByteOrderMark, 0) == 0 ? text.substr(3) : text);
+    if (csvRows.empty() || !headerFits(table, csvRows[0].fields)) return std::nullopt;
+    const std::vector<std::string>& header = csvRows[0].fields;
     const std::vector<std::optional<size_t>> at = positions(table, header);
     std::vector<TableRow> rows;
-    for (size_t i = 1; i < records.size(); ++i) {
-        const std::vector<std::string>& fields = records[i].fields;
+    for (size_t i = 1; i < csvRows.size(); ++i) {
+        const std::vector<std::string>& fields = csvRows[i].fields;
         if (fields.size() < 2) continue;  // no name field: not a row
         const bool whole =
             fields.size() == header.size() || (fields.size() == header.size() + 1 && fields.back().empty());
-        rows.push_back({pick(at, fields), records[i].line, whole});
+        rows.push_back({pick(at, fields), csvRows[i].line, whole});
     }
     return rows;
 }

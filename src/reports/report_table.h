@@ -46,7 +46,7 @@ struct ReportTable {
     bool needsOwnColumn;      // a header must hold a column that no other report has
 };
 
-// Every report a batch keeps, in the order of a journal record's rows; the
+// Every report a batch keeps, in the order of a journal entry's rows; the
 // first is sol_stat.csv, whose rows every model has.
 const std::vector<ReportTable>& batchReports();
 // sol_stat_completo.csv's table.
@@ -60,15 +60,15 @@ std::string headerLine(const ReportTable& table);
 std::string tableRow(const ReportTable& table, const ModelResult& result);
 std::string tableRow(const ReportTable& table, const std::vector<std::string>& fields);
 
-// One record of a CSV text: its fields (";"-separated; a field that starts
+// One row of a CSV text: its fields (";"-separated; a field that starts
 // with a double quote ends at a lone one, "" inside it being one quote, and
 // may hold ";" and line breaks) and its text as written, without the line
 // feed (nor a CR before it) that ends it.
-struct CsvRecord {
+struct CsvRow {
     std::vector<std::string> fields;
     std::string line;
 };
-std::vector<CsvRecord> parseCsv(const std::string& text);
+std::vector<CsvRow> parseCsv(const std::string& text);
 
 // Whether a file whose header has these names holds this report: its
 // required columns, and one of its own if the table asks for it.

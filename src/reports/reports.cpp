@@ -7,6 +7,7 @@
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "reports/report_rows.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 namespace {
@@ -17,11 +18,11 @@ using ModelFields = std::vector<std::optional<std::vector<std::string>>>;
 
 constexpr const char* kLayoutMark = "L ";
 
-// A journal's text read back: per row of a record, the file name and
-// header names of its report; the records; where its whole records end.
+// A journal's text read back: per row of an entry, the file name and
+// header names of its report; the entries; where its whole entries end.
 struct Journal {
     std::vector<std::pair<std::string, std::vector<std::string>>> layout;
-    std::vector<std::vector<std::string>> records;
+    std::vector<std::vector<std::string>> entries;
     size_t wholeLength = 0;
 };
 
@@ -30,7 +31,7 @@ Journal readJournal(const std::string& text) {
     size_t at = 0;
     for (size_t end; text.compare(at, 2, kLayoutMark) == 0; at = end + 1) {
         end = text.find('\n', at);
-        const std::vector<CsvRecord> line = parseCsv(text.substr(at + 2, end - at - 2));
+        const std::vector<CsvRow> line = parseCsv(text.substr(at + 2, end - at - 2));
         if (end == std::string::npos || line.empty()) return Journal{};  // a layout cut short
         const std::vector<std::string>& names = line[0].fields;
         journal.layout.emplace_back(names[0], std::vector<std::string>(names.begin() + 1, names.end()));
@@ -48,7 +49,7 @@ Journal readJournal(const std::string& text) {
             rows.push_back(text.substr(next, length));
             next += length;
         }
-        journal.records.push_back(std::move(rows));
+        journal.entries.push_back(std::move(rows));
         at = journal.wholeLength = next;
     }
     return journal;
@@ -60,15 +61,15 @@ std::string modelName(const ReportTable& report, const std::vector<std::string>&
     return values.name;
 }
 
-// The fields of a journal record, by the journal's layout; nothing without
+// The fields of a journal entry, by the journal's layout; nothing without
 // a sol_stat.csv row.
-std::optional<ModelFields> recordFields(const Journal& journal, const std::vector<std::string>& record) {
+std::optional<ModelFields> entryFields(const Journal& journal, const std::vector<std::string>& entry) {
     const std::vector<ReportTable>& reports = batchReports();
-    if (record.size() != journal.layout.size()) return std::nullopt;
+    if (entry.size() != journal.layout.size()) return std::nullopt;
     ModelFields fields(reports.size());
-    for (size_t row = 0; row < record.size(); ++row) {
+    for (size_t row = 0; row < entry.size(); ++row) {
         const auto& [fileName, header] = journal.layout[row];
-        const std::vector<CsvRecord> csv = parseCsv(record[row]);
+        const std::vector<CsvRow> csv = parseCsv(entry[row]);
         for (size_t r = 0; r < reports.size(); ++r) {
             if (fileName == reports[r].fileName && headerFits(reports[r], header) && !csv.empty()) {
                 fields[r] = fieldsByName(reports[r], header, csv[0].fields);
@@ -104,8 +105,8 @@ std::vector<std::pair<std::string, ModelFields>> earlierRows(const std::string& 
         found.emplace_back(name, std::move(fields));
     }
     const Journal journal = readJournal(readTextFile(joinPath(outputFolder, journalName(shard))).value_or(""));
-    for (const std::vector<std::string>& record : journal.records) {
-        if (std::optional<ModelFields> fields = recordFields(journal, record)) {
+    for (const std::vector<std::string>& entry : journal.entries) {
+        if (std::optional<ModelFields> fields = entryFields(journal, entry)) {
             found.emplace_back(modelName(reports[0], *(*fields)[0]), std::move(*fields));
         }
     }
@@ -147,13 +148,13 @@ std::string journalName(const std::optional<Shard>& shard) { return outputFileNa
 
 std::string journalInTodaysLayout(const std::string& text) {
     const Journal journal = readJournal(text);
-    std::string records;
-    for (const std::vector<std::string>& record : journal.records) {
-        if (std::optional<ModelFields> fields = recordFields(journal, record)) {
-            records += journalRecord(keptRow(std::move(*fields)).lines);
+    std::string entries;
+    for (const std::vector<std::string>& entry : journal.entries) {
+        if (std::optional<ModelFields> fields = entryFields(journal, entry)) {
+            entries += journalEntry(keptRow(std::move(*fields)).lines);
         }
     }
-    return records.empty() ? "" : journalStart() + records;
+    return entries.empty() ? "" : journalStart() + entries;
 }
 
 std::string journalStart() {
@@ -163,12 +164,12 @@ std::string journalStart() {
     return text;
 }
 
-std::string journalRecord(const std::vector<std::string>& rows) {
-    std::string record = "R";
-    for (const std::string& row : rows) record += " " + std::to_string(row.size());
-    record += "\n";
-    for (const std::string& row : rows) record += row;
-    return record;
+std::string journalEntry(const std::vector<std::string>& rows) {
+    std::string entry = "R";
+    for (const std::string& row : rows) entry += " " + std::to_string(row.size());
+    entry += "\n";
+    for (const std::string& row : rows) entry += row;
+    return entry;
 }
 
 size_t journalKeptLength(const std::string& text) {
@@ -217,19 +218,18 @@ std::optional<EarlierTimes> readEarlierTimes(const std::string& folder) {
 }
 
 bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,
-                 const std::vector<std::string>& rows, std::ostream& errors) {
+                 const std::vector<std::string>& rows, std::string* err) {
     const std::string path = outputFolder + "/" + name;
-    if (const int error = replaceFile(outputFolder, path, reportText(report, rows))) {
-        printIoError(msg::reportNotWritten, path, error, errors);
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (replaceFile(outputFolder, path, reportText(report, rows), &reason)) return true;
+    if (err != nullptr) *err = ioErrorLine(msg::reportNotWritten, path, reason);
+    return false;
 }
 
-std::vector<std::string> seedFoldersOf(const std::string& folder, std::vector<std::string>* odd) {
+std::vector<std::string> seedFoldersOf(const std::string& folder, std::string* err, std::vector<std::string>* odd) {
     if (!folderExists(folder) || isRegularFile(joinPath(folder, kCompleteReportFile))) return {};
     std::vector<std::pair<long long, std::string>> found;
-    for (const std::string& path : listFolder(folder)) {
+    for (const std::string& path : listFolder(folder, err)) {
         const std::string name = baseName(path);
         const std::optional<long long> seed = seedOfFolder(name);
         if (seed && folderExists(path)) {

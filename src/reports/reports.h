@@ -4,7 +4,6 @@
 // them back, by header name, for --retomar and merge.
 #pragma once
 
-#include <iostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,21 +17,21 @@
 std::string reportFileName(const ReportTable& report, const std::optional<Shard>& shard);
 
 // The journal of a batch ("sol_stat.diario", or a part's): every finished
-// model's rows, one record each, appended as the model finishes. While the
+// model's rows, one entry each, appended as the model finishes. While the
 // reports are rewritten at most about once a second, it keeps what they do
 // not hold yet; --retomar reads it, and a batch removes it once its reports
 // hold every row. It starts with its layout: a line "L <report file
-// name>;<its header names>" per report, in the order of a record's rows.
+// name>;<its header names>" per report, in the order of an entry's rows.
 std::string journalName(const std::optional<Shard>& shard);
 // The layout lines that start a journal of this program's reports.
 std::string journalStart();
-// One record: a line "R <length of each row>…" and the rows' bytes.
-std::string journalRecord(const std::vector<std::string>& rows);
-// How much of a journal's text new records may follow: its layout and whole
-// records when its layout is this program's (a record cut short by a killed
+// One entry: a line "R <length of each row>…" and the rows' bytes.
+std::string journalEntry(const std::vector<std::string>& rows);
+// How much of a journal's text new entries may follow: its layout and whole
+// entries when its layout is this program's (an entry cut short by a killed
 // writer is cut off), else nothing (the journal starts afresh).
 size_t journalKeptLength(const std::string& text);
-// A journal's whole records rewritten in this program's layout (each row's
+// A journal's whole entries rewritten in this program's layout (each row's
 // fields moved to today's columns by header name), after its layout lines;
 // "" when it holds none that can be read.
 std::string journalInTodaysLayout(const std::string& text);
@@ -58,9 +57,11 @@ std::optional<EarlierTimes> readEarlierTimes(const std::string& folder);
 // The seed folders of a batch run under several seeds (`folder`'s folders
 // named as seedFolderName names them), in seed order; none when `folder`
 // holds a complete report of its own (it is one batch). A name that only
-// looks like one goes to `odd`, when given.
-std::vector<std::string> seedFoldersOf(const std::string& folder, std::vector<std::string>* odd = nullptr);
+// looks like one goes to `odd`, when given; a folder that cannot be listed
+// whole, to `err`.
+std::vector<std::string> seedFoldersOf(const std::string& folder, std::string* err,
+                                       std::vector<std::string>* odd = nullptr);
 // Rewrites `outputFolder`/`name` (the report's file or a part's) from `rows`,
-// atomically. Returns false, after a message on `errors`, when it cannot.
+// atomically. Returns false, with the line that says so in `err`, when it cannot.
 bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,
-                 const std::vector<std::string>& rows, std::ostream& errors = std::cerr);
+                 const std::vector<std::string>& rows, std::string* err);

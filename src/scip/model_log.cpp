@@ -1,19 +1,19 @@
 // SCIP's log of one model.
 #include "scip/model_log.h"
 
-#include <cerrno>
-#include <cstdio>
-
 #include "batch/model_names.h"
 #include "platform/files.h"
+#include "text/format.h"
 #include "text/messages.h"
 
-ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string& name) : wanted(keep) {
+ModelLog::ModelLog(bool keep, const std::string& outputFolder, const std::string& name, std::string* failures)
+    : wanted(keep), failures(failures) {
     if (!keep) return;
     path = joinPath(outputFolder, logFileName(name));
-    const FileDescriptor file(createTempFile(outputFolder, tempPath));
+    std::string reason;
+    const FileDescriptor file(createTempFile(outputFolder, tempPath, &reason));
     if (file.fd < 0) {
-        printIoError(msg::logNotWritten, path, errno);
+        *failures += ioErrorLine(msg::logNotWritten, path, reason);
         tempPath.clear();
     }
 }
@@ -22,9 +22,10 @@ bool ModelLog::finish() {
     if (tempPath.empty()) return !wanted;
     const std::string temp = tempPath;
     tempPath.clear();
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        printIoError(msg::logNotWritten, path, errno);
-        removeFile(temp);
+    std::string reason;
+    if (!renameFile(temp, path, &reason)) {
+        *failures += ioErrorLine(msg::logNotWritten, path, reason);
+        removeIfPresent(temp, nullptr);
         return false;
     }
     return true;

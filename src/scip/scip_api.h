@@ -144,9 +144,9 @@ struct ScipApi {
 #undef LOTE_SCIP_POINTER
 };
 
-// Loads SCIP's shared library (once per process) and looks up every function.
-// Returns what went wrong, or "" once it is loaded.
-std::string loadScipLibrary();
+// Loads SCIP's shared library (once per process) and looks up every function;
+// false, with what went wrong in `err`, when it cannot.
+bool loadScipLibrary(std::string* err);
 // The loaded library's functions (only after loadScipLibrary succeeded).
 const ScipApi& scipLibrary();
 // The same, short, for code that calls SCIP at every line.

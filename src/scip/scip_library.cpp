@@ -12,20 +12,22 @@ namespace {
 ScipApi api;
 }  // namespace
 
-std::string loadScipLibrary() {
+bool loadScipLibrary(std::string* err) {
     static bool loaded = false;
-    if (loaded) return "";
+    if (loaded) return true;
     // Found through the program's run path (the build tree or the install's lib folder).
-    std::string error;
-    void* handle = loadSharedLibrary(LOTE_SCIP_LIBRARY, error);
-    if (handle == nullptr) return error;
-#define LOTE_SCIP_LOOKUP(name)                                                     \
-    api.name = reinterpret_cast<decltype(api.name)>(librarySymbol(handle, #name)); \
-    if (api.name == nullptr) return std::string(LOTE_SCIP_LIBRARY) + ": " + #name;
+    void* handle = loadSharedLibrary(LOTE_SCIP_LIBRARY, err);
+    if (handle == nullptr) return false;
+#define LOTE_SCIP_LOOKUP(name)                                                                  \
+    api.name = reinterpret_cast<decltype(api.name)>(librarySymbol(handle, #name));              \
+    if (api.name == nullptr) {                                                                  \
+        if (err != nullptr) *err = std::string(LOTE_SCIP_LIBRARY) + ": " + #name;              \
+        return false;                                                                           \
+    }
     LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)
 #undef LOTE_SCIP_LOOKUP
     loaded = true;
-    return "";
+    return true;
 }
 
 const ScipApi& scipLibrary() { return api; }

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "text/messages.h"
 #include "text/format.h"
+#include "text/settings_line.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ namespace {
 // file of their own; one per process, rewritten for each use.
 const NamedMemoryFile& memoryFile() {
     static NamedMemoryFile file;
-    if (file.path.empty()) file = makeNamedMemoryFile("loteotimizador-parametros");
+    if (file.path.empty()) file = makeNamedMemoryFile("loteotimizador-parametros", nullptr);
     return file;
 }
 const std::string& memoryFilePath() { return memoryFile().path; }
@@ -27,26 +28,13 @@ const std::string& memoryFilePath() { return memoryFile().path; }
 bool writeMemoryFile(const std::string& text) { return rewriteMemoryFile(memoryFile(), text); }
 
 // SCIP reads `text` as a settings file.
-SCIP_RETCODE readSettingsText(SCIP* scip, const std::string& text) {
+SCIP_RETCODE readSettingsText(SCIP* scip, const std::string& text, std::string* err) {
     if (!writeMemoryFile(text)) {
-        std::fputs(msg::parameterCheckFailed, stderr);
+        if (err != nullptr) *err = msg::parameterCheckFailed;
         return SCIP_READERROR;
     }
     LOTE_SCIP_CALL(lib().SCIPreadParams(scip, memoryFilePath().c_str()));
     return SCIP_OKAY;
-}
-
-// The parameter a settings line names ("limits/gap" of "limits/gap = 0.01");
-// "" for a blank line or a comment; nothing for an emphasis
-// ("emphasis: optimality"), which names none.
-std::optional<std::string> parameterName(const std::string& line) {
-    const size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line[start] == '#') return "";
-    const size_t end = line.find_first_of(" \t=:#", start);
-    const std::string name = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    const size_t after = line.find_first_not_of(" \t", end == std::string::npos ? line.size() : end);
-    if (after != std::string::npos && line[after] == ':') return std::nullopt;
-    return name;
 }
 
 // The line SCIP's message for a refused -p names (NOME=VALOR as typed).
@@ -75,14 +63,13 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") == std::string::npos) continue;
         // SCIP only warns about a parameter it does not know.
-        const std::optional<std::string> name = parameterName(line);
-        if (name && !name->empty() && lib().SCIPgetParam(scip, name->c_str()) == nullptr) {
-            return Refusal{number, true, line};
-        }
+        const SettingsLine parsed = parseSettingsLine(line);
+        const bool named = parsed.kind == SettingsLine::Parameter && !parsed.name.empty();
+        if (named && lib().SCIPgetParam(scip, parsed.name.c_str()) == nullptr) return Refusal{number, true, line};
         // SCIP refuses a whole file with an emphasis after a parameter; read
         // line by line it would not see that.
-        if (!name && namedSeen) return Refusal{number, false, line};
-        namedSeen |= name && !name->empty();
+        if (parsed.kind == SettingsLine::Emphasis && namedSeen) return Refusal{number, false, line};
+        namedSeen |= named;
         // A value SCIP refuses is an error message of SCIP's, not always a
         // failed call.
         bool refused = false;
@@ -97,7 +84,7 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
 
 ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
     ParameterCheck check;
-    if (const std::string error = loadScipLibrary(); !error.empty()) {
+    if (std::string error; !loadScipLibrary(&error)) {
         check.state = ParameterCheck::ScipMissing;
         check.message = std::string(msg::scipNotLoaded) + error + "\n";
         return check;
@@ -154,18 +141,19 @@ ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
 namespace {
 
 // The model's own settings file, when there is one.
-SCIP_RETCODE applyModelSettingsFile(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
+SCIP_RETCODE applyModelSettingsFile(SCIP* scip, const BatchSettings& settings, const std::string& modelPath,
+                                    std::string* err) {
     const std::string path =
         joinPath(parentFolder(modelPath), modelSettingsFileName(baseName(modelPath), settings.formats));
     // A name too long to exist is not there either.
     if (nothingAt(path)) return SCIP_OKAY;
     const std::optional<std::string> text = readTextFile(path);
     if (!text) {
-        std::fputs(formatMessage(msg::parameterFileUnreadable, path).c_str(), stderr);
+        if (err != nullptr) *err = formatMessage(msg::parameterFileUnreadable, path);
         return SCIP_READERROR;
     }
     if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
-        std::fputs(fileRefusalMessage(*refusal, path).c_str(), stderr);
+        if (err != nullptr) *err = fileRefusalMessage(*refusal, path);
         return SCIP_READERROR;
     }
     return SCIP_OKAY;
@@ -173,9 +161,15 @@ SCIP_RETCODE applyModelSettingsFile(SCIP* scip, const BatchSettings& settings, c
 
 }  // namespace
 
-SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath) {
-    if (!settings.scipParameters.empty()) LOTE_SCIP_CALL(readSettingsText(scip, settings.scipParameters));
-    LOTE_SCIP_CALL(applyModelSettingsFile(scip, settings, modelPath));
+SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath,
+                                  void (*say)(const std::string& lines)) {
+    std::string err;
+    SCIP_RETCODE applied = SCIP_OKAY;
+    if (!settings.scipParameters.empty()) applied = readSettingsText(scip, settings.scipParameters, &err);
+    if (applied == SCIP_OKAY) applied = applyModelSettingsFile(scip, settings, modelPath, &err);
+    // What refused the settings is said before SCIP's error line for it.
+    if (applied != SCIP_OKAY && say != nullptr) say(err);
+    LOTE_SCIP_CALL(applied);
     if (settings.racerSeed) {
         LOTE_SCIP_CALL(lib().SCIPsetIntParam(scip, "randomization/randomseedshift", *settings.racerSeed));
         // SCIP's default permutation seed is 0, which is what seed 0 means.

@@ -46,9 +46,11 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text);
 
 // For one model, after SCIP's plug-ins are included: the batch's parameters,
 // then the model's own settings file (`x.set` beside `x.lp`) when there is
-// one. A line of it that SCIP refuses is said on standard error, and fails
-// the call. Last, a racing copy's seed.
-SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath);
+// one. A line of it that SCIP refuses fails the call; `say` (when given)
+// is handed the line that says so, to show it before SCIP's own error line
+// for the failure. Last, a racing copy's seed.
+SCIP_RETCODE applyModelParameters(SCIP* scip, const BatchSettings& settings, const std::string& modelPath,
+                                  void (*say)(const std::string& lines));
 
 // The time limit a model's solve gets once it is read: the batch's, or what
 // is left of a racing copy's deadline (never 0, which would mean none).

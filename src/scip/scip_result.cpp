@@ -2,9 +2,9 @@
 #include "scip/scip_result.h"
 
 #include "platform/files.h"
-#include "reports/report_rows.h"
+#include "scip/scip_status.h"
 
-ModelResult recordResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution) {
+ModelResult readScipResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution) {
     ModelResult result;
     result.name = baseName(modelPath);
     result.fromScip = true;
@@ -18,6 +18,7 @@ ModelResult recordResult(SCIP* scip, std::string modelPath, InitialSolution init
     result.scipMajorVersion = scipLibrary().SCIPmajorVersion();
     // A numbering this program does not know leaves the outcome Other.
     result.outcome = outcomeFromScipStatus(result.scipMajorVersion, result.scipStatus).value_or(Outcome::Other);
+    result.statusText = completeStatusText(result.scipMajorVersion, result.scipStatus);
 
     result.variables = scipLibrary().SCIPgetNOrigVars(scip);
     result.integers = scipLibrary().SCIPgetNOrigIntVars(scip) + scipLibrary().SCIPgetNOrigBinVars(scip);

@@ -8,4 +8,4 @@
 
 // The result of a solved instance, as data; `initialSolution` says whether
 // SCIP started from a solution of the initial-solution folder.
-ModelResult recordResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution);
+ModelResult readScipResult(SCIP* scip, std::string modelPath, InitialSolution initialSolution);

@@ -32,7 +32,7 @@ SCIP_RETCODE readModel(SCIP* scip, const BatchSettings& settings, const std::str
     LOTE_SCIP_CALL(lib().SCIPcreateMessagehdlrDefault(&handler.handler, 0, printed.c_str(), 1));
     LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, handler.handler));
     LOTE_SCIP_CALL(lib().SCIPincludeDefaultPlugins(scip));
-    LOTE_SCIP_CALL(applyModelParameters(scip, settings, modelPath));
+    LOTE_SCIP_CALL(applyModelParameters(scip, settings, modelPath, nullptr));  // said by the solve before it
     LOTE_SCIP_CALL(lib().SCIPsetBoolParam(scip, "misc/catchctrlc", 0));
     LOTE_SCIP_CALL(lib().SCIPreadProb(scip, modelPath.c_str(), nullptr));
     return SCIP_OKAY;
@@ -82,7 +82,7 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
                                 const BatchSettings& settings) {
     SolutionCheck check;
     // What SCIP prints goes to a file in memory, read back for its reasons.
-    const NamedMemoryFile printed = makeNamedMemoryFile("loteotimizador-verificacao");
+    const NamedMemoryFile printed = makeNamedMemoryFile("loteotimizador-verificacao", nullptr);
     if (printed.path.empty()) return check;
     const std::string& printedPath = printed.path;
     // Released after the instance, which holds it while it lives (SCIP

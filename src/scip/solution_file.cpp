@@ -7,25 +7,24 @@
 #include "batch/model_names.h"
 #include "platform/files.h"
 #include "scip/scip_handles.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 SolutionFile writeSolutionFile(const std::string& outputFolder, const std::string& modelName, const std::string& text,
-                               std::ostream& errors) {
+                               std::string* err) {
     const std::string path = joinPath(outputFolder, solutionFileName(modelName));
-    if (const int error = replaceFile(outputFolder, path, text)) {
-        printIoError(msg::solutionNotWritten, path, error, errors);
-        return SolutionFile::WriteFailed;
-    }
-    return SolutionFile::Written;
+    std::string reason;
+    if (replaceFile(outputFolder, path, text, &reason)) return SolutionFile::Written;
+    if (err != nullptr) *err = ioErrorLine(msg::solutionNotWritten, path, reason);
+    return SolutionFile::WriteFailed;
 }
 
-SolutionFile removeSolutionFile(const std::string& outputFolder, const std::string& modelName, std::ostream& errors) {
+SolutionFile removeSolutionFile(const std::string& outputFolder, const std::string& modelName, std::string* err) {
     const std::string path = joinPath(outputFolder, solutionFileName(modelName));
-    if (const int error = removeIfPresent(path)) {
-        printIoError(msg::solutionNotRemoved, path, error, errors);
-        return SolutionFile::RemoveFailed;
-    }
-    return SolutionFile::Removed;
+    std::string reason;
+    if (removeIfPresent(path, &reason)) return SolutionFile::Removed;
+    if (err != nullptr) *err = ioErrorLine(msg::solutionNotRemoved, path, reason);
+    return SolutionFile::RemoveFailed;
 }
 
 namespace {
@@ -57,13 +56,15 @@ SCIP_RETCODE printBestSolution(SCIP* scip, const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCIP_RETCODE& failure) {
+std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCIP_RETCODE& failure,
+                                        std::string* err) {
     // Without a handler SCIP prints nothing.
     if (scipLibrary().SCIPgetMessagehdlr(scip) == nullptr) return std::string("solution status: \n");
-    const NamedMemoryFile status = makeNamedMemoryFile("loteotimizador-status");
-    const NamedMemoryFile values = makeNamedMemoryFile("loteotimizador-solucao");
+    std::string reason;
+    const NamedMemoryFile status = makeNamedMemoryFile("loteotimizador-status", &reason);
+    const NamedMemoryFile values = makeNamedMemoryFile("loteotimizador-solucao", &reason);
     if (status.path.empty() || values.path.empty()) {
-        printIoError(msg::solutionNotWritten, solutionFileName(name), errno);
+        if (err != nullptr) *err = ioErrorLine(msg::solutionNotWritten, solutionFileName(name), reason);
         return std::nullopt;
     }
     failure = printStatus(scip, status.path);
@@ -71,7 +72,7 @@ std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCI
     if (failure != SCIP_OKAY) return std::nullopt;
     const std::optional<std::string> statusText = readTextFile(status.path), valuesText = readTextFile(values.path);
     if (!statusText || !valuesText) {
-        printIoError(msg::solutionNotWritten, solutionFileName(name), EIO);
+        if (err != nullptr) *err = ioErrorLine(msg::solutionNotWritten, solutionFileName(name), systemErrorText(EIO));
         return std::nullopt;
     }
     // The layout of SCIP's own "write solution": status, objective, values.

@@ -2,7 +2,6 @@
 // or removed so that the folder never contradicts the report.
 #pragma once
 
-#include <iostream>
 #include <optional>
 #include <string>
 
@@ -10,15 +9,15 @@
 #include "scip/scip_api.h"
 
 // Writes `text` (SCIP's solution format) as the model's solution file,
-// through a temporary file renamed over it.
+// through a temporary file renamed over it. A failure's line goes to `err`.
 SolutionFile writeSolutionFile(const std::string& outputFolder, const std::string& modelName, const std::string& text,
-                               std::ostream& errors = std::cerr);
+                               std::string* err);
 // Removes an older solution file of the model, if there is one.
-SolutionFile removeSolutionFile(const std::string& outputFolder, const std::string& modelName,
-                                std::ostream& errors = std::cerr);
+SolutionFile removeSolutionFile(const std::string& outputFolder, const std::string& modelName, std::string* err);
 // The solution SCIP holds, as SCIP's own "write solution" lays it out,
 // printed by SCIP into files in memory that it opens by name, through the
 // quiet handler it has (no FILE* of the program's crosses into SCIP), before
 // the outcome is shown. A failed SCIP call goes to `failure` and gives
-// nothing; so does a file in memory that cannot be made (said).
-std::optional<std::string> solutionText(SCIP* scip, const std::string& modelName, SCIP_RETCODE& failure);
+// nothing; so does a file in memory that cannot be made or read (its line in `err`).
+std::optional<std::string> solutionText(SCIP* scip, const std::string& modelName, SCIP_RETCODE& failure,
+                                        std::string* err);

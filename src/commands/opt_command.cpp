@@ -1,0 +1,73 @@
+// opt: the folders and SCIP's parameters checked, the models listed, the batch run.
+#include "commands/opt_command.h"
+
+#include <iostream>
+
+#include "commands/model_listing.h"
+#include "commands/opt_folders.h"
+#include "commands/parameter_check.h"
+#include "engine/batch_runner.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "reports/part_info.h"
+#include "text/messages.h"
+
+OptResult optimizeFolder(const BatchSettings& settings) {
+    std::cout << msg::lpFolderPrompt << std::flush;
+    OptRequest request;
+    if (!readLine(request.lpFolder)) return {};
+    return runOpt(request, settings);
+}
+
+OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
+    OptResult result;
+    BatchPlan plan;
+    if (!readHistory(request, plan)) return result;
+    // The shell asks for the output folder once the models are listed; the
+    // command line makes it ready first, and is stricter with both folders.
+    const bool commandLine = request.caller == Caller::CommandLine;
+    if (!folderExists(request.lpFolder)) {
+        // In the shell a folder that is not there is said with the prompts;
+        // on the command line it is an error, with the usage.
+        (commandLine ? std::cerr : std::cout) << msg::lpFolderInvalid << (commandLine ? msg::usage : "") << std::flush;
+        return result;
+    }
+    // SCIP's parameters are checked, in a child process, before anything is touched.
+    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, settings);
+    if (!checked) return result;
+    plan.shard = request.shard;
+    plan.targets = std::move(checked->targets);
+    const bool seeds = !request.seeds.empty();
+    std::string outputFolder = request.outputFolder;
+    if (commandLine && !(prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard) &&
+                         placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
+        return result;
+    }
+    // Rows kept from an earlier run are read before the model folder's old
+    // report is removed (the two folders may be one).
+    if (request.resume == Resume::KeepRows) readTargetsKeptRows(plan);
+    // The command line never solves part of a folder it could not list whole; the shell solves what it found.
+    const FolderListing listing = collectModels(
+        request.lpFolder, oldReportFor(request.lpFolder, plan.targets[0].folder, request.resume, request.shard),
+        commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
+    if (!listing.whole && commandLine) return result;
+    plan.modelPaths = listing.paths;
+    if (!commandLine &&
+        !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
+        return result;
+    }
+    if (seeds && !makeTargetFolders(plan.targets)) return result;
+    prepareBatchOutputs(plan, request, checked->scipVersion);
+    const BatchResult batch = runBatch(plan);
+    result.interruptedBy = batch.interruptedBy;
+    result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;
+    // The record says the part finished only when every entry of it did.
+    for (size_t t = 0; request.shard && t < plan.targets.size(); ++t) {
+        std::string err;
+        if (!writePartInfo(plan.targets[t].folder, *request.shard, plan.modelPaths, batch, t, &err)) {
+            printErrors(err);
+            result.exitStatus = 1;
+        }
+    }
+    return result;
+}
