@@ -10,6 +10,7 @@
 #include "compare/comparison_html.h"
 #include "compare/comparison_text.h"
 #include "compare/model_table.h"
+#include "text/settings_line.h"
 #include "text/format.h"
 #include "reports/report_rows.h"
 #include "scip/scip_status.h"
@@ -108,6 +109,24 @@ TEST(SettingsTimeLimit, TheLimitsTimeLineOfASettingsFile) {
         const SettingsTimeLimit limit = settingsTimeLimit(text);
         EXPECT_FALSE(limit.seconds) << text;
         EXPECT_EQ(limit.unreadable, value) << text;
+    }
+}
+
+// One reader of a settings line serves the check of a model's settings file
+// (which parameter it names, whether it is an emphasis) and comparar.
+TEST(SettingsLine, NameValueEmphasisAndBlanks) {
+    for (const char* blank : {"", " \t ", "# limits/time = 5", "   # x: y"}) {
+        EXPECT_EQ(parseSettingsLine(blank).kind, SettingsLine::Blank) << blank;
+    }
+    const SettingsLine plain = parseSettingsLine("  limits/gap\t=  0.01 \r");
+    EXPECT_EQ(plain.kind, SettingsLine::Parameter);
+    EXPECT_EQ(plain.name, "limits/gap");
+    EXPECT_EQ(plain.value, std::optional<std::string>("0.01"));
+    EXPECT_EQ(parseSettingsLine("limits/time=3#later").name, "limits/time");
+    EXPECT_EQ(parseSettingsLine("limits/time=").value, std::optional<std::string>(""));
+    EXPECT_EQ(parseSettingsLine("misc/catchctrlc").value, std::nullopt);  // a name alone: SCIP refuses the value
+    for (const char* emphasis : {"emphasis: optimality", "presolving  : aggressive"}) {
+        EXPECT_EQ(parseSettingsLine(emphasis).kind, SettingsLine::Emphasis) << emphasis;
     }
 }
 
