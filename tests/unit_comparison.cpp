@@ -123,6 +123,12 @@ TEST(SettingsLine, NameValueEmphasisAndBlanks) {
     EXPECT_EQ(plain.name, "limits/gap");
     EXPECT_EQ(plain.value, std::optional<std::string>("0.01"));
     EXPECT_EQ(parseSettingsLine("limits/time=3#later").name, "limits/time");
+    // Only blanks between the name and its "=": anything else leaves no value.
+    for (const char* odd : {"limits/time x = 5", "limits/time#c = 5", "limits/time # = 5"}) {
+        EXPECT_EQ(parseSettingsLine(odd).value, std::nullopt) << odd;
+        EXPECT_FALSE(settingsTimeLimit(std::string(odd) + "\n").seconds) << odd;
+    }
+    EXPECT_EQ(parseSettingsLine("limits/time\r= 5").value, std::optional<std::string>("5"));
     EXPECT_EQ(parseSettingsLine("limits/time=").value, std::optional<std::string>(""));
     EXPECT_EQ(parseSettingsLine("misc/catchctrlc").value, std::nullopt);  // a name alone: SCIP refuses the value
     for (const char* emphasis : {"emphasis: optimality", "presolving  : aggressive"}) {

@@ -18,7 +18,7 @@ TEST(SolutionCheck, FeasibleViolatedAndUnreadableSolutions) {
               " noite: t2 + t3 >= 2\n madrugada: t3 + t4 >= 1\nGeneral\n t1 t2 t3 t4\nEnd\n");
     const auto check = [&](const std::string& name, const std::string& values, const BatchSettings& settings = {}) {
         writeFile(dir / name, "solution status: optimal solution found\nobjective value: 6\n" + values);
-        return checkSolutionFile(model.string(), (dir / name).string(), settings);
+        return checkSolutionFile(model.string(), (dir / name).string(), settings, nullptr);
     };
     EXPECT_EQ(check("boa.sol", "t1 4 (obj:1)\nt2 1 (obj:1)\nt3 1 (obj:1)\n").verified, Verification::Yes);
     // tarde short by 3, manha by 2: the largest is named, with SCIP's words for both.

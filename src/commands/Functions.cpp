@@ -1,26 +1,21 @@
-// The commands opt and mod_lp, and the solve of one model with SCIP.
+// The solve of one model with SCIP, the command mod_lp, and the job each kind
+// of worker runs.
 #include "commands/Functions.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <iostream>
 
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
 #include "commands/model_listing.h"
-#include "commands/opt_folders.h"
 #include "commands/parameter_check.h"
-#include "engine/batch_runner.h"
 #include "engine/solve_job.h"
 #include "engine/translations.h"
 #include "glpk/translator.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "process/codec.h"
-#include "reports/batch_record.h"
-#include "reports/part_info.h"
 #include "reports/report_rows.h"
-#include "reports/reports.h"
 #include "scip/model_log.h"
 #include "scip/scip_api.h"
 #include "scip/scip_handles.h"
@@ -225,7 +220,10 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
 std::string translationJob(const std::string& request, const Task&, const std::function<void()>&) {
     const std::optional<std::string> modelPath = decodeValue<std::string>(request);
     if (!modelPath) return std::string();
-    const TranslationFailure failure = convertModel(*modelPath);
+    std::string written;
+    const TranslationFailure failure = convertModel(*modelPath, written);
+    std::fputs(written.c_str(), stdout);
+    std::fflush(stdout);
     if (failure == TranslationFailure::None) return encodeValue(true);
     std::fputs(failure == TranslationFailure::Read       ? msg::modelReadError
                : failure == TranslationFailure::Generate ? msg::modelGenerateError
@@ -248,7 +246,7 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
     if (result && result->solutionFile == SolutionFile::Written) {
         if (solveStarting) solveStarting();
         const std::string solution = joinPath(outputFolder, solutionFileName(result->name));
-        const SolutionCheck check = checkSolutionFile(modelPath, solution, settings);
+        const SolutionCheck check = checkSolutionFile(modelPath, solution, settings, printErrors);
         std::cerr << checkMessage(check, modelPath, solution);
         result->verified = check.verified;
     }

@@ -1,5 +1,5 @@
-// The commands' work in the workers: the solve of one model with SCIP, and
-// mod_lp (translate every MathProg model of a folder).
+// The solve of one model with SCIP, mod_lp (every MathProg model of a
+// folder translated), and the job each kind of worker runs.
 #pragma once
 
 #include <functional>

@@ -159,10 +159,11 @@ int mergeParts(const std::string& outputFolder) {
     // merged as a batch (a seed run earlier without parts stays as it is).
     std::vector<std::string> parted;
     std::string err;
-    for (const std::string& seed : seedFoldersOf(outputFolder, &err)) {
+    const std::vector<std::string> seeds = seedFoldersOf(outputFolder, &err);
+    printErrors(err);
+    for (const std::string& seed : seeds) {
         if (holdsParts(joinPath(outputFolder, seed))) parted.push_back(joinPath(outputFolder, seed));
     }
-    printErrors(err);
     if (parted.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
     int status = 0;
     for (const std::string& folder : parted) status = std::max(status, mergeBatchParts(folder));

@@ -24,7 +24,7 @@ FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, In
     if (oldReport != OldReport::LeaveOut) {
         std::string reason;
         bool removed = false;
-        if (!removeIfPresent(oldReportPath, &reason, &removed)) {
+        if (!removeFile(oldReportPath, removed, &reason)) {
             printErrors(ioErrorLine(msg::oldReportNotRemoved, oldReportPath, reason));
         } else if (removed) {
             std::cout << msg::oldReportRemoved;

@@ -2,9 +2,8 @@
 // and the initial-solution folder beside it looked for.
 #pragma once
 
-#include <string>
-
 #include <optional>
+#include <string>
 
 #include "platform/files.h"
 

@@ -7,11 +7,6 @@
 #include "text/format.h"
 #include "text/settings_line.h"
 
-namespace {
-
-
-}  // namespace
-
 std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
     const ReportTable& table = completeReport();
     const std::optional<std::vector<TableRow>> rows = readTable(table, text);

@@ -1,7 +1,6 @@
 // The translation of one MathProg model into an LP file, with GLPK.
 #include "glpk/translator.h"
 
-#include <cstdio>
 #include <string>
 
 extern "C" {
@@ -31,8 +30,9 @@ struct GlpkTranslation {
 
 // Has GLPK write the problem as an LP file through a temporary file in the
 // LP file's folder, renamed over `lpPath` once whole, so that a translation
-// killed halfway never leaves a truncated LP file. Returns true on success.
-bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
+// killed halfway never leaves a truncated LP file. What GLPK says as it
+// writes goes to `said`. Returns true on success.
+bool writeLpFile(glp_prob* prob, const std::string& lpPath, std::string& said) {
     // An existing LP path that is not a regular file (a folder, a FIFO) is
     // not replaced.
     if (holdsOtherThanFile(lpPath)) return false;
@@ -42,20 +42,20 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
     FileDescriptor out(createTempFile(folder, temp, nullptr));
     if (out.fd < 0) return false;
     out.close();
-    // GLPK names the file it writes on the terminal: show the LP path there,
-    // not the temporary one.
+    // GLPK names the file it writes in what it says: the LP path there, not
+    // the temporary one.
     struct Names {
         const std::string& temp;
         const std::string& target;
-    } names{temp, lpPath};
+        std::string& said;
+    } names{temp, lpPath, said};
     glp_term_hook(
         [](void* info, const char* text) -> int {
-            const Names& n = *static_cast<const Names*>(info);
+            Names& n = *static_cast<Names*>(info);
             std::string line(text);
             const size_t at = line.find(n.temp);
             if (at != std::string::npos) line.replace(at, n.temp.size(), n.target);
-            std::fputs(line.c_str(), stdout);
-            std::fflush(stdout);
+            n.said += line;
             return 1;
         },
         &names);
@@ -70,7 +70,7 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath) {
 
 }  // namespace
 
-TranslationFailure convertModel(std::string modelPath) {
+TranslationFailure convertModel(std::string modelPath, std::string& written) {
     if (!endsWith(modelPath, "mod")) return TranslationFailure::None;
     const std::string lpPath = lpPathOfModel(modelPath);
     const std::string dataPath = dataPathOfModel(modelPath);
@@ -90,5 +90,5 @@ TranslationFailure convertModel(std::string modelPath) {
     if (readResult != 0) return TranslationFailure::Read;
     if (glp_mpl_generate(translation.tran, nullptr) != 0) return TranslationFailure::Generate;
     glp_mpl_build_prob(translation.tran, translation.prob);
-    return writeLpFile(translation.prob, lpPath) ? TranslationFailure::None : TranslationFailure::Write;
+    return writeLpFile(translation.prob, lpPath, written) ? TranslationFailure::None : TranslationFailure::Write;
 }

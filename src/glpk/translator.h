@@ -10,6 +10,7 @@ enum class TranslationFailure { None, Read, Generate, Write };
 // Translates `modelPath` (skipped unless its name ends in "mod"), with the
 // same-named data file ("dat" for "mod") when one can be read, into the
 // same-named LP file ("lp"), written whole or not at all. What GLPK prints
-// of its own goes to standard output; the failure is returned, for the
-// caller to say.
-TranslationFailure convertModel(std::string modelPath);
+// as it reads and generates the model goes to standard output, as GLPK
+// prints it; what it says as it writes the LP file goes to `written`, and
+// the failure is returned, both for the caller to say.
+TranslationFailure convertModel(std::string modelPath, std::string& written);

@@ -141,8 +141,11 @@ std::optional<TempFileOwner> tempFileOwner(const std::string& name);
 // `folder`: those of this host whose process is gone, and any older than a day.
 void removeStaleTempFiles(const std::string& folder);
 // Removes `path` if it is there; absence (or a name too long to exist) is
-// not a failure. `removed`, when given, says whether a file was removed.
-bool removeIfPresent(const std::string& path, std::string* err, bool* removed = nullptr);
+// not a failure.
+bool removeIfPresent(const std::string& path, std::string* err);
+// Removes the file `path`; only its absence is not a failure. `removed`
+// says whether a file was removed.
+bool removeFile(const std::string& path, bool& removed, std::string* err);
 // True when `path` names something other than a regular file (a folder, a FIFO).
 bool holdsOtherThanFile(const std::string& path);
 // True when nothing is at `path` (or a name too long to exist, or a path through a file).

@@ -212,10 +212,13 @@ void removeStaleTempFiles(const std::string& folder) {
     }
 }
 
-bool removeIfPresent(const std::string& path, std::string* err, bool* removed) {
-    const bool gone = ::unlink(path.c_str()) == 0;
-    if (removed != nullptr) *removed = gone;
-    return gone || errno == ENOENT || errno == ENAMETOOLONG || failed(err, errno);
+bool removeIfPresent(const std::string& path, std::string* err) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG || failed(err, errno);
+}
+
+bool removeFile(const std::string& path, bool& removed, std::string* err) {
+    removed = ::unlink(path.c_str()) == 0;
+    return removed || errno == ENOENT || failed(err, errno);
 }
 
 bool folderExists(std::string path) {

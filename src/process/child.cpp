@@ -25,13 +25,13 @@ constexpr int kAboveGiven = 10;
 // descriptor is then marked one by one.
 constexpr unsigned kCloseRangeCloexec = 1U << 2;
 
-// A pipe whose two ends are owned; 0 or errno.
 // Says a failed system call's reason in `err`, when one is wanted; false.
 bool failed(std::string* err, int error) {
     if (err != nullptr) *err = systemErrorText(error);
     return false;
 }
 
+// A pipe whose two ends are owned; 0 or errno.
 int makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return errno;

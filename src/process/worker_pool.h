@@ -49,8 +49,8 @@ public:
     virtual ~JobRunner() = default;
     // Starts workers until `jobs` are alive or the idle ones are enough for
     // the `waiting` jobs (a worker that died or left is replaced so). False,
-    // with the system's reason in `err`, for the first start that failed
-    // (once: later failures are not said again).
+    // with the system's reason in `err`, for the first start that failed;
+    // a start that fails after that one is not said again, and gives true.
     virtual bool staff(size_t jobs, size_t waiting, std::string* err) = 0;
     virtual size_t size() const = 0;     // workers alive
     virtual size_t idle() const = 0;     // workers waiting for a job

@@ -28,11 +28,11 @@ struct ScipSolution {
 // SCIP set up as for the model's solve, its output into `printed` only,
 // and the model read.
 SCIP_RETCODE readModel(SCIP* scip, const BatchSettings& settings, const std::string& modelPath,
-                       const std::string& printed, ScipMessageHandler& handler) {
+                       const std::string& printed, ScipMessageHandler& handler, void (*say)(const std::string& lines)) {
     LOTE_SCIP_CALL(lib().SCIPcreateMessagehdlrDefault(&handler.handler, 0, printed.c_str(), 1));
     LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, handler.handler));
     LOTE_SCIP_CALL(lib().SCIPincludeDefaultPlugins(scip));
-    LOTE_SCIP_CALL(applyModelParameters(scip, settings, modelPath, nullptr));  // said by the solve before it
+    LOTE_SCIP_CALL(applyModelParameters(scip, settings, modelPath, say));
     LOTE_SCIP_CALL(lib().SCIPsetBoolParam(scip, "misc/catchctrlc", 0));
     LOTE_SCIP_CALL(lib().SCIPreadProb(scip, modelPath.c_str(), nullptr));
     return SCIP_OKAY;
@@ -79,7 +79,7 @@ std::string printedReason(const std::string& text) {
 }  // namespace
 
 SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string& solutionPath,
-                                const BatchSettings& settings) {
+                                const BatchSettings& settings, void (*say)(const std::string& lines)) {
     SolutionCheck check;
     // What SCIP prints goes to a file in memory, read back for its reasons.
     const NamedMemoryFile printed = makeNamedMemoryFile("loteotimizador-verificacao", nullptr);
@@ -93,7 +93,7 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
         instance.scip = nullptr;
         return check;
     }
-    if (readModel(instance.scip, settings, modelPath, printedPath, handler) != SCIP_OKAY) return check;
+    if (readModel(instance.scip, settings, modelPath, printedPath, handler, say) != SCIP_OKAY) return check;
     // Only what SCIP prints from here on gives the reasons (not what it said of the read).
     const size_t printedBefore = readTextFile(printedPath).value_or("").size();
     if (checkSolution(instance.scip, solutionPath, check) != SCIP_OKAY) {

@@ -18,9 +18,10 @@ struct SolutionCheck {
 
 // Checks the solution in `solutionPath` against the model in `modelPath`,
 // under the batch's and the model's own SCIP parameters (for
-// numerics/feastol). Loads nothing: SCIP's library must be loaded.
+// numerics/feastol); settings that SCIP refuses now are said through `say`
+// (applyModelParameters). Loads nothing: SCIP's library must be loaded.
 SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string& solutionPath,
-                                const BatchSettings& settings);
+                                const BatchSettings& settings, void (*say)(const std::string& lines));
 // What a check says when the solution is not feasible (the model, the
 // largest violation and what SCIP said of it) or could not be checked; ""
 // otherwise. Pure.

@@ -21,14 +21,14 @@ std::string formatMessage(const char* pattern, const Args&... args) {
     return text;
 }
 
-// The largest value an int holds: what SCIP's seeds and the program's
-// counts (parts, seeds) may reach.
 // "<what><path>: <reason>" and a line end: what could not be done with a
 // file, and the system's reason.
 inline std::string ioErrorLine(const char* what, const std::string& path, const std::string& reason) {
     return what + path + ": " + reason + "\n";
 }
 
+// The largest value an int holds: what SCIP's seeds and the program's
+// counts (parts, seeds) may reach.
 inline constexpr unsigned long long kLargestInt = 2147483647ULL;
 
 // A number with `decimals` decimals and a decimal comma, whatever the

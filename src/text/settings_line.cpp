@@ -1,6 +1,8 @@
 // One line of SCIP's settings format.
 #include "text/settings_line.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kBlanks = " \t\r";
@@ -26,7 +28,6 @@ SettingsLine parseSettingsLine(const std::string& line) {
     }
     parsed.kind = SettingsLine::Parameter;
     parsed.name = line.substr(start, end - start);
-    const size_t equals = line.find('=', start);
-    if (equals != std::string::npos) parsed.value = trimmed(line.substr(equals + 1));
+    if (after != std::string::npos && line[after] == '=') parsed.value = trimmed(line.substr(after + 1));
     return parsed;
 }

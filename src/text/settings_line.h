@@ -7,8 +7,10 @@
 
 struct SettingsLine {
     enum Kind { Blank, Parameter, Emphasis };
-    Kind kind = Blank;                 // Blank: nothing but blanks, or a comment
-    std::string name;                  // Parameter: the name, up to a blank, "=", ":" or "#"
-    std::optional<std::string> value;  // Parameter: what follows its "=", blanks trimmed; nothing without one
+    Kind kind = Blank;  // Blank: nothing but blanks (a CR too), or a comment
+    std::string name;   // Parameter: the name, up to a blank, "=", ":" or "#"
+    // Parameter: what follows the "=" that comes next after the name (only
+    // blanks between), blanks trimmed; nothing when something else comes first.
+    std::optional<std::string> value;
 };
 SettingsLine parseSettingsLine(const std::string& line);
