@@ -68,7 +68,8 @@ TEST(ListFolder, ErrorsBecomeAMessageAndAnEmptyList) {
     }
     std::string err;
     listFolder(dir.str() + std::string("\0x", 2), &err);
-    EXPECT_EQ(err, "Erro ao acessar a pasta: nome de pasta inv\xC3\xA1lido: " + dir.str() + "\n");  // shown up to the NUL
+    EXPECT_EQ(err,
+              "Erro ao acessar a pasta: nome de pasta inv\xC3\xA1lido: " + dir.str() + "\n");  // shown up to the NUL
 }
 
 TEST(FolderExists, OnlyExistingFolders) {

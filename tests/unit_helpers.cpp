@@ -150,7 +150,7 @@ TEST(CompleteReport, StatusTextsAndEmptyFields) {
     result.name = "a;b.lp";
     result.fromScip = true;
     result.scipMajorVersion = 9;
-    result.scipStatus = 11;     // optimal
+    result.scipStatus = 11;  // optimal
     result.statusText = completeStatusText(9, 11);
     result.primalBound = 1e20;  // SCIP's infinity: an empty field
     result.dualBound = -7.5;

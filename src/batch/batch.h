@@ -108,7 +108,7 @@ struct ModelResult {
     bool fromScip = false;
     int scipMajorVersion = 0;  // with scipStatus: how SCIP said the solve ended
     int scipStatus = 0;
-    std::string statusText;    // with fromScip: the complete report's STATUS, read with the two above (readScipResult)
+    std::string statusText;  // with fromScip: the complete report's STATUS, read with the two above (readScipResult)
     double seconds = 0.0;
     // As SCIP gives them once the model is solved (SCIP's infinity included);
     // nothing before that.

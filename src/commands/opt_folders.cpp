@@ -127,9 +127,8 @@ void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::
         std::string err;
         if (plan.shard) writePartInfo(target.folder, *plan.shard, plan.modelPaths, std::nullopt, 0, &err);
         printErrors(err);
-        target.record =
-            describeBatch(target.settings, request.commandLine, scipVersion, target.settings.scipParameters,
-                          plan.modelPaths);
+        target.record = describeBatch(target.settings, request.commandLine, scipVersion, target.settings.scipParameters,
+                                      plan.modelPaths);
     }
 }
 

@@ -181,7 +181,8 @@ void runWorker(const JobFunction& job, bool lineBuffered) {
 
 bool sendTask(const WorkerHandle& worker, const Task& task, const std::string& request) {
     const std::string payload = encodeValue(TaskMessage{task.copy, task.timeLimit, request});
-    return writeWhole(worker.tasks.fd, frameBytes(Frame{kTaskFrame, static_cast<uint32_t>(task.index), payload}), nullptr);
+    return writeWhole(worker.tasks.fd, frameBytes(Frame{kTaskFrame, static_cast<uint32_t>(task.index), payload}),
+                      nullptr);
 }
 
 std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker, ResultCheck understood) {

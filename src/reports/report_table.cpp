@@ -24,9 +24,7 @@ std::string seconds(const ModelResult& r) { return formatReportNumber(r.seconds)
 std::string status(const ModelResult& r) { return statusFieldText(r.outcome); }
 // SCIP's bound as it gave it, its infinity (1e20) included.
 std::string bound(const ModelResult& r) { return number(r.primalBound); }
-std::string completeStatus(const ModelResult& r) {
-    return r.fromScip ? r.statusText : statusFieldText(r.outcome);
-}
+std::string completeStatus(const ModelResult& r) { return r.fromScip ? r.statusText : statusFieldText(r.outcome); }
 std::string finiteBound(const ModelResult& r) {
     return number(r.primalBound ? finiteValue(*r.primalBound) : std::nullopt);
 }

@@ -18,11 +18,11 @@ bool loadScipLibrary(std::string* err) {
     // Found through the program's run path (the build tree or the install's lib folder).
     void* handle = loadSharedLibrary(LOTE_SCIP_LIBRARY, err);
     if (handle == nullptr) return false;
-#define LOTE_SCIP_LOOKUP(name)                                                                  \
-    api.name = reinterpret_cast<decltype(api.name)>(librarySymbol(handle, #name));              \
-    if (api.name == nullptr) {                                                                  \
-        if (err != nullptr) *err = std::string(LOTE_SCIP_LIBRARY) + ": " + #name;              \
-        return false;                                                                           \
+#define LOTE_SCIP_LOOKUP(name)                                                     \
+    api.name = reinterpret_cast<decltype(api.name)>(librarySymbol(handle, #name)); \
+    if (api.name == nullptr) {                                                     \
+        if (err != nullptr) *err = std::string(LOTE_SCIP_LIBRARY) + ": " + #name;  \
+        return false;                                                              \
     }
     LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)
 #undef LOTE_SCIP_LOOKUP

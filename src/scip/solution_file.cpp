@@ -56,8 +56,7 @@ SCIP_RETCODE printBestSolution(SCIP* scip, const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCIP_RETCODE& failure,
-                                        std::string* err) {
+std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCIP_RETCODE& failure, std::string* err) {
     // Without a handler SCIP prints nothing.
     if (scipLibrary().SCIPgetMessagehdlr(scip) == nullptr) return std::string("solution status: \n");
     std::string reason;
