@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
+#include "commands/held_folders.h"
 #include "platform/console.h"
+#include "platform/folder_lock.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "reports/report_rows.h"
@@ -206,4 +209,31 @@ TEST(Memory, SmallestOfAvailableCgroupsAndSlurmSharedOut) {
     // Nothing known: no limit.
     TempDir empty;
     EXPECT_EQ(memoryPerWorkerMb(readMemoryBounds(empty.str(), nullptr, nullptr, nullptr), 2), 0.0);
+}
+
+// A file system that refuses locks (NFS without its lock service, Lustre
+// mounted without flock) is said, and the batch goes on without a lock.
+TEST(FolderLock, AFileSystemWithoutLocksIsSaidAndTheRunGoesOn) {
+    TempDir dir;
+    replaceLockCall([](int, int, void*) -> int {
+        errno = ENOLCK;
+        return -1;
+    });
+    FolderLock lock;
+    std::string err;
+    EXPECT_EQ(lockFolder(dir.str(), LockRequest{0, 0, "eu"}, lock, &err), LockOutcome::Unsupported);
+    EXPECT_EQ(err, std::strerror(ENOLCK));
+    std::vector<FolderLock> locks;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(holdFolder(dir.str(), std::nullopt, "eu", locks));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Atenção: o sistema de arquivos de " + dir.str() +
+                                                          " não aceita travas (" + std::strerror(ENOLCK) +
+                                                          "); o lote segue sem saber se outro escreve na pasta.\n");
+    replaceLockCall(nullptr);
+    // With the system's call back, a part of another count than a live part is refused, naming it.
+    FolderLock part;
+    ASSERT_EQ(lockFolder(dir.str(), LockRequest{1, 2, "parte 1/2"}, part, &err), LockOutcome::Taken);
+    FolderLock other;
+    EXPECT_EQ(lockFolder(dir.str(), LockRequest{2, 3, "parte 2/3"}, other, &err), LockOutcome::Held);
+    EXPECT_EQ(err, "parte 1/2");
 }

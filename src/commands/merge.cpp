@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "commands/held_folders.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reports/batch_record.h"
@@ -155,6 +156,9 @@ bool holdsParts(const std::string& folder) {
 }
 
 int mergeParts(const std::string& outputFolder) {
+    // No part may be running while its reports are merged, nor start before they are.
+    std::vector<FolderLock> locks;
+    if (!holdFolder(outputFolder, std::nullopt, lockHolder("merge " + outputFolder), locks)) return 2;
     // A batch under several seeds: each seed's folder that holds parts is
     // merged as a batch (a seed run earlier without parts stays as it is).
     std::vector<std::string> parted;

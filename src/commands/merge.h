@@ -10,5 +10,5 @@ bool holdsParts(const std::string& folder);
 // folder order (of a batch under several seeds, those of each seed's folder
 // that holds parts into its reports). Says what is missing, unfinished or
 // inconsistent on standard error and writes nothing then (into that
-// folder). Returns the exit status (0 or 1).
+// folder). Returns the exit status (0 or 1; 2 while a run holds the folder).
 int mergeParts(const std::string& outputFolder);

@@ -7,6 +7,7 @@
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
 #include "platform/console.h"
+#include "platform/folder_lock.h"
 #include "reports/output_files.h"
 #include "text/format.h"
 #include "text/messages.h"
@@ -31,8 +32,12 @@ FolderListing collectModels(const std::string& lpFolder, OldReport oldReport, In
             leaveOut = true;  // it is gone
         }
     }
+    std::vector<std::string>& paths = listing.paths;
+    // A run's lock files, when the output folder is the model folder, are no entries.
+    paths.erase(std::remove_if(paths.begin(), paths.end(),
+                               [](const std::string& path) { return baseName(path).rfind(kLockFile, 0) == 0; }),
+                paths.end());
     if (leaveOut) {
-        std::vector<std::string>& paths = listing.paths;
         paths.erase(std::remove_if(paths.begin(), paths.end(),
                                    [&reportName](const std::string& path) { return baseName(path) == reportName; }),
                     paths.end());

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands/model_listing.h"
+#include "commands/held_folders.h"
 #include "commands/opt_folders.h"
 #include "commands/parameter_check.h"
 #include "engine/batch_runner.h"
@@ -21,6 +22,9 @@ OptResult optimizeFolder(const BatchSettings& settings) {
 
 OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     OptResult result;
+    // The folders this run writes, held until it ends (its part's info written).
+    std::vector<FolderLock> locks;
+    const std::string holder = lockHolder(request.commandLine);
     BatchPlan plan;
     if (!readHistory(request, plan)) return result;
     // The shell asks for the output folder once the models are listed; the
@@ -40,6 +44,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     const bool seeds = !request.seeds.empty();
     std::string outputFolder = request.outputFolder;
     if (commandLine && !(prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard) &&
+                         holdFolder(outputFolder, request.shard, holder, locks) &&
                          placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
         return result;
     }
@@ -52,11 +57,14 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
         commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
     if (!listing.whole && commandLine) return result;
     plan.modelPaths = listing.paths;
-    if (!commandLine &&
-        !(askOutputFolder(outputFolder) && placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
+    if (!commandLine && !(askOutputFolder(outputFolder) && holdFolder(outputFolder, request.shard, holder, locks) &&
+                          placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
         return result;
     }
     if (seeds && !makeTargetFolders(plan.targets)) return result;
+    for (size_t t = 0; seeds && t < plan.targets.size(); ++t) {
+        if (!holdFolder(plan.targets[t].folder, request.shard, holder, locks)) return result;
+    }
     prepareBatchOutputs(plan, request, checked->scipVersion);
     const BatchResult batch = runBatch(plan);
     result.interruptedBy = batch.interruptedBy;

@@ -26,6 +26,8 @@ bool errorsOnTerminal();
 
 // The machine's name as the system gives it; "" when it cannot be had.
 std::string machineName();
+// This process's id.
+int processId();
 // The local time now in strftime's `format`; "" when it cannot be had.
 std::string localTimeNow(const char* format);
 

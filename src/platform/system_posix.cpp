@@ -31,6 +31,8 @@ void endBySignal(int signal) {
 bool outputOnTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 bool errorsOnTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+int processId() { return static_cast<int>(::getpid()); }
+
 std::string machineName() {
     char host[256] = "";
     return ::gethostname(host, sizeof host - 1) == 0 ? std::string(host) : std::string();

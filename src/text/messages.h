@@ -261,6 +261,15 @@ inline constexpr const char* batchIntoSeedFolder =
     "pasta.\n";
 inline constexpr const char* seedFoldersBesides =
     "Atenção: %s já tem pastas de sementes fora desta lista (%s); comparar lê todas como uma execução só.\n";
+// A folder that another run is writing, and who that run is.
+inline constexpr const char* folderHeld =
+    "A pasta %s está em uso por outro lote (%s): espere que ele acabe, ou use outra pasta.\n";
+inline constexpr const char* lockHolder = "%s, processo %d, desde %s: %s";
+inline constexpr const char* lockHolderShell = "opt no shell";
+inline constexpr const char* lockHolderUnknown = "que não se descreveu";
+inline constexpr const char* lockUnsupported =
+    "Atenção: o sistema de arquivos de %s não aceita travas (%s); o lote segue sem saber se outro escreve na pasta.\n";
+inline constexpr const char* lockFailed = "Não foi possível travar a pasta %s: %s\n";
 inline constexpr const char* commandUnknown = "Comando desconhecido: %s\n";
 inline constexpr const char* commandNeedsTwo = "O comando %s precisa de duas pastas: PASTA_LP PASTA_SAIDA.\n";
 inline constexpr const char* commandNeedsOne = "O comando %s precisa de uma pasta.\n";

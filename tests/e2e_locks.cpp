@@ -1,0 +1,113 @@
+// An output folder belongs to one batch at a time: a batch is held still
+// (SIGSTOP) while it holds its folder, so that what runs beside it never
+// depends on how fast the machine is.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include "test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+// A started batch, stopped once it holds its folder (its lock file names it).
+struct HeldBatch {
+    TempDir io;
+    pid_t pid = 0;
+    HeldBatch(std::vector<std::string> args, const fs::path& folder) {
+        pid = startProgram("", io, withArgs(std::move(args)));
+        const std::string mark = "processo " + std::to_string(pid) + ",";
+        for (int i = 0; i < 6000 && stillRunning(pid); ++i) {
+            std::error_code missing;
+            for (const fs::directory_entry& e : fs::directory_iterator(folder, missing)) {
+                if (e.path().filename().string().rfind(".loteotimizador.trava", 0) == 0 &&
+                    readFile(e.path()).find(mark) != std::string::npos) {
+                    kill(pid, SIGSTOP);
+                    return;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ADD_FAILURE() << "the batch never held " << folder;
+    }
+    RunResult finish() {
+        kill(pid, SIGCONT);
+        return finishProgram(pid, io);
+    }
+};
+
+fs::path modelsIn(const TempDir& dir, const char* name, std::vector<std::string> models) {
+    const fs::path folder = dir / name;
+    fs::create_directory(folder);
+    for (const std::string& model : models) fs::copy_file(testModels() / "lp" / model, folder / model);
+    return folder;
+}
+
+void expectRefusedBy(const RunResult& r, pid_t holder, const std::string& what) {
+    EXPECT_EQ(r.exitCode, 2) << what << "\n" << r.err;
+    EXPECT_NE(r.err.find("em uso por outro lote ("), std::string::npos) << what << "\n" << r.err;
+    EXPECT_NE(r.err.find("processo " + std::to_string(holder) + ","), std::string::npos) << what << "\n" << r.err;
+}
+
+}  // namespace
+
+TEST(FolderLock, ASecondBatchIsRefusedAndTheFirstKeepsEveryRow) {
+    TempDir dir;
+    const fs::path a = modelsIn(dir, "a", {"egout.lp", "flugpl.lp"});
+    const fs::path b = modelsIn(dir, "b", {"gt2.lp"});
+    const fs::path out = dir / "out";
+    HeldBatch first({"-j", "1", "opt", a.string(), out.string()}, out);
+    const std::vector<std::vector<std::string>> second = {{"opt", b.string(), out.string()},
+                                                          {"--retomar", "opt", b.string(), out.string()},
+                                                          {"--corrida", "opt", b.string(), out.string()},
+                                                          {"--sementes", "0,1", "opt", b.string(), out.string()},
+                                                          {"--shard", "1/2", "opt", b.string(), out.string()},
+                                                          {"merge", out.string()}};
+    for (const std::vector<std::string>& args : second) {
+        expectRefusedBy(runProgram("", withArgs(args)), first.pid, args[0]);
+    }
+    // In the shell, after the prompts, and the prompt returns.
+    const RunResult shell = runProgram(optInput(b, out) + "exit\n");
+    EXPECT_NE(shell.err.find("processo " + std::to_string(first.pid) + ","), std::string::npos) << shell.err;
+    EXPECT_NE(shell.out.find("Saindo do shell"), std::string::npos) << shell.out;
+    const RunResult done = first.finish();
+    EXPECT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_EQ(reportRows(readFile(out / "sol_stat.csv")).size(), 2u);
+    EXPECT_FALSE(fs::exists(out / "gt2.sol"));
+    // Once it has ended the folder is free again.
+    EXPECT_EQ(runProgram("", withArgs({"--retomar", "opt", b.string(), out.string()})).exitCode, 0);
+}
+
+TEST(FolderLock, AKilledBatchBlocksNothing) {
+    TempDir dir;
+    const fs::path a = modelsIn(dir, "a", {"egout.lp"});
+    const fs::path out = dir / "out";
+    HeldBatch killed({"opt", a.string(), out.string()}, out);
+    kill(killed.pid, SIGKILL);
+    waitpid(killed.pid, nullptr, 0);
+    const RunResult next = runProgram("", withArgs({"opt", a.string(), out.string()}));
+    EXPECT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(reportRows(readFile(out / "sol_stat.csv")).size(), 1u);
+}
+
+TEST(FolderLock, PartsOfOneBatchRunSideBySideAndNothingElse) {
+    TempDir dir;
+    const fs::path m = modelsIn(dir, "m", {"egout.lp", "flugpl.lp", "gt2.lp", "lseu.lp"});
+    const fs::path parts = dir / "parts";
+    const auto part = [&](const char* shard) {
+        return std::vector<std::string>{"--shard", shard, "opt", m.string(), parts.string()};
+    };
+    HeldBatch first(part("1/2"), parts);
+    const RunResult second = runProgram("", withArgs(part("2/2")));
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    expectRefusedBy(runProgram("", withArgs(part("1/2"))), first.pid, "the same part twice");
+    expectRefusedBy(runProgram("", withArgs(part("1/3"))), first.pid, "a part of another count");
+    expectRefusedBy(runProgram("", withArgs({"opt", m.string(), parts.string()})), first.pid, "a whole batch");
+    expectRefusedBy(runProgram("", withArgs({"merge", parts.string()})), first.pid, "merge");
+    EXPECT_EQ(first.finish().exitCode, 0);
+    const RunResult merged = runProgram("", withArgs({"merge", parts.string()}));
+    EXPECT_EQ(merged.exitCode, 0) << merged.err;
+    EXPECT_EQ(reportRows(readFile(parts / "sol_stat.csv")).size(), 4u);
+}
