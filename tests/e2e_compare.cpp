@@ -33,6 +33,14 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
         runProgram("", withArgs({"comparar", (dir / "base").string(), (dir / "nova").string(), "--csv",
                                  (dir / "resumo.csv").string(), "--html", (dir / "resumo.html").string()}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
+    // The console and the page as they are kept, byte for byte (the folders' place masked).
+    const auto masked = [&dir](std::string text) {
+        for (size_t at; (at = text.find(dir.str())) != std::string::npos;) text.replace(at, dir.str().size(), "PASTA");
+        return text;
+    };
+    const fs::path kept = testModels() / ".." / "comparar";
+    EXPECT_EQ(masked(r.out), readFile(kept / "console.txt"));
+    EXPECT_EQ(masked(readFile(dir / "resumo.html")), readFile(kept / "pagina.html"));
     EXPECT_EQ(r.err, (dir / "nova" / "sol_stat_completo.csv").string() +
                          ": linha ignorada, fora do formato do relat\xC3\xB3rio completo: quebrada.lp;x;SOL OTIMA\n");
     const Expected e;
