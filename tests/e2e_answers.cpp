@@ -145,3 +145,26 @@ TEST(KnownResults, CompleteReportFieldsOfEachKindOfRow) {
     EXPECT_NE(readFile(dir / "out" / "sol_stat.csv").find(";PROBLEMA INFACTIVEL;100000000000000000000,000000;\n"),
               std::string::npos);
 }
+
+// A check that cannot finish (the seam LOTE_TESTE_VERIFICACAO=morre ends the
+// worker as the check starts) costs no solved model: the row is solved, its
+// solution unchecked and kept, and the cut check said.
+TEST(KnownResults, ACheckThatCannotFinishLeavesTheModelSolved) {
+    TempDir dir;
+    const fs::path m = dir / "m";
+    fs::create_directory(m);
+    fs::copy_file(testModels() / "lp" / "egout.lp", m / "egout.lp");
+    const fs::path out = dir / "out";
+    const RunResult r = runProgram("", withArgs({"opt", m.string(), out.string()}, {"LOTE_TESTE_VERIFICACAO=morre"}));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::vector<std::vector<std::string>> rows = reportRows(readFile(out / "sol_stat_completo.csv"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], "SOL OTIMA");
+    EXPECT_EQ(rows[0].at(17), "-");
+    EXPECT_TRUE(fs::exists(out / "egout.sol"));
+    EXPECT_NE(r.err.find("A verifica\xC3\xA7\xC3\xA3o da solu\xC3\xA7\xC3\xA3o de " + (m / "egout.lp").string() +
+                         " n\xC3\xA3o terminou"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("STATUS: SOL OTIMA"), std::string::npos) << r.out;
+}

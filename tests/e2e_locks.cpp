@@ -110,4 +110,10 @@ TEST(FolderLock, PartsOfOneBatchRunSideBySideAndNothingElse) {
     const RunResult merged = runProgram("", withArgs({"merge", parts.string()}));
     EXPECT_EQ(merged.exitCode, 0) << merged.err;
     EXPECT_EQ(reportRows(readFile(parts / "sol_stat.csv")).size(), 4u);
+    // Each part's own lock file went with it; the folder's stays, naming who held it last.
+    std::vector<std::string> lockFiles;
+    for (const fs::directory_entry& e : fs::directory_iterator(parts)) {
+        if (e.path().filename().string().rfind(".loteotimizador", 0) == 0) lockFiles.push_back(e.path().filename());
+    }
+    EXPECT_EQ(lockFiles, std::vector<std::string>{".loteotimizador.trava"});
 }

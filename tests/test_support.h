@@ -205,12 +205,13 @@ inline std::string maskTimes(const std::string& text) {
     return result + text.substr(pos);
 }
 
-// Names of the program's temporary files in `folder`.
+// Names of the program's temporary files in `folder` (its lock files,
+// ".loteotimizador.trava…", are not temporary: they may stay).
 inline std::vector<std::string> tempFilesIn(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind(".loteotimizador", 0) == 0) names.push_back(name);
+        if (name.rfind(".loteotimizador-", 0) == 0) names.push_back(name);
     }
     return names;
 }

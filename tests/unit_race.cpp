@@ -203,14 +203,14 @@ namespace {
 // Stands in for SCIP in a racing batch: a.lp is optimal, b.lp stops at its
 // time limit, a racer with a better bound than the first copy.
 std::optional<ModelResult> standInSolve(std::string modelPath, const std::string& folder, const BatchSettings& settings,
-                                        const std::function<void()>& solveStarting) {
+                                        const std::function<void(const std::string&)>& solveStarting) {
     ModelResult result;
     result.name = baseName(modelPath);
     result.fromScip = true;
     result.scipMajorVersion = 10;
     result.stamp = fileStamp(modelPath);
     result.seed = settings.seed;
-    solveStarting();
+    solveStarting("");
     const bool racer = settings.racerSeed.has_value();
     result.scipStatus = result.name == "a.lp" ? 1 : 23;  // optimal; time limit
     result.statusText = completeStatusText(10, result.scipStatus);
@@ -236,7 +236,7 @@ FakeRunner::Outcome raceOutcome(const Task& task, const std::string& request) {
         outcome.job.waitStatus = 70 << 8;
         return outcome;
     }
-    outcome.job.result = solveJob(request, task, standInSolve, [] {});
+    outcome.job.result = solveJob(request, task, standInSolve, [](const std::string&) {});
     const ModelResult result = *decodeValue<ModelResult>(outcome.job.result);
     outcome.job.out = outcomeLines(result.name, result.seconds, result.outcome);  // what the worker printed
     if (task.copy == 0) outcome.afterWaits = name == "a.lp" ? -1 : 3;

@@ -271,4 +271,4 @@ struct BatchResult {
 // starts to solve, and again before the solution is checked.
 using SolveFunction = std::optional<ModelResult> (*)(std::string modelPath, const std::string& outputFolder,
                                                      const BatchSettings& settings,
-                                                     const std::function<void()>& solveStarting);
+                                                     const std::function<void(const std::string&)>& solveStarting);

@@ -14,6 +14,7 @@
 #include "glpk/translator.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "process/codec.h"
 #include "reports/report_rows.h"
 #include "scip/model_log.h"
@@ -163,7 +164,8 @@ InitialSolution readInitialSolution(SCIP* scip, const std::optional<std::string>
 
 // The model solved, its solution written; SCIP's instance freed on return.
 std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std::string& outputFolder,
-                                         const BatchSettings& settings, const std::function<void()>& solveStarting,
+                                         const BatchSettings& settings,
+                                         const std::function<void(const std::string&)>& solveStarting,
                                          std::string& logFailures) {
     if (!modelFormat(baseName(modelPath), settings.formats)) return std::nullopt;
     const std::string name = baseName(modelPath);
@@ -187,7 +189,7 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
     if (failure.code != SCIP_OKAY) return unsolved(name, failedAs, outputFolder);
     const InitialSolution initialSolution = readInitialSolution(scip, initialFolder, name);
-    if (solveStarting) solveStarting();
+    if (solveStarting) solveStarting("");
     failure.note(solve(scip, log));
     const bool hasSolution =
         failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0;
@@ -217,7 +219,7 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
 // mod_lp's job: the model the request names translated, its failure said on
 // standard error with, when an LP file of an earlier translation is beside
 // the model, a line that says it is not current.
-std::string translationJob(const std::string& request, const Task&, const std::function<void()>&) {
+std::string translationJob(const std::string& request, const Task&, const std::function<void(const std::string&)>&) {
     const std::optional<std::string> modelPath = decodeValue<std::string>(request);
     if (!modelPath) return std::string();
     std::string written;
@@ -237,14 +239,19 @@ std::string translationJob(const std::string& request, const Task&, const std::f
 }  // namespace
 
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
-                                      const BatchSettings& settings, const std::function<void()>& solveStarting) {
+                                      const BatchSettings& settings,
+                                      const std::function<void(const std::string&)>& solveStarting) {
     // What kept SCIP's log from its name, when it was named as the solve's instance was freed.
     std::string logFailures;
     std::optional<ModelResult> result = solveWithScip(modelPath, outputFolder, settings, solveStarting, logFailures);
     printErrors(logFailures);
     // The solution as written, checked once the solve's instance is gone, under an allowance of its own.
     if (result && result->solutionFile == SolutionFile::Written) {
-        if (solveStarting) solveStarting();
+        // The result as it stands goes first, so that a check that cannot finish costs no solved model.
+        result->verified = Verification::NotChecked;
+        if (solveStarting) solveStarting(encodeValue(*result));
+        // A test's stand-in for a check that cannot finish: the worker ends here.
+        if (environmentValue("LOTE_TESTE_VERIFICACAO") == "morre") endAtOnce();
         const std::string solution = joinPath(outputFolder, solutionFileName(result->name));
         const SolutionCheck check = checkSolutionFile(modelPath, solution, settings, printErrors);
         std::cerr << checkMessage(check, modelPath, solution);
@@ -278,9 +285,10 @@ std::optional<TranslationResult> convertFolderAt(const std::string& folder, cons
 
 std::optional<JobFunction> workerJob(const std::string& name) {
     if (name == kSolveJob) {
-        return JobFunction([](const std::string& request, const Task& task, const std::function<void()>& starting) {
-            return solveJob(request, task, solveModel, starting);
-        });
+        return JobFunction(
+            [](const std::string& request, const Task& task, const std::function<void(const std::string&)>& starting) {
+                return solveJob(request, task, solveModel, starting);
+            });
     }
     if (name == kTranslationJob) return JobFunction(translationJob);
     if (name == kParameterCheckJob) return JobFunction(parameterCheckJob);

@@ -16,7 +16,8 @@
 // of the batch's formats, "lp" by default); its solution, if any, goes to `outputFolder`. `solveStarting` is called just before SCIP
 // starts to solve. Loads SCIP's library first.
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
-                                      const BatchSettings& settings, const std::function<void()>& solveStarting);
+                                      const BatchSettings& settings,
+                                      const std::function<void(const std::string&)>& solveStarting);
 
 // mod_lp: asks for a folder and translates every .mod file into an .lp file,
 // in `settings.jobs` workers.

@@ -6,7 +6,7 @@
 #include "process/codec.h"
 #include "text/messages.h"
 
-std::string parameterCheckJob(const std::string& request, const Task&, const std::function<void()>&) {
+std::string parameterCheckJob(const std::string& request, const Task&, const std::function<void(const std::string&)>&) {
     const std::optional<ParameterCheckRequest> check = decodeValue<ParameterCheckRequest>(request);
     return check ? encodeValue(checkParameters(check->scip, check->timeLimit)) : std::string();
 }

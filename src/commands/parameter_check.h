@@ -26,7 +26,8 @@ void visitFields(S& s, F&& f) {
 }
 
 // In a worker: the check of a ParameterCheckRequest's bytes, as bytes.
-std::string parameterCheckJob(const std::string& request, const Task& task, const std::function<void()>& solveStarting);
+std::string parameterCheckJob(const std::string& request, const Task& task,
+                              const std::function<void(const std::string&)>& solveStarting);
 
 // scip/'s checkParameters in a child process; a child that cannot be
 // started, or whose answer does not arrive whole, fails the check.

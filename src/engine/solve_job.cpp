@@ -12,6 +12,7 @@
 #include "reports/report_rows.h"
 #include "scip/scip_status.h"
 #include "scip/solution_file.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 namespace {
@@ -56,7 +57,7 @@ bool failsBatch(const ModelResult& result) {
 }
 
 std::string solveJob(const std::string& request, const Task& task, SolveFunction solve,
-                     const std::function<void()>& solveStarting) {
+                     const std::function<void(const std::string&)>& solveStarting) {
     const std::optional<SolveRequest> job = decodeValue<SolveRequest>(request);
     if (!job) return std::string();
     noteInitialFoldersListed(job->listedFolders);
@@ -88,7 +89,7 @@ std::string solveJob(const std::string& request, const Task& task, SolveFunction
 // copy's start, and its files are the chosen copy's.
 ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::string& modelPath,
                       const std::string& outputFolder, const std::string& raceFolder, const BatchSettings& settings) {
-    const bool reported = job.how == FinishedJob::Reported;
+    const bool reported = givenResult(job);
     FinishedJob timed = job;
     timed.seconds += end.startedLater;
     ModelResult result =
@@ -103,6 +104,8 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
             result.out += outcomeLines(result.name, result.seconds, result.outcome);
         }
         result.err = job.err;
+        // Its check was cut short: the solve stands, its solution unchecked.
+        if (job.checkCut) result.err += whatHappened(job, modelPath) + formatMessage(msg::checkCut, modelPath);
     }
     if (!raceFolder.empty()) {
         std::ostringstream errors;
@@ -121,16 +124,18 @@ bool betterResult(const ModelResult& a, const ModelResult& b) {
     return a.minimize ? *a.primalBound < *b.primalBound : *a.primalBound > *b.primalBound;
 }
 
+bool givenResult(const FinishedJob& job) { return job.how == FinishedJob::Reported || job.checkCut; }
+
 // A copy whose solution is not feasible answers nothing, and is worse than any other.
 bool copyAnswered(const FinishedJob& job) {
-    if (job.how != FinishedJob::Reported) return false;
+    if (!givenResult(job)) return false;
     const ModelResult result = *decodeValue<ModelResult>(job.result);
     return endsWithAnswer(result) && result.verified != Verification::No;
 }
 
 bool betterCopy(const FinishedJob& a, const FinishedJob& b) {
-    if ((a.how == FinishedJob::Reported) != (b.how == FinishedJob::Reported)) return a.how == FinishedJob::Reported;
-    if (a.how != FinishedJob::Reported) return false;
+    if (givenResult(a) != givenResult(b)) return givenResult(a);
+    if (!givenResult(a)) return false;
     const ModelResult first = *decodeValue<ModelResult>(a.result), second = *decodeValue<ModelResult>(b.result);
     const bool firstWrong = first.verified == Verification::No, secondWrong = second.verified == Verification::No;
     return firstWrong != secondWrong ? secondWrong : betterResult(first, second);

@@ -40,7 +40,7 @@ void visitFields(S& s, F&& f) {
 // request that cannot be read). A racing batch's copies each write into a
 // folder of their own, under their own seed and time limit.
 std::string solveJob(const std::string& request, const Task& task, SolveFunction solve,
-                     const std::function<void()>& solveStarting);
+                     const std::function<void(const std::string&)>& solveStarting);
 
 // The result of a finished job: what its worker reported, or what became of
 // a model it did not report. A raced model's time counts from its first
@@ -54,6 +54,9 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
 // better than one that did not, a feasible solution better than one found
 // infeasible, then the one SCIP solved, then the better primal bound.
 bool copyAnswered(const FinishedJob& job);
+// Whether a finished job gave its result: it reported, or was cut short in
+// the check of its solution after it gave it.
+bool givenResult(const FinishedJob& job);
 bool betterCopy(const FinishedJob& a, const FinishedJob& b);
 // Of two results of one model: solved by SCIP where `b` was not, else a
 // better primal bound (one where `b` has none).

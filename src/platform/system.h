@@ -28,6 +28,10 @@ bool errorsOnTerminal();
 std::string machineName();
 // This process's id.
 int processId();
+// The value of the environment variable `name` ("" when it is not set).
+std::string environmentValue(const char* name);
+// Ends this process at once, as a crash would (SIGKILL).
+[[noreturn]] void endAtOnce();
 // The local time now in strftime's `format`; "" when it cannot be had.
 std::string localTimeNow(const char* format);
 

@@ -33,6 +33,16 @@ bool errorsOnTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 int processId() { return static_cast<int>(::getpid()); }
 
+std::string environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+void endAtOnce() {
+    ::kill(::getpid(), SIGKILL);
+    ::_exit(137);
+}
+
 std::string machineName() {
     char host[256] = "";
     return ::gethostname(host, sizeof host - 1) == 0 ? std::string(host) : std::string();

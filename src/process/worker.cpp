@@ -105,7 +105,9 @@ int runTasks(const JobFunction& job) {
         rewind(STDERR_FILENO);
         std::cout.clear();
         std::cerr.clear();
-        std::string result = job(request, task, [&] { send(kResults, WorkerMessage::SolveStarted, index, ""); });
+        std::string result = job(request, task, [&](const std::string& provisional) {
+            send(kResults, WorkerMessage::SolveStarted, index, provisional);
+        });
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
@@ -123,16 +125,16 @@ int runTasks(const JobFunction& job) {
 bool workersAllowed = false;
 
 // A message, and whether it makes sense: a model's end always carries its
-// result, the start of its solve nothing.
+// result, the start of a long part nothing or the result so far.
 WorkerMessage message(const Frame& frame, ResultCheck understood) {
     WorkerMessage message;
     message.type = static_cast<WorkerMessage::Type>(frame.type);
     message.index = frame.index;
     message.result = frame.payload;
-    message.unreadable = frame.type == WorkerMessage::SolveStarted ? !frame.payload.empty()
-                         : frame.type == WorkerMessage::Done || frame.type == WorkerMessage::DoneLeaving
-                             ? !understood(frame.payload)
-                             : true;
+    message.unreadable =
+        frame.type == WorkerMessage::SolveStarted ? !frame.payload.empty() && !understood(frame.payload)
+        : frame.type == WorkerMessage::Done || frame.type == WorkerMessage::DoneLeaving ? !understood(frame.payload)
+                                                                                        : true;
     return message;
 }
 

@@ -25,10 +25,11 @@ struct Task {
 // In a worker: the job of `task`, told by the program as `request` bytes,
 // its result as bytes. `solveStarting` says that the job's long part begins
 // (SCIP starts to solve): from then on the time limit counts. Said a second
-// time, a second long part begins (the check of the solution), which the
-// watchdog allows the time limit again.
+// time, with the job's result so far, a second long part begins (the check
+// of the solution), which the watchdog allows the time limit again; a
+// worker that dies or is stopped in it has given that result.
 using JobFunction = std::function<std::string(const std::string& request, const Task& task,
-                                              const std::function<void()>& solveStarting)>;
+                                              const std::function<void(const std::string&)>& solveStarting)>;
 // In the program: the request bytes of entry `index`'s job.
 using RequestFunction = std::function<std::string(size_t index)>;
 // In the program: whether a worker's bytes are a whole result.
@@ -37,17 +38,18 @@ using ResultCheck = bool (*)(const std::string& bytes);
 // The program's view of one worker.
 struct WorkerHandle {
     pid_t pid = 0;
-    FileDescriptor tasks;    // program -> worker: tasks and their requests
-    FileDescriptor results;  // worker -> program: messages
-    FileDescriptor out;      // capture of the worker's standard output, per job
-    FileDescriptor err;      // capture of the worker's standard error, per job
-    long entry = -1;         // the entry it is running, or -1 when idle
-    unsigned copy = 0;       // which copy of the entry's job
-    double timeLimit = 0.0;  // that copy's time limit (0: none)
-    bool solving = false;    // its long part has started
-    bool checking = false;   // its second long part (opt: the check of the solution) has started
-    bool leaving = false;    // it ends after its last result: no more tasks
-    bool ended = false;      // its result pipe has ended
+    FileDescriptor tasks;     // program -> worker: tasks and their requests
+    FileDescriptor results;   // worker -> program: messages
+    FileDescriptor out;       // capture of the worker's standard output, per job
+    FileDescriptor err;       // capture of the worker's standard error, per job
+    long entry = -1;          // the entry it is running, or -1 when idle
+    unsigned copy = 0;        // which copy of the entry's job
+    double timeLimit = 0.0;   // that copy's time limit (0: none)
+    bool solving = false;     // its long part has started
+    bool checking = false;    // its second long part (opt: the check of the solution) has started
+    std::string provisional;  // checking: the result it gave before that part
+    bool leaving = false;     // it ends after its last result: no more tasks
+    bool ended = false;       // its result pipe has ended
     std::chrono::steady_clock::time_point taskStart, solveStart, checkStart;
     std::string inbox;  // bytes of a message not yet whole
 };
@@ -57,7 +59,7 @@ struct WorkerMessage {
     enum Type : char { SolveStarted = 'S', Done = 'D', DoneLeaving = 'E' };
     Type type = Done;
     size_t index = 0;         // the entry it is about
-    std::string result;       // Done: the job's result
+    std::string result;       // Done: the job's result; SolveStarted: its result so far, if any
     bool unreadable = false;  // not understood: an unknown type, or a Done without a whole result
 };
 

@@ -92,6 +92,7 @@ bool WorkerPool::give(WorkerHandle& worker, const Task& task, const std::string&
     worker.timeLimit = task.timeLimit;
     worker.solving = false;
     worker.checking = false;
+    worker.provisional.clear();
     worker.taskStart = Clock::now();
     return true;
 }
@@ -141,6 +142,9 @@ FinishedJob WorkerPool::unreported(WorkerHandle& worker, FinishedJob::How how, d
     if (worker.solving) finished.solveStart = worker.solveStart;
     finished.out = capturedOutput(worker);
     finished.err = capturedErrors(worker);
+    // A job cut short in its check gave its result before it.
+    finished.checkCut = worker.checking && !worker.provisional.empty();
+    if (finished.checkCut) finished.result = std::move(worker.provisional);
     worker.entry = -1;
     closeWorker(worker);
     return finished;
@@ -152,6 +156,7 @@ void WorkerPool::readMessages(WorkerHandle& worker, std::vector<FinishedJob>& fi
             // Said again: the check of its solution starts, with an allowance of its own.
             worker.checking = true;
             worker.checkStart = Clock::now();
+            worker.provisional = std::move(message.result);
         } else if (message.type == WorkerMessage::SolveStarted && !message.unreadable) {
             worker.solving = true;
             worker.solveStart = Clock::now();

@@ -21,7 +21,8 @@ struct FinishedJob {
     How how = Reported;
     size_t index = 0;
     unsigned copy = 0;          // which copy of the entry's job
-    std::string result;         // Reported: the worker's result, as bytes that the pool's check understood
+    std::string result;         // Reported, checkCut: the worker's result, as bytes that the pool's check understood
+    bool checkCut = false;      // Died, Overran: in its second long part, after it gave `result`
     int waitStatus = 0;         // Died: how the worker ended, as waitpid tells it
     double seconds = 0.0;       // Died, Overran, Unreadable: since SCIP started (or since the job was handed out)
     double grace = 0.0;         // Overran: the seconds allowed past the time limit

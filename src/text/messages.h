@@ -148,6 +148,9 @@ inline constexpr const char* reasonInfeasibleSolution = "SOLUCAO INVIAVEL";
 inline constexpr const char* verifiedYes = "SIM";
 inline constexpr const char* verifiedNo = "NAO";
 inline constexpr const char* verifiedNotChecked = "-";
+inline constexpr const char* checkCut =
+    "A verificação da solução de %s não terminou: o modelo fica resolvido, com a solução sem verificação (VERIFICADA "
+    "-).\n";
 inline constexpr const char* violationBound = "limite de variável";
 inline constexpr const char* violationIntegrality = "integralidade";
 inline constexpr const char* violationConstraint = "restrição";
