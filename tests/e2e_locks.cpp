@@ -25,6 +25,8 @@ struct HeldBatch {
                 if (e.path().filename().string().rfind(".loteotimizador.trava", 0) == 0 &&
                     readFile(e.path()).find(mark) != std::string::npos) {
                     kill(pid, SIGSTOP);
+                    // Stopped while it still runs: a batch never ends as soon as it holds its folder.
+                    if (!stillRunning(pid)) ADD_FAILURE() << "the batch ended before it could be held";
                     return;
                 }
             }

@@ -170,6 +170,10 @@ int mergeParts(const std::string& outputFolder) {
     }
     if (parted.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
     int status = 0;
-    for (const std::string& folder : parted) status = std::max(status, mergeBatchParts(folder));
+    for (const std::string& folder : parted) {
+        // Parts may have been started into a seed's folder itself.
+        if (!holdFolder(folder, std::nullopt, lockHolder("merge " + outputFolder), locks)) return 2;
+        status = std::max(status, mergeBatchParts(folder));
+    }
     return status;
 }

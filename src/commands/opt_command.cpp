@@ -45,7 +45,8 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     std::string outputFolder = request.outputFolder;
     if (commandLine && !(prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard) &&
                          holdFolder(outputFolder, request.shard, holder, locks) &&
-                         placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
+                         placeTargets(plan.targets, seeds, outputFolder, request.resume) &&
+                         holdSeedFolders(plan.targets, seeds, request.shard, holder, locks))) {
         return result;
     }
     // Rows kept from an earlier run are read before the model folder's old
@@ -58,12 +59,9 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     if (!listing.whole && commandLine) return result;
     plan.modelPaths = listing.paths;
     if (!commandLine && !(askOutputFolder(outputFolder) && holdFolder(outputFolder, request.shard, holder, locks) &&
-                          placeTargets(plan.targets, seeds, outputFolder, request.resume))) {
+                          placeTargets(plan.targets, seeds, outputFolder, request.resume) &&
+                          holdSeedFolders(plan.targets, seeds, request.shard, holder, locks))) {
         return result;
-    }
-    if (seeds && !makeTargetFolders(plan.targets)) return result;
-    for (size_t t = 0; seeds && t < plan.targets.size(); ++t) {
-        if (!holdFolder(plan.targets[t].folder, request.shard, holder, locks)) return result;
     }
     prepareBatchOutputs(plan, request, checked->scipVersion);
     const BatchResult batch = runBatch(plan);

@@ -6,6 +6,7 @@
 
 #include "batch/model_names.h"
 #include "batch/shard.h"
+#include "commands/held_folders.h"
 #include "commands/merge.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -71,6 +72,16 @@ bool makeTargetFolders(const std::vector<BatchTarget>& targets) {
             printErrors(ioErrorLine(msg::outputFolderNotWritable, target.folder, reason));
             return false;
         }
+    }
+    return true;
+}
+
+bool holdSeedFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
+                     const std::string& holder, std::vector<FolderLock>& locks) {
+    if (!seeds) return true;
+    if (!makeTargetFolders(targets)) return false;
+    for (const BatchTarget& target : targets) {
+        if (!holdFolder(target.folder, shard, holder, locks)) return false;
     }
     return true;
 }

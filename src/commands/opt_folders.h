@@ -10,6 +10,7 @@
 #include "batch/batch.h"
 #include "commands/model_listing.h"
 #include "commands/opt_request.h"
+#include "platform/folder_lock.h"
 
 // The targets' folders under the output folder: the folder itself, or one
 // "semente-K" folder per seed (with its blocks' label). False (said) when
@@ -44,5 +45,8 @@ bool readHistory(const OptRequest& request, BatchPlan& plan);
 // entries chosen and its info started; each target described for its
 // record, with the command line and SCIP's version.
 void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::string& scipVersion);
+// A seed run's folders (`seeds`), made and held for it; true without seeds.
+bool holdSeedFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
+                     const std::string& holder, std::vector<FolderLock>& locks);
 // The rows each target's folder kept of an earlier run (--retomar).
 void readTargetsKeptRows(BatchPlan& plan);

@@ -56,7 +56,7 @@ int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& block
     // A worker that ends while the run is being stopped leaves its job
     // unfinished, and so does a race that its first answer has not ended.
     const auto take = [&](const FinishedJob& job) {
-        if (job.how != FinishedJob::Reported && pool.interruptedBy() != 0) return;
+        if (job.how != FinishedJob::Reported && !job.checkCut && pool.interruptedBy() != 0) return;
         if (!kind.race) return kind.finish(job, JobEnd{});
         const std::optional<RaceResult> ended = copyEnded(races, job, kind.answered(job), kind.better);
         if (!ended) return;

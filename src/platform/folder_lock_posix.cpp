@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,9 +21,9 @@ LockCall lockCall = systemLockCall;
 // descriptor of the program on the file can drop them; the process's
 // otherwise. Either goes when the process ends.
 #ifdef F_OFD_SETLK
-constexpr int kSetLock = F_OFD_SETLK, kGetLock = F_OFD_GETLK;
+int setLock = F_OFD_SETLK, getLock = F_OFD_GETLK;
 #else
-constexpr int kSetLock = F_SETLK, kGetLock = F_GETLK;
+int setLock = F_SETLK, getLock = F_GETLK;
 #endif
 
 struct flock byteZero(short type) {
@@ -38,14 +39,19 @@ struct flock byteZero(short type) {
 // Tries to take byte 0, alone or shared: 0, or the errno of the refusal.
 int tryLock(int fd, bool alone) {
     struct flock lock = byteZero(alone ? F_WRLCK : F_RDLCK);
-    return lockCall(fd, kSetLock, &lock) == 0 ? 0 : errno;
+    if (lockCall(fd, setLock, &lock) == 0) return 0;
+    // A kernel or file system without open-file locks: the process's ones.
+    if (errno != EINVAL || setLock == F_SETLK) return errno;
+    setLock = F_SETLK;
+    getLock = F_GETLK;
+    return tryLock(fd, alone);
 }
 
 // Whether another run holds byte 0 in a way that keeps `alone` (or a
 // shared lock) from it.
 bool heldByAnother(int fd, bool alone) {
     struct flock lock = byteZero(alone ? F_WRLCK : F_RDLCK);
-    return lockCall(fd, kGetLock, &lock) == 0 && lock.l_type != F_UNLCK;
+    return lockCall(fd, getLock, &lock) == 0 && lock.l_type != F_UNLCK;
 }
 
 bool busy(int error) { return error == EAGAIN || error == EACCES; }
@@ -53,8 +59,22 @@ bool unsupported(int error) {
     return error == ENOLCK || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
 }
 
+// Opens (or makes) a lock file; one it makes every user may open, so that
+// another user's batch can ask for the folder too.
 FileDescriptor openLockFile(const std::string& path, bool create) {
-    return FileDescriptor(::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666));
+    FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666));
+    struct stat info;
+    if (create && file.fd >= 0 && ::fstat(file.fd, &info) == 0 && info.st_size == 0 && info.st_uid == ::geteuid()) {
+        ::fchmod(file.fd, 0666);
+    }
+    return file;
+}
+
+// Whether `fd` is still the file at `path` (not one removed after it was opened).
+bool stillThere(int fd, const std::string& path) {
+    struct stat opened, named;
+    return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
 }
 
 // Who holds a lock, as its file says it (its first line).
@@ -104,6 +124,23 @@ LockOutcome refused(int error, std::string* err, const std::string& holder) {
     return unsupported(error) ? LockOutcome::Unsupported : LockOutcome::Failed;
 }
 
+LockOutcome cannotOpen(int error, std::string* err) {
+    if (err != nullptr) *err = std::strerror(error);
+    return LockOutcome::Failed;
+}
+
+// Opens and takes a part's own file alone; again when the file it took was
+// removed meanwhile by the run that let it go.
+LockOutcome takePartFile(const std::string& path, FileDescriptor& file, std::string* err) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        file = openLockFile(path, true);
+        if (file.fd < 0) return cannotOpen(errno, err);
+        if (const int error = tryLock(file.fd, true)) return refused(error, err, holderOf(file.fd));
+        if (stillThere(file.fd, path)) return LockOutcome::Taken;
+    }
+    return refused(EAGAIN, err, "");
+}
+
 }  // namespace
 
 void replaceLockCall(LockCall call) { lockCall = call != nullptr ? call : systemLockCall; }
@@ -116,7 +153,7 @@ FolderLock::~FolderLock() {
 LockOutcome lockFolder(const std::string& folder, const LockRequest& request, FolderLock& lock, std::string* err) {
     const bool alone = request.part == 0;
     FileDescriptor folderFile = openLockFile(joinPath(folder, kLockFile), true);
-    if (folderFile.fd < 0) return refused(errno, err, "");
+    if (folderFile.fd < 0) return cannotOpen(errno, err);
     if (const int error = tryLock(folderFile.fd, alone)) {
         return refused(error, err, busy(error) ? folderHolder(folder, folderFile.fd, alone) : "");
     }
@@ -127,9 +164,8 @@ LockOutcome lockFolder(const std::string& folder, const LockRequest& request, Fo
     }
     const std::string partPath =
         joinPath(folder, partFilePrefix() + std::to_string(request.part) + "-de-" + std::to_string(request.parts));
-    FileDescriptor partFile = openLockFile(partPath, true);
-    if (partFile.fd < 0) return refused(errno, err, "");
-    if (const int error = tryLock(partFile.fd, true)) return refused(error, err, holderOf(partFile.fd));
+    FileDescriptor partFile;
+    if (const LockOutcome taken = takePartFile(partPath, partFile, err); taken != LockOutcome::Taken) return taken;
     describe(partFile.fd, request.holder);
     // Parts of another count would write the same solution files.
     if (std::string holder; otherCountRuns(folder, request.parts, holder)) {

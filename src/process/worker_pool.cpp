@@ -142,8 +142,8 @@ FinishedJob WorkerPool::unreported(WorkerHandle& worker, FinishedJob::How how, d
     if (worker.solving) finished.solveStart = worker.solveStart;
     finished.out = capturedOutput(worker);
     finished.err = capturedErrors(worker);
-    // A job cut short in its check gave its result before it.
-    finished.checkCut = worker.checking && !worker.provisional.empty();
+    // A job that died or overran in its check gave its result before it.
+    finished.checkCut = how != FinishedJob::Unreadable && worker.checking && !worker.provisional.empty();
     if (finished.checkCut) finished.result = std::move(worker.provisional);
     worker.entry = -1;
     closeWorker(worker);
