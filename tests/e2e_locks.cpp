@@ -119,3 +119,30 @@ TEST(FolderLock, PartsOfOneBatchRunSideBySideAndNothingElse) {
     }
     EXPECT_EQ(lockFiles, std::vector<std::string>{".loteotimizador.trava"});
 }
+
+// A seed run holds every seed's folder: a batch into one of them is refused.
+// A batch whose output folder is its model folder does not take its own lock
+// file for a model.
+TEST(FolderLock, ASeedRunHoldsItsSeedFoldersAndALockFileIsNoModel) {
+    TempDir dir;
+    const fs::path a = modelsIn(dir, "a", {"egout.lp"});
+    const fs::path out = dir / "out";
+    HeldBatch seeds({"--sementes", "0,1", "opt", a.string(), out.string()}, out / "semente-1");
+    expectRefusedBy(runProgram("", withArgs({"opt", a.string(), (out / "semente-0").string()})), seeds.pid,
+                    "a batch into a seed's folder");
+    EXPECT_EQ(seeds.finish().exitCode, 0);
+    const RunResult inPlace = runProgram("", withArgs({"opt", a.string(), a.string()}));
+    EXPECT_EQ(inPlace.exitCode, 0) << inPlace.err;
+    EXPECT_EQ(rowsWithoutTimes(readFile(a / "sol_stat.csv")),
+              std::vector<std::string>{"egout.lp;SOL OTIMA;568,100700;"});
+    // Every file of the folder is an entry (its old report aside), its lock file none.
+    size_t entries = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(a)) {
+        const std::string name = e.path().filename().string();
+        entries += name.rfind(".loteotimizador", 0) != 0 && name != "sol_stat.csv" ? 1 : 0;
+    }
+    const RunResult again = runProgram("", withArgs({"opt", a.string(), a.string()}));
+    EXPECT_EQ(occurrences(again.out, "MODELO "), entries) << again.out;
+    EXPECT_EQ(rowsWithoutTimes(readFile(a / "sol_stat.csv")),
+              std::vector<std::string>{"egout.lp;SOL OTIMA;568,100700;"});
+}
