@@ -15,6 +15,8 @@
 
 // The system's text for the error number `error`, in the program's language.
 std::string systemErrorText(int error);
+// Puts that text in `err`, when one is wanted; false, for a failure to return it.
+bool systemFailure(std::string* err, int error);
 
 // A file's size and time of change: what tells whether a file changed.
 struct FileStamp {

@@ -48,17 +48,12 @@ bool FileDescriptor::close() {
     return f < 0 || ::close(f) == 0;
 }
 
-namespace {
+std::string systemErrorText(int error) { return std::strerror(error); }
 
-// Says a failed system call's reason in `err`, when one is wanted; false.
-bool failed(std::string* err, int error) {
-    if (err != nullptr) *err = std::strerror(error);
+bool systemFailure(std::string* err, int error) {
+    if (err != nullptr) *err = systemErrorText(error);
     return false;
 }
-
-}  // namespace
-
-std::string systemErrorText(int error) { return std::strerror(error); }
 
 NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err) {
     NamedMemoryFile file;
@@ -66,7 +61,7 @@ NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err) {
     if (file.fd.fd >= 0) {
         file.path = "/proc/self/fd/" + std::to_string(file.fd.fd);
     } else {
-        failed(err, errno);
+        systemFailure(err, errno);
     }
     return file;
 }
@@ -87,20 +82,20 @@ bool nothingAt(const std::string& path) {
 }
 
 bool makePrivateFolder(const std::string& path, std::string* err) {
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST || failed(err, errno);
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST || systemFailure(err, errno);
 }
 
 bool openForAppend(const std::string& path, FileDescriptor& file, std::string* err) {
     file = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
-    return file.fd >= 0 || failed(err, errno);
+    return file.fd >= 0 || systemFailure(err, errno);
 }
 
 bool renameFile(const std::string& from, const std::string& to, std::string* err) {
-    return std::rename(from.c_str(), to.c_str()) == 0 || failed(err, errno);
+    return std::rename(from.c_str(), to.c_str()) == 0 || systemFailure(err, errno);
 }
 
 bool truncateFile(const FileDescriptor& file, long long size, std::string* err) {
-    return ::ftruncate(file.fd, static_cast<off_t>(size)) == 0 || failed(err, errno);
+    return ::ftruncate(file.fd, static_cast<off_t>(size)) == 0 || systemFailure(err, errno);
 }
 
 // Creates a temporary file in `folder` whose name is unique to this writer
@@ -114,12 +109,12 @@ int createTempFile(const std::string& folder, std::string& path, std::string* er
     name.push_back('\0');
     const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(kTempSuffix)));
     if (fd < 0) {
-        failed(err, errno);
+        systemFailure(err, errno);
         return -1;
     }
     path = name.data();
     if (::fchmod(fd, plainFileMode()) != 0) {
-        failed(err, errno);
+        systemFailure(err, errno);
         ::close(fd);
         ::unlink(path.c_str());
         return -1;
@@ -132,8 +127,8 @@ bool writeWhole(int fd, const std::string& bytes, std::string* err) {
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return failed(err, errno);
-        if (n == 0) return failed(err, EIO);
+        if (n < 0) return systemFailure(err, errno);
+        if (n == 0) return systemFailure(err, EIO);
         done += static_cast<size_t>(n);
     }
     return true;
@@ -167,9 +162,9 @@ bool createTempFolder(const std::string& folder, std::string& path, std::string*
         ::close(fd);
         const std::string name = path;
         if (::unlink(name.c_str()) == 0 && ::mkdir(name.c_str(), 0700) == 0) return true;
-        if (errno != EEXIST) return failed(err, errno);
+        if (errno != EEXIST) return systemFailure(err, errno);
     }
-    return failed(err, EEXIST);
+    return systemFailure(err, EEXIST);
 }
 
 // Replaces `path`, a file in `folder`, with `content`, so that readers (and a
@@ -182,8 +177,8 @@ bool replaceFile(const std::string& folder, const std::string& path, const std::
     FileDescriptor out(createTempFile(folder, temp, err));
     if (out.fd < 0) return false;
     bool done = writeWhole(out.fd, content, err);
-    if (done && !out.close()) done = failed(err, errno);
-    if (done && std::rename(temp.c_str(), path.c_str()) != 0) done = failed(err, errno);
+    if (done && !out.close()) done = systemFailure(err, errno);
+    if (done && std::rename(temp.c_str(), path.c_str()) != 0) done = systemFailure(err, errno);
     if (!done) ::unlink(temp.c_str());
     return done;
 }
@@ -213,12 +208,12 @@ void removeStaleTempFiles(const std::string& folder) {
 }
 
 bool removeIfPresent(const std::string& path, std::string* err) {
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG || failed(err, errno);
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG || systemFailure(err, errno);
 }
 
 bool removeFile(const std::string& path, bool& removed, std::string* err) {
     removed = ::unlink(path.c_str()) == 0;
-    return removed || errno == ENOENT || failed(err, errno);
+    return removed || errno == ENOENT || systemFailure(err, errno);
 }
 
 bool folderExists(std::string path) {
@@ -249,7 +244,8 @@ bool sameFolder(const std::string& a, const std::string& b) {
 }
 
 bool prepareOutputFolder(const std::string& folder, std::string* err) {
-    if (!folderExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return failed(err, errno);
+    if (!folderExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        return systemFailure(err, errno);
     // As root, access() always says yes: only making a file tells.
     std::string probe;
     const int fd = createTempFile(folder, probe, err);

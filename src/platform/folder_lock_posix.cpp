@@ -125,7 +125,7 @@ LockOutcome refused(int error, std::string* err, const std::string& holder) {
 }
 
 LockOutcome cannotOpen(int error, std::string* err) {
-    if (err != nullptr) *err = std::strerror(error);
+    systemFailure(err, error);
     return LockOutcome::Failed;
 }
 

@@ -25,12 +25,6 @@ constexpr int kAboveGiven = 10;
 // descriptor is then marked one by one.
 constexpr unsigned kCloseRangeCloexec = 1U << 2;
 
-// Says a failed system call's reason in `err`, when one is wanted; false.
-bool failed(std::string* err, int error) {
-    if (err != nullptr) *err = systemErrorText(error);
-    return false;
-}
-
 // A pipe whose two ends are owned; 0 or errno.
 int makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd) {
     int fds[2];
@@ -79,13 +73,13 @@ int becomeChild(pid_t parent, int (&given)[kChildDescriptors], char* const* argv
 bool startProgramAnew(const std::vector<std::string>& arguments, int output, int errors, Child& child,
                       std::string* err) {
     FileDescriptor childIn, toChild, fromChild, childOut, failureIn, failureOut;
-    if (const int error = makePipe(childIn, toChild)) return failed(err, error);
-    if (const int error = makePipe(fromChild, childOut)) return failed(err, error);
+    if (const int error = makePipe(childIn, toChild)) return systemFailure(err, error);
+    if (const int error = makePipe(fromChild, childOut)) return systemFailure(err, error);
     // The child writes the errno of a start that failed here; a started
     // program closes it unwritten.
-    if (const int error = makePipe(failureIn, failureOut)) return failed(err, error);
+    if (const int error = makePipe(failureIn, failureOut)) return systemFailure(err, error);
     const FileDescriptor empty(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-    if (empty.fd < 0) return failed(err, errno);
+    if (empty.fd < 0) return systemFailure(err, errno);
     std::vector<std::string> words{"loteotimizador"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -98,7 +92,7 @@ bool startProgramAnew(const std::vector<std::string>& arguments, int output, int
     std::fflush(nullptr);
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
-    if (pid < 0) return failed(err, errno);
+    if (pid < 0) return systemFailure(err, errno);
     if (pid == 0) {
         // The failure pipe is moved above the places the child's descriptors
         // go to, so that none of them overwrites it.
@@ -114,7 +108,7 @@ bool startProgramAnew(const std::vector<std::string>& arguments, int output, int
     int error = 0;
     if (readWhole(failureIn.fd, &error, sizeof error)) {
         reap(pid);
-        return failed(err, error);
+        return systemFailure(err, error);
     }
     child.pid = pid;
     child.toChild = std::move(toChild);

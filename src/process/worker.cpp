@@ -143,15 +143,11 @@ WorkerMessage message(const Frame& frame, ResultCheck understood) {
 void allowWorkers() { workersAllowed = true; }
 
 bool startWorkerProcess(const std::string& kind, WorkerHandle& worker, std::string* err) {
-    const auto failed = [err](int error) {
-        if (err != nullptr) *err = systemErrorText(error);
-        return false;
-    };
-    if (!workersAllowed) return failed(ENOEXEC);
+    if (!workersAllowed) return systemFailure(err, ENOEXEC);
     FileDescriptor out(::memfd_create("loteotimizador-out", MFD_CLOEXEC));
-    if (out.fd < 0) return failed(errno);
+    if (out.fd < 0) return systemFailure(err, errno);
     FileDescriptor errors(::memfd_create("loteotimizador-err", MFD_CLOEXEC));
-    if (errors.fd < 0) return failed(errno);
+    if (errors.fd < 0) return systemFailure(err, errno);
     Child child;
     std::vector<std::string> arguments{kWorkerOption, kind};
     if (outputOnTerminal()) arguments.push_back(kLinesOption);
