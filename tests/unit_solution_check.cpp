@@ -27,8 +27,8 @@ TEST(SolutionCheck, FeasibleViolatedAndUnreadableSolutions) {
     EXPECT_NEAR(rows.largest, 3.0, 1e-9);
     EXPECT_STREQ(rows.kind, "restrição");
     EXPECT_EQ(rows.reason,
-              "[linear] <manha>: <t1>[I] (+1) +<t4>[I] (+0) >= 3; ; violation: left hand side is violated by 2 "
-              "[linear] <tarde>: <t1>[I] (+1) +<t2>[I] (+1) >= 5; ; violation: left hand side is violated by 3");
+              "[linear] <manha>: <t1>[I] (+1) +<t4>[I] (+0) >= 3; violation: left hand side is violated by 2 "
+              "[linear] <tarde>: <t1>[I] (+1) +<t2>[I] (+1) >= 5; violation: left hand side is violated by 3");
     // A value outside a variable's bounds, and one that is not integral.
     const SolutionCheck bound = check("limite.sol", "t1 4\nt2 1\nt3 1\nt4 -7\n");
     EXPECT_EQ(bound.verified, Verification::No);

@@ -11,6 +11,7 @@ extern "C" {
 #include "app/options.h"
 #include "app/shell.h"
 #include "commands/Functions.h"
+#include "commands/mod_lp.h"
 #include "commands/opt_command.h"
 #include "commands/comparison_run.h"
 #include "commands/merge.h"

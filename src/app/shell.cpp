@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands/Functions.h"
+#include "commands/mod_lp.h"
 #include "commands/opt_command.h"
 #include "platform/console.h"
 #include "platform/system.h"

@@ -1,5 +1,4 @@
-// The solve of one model with SCIP, the command mod_lp, and the job each kind
-// of worker runs.
+// The solve of one model with SCIP, and the job each kind of worker runs.
 #include "commands/Functions.h"
 
 #include <cstdio>
@@ -7,11 +6,9 @@
 
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
-#include "commands/model_listing.h"
+#include "commands/mod_lp.h"
 #include "commands/parameter_check.h"
 #include "engine/solve_job.h"
-#include "engine/translations.h"
-#include "glpk/translator.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -25,6 +22,7 @@
 #include "scip/scip_status.h"
 #include "scip/solution_check.h"
 #include "scip/solution_file.h"
+#include "scip/start_solution.h"
 #include "text/messages.h"
 
 namespace {
@@ -151,15 +149,20 @@ Outcome readIntoScip(SCIP* scip, const BatchSettings& settings, const std::strin
 }
 
 // A start solution from the initial-solution folder, if it holds one for
-// this model; one that SCIP refuses is only noted.
+// this model: stored when SCIP keeps it after its check (the model is then
+// transformed), and what SCIP made of it said on standard error; a file that
+// SCIP cannot read is only noted.
 InitialSolution readInitialSolution(SCIP* scip, const std::optional<std::string>& initialFolder,
-                                    const std::string& name) {
+                                    const std::string& name, FirstFailure& failure) {
     if (!initialFolder) return InitialSolution::None;
     const std::string path = joinPath(*initialFolder, solutionFileName(name));
     if (!isRegularFile(path)) return InitialSolution::None;
     if (readSolution(scip, path) != SCIP_OKAY) return InitialSolution::Rejected;
-    std::cout << msg::initialSolRead << path << "\n";
-    return lib().SCIPgetNSols(scip) > 0 ? InitialSolution::Stored : InitialSolution::Rejected;
+    std::cout << msg::initialSolRead << path << "\n" << std::flush;
+    StartSolutionVerdict verdict;
+    if (!failure.note(judgeStartSolution(scip, path, verdict))) return InitialSolution::Rejected;
+    std::cerr << startSolutionLines(verdict, path) << std::flush;
+    return verdict.kept ? InitialSolution::Stored : InitialSolution::Rejected;
 }
 
 // The model solved, its solution written; SCIP's instance freed on return.
@@ -188,7 +191,8 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     const Outcome failedAs = readIntoScip(scip, settings, modelPath, log, original, fileOnly, failure);
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
     if (failure.code != SCIP_OKAY) return unsolved(name, failedAs, outputFolder);
-    const InitialSolution initialSolution = readInitialSolution(scip, initialFolder, name);
+    const InitialSolution initialSolution = readInitialSolution(scip, initialFolder, name, failure);
+    if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     if (solveStarting) solveStarting("");
     failure.note(solve(scip, log));
     const bool hasSolution =
@@ -216,26 +220,6 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     return result;
 }
 
-// mod_lp's job: the model the request names translated, its failure said on
-// standard error with, when an LP file of an earlier translation is beside
-// the model, a line that says it is not current.
-std::string translationJob(const std::string& request, const Task&, const std::function<void(const std::string&)>&) {
-    const std::optional<std::string> modelPath = decodeValue<std::string>(request);
-    if (!modelPath) return std::string();
-    std::string written;
-    const TranslationFailure failure = convertModel(*modelPath, written);
-    std::fputs(written.c_str(), stdout);
-    std::fflush(stdout);
-    if (failure == TranslationFailure::None) return encodeValue(true);
-    std::fputs(failure == TranslationFailure::Read       ? msg::modelReadError
-               : failure == TranslationFailure::Generate ? msg::modelGenerateError
-                                                         : msg::lpWriteError,
-               stderr);
-    const std::string lpPath = lpPathOfModel(*modelPath);
-    if (isRegularFile(lpPath)) std::fprintf(stderr, msg::lpOutdated, lpPath.c_str());
-    return encodeValue(false);
-}
-
 }  // namespace
 
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
@@ -257,29 +241,6 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         std::cerr << checkMessage(check, modelPath, solution);
         result->verified = check.verified;
     }
-    return result;
-}
-
-TranslationResult convertFolder(const BatchSettings& settings) {
-    std::cout << msg::modFolderPrompt << std::flush;
-    std::string folder;
-    if (!readLine(folder)) return {};
-    return convertFolderAt(folder, settings, IncompleteListing::Accept).value_or(TranslationResult{});
-}
-
-std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings,
-                                                 IncompleteListing incomplete) {
-    if (!folderExists(folder)) {
-        std::cout << msg::modFolderInvalid;
-        return std::nullopt;
-    }
-    std::cout << msg::modFolderFound;
-    removeStaleTempFiles(folder);
-    const FolderListing listing = readFolder(folder);
-    printErrors(listing.error);
-    if (!listing.whole && incomplete == IncompleteListing::Refuse) return TranslationResult{0, 0, false};
-    TranslationResult result = translateEntries(folder, listing.paths, settings);
-    result.listedWhole = listing.whole;
     return result;
 }
 

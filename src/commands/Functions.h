@@ -1,5 +1,4 @@
-// The solve of one model with SCIP, mod_lp (every MathProg model of a
-// folder translated), and the job each kind of worker runs.
+// The solve of one model with SCIP, and the job each kind of worker runs.
 #pragma once
 
 #include <functional>
@@ -8,8 +7,6 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "commands/model_listing.h"
-#include "engine/translations.h"
 #include "process/worker.h"
 
 // Solves one entry in a worker process (nothing unless its name ends in one
@@ -18,15 +15,6 @@
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings,
                                       const std::function<void(const std::string&)>& solveStarting);
-
-// mod_lp: asks for a folder and translates every .mod file into an .lp file,
-// in `settings.jobs` workers.
-TranslationResult convertFolder(const BatchSettings& settings);
-// The same on a folder given at once; nothing when it is not a folder.
-// `incomplete` says whether a folder that cannot be listed whole is
-// translated as far as it was listed, or not at all.
-std::optional<TranslationResult> convertFolderAt(const std::string& folder, const BatchSettings& settings,
-                                                 IncompleteListing incomplete);
 
 // The job a worker of the kind `name` runs (opt's solve of a model, mod_lp's
 // translation, the check of a batch's SCIP parameters); nothing for an

@@ -18,6 +18,7 @@ typedef double SCIP_Real;
 typedef unsigned int SCIP_Bool;
 typedef long long SCIP_Longint;
 typedef struct SCIP_Heur SCIP_HEUR;
+typedef struct SCIP_Var SCIP_VAR;
 
 // C enums in SCIP; their ABI is that of int.
 typedef int SCIP_RETCODE;
@@ -105,6 +106,11 @@ SCIP_RETCODE SCIPreadSolFile(SCIP* scip, const char* filename, SCIP_SOL* sol, SC
 SCIP_RETCODE SCIPcheckSolOrig(SCIP* scip, SCIP_SOL* sol, SCIP_Bool* feasible, SCIP_Bool printreason,
                               SCIP_Bool completely);
 SCIP_RETCODE SCIPfreeSol(SCIP* scip, SCIP_SOL** sol);
+// A start solution: the model's variables by name, the solutions SCIP holds
+// (its candidates before the transform) and the transform, which checks them.
+SCIP_VAR* SCIPfindVar(SCIP* scip, const char* name);
+SCIP_SOL** SCIPgetSols(SCIP* scip);
+SCIP_RETCODE SCIPtransformProb(SCIP* scip);
 void SCIPactivateSolViolationUpdates(SCIP* scip);
 void SCIPdeactivateSolViolationUpdates(SCIP* scip);
 SCIP_Real SCIPsolGetAbsBoundViolation(SCIP_SOL* sol);
@@ -135,7 +141,7 @@ SCIP_Real SCIPsolGetAbsConsViolation(SCIP_SOL* sol);
                                                                 X(SCIPsolGetAbsBoundViolation)                         \
                                                                     X(SCIPsolGetAbsIntegralityViolation)               \
                                                                         X(SCIPsolGetAbsLPRowViolation)                 \
-                                                                            X(SCIPsolGetAbsConsViolation)
+                                                                            X(SCIPsolGetAbsConsViolation) X(SCIPfindVar) X(SCIPgetSols) X(SCIPtransformProb)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {

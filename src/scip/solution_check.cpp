@@ -10,6 +10,7 @@
 #include "scip/scip_parameters.h"
 #include "text/messages.h"
 #include "text/format.h"
+#include "text/solution_text.h"
 
 namespace {
 
@@ -63,19 +64,6 @@ SCIP_RETCODE checkSolution(SCIP* scip, const std::string& solutionPath, Solution
     return SCIP_OKAY;
 }
 
-// SCIP's words for the violations, on one line (the first few of them).
-std::string printedReason(const std::string& text) {
-    std::string reason;
-    for (size_t start = 0; start < text.size() && reason.size() < 400;) {
-        const size_t end = std::min(text.find('\n', start), text.size());
-        std::string line = text.substr(start, end - start);
-        line.erase(0, line.find_first_not_of(" \t"));
-        if (!line.empty()) reason += (reason.empty() ? "" : " ") + line;
-        start = end + 1;
-    }
-    return reason.size() > 400 ? reason.substr(0, 400) + "…" : reason;
-}
-
 }  // namespace
 
 SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string& solutionPath,
@@ -102,7 +90,7 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
     }
     const std::string printedText = readTextFile(printedPath).value_or("");
     if (check.verified == Verification::No)
-        check.reason = printedReason(printedText.substr(std::min(printedBefore, printedText.size())));
+        check.reason = oneLineReason(printedText.substr(std::min(printedBefore, printedText.size())));
     return check;
 }
 

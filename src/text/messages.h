@@ -53,6 +53,13 @@ inline constexpr const char* blockSeedLabel = " (semente %d)";
 inline constexpr const char* initialSolFolderExists = "pasta de sol inicial existe. \n";
 inline constexpr const char* initialSolFolderMissing = "pasta de sol inicial não existe. \n";
 inline constexpr const char* initialSolRead = "solução inicial lida: ";
+// A start solution's variables that the model lacks (ignored), and one SCIP discards.
+inline constexpr const char* startSolutionUnknownVariable =
+    "Solução inicial %s: 1 variável que o modelo não tem, ignorada (%s).\n";
+inline constexpr const char* startSolutionUnknownVariables =
+    "Solução inicial %s: %zu variáveis que o modelo não tem, ignoradas (%s).\n";
+inline constexpr const char* startSolutionRejected = "Solução inicial %s rejeitada pelo SCIP.\n";
+inline constexpr const char* startSolutionRejectedBecause = "Solução inicial %s rejeitada pelo SCIP: %s\n";
 inline constexpr const char* scipErrorFormat = "Error <%d> in function call\n";
 inline constexpr const char* notARegularFile = "Erro na leitura do modelo: não é um arquivo comum: ";
 // Reached only when linked against a SCIP whose status numbering is unknown.
