@@ -101,7 +101,7 @@ TEST(CommandLine, ResumeKeepsFinishedRowsAndSolvesTheRest) {
     const std::string out = (dir / "out").string();
     TempDir io;
     const pid_t pid = startProgram("", io, withArgs({"-j", "1", "-t", "2", "opt", m.string(), out}));
-    std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // a.lp done, b_long running
+    ASSERT_TRUE(waitForRows(dir / "out" / "sol_stat.csv", 1));  // a.lp done, b_long running
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     const std::string partial = readFile(dir / "out" / "sol_stat.csv");
@@ -205,9 +205,8 @@ TEST(CommandLine, MovedInstallRunsOnItsOwnLibraries) {
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const std::vector<pid_t> workers = workersAfter(pid, 1.0);
     const std::string mainMaps = readFile("/proc/" + std::to_string(pid) + "/maps");
-    const std::vector<pid_t> workers = childrenOf(pid);
     ASSERT_EQ(workers.size(), 1u);
     const std::string workerMaps = readFile("/proc/" + std::to_string(workers[0]) + "/maps");
     int status = 0;

@@ -122,7 +122,7 @@ TEST(Pool, DeadWorkerCostsOnlyItsModelAndWorkersDieWithTheProgram) {
     fs::copy_file(m / "a_long.lp", m / "b.lp", fs::copy_options::overwrite_existing);
     const pid_t main =
         startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "out").string()}));
-    const std::vector<pid_t> orphans = workersAfter(main, 1.0);
+    const std::vector<pid_t> orphans = workersAfter(main, 1.0, 2);
     ASSERT_EQ(orphans.size(), 2u);
     kill(main, SIGKILL);
     waitpid(main, nullptr, 0);

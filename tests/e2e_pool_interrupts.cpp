@@ -28,7 +28,8 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     const pid_t shell =
         startProgram("time_limit\n30\n" + optInput(m, dir / "out") + optInput(dir / "m2", dir / "out2") + "exit\n", io,
                      shellOptions);
-    const std::vector<pid_t> workers = workersAfter(shell, 2.0);
+    ASSERT_TRUE(waitForRows(dir / "out" / "sol_stat.csv", 1));  // a.lp done, the long ones running
+    const std::vector<pid_t> workers = workersAfter(shell, 0.5, 2);
     ASSERT_EQ(workers.size(), 2u);
     kill(-shell, SIGINT);
     const RunResult r = finishProgram(shell, io);
@@ -53,7 +54,8 @@ TEST(Pool, InterruptInTheShellAndTerminateOnTheCommandLine) {
     TempDir io2;
     const pid_t batch =
         startProgram("", io2, withArgs({"-j", "2", "-t", "30", "opt", m.string(), (dir / "term").string()}));
-    const std::vector<pid_t> more = workersAfter(batch, 2.0);
+    ASSERT_TRUE(waitForRows(dir / "term" / "sol_stat.csv", 1));
+    const std::vector<pid_t> more = workersAfter(batch, 0.5, 2);
     kill(batch, SIGTERM);
     const RunResult t = finishProgram(batch, io2);
     EXPECT_EQ(t.signal, SIGTERM);
@@ -91,7 +93,7 @@ TEST(Pool, InterruptOfEveryProcessLeavesNoErrorRow) {
         const pid_t batch =
             startProgram("", io, withArgs({"-j", "2", "-t", "30", "--shard", "1/1", "opt", m.string(), out.string()}));
         ASSERT_TRUE(waitForRows(out / "sol_stat.parte-1-de-1.csv", 1));  // a.lp done, the long ones running
-        const std::vector<pid_t> workers = workersAfter(batch, 0.2 + delayMs / 30.0);
+        const std::vector<pid_t> workers = workersAfter(batch, 0.2 + delayMs / 30.0, 2);
         ASSERT_EQ(workers.size(), 2u);
         for (pid_t worker : workers) kill(worker, SIGTERM);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));

@@ -175,10 +175,24 @@ inline std::vector<pid_t> childrenOf(pid_t parent) {
     return children;
 }
 
-// Waits until `pid` has a child process (a worker) that has run for `seconds`.
-inline std::vector<pid_t> workersAfter(pid_t pid, double seconds) {
+// The children of `pid` that solve models (not the child that checks SCIP's
+// parameters before a batch).
+inline std::vector<pid_t> solvingWorkersOf(pid_t pid) {
+    std::vector<pid_t> workers;
+    for (pid_t child : childrenOf(pid)) {
+        const std::string command = readFile("/proc/" + std::to_string(child) + "/cmdline");
+        if (command.find(std::string("--trabalhador\0opt\0", 18)) != std::string::npos) workers.push_back(child);
+    }
+    return workers;
+}
+
+// The workers of `pid` once `seconds` have passed and at least `count` of
+// them run (waiting up to a minute more on a slow machine).
+inline std::vector<pid_t> workersAfter(pid_t pid, double seconds, size_t count = 1) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    return childrenOf(pid);
+    for (int i = 0; i < 6000 && solvingWorkersOf(pid).size() < count; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return solvingWorkersOf(pid);
 }
 
 // True while `pid` is a live process (not a zombie).
