@@ -182,7 +182,8 @@ TEST(Opt, StartSolutionsSayWhatScipDidWithThem) {
     TempDir dir;
     fs::create_directories(dir / "lps");
     fs::create_directories(dir / "initial_sol");
-    for (const char* name : {"a", "b", "c", "d", "e"}) writeFile(dir / "lps" / (std::string(name) + ".lp"), kSmallModel);
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        writeFile(dir / "lps" / (std::string(name) + ".lp"), kSmallModel);
     const fs::path starts = dir / "initial_sol";
     writeFile(starts / "a.sol", "solution status: optimal solution found\nx abc\n");
     writeFile(starts / "b.sol", "x 1\ny 1\n");
@@ -194,16 +195,18 @@ TEST(Opt, StartSolutionsSayWhatScipDidWithThem) {
     EXPECT_TRUE(std::regex_search(r.err, std::regex(R"(\[Functions\.cpp:\d+\] ERROR: Error <-2> in function call\n)")))
         << r.err;
     EXPECT_EQ(r.out.find("inicial lida: " + starts.string() + "/a.sol"), std::string::npos);
-    EXPECT_NE(r.out.find(kInit + "solu\xC3\xA7\xC3\xA3o inicial lida: " + starts.string() + "/b.sol\n" + "NOME: b.lp\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find(kInit + "solu\xC3\xA7\xC3\xA3o inicial lida: " + starts.string() + "/b.sol\n" + "NOME: b.lp\n"),
+        std::string::npos)
         << r.out;
     const std::string rejected = "Solu\xC3\xA7\xC3\xA3o inicial " + starts.string() + "/c.sol rejeitada pelo SCIP: ";
     const size_t at = r.err.find(rejected);
     ASSERT_NE(at, std::string::npos) << r.err;
     EXPECT_NE(r.err.substr(at, r.err.find('\n', at) - at).find("<c1>"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("Solu\xC3\xA7\xC3\xA3o inicial " + starts.string() +
-                         "/d.sol: 4 vari\xC3\xA1veis que o modelo n\xC3\xA3o tem, ignoradas (w1, w2, w3, \xE2\x80\xA6).\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("Solu\xC3\xA7\xC3\xA3o inicial " + starts.string() +
+                   "/d.sol: 4 vari\xC3\xA1veis que o modelo n\xC3\xA3o tem, ignoradas (w1, w2, w3, \xE2\x80\xA6).\n"),
+        std::string::npos)
         << r.err;
     EXPECT_EQ(r.err.find("d.sol rejeitada"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("b.sol"), std::string::npos) << r.err;

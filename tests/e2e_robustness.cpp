@@ -183,3 +183,44 @@ TEST(Robustness, UnwritableReportAndUnremovableOldReport) {
     EXPECT_TRUE(fs::is_directory(dir / "out" / "sol_stat.csv"));
     EXPECT_EQ(tempFilesIn(dir / "out"), std::vector<std::string>{});
 }
+
+TEST(Robustness, FullDiskSaysEachFailedWriteAndKeepsTheLastWholeReport) {
+    // The output folder is a small file system of its own (in a mount
+    // namespace of the batch's own, gone when it ends; its files are copied
+    // out): the reports fit, the second model's large solution does not.
+    TempDir dir;
+    fs::create_directories(dir / "m");
+    fs::create_directories(dir / "out");
+    fs::create_directories(dir / "kept");
+    writeFile(dir / "m" / "a.lp", kSmallModel);
+    std::string big = "Maximize\n obj: x0";
+    for (int i = 1; i < 1500; ++i) big += " + x" + std::to_string(i);
+    big += "\nSubject To\n";
+    for (int i = 0; i < 1500; ++i) big += " c" + std::to_string(i) + ": x" + std::to_string(i) + " <= 1\n";
+    writeFile(dir / "m" / "b.lp", big + "End\n");
+    writeFile(dir / "m" / "c.lp", kSmallModel);
+    const std::string script = "cd '" + dir.str() + "' && mount -t tmpfs -o size=24k tmpfs out && touch mounted && '" +
+                               LOTE_BINARY + "' opt m out >o.txt 2>e.txt; rc=\\$?; cp -r out/. kept/; exit \\$rc";
+    const int status = std::system(("unshare -m sh -c \"" + script + "\" 2>/dev/null").c_str());
+    if (!fs::exists(dir / "mounted")) GTEST_SKIP() << "no small file system can be mounted here";
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+    const std::string err = readFile(dir / "e.txt");
+    EXPECT_NE(err.find("N\xC3\xA3o foi poss\xC3\xADvel gravar a solu\xC3\xA7\xC3\xA3o out/b.sol: "), std::string::npos)
+        << err;
+    const std::string failedWrite = "N\xC3\xA3o foi poss\xC3\xADvel gravar ";
+    for (size_t at = 0; at < err.size(); at = err.find('\n', at) + 1)
+        EXPECT_EQ(err.compare(at, failedWrite.size(), failedWrite), 0) << err;
+    EXPECT_EQ(occurrences(readFile(dir / "o.txt"), "STATUS: SOL OTIMA\n"), 3u);
+    // What is on the disk is a report as it was last written whole: the
+    // header, then whole rows, the first model's first.
+    const std::string report = readFile(dir / "kept" / "sol_stat.csv");
+    EXPECT_EQ(report.rfind(kReportHeader, 0), 0u) << report;
+    const std::vector<std::string> rows = rowsWithoutTimes(report);
+    ASSERT_FALSE(rows.empty()) << report;
+    EXPECT_EQ(rows[0], "a.lp;SOL OTIMA;2,800000;");
+    const std::set<std::string> whole = {"a.lp;SOL OTIMA;2,800000;", "b.lp;SOL OTIMA;1500,000000;",
+                                         "c.lp;SOL OTIMA;2,800000;"};
+    for (const std::string& row : rows) EXPECT_EQ(whole.count(row), 1u) << row;
+    EXPECT_FALSE(fs::exists(dir / "kept" / "b.sol"));
+    EXPECT_EQ(tempFilesIn(dir / "kept"), std::vector<std::string>{});
+}

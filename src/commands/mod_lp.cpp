@@ -54,4 +54,3 @@ std::optional<TranslationResult> convertFolderAt(const std::string& folder, cons
     result.listedWhole = listing.whole;
     return result;
 }
-

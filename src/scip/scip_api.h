@@ -123,25 +123,23 @@ SCIP_Real SCIPsolGetAbsConsViolation(SCIP_SOL* sol);
 // Every SCIP function the program calls.
 #define LOTE_SCIP_FUNCTIONS(X)                                                                                         \
     X(SCIPcreate)                                                                                                      \
-    X(SCIPfree) X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic) X(SCIPreadProb) X(SCIPreadSol) X(SCIPsetRealParam) \
+    X(SCIPfree)                                                                                                        \
+    X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic) X(SCIPreadProb) X(SCIPreadSol) X(SCIPsetRealParam)             \
         X(SCIPsetBoolParam) X(SCIPsetIntParam) X(SCIPsetMessagehdlr) X(SCIPsolve) X(SCIPgetStatus) X(SCIPgetStage)     \
-            X(SCIPgetSolvingTime) X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes)        \
-                X(SCIPgetNLPIterations) X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars)                \
-                    X(SCIPgetNOrigIntVars) X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion)                 \
-                        X(SCIPminorVersion) X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol)  \
-                            X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)   \
-                                X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting)                                \
-                                    X(SCIPmessageSetErrorPrintingDefault) X(SCIPreadParams) X(SCIPwriteParams)         \
-                                        X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed)                          \
-                                            X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics)                        \
-                                                X(SCIPmessagehdlrCapture) X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol)   \
-                                                    X(SCIPreadSolFile) X(SCIPcheckSolOrig) X(SCIPfreeSol)              \
-                                                        X(SCIPactivateSolViolationUpdates)                             \
-                                                            X(SCIPdeactivateSolViolationUpdates)                       \
-                                                                X(SCIPsolGetAbsBoundViolation)                         \
-                                                                    X(SCIPsolGetAbsIntegralityViolation)               \
-                                                                        X(SCIPsolGetAbsLPRowViolation)                 \
-                                                                            X(SCIPsolGetAbsConsViolation) X(SCIPfindVar) X(SCIPgetSols) X(SCIPtransformProb)
+            X(SCIPgetSolvingTime) X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes) X(     \
+                SCIPgetNLPIterations) X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars)                  \
+                X(SCIPgetNOrigIntVars) X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion) X(SCIPminorVersion) \
+                    X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol) X(                       \
+                        SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)         \
+                        X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault)  \
+                            X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed) \
+                                X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics) X(SCIPmessagehdlrCapture)          \
+                                    X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile) X(SCIPcheckSolOrig)  \
+                                        X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)                              \
+                                            X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)        \
+                                                X(SCIPsolGetAbsIntegralityViolation) X(SCIPsolGetAbsLPRowViolation)    \
+                                                    X(SCIPsolGetAbsConsViolation) X(SCIPfindVar) X(SCIPgetSols)        \
+                                                        X(SCIPtransformProb)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {

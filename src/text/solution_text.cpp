@@ -20,8 +20,14 @@ bool startsWithIgnoringCase(const std::string& line, const char* prefix) {
 
 // The lines SCIP's solution reader skips, by how they start.
 bool skippedLine(const std::string& line) {
-    static const char* const kSkipped[] = {"solution status:", "objective value:", "Log started", "Variable Name",
-                                           "All other variables", "NAME", "ENDATA", "=obj="};
+    static const char* const kSkipped[] = {"solution status:",
+                                           "objective value:",
+                                           "Log started",
+                                           "Variable Name",
+                                           "All other variables",
+                                           "NAME",
+                                           "ENDATA",
+                                           "=obj="};
     return std::any_of(std::begin(kSkipped), std::end(kSkipped),
                        [&](const char* prefix) { return startsWithIgnoringCase(line, prefix); });
 }
