@@ -146,25 +146,41 @@ TEST(KnownResults, CompleteReportFieldsOfEachKindOfRow) {
               std::string::npos);
 }
 
-// A check that cannot finish (the seam LOTE_TESTE_VERIFICACAO=morre ends the
-// worker as the check starts) costs no solved model: the row is solved, its
-// solution unchecked and kept, and the cut check said.
+// A check that cannot finish costs no solved model: the row is solved, its
+// solution unchecked and kept, and the cut check said. The seam
+// LOTE_TESTE_VERIFICACAO ends the worker as the check starts (morre), or
+// holds the check for ever (espera) until the batch is stopped by SIGTERM.
 TEST(KnownResults, ACheckThatCannotFinishLeavesTheModelSolved) {
     TempDir dir;
     const fs::path m = dir / "m";
     fs::create_directory(m);
     fs::copy_file(testModels() / "lp" / "egout.lp", m / "egout.lp");
-    const fs::path out = dir / "out";
-    const RunResult r = runProgram("", withArgs({"opt", m.string(), out.string()}, {"LOTE_TESTE_VERIFICACAO=morre"}));
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    const std::vector<std::vector<std::string>> rows = reportRows(readFile(out / "sol_stat_completo.csv"));
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][2], "SOL OTIMA");
-    EXPECT_EQ(rows[0].at(17), "-");
-    EXPECT_TRUE(fs::exists(out / "egout.sol"));
-    EXPECT_NE(r.err.find("A verifica\xC3\xA7\xC3\xA3o da solu\xC3\xA7\xC3\xA3o de " + (m / "egout.lp").string() +
-                         " n\xC3\xA3o terminou"),
-              std::string::npos)
-        << r.err;
-    EXPECT_NE(r.out.find("STATUS: SOL OTIMA"), std::string::npos) << r.out;
+    const auto solvedUnchecked = [&](const fs::path& out, const RunResult& r) {
+        const std::vector<std::vector<std::string>> rows = reportRows(readFile(out / "sol_stat_completo.csv"));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][2], "SOL OTIMA");
+        EXPECT_EQ(rows[0].at(17), "-");
+        EXPECT_TRUE(fs::exists(out / "egout.sol"));
+        EXPECT_NE(r.err.find("A verifica\xC3\xA7\xC3\xA3o da solu\xC3\xA7\xC3\xA3o de " + (m / "egout.lp").string() +
+                             " n\xC3\xA3o terminou"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.out.find("STATUS: SOL OTIMA"), std::string::npos) << r.out;
+    };
+    const RunResult died =
+        runProgram("", withArgs({"opt", m.string(), (dir / "died").string()}, {"LOTE_TESTE_VERIFICACAO=morre"}));
+    EXPECT_EQ(died.exitCode, 0) << died.err;
+    solvedUnchecked(dir / "died", died);
+
+    TempDir io;
+    const RunOptions held = withArgs({"opt", m.string(), (dir / "held").string()}, {"LOTE_TESTE_VERIFICACAO=espera"});
+    const pid_t pid = startProgram("", io, held);
+    // The solution is written just before its check starts.
+    for (int i = 0; i < 6000 && !fs::exists(dir / "held" / "egout.sol"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    kill(pid, SIGTERM);
+    const RunResult stopped = finishProgram(pid, io, held);
+    EXPECT_EQ(stopped.signal, SIGTERM);
+    solvedUnchecked(dir / "held", stopped);
 }

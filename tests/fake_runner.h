@@ -96,6 +96,7 @@ public:
         }
         return finished;
     }
+    std::vector<FinishedJob> stopChecks() override { return {}; }
     void stop() override {
         running_.clear();
         workers_ = 0;

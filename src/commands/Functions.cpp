@@ -1,8 +1,10 @@
 // The solve of one model with SCIP, and the job each kind of worker runs.
 #include "commands/Functions.h"
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <thread>
 
 #include "batch/model_folder.h"
 #include "batch/model_names.h"
@@ -234,8 +236,10 @@ std::optional<ModelResult> solveModel(std::string modelPath, const std::string& 
         // The result as it stands goes first, so that a check that cannot finish costs no solved model.
         result->verified = Verification::NotChecked;
         if (solveStarting) solveStarting(encodeValue(*result));
-        // A test's stand-in for a check that cannot finish: the worker ends here.
-        if (environmentValue("LOTE_TESTE_VERIFICACAO") == "morre") endAtOnce();
+        // A test's stand-ins for a check that cannot finish: the worker ends here, or waits for ever.
+        const std::string checkSeam = environmentValue("LOTE_TESTE_VERIFICACAO");
+        if (checkSeam == "morre") endAtOnce();
+        while (checkSeam == "espera") std::this_thread::sleep_for(std::chrono::hours(1));
         const std::string solution = joinPath(outputFolder, solutionFileName(result->name));
         const SolutionCheck check = checkSolutionFile(modelPath, solution, settings, printErrors);
         std::cerr << checkMessage(check, modelPath, solution);

@@ -78,10 +78,12 @@ int runJobs(const JobKind& kind, const std::vector<size_t>& order, Blocks& block
         blocks.showProgress(runningEntries(pool));
     }
     const int interruptedBy = pool.interruptedBy();
-    // Results already sent when the run was stopped are kept, and so is a
-    // raced entry whose first copy had ended.
+    // Results already sent when the run was stopped are kept, those given
+    // before a check that is now cut short too, and a raced entry whose
+    // first copy had ended.
     if (interruptedBy != 0) {
         for (const FinishedJob& job : pool.wait(0).value_or(std::vector<FinishedJob>{})) take(job);
+        for (const FinishedJob& job : pool.stopChecks()) take(job);
         for (const RaceResult& ended : endedAtStop(races, kind.better)) kind.finish(ended.job, ended.end);
     }
     pool.stop();

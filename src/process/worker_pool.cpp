@@ -230,6 +230,17 @@ std::optional<std::vector<FinishedJob>> WorkerPool::wait(int milliseconds) {
     return finished;
 }
 
+std::vector<FinishedJob> WorkerPool::stopChecks() {
+    std::vector<FinishedJob> cut;
+    for (WorkerHandle& worker : workers_) {
+        if (worker.pid <= 0 || worker.entry < 0 || !worker.checking || worker.provisional.empty()) continue;
+        killAndReap(worker.pid);
+        cut.push_back(unreported(worker, FinishedJob::Stopped, jobSeconds(worker)));
+    }
+    dropGone();
+    return cut;
+}
+
 void WorkerPool::stop() {
     for (WorkerHandle& worker : workers_) {
         if (worker.pid > 0) ::kill(worker.pid, SIGKILL);

@@ -17,7 +17,8 @@ struct FinishedJob {
     // Overran: still running (or still in its first part, before SCIP
     // started to solve) long past the time limit. Unreadable: the worker's
     // message about it made no sense. Either way the worker is stopped.
-    enum How { Reported, Died, Overran, Unreadable };
+    // Stopped: killed in its solution check because the run was being stopped.
+    enum How { Reported, Died, Overran, Unreadable, Stopped };
     How how = Reported;
     size_t index = 0;
     unsigned copy = 0;          // which copy of the entry's job
@@ -66,6 +67,9 @@ public:
     // finished, died on, or overran, in the order seen. Nothing when the
     // workers cannot be waited for.
     virtual std::optional<std::vector<FinishedJob>> wait(int milliseconds) = 0;
+    // Kills the workers checking a solution and returns their jobs (Stopped),
+    // each with the result it gave before its check.
+    virtual std::vector<FinishedJob> stopChecks() = 0;
     // Kills and reaps every worker.
     virtual void stop() = 0;
     // SIGINT or SIGTERM once one has arrived, else 0.
@@ -91,6 +95,7 @@ public:
     std::vector<RunningJob> runningJobs() const override;
     void cancel(size_t index, unsigned keep) override;
     std::optional<std::vector<FinishedJob>> wait(int milliseconds) override;
+    std::vector<FinishedJob> stopChecks() override;
     void stop() override;
     int interruptedBy() const override;
 
