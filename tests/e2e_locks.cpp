@@ -82,6 +82,25 @@ TEST(FolderLock, ASecondBatchIsRefusedAndTheFirstKeepsEveryRow) {
     EXPECT_EQ(runProgram("", withArgs({"--retomar", "opt", b.string(), out.string()})).exitCode, 0);
 }
 
+// A batch whose model folder another batch is writing leaves that batch's
+// report where it is, from the command line and from the shell alike.
+TEST(FolderLock, AModelFolderThatAnotherBatchWritesKeepsItsReport) {
+    TempDir dir;
+    const fs::path a = modelsIn(dir, "a", {"egout.lp", "flugpl.lp"});
+    ASSERT_EQ(runProgram("", withArgs({"opt", a.string(), a.string()})).exitCode, 0);
+    const std::string report = readFile(a / "sol_stat.csv");
+    HeldBatch writer({"--retomar", "opt", a.string(), a.string()}, a);
+    const RunResult line = runProgram("", withArgs({"opt", a.string(), (dir / "x").string()}));
+    EXPECT_EQ(line.exitCode, 0) << line.err;
+    EXPECT_EQ(readFile(a / "sol_stat.csv"), report);
+    fs::create_directory(dir / "y");
+    const RunResult shell = runProgram(optInput(a, dir / "y") + "exit\n");
+    EXPECT_EQ(shell.out.find("Arquivo de solu"), std::string::npos) << shell.out;
+    EXPECT_EQ(readFile(a / "sol_stat.csv"), report);
+    EXPECT_EQ(reportRows(readFile(dir / "y" / "sol_stat.csv")).size(), 2u);  // its own report not an entry
+    EXPECT_EQ(writer.finish().exitCode, 0);
+}
+
 TEST(FolderLock, AKilledBatchBlocksNothing) {
     TempDir dir;
     const fs::path a = modelsIn(dir, "a", {"egout.lp"});

@@ -236,4 +236,11 @@ TEST(FolderLock, AFileSystemWithoutLocksIsSaidAndTheRunGoesOn) {
     FolderLock other;
     EXPECT_EQ(lockFolder(dir.str(), LockRequest{2, 3, "parte 2/3"}, other, &err), LockOutcome::Held);
     EXPECT_EQ(err, "parte 1/2");
+    // A link where the lock file goes is never written through.
+    TempDir linked;
+    writeFile(linked / "alvo", "intocado\n");
+    fs::create_symlink(linked / "alvo", linked / ".loteotimizador.trava");
+    FolderLock refused;
+    EXPECT_EQ(lockFolder(linked.str(), LockRequest{0, 0, "eu"}, refused, &err), LockOutcome::Failed);
+    EXPECT_EQ(readFile(linked / "alvo"), "intocado\n");
 }

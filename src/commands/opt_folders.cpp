@@ -116,7 +116,10 @@ OldReport oldReportFor(const std::string& lpFolder, const std::string& outputFol
     // A batch resumed into its own model folder leaves its report in place
     // until the first rewrite replaces it: removed earlier, a kill in between
     // would lose its rows.
-    if (resume == Resume::KeepRows && sameFolder(lpFolder, outputFolder)) return OldReport::LeaveOut;
+    const bool ownFolder = sameFolder(lpFolder, outputFolder);
+    if (resume == Resume::KeepRows && ownFolder) return OldReport::LeaveOut;
+    // The report of a batch that another run is writing there is not this run's to remove.
+    if (!ownFolder && folderHeldByAnother(lpFolder)) return OldReport::LeaveOut;
     // Every part lists the folder as the whole batch would after removing
     // an old report; only the first removes it.
     if (shard) return shard->index > 1 ? OldReport::LeaveOut : OldReport::RemoveAndLeaveOut;

@@ -43,6 +43,10 @@ struct FolderLock {
 
 LockOutcome lockFolder(const std::string& folder, const LockRequest& request, FolderLock& lock, std::string* err);
 
+// Whether a live run holds `folder` (or part of it), for a run that does not
+// hold it itself; false when that cannot be told.
+bool folderHeldByAnother(const std::string& folder);
+
 // The call that takes and tests the locks (fcntl with a struct flock), which
 // a test replaces with one that fails as a file system without locks does;
 // nullptr puts the system's back.

@@ -60,13 +60,17 @@ bool unsupported(int error) {
 }
 
 // Opens (or makes) a lock file; one it makes every user may open, so that
-// another user's batch can ask for the folder too.
+// another user's batch can ask for the folder too. Only a plain file is one:
+// a link or anything else there is never opened, nor written through.
 FileDescriptor openLockFile(const std::string& path, bool create) {
-    FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666));
+    FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0666));
     struct stat info;
-    if (create && file.fd >= 0 && ::fstat(file.fd, &info) == 0 && info.st_size == 0 && info.st_uid == ::geteuid()) {
-        ::fchmod(file.fd, 0666);
+    if (file.fd >= 0 && (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        file = FileDescriptor();
+        errno = EINVAL;
+        return file;
     }
+    if (create && file.fd >= 0 && info.st_size == 0 && info.st_uid == ::geteuid()) ::fchmod(file.fd, 0666);
     return file;
 }
 
@@ -142,6 +146,11 @@ LockOutcome takePartFile(const std::string& path, FileDescriptor& file, std::str
 }
 
 }  // namespace
+
+bool folderHeldByAnother(const std::string& folder) {
+    const FileDescriptor file(::open(joinPath(folder, kLockFile).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    return file.fd >= 0 && heldByAnother(file.fd, true);
+}
 
 void replaceLockCall(LockCall call) { lockCall = call != nullptr ? call : systemLockCall; }
 
