@@ -89,15 +89,17 @@ TEST(FolderLock, AModelFolderThatAnotherBatchWritesKeepsItsReport) {
     const fs::path a = modelsIn(dir, "a", {"egout.lp", "flugpl.lp"});
     ASSERT_EQ(runProgram("", withArgs({"opt", a.string(), a.string()})).exitCode, 0);
     const std::string report = readFile(a / "sol_stat.csv");
-    HeldBatch writer({"--retomar", "opt", a.string(), a.string()}, a);
-    const RunResult line = runProgram("", withArgs({"opt", a.string(), (dir / "x").string()}));
+    // Resumed in place with a model left to solve (stopped by its limit).
+    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", a / "markshare5.lp");
+    HeldBatch writer({"-t", "1", "--retomar", "opt", a.string(), a.string()}, a);
+    const RunResult line = runProgram("", withArgs({"-t", "1", "opt", a.string(), (dir / "x").string()}));
     EXPECT_EQ(line.exitCode, 0) << line.err;
     EXPECT_EQ(readFile(a / "sol_stat.csv"), report);
     fs::create_directory(dir / "y");
-    const RunResult shell = runProgram(optInput(a, dir / "y") + "exit\n");
+    const RunResult shell = runProgram("time_limit\n1\n" + optInput(a, dir / "y") + "exit\n");
     EXPECT_EQ(shell.out.find("Arquivo de solu"), std::string::npos) << shell.out;
     EXPECT_EQ(readFile(a / "sol_stat.csv"), report);
-    EXPECT_EQ(reportRows(readFile(dir / "y" / "sol_stat.csv")).size(), 2u);  // its own report not an entry
+    EXPECT_EQ(reportRows(readFile(dir / "y" / "sol_stat.csv")).size(), 3u);  // its report is no entry
     EXPECT_EQ(writer.finish().exitCode, 0);
 }
 
@@ -113,7 +115,7 @@ TEST(FolderLock, AKilledBatchBlocksNothing) {
     EXPECT_EQ(reportRows(readFile(out / "sol_stat.csv")).size(), 1u);
 }
 
-TEST(FolderLock, PartsOfOneBatchRunSideBySideAndNothingElse) {
+TEST(FolderLock, ShardsOfOneBatchRunSideBySideAndNothingElse) {
     TempDir dir;
     const fs::path m = modelsIn(dir, "m", {"egout.lp", "flugpl.lp", "gt2.lp", "lseu.lp"});
     const fs::path parts = dir / "parts";

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <regex>
 
 #include "test_support.h"
 
@@ -186,4 +187,48 @@ TEST(Opt, ReportIsRewrittenAfterEveryEntry) {
     ASSERT_EQ(final.size(), 2u);
     EXPECT_EQ(final[0][0], "b.lp");
     EXPECT_EQ(final[1][0], "c.lp");
+}
+
+// Each start solution as SCIP takes it: unreadable, kept, broken (SCIP's
+// reason said), naming variables the model lacks, and none at all.
+TEST(Opt, StartSolutionsSayWhatScipDidWithThem) {
+    TempDir dir;
+    fs::create_directories(dir / "lps");
+    fs::create_directories(dir / "initial_sol");
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        writeFile(dir / "lps" / (std::string(name) + ".lp"), kSmallModel);
+    const fs::path starts = dir / "initial_sol";
+    writeFile(starts / "a.sol", "solution status: optimal solution found\nx abc\n");
+    writeFile(starts / "b.sol", "x 1\ny 1\n");
+    writeFile(starts / "c.sol", "x 2\ny 2\n");  // breaks c1: x + 2 y <= 4
+    writeFile(starts / "d.sol", "objective value: 2\nx 1\nw1 1\ny 1\nw2 1\nw3 0\nw4 2\n");
+    fs::create_directory(dir / "out");
+    const RunResult r = runProgram(optInput((dir / "lps").string(), (dir / "out").string()));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(std::regex_search(r.err, std::regex(R"(\[Functions\.cpp:\d+\] ERROR: Error <-2> in function call\n)")))
+        << r.err;
+    EXPECT_EQ(r.out.find("inicial lida: " + starts.string() + "/a.sol"), std::string::npos);
+    EXPECT_NE(
+        r.out.find(kInit + "solu\xC3\xA7\xC3\xA3o inicial lida: " + starts.string() + "/b.sol\n" + "NOME: b.lp\n"),
+        std::string::npos)
+        << r.out;
+    const std::string rejected = "Solu\xC3\xA7\xC3\xA3o inicial " + starts.string() + "/c.sol rejeitada pelo SCIP: ";
+    const size_t at = r.err.find(rejected);
+    ASSERT_NE(at, std::string::npos) << r.err;
+    EXPECT_NE(r.err.substr(at, r.err.find('\n', at) - at).find("<c1>"), std::string::npos) << r.err;
+    EXPECT_NE(
+        r.err.find("Solu\xC3\xA7\xC3\xA3o inicial " + starts.string() +
+                   "/d.sol: 4 vari\xC3\xA1veis que o modelo n\xC3\xA3o tem, ignoradas (w1, w2, w3, \xE2\x80\xA6).\n"),
+        std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("d.sol rejeitada"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("b.sol"), std::string::npos) << r.err;
+    const auto rows = reportRows(readFile(dir / "out" / "sol_stat_completo.csv"));
+    ASSERT_EQ(rows.size(), 5u);
+    const char* const expected[] = {"REJEITADA", "SIM", "REJEITADA", "SIM", "NAO"};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][12], expected[i]) << rows[i][0];
+        EXPECT_EQ(rows[i][2], "SOL OTIMA") << rows[i][0];
+        EXPECT_EQ(rows[i][3], "2,800000") << rows[i][0];
+    }
 }

@@ -201,15 +201,14 @@ TEST(Robustness, FullDiskSaysEachFailedWriteAndKeepsTheLastWholeReport) {
     writeFile(dir / "m" / "c.lp", kSmallModel);
     const std::string script = "cd '" + dir.str() + "' && mount -t tmpfs -o size=24k tmpfs out && touch mounted && '" +
                                LOTE_BINARY + "' opt m out >o.txt 2>e.txt; rc=\\$?; cp -r out/. kept/; exit \\$rc";
-    const int status = std::system(("unshare -m sh -c \"" + script + "\" 2>/dev/null").c_str());
+    const int status = std::system(("unshare -rm sh -c \"" + script + "\" 2>/dev/null").c_str());
     if (!fs::exists(dir / "mounted")) GTEST_SKIP() << "no small file system can be mounted here";
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     const std::string err = readFile(dir / "e.txt");
     EXPECT_NE(err.find("N\xC3\xA3o foi poss\xC3\xADvel gravar a solu\xC3\xA7\xC3\xA3o out/b.sol: "), std::string::npos)
         << err;
     const std::string failedWrite = "N\xC3\xA3o foi poss\xC3\xADvel gravar ";
-    for (size_t at = 0; at < err.size(); at = err.find('\n', at) + 1)
-        EXPECT_EQ(err.compare(at, failedWrite.size(), failedWrite), 0) << err;
+    for (const std::string& said : lines(err)) EXPECT_EQ(said.rfind(failedWrite, 0), 0u) << err;
     EXPECT_EQ(occurrences(readFile(dir / "o.txt"), "STATUS: SOL OTIMA\n"), 3u);
     // What is on the disk is a report as it was last written whole: the
     // header, then whole rows, the first model's first.

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_processes.h"
 #include "test_texts.h"
 
 namespace testing_support {
@@ -153,55 +154,6 @@ inline RunResult finishProgram(pid_t pid, const TempDir& io, const RunOptions& o
 inline RunResult runProgram(const std::string& input, const RunOptions& options = {}) {
     TempDir io;
     return finishProgram(startProgram(input, io, options), io, options);
-}
-
-// Processes whose parent is `parent` (zombies left out).
-inline std::vector<pid_t> childrenOf(pid_t parent) {
-    std::vector<pid_t> children;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        std::getline(stat, line);
-        const size_t close = line.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream rest(line.substr(close + 2));
-        char state = 0;
-        pid_t ppid = 0;
-        rest >> state >> ppid;
-        if (ppid == parent && state != 'Z') children.push_back(std::stoi(name));
-    }
-    return children;
-}
-
-// The children of `pid` that solve models (not the child that checks SCIP's
-// parameters before a batch).
-inline std::vector<pid_t> solvingWorkersOf(pid_t pid) {
-    std::vector<pid_t> workers;
-    for (pid_t child : childrenOf(pid)) {
-        const std::string command = readFile("/proc/" + std::to_string(child) + "/cmdline");
-        if (command.find(std::string("--trabalhador\0opt\0", 18)) != std::string::npos) workers.push_back(child);
-    }
-    return workers;
-}
-
-// The workers of `pid` once `seconds` have passed and at least `count` of
-// them run (waiting up to a minute more on a slow machine).
-inline std::vector<pid_t> workersAfter(pid_t pid, double seconds, size_t count = 1) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    for (int i = 0; i < 6000 && solvingWorkersOf(pid).size() < count; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return solvingWorkersOf(pid);
-}
-
-// True while `pid` is a live process (not a zombie).
-inline bool processAlive(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return false;
-    const size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
 }
 
 // Replaces the varying solving times of the console ("TEMPO: 0.0123") with "TEMPO: T".

@@ -223,7 +223,7 @@ TEST(FolderLock, AFileSystemWithoutLocksIsSaidAndTheRunGoesOn) {
     std::string err;
     EXPECT_EQ(lockFolder(dir.str(), LockRequest{0, 0, "eu"}, lock, &err), LockOutcome::Unsupported);
     EXPECT_EQ(err, std::strerror(ENOLCK));
-    std::vector<FolderLock> locks;
+    HeldFolders locks;
     testing::internal::CaptureStderr();
     EXPECT_TRUE(holdFolder(dir.str(), std::nullopt, "eu", locks));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Atenção: o sistema de arquivos de " + dir.str() +

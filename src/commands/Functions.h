@@ -10,8 +10,11 @@
 #include "process/worker.h"
 
 // Solves one entry in a worker process (nothing unless its name ends in one
-// of the batch's formats, "lp" by default); its solution, if any, goes to `outputFolder`. `solveStarting` is called just before SCIP
-// starts to solve. Loads SCIP's library first.
+// of the batch's formats, "lp" by default); its solution, if any, goes to
+// `outputFolder`. `solveStarting` is called with "" just before SCIP starts
+// to solve, and with the result so far (encoded) before the solution's
+// check, so that a check that cannot finish costs no solved model. Loads
+// SCIP's library first.
 std::optional<ModelResult> solveModel(std::string modelPath, const std::string& outputFolder,
                                       const BatchSettings& settings,
                                       const std::function<void(const std::string&)>& solveStarting);

@@ -13,12 +13,12 @@ std::string lockHolder(const std::string& commandLine) {
 }
 
 bool holdFolder(const std::string& folder, const std::optional<Shard>& shard, const std::string& holder,
-                std::vector<FolderLock>& locks) {
+                HeldFolders& held) {
     FolderLock lock;
     std::string err;
     const LockRequest request{shard ? shard->index : 0, shard ? shard->count : 0, holder};
     switch (lockFolder(folder, request, lock, &err)) {
-        case LockOutcome::Taken: locks.push_back(std::move(lock)); return true;
+        case LockOutcome::Taken: held.locks.push_back(std::move(lock)); return true;
         case LockOutcome::Unsupported:
             std::fprintf(stderr, msg::lockUnsupported, folder.c_str(), err.c_str());
             return true;

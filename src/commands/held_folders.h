@@ -10,6 +10,18 @@
 #include "batch/batch.h"
 #include "platform/folder_lock.h"
 
+// The folders a run holds, let go in the reverse order of their taking (a
+// seed's folder before the folder that holds it).
+struct HeldFolders {
+    std::vector<FolderLock> locks;
+    HeldFolders() = default;
+    HeldFolders(const HeldFolders&) = delete;
+    HeldFolders& operator=(const HeldFolders&) = delete;
+    ~HeldFolders() {
+        while (!locks.empty()) locks.pop_back();
+    }
+};
+
 // Who a run is, for a run it keeps from a folder: machine, process, start
 // and command line ("" for the shell).
 std::string lockHolder(const std::string& commandLine);
@@ -17,4 +29,4 @@ std::string lockHolder(const std::string& commandLine);
 // parts of its count); false, said with who holds it, when another live run
 // does. A file system without locks is said, and the run goes on.
 bool holdFolder(const std::string& folder, const std::optional<Shard>& shard, const std::string& holder,
-                std::vector<FolderLock>& locks);
+                HeldFolders& held);

@@ -157,7 +157,7 @@ bool holdsParts(const std::string& folder) {
 
 int mergeParts(const std::string& outputFolder) {
     // No part may be running while its reports are merged, nor start before they are.
-    std::vector<FolderLock> locks;
+    HeldFolders locks;
     if (!holdFolder(outputFolder, std::nullopt, lockHolder("merge " + outputFolder), locks)) return 2;
     // A batch under several seeds: each seed's folder that holds parts is
     // merged as a batch (a seed run earlier without parts stays as it is).
@@ -169,11 +169,12 @@ int mergeParts(const std::string& outputFolder) {
         if (holdsParts(joinPath(outputFolder, seed))) parted.push_back(joinPath(outputFolder, seed));
     }
     if (parted.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
-    int status = 0;
+    // Parts may have been started into a seed's folder itself: every seed
+    // folder is held before any is merged, so that a refusal writes nothing.
     for (const std::string& folder : parted) {
-        // Parts may have been started into a seed's folder itself.
         if (!holdFolder(folder, std::nullopt, lockHolder("merge " + outputFolder), locks)) return 2;
-        status = std::max(status, mergeBatchParts(folder));
     }
+    int status = 0;
+    for (const std::string& folder : parted) status = std::max(status, mergeBatchParts(folder));
     return status;
 }

@@ -23,7 +23,7 @@ OptResult optimizeFolder(const BatchSettings& settings) {
 OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     OptResult result;
     // The folders this run writes, held until it ends (its part's info written).
-    std::vector<FolderLock> locks;
+    HeldFolders locks;
     const std::string holder = lockHolder(request.commandLine);
     BatchPlan plan;
     if (!readHistory(request, plan)) return result;

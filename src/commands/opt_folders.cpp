@@ -77,11 +77,11 @@ bool makeTargetFolders(const std::vector<BatchTarget>& targets) {
 }
 
 bool holdSeedFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
-                     const std::string& holder, std::vector<FolderLock>& locks) {
+                     const std::string& holder, HeldFolders& held) {
     if (!seeds) return true;
     if (!makeTargetFolders(targets)) return false;
     for (const BatchTarget& target : targets) {
-        if (!holdFolder(target.folder, shard, holder, locks)) return false;
+        if (!holdFolder(target.folder, shard, holder, held)) return false;
     }
     return true;
 }

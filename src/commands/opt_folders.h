@@ -10,7 +10,7 @@
 #include "batch/batch.h"
 #include "commands/model_listing.h"
 #include "commands/opt_request.h"
-#include "platform/folder_lock.h"
+#include "commands/held_folders.h"
 
 // The targets' folders under the output folder: the folder itself, or one
 // "semente-K" folder per seed (with its blocks' label). False (said) when
@@ -47,6 +47,6 @@ bool readHistory(const OptRequest& request, BatchPlan& plan);
 void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::string& scipVersion);
 // A seed run's folders (`seeds`), made and held for it; true without seeds.
 bool holdSeedFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
-                     const std::string& holder, std::vector<FolderLock>& locks);
+                     const std::string& holder, HeldFolders& held);
 // The rows each target's folder kept of an earlier run (--retomar).
 void readTargetsKeptRows(BatchPlan& plan);

@@ -176,7 +176,7 @@ LockOutcome lockFolder(const std::string& folder, const LockRequest& request, Fo
     FileDescriptor partFile;
     if (const LockOutcome taken = takePartFile(partPath, partFile, err); taken != LockOutcome::Taken) return taken;
     describe(partFile.fd, request.holder);
-    // Parts of another count would write the same solution files.
+    // Runs split into another count would write the same solution files.
     if (std::string holder; otherCountRuns(folder, request.parts, holder)) {
         ::unlink(partPath.c_str());
         return refused(EAGAIN, err, holder);
