@@ -176,9 +176,8 @@ TEST(KnownResults, ACheckThatCannotFinishLeavesTheModelSolved) {
     const RunOptions held = withArgs({"opt", m.string(), (dir / "held").string()}, {"LOTE_TESTE_VERIFICACAO=espera"});
     const pid_t pid = startProgram("", io, held);
     // The solution is written just before its check starts.
-    for (int i = 0; i < 6000 && !fs::exists(dir / "held" / "egout.sol"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    for (int i = 0; i < 6000 && !fs::exists(dir / "held" / "egout.sol"); ++i) usleep(10000);
+    sleep(1);
     kill(pid, SIGTERM);
     const RunResult stopped = finishProgram(pid, io, held);
     EXPECT_EQ(stopped.signal, SIGTERM);

@@ -60,6 +60,8 @@ TEST(FolderLock, ASecondBatchIsRefusedAndTheFirstKeepsEveryRow) {
     const fs::path a = modelsIn(dir, "a", {"egout.lp", "flugpl.lp"});
     const fs::path b = modelsIn(dir, "b", {"gt2.lp"});
     const fs::path out = dir / "out";
+    fs::create_directory(out);
+    writeFile(out / "sol_stat.csv", kReportHeader);
     HeldBatch first({"-j", "1", "opt", a.string(), out.string()}, out);
     const std::vector<std::vector<std::string>> second = {{"opt", b.string(), out.string()},
                                                           {"--retomar", "opt", b.string(), out.string()},
@@ -70,6 +72,9 @@ TEST(FolderLock, ASecondBatchIsRefusedAndTheFirstKeepsEveryRow) {
     for (const std::vector<std::string>& args : second) {
         expectRefusedBy(runProgram("", withArgs(args)), first.pid, args[0]);
     }
+    // A run whose model folder is the held one leaves the holder's report there.
+    runProgram("", withArgs({"opt", out.string(), (dir / "y").string()}));
+    EXPECT_EQ(readFile(out / "sol_stat.csv"), kReportHeader);
     // In the shell, after the prompts, and the prompt returns.
     const RunResult shell = runProgram(optInput(b, out) + "exit\n");
     EXPECT_NE(shell.err.find("processo " + std::to_string(first.pid) + ","), std::string::npos) << shell.err;
@@ -80,27 +85,6 @@ TEST(FolderLock, ASecondBatchIsRefusedAndTheFirstKeepsEveryRow) {
     EXPECT_FALSE(fs::exists(out / "gt2.sol"));
     // Once it has ended the folder is free again.
     EXPECT_EQ(runProgram("", withArgs({"--retomar", "opt", b.string(), out.string()})).exitCode, 0);
-}
-
-// A batch whose model folder another batch is writing leaves that batch's
-// report where it is, from the command line and from the shell alike.
-TEST(FolderLock, AModelFolderThatAnotherBatchWritesKeepsItsReport) {
-    TempDir dir;
-    const fs::path a = modelsIn(dir, "a", {"egout.lp", "flugpl.lp"});
-    ASSERT_EQ(runProgram("", withArgs({"opt", a.string(), a.string()})).exitCode, 0);
-    const std::string report = readFile(a / "sol_stat.csv");
-    // Resumed in place with a model left to solve (stopped by its limit).
-    fs::copy_file(testModels() / "timelimit" / "markshare5.lp", a / "markshare5.lp");
-    HeldBatch writer({"-t", "1", "--retomar", "opt", a.string(), a.string()}, a);
-    const RunResult line = runProgram("", withArgs({"-t", "1", "opt", a.string(), (dir / "x").string()}));
-    EXPECT_EQ(line.exitCode, 0) << line.err;
-    EXPECT_EQ(readFile(a / "sol_stat.csv"), report);
-    fs::create_directory(dir / "y");
-    const RunResult shell = runProgram("time_limit\n1\n" + optInput(a, dir / "y") + "exit\n");
-    EXPECT_EQ(shell.out.find("Arquivo de solu"), std::string::npos) << shell.out;
-    EXPECT_EQ(readFile(a / "sol_stat.csv"), report);
-    EXPECT_EQ(reportRows(readFile(dir / "y" / "sol_stat.csv")).size(), 3u);  // its report is no entry
-    EXPECT_EQ(writer.finish().exitCode, 0);
 }
 
 TEST(FolderLock, AKilledBatchBlocksNothing) {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -20,7 +21,6 @@
 #include <thread>
 #include <vector>
 
-#include "test_processes.h"
 #include "test_texts.h"
 
 namespace testing_support {
@@ -156,6 +156,54 @@ inline RunResult runProgram(const std::string& input, const RunOptions& options 
     return finishProgram(startProgram(input, io, options), io, options);
 }
 
+// Processes whose parent is `parent` (zombies left out).
+inline std::vector<pid_t> childrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t close = line.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state = 0;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent && state != 'Z') children.push_back(std::stoi(name));
+    }
+    return children;
+}
+
+// The workers of `pid` that solve models (not the child checking SCIP's parameters), once
+// `count` of them have loaded SCIP (waiting up to a minute) and `seconds` more have passed.
+inline std::vector<pid_t> workersAfter(pid_t pid, double seconds, size_t count = 1) {
+    const auto workers = [pid](bool loaded) {
+        std::vector<pid_t> found;
+        for (pid_t child : childrenOf(pid)) {
+            const std::string proc = "/proc/" + std::to_string(child);
+            if (readFile(proc + "/cmdline").find(std::string("--trabalhador\0opt\0", 18)) != std::string::npos &&
+                (!loaded || readFile(proc + "/maps").find("libscip") != std::string::npos))
+                found.push_back(child);
+        }
+        return found;
+    };
+    for (int i = 0; i < 6000 && workers(true).size() < count; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return workers(false);
+}
+
+// True while `pid` is a live process (not a zombie).
+inline bool processAlive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
 // Replaces the varying solving times of the console ("TEMPO: 0.0123") with "TEMPO: T".
 inline std::string maskTimes(const std::string& text) {
     std::string result;
@@ -213,16 +261,8 @@ inline std::vector<std::vector<std::string>> reportRows(const std::string& repor
     std::vector<std::string> all = lines(report);
     for (size_t i = 1; i < all.size(); ++i) {
         std::vector<std::string> fields;
-        std::string field;
-        for (char c : all[i]) {
-            if (c == ';') {
-                fields.push_back(field);
-                field.clear();
-            } else {
-                field += c;
-            }
-        }
-        if (!field.empty()) fields.push_back(field);
+        std::istringstream row(all[i]);
+        for (std::string field; std::getline(row, field, ';');) fields.push_back(field);
         rows.push_back(fields);
     }
     return rows;
@@ -253,9 +293,7 @@ inline bool waitForRows(const fs::path& path, size_t count, double seconds = 30.
 
 // A report number ("1120,000000") as a double.
 inline double reportNumber(std::string text) {
-    for (char& c : text) {
-        if (c == ',') c = '.';
-    }
+    std::replace(text.begin(), text.end(), ',', '.');
     return std::strtod(text.c_str(), nullptr);
 }
 

@@ -14,7 +14,6 @@
 #include "reports/batch_record.h"
 #include "batch/model_names.h"
 #include "reports/reports.h"
-#include "text/solution_text.h"
 
 #include "test_texts.h"
 
@@ -118,14 +117,6 @@ TEST(SolutionFileName, DropsOnlyAFinalDotLp) {
     EXPECT_EQ(solutionFileName("MANN_a9.clq.lp"), "MANN_a9.clq.sol");
     EXPECT_EQ(solutionFileName("ajuda.xlp"), "ajuda.xlp.sol");
     EXPECT_EQ(solutionFileName(".lp"), ".sol");
-}
-
-// The names a start solution gives, read past the lines SCIP's reader skips.
-TEST(SolutionFileVariables, ValueLinesOnlyAndNoneFromXml) {
-    EXPECT_EQ(solutionFileVariables("solution status: optimal solution found\nObjective Value: 3\n\nx 1 (obj:1)\n"
-                                    "  y\t2\r\nNAME sol\n=obj= 3\nzz 0\nENDATA\n  \nw 1"),
-              (std::vector<std::string>{"x", "y", "zz", "w"}));
-    EXPECT_TRUE(solutionFileVariables("  <?xml version=\"1.0\"?>\n<variables>\n").empty());
 }
 
 TEST(ScipStatus, MappedByTheLibraryVersionNumbering) {
