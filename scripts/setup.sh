@@ -8,6 +8,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 SCIP_WHEEL="pyscipopt==6.3.0"
 SCIP_DIR="$BUILD/deps/pyscipopt"
+# A second SCIP (9.2) for the tests that run a batch under another library (--scip).
+SCIP9_WHEEL="pyscipopt==5.7.1"
+SCIP9_DIR="$BUILD/deps/pyscipopt-9"
 
 say() { echo "[setup] $*" >&2; }
 
@@ -72,13 +75,17 @@ if ! locale -a 2>/dev/null | grep -qi '^pt_BR\.utf-\?8$'; then
 fi
 
 # SCIP's shared library, as shipped inside the pyscipopt wheel; kept in the build tree.
-if ! ls "$SCIP_DIR"/pyscipopt.libs/libscip*.so* >/dev/null 2>&1; then
-    say "fetching SCIP ($SCIP_WHEEL)"
-    rm -rf "$SCIP_DIR"
-    mkdir -p "$SCIP_DIR"
-    PIP_BREAK_SYSTEM_PACKAGES=1 python3 -m pip install -q --disable-pip-version-check --root-user-action=ignore \
-        --no-deps --target "$SCIP_DIR" "$SCIP_WHEEL" >&2
-fi
+fetch_scip() {  # wheel, folder
+    if ! ls "$2"/pyscipopt.libs/libscip*.so* >/dev/null 2>&1; then
+        say "fetching SCIP ($1)"
+        rm -rf "$2"
+        mkdir -p "$2"
+        PIP_BREAK_SYSTEM_PACKAGES=1 python3 -m pip install -q --disable-pip-version-check --root-user-action=ignore \
+            --no-deps --target "$2" "$1" >&2
+    fi
+}
+fetch_scip "$SCIP_WHEEL" "$SCIP_DIR"
+fetch_scip "$SCIP9_WHEEL" "$SCIP9_DIR"
 
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null

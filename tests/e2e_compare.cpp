@@ -46,15 +46,15 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     const Expected e;
     EXPECT_EQ(readFile(dir / "resumo.csv"),
               "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR;"
-              "INCONSISTENTES\n"
+              "INCONSISTENTES;MGD_INTEGRAL_PD;P_WILCOXON_INTEGRAL;SCIP\n"
               "base;5;4;1;0;0;" +
                   comma(e.timeBase, 6) + ";" + comma(e.nodesBase, 6) +
-                  ";;;;;1\n"
+                  ";;;;;1;;;\n"
                   "nova;5;4;0;1;1;" +
                   comma(e.timeNova, 6) + ";" + comma(e.nodesNova, 6) +
-                  ";2;2;0,0431144;1;1\n"
+                  ";2;2;0,0431144;1;1;;;\n"
                   "MELHOR VIRTUAL;5;5;0;0;0;" +
-                  comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0;;;1\n");
+                  comma(e.timeBest, 6) + ";" + comma(e.nodesBest, 6) + ";2;0;;;1;;;\n");
 
     const std::vector<std::string> out = lines(r.out);
     ASSERT_GE(out.size(), 3u) << r.out;
@@ -81,10 +81,10 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     ASSERT_GT(out.end() - at, 4);
     const std::vector<std::vector<std::string>> summary = {
         {"PASTA", "MODELOS", "RESOLVIDOS", "LIMITES", "ERROS", "ERRADOS", "MGD_TEMPO", "MGD_NOS", "VITORIAS",
-         "DERROTAS"},
-        {"1", "base", "5", "4", "1", "0", "0", comma(e.timeBase, 3), comma(e.nodesBase, 2), "-", "-"},
-        {"2", "nova", "5", "4", "0", "1", "1", comma(e.timeNova, 3), comma(e.nodesNova, 2), "2", "2"},
-        {"MELHOR", "VIRTUAL", "5", "5", "0", "0", "0", comma(e.timeBest, 3), comma(e.nodesBest, 2), "2", "0"}};
+         "DERROTAS", "MGD_INTEGRAL_PD"},
+        {"1", "base", "5", "4", "1", "0", "0", comma(e.timeBase, 3), comma(e.nodesBase, 2), "-", "-", "-"},
+        {"2", "nova", "5", "4", "0", "1", "1", comma(e.timeNova, 3), comma(e.nodesNova, 2), "2", "2", "-"},
+        {"MELHOR", "VIRTUAL", "5", "5", "0", "0", "0", comma(e.timeBest, 3), comma(e.nodesBest, 2), "2", "0", "-"}};
     for (size_t i = 0; i < summary.size(); ++i) {
         EXPECT_EQ(words(at[1 + i]), summary[i]) << at[1 + i];
         EXPECT_EQ(at[1 + i].size(), at[1].size()) << at[1 + i];
@@ -99,14 +99,16 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
         "a real? Cada pasta contra a refer\xC3\xAAncia, nos modelos que as duas t\xC3\xAAm, a 5 %:");
     ASSERT_LT(tests + 2, out.end()) << r.out;
     EXPECT_TRUE(std::regex_match(tests[2], std::regex("2 nova +p = 0,0431 em 5 pares: poucos pares para dizer +"
-                                                      "p = 1,0000 em 3 pares: poucos pares para dizer")))
+                                                      "p = 1,0000 em 3 pares: poucos pares para dizer +"
+                                                      "nenhuma diferen\xC3\xA7"
+                                                      "a")))
         << tests[2];
     const std::string bracket = "Modelos resolvidos por alguma pasta e que levaram ";
     const auto second = line(bracket + "1 s ou mais em alguma: 4");
     ASSERT_LT(second + 6, out.end()) << r.out;
     EXPECT_EQ(words(second[3]), (std::vector<std::string>{"2", "nova", "4", "3", "0", "1", "1",
                                                           comma(shiftedMean({1.5, 4.0, 0.0, 0.95}, 1.0), 3),
-                                                          comma(shiftedMean({30, 12}, 100.0), 2), "2", "2"}));
+                                                          comma(shiftedMean({30, 12}, 100.0), 2), "2", "2", "-"}));
     EXPECT_TRUE(std::regex_search(second[6], std::regex("p = 0,0679 em 4 pares"))) << second[6];
     EXPECT_NE(line(bracket + "10 s ou mais em alguma: 1"), out.end()) << r.out;
     const auto none = line(bracket + "100 s ou mais em alguma: 0");
@@ -128,7 +130,7 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     }
     std::vector<std::vector<std::string>> expectedRows = {{"Pasta", "Modelos", "Resolvidos", "Limites", "Erros",
                                                            "Errados", "MGD tempo (s)", "MGD n\xC3\xB3s",
-                                                           "Vit\xC3\xB3rias", "Derrotas"}};
+                                                           "Vit\xC3\xB3rias", "Derrotas", "MGD integral PD"}};
     for (size_t i = 1; i < summary.size(); ++i) {
         expectedRows.push_back({summary[i][0] + " " + summary[i][1]});
         expectedRows.back().insert(expectedRows.back().end(), summary[i].begin() + 2, summary[i].end());
@@ -222,18 +224,24 @@ TEST(Compare, AMergedBatchIsReadLikeAWholeOne) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.find("AUSENTE"), std::string::npos) << r.out;  // every model in both
     // Each folder's means from its own report's times and nodes.
-    const auto means = [](const fs::path& folder) {
+    const auto means = [](const fs::path& folder, size_t column = 1, double shift = 1.0) {
         std::vector<double> seconds, nodes;
         for (const auto& fields : reportRows(readFile(folder / "sol_stat_completo.csv"))) {
-            seconds.push_back(reportNumber(fields[1]));
+            seconds.push_back(reportNumber(fields[column]));
             nodes.push_back(reportNumber(fields[6]));
         }
         EXPECT_EQ(seconds.size(), 3u);
-        return comma(shiftedMean(seconds, 1.0), 6) + ";" + comma(shiftedMean(nodes, 100.0), 6);
+        return comma(shiftedMean(seconds, shift), 6) + (column == 1 ? ";" + comma(shiftedMean(nodes, 100.0), 6) : "");
     };
     const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
     ASSERT_EQ(csv.size(), 4u);
-    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;;;;0");
+    // The integral's mean (column 19 of the report), and the SCIP its record names.
+    std::string version;
+    for (const std::string& line : lines(readFile(dir / "inteiro" / "parametros.set"))) {
+        if (line.rfind("# SCIP: ", 0) == 0) version = line.substr(8);
+    }
+    EXPECT_EQ(csv[1], "inteiro;3;3;0;0;0;" + means(dir / "inteiro") + ";;;;;0;" + means(dir / "inteiro", 18, 100.0) +
+                          ";;SCIP " + version);
     EXPECT_EQ(csv[2].rfind("partes;3;3;0;0;0;" + means(dir / "partes") + ";", 0), 0u) << csv[2];
 }
 
@@ -254,7 +262,7 @@ TEST(Compare, ASeedRunIsOneRunWithItsSpreadPerModel) {
     // b and c are charged the limit.
     const std::vector<std::string> csv = lines(readFile(dir / "r.csv"));
     ASSERT_EQ(csv.size(), 3u);
-    EXPECT_EQ(csv[1], "sementes;3;1;1;1;0;" + comma(shiftedMean({2.0, 10.0, 10.0}, 1.0), 6) + ";5,000000;;;;;0")
+    EXPECT_EQ(csv[1], "sementes;3;1;1;1;0;" + comma(shiftedMean({2.0, 10.0, 10.0}, 1.0), 6) + ";5,000000;;;;;0;;;")
         << r.out;
     // Worked by hand: a: CV 1/2, fastest of 2 (1+1+2)/3; b: 4, 10, 6 s, mean
     // 20/3, CV sqrt(28/3)/(20/3), fastest of 2 (4+4+6)/3; c: the error charged the limit.

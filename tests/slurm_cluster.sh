@@ -85,6 +85,11 @@ slurmd -f "$SLURM_CONF"
 wait_for 30 bash -c '[ "$(sinfo -h -o %T | head -1)" = idle ]' || { echo "slurmd did not start"; cat "$T/slurmd.log"; exit 1; }
 
 export PATH="$BUILD:$PATH"
+# Under the second SCIP of the build (9.2), named by LOTE_SCIP: the script
+# passes it on to every task by its full path.
+SCIP9="$(realpath "$(ls "$BUILD"/deps/pyscipopt-9/pyscipopt.libs/libscip*.so* | head -1)")"
+[ -f "$SCIP9" ] || { echo "the second SCIP library is missing: run scripts/setup.sh"; exit 1; }
+export LOTE_SCIP="$SCIP9"
 # Two CPUs per task, racing the running models at each task's tail.
 submitted="$(CPUS=2 bash "$SOURCE/scripts/slurm/opt-array.sh" -t 60 --corrida "$MODELS" "$T/out" 3)"
 echo "$submitted"
@@ -104,6 +109,12 @@ if ! diff <(mask "$T/full/sol_stat.csv") <(mask "$T/out/sol_stat.csv"); then
 fi
 grep -q "^# --corrida: .* 2 processos" "$T/out/parametros.parte-1-de-3.set" ||
     { echo "the tasks did not race with 2 workers"; cat "$T/out/parametros.parte-1-de-3.set"; exit 1; }
+for i in 1 2 3; do
+    grep -qxF "# SCIP, biblioteca: $SCIP9" "$T/out/parametros.parte-$i-de-3.set" &&
+        grep -qF -- " --scip $SCIP9 " "$T/out/parametros.parte-$i-de-3.set" ||
+        { echo "task $i did not run under --scip $SCIP9"; cat "$T/out/parametros.parte-$i-de-3.set"; exit 1; }
+done
+unset LOTE_SCIP
 echo "merged report of 3 array tasks equals the unsharded report ($(($(wc -l < "$T/full/sol_stat.csv") - 1)) rows)"
 
 # An array under two seeds stopped by scancel while its tasks run, then resumed.

@@ -268,10 +268,27 @@ inline std::vector<std::vector<std::string>> reportRows(const std::string& repor
     return rows;
 }
 
-// Rows without their time field, which varies from run to run.
+// The complete report's last three fields (INTEGRAL_PD and the solution
+// times), which vary from run to run, as "T" where they are not empty.
+inline std::string maskSolutionTimes(std::string row) {
+    size_t end = row.size();
+    for (int field = 0; field < 3 && end > 0; ++field) {
+        const size_t start = row.rfind(';', end - 1);
+        if (start == std::string::npos) break;
+        if (end > start + 1) row.replace(start + 1, end - start - 1, "T");
+        end = start;
+    }
+    return row;
+}
+
+// Rows without their time field, which varies from run to run (nor, in the
+// complete report, the integral and the solution times).
 inline std::vector<std::string> rowsWithoutTimes(const std::string& report) {
     std::vector<std::string> rows;
-    for (const auto& fields : reportRows(report)) {
+    const bool complete = report.find(";TEMPO_MELHOR_SOL\n") != std::string::npos;
+    std::string masked;
+    for (const std::string& line : lines(report)) masked += (complete ? maskSolutionTimes(line) : line) + "\n";
+    for (const auto& fields : reportRows(masked)) {
         std::string row;
         for (size_t i = 0; i < fields.size(); ++i) {
             if (i != 1) row += fields[i] + ";";

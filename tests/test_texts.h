@@ -34,7 +34,7 @@ inline const std::string kInit = "pasta de sol inicial existe. \n";
 inline const std::string kReportHeader = "NOME;TEMPO;STATUS;Z\n";
 inline const std::string kCompleteHeader =
     "NOME;TEMPO;STATUS;Z;LIMITE_DUAL;GAP;NOS;ITERACOES_LP;VARIAVEIS;INTEIRAS;RESTRICOES;SOLUCOES;SOL_INICIAL;CONFERE;"
-    "SEMENTE;MOTIVO;SENTIDO;VERIFICADA\n";
+    "SEMENTE;MOTIVO;SENTIDO;VERIFICADA;INTEGRAL_PD;TEMPO_PRIMEIRA_SOL;TEMPO_MELHOR_SOL\n";
 inline const std::string kRemoved =
     "Arquivo de solu\xC3\xA7\xC3\xB5"
     "es excluido da pasta de .lps\n";
@@ -58,10 +58,10 @@ inline size_t occurrences(const std::string& text, const std::string& what) {
 
 // A complete report row spelled with the first 14 fields (NOME … CONFERE):
 // the columns appended after them are added: SEMENTE and MOTIVO empty,
-// SENTIDO `sense`, VERIFICADA `verified`.
+// SENTIDO `sense`, VERIFICADA `verified`, the integral and solution times empty.
 inline std::string withLaterColumns(const std::string& row, const std::string& sense = "",
                                     const std::string& verified = "") {
-    return row + ";;;" + sense + ";" + verified;
+    return row + ";;;" + sense + ";" + verified + ";;;";
 }
 
 // Splits text into lines (without their line feeds).

@@ -15,6 +15,7 @@
 #include "reports/report_rows.h"
 #include "scip/scip_status.h"
 #include "reports/report_table.h"
+#include "reports/batch_record.h"
 
 #include "test_texts.h"
 
@@ -205,8 +206,8 @@ TEST(ComparisonText, AlignedColumnsEscapedNamesAndTheCsv) {
     EXPECT_EQ(scriptString("</script>\"\\\n\xE2\x80\xA8"), "\"\\u003c/script\\u003e\\\"\\\\\\u000a\\u2028\"");
     ComparedFolder only{"um;dois", std::nullopt, {row("a", 1.0, "SOL OTIMA", 1.0, 0)}};
     EXPECT_EQ(comparisonCsv(buildComparison({only})), std::string(msg::compareCsvHeader) +
-                                                          "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;;0\n" +
-                                                          "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;;0\n");
+                                                          "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;;0;;;\n" +
+                                                          "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;;0;;;\n");
 }
 
 TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
@@ -229,6 +230,58 @@ TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
     EXPECT_NEAR(comparison.summaries[1].timeTest->p, std::erfc(1.0 / std::sqrt(3.5) / std::sqrt(2.0)), 1e-12);
     EXPECT_EQ(comparison.summaries[1].solvedTest->pairs, 1u);  // m1, solved by base alone
     EXPECT_FALSE(comparison.summaries[0].timeTest);
+}
+
+// The integral's mean over the models every folder gives one for, its test
+// over the pairs, the brackets; each folder's SCIP named as its record says.
+TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
+    const auto with = [](ComparedRow r, std::optional<double> integral) {
+        r.integral = integral;
+        return r;
+    };
+    const ComparedFolder base{"base",
+                              10.0,
+                              {with(row("m1", 2.0, "SOL OTIMA"), 150.0), with(row("m2", 3.0, "SOL OTIMA"), 40.0),
+                               with(row("m3", 0.5, "SOL OTIMA"), std::nullopt)},
+                              {"10.0.2", "abc", "/a/libscip.so", "SoPlex 8.0.2"}};
+    ComparedFolder nova{"nova",
+                        10.0,
+                        {with(row("m1", 1.0, "SOL OTIMA"), 15.0), with(row("m2", 3.0, "SOL OTIMA"), 0.5),
+                         with(row("m3", 0.4, "SOL OTIMA"), 2.0)},
+                        {"9.2.4", "def", "/b/libscip.so.9.2", "SoPlex 7.1.6"}};
+    const Comparison two = buildComparison({base, nova});
+    EXPECT_NEAR(*two.summaries[0].meanIntegral, std::sqrt(250.0 * 140.0) - 100.0, 1e-9);
+    EXPECT_NEAR(*two.summaries[1].meanIntegral, std::sqrt(115.0 * 100.5) - 100.0, 1e-9);
+    EXPECT_FALSE(two.summaries[0].integralTest);
+    ASSERT_TRUE(two.summaries[1].integralTest);
+    EXPECT_EQ(two.summaries[1].integralTest->pairs, 2u);  // m3: base gives none; 0,5 counts as 1
+    ASSERT_EQ(two.brackets.size(), 3u);
+    EXPECT_EQ(two.brackets[0].models, 2u);
+    EXPECT_NEAR(*two.brackets[0].summaries[1].meanIntegral, *two.summaries[1].meanIntegral, 1e-9);
+    EXPECT_EQ(scipNames(two), (std::vector<std::string>{"SCIP 10.0.2", "SCIP 9.2.4"}));
+    // The same SCIP from two libraries is named with each one's path; a folder whose record does not say, with nothing.
+    nova.scip = {"10.0.2", "abc", "/c/libscip.so", "SoPlex 8.0.2"};
+    ComparedFolder old = nova;
+    old.scip = {};
+    EXPECT_EQ(scipNames(buildComparison({base, nova, old})),
+              (std::vector<std::string>{"SCIP 10.0.2, /a/libscip.so", "SCIP 10.0.2, /c/libscip.so", ""}));
+}
+
+// The record names its SCIP in lines that read back whole; two SCIPs are
+// the same unless a field both records give differs.
+TEST(BatchRecord, ItsScipReadsBackAndTellsAnotherApart) {
+    BatchRecord record;
+    record.scip = {"9.2.4", "NoGitInfo", "/x/libscip.so.9.2", "SoPlex 7.1.6"};
+    const ScipBuild read = recordedScip(recordText(record, 2, 1000.0, ""));
+    EXPECT_EQ(std::tie(read.version, read.gitHash, read.library, read.lpSolver),
+              std::tie(record.scip.version, record.scip.gitHash, record.scip.library, record.scip.lpSolver));
+    EXPECT_EQ(recordedScip(recordText(BatchRecord{}, 1, 0.0, "")).version, "");  // "não carregado"
+    ScipBuild other = read;
+    other.library = "/y/libscip.so.9.2";
+    EXPECT_FALSE(sameScip(read, other));
+    EXPECT_TRUE(sameScip(read, ScipBuild{"9.2.4", "", "", ""}));  // an older record names only the version
+    EXPECT_FALSE(sameScip(read, ScipBuild{"10.0.2", "", "", ""}));
+    EXPECT_NE(scipBuildText(other).find("/y/libscip.so.9.2"), std::string::npos);
 }
 
 TEST(Comparison, FoldersThatContradictEachOther) {

@@ -163,9 +163,12 @@ TEST(CompleteReport, StatusTextsAndEmptyFields) {
     result.check = Check::Wrong;
     result.checkReasons = kReasonDualBound | kReasonStatus;
     result.minimize = false;
+    result.primalDualIntegral = 12.5;
+    result.firstSolutionSeconds = 0.25;
+    result.bestSolutionSeconds = 1.5;
     EXPECT_EQ(completeRow(result),
               "\"a;b.lp\";0,000000;SOL OTIMA;2,000000;-7,500000;50,000000;3;0;0;0;0;0;SIM;ERRADO;;"
-              "LIMITE DUAL+STATUS;MAX;");
+              "LIMITE DUAL+STATUS;MAX;;12,500000;0,250000;1,500000");
     EXPECT_EQ(completeRow(rowResult("x.lp", 1, Outcome::ReadError)),
               withLaterColumns("x.lp;1,000000;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
 }

@@ -3,8 +3,9 @@
 # a job that merges the shards' reports once every task has ended.
 #
 #   opt-array.sh [-t SEG] [--retomar] [SCIP settings] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
-# SCIP settings: --parametros ARQ, -p NOME=VALOR, --formatos LISTA, --logs,
-# --semente N, --sementes LISTA, --corrida, as the program takes them; every
+# SCIP settings: --scip ARQ, --parametros ARQ, -p NOME=VALOR, --formatos LISTA,
+# --logs, --semente N, --sementes LISTA, --corrida, as the program takes them
+# (--scip by its full path; without it, LOTE_SCIP's library if set); every
 # task gets them, and --historico PASTA (the complete report whose times
 # order each task's hand-out; without it, PASTA_SAIDA's own, if any). With
 # --sementes each task solves its models under every seed, into
@@ -22,13 +23,14 @@
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--sementes LISTA] [--corrida] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--scip ARQ] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--sementes LISTA] [--corrida] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
 time_limit=0
 resume=""
 scip_options=()
+scip_library="${LOTE_SCIP:-}"
 formats="lp"
 seeds=1
 while [ $# -gt 0 ]; do
@@ -37,6 +39,8 @@ while [ $# -gt 0 ]; do
         --retomar) resume="--retomar"; shift ;;
         # SCIP's settings, passed on to every task (a settings file by its full path).
         --parametros) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
+        # The SCIP library every task runs on (the merge refuses parts run under different ones).
+        --scip) [ $# -ge 2 ] || usage; scip_library="$2"; shift 2 ;;
         # The earlier report that orders the hand-out, by its folder's full path.
         --historico) [ $# -ge 2 ] || usage; scip_options+=("$1" "$(realpath -m -- "$2")"); shift 2 ;;
         --formatos) [ $# -ge 2 ] || usage; formats="$2"; scip_options+=("$1" "$2"); shift 2 ;;
@@ -61,6 +65,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 [ $# -ge 2 ] || usage
+[ -z "$scip_library" ] || scip_options+=(--scip "$(realpath -m -- "$scip_library")")
 models="$(realpath -m -- "$1")"
 output="$(realpath -m -- "$2")"
 shift 2

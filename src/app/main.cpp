@@ -15,6 +15,7 @@ extern "C" {
 #include "commands/opt_command.h"
 #include "commands/comparison_run.h"
 #include "commands/merge.h"
+#include "commands/parameter_check.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -24,15 +25,27 @@ extern "C" {
 
 namespace {
 
+// SCIP's version is asked of a child under the library the batches would use.
 void printVersion() {
     std::cout << msg::versionProgram << "\n";
-    std::string error;
-    if (loadScipLibrary(&error)) {
-        std::cout << msg::versionScip << scipVersionText() << "\n";
+    const ParameterCheck check = checkBatchParameters(ScipRequest{}, 0.0);
+    if (check.state == ParameterCheck::Checked) {
+        std::cout << msg::versionScip << check.scip.version << "\n";
     } else {
-        std::cout << msg::scipNotLoaded << error << "\n";
+        std::cout << check.message;
     }
     std::cout << msg::versionGlpk << glp_version() << "\n" << std::flush;
+}
+
+// The SCIP library chosen for this run (--scip, else LOTE_SCIP), by its full
+// path, for the processes that load it; the folder it lies in is searched
+// first for the libraries it needs.
+void chooseScipLibrary(const ProgramOptions& options) {
+    const std::string chosen =
+        absolutePath(options.scipLibrary.empty() ? environmentValue(kScipLibraryVariable) : options.scipLibrary);
+    if (chosen.empty()) return;
+    setEnvironmentValue(kScipLibraryVariable, chosen);
+    addLibraryFolder(parentFolder(chosen));
 }
 
 // mod_lp on the command line: the exit status.
@@ -108,6 +121,7 @@ int main(int argc, char** argv) {
         std::cout << msg::usage << std::flush;
         return 0;
     }
+    chooseScipLibrary(options);
     if (options.version) {
         printVersion();
         return 0;

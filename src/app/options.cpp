@@ -28,7 +28,8 @@ enum LongOnly {
     kSeed,
     kHistory,
     kRace,
-    kSeeds
+    kSeeds,
+    kScip
 };
 
 // The most seeds --sementes takes (each seed's journal stays open while its batch runs).
@@ -70,6 +71,7 @@ const option kLongOptions[] = {{"html", required_argument, nullptr, kHtml},
                                {"historico", required_argument, nullptr, kHistory},
                                {"corrida", no_argument, nullptr, kRace},
                                {"sementes", required_argument, nullptr, kSeeds},
+                               {"scip", required_argument, nullptr, kScip},
                                {nullptr, 0, nullptr, 0}};
 
 // Each option group below takes the option `c` with its `value` into
@@ -108,8 +110,8 @@ std::optional<std::string> takeBatchOption(int c, const std::string& value, Prog
     }
 }
 
-// What opt alone takes: SCIP's parameters, the formats, the logs, the seed
-// and the folder of the earlier report that orders the hand-out.
+// What opt alone takes: SCIP's library and parameters, the formats, the
+// logs, the seed and the folder of the earlier report that orders the hand-out.
 // The first of them given is kept for the message that refuses it elsewhere.
 std::optional<std::string> takeOptOption(int c, const std::string& value, ProgramOptions& options) {
     const auto optOnly = [&options](const char* name) {
@@ -151,6 +153,10 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
             if (value.empty()) return formatMessage(msg::optionNeedsValue, "--historico");
             options.opt.historyFolder = value;
             return optOnly("--historico");
+        case kScip:
+            if (value.empty()) return formatMessage(msg::optionNeedsValue, "--scip");
+            options.scipLibrary = value;
+            return optOnly("--scip");
         default: return std::nullopt;
     }
 }

@@ -21,6 +21,7 @@ struct ProgramOptions {
     std::vector<std::string> operands;
     std::string htmlFile, csvFile;  // comparar's --html FILE and --csv FILE
     std::string variabilityFile;    // comparar's --csv-variabilidade FILE
+    std::string scipLibrary;        // opt's --scip FILE: the SCIP library the batch runs on
 };
 
 // The command line as read: its options, or a usage error (one Portuguese line).

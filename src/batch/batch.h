@@ -116,6 +116,10 @@ struct ModelResult {
     bool hasSolution = false;  // SCIP holds at least one solution
     bool minimize = true;      // the objective sense
     long long nodes = 0, lpIterations = 0, solutions = 0;
+    // SCIP's primal-dual integral of the solve (its unit: percent times
+    // seconds), and the solving seconds when the first and the best solution
+    // were found; nothing without a solve, or without a solution.
+    std::optional<double> primalDualIntegral, firstSolutionSeconds, bestSolutionSeconds;
     int variables = 0, integers = 0, constraints = 0;
     InitialSolution initialSolution = InitialSolution::None;
     SolutionFile solutionFile = SolutionFile::Untouched;
@@ -168,6 +172,9 @@ void visitFields(S& r, F&& f) {
     f(r.stamp);
     f(r.seed);
     f(r.verified, Verification::NotChecked);
+    f(r.primalDualIntegral);
+    f(r.firstSolutionSeconds);
+    f(r.bestSolutionSeconds);
 }
 
 template <typename S, typename F, IfFieldsOf<S, ScipRequest> = 0>
@@ -202,10 +209,27 @@ struct KeptRow {
     std::optional<FileStamp> stamp;  // the model file its row was made from
 };
 
+// The SCIP a batch runs on, as its shared library tells it; all "" when
+// it could not be loaded (or an older record did not say).
+struct ScipBuild {
+    std::string version;   // "10.0.0"
+    std::string gitHash;   // the commit SCIP was built from
+    std::string library;   // the shared library's path, as loaded
+    std::string lpSolver;  // SCIP's LP solver, its name and version
+};
+template <typename S, typename F, IfFieldsOf<S, ScipBuild> = 0>
+void visitFields(S& s, F&& f) {
+    f(s.version);
+    f(s.gitHash);
+    f(s.library);
+    f(s.lpSolver);
+}
+
 // How a batch is solved, as its record in the output folder tells it
 // besides the workers and their memory.
 struct BatchRecord {
-    std::string programVersion, scipVersion, glpkVersion;
+    std::string programVersion, glpkVersion;
+    ScipBuild scip;
     std::string commandLine;  // as typed, each word quoted for a shell where needed
     std::string host;
     std::string startTime;     // local time, with its offset from UTC

@@ -22,6 +22,7 @@
 #include "scip/scip_parameters.h"
 #include "scip/scip_result.h"
 #include "scip/scip_status.h"
+#include "scip/solution_clock.h"
 #include "scip/solution_check.h"
 #include "scip/solution_file.h"
 #include "scip/start_solution.h"
@@ -31,8 +32,10 @@ namespace {
 
 // What every model gets before its file is read: the batch's parameters and
 // its own, then the memory limit and Ctrl-C, which those cannot change.
-SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings, const std::string& modelPath, bool& settingsRefused) {
+SCIP_RETCODE setUp(SCIP* scip, const BatchSettings& settings, const std::string& modelPath, SolutionClock& clock,
+                   bool& settingsRefused) {
     LOTE_SCIP_CALL(lib().SCIPincludeDefaultPlugins(scip));
+    LOTE_SCIP_CALL(includeSolutionClock(scip, clock));
     const SCIP_RETCODE applied = applyModelParameters(scip, settings, modelPath, printErrors);
     settingsRefused = applied != SCIP_OKAY;
     if (settingsRefused) return applied;
@@ -83,7 +86,8 @@ SCIP_RETCODE readSolution(SCIP* scip, const std::string& path) {
 }
 
 // SCIP's statistics close the model's log; the console does not show them.
-SCIP_RETCODE solve(SCIP* scip, const ModelLog& log) {
+SCIP_RETCODE solve(SCIP* scip, const ModelLog& log, SolutionClock& clock) {
+    LOTE_SCIP_CALL(startSolutionClock(scip, clock));
     LOTE_SCIP_CALL(lib().SCIPsolve(scip));
     if (!log.tempPath.empty()) {
         LOTE_SCIP_CALL(lib().SCIPprintStatistics(scip, nullptr));
@@ -140,10 +144,11 @@ std::optional<ModelResult> refusedBeforeScip(const std::string& modelPath, const
 // means nothing), and a settings file of its own that SCIP refused is a read
 // error too.
 Outcome readIntoScip(SCIP* scip, const BatchSettings& settings, const std::string& modelPath, const ModelLog& log,
-                     ScipMessageHandler& original, ScipMessageHandler& fileOnly, FirstFailure& failure) {
+                     SolutionClock& clock, ScipMessageHandler& original, ScipMessageHandler& fileOnly,
+                     FirstFailure& failure) {
     if (!log.tempPath.empty()) lib().SCIPsetMessagehdlrLogfile(scip, log.tempPath.c_str());
     bool settingsRefused = false;
-    const bool setUpDone = failure.note(setUp(scip, settings, modelPath, settingsRefused));
+    const bool setUpDone = failure.note(setUp(scip, settings, modelPath, clock, settingsRefused));
     const bool read = setUpDone && failure.note(readModel(scip, modelPath));
     if (read) failure.note(applyTimeLimit(scip, solveTimeLimit(settings)));
     failure.note(silence(scip, original, fileOnly, log.tempPath));
@@ -182,6 +187,7 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     printErrors(logFailures);
     logFailures.clear();
     ScipMessageHandler original;
+    SolutionClock clock;
     ScipInstance instance;
     if (!failure.note(instance.create())) {
         instance.scip = nullptr;
@@ -190,13 +196,13 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     }
     SCIP* scip = instance.scip;
     ScipMessageHandler fileOnly;
-    const Outcome failedAs = readIntoScip(scip, settings, modelPath, log, original, fileOnly, failure);
+    const Outcome failedAs = readIntoScip(scip, settings, modelPath, log, clock, original, fileOnly, failure);
     const std::optional<std::string> initialFolder = reportInitialSolutionFolder(modelPath);
     if (failure.code != SCIP_OKAY) return unsolved(name, failedAs, outputFolder);
     const InitialSolution initialSolution = readInitialSolution(scip, initialFolder, name, failure);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     if (solveStarting) solveStarting("");
-    failure.note(solve(scip, log));
+    failure.note(solve(scip, log, clock));
     const bool hasSolution =
         failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0;
     SCIP_RETCODE printed = SCIP_OKAY;
@@ -207,6 +213,7 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     failure.note(printed);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     ModelResult result = readScipResult(scip, modelPath, initialSolution);
+    readSolutionTimes(scip, clock, result);
     std::cout << outcomeLines(result.name, result.seconds, result.outcome);
     const int major = result.scipMajorVersion;
     if (!outcomeFromScipStatus(major, result.scipStatus)) std::fprintf(stderr, msg::unknownScipVersion, major);

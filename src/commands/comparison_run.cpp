@@ -17,6 +17,7 @@
 #include "compare/seed_text.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "reports/batch_record.h"
 #include "reports/output_files.h"
 #include "reports/reports.h"
 #include "text/format.h"
@@ -65,6 +66,7 @@ std::optional<ComparedFolder> readReportFolder(const std::string& folder) {
             std::fprintf(stderr, msg::compareBadTimeLimit, settingsPath.c_str(), limit.unreadable->c_str());
         }
         compared.timeLimit = limit.seconds;
+        compared.scip = recordedScip(settings.value_or(""));
     }
     return compared;
 }

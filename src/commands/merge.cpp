@@ -71,6 +71,28 @@ std::optional<std::vector<PartInfo>> finishedParts(const std::string& outputFold
     return infos;
 }
 
+// Whether every part was solved under the first part's SCIP, as their
+// records say; false after a message naming two that differ.
+bool partsShareScip(const std::string& outputFolder, int count) {
+    std::optional<ScipBuild> first;
+    int firstIndex = 0;
+    for (int index = 1; index <= count; ++index) {
+        const std::optional<std::string> record =
+            readTextFile(joinPath(outputFolder, recordFileName(Shard{index, count})));
+        if (!record) continue;
+        const ScipBuild scip = recordedScip(*record);
+        if (!first) {
+            first = scip;
+            firstIndex = index;
+        } else if (!sameScip(*first, scip)) {
+            std::fprintf(stderr, msg::mergeOtherScips, firstIndex, index, outputFolder.c_str(),
+                         scipBuildText(*first).c_str(), scipBuildText(scip).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 // One report: the parts' rows, under this program's header, put back in
 // folder order; nothing when no part kept it. False, after a message, when
 // a part lacks it or lacks rows.
@@ -126,6 +148,7 @@ int mergeBatchParts(const std::string& outputFolder) {
     if (!count) return 1;
     const std::optional<std::vector<PartInfo>> infos = finishedParts(outputFolder, *count);
     if (!infos) return 1;
+    if (!partsShareScip(outputFolder, *count)) return 2;
     // Every report is merged before any is written: a part found wanting
     // leaves the folder as it was.
     const std::vector<ReportTable>& reports = batchReports();

@@ -46,6 +46,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     if (commandLine && !(prepareCommandLineOutput(request.lpFolder, outputFolder, request.shard) &&
                          holdFolder(outputFolder, request.shard, holder, locks) &&
                          placeTargets(plan.targets, seeds, outputFolder, request.resume) &&
+                         resumableUnder(plan.targets, request.shard, request.resume, checked->scip) &&
                          holdSeedFolders(plan.targets, seeds, request.shard, holder, locks))) {
         return result;
     }
@@ -63,7 +64,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
                           holdSeedFolders(plan.targets, seeds, request.shard, holder, locks))) {
         return result;
     }
-    prepareBatchOutputs(plan, request, checked->scipVersion);
+    prepareBatchOutputs(plan, request, checked->scip);
     const BatchResult batch = runBatch(plan);
     result.interruptedBy = batch.interruptedBy;
     result.exitStatus = batch.anyError || batch.wrong > 0 ? 1 : 0;

@@ -126,11 +126,27 @@ OldReport oldReportFor(const std::string& lpFolder, const std::string& outputFol
     return OldReport::Remove;
 }
 
+bool resumableUnder(const std::vector<BatchTarget>& targets, const std::optional<Shard>& shard, Resume resume,
+                    const ScipBuild& scip) {
+    if (resume != Resume::KeepRows) return true;
+    for (const BatchTarget& target : targets) {
+        const std::optional<std::string> record = readTextFile(joinPath(target.folder, recordFileName(shard)));
+        if (!record) continue;  // nothing solved there yet, or by a run that kept no record
+        const ScipBuild before = recordedScip(*record);
+        if (!sameScip(before, scip)) {
+            std::fprintf(stderr, msg::resumeOtherScip, target.folder.c_str(), scipBuildText(before).c_str(),
+                         scipBuildText(scip).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 void readTargetsKeptRows(BatchPlan& plan) {
     for (BatchTarget& target : plan.targets) target.keptRows = readKeptRows(target.folder, plan.shard);
 }
 
-void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::string& scipVersion) {
+void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const ScipBuild& scip) {
     if (plan.shard) plan.solve = shardEntries(plan.modelPaths.size(), *plan.shard);
     for (BatchTarget& target : plan.targets) {
         // Read before any report is rewritten.
@@ -141,8 +157,8 @@ void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::
         std::string err;
         if (plan.shard) writePartInfo(target.folder, *plan.shard, plan.modelPaths, std::nullopt, 0, &err);
         printErrors(err);
-        target.record = describeBatch(target.settings, request.commandLine, scipVersion, target.settings.scipParameters,
-                                      plan.modelPaths);
+        target.record =
+            describeBatch(target.settings, request.commandLine, scip, target.settings.scipParameters, plan.modelPaths);
     }
 }
 

@@ -44,9 +44,13 @@ bool readHistory(const OptRequest& request, BatchPlan& plan);
 // earlier journal removed unless `request` resumes, and for a part, its
 // entries chosen and its info started; each target described for its
 // record, with the command line and SCIP's version.
-void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const std::string& scipVersion);
+void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const ScipBuild& scip);
 // A seed run's folders (`seeds`), made and held for it; true without seeds.
 bool holdSeedFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
                      const std::string& holder, HeldFolders& held);
+// --retomar: false (said, naming both) when a target's folder was solved
+// under another SCIP than `scip`, as its record (the part's, for a part) says.
+bool resumableUnder(const std::vector<BatchTarget>& targets, const std::optional<Shard>& shard, Resume resume,
+                    const ScipBuild& scip);
 // The rows each target's folder kept of an earlier run (--retomar).
 void readTargetsKeptRows(BatchPlan& plan);

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "platform/system.h"
 #include "process/codec.h"
 #include "text/messages.h"
 
@@ -32,7 +33,8 @@ std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::v
         const ParameterCheck check = checkBatchParameters(request, settings.timeLimit);
         // Without SCIP the batch goes on when none were asked for: each
         // model then says that SCIP could not be loaded.
-        const bool asked = !request.parameterFile.empty() || !request.parameters.empty() || request.seed;
+        const bool asked = !request.parameterFile.empty() || !request.parameters.empty() || request.seed ||
+                           !environmentValue(kScipLibraryVariable).empty();
         if (check.state == ParameterCheck::Refused || (check.state == ParameterCheck::ScipMissing && asked)) {
             std::cerr << check.message << std::flush;
             return std::nullopt;
@@ -42,7 +44,7 @@ std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::v
         target.settings.seed = seed;
         target.settings.scipParameters = check.changed;
         checked.targets.push_back(std::move(target));
-        checked.scipVersion = check.scipVersion;
+        checked.scip = check.scip;
     }
     return checked;
 }

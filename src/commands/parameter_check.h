@@ -35,11 +35,11 @@ ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit
 
 // A batch's targets with SCIP's parameters checked: one, or one per seed of
 // `seeds`, each checked with its seed as --semente K would be. Nothing, after
-// the check's message, when SCIP refused them (or is missing and parameters
-// were asked for).
+// the check's message, when SCIP refused them, or is missing and parameters
+// or a library of its own (--scip, LOTE_SCIP) were asked for.
 struct CheckedTargets {
     std::vector<BatchTarget> targets;
-    std::string scipVersion;
+    ScipBuild scip;  // the library the check ran under ("" fields: not loaded)
 };
 std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::vector<int>& seeds,
                                            const BatchSettings& settings);

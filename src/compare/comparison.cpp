@@ -29,15 +29,21 @@ int rank(const ComparedRow& row) {
     return 3;
 }
 
+// Per model present everywhere: whether its nodes enter the node mean
+// (solved in every folder), and its integral the integral mean (given by
+// every folder).
+struct Everywhere {
+    std::vector<bool> solved, integral;
+};
+
 // The summary of one column of rows (one per model present everywhere).
-// `solvedEverywhere` says, per model, whether its nodes enter the node mean.
 FolderSummary summarize(const std::string& label, const std::vector<const ComparedRow*>& rows,
-                        const std::vector<std::optional<double>>& limits, const std::vector<bool>& solvedEverywhere,
+                        const std::vector<std::optional<double>>& limits, const Everywhere& everywhere,
                         const std::vector<const ComparedRow*>& reference, bool isReference) {
     FolderSummary summary;
     summary.label = label;
     summary.models = rows.size();
-    std::vector<double> seconds, nodes;
+    std::vector<double> seconds, nodes, integrals;
     for (size_t m = 0; m < rows.size(); ++m) {
         const ComparedRow& row = *rows[m];
         summary.solved += row.kind == StatusKind::Solved;
@@ -45,7 +51,8 @@ FolderSummary summarize(const std::string& label, const std::vector<const Compar
         summary.errors += row.kind == StatusKind::Error;
         summary.wrong += row.check == Check::Wrong;
         seconds.push_back(chargedSeconds(row, limits[m]));
-        if (solvedEverywhere[m]) nodes.push_back(*row.nodes);
+        if (everywhere.solved[m]) nodes.push_back(*row.nodes);
+        if (everywhere.integral[m]) integrals.push_back(*row.integral);
         if (isReference) continue;
         const ComparedRow& other = *reference[m];
         const int result = duel(solvedRight(row), row.seconds, solvedRight(other), other.seconds);
@@ -54,6 +61,7 @@ FolderSummary summarize(const std::string& label, const std::vector<const Compar
     }
     summary.meanSeconds = shiftedGeometricMean(seconds, 1.0);
     summary.meanNodes = shiftedGeometricMean(nodes, 100.0);
+    summary.meanIntegral = shiftedGeometricMean(integrals, kIntegralShift);
     return summary;
 }
 
@@ -168,7 +176,7 @@ std::vector<std::vector<double>> profileRatios(const std::vector<const ComparedR
 // test on the logarithms of the charged times, the solved test on solved
 // right or not.
 void testAgainstReference(const Comparison& comparison, size_t f, FolderSummary& summary) {
-    std::vector<double> times, referenceTimes;
+    std::vector<double> times, referenceTimes, integrals, referenceIntegrals;
     size_t onlyHere = 0, onlyReference = 0;
     const auto logTime = [&comparison](const ComparedRow& row, size_t folder) {
         return std::log(std::max(chargedSeconds(row, comparison.timeLimits[folder]), kProfileFloorSeconds));
@@ -180,7 +188,12 @@ void testAgainstReference(const Comparison& comparison, size_t f, FolderSummary&
         const bool here = solvedRight(*model.rows[f]), there = solvedRight(*model.rows[0]);
         onlyHere += here && !there;
         onlyReference += there && !here;
+        if (model.rows[f]->integral && model.rows[0]->integral) {
+            integrals.push_back(std::log(std::max(*model.rows[f]->integral, kIntegralFloor)));
+            referenceIntegrals.push_back(std::log(std::max(*model.rows[0]->integral, kIntegralFloor)));
+        }
     }
+    summary.integralTest = wilcoxonSignedRank(integrals, referenceIntegrals);
     summary.timeTest = wilcoxonSignedRank(times, referenceTimes);
     summary.solvedTest = mcNemarExact(onlyHere, onlyReference);
 }
@@ -224,6 +237,7 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
     for (size_t f = 0; f < count; ++f) {
         comparison.labels.push_back(folders[f].label);
         comparison.timeLimits.push_back(folders[f].timeLimit);
+        comparison.scips.push_back(folders[f].scip);
         for (const ComparedRow& row : folders[f].rows) {
             auto [found, added] = position.emplace(row.name, comparison.models.size());
             if (added)
@@ -234,7 +248,7 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
     }
     // The columns of the models present everywhere, per folder.
     std::vector<std::vector<const ComparedRow*>> columns(count);
-    std::vector<bool> solvedEverywhere;
+    Everywhere everywhere;
     std::vector<const ComparedRow*> best;
     std::vector<std::optional<double>> bestLimits;
     for (ModelComparison& model : comparison.models) {
@@ -247,23 +261,24 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
         }
         comparison.inconsistent += model.inconsistent ? 1 : 0;
         if (!model.inEvery) continue;
-        bool everywhere = true;
+        bool solved = true, integral = true;
         for (size_t f = 0; f < count; ++f) {
             const ComparedRow& row = *model.rows[f];
             columns[f].push_back(&row);
-            everywhere = everywhere && row.kind == StatusKind::Solved && row.nodes.has_value();
+            solved = solved && row.kind == StatusKind::Solved && row.nodes.has_value();
+            integral = integral && row.integral.has_value();
         }
-        solvedEverywhere.push_back(everywhere);
+        everywhere.solved.push_back(solved);
+        everywhere.integral.push_back(integral);
         const size_t chosen = bestFolder(model, folders);
         best.push_back(&*model.rows[chosen]);
         bestLimits.push_back(folders[chosen].timeLimit);
     }
     for (size_t f = 0; f < count; ++f) {
         const std::vector<std::optional<double>> limits(columns[f].size(), folders[f].timeLimit);
-        comparison.summaries.push_back(
-            summarize(folders[f].label, columns[f], limits, solvedEverywhere, columns[0], f == 0));
+        comparison.summaries.push_back(summarize(folders[f].label, columns[f], limits, everywhere, columns[0], f == 0));
     }
-    comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, solvedEverywhere, columns[0], false);
+    comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, everywhere, columns[0], false);
     comparison.profileRatios = profileRatios(best, columns);
     for (size_t f = 1; f < count; ++f) testAgainstReference(comparison, f, comparison.summaries[f]);
     for (double seconds : kBracketSeconds) {

@@ -24,11 +24,12 @@ struct ComparedRow {
     double seconds = 0.0;
     std::string status;
     StatusKind kind = StatusKind::Other;
-    std::optional<double> z;       // Z: the best solution's value
-    std::optional<double> nodes;   // NOS
-    Check check = Check::None;     // CONFERE
-    std::optional<double> dual;    // LIMITE_DUAL (empty when infinite)
-    std::optional<bool> minimize;  // SENTIDO (older reports: not known)
+    std::optional<double> z;         // Z: the best solution's value
+    std::optional<double> nodes;     // NOS
+    Check check = Check::None;       // CONFERE
+    std::optional<double> dual;      // LIMITE_DUAL (empty when infinite)
+    std::optional<bool> minimize;    // SENTIDO (older reports: not known)
+    std::optional<double> integral;  // INTEGRAL_PD (older reports: not known)
 };
 // Whether two folders' rows of one model contradict each other (beyond
 // CONFERE's tolerance): both optimal with values apart, one infeasible and
@@ -60,11 +61,12 @@ struct SettingsTimeLimit {
 };
 SettingsTimeLimit settingsTimeLimit(const std::string& text);
 
-// One output folder: its label, its time limit if known, its rows.
+// One output folder: its label, its time limit and SCIP if known, its rows.
 struct ComparedFolder {
     std::string label;
     std::optional<double> timeLimit;
     std::vector<ComparedRow> rows;
+    ScipBuild scip{};  // as its record names it
 };
 
 // exp(mean(ln(v + shift))) - shift; nothing for no values.
@@ -92,16 +94,25 @@ struct ModelComparison {
 struct FolderSummary {
     std::string label;
     size_t models = 0, solved = 0, limits = 0, errors = 0, wrong = 0;
-    std::optional<double> meanSeconds;  // shift 1 s
-    std::optional<double> meanNodes;    // shift 100, models solved in every folder
-    size_t wins = 0, losses = 0;        // against the reference
+    std::optional<double> meanSeconds;   // shift 1 s
+    std::optional<double> meanNodes;     // shift 100, models solved in every folder
+    std::optional<double> meanIntegral;  // shift kIntegralShift, models with an integral in every folder
+    size_t wins = 0, losses = 0;         // against the reference
     // Against the reference, over the models both hold (nothing for the
     // reference and the virtual best): the Wilcoxon signed-rank test on
     // the logarithms of the charged times, floored as the profile floors
     // them (nothing without a nonzero difference), and McNemar's on solved.
     std::optional<TestResult> timeTest;
     std::optional<TestResult> solvedTest;
+    // The same test on the logarithms of the primal-dual integrals (floored
+    // at kIntegralFloor), over the models both give one for.
+    std::optional<TestResult> integralTest;
 };
+
+// The primal-dual integral's shift in its mean, and its floor in the test
+// (percent times seconds): a second, and a hundredth of one, at a gap of 100 %.
+inline constexpr double kIntegralShift = 100.0;
+inline constexpr double kIntegralFloor = 1.0;
 
 // The summary of the harder models: those that at least one folder solved
 // and at least one folder needed `seconds` or more for.
@@ -121,6 +132,7 @@ inline constexpr double kProfileFloorSeconds = 0.01;
 struct Comparison {
     std::vector<std::string> labels;  // per folder
     std::vector<std::optional<double>> timeLimits;
+    std::vector<ScipBuild> scips;          // per folder
     std::vector<ModelComparison> models;   // the reference's order, then models only the others have
     std::vector<FolderSummary> summaries;  // per folder
     FolderSummary virtualBest;             // each model from its best folder
@@ -134,6 +146,10 @@ struct Comparison {
 // model's folders contradict each other: the columns shown.
 bool anyCheck(const Comparison& comparison, size_t folder);
 bool anyInconsistent(const Comparison& comparison);
+// Each folder's SCIP as the comparison names it: "SCIP 10.0.2", with its
+// library's path where another folder has the same version but another
+// library ("SCIP 10.0.2, /path/libscip.so"); "" when its record does not say.
+std::vector<std::string> scipNames(const Comparison& comparison);
 // The whole comparison; `folders` holds at least one folder, the first is
 // the reference. With `brackets`, the summaries of the harder models too.
 Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brackets = true);

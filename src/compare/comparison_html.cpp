@@ -139,7 +139,8 @@ std::string summaryRow(const FolderSummary& summary, const std::string& label, b
     row += "<td class=\"n\">" + number(summary.meanSeconds, 3) + "</td><td class=\"n\">" +
            number(summary.meanNodes, 2) + "</td>";
     row += "<td class=\"n\">" + (reference ? std::string("-") : std::to_string(summary.wins)) +
-           "</td><td class=\"n\">" + (reference ? std::string("-") : std::to_string(summary.losses)) + "</td></tr>\n";
+           "</td><td class=\"n\">" + (reference ? std::string("-") : std::to_string(summary.losses)) +
+           "</td><td class=\"n\">" + number(summary.meanIntegral, 2) + "</td></tr>\n";
     return row;
 }
 
@@ -164,7 +165,8 @@ std::string testsTable(const Comparison& comparison, const std::vector<FolderSum
     for (size_t f = 1; f < summaries.size(); ++f) {
         table += "<tr><td>" + htmlEscape(std::to_string(f + 1) + " " + comparison.labels[f]) + "</td><td>" +
                  htmlEscape(testVerdict(summaries[f].timeTest)) + "</td><td>" +
-                 htmlEscape(testVerdict(summaries[f].solvedTest)) + "</td></tr>\n";
+                 htmlEscape(testVerdict(summaries[f].solvedTest)) + "</td><td>" +
+                 htmlEscape(testVerdict(summaries[f].integralTest)) + "</td></tr>\n";
     }
     return table + "</tbody></table>\n";
 }
@@ -224,13 +226,14 @@ std::string comparisonPage(const Comparison& comparison, const std::string& extr
     std::string page = "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"utf-8\">\n<title>" + title +
                        msg::pageTitleProgram + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n<h1>" + title +
                        "</h1>\n<ol>\n";
+    const std::vector<std::string> scips = scipNames(comparison);
     for (size_t f = 0; f < count; ++f) {
         const std::optional<double>& limit = comparison.timeLimits[f];
         page += "<li><b>" + htmlEscape(comparison.labels[f]) + "</b>" +
                 (f == 0 && count > 1 ? msg::pageReference : "") + ": " +
                 (limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3))
                        : std::string(msg::compareNoTimeLimit)) +
-                "</li>\n";
+                (scips[f].empty() ? "" : msg::compareScipSeparator + htmlEscape(scips[f])) + "</li>\n";
     }
     page += "</ol>\n<h2>" + formatMessage(msg::pageSummaryTitle, comparison.summaries[0].models) + "</h2>\n" +
             summaryTable(comparison, comparison.summaries, comparison.virtualBest, "resumo");

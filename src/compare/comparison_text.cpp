@@ -80,7 +80,8 @@ std::vector<std::string> summaryCells(const FolderSummary& summary, const std::s
             optionalNumber(summary.meanSeconds, 3),
             optionalNumber(summary.meanNodes, 2),
             reference ? "-" : std::to_string(summary.wins),
-            reference ? "-" : std::to_string(summary.losses)};
+            reference ? "-" : std::to_string(summary.losses),
+            optionalNumber(summary.meanIntegral, 2)};
 }
 
 }  // namespace
@@ -125,9 +126,10 @@ std::string testsTable(const Comparison& comparison, const std::vector<FolderSum
         std::vector<std::string>(std::begin(msg::compareTestsColumns), std::end(msg::compareTestsColumns))};
     for (size_t f = 1; f < summaries.size(); ++f) {
         rows.push_back({std::to_string(f + 1) + " " + printableName(comparison.labels[f]),
-                        testVerdict(summaries[f].timeTest), testVerdict(summaries[f].solvedTest)});
+                        testVerdict(summaries[f].timeTest), testVerdict(summaries[f].solvedTest),
+                        testVerdict(summaries[f].integralTest)});
     }
-    return alignedTable(rows, {false, false, false});
+    return alignedTable(rows, {false, false, false, false});
 }
 
 // The summaries of the harder models, each bracket with its tests.
@@ -149,7 +151,7 @@ std::string bracketsText(const Comparison& comparison) {
 }
 
 // The reference's wins and losses are empty: it is not measured against itself.
-std::string csvRow(const FolderSummary& summary, bool reference, size_t inconsistent) {
+std::string csvRow(const FolderSummary& summary, bool reference, size_t inconsistent, const std::string& scip) {
     const auto number = [](const std::optional<double>& value) { return value ? formatReportNumber(*value) : ""; };
     // Six significant digits: a p far below the reports' six decimals keeps its size.
     const auto p = [](const std::optional<TestResult>& test) {
@@ -164,7 +166,8 @@ std::string csvRow(const FolderSummary& summary, bool reference, size_t inconsis
            std::to_string(summary.limits) + ";" + std::to_string(summary.errors) + ";" + std::to_string(summary.wrong) +
            ";" + number(summary.meanSeconds) + ";" + number(summary.meanNodes) + ";" +
            (reference ? ";" : std::to_string(summary.wins) + ";" + std::to_string(summary.losses)) + ";" +
-           p(summary.timeTest) + ";" + p(summary.solvedTest) + ";" + std::to_string(inconsistent) + "\n";
+           p(summary.timeTest) + ";" + p(summary.solvedTest) + ";" + std::to_string(inconsistent) + ";" +
+           number(summary.meanIntegral) + ";" + p(summary.integralTest) + ";" + csvName(scip) + "\n";
 }
 
 }  // namespace
@@ -200,10 +203,12 @@ std::string alignedTable(const std::vector<std::vector<std::string>>& rows, cons
 std::string comparisonConsole(const Comparison& comparison) {
     const size_t count = comparison.labels.size();
     std::string text = msg::compareFolders;
+    const std::vector<std::string> scips = scipNames(comparison);
     for (size_t f = 0; f < count; ++f) {
         const std::optional<double>& limit = comparison.timeLimits[f];
-        const std::string limitText = limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3))
-                                            : std::string(msg::compareNoTimeLimit);
+        const std::string limitText = (limit ? formatMessage(msg::compareTimeLimit, decimalComma(*limit, 3))
+                                             : std::string(msg::compareNoTimeLimit)) +
+                                      (scips[f].empty() ? "" : msg::compareScipSeparator + scips[f]);
         char line[4096];
         std::snprintf(line, sizeof line, msg::compareFolderLine, f + 1, printableName(comparison.labels[f]).c_str(),
                       limitText.c_str());
@@ -227,8 +232,9 @@ std::string comparisonConsole(const Comparison& comparison) {
 
 std::string comparisonCsv(const Comparison& comparison) {
     std::string text = msg::compareCsvHeader;
+    const std::vector<std::string> scips = scipNames(comparison);
     for (size_t f = 0; f < comparison.summaries.size(); ++f) {
-        text += csvRow(comparison.summaries[f], f == 0, comparison.inconsistent);
+        text += csvRow(comparison.summaries[f], f == 0, comparison.inconsistent, scips[f]);
     }
-    return text + csvRow(comparison.virtualBest, false, comparison.inconsistent);
+    return text + csvRow(comparison.virtualBest, false, comparison.inconsistent, "");
 }

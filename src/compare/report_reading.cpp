@@ -1,10 +1,13 @@
-// Complete reports and settings files read back for a comparison.
+// Complete reports and settings files read back for a comparison, and the
+// SCIPs their records name.
 #include "compare/comparison.h"
 
+#include <algorithm>
 #include <set>
 
 #include "reports/report_table.h"
 #include "text/format.h"
+#include "text/messages.h"
 #include "text/settings_line.h"
 
 std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
@@ -16,10 +19,11 @@ std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
     for (const TableRow& line : *rows) {
         RowValues values;
         readRow(table, line.fields, values);
-        // A time of more than about 30 years, or a negative node count,
-        // is not from a batch.
+        // A time of more than about 30 years, or a negative node count or
+        // integral, is not from a batch.
         const std::optional<double> seconds = line.whole ? values.seconds : std::nullopt;
-        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (values.nodes && *values.nodes < 0.0)) {
+        if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (values.nodes && *values.nodes < 0.0) ||
+            (values.integral && *values.integral < 0.0)) {
             report.badLines.push_back(line.line);
             continue;
         }
@@ -34,6 +38,7 @@ std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
         row.dual = values.dual;
         row.minimize = values.minimize;
         row.check = values.check;
+        row.integral = values.integral;
         report.rows.push_back(std::move(row));
     }
     return report;
@@ -59,4 +64,22 @@ SettingsTimeLimit settingsTimeLimit(const std::string& text) {
         }
     }
     return limit;
+}
+
+std::vector<std::string> scipNames(const Comparison& comparison) {
+    std::vector<std::string> names;
+    for (const ScipBuild& scip : comparison.scips) {
+        if (scip.version.empty()) {
+            names.emplace_back();
+            continue;
+        }
+        // Another folder under this version, built from the same commit, but from another library.
+        const bool twin =
+            std::any_of(comparison.scips.begin(), comparison.scips.end(), [&scip](const ScipBuild& other) {
+                return other.version == scip.version && other.gitHash == scip.gitHash && other.library != scip.library;
+            });
+        names.push_back(
+            formatMessage(twin ? msg::compareScipWithLibrary : msg::compareScip, scip.version, scip.library));
+    }
+    return names;
 }

@@ -51,6 +51,7 @@ std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModel
 ComparedFolder combineSeeds(const std::string& label, const std::vector<ComparedFolder>& seeds) {
     ComparedFolder run;
     run.label = label;
+    if (!seeds.empty()) run.scip = seeds.front().scip;  // one run's seeds: one SCIP
     for (const ComparedFolder& seed : seeds) {
         if (seed.timeLimit) run.timeLimit = std::max(run.timeLimit.value_or(0.0), *seed.timeLimit);
     }
@@ -61,6 +62,13 @@ ComparedFolder combineSeeds(const std::string& label, const std::vector<Compared
         ComparedRow row = unsolved != rows.end() ? **unsolved : *rows.front();
         row.seconds = 0.0;
         for (double s : seconds) row.seconds += s / static_cast<double>(seconds.size());
+        // The integral, as the time, is the seeds' mean (when every seed gives one).
+        row.integral = 0.0;
+        for (const ComparedRow* seed : rows) {
+            row.integral = seed->integral ? *row.integral + *seed->integral / static_cast<double>(rows.size())
+                                          : std::optional<double>();
+            if (!row.integral) break;
+        }
         run.rows.push_back(row);
     }
     return run;

@@ -97,6 +97,10 @@ ModelResult jobResult(const FinishedJob& job, const JobEnd& end, const std::stri
     if (reported) {
         const std::string lines = outcomeLines(result.name, result.seconds, result.outcome);
         result.seconds += end.startedLater;
+        // Its solutions' times count from the first copy's start too.
+        for (std::optional<double>* found : {&result.firstSolutionSeconds, &result.bestSolutionSeconds}) {
+            if (*found) **found += end.startedLater;
+        }
         result.out = job.out;
         // The block shows the time the row holds.
         if (end.startedLater > 0.0 && endsWith(result.out, lines)) {

@@ -30,6 +30,10 @@ std::string machineName();
 int processId();
 // The value of the environment variable `name` ("" when it is not set).
 std::string environmentValue(const char* name);
+// Sets the environment variable `name`, for this process and those it starts.
+void setEnvironmentValue(const char* name, const std::string& value);
+// `path` as seen from the working folder, made absolute ("" stays "").
+std::string absolutePath(const std::string& path);
 // Ends this process at once, as a crash would (SIGKILL).
 [[noreturn]] void endAtOnce();
 // The local time now in strftime's `format`; "" when it cannot be had.
@@ -40,3 +44,9 @@ std::string localTimeNow(const char* format);
 void* loadSharedLibrary(const char* name, std::string* err);
 // The address of `symbol` in a loaded library; nullptr when it has none.
 void* librarySymbol(void* library, const char* symbol);
+// The file of the loaded library that holds `address` (links resolved);
+// "" when none does.
+std::string libraryFileOf(const void* address);
+// The processes started from now on look for the shared libraries they
+// load in `folder` first (a library chosen at run time finds its own there).
+void addLibraryFolder(const std::string& folder);

@@ -2,8 +2,10 @@
 #include "platform/system.h"
 
 #include <clocale>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 
@@ -38,6 +40,19 @@ std::string environmentValue(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
+void setEnvironmentValue(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    std::string folder(4096, '\0');
+    while (::getcwd(&folder[0], folder.size()) == nullptr) {
+        if (errno != ERANGE) return path;
+        folder.resize(folder.size() * 2);
+    }
+    folder.resize(std::strlen(folder.c_str()));
+    return (folder == "/" ? folder : folder + "/") + path;
+}
+
 void endAtOnce() {
     ::kill(::getpid(), SIGKILL);
     ::_exit(137);
@@ -55,6 +70,21 @@ void* loadSharedLibrary(const char* name, std::string* err) {
 }
 
 void* librarySymbol(void* library, const char* symbol) { return ::dlsym(library, symbol); }
+
+std::string libraryFileOf(const void* address) {
+    Dl_info info{};
+    if (::dladdr(address, &info) == 0 || info.dli_fname == nullptr) return "";
+    // The file itself, not a link to it: one library, one name.
+    char* real = ::realpath(info.dli_fname, nullptr);
+    const std::string file = real != nullptr ? real : info.dli_fname;
+    std::free(real);
+    return file;
+}
+
+void addLibraryFolder(const std::string& folder) {
+    const std::string before = environmentValue("LD_LIBRARY_PATH");
+    ::setenv("LD_LIBRARY_PATH", (before.empty() ? folder : folder + ":" + before).c_str(), 1);
+}
 
 bool isTerminateSignal(int signal) { return signal == SIGTERM; }
 

@@ -1,6 +1,7 @@
 // The record of how a batch was solved.
 #include "reports/batch_record.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -12,6 +13,7 @@ extern "C" {
 #include "platform/files.h"
 #include "platform/system.h"
 #include "reports/output_files.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 namespace {
@@ -43,11 +45,11 @@ std::string quoted(const std::string& word) {
 
 }  // namespace
 
-BatchRecord describeBatch(const BatchSettings& settings, const std::string& commandLine, const std::string& scipVersion,
+BatchRecord describeBatch(const BatchSettings& settings, const std::string& commandLine, const ScipBuild& scip,
                           const std::string& changedParameters, const std::vector<std::string>& modelPaths) {
     BatchRecord record;
     record.programVersion = msg::versionProgram;
-    record.scipVersion = scipVersion;
+    record.scip = scip;
     record.glpkVersion = glp_version();
     record.commandLine = commandLine.empty() ? std::string(msg::recordFromShell) : commandLine;
     record.host = machineName();
@@ -93,7 +95,12 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     comment(msg::recordIntro);
     comment(msg::recordProgram + record.programVersion);
     comment(msg::recordScip +
-            (record.scipVersion.empty() ? std::string(msg::recordScipNotLoaded) : record.scipVersion));
+            (record.scip.version.empty() ? std::string(msg::recordScipNotLoaded) : record.scip.version));
+    if (!record.scip.version.empty()) {
+        comment(msg::recordScipGit + record.scip.gitHash);
+        comment(msg::recordScipLibrary + record.scip.library);
+        comment(msg::recordScipLpSolver + record.scip.lpSolver);
+    }
     comment(msg::recordGlpk + record.glpkVersion);
     comment(msg::recordCommandLine + record.commandLine);
     comment(msg::recordHost + record.host);
@@ -115,6 +122,36 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
                                                                           : joined(record.modelSettingsFiles, ", ")));
     text += record.changedParameters;
     if (!text.empty() && text.back() != '\n') text += "\n";
-    if (!record.scipVersion.empty()) text += "limits/memory = " + number(memoryMb) + "\n";
+    if (!record.scip.version.empty()) text += "limits/memory = " + number(memoryMb) + "\n";
     return text;
+}
+
+ScipBuild recordedScip(const std::string& recordText) {
+    ScipBuild scip;
+    const std::pair<const char*, std::string*> labels[] = {{msg::recordScip, &scip.version},
+                                                           {msg::recordScipGit, &scip.gitHash},
+                                                           {msg::recordScipLibrary, &scip.library},
+                                                           {msg::recordScipLpSolver, &scip.lpSolver}};
+    size_t start = 0;
+    while (start < recordText.size()) {
+        const size_t end = std::min(recordText.find('\n', start), recordText.size());
+        const std::string line = recordText.substr(start, end - start);
+        start = end + 1;
+        for (const auto& [label, field] : labels) {
+            const std::string prefix = std::string("# ") + label;
+            if (line.rfind(prefix, 0) == 0 && field->empty()) *field = line.substr(prefix.size());
+        }
+    }
+    if (scip.version == msg::recordScipNotLoaded) scip.version.clear();
+    return scip;
+}
+
+bool sameScip(const ScipBuild& a, const ScipBuild& b) {
+    const auto agree = [](const std::string& x, const std::string& y) { return x.empty() || y.empty() || x == y; };
+    return agree(a.version, b.version) && agree(a.gitHash, b.gitHash) && agree(a.library, b.library);
+}
+
+std::string scipBuildText(const ScipBuild& scip) {
+    return formatMessage(msg::scipBuildDescription, scip.version.empty() ? "?" : scip.version,
+                         scip.gitHash.empty() ? "?" : scip.gitHash, scip.library.empty() ? "?" : scip.library);
 }

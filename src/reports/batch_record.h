@@ -13,7 +13,7 @@
 // The record of a batch about to start on `modelPaths` (the folder's
 // entries), with SCIP's version and changed parameters as its check gave
 // them ("" when SCIP could not be loaded); `commandLine` "" for the shell.
-BatchRecord describeBatch(const BatchSettings& settings, const std::string& commandLine, const std::string& scipVersion,
+BatchRecord describeBatch(const BatchSettings& settings, const std::string& commandLine, const ScipBuild& scip,
                           const std::string& changedParameters, const std::vector<std::string>& modelPaths);
 // The record's file name for the whole batch or one part of it.
 std::string recordFileName(const std::optional<Shard>& shard);
@@ -22,5 +22,13 @@ std::string recordFileName(const std::optional<Shard>& shard);
 // hand-out ("" when none did); with --corrida, whether the batch `racing` raced.
 std::string recordText(const BatchRecord& record, size_t workers, double memoryMb, const std::string& earlierReport,
                        bool racing = false);
+// The SCIP a record names (its "SCIP" lines); "" fields where it names
+// none (a record of an older program, or SCIP not loaded).
+ScipBuild recordedScip(const std::string& recordText);
+// Whether two SCIPs may be the same one: no field that both name differs
+// (version, git hash, library).
+bool sameScip(const ScipBuild& a, const ScipBuild& b);
+// A SCIP as messages name it: "SCIP 10.0.0 (git d031042e, /path/libscip.so)".
+std::string scipBuildText(const ScipBuild& scip);
 // A command line as one line that a shell reads back into the same words.
 std::string quoteCommandLine(int argc, const char* const* argv);

@@ -36,6 +36,9 @@ std::string gap(const ModelResult& r) {
     return gap && bounds ? formatReportNumber(100.0 * *gap) : std::string();
 }
 std::string nodes(const ModelResult& r) { return std::to_string(r.nodes); }
+std::string integral(const ModelResult& r) { return number(r.primalDualIntegral); }
+std::string firstSolution(const ModelResult& r) { return number(r.firstSolutionSeconds); }
+std::string bestSolution(const ModelResult& r) { return number(r.bestSolutionSeconds); }
 std::string lpIterations(const ModelResult& r) { return std::to_string(r.lpIterations); }
 std::string variables(const ModelResult& r) { return std::to_string(r.variables); }
 std::string integers(const ModelResult& r) { return std::to_string(r.integers); }
@@ -59,6 +62,7 @@ void readSeconds(const std::string& field, RowValues& v) { v.seconds = parseDeci
 void readStatus(const std::string& field, RowValues& v) { v.status = field; }
 void readZ(const std::string& field, RowValues& v) { v.z = parseDecimal(field); }
 void readNodes(const std::string& field, RowValues& v) { v.nodes = parseDecimal(field); }
+void readIntegral(const std::string& field, RowValues& v) { v.integral = parseDecimal(field); }
 void readCheck(const std::string& field, RowValues& v) { v.check = checkFromText(field); }
 void readDual(const std::string& field, RowValues& v) { v.dual = parseDecimal(field); }
 void readVerified(const std::string& field, RowValues& v) {
@@ -132,7 +136,10 @@ const std::vector<ReportTable>& batchReports() {
           {"SEMENTE", seed, nullptr, kScipColumn},
           {"MOTIVO", checkReasons, nullptr, kScipColumn},
           {"SENTIDO", sense, readSense, kScipColumn},
-          {"VERIFICADA", verified, readVerified, kScipColumn}},
+          {"VERIFICADA", verified, readVerified, kScipColumn},
+          {"INTEGRAL_PD", integral, readIntegral, kScipColumn},
+          {"TEMPO_PRIMEIRA_SOL", firstSolution, nullptr, kScipColumn},
+          {"TEMPO_MELHOR_SOL", bestSolution, nullptr, kScipColumn}},
          false,
          true},
         {kStampReportFile,

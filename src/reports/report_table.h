@@ -17,6 +17,7 @@ struct RowValues {
     std::string name;
     std::string status;
     std::optional<double> seconds, z, nodes, dual;
+    std::optional<double> integral;  // INTEGRAL_PD
     Check check = Check::None;
     std::optional<bool> minimize;     // SENTIDO
     bool infeasibleSolution = false;  // VERIFICADA NAO

@@ -5,8 +5,11 @@
 // mod_lp run without it.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+
+#include "batch/batch.h"
 
 extern "C" {
 
@@ -19,6 +22,11 @@ typedef unsigned int SCIP_Bool;
 typedef long long SCIP_Longint;
 typedef struct SCIP_Heur SCIP_HEUR;
 typedef struct SCIP_Var SCIP_VAR;
+typedef struct SCIP_Eventhdlr SCIP_EVENTHDLR;
+typedef struct SCIP_EventhdlrData SCIP_EVENTHDLRDATA;
+typedef struct SCIP_Event SCIP_EVENT;
+typedef struct SCIP_EventData SCIP_EVENTDATA;
+typedef uint64_t SCIP_EVENTTYPE;
 
 // C enums in SCIP; their ABI is that of int.
 typedef int SCIP_RETCODE;
@@ -35,6 +43,12 @@ enum : int {
     SCIP_OBJSENSE_MAXIMIZE = -1,
     SCIP_OBJSENSE_MINIMIZE = +1,
 };
+
+// SCIP's event "a new best solution was found", by major version (SCIP 10
+// put new event types before it).
+inline SCIP_EVENTTYPE bestSolutionEvent(int scipMajorVersion) {
+    return scipMajorVersion >= 10 ? 0x10000000ULL : 0x4000000ULL;
+}
 
 enum : int {
     SCIP_STAGE_PROBLEM = 1,
@@ -113,6 +127,22 @@ SCIP_SOL** SCIPgetSols(SCIP* scip);
 SCIP_RETCODE SCIPtransformProb(SCIP* scip);
 void SCIPactivateSolViolationUpdates(SCIP* scip);
 void SCIPdeactivateSolViolationUpdates(SCIP* scip);
+// What SCIP says of itself: the commit it was built from, its LP solver.
+const char* SCIPgetGitHash(void);
+const char* SCIPlpiGetSolverName(void);
+// How fast good solutions came: an event handler told of each new best
+// solution, the time a solution was found, the primal-dual integral.
+typedef SCIP_RETCODE (*ScipEventExec)(SCIP* scip, SCIP_EVENTHDLR* eventhdlr, SCIP_EVENT* event,
+                                      SCIP_EVENTDATA* eventdata);
+SCIP_RETCODE SCIPincludeEventhdlrBasic(SCIP* scip, SCIP_EVENTHDLR** eventhdlrptr, const char* name, const char* desc,
+                                       ScipEventExec eventexec, SCIP_EVENTHDLRDATA* eventhdlrdata);
+SCIP_RETCODE SCIPcatchEvent(SCIP* scip, SCIP_EVENTTYPE eventtype, SCIP_EVENTHDLR* eventhdlr, SCIP_EVENTDATA* eventdata,
+                            int* filterpos);
+SCIP_EVENTHDLRDATA* SCIPeventhdlrGetData(SCIP_EVENTHDLR* eventhdlr);
+SCIP_SOL* SCIPeventGetSol(SCIP_EVENT* event);
+SCIP_Real SCIPsolGetTime(SCIP_SOL* sol);
+SCIP_SOL* SCIPgetBestSol(SCIP* scip);
+SCIP_Real SCIPgetPrimalDualIntegral(SCIP* scip);
 SCIP_Real SCIPsolGetAbsBoundViolation(SCIP_SOL* sol);
 SCIP_Real SCIPsolGetAbsIntegralityViolation(SCIP_SOL* sol);
 SCIP_Real SCIPsolGetAbsLPRowViolation(SCIP_SOL* sol);
@@ -124,22 +154,28 @@ SCIP_Real SCIPsolGetAbsConsViolation(SCIP_SOL* sol);
 #define LOTE_SCIP_FUNCTIONS(X)                                                                                         \
     X(SCIPcreate)                                                                                                      \
     X(SCIPfree)                                                                                                        \
-    X(SCIPincludeDefaultPlugins) X(SCIPcreateProbBasic) X(SCIPreadProb) X(SCIPreadSol) X(SCIPsetRealParam)             \
-        X(SCIPsetBoolParam) X(SCIPsetIntParam) X(SCIPsetMessagehdlr) X(SCIPsolve) X(SCIPgetStatus) X(SCIPgetStage)     \
-            X(SCIPgetSolvingTime) X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes) X(     \
-                SCIPgetNLPIterations) X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars)                  \
-                X(SCIPgetNOrigIntVars) X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion) X(SCIPminorVersion) \
-                    X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol) X(                       \
-                        SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)         \
-                        X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault)  \
-                            X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed) \
-                                X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics) X(SCIPmessagehdlrCapture)          \
-                                    X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile) X(SCIPcheckSolOrig)  \
-                                        X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)                              \
-                                            X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)        \
-                                                X(SCIPsolGetAbsIntegralityViolation) X(SCIPsolGetAbsLPRowViolation)    \
-                                                    X(SCIPsolGetAbsConsViolation) X(SCIPfindVar) X(SCIPgetSols)        \
-                                                        X(SCIPtransformProb)
+    X(SCIPincludeDefaultPlugins)                                                                                       \
+    X(SCIPcreateProbBasic) X(SCIPreadProb) X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetIntParam)   \
+        X(SCIPsetMessagehdlr) X(SCIPsolve) X(SCIPgetStatus) X(SCIPgetStage) X(SCIPgetSolvingTime)                      \
+            X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes) X(SCIPgetNLPIterations)      \
+                X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars) X(SCIPgetNOrigIntVars)                 \
+                    X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion) X(SCIPminorVersion) X(SCIPtechVersion) \
+                        X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol) X(SCIPcreateMessagehdlrDefault)         \
+                            X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader) X(SCIPmessagePrintError)          \
+                                X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault) X(SCIPreadParams) \
+                                    X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed)           \
+                                        X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics) X(SCIPmessagehdlrCapture)  \
+                                            X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile) X(           \
+                                                SCIPcheckSolOrig) X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)    \
+                                                X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)    \
+                                                    X(SCIPsolGetAbsIntegralityViolation)                               \
+                                                        X(SCIPsolGetAbsLPRowViolation) X(SCIPsolGetAbsConsViolation)   \
+                                                            X(SCIPfindVar) X(SCIPgetSols) X(SCIPtransformProb)         \
+                                                                X(SCIPgetGitHash) X(SCIPlpiGetSolverName)              \
+                                                                    X(SCIPincludeEventhdlrBasic) X(SCIPcatchEvent)     \
+                                                                        X(SCIPeventhdlrGetData) X(SCIPeventGetSol)     \
+                                                                            X(SCIPsolGetTime) X(SCIPgetBestSol)        \
+                                                                                X(SCIPgetPrimalDualIntegral)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {
@@ -148,8 +184,15 @@ struct ScipApi {
 #undef LOTE_SCIP_POINTER
 };
 
+// The environment variable that names the SCIP library to load instead of
+// the program's own (--scip sets it, as a full path, for the workers).
+inline constexpr const char* kScipLibraryVariable = "LOTE_SCIP";
+// Whether the program knows SCIP's major version `major` (its status
+// numbering and the functions it calls).
+bool knownScipVersion(int major);
 // Loads SCIP's shared library (once per process) and looks up every function;
-// false, with what went wrong in `err`, when it cannot.
+// false, with the library and what went wrong in `err`, when it cannot, or
+// when its version is not one the program knows.
 bool loadScipLibrary(std::string* err);
 // The loaded library's functions (only after loadScipLibrary succeeded).
 const ScipApi& scipLibrary();
@@ -157,6 +200,8 @@ const ScipApi& scipLibrary();
 inline const ScipApi& lib() { return scipLibrary(); }
 // The loaded library's version, "10.0.2".
 std::string scipVersionText();
+// The loaded library: its version, git hash, file and LP solver.
+ScipBuild loadedScipBuild();
 
 // Prints SCIP's error report for a failed call: its error header with the
 // base name of `sourceFile` and `line`, then "Error <code> in function call".

@@ -2,6 +2,7 @@
 #include "scip/scip_api.h"
 
 #include "platform/system.h"
+#include "text/format.h"
 #include "text/messages.h"
 
 #ifndef LOTE_SCIP_LIBRARY
@@ -10,22 +11,48 @@
 
 namespace {
 ScipApi api;
-}  // namespace
 
-bool loadScipLibrary(std::string* err) {
-    static bool loaded = false;
-    if (loaded) return true;
-    // Found through the program's run path (the build tree or the install's lib folder).
-    void* handle = loadSharedLibrary(LOTE_SCIP_LIBRARY, err);
-    if (handle == nullptr) return false;
+// The library this process loads: the one chosen at run time, else the
+// program's own, found through its run path (the build tree or the
+// install's lib folder).
+std::string chosenLibrary() {
+    const std::string chosen = environmentValue(kScipLibraryVariable);
+    return chosen.empty() ? std::string(LOTE_SCIP_LIBRARY) : chosen;
+}
+
+// Every function looked up; false, with the first one missing, when one is.
+bool lookUpFunctions(void* handle, const std::string& library, std::string* err) {
 #define LOTE_SCIP_LOOKUP(name)                                                     \
     api.name = reinterpret_cast<decltype(api.name)>(librarySymbol(handle, #name)); \
     if (api.name == nullptr) {                                                     \
-        if (err != nullptr) *err = std::string(LOTE_SCIP_LIBRARY) + ": " + #name;  \
+        if (err != nullptr) *err = library + msg::scipFunctionMissing + #name;     \
         return false;                                                              \
     }
     LOTE_SCIP_FUNCTIONS(LOTE_SCIP_LOOKUP)
 #undef LOTE_SCIP_LOOKUP
+    return true;
+}
+
+}  // namespace
+
+bool knownScipVersion(int major) { return major == 9 || major == 10; }
+
+bool loadScipLibrary(std::string* err) {
+    static bool loaded = false;
+    if (loaded) return true;
+    const std::string library = chosenLibrary();
+    std::string reason;
+    void* handle = loadSharedLibrary(library.c_str(), &reason);
+    if (handle == nullptr) {
+        // The loader names the library only when it is the file that is missing.
+        if (err != nullptr) *err = reason.rfind(library, 0) == 0 ? reason : library + ": " + reason;
+        return false;
+    }
+    if (!lookUpFunctions(handle, library, err)) return false;
+    if (!knownScipVersion(api.SCIPmajorVersion())) {
+        if (err != nullptr) *err = library + formatMessage(msg::scipVersionUnknown, scipVersionText());
+        return false;
+    }
     loaded = true;
     return true;
 }
@@ -36,6 +63,16 @@ std::string scipVersionText() {
     const ScipApi& scip = scipLibrary();
     return std::to_string(scip.SCIPmajorVersion()) + "." + std::to_string(scip.SCIPminorVersion()) + "." +
            std::to_string(scip.SCIPtechVersion());
+}
+
+ScipBuild loadedScipBuild() {
+    const ScipApi& scip = scipLibrary();
+    ScipBuild build;
+    build.version = scipVersionText();
+    build.gitHash = scip.SCIPgetGitHash();
+    build.library = libraryFileOf(reinterpret_cast<const void*>(scip.SCIPcreate));
+    build.lpSolver = scip.SCIPlpiGetSolverName();
+    return build;
 }
 
 void printScipError(const char* sourceFile, int line, SCIP_RETCODE code) {

@@ -133,7 +133,7 @@ ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
         return check;
     }
     check.changed = readTextFile(memoryFilePath()).value_or("");
-    check.scipVersion = scipVersionText();
+    check.scip = loadedScipBuild();
     check.state = ParameterCheck::Checked;
     return check;
 }

@@ -13,9 +13,9 @@
 struct ParameterCheck {
     enum State { Checked, Refused, ScipMissing };
     State state = Refused;
-    std::string message;      // Refused, ScipMissing: the line that says why
-    std::string scipVersion;  // Checked: "10.0.0"
-    std::string changed;      // Checked: SCIP's lines for the parameters that differ from its defaults
+    std::string message;  // Refused, ScipMissing: the line that says why
+    ScipBuild scip;       // Checked: the library's version, git hash, file and LP solver
+    std::string changed;  // Checked: SCIP's lines for the parameters that differ from its defaults
 };
 
 // The fields of a check, as a child process sends it (process/codec.h).
@@ -23,7 +23,7 @@ template <typename S, typename F, IfFieldsOf<S, ParameterCheck> = 0>
 void visitFields(S& check, F&& f) {
     f(check.state, ParameterCheck::ScipMissing);
     f(check.message);
-    f(check.scipVersion);
+    f(check.scip);
     f(check.changed);
 }
 

@@ -25,6 +25,11 @@ inline constexpr const char* compareFolders = "Pastas comparadas (a primeira é 
 inline constexpr const char* compareFolderLine = "  %zu  %s  (%s)\n";
 inline constexpr const char* compareTimeLimit = "tempo máximo %s s";
 inline constexpr const char* compareNoTimeLimit = "tempo máximo desconhecido";
+// A folder's SCIP, after its time limit: its version, and its library where
+// another folder has the same version from another library.
+inline constexpr const char* compareScip = "SCIP %s";
+inline constexpr const char* compareScipWithLibrary = "SCIP %s, %s";
+inline constexpr const char* compareScipSeparator = "; ";
 // Statuses shortened for the tables: these beginnings and this ending are cut.
 inline constexpr const char* compareStatusPrefixes[] = {"PROCESSO INTERROMPIDO - ", "PROBLEMA "};
 inline constexpr const char* compareStatusSuffix = " DO MODELO";
@@ -40,8 +45,9 @@ inline constexpr const char* compareAcrossFolders = "ENTRE PASTAS";  // the per-
 inline constexpr const char* compareInconsistentCount =
     "INCONSISTENTES: %zu (modelos em que as pastas se contradizem).\n";
 inline constexpr const char* compareSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas:\n";
-inline constexpr const char* compareSummaryColumns[] = {"PASTA",   "MODELOS",   "RESOLVIDOS", "LIMITES",  "ERROS",
-                                                        "ERRADOS", "MGD_TEMPO", "MGD_NOS",    "VITORIAS", "DERROTAS"};
+inline constexpr const char* compareSummaryColumns[] = {"PASTA",    "MODELOS",  "RESOLVIDOS",     "LIMITES",
+                                                        "ERROS",    "ERRADOS",  "MGD_TEMPO",      "MGD_NOS",
+                                                        "VITORIAS", "DERROTAS", "MGD_INTEGRAL_PD"};
 inline constexpr const char* compareVirtualBest = "MELHOR VIRTUAL";
 inline constexpr const char* compareNotes =
     "* status diferente do da referência; INCONSISTENTE: pastas que se contradizem (ótimos diferentes, um limite\n"
@@ -49,14 +55,16 @@ inline constexpr const char* compareNotes =
     "MGD_TEMPO: média geométrica deslocada do tempo (1 s); um modelo não resolvido (ou ERRADO) conta o tempo\n"
     "máximo da pasta, ou o próprio tempo se for maior.\n"
     "MGD_NOS: a dos nós (100), nos modelos resolvidos em todas as pastas. VITORIAS e DERROTAS: contra a\n"
-    "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido).\n";
+    "referência (resolvido só de um lado, ou 10 % e 0,2 s mais rápido). MGD_INTEGRAL_PD: a da integral\n"
+    "primal-dual do SCIP (% vezes s; deslocamento 100), nos modelos que a têm em todas as pastas.\n";
 inline constexpr const char* compareCsvHeader =
     "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR;"
-    "INCONSISTENTES\n";
+    "INCONSISTENTES;MGD_INTEGRAL_PD;P_WILCOXON_INTEGRAL;SCIP\n";
 // Whether a difference is real: the tests against the reference, in words.
 inline constexpr const char* compareTestsTitle =
     "Diferença real? Cada pasta contra a referência, nos modelos que as duas têm, a 5 %:\n";
-inline constexpr const char* compareTestsColumns[] = {"PASTA", "TEMPO (WILCOXON)", "RESOLVIDOS (MCNEMAR)"};
+inline constexpr const char* compareTestsColumns[] = {"PASTA", "TEMPO (WILCOXON)", "RESOLVIDOS (MCNEMAR)",
+                                                      "INTEGRAL PD (WILCOXON)"};
 inline constexpr const char* compareTestCell = "p = %s em %zu pares: %s";
 inline constexpr const char* compareTestCellOne = "p = %s em %zu par: %s";
 inline constexpr const char* compareTestCellSmall = "p < 0,0001 em %zu pares: %s";
@@ -67,7 +75,8 @@ inline constexpr const char* compareNoDifference = "nenhuma diferença";
 inline constexpr const char* compareTestsNote =
     "TEMPO: teste de Wilcoxon dos postos sinalizados nos logaritmos dos tempos (os da média; abaixo de 0,01 s\n"
     "contam 0,01 s), pares de tempos iguais fora. RESOLVIDOS: teste exato de McNemar nos modelos resolvidos\n"
-    "só de um lado. Com menos de 10 pares o teste não diz nada.\n";
+    "só de um lado. INTEGRAL PD: Wilcoxon nos logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos\n"
+    "modelos que as duas pastas dão. Com menos de 10 pares o teste não diz nada.\n";
 // The harder models: solved by some folder, and taking that long in some folder.
 inline constexpr const char* compareBracketTitle =
     "Modelos resolvidos por alguma pasta e que levaram %s s ou mais em alguma: %zu\n";
@@ -90,8 +99,9 @@ inline constexpr const char* pageTitleMany = "Comparação de lotes";
 inline constexpr const char* pageTitleProgram = " — LoteOtimizador";
 inline constexpr const char* pageReference = " (referência)";
 inline constexpr const char* pageSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas";
-inline constexpr const char* pageSummaryColumns[] = {"Pasta",   "Modelos",       "Resolvidos", "Limites",  "Erros",
-                                                     "Errados", "MGD tempo (s)", "MGD nós",    "Vitórias", "Derrotas"};
+inline constexpr const char* pageSummaryColumns[] = {"Pasta",    "Modelos",  "Resolvidos",     "Limites",
+                                                     "Erros",    "Errados",  "MGD tempo (s)",  "MGD nós",
+                                                     "Vitórias", "Derrotas", "MGD integral PD"};
 inline constexpr const char* pageSummaryNote =
     "Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
     "geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
@@ -100,14 +110,17 @@ inline constexpr const char* pageSummaryNote =
     "resolvidos em "
     "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
     "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
-    "rápido).";
+    "rápido). MGD integral PD: a da integral primal-dual do SCIP (% vezes s; deslocamento 100), nos modelos que "
+    "a têm em todas as pastas.";
 inline constexpr const char* pageTestsTitle = "Diferença real?";
-inline constexpr const char* pageTestsColumns[] = {"Pasta", "Tempo (Wilcoxon)", "Resolvidos (McNemar)"};
+inline constexpr const char* pageTestsColumns[] = {"Pasta", "Tempo (Wilcoxon)", "Resolvidos (McNemar)",
+                                                   "Integral PD (Wilcoxon)"};
 inline constexpr const char* pageTestsNote =
     "Cada pasta contra a referência, nos modelos que as duas têm, a 5 %. Tempo: teste de Wilcoxon dos postos "
     "sinalizados nos logaritmos dos tempos da média (abaixo de 0,01 s contam 0,01 s), pares de tempos iguais fora. "
-    "Resolvidos: teste exato de McNemar nos modelos resolvidos só de um lado. Com menos de 10 pares o teste não "
-    "diz nada.";
+    "Resolvidos: teste exato de McNemar nos modelos resolvidos só de um lado. Integral PD: Wilcoxon nos "
+    "logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos modelos que as duas pastas dão. Com menos de "
+    "10 pares o teste não diz nada.";
 inline constexpr const char* pageBracketsTitle = "Modelos mais difíceis";
 inline constexpr const char* pageBracketTitle = "Resolvidos por alguma pasta, %s s ou mais em alguma: %zu modelos";
 inline constexpr const char* pageBracketEmpty = "Nenhum modelo.";

@@ -103,8 +103,11 @@ inline constexpr const char* statusTerminated = "PROCESSO TERMINADO";
 inline constexpr const char* statusUnknown = "DESCONHECIDO";
 
 // Worker processes
-// Reached only when SCIP's library cannot be loaded (a broken install).
+// When SCIP's library cannot be loaded (a broken install, or a library
+// chosen with --scip or LOTE_SCIP), after it its path and what is wrong.
 inline constexpr const char* scipNotLoaded = "Não foi possível carregar a biblioteca do SCIP: ";
+inline constexpr const char* scipFunctionMissing = ": não tem a função ";
+inline constexpr const char* scipVersionUnknown = ": a versão %s do SCIP não é uma das que o programa conhece (9 e 10)";
 inline constexpr const char* workerKilledBySignal =
     "O processo que resolvia o modelo %s terminou pelo sinal %d (%s).\n";
 // Reached only when a worker ends on its own in the middle of a model (exit
@@ -183,6 +186,11 @@ inline constexpr const char* mergeNoParts = "Nenhuma parte de lote encontrada em
 inline constexpr const char* mergeMixedCounts = "Há partes de lotes divididos de formas diferentes em %s\n";
 inline constexpr const char* mergeMissingPart = "Falta a parte %d de %d: %s\n";
 inline constexpr const char* mergeUnfinishedPart = "A parte %d de %d não terminou: %s\n";
+inline constexpr const char* mergeOtherScips =
+    "As partes %d e %d de %s foram resolvidas com SCIPs diferentes: %s e %s; nada foi juntado.\n";
+inline constexpr const char* resumeOtherScip =
+    "%s foi resolvida com %s; --retomar com %s misturaria dois SCIPs no mesmo relatório. Use outra pasta de "
+    "saída, ou o mesmo SCIP (--scip).\n";
 inline constexpr const char* mergeListingChanged =
     "A pasta de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: %s\n";
 inline constexpr const char* mergeDone = "%d partes unidas em %s\n";
@@ -247,6 +255,8 @@ inline constexpr const char* usage =
     "                     sol_stat_completo.csv de PASTA (padrão: o da pasta de saída, se houver)\n"
     "      --corrida      com opt: processos ociosos resolvem outra cópia dos modelos em andamento,\n"
     "                     com outra semente; vale a primeira resposta\n"
+    "      --scip ARQ     com opt: a biblioteca do SCIP (libscip.so) com que o lote é resolvido\n"
+    "                     (padrão: a variável LOTE_SCIP, senão a do programa)\n"
     "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
 inline constexpr const char* outputFolderNotWritable = "Não é possível gravar na pasta de output ";
 inline constexpr const char* rowKept = "linha mantida do relatório anterior\n";
