@@ -216,6 +216,8 @@ std::optional<ModelResult> standInSolve(std::string modelPath, const std::string
     result.statusText = completeStatusText(10, result.scipStatus);
     result.outcome = result.name == "a.lp" ? Outcome::Optimal : Outcome::TimeLimit;
     result.seconds = 0.25;
+    result.firstSolutionSeconds = 0.05;
+    result.bestSolutionSeconds = 0.2;
     result.hasSolution = true;
     result.primalBound = racer ? 5.0 : 9.0;
     result.dualBound = 1.0;
@@ -287,6 +289,9 @@ TEST(RaceBatch, ARacersAnswerOrBetterBoundWinsWithItsSeedFilesAndTime) {
         // Its time counts from the first copy's start, on the block as in the row.
         EXPECT_GT(reportNumber(rows[i][1]), 0.25) << rows[i][0];
         EXPECT_NEAR(shown[i], reportNumber(rows[i][1]), 1e-5) << rows[i][0];
+        // So do its solutions' times (found 0,05 and 0,2 s into its copy's 0,25 s).
+        EXPECT_NEAR(reportNumber(rows[i].at(19)), reportNumber(rows[i][1]) - 0.2, 2e-6) << rows[i][0];
+        EXPECT_NEAR(reportNumber(rows[i].at(20)), reportNumber(rows[i][1]) - 0.05, 2e-6) << rows[i][0];
         EXPECT_EQ(rows[i][3], "5,000000") << rows[i][0];
     }
     EXPECT_EQ(rows[0][2], "SOL OTIMA");
