@@ -100,8 +100,7 @@ TEST(Compare, SummaryOfHandMadeFoldersOnTheConsoleAndInTheCsv) {
     ASSERT_LT(tests + 2, out.end()) << r.out;
     EXPECT_TRUE(std::regex_match(tests[2], std::regex("2 nova +p = 0,0431 em 5 pares: poucos pares para dizer +"
                                                       "p = 1,0000 em 3 pares: poucos pares para dizer +"
-                                                      "nenhuma diferen\xC3\xA7"
-                                                      "a")))
+                                                      "sem dados")))
         << tests[2];
     const std::string bracket = "Modelos resolvidos por alguma pasta e que levaram ";
     const auto second = line(bracket + "1 s ou mais em alguma: 4");

@@ -243,12 +243,12 @@ TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
                               10.0,
                               {with(row("m1", 2.0, "SOL OTIMA"), 150.0), with(row("m2", 3.0, "SOL OTIMA"), 40.0),
                                with(row("m3", 0.5, "SOL OTIMA"), std::nullopt)},
-                              {"10.0.2", "abc", "/a/libscip.so", "SoPlex 8.0.2"}};
+                              {"10.0.2", "abc", "/a/libscip.so", "d1", "SoPlex 8.0.2"}};
     ComparedFolder nova{"nova",
                         10.0,
                         {with(row("m1", 1.0, "SOL OTIMA"), 15.0), with(row("m2", 3.0, "SOL OTIMA"), 0.5),
                          with(row("m3", 0.4, "SOL OTIMA"), 2.0)},
-                        {"9.2.4", "def", "/b/libscip.so.9.2", "SoPlex 7.1.6"}};
+                        {"9.2.4", "def", "/b/libscip.so.9.2", "d2", "SoPlex 7.1.6"}};
     const Comparison two = buildComparison({base, nova});
     EXPECT_NEAR(*two.summaries[0].meanIntegral, std::sqrt(250.0 * 140.0) - 100.0, 1e-9);
     EXPECT_NEAR(*two.summaries[1].meanIntegral, std::sqrt(115.0 * 100.5) - 100.0, 1e-9);
@@ -259,8 +259,15 @@ TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
     EXPECT_EQ(two.brackets[0].models, 2u);
     EXPECT_NEAR(*two.brackets[0].summaries[1].meanIntegral, *two.summaries[1].meanIntegral, 1e-9);
     EXPECT_EQ(scipNames(two), (std::vector<std::string>{"SCIP 10.0.2", "SCIP 9.2.4"}));
+    EXPECT_EQ(integralVerdict(two.summaries[1]), testVerdict(two.summaries[1].integralTest));
+    // A folder of an older program gives no integral: its test has no data, which is said as such.
+    ComparedFolder older = nova;
+    for (ComparedRow& r : older.rows) r.integral.reset();
+    const Comparison withOlder = buildComparison({base, older});
+    EXPECT_FALSE(withOlder.summaries[1].meanIntegral);
+    EXPECT_EQ(integralVerdict(withOlder.summaries[1]), "sem dados");
     // The same SCIP from two libraries is named with each one's path; a folder whose record does not say, with nothing.
-    nova.scip = {"10.0.2", "abc", "/c/libscip.so", "SoPlex 8.0.2"};
+    nova.scip = {"10.0.2", "abc", "/c/libscip.so", "d1", "SoPlex 8.0.2"};
     ComparedFolder old = nova;
     old.scip = {};
     EXPECT_EQ(scipNames(buildComparison({base, nova, old})),
@@ -271,17 +278,21 @@ TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
 // the same unless a field both records give differs.
 TEST(BatchRecord, ItsScipReadsBackAndTellsAnotherApart) {
     BatchRecord record;
-    record.scip = {"9.2.4", "NoGitInfo", "/x/libscip.so.9.2", "SoPlex 7.1.6"};
+    record.scip = {"9.2.4", "NoGitInfo", "/x/libscip.so.9.2", "0123456789abcdef", "SoPlex 7.1.6"};
     const ScipBuild read = recordedScip(recordText(record, 2, 1000.0, ""));
-    EXPECT_EQ(std::tie(read.version, read.gitHash, read.library, read.lpSolver),
-              std::tie(record.scip.version, record.scip.gitHash, record.scip.library, record.scip.lpSolver));
+    EXPECT_EQ(std::tie(read.version, read.gitHash, read.library, read.digest, read.lpSolver),
+              std::tie(record.scip.version, record.scip.gitHash, record.scip.library, record.scip.digest,
+                       record.scip.lpSolver));
     EXPECT_EQ(recordedScip(recordText(BatchRecord{}, 1, 0.0, "")).version, "");  // "não carregado"
+    // The same library moved elsewhere is the same SCIP; one rebuilt in place is not.
     ScipBuild other = read;
     other.library = "/y/libscip.so.9.2";
+    EXPECT_TRUE(sameScip(read, other));
+    other.digest = "fedcba9876543210";
     EXPECT_FALSE(sameScip(read, other));
-    EXPECT_TRUE(sameScip(read, ScipBuild{"9.2.4", "", "", ""}));  // an older record names only the version
-    EXPECT_FALSE(sameScip(read, ScipBuild{"10.0.2", "", "", ""}));
-    EXPECT_NE(scipBuildText(other).find("/y/libscip.so.9.2"), std::string::npos);
+    EXPECT_TRUE(sameScip(read, ScipBuild{"9.2.4", "", "", "", ""}));  // an older record names only the version
+    EXPECT_FALSE(sameScip(read, ScipBuild{"10.0.2", "", "", "", ""}));
+    EXPECT_EQ(scipBuildText(other), "SCIP 9.2.4 (git NoGitInfo, /y/libscip.so.9.2, soma fedcba9876543210)");
 }
 
 TEST(Comparison, FoldersThatContradictEachOther) {

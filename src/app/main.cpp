@@ -38,14 +38,11 @@ void printVersion() {
 }
 
 // The SCIP library chosen for this run (--scip, else LOTE_SCIP), by its full
-// path, for the processes that load it; the folder it lies in is searched
-// first for the libraries it needs.
+// path, for the processes that load it.
 void chooseScipLibrary(const ProgramOptions& options) {
     const std::string chosen =
         absolutePath(options.scipLibrary.empty() ? environmentValue(kScipLibraryVariable) : options.scipLibrary);
-    if (chosen.empty()) return;
-    setEnvironmentValue(kScipLibraryVariable, chosen);
-    addLibraryFolder(parentFolder(chosen));
+    if (!chosen.empty()) setEnvironmentValue(kScipLibraryVariable, chosen);
 }
 
 // mod_lp on the command line: the exit status.

@@ -215,6 +215,7 @@ struct ScipBuild {
     std::string version;   // "10.0.0"
     std::string gitHash;   // the commit SCIP was built from
     std::string library;   // the shared library's path, as loaded
+    std::string digest;    // the library file's digest (fnv1aDigest): the same SCIP wherever it lies
     std::string lpSolver;  // SCIP's LP solver, its name and version
 };
 template <typename S, typename F, IfFieldsOf<S, ScipBuild> = 0>
@@ -222,6 +223,7 @@ void visitFields(S& s, F&& f) {
     f(s.version);
     f(s.gitHash);
     f(s.library);
+    f(s.digest);
     f(s.lpSolver);
 }
 

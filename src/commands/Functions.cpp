@@ -86,8 +86,7 @@ SCIP_RETCODE readSolution(SCIP* scip, const std::string& path) {
 }
 
 // SCIP's statistics close the model's log; the console does not show them.
-SCIP_RETCODE solve(SCIP* scip, const ModelLog& log, SolutionClock& clock) {
-    LOTE_SCIP_CALL(startSolutionClock(scip, clock));
+SCIP_RETCODE solve(SCIP* scip, const ModelLog& log) {
     LOTE_SCIP_CALL(lib().SCIPsolve(scip));
     if (!log.tempPath.empty()) {
         LOTE_SCIP_CALL(lib().SCIPprintStatistics(scip, nullptr));
@@ -202,7 +201,7 @@ std::optional<ModelResult> solveWithScip(const std::string& modelPath, const std
     const InitialSolution initialSolution = readInitialSolution(scip, initialFolder, name, failure);
     if (failure.code != SCIP_OKAY) return unsolved(name, Outcome::SolveError, outputFolder);
     if (solveStarting) solveStarting("");
-    failure.note(solve(scip, log, clock));
+    failure.note(solve(scip, log));
     const bool hasSolution =
         failure.code == SCIP_OKAY && lib().SCIPgetStage(scip) > SCIP_STAGE_PROBLEM && lib().SCIPgetNSols(scip) > 0;
     SCIP_RETCODE printed = SCIP_OKAY;

@@ -194,6 +194,7 @@ void testAgainstReference(const Comparison& comparison, size_t f, FolderSummary&
         }
     }
     summary.integralTest = wilcoxonSignedRank(integrals, referenceIntegrals);
+    summary.integralModels = integrals.size();
     summary.timeTest = wilcoxonSignedRank(times, referenceTimes);
     summary.solvedTest = mcNemarExact(onlyHere, onlyReference);
 }

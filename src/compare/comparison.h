@@ -107,6 +107,7 @@ struct FolderSummary {
     // The same test on the logarithms of the primal-dual integrals (floored
     // at kIntegralFloor), over the models both give one for.
     std::optional<TestResult> integralTest;
+    size_t integralModels = 0;  // the models both give an integral for (0: no data, as from older reports)
 };
 
 // The primal-dual integral's shift in its mean, and its floor in the test

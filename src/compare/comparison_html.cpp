@@ -166,7 +166,7 @@ std::string testsTable(const Comparison& comparison, const std::vector<FolderSum
         table += "<tr><td>" + htmlEscape(std::to_string(f + 1) + " " + comparison.labels[f]) + "</td><td>" +
                  htmlEscape(testVerdict(summaries[f].timeTest)) + "</td><td>" +
                  htmlEscape(testVerdict(summaries[f].solvedTest)) + "</td><td>" +
-                 htmlEscape(testVerdict(summaries[f].integralTest)) + "</td></tr>\n";
+                 htmlEscape(integralVerdict(summaries[f])) + "</td></tr>\n";
     }
     return table + "</tbody></table>\n";
 }

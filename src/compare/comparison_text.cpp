@@ -127,7 +127,7 @@ std::string testsTable(const Comparison& comparison, const std::vector<FolderSum
     for (size_t f = 1; f < summaries.size(); ++f) {
         rows.push_back({std::to_string(f + 1) + " " + printableName(comparison.labels[f]),
                         testVerdict(summaries[f].timeTest), testVerdict(summaries[f].solvedTest),
-                        testVerdict(summaries[f].integralTest)});
+                        integralVerdict(summaries[f])});
     }
     return alignedTable(rows, {false, false, false, false});
 }
@@ -198,6 +198,10 @@ std::string alignedTable(const std::vector<std::vector<std::string>>& rows, cons
         text += line + "\n";
     }
     return text;
+}
+
+std::string integralVerdict(const FolderSummary& summary) {
+    return summary.integralModels == 0 ? std::string(msg::compareNoData) : testVerdict(summary.integralTest);
 }
 
 std::string comparisonConsole(const Comparison& comparison) {

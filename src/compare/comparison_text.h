@@ -17,6 +17,8 @@ std::string alignedTable(const std::vector<std::vector<std::string>>& rows, cons
 // A test against the reference in words: its p, its pairs, and whether the
 // difference is significant at 5 % (too few pairs under 10).
 std::string testVerdict(const std::optional<TestResult>& test);
+// The integral's test in words, or that no model gives integrals to test.
+std::string integralVerdict(const FolderSummary& summary);
 // What comparar prints: the folders, one line per model, the summary.
 std::string comparisonConsole(const Comparison& comparison);
 // The summary as CSV: a header, one row per folder, the virtual best last;

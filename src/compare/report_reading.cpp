@@ -73,11 +73,10 @@ std::vector<std::string> scipNames(const Comparison& comparison) {
             names.emplace_back();
             continue;
         }
-        // Another folder under this version, built from the same commit, but from another library.
-        const bool twin =
-            std::any_of(comparison.scips.begin(), comparison.scips.end(), [&scip](const ScipBuild& other) {
-                return other.version == scip.version && other.gitHash == scip.gitHash && other.library != scip.library;
-            });
+        // Another folder under this version, but from another library.
+        const bool twin = std::any_of(
+            comparison.scips.begin(), comparison.scips.end(),
+            [&scip](const ScipBuild& other) { return other.version == scip.version && other.library != scip.library; });
         names.push_back(
             formatMessage(twin ? msg::compareScipWithLibrary : msg::compareScip, scip.version, scip.library));
     }

@@ -32,21 +32,23 @@ int processId();
 std::string environmentValue(const char* name);
 // Sets the environment variable `name`, for this process and those it starts.
 void setEnvironmentValue(const char* name, const std::string& value);
-// `path` as seen from the working folder, made absolute ("" stays "").
+// `path` as seen from the working folder, made absolute ("" and a bare
+// name, which the loader looks for on its own paths, stay as they are).
 std::string absolutePath(const std::string& path);
 // Ends this process at once, as a crash would (SIGKILL).
 [[noreturn]] void endAtOnce();
 // The local time now in strftime's `format`; "" when it cannot be had.
 std::string localTimeNow(const char* format);
 
-// A shared library loaded into the process (never unloaded): nothing, with
-// the system's reason in `err`, when it cannot be loaded.
-void* loadSharedLibrary(const char* name, std::string* err);
+// A shared library loaded into the process: nothing, with the system's
+// reason in `err`, when it cannot be loaded. A library it needs that the
+// loader does not find is taken from the folder `name` lies in, when it is
+// there (a wheel's libraries lie beside SCIP without a run path to them).
+void* loadSharedLibrary(const std::string& name, std::string* err);
+// Lets go of a library loaded above (its functions are gone with it).
+void unloadSharedLibrary(void* library);
 // The address of `symbol` in a loaded library; nullptr when it has none.
 void* librarySymbol(void* library, const char* symbol);
 // The file of the loaded library that holds `address` (links resolved);
 // "" when none does.
 std::string libraryFileOf(const void* address);
-// The processes started from now on look for the shared libraries they
-// load in `folder` first (a library chosen at run time finds its own there).
-void addLibraryFolder(const std::string& folder);

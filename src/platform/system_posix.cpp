@@ -1,6 +1,8 @@
 // The operating system's services that are not files, on POSIX systems.
 #include "platform/system.h"
 
+#include "platform/files.h"
+
 #include <clocale>
 #include <cerrno>
 #include <csignal>
@@ -43,7 +45,7 @@ std::string environmentValue(const char* name) {
 void setEnvironmentValue(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 
 std::string absolutePath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
+    if (path.find('/') == std::string::npos || path[0] == '/') return path;
     std::string folder(4096, '\0');
     while (::getcwd(&folder[0], folder.size()) == nullptr) {
         if (errno != ERANGE) return path;
@@ -63,10 +65,29 @@ std::string machineName() {
     return ::gethostname(host, sizeof host - 1) == 0 ? std::string(host) : std::string();
 }
 
-void* loadSharedLibrary(const char* name, std::string* err) {
-    void* library = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr && err != nullptr) *err = ::dlerror();
-    return library;
+void* loadSharedLibrary(const std::string& name, std::string* err) {
+    const std::string folder = name.find('/') != std::string::npos ? parentFolder(name) : "";
+    // Each round takes one missing library from the folder (and what it needs in turn).
+    for (int round = 0; round < 32; ++round) {
+        void* library = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library != nullptr) return library;
+        const char* said = ::dlerror();
+        const std::string reason = said != nullptr ? said : "";
+        // The loader's reason starts with the name of the library it could not open.
+        const std::string missing = reason.substr(0, reason.find(':'));
+        const std::string beside = joinPath(folder, missing);
+        if (folder.empty() || missing.empty() || missing.find('/') != std::string::npos || !isRegularFile(beside) ||
+            loadSharedLibrary(beside, nullptr) == nullptr) {
+            if (err != nullptr) *err = reason;
+            return nullptr;
+        }
+    }
+    if (err != nullptr) *err = name;
+    return nullptr;
+}
+
+void unloadSharedLibrary(void* library) {
+    if (library != nullptr) ::dlclose(library);
 }
 
 void* librarySymbol(void* library, const char* symbol) { return ::dlsym(library, symbol); }
@@ -79,11 +100,6 @@ std::string libraryFileOf(const void* address) {
     const std::string file = real != nullptr ? real : info.dli_fname;
     std::free(real);
     return file;
-}
-
-void addLibraryFolder(const std::string& folder) {
-    const std::string before = environmentValue("LD_LIBRARY_PATH");
-    ::setenv("LD_LIBRARY_PATH", (before.empty() ? folder : folder + ":" + before).c_str(), 1);
 }
 
 bool isTerminateSignal(int signal) { return signal == SIGTERM; }

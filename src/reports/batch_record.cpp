@@ -99,6 +99,7 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     if (!record.scip.version.empty()) {
         comment(msg::recordScipGit + record.scip.gitHash);
         comment(msg::recordScipLibrary + record.scip.library);
+        comment(msg::recordScipDigest + record.scip.digest);
         comment(msg::recordScipLpSolver + record.scip.lpSolver);
     }
     comment(msg::recordGlpk + record.glpkVersion);
@@ -131,6 +132,7 @@ ScipBuild recordedScip(const std::string& recordText) {
     const std::pair<const char*, std::string*> labels[] = {{msg::recordScip, &scip.version},
                                                            {msg::recordScipGit, &scip.gitHash},
                                                            {msg::recordScipLibrary, &scip.library},
+                                                           {msg::recordScipDigest, &scip.digest},
                                                            {msg::recordScipLpSolver, &scip.lpSolver}};
     size_t start = 0;
     while (start < recordText.size()) {
@@ -148,10 +150,11 @@ ScipBuild recordedScip(const std::string& recordText) {
 
 bool sameScip(const ScipBuild& a, const ScipBuild& b) {
     const auto agree = [](const std::string& x, const std::string& y) { return x.empty() || y.empty() || x == y; };
-    return agree(a.version, b.version) && agree(a.gitHash, b.gitHash) && agree(a.library, b.library);
+    return agree(a.version, b.version) && agree(a.gitHash, b.gitHash) && agree(a.digest, b.digest);
 }
 
 std::string scipBuildText(const ScipBuild& scip) {
-    return formatMessage(msg::scipBuildDescription, scip.version.empty() ? "?" : scip.version,
-                         scip.gitHash.empty() ? "?" : scip.gitHash, scip.library.empty() ? "?" : scip.library);
+    const auto known = [](const std::string& field) { return field.empty() ? std::string("?") : field; };
+    return formatMessage(msg::scipBuildDescription, known(scip.version), known(scip.gitHash), known(scip.library),
+                         known(scip.digest));
 }

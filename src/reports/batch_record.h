@@ -26,9 +26,10 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
 // none (a record of an older program, or SCIP not loaded).
 ScipBuild recordedScip(const std::string& recordText);
 // Whether two SCIPs may be the same one: no field that both name differs
-// (version, git hash, library).
+// (version, git hash, the library file's digest; not its path: a library
+// moved or installed elsewhere is the same SCIP, one rebuilt in place is not).
 bool sameScip(const ScipBuild& a, const ScipBuild& b);
-// A SCIP as messages name it: "SCIP 10.0.0 (git d031042e, /path/libscip.so)".
+// A SCIP as messages name it: "SCIP 10.0.0 (git d031042e, /path/libscip.so, soma 0123456789abcdef)".
 std::string scipBuildText(const ScipBuild& scip);
 // A command line as one line that a shell reads back into the same words.
 std::string quoteCommandLine(int argc, const char* const* argv);

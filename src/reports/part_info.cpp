@@ -1,7 +1,6 @@
 // What each part of a sharded batch leaves beside its reports.
 #include "reports/part_info.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <sstream>
 
@@ -13,16 +12,9 @@
 std::string partInfoName(const Shard& shard) { return partName(kPartInfoFile, shard); }
 
 std::string listingDigest(const std::vector<std::string>& modelPaths) {
-    uint64_t hash = 1469598103934665603ULL;
-    for (const std::string& path : modelPaths) {
-        for (const char c : baseName(path) + '\0') {
-            hash ^= static_cast<unsigned char>(c);
-            hash *= 1099511628211ULL;
-        }
-    }
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-    return text;
+    std::string names;
+    for (const std::string& path : modelPaths) names += baseName(path) + '\0';
+    return fnv1aDigest(names);
 }
 
 std::string partInfoText(const Shard& shard, const std::vector<std::string>& modelPaths,

@@ -136,8 +136,14 @@ typedef SCIP_RETCODE (*ScipEventExec)(SCIP* scip, SCIP_EVENTHDLR* eventhdlr, SCI
                                       SCIP_EVENTDATA* eventdata);
 SCIP_RETCODE SCIPincludeEventhdlrBasic(SCIP* scip, SCIP_EVENTHDLR** eventhdlrptr, const char* name, const char* desc,
                                        ScipEventExec eventexec, SCIP_EVENTHDLRDATA* eventhdlrdata);
+// Called as the problem is transformed, and before the transformed problem is freed.
+typedef SCIP_RETCODE (*ScipEventhdlrStage)(SCIP* scip, SCIP_EVENTHDLR* eventhdlr);
+SCIP_RETCODE SCIPsetEventhdlrInit(SCIP* scip, SCIP_EVENTHDLR* eventhdlr, ScipEventhdlrStage eventinit);
+SCIP_RETCODE SCIPsetEventhdlrExit(SCIP* scip, SCIP_EVENTHDLR* eventhdlr, ScipEventhdlrStage eventexit);
 SCIP_RETCODE SCIPcatchEvent(SCIP* scip, SCIP_EVENTTYPE eventtype, SCIP_EVENTHDLR* eventhdlr, SCIP_EVENTDATA* eventdata,
                             int* filterpos);
+SCIP_RETCODE SCIPdropEvent(SCIP* scip, SCIP_EVENTTYPE eventtype, SCIP_EVENTHDLR* eventhdlr, SCIP_EVENTDATA* eventdata,
+                           int filterpos);
 SCIP_EVENTHDLRDATA* SCIPeventhdlrGetData(SCIP_EVENTHDLR* eventhdlr);
 SCIP_SOL* SCIPeventGetSol(SCIP_EVENT* event);
 SCIP_Real SCIPsolGetTime(SCIP_SOL* sol);
@@ -155,27 +161,30 @@ SCIP_Real SCIPsolGetAbsConsViolation(SCIP_SOL* sol);
     X(SCIPcreate)                                                                                                      \
     X(SCIPfree)                                                                                                        \
     X(SCIPincludeDefaultPlugins)                                                                                       \
-    X(SCIPcreateProbBasic) X(SCIPreadProb) X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetIntParam)   \
-        X(SCIPsetMessagehdlr) X(SCIPsolve) X(SCIPgetStatus) X(SCIPgetStage) X(SCIPgetSolvingTime)                      \
-            X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap) X(SCIPgetNTotalNodes) X(SCIPgetNLPIterations)      \
-                X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars) X(SCIPgetNOrigIntVars)                 \
-                    X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion) X(SCIPminorVersion) X(SCIPtechVersion) \
-                        X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol) X(SCIPcreateMessagehdlrDefault)         \
-                            X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader) X(SCIPmessagePrintError)          \
-                                X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault) X(SCIPreadParams) \
-                                    X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed)           \
-                                        X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics) X(SCIPmessagehdlrCapture)  \
-                                            X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile) X(           \
-                                                SCIPcheckSolOrig) X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)    \
-                                                X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)    \
-                                                    X(SCIPsolGetAbsIntegralityViolation)                               \
-                                                        X(SCIPsolGetAbsLPRowViolation) X(SCIPsolGetAbsConsViolation)   \
-                                                            X(SCIPfindVar) X(SCIPgetSols) X(SCIPtransformProb)         \
-                                                                X(SCIPgetGitHash) X(SCIPlpiGetSolverName)              \
-                                                                    X(SCIPincludeEventhdlrBasic) X(SCIPcatchEvent)     \
-                                                                        X(SCIPeventhdlrGetData) X(SCIPeventGetSol)     \
-                                                                            X(SCIPsolGetTime) X(SCIPgetBestSol)        \
-                                                                                X(SCIPgetPrimalDualIntegral)
+    X(SCIPcreateProbBasic)                                                                                             \
+    X(SCIPreadProb)                                                                                                    \
+    X(SCIPreadSol) X(SCIPsetRealParam) X(SCIPsetBoolParam) X(SCIPsetIntParam) X(SCIPsetMessagehdlr) X(SCIPsolve) X(    \
+        SCIPgetStatus) X(SCIPgetStage) X(SCIPgetSolvingTime) X(SCIPgetPrimalbound) X(SCIPgetDualbound) X(SCIPgetGap)   \
+        X(SCIPgetNTotalNodes) X(SCIPgetNLPIterations) X(SCIPgetNSolsFound) X(SCIPgetNOrigVars) X(SCIPgetNOrigBinVars)  \
+            X(SCIPgetNOrigIntVars) X(SCIPgetNOrigConss) X(SCIPgetObjsense) X(SCIPmajorVersion) X(SCIPminorVersion)     \
+                X(SCIPtechVersion) X(SCIPgetNSols) X(SCIPprintStatus) X(SCIPprintBestSol)                              \
+                    X(SCIPcreateMessagehdlrDefault) X(SCIPmessagehdlrRelease) X(SCIPmessagePrintErrorHeader)           \
+                        X(SCIPmessagePrintError) X(SCIPmessageSetErrorPrinting) X(SCIPmessageSetErrorPrintingDefault)  \
+                            X(SCIPreadParams) X(SCIPwriteParams) X(SCIPgetParam) X(SCIPresetParam) X(SCIPisParamFixed) \
+                                X(SCIPsetMessagehdlrLogfile) X(SCIPprintStatistics) X(SCIPmessagehdlrCapture)          \
+                                    X(SCIPgetMessagehdlr) X(SCIPcreateOrigSol) X(SCIPreadSolFile) X(SCIPcheckSolOrig)  \
+                                        X(SCIPfreeSol) X(SCIPactivateSolViolationUpdates)                              \
+                                            X(SCIPdeactivateSolViolationUpdates) X(SCIPsolGetAbsBoundViolation)        \
+                                                X(SCIPsolGetAbsIntegralityViolation) X(SCIPsolGetAbsLPRowViolation)    \
+                                                    X(SCIPsolGetAbsConsViolation) X(SCIPfindVar) X(SCIPgetSols)        \
+                                                        X(SCIPtransformProb) X(SCIPgetGitHash) X(SCIPlpiGetSolverName) \
+                                                            X(SCIPincludeEventhdlrBasic) X(SCIPcatchEvent)             \
+                                                                X(SCIPeventhdlrGetData) X(SCIPeventGetSol)             \
+                                                                    X(SCIPsolGetTime) X(SCIPgetBestSol)                \
+                                                                        X(SCIPgetPrimalDualIntegral)                   \
+                                                                            X(SCIPsetEventhdlrInit)                    \
+                                                                                X(SCIPsetEventhdlrExit)                \
+                                                                                    X(SCIPdropEvent)
 
 // SCIP's functions as found in its shared library, under their own names.
 struct ScipApi {

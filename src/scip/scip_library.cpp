@@ -1,6 +1,7 @@
 // Loads SCIP's shared library into the process that solves models.
 #include "scip/scip_api.h"
 
+#include "platform/files.h"
 #include "platform/system.h"
 #include "text/format.h"
 #include "text/messages.h"
@@ -42,15 +43,26 @@ bool loadScipLibrary(std::string* err) {
     if (loaded) return true;
     const std::string library = chosenLibrary();
     std::string reason;
-    void* handle = loadSharedLibrary(library.c_str(), &reason);
+    void* handle = loadSharedLibrary(library, &reason);
     if (handle == nullptr) {
         // The loader names the library only when it is the file that is missing.
         if (err != nullptr) *err = reason.rfind(library, 0) == 0 ? reason : library + ": " + reason;
         return false;
     }
-    if (!lookUpFunctions(handle, library, err)) return false;
-    if (!knownScipVersion(api.SCIPmajorVersion())) {
-        if (err != nullptr) *err = library + formatMessage(msg::scipVersionUnknown, scipVersionText());
+    // The version first: a SCIP the program does not know is said as such,
+    // not as the first function it lacks.
+    const auto version = reinterpret_cast<decltype(&::SCIPmajorVersion)>(librarySymbol(handle, "SCIPmajorVersion"));
+    if (version != nullptr && !knownScipVersion(version())) {
+        const auto minor = reinterpret_cast<decltype(&::SCIPminorVersion)>(librarySymbol(handle, "SCIPminorVersion"));
+        const std::string number =
+            std::to_string(version()) + (minor != nullptr ? "." + std::to_string(minor()) : std::string());
+        if (err != nullptr) *err = library + formatMessage(msg::scipVersionUnknown, number);
+        unloadSharedLibrary(handle);
+        return false;
+    }
+    if (!lookUpFunctions(handle, library, err)) {
+        api = ScipApi{};
+        unloadSharedLibrary(handle);
         return false;
     }
     loaded = true;
@@ -71,6 +83,8 @@ ScipBuild loadedScipBuild() {
     build.version = scipVersionText();
     build.gitHash = scip.SCIPgetGitHash();
     build.library = libraryFileOf(reinterpret_cast<const void*>(scip.SCIPcreate));
+    const std::optional<std::string> bytes = readTextFile(build.library);
+    build.digest = bytes ? fnv1aDigest(*bytes) : std::string();
     build.lpSolver = scip.SCIPlpiGetSolverName();
     return build;
 }

@@ -72,6 +72,7 @@ inline constexpr const char* compareSignificant = "diferença real";
 inline constexpr const char* compareNotSignificant = "pode ser acaso";
 inline constexpr const char* compareTooFewPairs = "poucos pares para dizer";
 inline constexpr const char* compareNoDifference = "nenhuma diferença";
+inline constexpr const char* compareNoData = "sem dados";  // no model gives the value in both folders
 inline constexpr const char* compareTestsNote =
     "TEMPO: teste de Wilcoxon dos postos sinalizados nos logaritmos dos tempos (os da média; abaixo de 0,01 s\n"
     "contam 0,01 s), pares de tempos iguais fora. RESOLVIDOS: teste exato de McNemar nos modelos resolvidos\n"

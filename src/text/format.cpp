@@ -32,3 +32,14 @@ std::optional<double> parseDecimal(std::string text) {
     }
     return value;
 }
+
+std::string fnv1aDigest(const std::string& bytes) {
+    unsigned long long hash = 1469598103934665603ULL;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", hash);
+    return text;
+}

@@ -27,6 +27,9 @@ inline std::string ioErrorLine(const char* what, const std::string& path, const 
     return what + path + ": " + reason + "\n";
 }
 
+// A digest of `bytes` (FNV-1a, 64 bits) as 16 hex digits.
+std::string fnv1aDigest(const std::string& bytes);
+
 // The largest value an int holds: what SCIP's seeds and the program's
 // counts (parts, seeds) may reach.
 inline constexpr unsigned long long kLargestInt = 2147483647ULL;

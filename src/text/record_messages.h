@@ -12,9 +12,10 @@ inline constexpr const char* recordScip = "SCIP: ";
 inline constexpr const char* recordScipNotLoaded = "não carregado";
 inline constexpr const char* recordScipGit = "SCIP, git: ";
 inline constexpr const char* recordScipLibrary = "SCIP, biblioteca: ";
+inline constexpr const char* recordScipDigest = "SCIP, soma FNV-1a da biblioteca: ";
 inline constexpr const char* recordScipLpSolver = "SCIP, solver de LP: ";
 // A SCIP as the messages name it: its version, git hash and library.
-inline constexpr const char* scipBuildDescription = "SCIP %s (git %s, %s)";
+inline constexpr const char* scipBuildDescription = "SCIP %s (git %s, %s, soma %s)";
 inline constexpr const char* recordGlpk = "GLPK: ";
 inline constexpr const char* recordCommandLine = "linha de comando: ";
 inline constexpr const char* recordFromShell = "(shell)";  // the command line of a batch typed in the shell
