@@ -92,7 +92,10 @@ TEST(ScipSettings, SettingsFilesParametersFormatsLogsAndTheRecordThatRepeatsThem
     const std::string record = readFile(out / "parametros.set");
     EXPECT_NE(record.find("# --formatos: lp,mps.gz\n"), std::string::npos);
     EXPECT_NE(record.find("# --semente: 3\n"), std::string::npos);
-    EXPECT_NE(record.find("# --memoria: 500 MB por processo"), std::string::npos);
+    EXPECT_NE(record.find("# --memoria: 500 MB por processo (limits/memory)\n"), std::string::npos) << record;
+    char host[256] = "";
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    EXPECT_NE(record.find(std::string("# m\xC3\xA1quina: ") + host + "\n"), std::string::npos) << record;
     EXPECT_NE(record.find("modelo, lidos depois destes parâmetros: bell5.set, egout.set\n"), std::string::npos);
     // SCIP's own comments on each parameter are left out: the lines alone.
     EXPECT_EQ(record.find("[type: "), std::string::npos);

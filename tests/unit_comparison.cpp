@@ -252,6 +252,8 @@ TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
     const Comparison two = buildComparison({base, nova});
     EXPECT_NEAR(*two.summaries[0].meanIntegral, std::sqrt(250.0 * 140.0) - 100.0, 1e-9);
     EXPECT_NEAR(*two.summaries[1].meanIntegral, std::sqrt(115.0 * 100.5) - 100.0, 1e-9);
+    // The virtual best: m1 from nova (faster); m2, a tie in time, from the first folder of equals (40).
+    EXPECT_NEAR(*two.virtualBest.meanIntegral, std::sqrt(115.0 * 140.0) - 100.0, 1e-9);
     EXPECT_FALSE(two.summaries[0].integralTest);
     ASSERT_TRUE(two.summaries[1].integralTest);
     EXPECT_EQ(two.summaries[1].integralTest->pairs, 2u);  // m3: base gives none; 0,5 counts as 1

@@ -12,17 +12,18 @@ using namespace testing_support;
 TEST(ReportTable, ARowIsReadByHeaderNameWhateverTheLayout) {
     // A spreadsheet's file: a byte order mark, CR LF, columns in another
     // order, one unknown, most missing; a quoted name with ";", doubled
-    // quotes and a line break; a row shorter than the header; a line
-    // without ";"; a row with a trailing ";".
+    // quotes and a line break; two rows shorter than the header (one cut
+    // after a ";"); a line without ";"; a row with a trailing ";".
     const std::string text =
         "\xEF\xBB\xBFSTATUS;NOVA;NOME;NOS;TEMPO\r\n"
         "SOL OTIMA;\"x;y\";\"a;\"\"b\"\"\n.lp\";42;1,5\r\n"
         "ERRO NA LEITURA DO MODELO;;c.lp\n"
+        "SOL OTIMA;;d.lp;\n"
         "linha solta\n"
         "SOL OTIMA;;e.lp;7;2,0;\n";
     const std::optional<std::vector<TableRow>> rows = readTable(completeReport(), text);
     ASSERT_TRUE(rows);
-    ASSERT_EQ(rows->size(), 3u);
+    ASSERT_EQ(rows->size(), 4u);
     const TableRow& a = (*rows)[0];
     EXPECT_TRUE(a.whole);
     EXPECT_EQ(a.line, "SOL OTIMA;\"x;y\";\"a;\"\"b\"\"\n.lp\";42;1,5");
@@ -35,18 +36,19 @@ TEST(ReportTable, ARowIsReadByHeaderNameWhateverTheLayout) {
     EXPECT_EQ(values.seconds, 1.5);
     EXPECT_EQ(values.nodes, 42.0);
     EXPECT_EQ(values.status, "SOL OTIMA");
-    // The short row: its missing fields empty, and not whole.
+    // The short rows: their missing fields empty, and not whole.
     EXPECT_FALSE((*rows)[1].whole);
+    EXPECT_FALSE((*rows)[2].whole);
     EXPECT_EQ(tableRow(completeReport(), (*rows)[1].fields),
               withLaterColumns("c.lp;;ERRO NA LEITURA DO MODELO;;;;;;;;;;;"));
-    EXPECT_TRUE((*rows)[2].whole);
+    EXPECT_TRUE((*rows)[3].whole);
     // comparar: the short row is not of the report's format.
     const std::optional<CompleteReport> report = parseCompleteReport(text);
     ASSERT_TRUE(report);
     ASSERT_EQ(report->rows.size(), 2u);
     EXPECT_EQ(report->rows[1].name, "e.lp");
     EXPECT_EQ(report->rows[1].seconds, 2.0);
-    EXPECT_EQ(report->badLines, std::vector<std::string>{"ERRO NA LEITURA DO MODELO;;c.lp"});
+    EXPECT_EQ(report->badLines, (std::vector<std::string>{"ERRO NA LEITURA DO MODELO;;c.lp", "SOL OTIMA;;d.lp;"}));
     // What the check of folders against each other reads: the dual bound and the sense.
     const std::optional<CompleteReport> bounded =
         parseCompleteReport("SENTIDO;NOME;TEMPO;STATUS;LIMITE_DUAL\nMAX;m.lp;1;SOL OTIMA;-2,5\nXX;n.lp;1;SOL OTIMA;\n");
