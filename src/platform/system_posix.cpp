@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <vector>
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -67,23 +68,29 @@ std::string machineName() {
 
 void* loadSharedLibrary(const std::string& name, std::string* err) {
     const std::string folder = name.find('/') != std::string::npos ? parentFolder(name) : "";
+    // The libraries taken from the folder, let go once `name` holds them itself (or failed).
+    std::vector<void*> taken;
+    void* library = nullptr;
+    std::string reason = name;
     // Each round takes one missing library from the folder (and what it needs in turn).
-    for (int round = 0; round < 32; ++round) {
-        void* library = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (library != nullptr) return library;
+    for (int round = 0; round < 32 && library == nullptr; ++round) {
+        library = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library != nullptr) break;
         const char* said = ::dlerror();
-        const std::string reason = said != nullptr ? said : "";
+        reason = said != nullptr ? said : "";
         // The loader's reason starts with the name of the library it could not open.
         const std::string missing = reason.substr(0, reason.find(':'));
         const std::string beside = joinPath(folder, missing);
-        if (folder.empty() || missing.empty() || missing.find('/') != std::string::npos || !isRegularFile(beside) ||
-            loadSharedLibrary(beside, nullptr) == nullptr) {
-            if (err != nullptr) *err = reason;
-            return nullptr;
-        }
+        void* needed =
+            folder.empty() || missing.empty() || missing.find('/') != std::string::npos || !isRegularFile(beside)
+                ? nullptr
+                : loadSharedLibrary(beside, nullptr);
+        if (needed == nullptr) break;
+        taken.push_back(needed);
     }
-    if (err != nullptr) *err = name;
-    return nullptr;
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it) ::dlclose(*it);
+    if (library == nullptr && err != nullptr) *err = reason;
+    return library;
 }
 
 void unloadSharedLibrary(void* library) {
