@@ -233,8 +233,8 @@ TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {
 }
 
 // The integral's mean over the models every folder gives one for, its test
-// over the pairs, the brackets; each folder's SCIP named as its record says.
-TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
+// over the pairs, the brackets.
+TEST(Comparison, PrimalDualIntegralMeanTestAndBrackets) {
     const auto with = [](ComparedRow r, std::optional<double> integral) {
         r.integral = integral;
         return r;
@@ -242,13 +242,11 @@ TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
     const ComparedFolder base{"base",
                               10.0,
                               {with(row("m1", 2.0, "SOL OTIMA"), 150.0), with(row("m2", 3.0, "SOL OTIMA"), 40.0),
-                               with(row("m3", 0.5, "SOL OTIMA"), std::nullopt)},
-                              {"10.0.2", "abc", "/a/libscip.so", "d1", "SoPlex 8.0.2"}};
-    ComparedFolder nova{"nova",
-                        10.0,
-                        {with(row("m1", 1.0, "SOL OTIMA"), 15.0), with(row("m2", 3.0, "SOL OTIMA"), 0.5),
-                         with(row("m3", 0.4, "SOL OTIMA"), 2.0)},
-                        {"9.2.4", "def", "/b/libscip.so.9.2", "d2", "SoPlex 7.1.6"}};
+                               with(row("m3", 0.5, "SOL OTIMA"), std::nullopt)}};
+    const ComparedFolder nova{"nova",
+                              10.0,
+                              {with(row("m1", 1.0, "SOL OTIMA"), 15.0), with(row("m2", 3.0, "SOL OTIMA"), 0.5),
+                               with(row("m3", 0.4, "SOL OTIMA"), 2.0)}};
     const Comparison two = buildComparison({base, nova});
     EXPECT_NEAR(*two.summaries[0].meanIntegral, std::sqrt(250.0 * 140.0) - 100.0, 1e-9);
     EXPECT_NEAR(*two.summaries[1].meanIntegral, std::sqrt(115.0 * 100.5) - 100.0, 1e-9);
@@ -257,36 +255,20 @@ TEST(Comparison, PrimalDualIntegralAndTheScipOfEachFolder) {
     EXPECT_FALSE(two.summaries[0].integralTest);
     ASSERT_TRUE(two.summaries[1].integralTest);
     EXPECT_EQ(two.summaries[1].integralTest->pairs, 2u);  // m3: base gives none; 0,5 counts as 1
-    ASSERT_EQ(two.brackets.size(), 3u);
-    EXPECT_EQ(two.brackets[0].models, 2u);
+    EXPECT_EQ(two.brackets.at(0).models, 2u);
     EXPECT_NEAR(*two.brackets[0].summaries[1].meanIntegral, *two.summaries[1].meanIntegral, 1e-9);
-    EXPECT_EQ(scipNames(two), (std::vector<std::string>{"SCIP 10.0.2", "SCIP 9.2.4"}));
-    EXPECT_EQ(integralVerdict(two.summaries[1]), testVerdict(two.summaries[1].integralTest));
     // A folder of an older program gives no integral: its test has no data, which is said as such.
     ComparedFolder older = nova;
     for (ComparedRow& r : older.rows) r.integral.reset();
     const Comparison withOlder = buildComparison({base, older});
     EXPECT_FALSE(withOlder.summaries[1].meanIntegral);
     EXPECT_EQ(integralVerdict(withOlder.summaries[1]), "sem dados");
-    // The same SCIP from two libraries is named with each one's path; a folder whose record does not say, with nothing.
-    nova.scip = {"10.0.2", "abc", "/c/libscip.so", "d1", "SoPlex 8.0.2"};
-    ComparedFolder old = nova;
-    old.scip = {};
-    EXPECT_EQ(scipNames(buildComparison({base, nova, old})),
-              (std::vector<std::string>{"SCIP 10.0.2, /a/libscip.so", "SCIP 10.0.2, /c/libscip.so", ""}));
 }
 
-// The record names its SCIP in lines that read back whole; two SCIPs are
-// the same unless a field both records give differs.
-TEST(BatchRecord, ItsScipReadsBackAndTellsAnotherApart) {
-    BatchRecord record;
-    record.scip = {"9.2.4", "NoGitInfo", "/x/libscip.so.9.2", "0123456789abcdef", "SoPlex 7.1.6"};
-    const ScipBuild read = recordedScip(recordText(record, 2, 1000.0, ""));
-    EXPECT_EQ(std::tie(read.version, read.gitHash, read.library, read.digest, read.lpSolver),
-              std::tie(record.scip.version, record.scip.gitHash, record.scip.library, record.scip.digest,
-                       record.scip.lpSolver));
-    EXPECT_EQ(recordedScip(recordText(BatchRecord{}, 1, 0.0, "")).version, "");  // "não carregado"
-    // The same library moved elsewhere is the same SCIP; one rebuilt in place is not.
+// Two SCIPs are the same unless a field both records give differs: a
+// library moved elsewhere is the same SCIP, one rebuilt in place is not.
+TEST(BatchRecord, ItsScipTellsAnotherApart) {
+    const ScipBuild read = {"9.2.4", "NoGitInfo", "/x/libscip.so.9.2", "0123456789abcdef", "SoPlex 7.1.6"};
     ScipBuild other = read;
     other.library = "/y/libscip.so.9.2";
     EXPECT_TRUE(sameScip(read, other));
@@ -294,7 +276,6 @@ TEST(BatchRecord, ItsScipReadsBackAndTellsAnotherApart) {
     EXPECT_FALSE(sameScip(read, other));
     EXPECT_TRUE(sameScip(read, ScipBuild{"9.2.4", "", "", "", ""}));  // an older record names only the version
     EXPECT_FALSE(sameScip(read, ScipBuild{"10.0.2", "", "", "", ""}));
-    EXPECT_EQ(scipBuildText(other), "SCIP 9.2.4 (git NoGitInfo, /y/libscip.so.9.2, soma fedcba9876543210)");
 }
 
 TEST(Comparison, FoldersThatContradictEachOther) {
