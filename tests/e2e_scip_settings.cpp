@@ -12,14 +12,6 @@ using namespace testing_support;
 
 namespace {
 
-// min -x - y, 2x + 3y <= 12, x and y integers in [0, 4]: Z = -5.
-const char* const kTinyMps =
-    "NAME          TINY\nROWS\n N  obj\n L  c1\nCOLUMNS\n"
-    "    MARKER                 'MARKER'                 'INTORG'\n"
-    "    x         obj       -1   c1   2\n    y         obj       -1   c1   3\n"
-    "    MARKER                 'MARKER'                 'INTEND'\n"
-    "RHS\n    rhs       c1        12\nBOUNDS\n UP bnd       x         4\n UP bnd       y         4\nENDATA\n";
-
 // The lines of a settings file that are not comments.
 std::vector<std::string> parameterLines(const std::string& text) {
     std::vector<std::string> result;

@@ -99,7 +99,7 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     runProgram("", withArgs({"--shard", "1/3", "opt", m.string(), parts}));
     const RunResult changed = runProgram("", withArgs({"merge", parts}));
     EXPECT_EQ(changed.exitCode, 1);
-    EXPECT_EQ(changed.err.rfind("A pasta de modelos mudou entre as partes", 0), 0u) << changed.err;
+    EXPECT_EQ(changed.err.rfind("A pasta (ou a lista) de modelos mudou entre as partes", 0), 0u) << changed.err;
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
     // The same number of entries, one of them renamed: still another listing.
     fs::remove(m / "0_new.lp");
@@ -107,7 +107,7 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     runProgram("", withArgs({"--shard", "1/3", "opt", m.string(), parts}));
     const RunResult renamed = runProgram("", withArgs({"merge", parts}));
     EXPECT_EQ(renamed.exitCode, 1);
-    EXPECT_EQ(renamed.err, "A pasta de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: " +
+    EXPECT_EQ(renamed.err, "A pasta (ou a lista) de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: " +
                                parts + "\n");
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
 }

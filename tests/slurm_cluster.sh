@@ -124,7 +124,10 @@ mkdir -p "$S/m"
 # that run into it.
 for model in 1-FullIns_3 MANN_a9.clq Side egout flugpl lseu p0548 stein27_inf; do cp "$MODELS/$model.lp" "$S/m/"; done
 for i in 1 2 3; do cp "$SOURCE/tests/models/timelimit/markshare5.lp" "$S/m/zz_long$i.lp"; done
-submitted="$(bash "$SOURCE/scripts/slurm/opt-array.sh" -t 8 --sementes 0,1 "$S/m" "$S/out" 3)"
+# The array runs on a list of the folder's models, in the folder's order, beside it.
+mkdir -p "$S/listas"
+{ echo "# the folder's models"; echo; (cd "$S/m" && LC_ALL=C ls | sed 's|^|../m/|'); } >"$S/listas/todos.test"
+submitted="$(bash "$SOURCE/scripts/slurm/opt-array.sh" -t 8 --sementes 0,1 "$S/listas/todos.test" "$S/out" 3)"
 array_id="$(sed -n 's/^job array: \([0-9]*\).*/\1/p' <<<"$submitted")"
 merge_id="$(sed -n 's/^job merge: //p' <<<"$submitted")"
 [ -n "$array_id" ] || { echo "no array id: $submitted"; exit 1; }
@@ -152,5 +155,7 @@ for seed in 0 1; do
         exit 1
     fi
     grep -q "^# --semente: $seed$" "$S/out/semente-$seed/parametros.set" || { echo "seed $seed not recorded"; exit 1; }
+    grep -qxF "# lista de modelos: $S/listas/todos.test" "$S/out/semente-$seed/parametros.set" ||
+        { echo "the list is not recorded"; cat "$S/out/semente-$seed/parametros.set"; exit 1; }
 done
-echo "an array under two seeds stopped by scancel and resumed merges to the unsharded report of each seed ($(($(wc -l < "$S/full/semente-0/sol_stat.csv") - 1)) rows each)"
+echo "an array on a list under two seeds stopped by scancel and resumed merges to the unsharded report of each seed ($(($(wc -l < "$S/full/semente-0/sol_stat.csv") - 1)) rows each)"

@@ -22,6 +22,13 @@ inline const std::string kDash = std::string(60, '-') + "\n";
 // Small models used across the tests.
 inline const char* const kSmallModel =  // Z = 2.8
     "Maximize\n obj: x + y\nSubject To\n c1: x + 2 y <= 4\n c2: 3 x + y <= 6\nEnd\n";
+// min -x - y, 2x + 3y <= 12, x and y integers in [0, 4]: Z = -5.
+inline const char* const kTinyMps =
+    "NAME          TINY\nROWS\n N  obj\n L  c1\nCOLUMNS\n"
+    "    MARKER                 'MARKER'                 'INTORG'\n"
+    "    x         obj       -1   c1   2\n    y         obj       -1   c1   3\n"
+    "    MARKER                 'MARKER'                 'INTEND'\n"
+    "RHS\n    rhs       c1        12\nBOUNDS\n UP bnd       x         4\n UP bnd       y         4\nENDATA\n";
 inline const char* const kFreteModel = "param n;\nvar x >= 0;\nmaximize z: x;\ns.t. c: x <= n;\nend;\n";
 inline const char* const kFreteData = "data;\nparam n := 4;\nend;\n";
 

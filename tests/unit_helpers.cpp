@@ -12,6 +12,7 @@
 #include "scip/scip_status.h"
 #include "process/codec.h"
 #include "reports/batch_record.h"
+#include "batch/model_list.h"
 #include "batch/model_names.h"
 #include "reports/reports.h"
 
@@ -267,4 +268,26 @@ TEST(ModelNames, FormatsStemsAndTheFilesBesideAModel) {
     EXPECT_EQ(logFileName("x.mps.gz"), "x.mps.gz.log");
     const char* const argv[] = {"loteotimizador", "-p", "limits/gap=0.01", "opt", "a b", "it's"};
     EXPECT_EQ(quoteCommandLine(6, argv), "loteotimizador -p limits/gap=0.01 opt 'a b' 'it'\\''s'");
+}
+
+TEST(ModelList, LinesPathsAndTheEndingsThatMakeEveryListedFileAModel) {
+    const std::vector<ListedModel> models =
+        listedModels("# set\n\n a.lp \r\n/abs/./b.mps.gz\n\t# x.lp\n../c//d.v2.lp\nsem_ponto\nfoo.bar", "/l");
+    std::vector<std::pair<size_t, std::string>> got;
+    for (const ListedModel& model : models) got.emplace_back(model.line, model.path);
+    EXPECT_EQ(
+        got,
+        (std::vector<std::pair<size_t, std::string>>{
+            {3, "/l/a.lp"}, {4, "/abs/b.mps.gz"}, {6, "/l/../c/d.v2.lp"}, {7, "/l/sem_ponto"}, {8, "/l/foo.bar"}}));
+    EXPECT_EQ(withoutDotPieces("./a/./b/"), "a/b");
+    std::vector<std::string> paths;
+    for (const ListedModel& model : models) paths.push_back(model.path);
+    const std::vector<std::string> formats = listFormats(paths, {"lp"});
+    EXPECT_EQ(formats, (std::vector<std::string>{"lp", "mps.gz", "sem_ponto", "bar"}));
+    // Each keeps the stem its known result is looked up by.
+    EXPECT_EQ(modelStem("b.mps.gz", formats), "b");
+    EXPECT_EQ(modelStem("d.v2.lp", formats), "d.v2");
+    EXPECT_EQ(modelStem("sem_ponto", formats), "sem_ponto");
+    EXPECT_EQ(sameNamePairs({{1, "/x/a.lp"}, {2, "/y/b.lp"}, {3, "/y/a.lp"}, {4, "/z/a.lp"}}),
+              (std::vector<std::pair<size_t, size_t>>{{0, 2}, {0, 3}}));
 }

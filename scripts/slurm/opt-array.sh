@@ -2,7 +2,9 @@
 # Submits a batch of LoteOtimizador to Slurm as a job array of N shards, then
 # a job that merges the shards' reports once every task has ended.
 #
-#   opt-array.sh [-t SEG] [--retomar] [SCIP settings] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- sbatch options]
+#   opt-array.sh [-t SEG] [--retomar] [SCIP settings] [--historico PASTA] PASTA_LP|LISTA PASTA_SAIDA [N] [-- sbatch options]
+# LISTA: a file naming the models, one path a line (relative to its folder),
+# as the program takes it.
 # SCIP settings: --scip ARQ, --parametros ARQ, -p NOME=VALOR, --formatos LISTA,
 # --logs, --semente N, --sementes LISTA, --corrida, as the program takes them
 # (--scip by its full path; without it, LOTE_SCIP's library if set); every
@@ -11,8 +13,8 @@
 # --sementes each task solves its models under every seed, into
 # PASTA_SAIDA/semente-K, and the merge joins each seed's folder.
 #
-# N defaults to one task per 50 models (entries of the --formatos, at least
-# 1; with --sementes, per 50 pairs of model and seed); each task gets
+# N defaults to one task per 50 models (entries of the --formatos, or the
+# list's lines that are neither blank nor comments; at least 1; with --sementes, per 50 pairs of model and seed); each task gets
 # ${CPUS:-1} CPUs and solves that many models at once (with --corrida, a
 # task's idle CPUs race its running models: give it CPUS=2 or more). With --retomar every
 # task resumes its part from what an earlier array left in PASTA_SAIDA (N
@@ -23,7 +25,7 @@
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--scip ARQ] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--sementes LISTA] [--corrida] [--historico PASTA] PASTA_LP PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--scip ARQ] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--sementes LISTA] [--corrida] [--historico PASTA] PASTA_LP|LISTA PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
@@ -83,7 +85,7 @@ sbatch_options=("$@")
 # A word quoted for any POSIX shell (the jobs run under /bin/sh).
 q() { printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; }
 
-[ -d "$models" ] || { echo "Pasta de .lps inexistente ou inválida: $models" >&2; exit 2; }
+[ -d "$models" ] || [ -f "$models" ] || { echo "Pasta de .lps inexistente ou inválida: $models" >&2; exit 2; }
 if [ -z "$tasks" ] && [ -n "$resume" ] && [ -d "$output" ]; then
     # The count of the array that is resumed, from its parts' records.
     shopt -s nullglob
@@ -101,7 +103,11 @@ if [ -z "$tasks" ]; then
     names=()
     IFS=',' read -r -a endings <<<"$formats"
     for ending in "${endings[@]}"; do names+=(-o -name "*$ending"); done
-    count=$(find "$models" -mindepth 1 -maxdepth 1 \( "${names[@]:1}" \) | wc -l)
+    if [ -f "$models" ]; then
+        count=$(grep -cv '^[[:space:]]*\(#.*\)\?$' "$models" || true)
+    else
+        count=$(find "$models" -mindepth 1 -maxdepth 1 \( "${names[@]:1}" \) | wc -l)
+    fi
     # Parts split the models (each part solves its models under every seed).
     tasks=$(( (count * seeds + 49) / 50 ))
     [ "$tasks" -le "$count" ] || tasks=$count

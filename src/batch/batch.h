@@ -233,6 +233,7 @@ struct BatchRecord {
     std::string programVersion, glpkVersion;
     ScipBuild scip;
     std::string commandLine;  // as typed, each word quoted for a shell where needed
+    std::string modelList;    // the list file the models were named in ("": a folder's entries)
     std::string host;
     std::string startTime;     // local time, with its offset from UTC
     double timeLimit = 0.0;    // -t (0: none)
@@ -245,8 +246,7 @@ struct BatchRecord {
     std::string changedParameters;                // SCIP's "name = value" lines, without limits/memory
 };
 
-// The times of an earlier complete report of the batch's models, which
-// order the hand-out: the longest expected are handed out first.
+// The times of an earlier complete report, which order the hand-out: the longest expected first.
 struct EarlierTimes {
     std::string report;                     // the file they were read from; "": none
     std::map<std::string, double> seconds;  // TEMPO, by model name
@@ -264,12 +264,12 @@ struct BatchTarget {
 };
 
 struct BatchPlan {
-    std::vector<std::string> modelPaths;  // the folder's entries, in listing order
+    std::vector<std::string> modelPaths;  // the folder's entries, in listing order, or a list's models in its order
+    std::string modelList;                // the list file that named them ("": a folder)
     std::vector<bool> solve;              // per entry: part of this run (empty: all)
     std::optional<Shard> shard;           // the reports are this part's
     std::optional<EarlierTimes> history;  // the times that order every target's hand-out, when given
-    // Every model is solved once per target, all pairs in one pool of
-    // workers; the console shows them in folder order, then target order.
+    // Every model once per target, all pairs in one pool; shown in listing order, then target order.
     std::vector<BatchTarget> targets;
 };
 

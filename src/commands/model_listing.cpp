@@ -2,12 +2,16 @@
 #include "commands/model_listing.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
+#include <set>
 
 #include "batch/model_folder.h"
+#include "batch/model_list.h"
 #include "batch/model_names.h"
 #include "platform/console.h"
 #include "platform/folder_lock.h"
+#include "platform/system.h"
 #include "reports/output_files.h"
 #include "text/format.h"
 #include "text/messages.h"
@@ -59,4 +63,74 @@ std::optional<std::string> reportInitialSolutionFolder(const std::string& modelP
     std::cout << (folder ? msg::initialSolFolderExists : msg::initialSolFolderMissing);
     printErrors(err);
     return folder;
+}
+
+namespace {
+
+// The most faults of a list said one by one; the rest are counted.
+constexpr size_t kFaultsSaid = 20;
+
+// Every fault of the listed `models`: a path that is not a file, two of one name.
+std::vector<std::string> listFaults(const std::string& file, const std::vector<ListedModel>& models) {
+    std::vector<std::string> faults;
+    for (const ListedModel& model : models) {
+        if (!isRegularFile(model.path)) {
+            faults.push_back(formatMessage(msg::modelListNotAFile, file.c_str(), model.line, model.path.c_str()));
+        }
+    }
+    for (const auto& [first, second] : sameNamePairs(models)) {
+        const ListedModel &a = models[first], &b = models[second];
+        faults.push_back(formatMessage(msg::modelListSameName, file.c_str(), a.line, b.line, baseName(a.path).c_str(),
+                                       a.path.c_str(), b.path.c_str()));
+    }
+    return faults;
+}
+
+}  // namespace
+
+std::optional<ModelList> readModelList(const std::string& listPath, const std::vector<std::string>& formats) {
+    // A bare name stands in the working folder.
+    const std::string file =
+        withoutDotPieces(absolutePath(listPath.find('/') == std::string::npos ? "./" + listPath : listPath));
+    const std::string name = baseName(file);
+    if (hasScipModelEnding(name) || modelFormat(name, formats)) {
+        std::fprintf(stderr, msg::modelListIsAModel, listPath.c_str());
+        return std::nullopt;
+    }
+    const std::optional<std::string> text = readTextFile(file);
+    if (!text) {
+        std::fprintf(stderr, msg::modelListUnreadable, listPath.c_str());
+        return std::nullopt;
+    }
+    const std::vector<ListedModel> models = listedModels(*text, parentFolder(file));
+    if (models.empty()) {
+        std::fprintf(stderr, msg::modelListEmpty, listPath.c_str());
+        return std::nullopt;
+    }
+    const std::vector<std::string> faults = listFaults(listPath, models);
+    for (size_t i = 0; i < faults.size() && i < kFaultsSaid; ++i) std::cerr << faults[i];
+    if (faults.size() > kFaultsSaid) {
+        std::fprintf(stderr, msg::modelListMoreFaults, listPath.c_str(), faults.size() - kFaultsSaid);
+    }
+    std::cerr << std::flush;
+    if (!faults.empty()) return std::nullopt;
+    ModelList list{file, {}};
+    for (const ListedModel& model : models) list.paths.push_back(model.path);
+    return list;
+}
+
+void announceModelList(const ModelList& list) {
+    std::cout << formatMessage(msg::modelListFound, list.paths.size());
+    forgetListedInitialFolders();  // a new batch lists them again
+    std::set<std::string> seen;
+    bool any = false;
+    for (const std::string& path : list.paths) {
+        const std::string folder = initialSolutionFolderOfModel(path);
+        if (!seen.insert(folder).second || !folderExists(folder)) continue;
+        any = true;
+        std::cout << formatMessage(msg::initialSolFolderOfList, folder.c_str()) << std::flush;
+        printErrors(listInitialSolutionFolder(folder));
+    }
+    if (!any) std::cout << msg::initialSolFolderMissing;
+    std::cout << std::flush;
 }

@@ -7,6 +7,7 @@
 #include "commands/held_folders.h"
 #include "commands/opt_folders.h"
 #include "commands/parameter_check.h"
+#include "batch/model_list.h"
 #include "engine/batch_runner.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -20,6 +21,28 @@ OptResult optimizeFolder(const BatchSettings& settings) {
     return runOpt(request, settings);
 }
 
+namespace {
+
+// The batch's models into `plan`: the list's, or the model folder's entries
+// (its old report dealt with). False when the command line's folder could
+// not be listed whole: it never solves part of one; the shell solves what it found.
+bool listModels(const OptRequest& request, const std::optional<ModelList>& list, BatchPlan& plan) {
+    if (list) {
+        announceModelList(*list);
+        plan.modelPaths = list->paths;
+        plan.modelList = list->file;
+        return true;
+    }
+    const bool commandLine = request.caller == Caller::CommandLine;
+    const FolderListing listing = collectModels(
+        request.lpFolder, oldReportFor(request.lpFolder, plan.targets[0].folder, request.resume, request.shard),
+        commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
+    plan.modelPaths = listing.paths;
+    return listing.whole || !commandLine;
+}
+
+}  // namespace
+
 OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     OptResult result;
     // The folders this run writes, held until it ends (its part's info written).
@@ -30,14 +53,21 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     // The shell asks for the output folder once the models are listed; the
     // command line makes it ready first, and is stricter with both folders.
     const bool commandLine = request.caller == Caller::CommandLine;
-    if (!folderExists(request.lpFolder)) {
+    // On the command line a file is a list of models, read whole before anything is touched.
+    std::optional<ModelList> list;
+    BatchSettings batchSettings = settings;
+    if (commandLine && isRegularFile(request.lpFolder)) {
+        list = readModelList(request.lpFolder, settings.formats);
+        if (!list) return result;
+        batchSettings.formats = listFormats(list->paths, settings.formats);  // every listed file is a model
+    } else if (!folderExists(request.lpFolder)) {
         // In the shell a folder that is not there is said with the prompts;
         // on the command line it is an error, with the usage.
         (commandLine ? std::cerr : std::cout) << msg::lpFolderInvalid << (commandLine ? msg::usage : "") << std::flush;
         return result;
     }
     // SCIP's parameters are checked, in a child process, before anything is touched.
-    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, settings);
+    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, batchSettings);
     if (!checked) return result;
     plan.shard = request.shard;
     plan.targets = std::move(checked->targets);
@@ -53,12 +83,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     // Rows kept from an earlier run are read before the model folder's old
     // report is removed (the two folders may be one).
     if (request.resume == Resume::KeepRows) readTargetsKeptRows(plan);
-    // The command line never solves part of a folder it could not list whole; the shell solves what it found.
-    const FolderListing listing = collectModels(
-        request.lpFolder, oldReportFor(request.lpFolder, plan.targets[0].folder, request.resume, request.shard),
-        commandLine ? IncompleteListing::Refuse : IncompleteListing::Accept);
-    if (!listing.whole && commandLine) return result;
-    plan.modelPaths = listing.paths;
+    if (!listModels(request, list, plan)) return result;
     if (!commandLine && !(askOutputFolder(outputFolder) && holdFolder(outputFolder, request.shard, holder, locks) &&
                           placeTargets(plan.targets, seeds, outputFolder, request.resume) &&
                           holdSeedFolders(plan.targets, seeds, request.shard, holder, locks))) {

@@ -159,6 +159,7 @@ void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const ScipB
         printErrors(err);
         target.record =
             describeBatch(target.settings, request.commandLine, scip, target.settings.scipParameters, plan.modelPaths);
+        target.record->modelList = plan.modelList;
     }
 }
 

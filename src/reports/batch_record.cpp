@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 
 extern "C" {
 #include <glpk.h>
@@ -62,15 +61,12 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::string& comm
     if (settings.knownResults) record.knownResultsFile = settings.knownResultsFile;
     record.changedParameters = changedParameters;
     // The models with a settings file of their own beside them.
-    std::map<std::string, std::string> paths;  // by name
-    for (const std::string& path : modelPaths) paths[baseName(path)] = path;
     for (const std::string& path : modelPaths) {
         const std::string name = baseName(path);
         if (!modelFormat(name, settings.formats)) continue;
-        const auto settingsFile = paths.find(modelSettingsFileName(name, settings.formats));
-        if (settingsFile != paths.end() && isRegularFile(settingsFile->second)) {
-            record.modelSettingsFiles.push_back(settingsFile->first);
-        }
+        const std::string settingsFile = modelSettingsFileName(name, settings.formats);
+        if (isRegularFile(joinPath(parentFolder(path), settingsFile)))
+            record.modelSettingsFiles.push_back(settingsFile);
     }
     return record;
 }
@@ -104,6 +100,7 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     }
     comment(msg::recordGlpk + record.glpkVersion);
     comment(msg::recordCommandLine + record.commandLine);
+    if (!record.modelList.empty()) comment(msg::recordModelList + record.modelList);
     comment(msg::recordHost + record.host);
     comment(msg::recordWorkers + std::to_string(workers));
     comment(msg::recordStart + record.startTime);

@@ -18,6 +18,7 @@ inline constexpr const char* recordScipLpSolver = "SCIP, solver de LP: ";
 inline constexpr const char* scipBuildDescription = "SCIP %s (git %s, %s, soma %s)";
 inline constexpr const char* recordGlpk = "GLPK: ";
 inline constexpr const char* recordCommandLine = "linha de comando: ";
+inline constexpr const char* recordModelList = "lista de modelos: ";  // the list a batch's models came from
 inline constexpr const char* recordFromShell = "(shell)";  // the command line of a batch typed in the shell
 inline constexpr const char* recordHost = "máquina: ";
 inline constexpr const char* recordWorkers = "processos: ";
