@@ -107,8 +107,9 @@ TEST(Shards, MergedPartsEqualTheWholeBatchAndBadPartsAreRefused) {
     runProgram("", withArgs({"--shard", "1/3", "opt", m.string(), parts}));
     const RunResult renamed = runProgram("", withArgs({"merge", parts}));
     EXPECT_EQ(renamed.exitCode, 1);
-    EXPECT_EQ(renamed.err, "A pasta (ou a lista) de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: " +
-                               parts + "\n");
+    EXPECT_EQ(renamed.err,
+              "A pasta (ou a lista) de modelos mudou entre as partes (listagens diferentes); rode as partes de novo: " +
+                  parts + "\n");
     EXPECT_FALSE(fs::exists(dir / "parts" / "sol_stat.csv"));
 }
 

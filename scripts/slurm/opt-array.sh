@@ -3,8 +3,8 @@
 # a job that merges the shards' reports once every task has ended.
 #
 #   opt-array.sh [-t SEG] [--retomar] [SCIP settings] [--historico PASTA] PASTA_LP|LISTA PASTA_SAIDA [N] [-- sbatch options]
-# LISTA: a file naming the models, one path a line (relative to its folder),
-# as the program takes it.
+# LISTA: a file naming the models, one path a line (relative to its
+# folder), as the program takes it.
 # SCIP settings: --scip ARQ, --parametros ARQ, -p NOME=VALOR, --formatos LISTA,
 # --logs, --semente N, --sementes LISTA, --corrida, as the program takes them
 # (--scip by its full path; without it, LOTE_SCIP's library if set); every
@@ -86,6 +86,35 @@ sbatch_options=("$@")
 q() { printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; }
 
 [ -d "$models" ] || [ -f "$models" ] || { echo "Pasta de .lps inexistente ou inválida: $models" >&2; exit 2; }
+# A list is checked as the program checks it, before any job is submitted:
+# every task would refuse it, and the merge job would call them unfinished.
+list_models=0
+if [ -f "$models" ]; then
+    case "${models##*/}" in
+        *.lp | *.lp.gz | *.mps | *.mps.gz | *.cip | *.opb)
+            echo "$models é um modelo, não uma lista de modelos" >&2; exit 2 ;;
+    esac
+    problems=""
+    declare -A seen=()
+    n=0
+    while IFS= read -r line || [ -n "$line" ]; do
+        n=$((n + 1))
+        line="${line#"${line%%[![:space:]]*}"}"
+        line="${line%"${line##*[![:space:]]}"}"
+        if [ -z "$line" ] || [ "${line:0:1}" = "#" ]; then continue; fi
+        list_models=$((list_models + 1))
+        case "$line" in /*) path="$line" ;; *) path="$(dirname "$models")/$line" ;; esac
+        [ -f "$path" ] || problems+="$models, linha $n: $path não existe ou não é um arquivo"$'\n'
+        name="${path##*/}"
+        if [ -n "$name" ] && [ -n "${seen[$name]:-}" ]; then
+            problems+="$models, linhas ${seen[$name]} e $n: dois modelos com o nome $name"$'\n'
+        elif [ -n "$name" ]; then
+            seen[$name]=$n
+        fi
+    done <"$models"
+    [ "$list_models" -gt 0 ] || problems+="A lista de modelos $models não nomeia nenhum modelo"$'\n'
+    [ -z "$problems" ] || { printf '%s' "$problems" >&2; exit 2; }
+fi
 if [ -z "$tasks" ] && [ -n "$resume" ] && [ -d "$output" ]; then
     # The count of the array that is resumed, from its parts' records.
     shopt -s nullglob
@@ -104,7 +133,7 @@ if [ -z "$tasks" ]; then
     IFS=',' read -r -a endings <<<"$formats"
     for ending in "${endings[@]}"; do names+=(-o -name "*$ending"); done
     if [ -f "$models" ]; then
-        count=$(grep -cv '^[[:space:]]*\(#.*\)\?$' "$models" || true)
+        count=$list_models
     else
         count=$(find "$models" -mindepth 1 -maxdepth 1 \( "${names[@]:1}" \) | wc -l)
     fi

@@ -58,9 +58,9 @@ std::string withoutDotPieces(const std::string& path) {
 
 std::vector<std::pair<size_t, size_t>> sameNamePairs(const std::vector<ListedModel>& models) {
     std::vector<std::pair<size_t, size_t>> pairs;
-    std::map<std::string, size_t> first;  // by file name
+    std::map<std::string, size_t> first;  // by solution file name
     for (size_t i = 0; i < models.size(); ++i) {
-        const auto [at, fresh] = first.emplace(baseName(models[i].path), i);
+        const auto [at, fresh] = first.emplace(solutionFileName(baseName(models[i].path)), i);
         if (!fresh) pairs.emplace_back(at->second, i);
     }
     return pairs;

@@ -20,8 +20,9 @@ struct ListedModel {
 std::vector<ListedModel> listedModels(const std::string& text, const std::string& listFolder);
 // `path` without its "." pieces and doubled separators ("/a/./b//c" -> "/a/b/c").
 std::string withoutDotPieces(const std::string& path);
-// Pairs of positions in `models` whose file names are one (each later one
-// with the first of its name): their rows, solutions and known results
+// Pairs of positions in `models` whose file names, or the names of the
+// solution files they give ("x.lp" and "x" both give "x.sol"), are one
+// (each later one with the first): their rows, solutions and known results
 // would be confused.
 std::vector<std::pair<size_t, size_t>> sameNamePairs(const std::vector<ListedModel>& models);
 // The endings under which every listed file is a model: `formats`, and for

@@ -1,4 +1,4 @@
-// The model folder of a batch.
+// The models of a batch: a model folder's entries, or a list's models.
 #include "commands/model_listing.h"
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include "batch/model_names.h"
 #include "platform/console.h"
 #include "platform/folder_lock.h"
-#include "platform/system.h"
 #include "reports/output_files.h"
 #include "text/format.h"
 #include "text/messages.h"
@@ -70,7 +69,8 @@ namespace {
 // The most faults of a list said one by one; the rest are counted.
 constexpr size_t kFaultsSaid = 20;
 
-// Every fault of the listed `models`: a path that is not a file, two of one name.
+// Every fault of the listed `models`: a path that is not a file, two that
+// would be one in the output folder.
 std::vector<std::string> listFaults(const std::string& file, const std::vector<ListedModel>& models) {
     std::vector<std::string> faults;
     for (const ListedModel& model : models) {
@@ -80,29 +80,50 @@ std::vector<std::string> listFaults(const std::string& file, const std::vector<L
     }
     for (const auto& [first, second] : sameNamePairs(models)) {
         const ListedModel &a = models[first], &b = models[second];
-        faults.push_back(formatMessage(msg::modelListSameName, file.c_str(), a.line, b.line, baseName(a.path).c_str(),
-                                       a.path.c_str(), b.path.c_str()));
+        const std::string name = baseName(a.path);
+        faults.push_back(name == baseName(b.path)
+                             ? formatMessage(msg::modelListSameName, file.c_str(), a.line, b.line, name.c_str(),
+                                             a.path.c_str(), b.path.c_str())
+                             : formatMessage(msg::modelListSameSolution, file.c_str(), a.line, b.line, a.path.c_str(),
+                                             b.path.c_str(), solutionFileName(name).c_str()));
     }
     return faults;
+}
+
+// Whether the list's file name is a model's (an ending SCIP reads, or one of `formats`, after a dot).
+bool namesAModel(const std::string& name, const std::vector<std::string>& formats) {
+    return hasScipModelEnding(name) || std::any_of(formats.begin(), formats.end(),
+                                                   [&name](const std::string& f) { return endsWith(name, "." + f); });
+}
+
+// The models of a list, each in its folder's real path: the initial-solution
+// folder beside it is then the one beside its real folder ("../x.lp" too),
+// and each folder is one path however the list spells it.
+std::vector<ListedModel> modelsInRealFolders(const std::string& text, const std::string& listFolder) {
+    std::vector<ListedModel> models = listedModels(text, listFolder);
+    for (ListedModel& model : models) {
+        if (const std::optional<std::string> folder = realPath(parentFolder(model.path))) {
+            model.path = joinPath(*folder, baseName(model.path));
+        }
+    }
+    return models;
 }
 
 }  // namespace
 
 std::optional<ModelList> readModelList(const std::string& listPath, const std::vector<std::string>& formats) {
-    // A bare name stands in the working folder.
-    const std::string file =
-        withoutDotPieces(absolutePath(listPath.find('/') == std::string::npos ? "./" + listPath : listPath));
-    const std::string name = baseName(file);
-    if (hasScipModelEnding(name) || modelFormat(name, formats)) {
+    // Read where its links lead, as the Slurm script reads it.
+    const std::string file = realPath(listPath).value_or(listPath);
+    if (namesAModel(baseName(file), formats)) {
         std::fprintf(stderr, msg::modelListIsAModel, listPath.c_str());
         return std::nullopt;
     }
     const std::optional<std::string> text = readTextFile(file);
-    if (!text) {
-        std::fprintf(stderr, msg::modelListUnreadable, listPath.c_str());
+    if (!text || holdsNul(*text)) {
+        std::fprintf(stderr, text ? msg::modelListNotText : msg::modelListUnreadable, listPath.c_str());
         return std::nullopt;
     }
-    const std::vector<ListedModel> models = listedModels(*text, parentFolder(file));
+    const std::vector<ListedModel> models = modelsInRealFolders(*text, parentFolder(file));
     if (models.empty()) {
         std::fprintf(stderr, msg::modelListEmpty, listPath.c_str());
         return std::nullopt;
@@ -120,7 +141,8 @@ std::optional<ModelList> readModelList(const std::string& listPath, const std::v
 }
 
 void announceModelList(const ModelList& list) {
-    std::cout << formatMessage(msg::modelListFound, list.paths.size());
+    const size_t count = list.paths.size();
+    std::cout << (count == 1 ? std::string(msg::modelListFoundOne) : formatMessage(msg::modelListFound, count));
     forgetListedInitialFolders();  // a new batch lists them again
     std::set<std::string> seen;
     bool any = false;

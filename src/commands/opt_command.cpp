@@ -3,11 +3,11 @@
 
 #include <iostream>
 
-#include "commands/model_listing.h"
+#include "batch/model_list.h"
 #include "commands/held_folders.h"
+#include "commands/model_listing.h"
 #include "commands/opt_folders.h"
 #include "commands/parameter_check.h"
-#include "batch/model_list.h"
 #include "engine/batch_runner.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -96,7 +96,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     // The record says the part finished only when every entry of it did.
     for (size_t t = 0; request.shard && t < plan.targets.size(); ++t) {
         std::string err;
-        if (!writePartInfo(plan.targets[t].folder, *request.shard, plan.modelPaths, batch, t, &err)) {
+        if (!writePartInfo(plan.targets[t].folder, *request.shard, plan, batch, t, &err)) {
             printErrors(err);
             result.exitStatus = 1;
         }

@@ -155,7 +155,7 @@ void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const ScipB
         // A batch started afresh owes nothing to the journal of an earlier one.
         if (request.resume == Resume::No) removeIfPresent(joinPath(target.folder, journalName(plan.shard)), nullptr);
         std::string err;
-        if (plan.shard) writePartInfo(target.folder, *plan.shard, plan.modelPaths, std::nullopt, 0, &err);
+        if (plan.shard) writePartInfo(target.folder, *plan.shard, plan, std::nullopt, 0, &err);
         printErrors(err);
         target.record =
             describeBatch(target.settings, request.commandLine, scip, target.settings.scipParameters, plan.modelPaths);

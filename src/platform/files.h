@@ -97,6 +97,9 @@ bool endsWith(const std::string& text, const std::string& suffix);
 
 // The whole content of a regular file; nothing when it is not one or cannot be read.
 std::optional<std::string> readTextFile(const std::string& path);
+// The absolute path of an existing file or folder, links and "." and ".."
+// resolved; nothing when it does not exist.
+std::optional<std::string> realPath(const std::string& path);
 // True when both paths name one folder.
 bool sameFolder(const std::string& a, const std::string& b);
 // Makes `folder` when only its last part is missing, and checks that a new

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -235,6 +236,15 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
     stamp.size = static_cast<long long>(info.st_size);
     stamp.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
     return stamp;
+}
+
+std::optional<std::string> realPath(const std::string& path) {
+    if (holdsNul(path)) return std::nullopt;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return std::nullopt;
+    std::string resolved = real;
+    std::free(real);
+    return resolved;
 }
 
 bool sameFolder(const std::string& a, const std::string& b) {

@@ -65,8 +65,9 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::string& comm
         const std::string name = baseName(path);
         if (!modelFormat(name, settings.formats)) continue;
         const std::string settingsFile = modelSettingsFileName(name, settings.formats);
-        if (isRegularFile(joinPath(parentFolder(path), settingsFile)))
+        if (isRegularFile(joinPath(parentFolder(path), settingsFile))) {
             record.modelSettingsFiles.push_back(settingsFile);
+        }
     }
     return record;
 }

@@ -11,17 +11,17 @@
 
 std::string partInfoName(const Shard& shard) { return partName(kPartInfoFile, shard); }
 
-std::string listingDigest(const std::vector<std::string>& modelPaths) {
-    std::string names;
-    for (const std::string& path : modelPaths) names += baseName(path) + '\0';
+std::string listingDigest(const std::vector<std::string>& modelPaths, const std::string& modelList) {
+    std::string names = modelList.empty() ? "" : modelList + '\0';
+    for (const std::string& path : modelPaths) names += (modelList.empty() ? baseName(path) : path) + '\0';
     return fnv1aDigest(names);
 }
 
-std::string partInfoText(const Shard& shard, const std::vector<std::string>& modelPaths,
+std::string partInfoText(const Shard& shard, const std::vector<std::string>& modelPaths, const std::string& modelList,
                          const std::optional<BatchResult>& ran, size_t target) {
     std::string text = "LoteOtimizador parte " + std::to_string(shard.index) + " de " + std::to_string(shard.count) +
-                       "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " + listingDigest(modelPaths) +
-                       "\nlinhas";
+                       "\nentradas " + std::to_string(modelPaths.size()) + "\nnomes " +
+                       listingDigest(modelPaths, modelList) + "\nlinhas";
     if (ran) {
         for (size_t position : ran->rowPositions.at(target)) text += " " + std::to_string(position);
     }
@@ -35,11 +35,12 @@ std::string partInfoText(const Shard& shard, const std::vector<std::string>& mod
     return text;
 }
 
-bool writePartInfo(const std::string& outputFolder, const Shard& shard, const std::vector<std::string>& modelPaths,
+bool writePartInfo(const std::string& outputFolder, const Shard& shard, const BatchPlan& plan,
                    const std::optional<BatchResult>& ran, size_t target, std::string* err) {
     const std::string path = joinPath(outputFolder, partInfoName(shard));
     std::string reason;
-    if (replaceFile(outputFolder, path, partInfoText(shard, modelPaths, ran, target), &reason)) return true;
+    const std::string text = partInfoText(shard, plan.modelPaths, plan.modelList, ran, target);
+    if (replaceFile(outputFolder, path, text, &reason)) return true;
     if (err != nullptr) *err = ioErrorLine(msg::reportNotWritten, path, reason);
     return false;
 }

@@ -55,8 +55,10 @@ inline constexpr const char* initialSolFolderExists = "pasta de sol inicial exis
 inline constexpr const char* initialSolFolderMissing = "pasta de sol inicial não existe. \n";
 // A list of models as the batch (opt LISTA PASTA_SAIDA).
 inline constexpr const char* modelListFound = "Lista de modelos encontrada: %zu modelos\n";
+inline constexpr const char* modelListFoundOne = "Lista de modelos encontrada: 1 modelo\n";
 inline constexpr const char* initialSolFolderOfList = "pasta de sol inicial existe: %s \n";
 inline constexpr const char* modelListUnreadable = "Não foi possível ler a lista de modelos %s\n";
+inline constexpr const char* modelListNotText = "%s não é uma lista de modelos: tem bytes nulos, não é texto\n";
 inline constexpr const char* modelListIsAModel =
     "%s é um modelo, não uma lista de modelos: opt resolve os modelos de uma pasta, ou os de uma lista com um "
     "caminho por linha\n";
@@ -64,7 +66,9 @@ inline constexpr const char* modelListEmpty = "A lista de modelos %s não nomeia
 inline constexpr const char* modelListNotAFile = "%s, linha %zu: %s não existe ou não é um arquivo\n";
 inline constexpr const char* modelListSameName =
     "%s, linhas %zu e %zu: dois modelos com o nome %s (%s e %s); os relatórios não os distinguiriam\n";
-inline constexpr const char* modelListMoreFaults = "%s: e mais %zu linhas com problemas\n";
+inline constexpr const char* modelListSameSolution =
+    "%s, linhas %zu e %zu: %s e %s gravariam a mesma solução %s na pasta de saída\n";
+inline constexpr const char* modelListMoreFaults = "%s: e mais %zu problemas\n";
 inline constexpr const char* initialSolRead = "solução inicial lida: ";
 // A start solution's variables that the model lacks (ignored), and one SCIP discards.
 inline constexpr const char* startSolutionUnknownVariable =
