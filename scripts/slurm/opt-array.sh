@@ -6,26 +6,29 @@
 # LISTA: a file naming the models, one path a line (relative to its
 # folder), as the program takes it.
 # SCIP settings: --scip ARQ, --parametros ARQ, -p NOME=VALOR, --formatos LISTA,
-# --logs, --semente N, --sementes LISTA, --corrida, as the program takes them
-# (--scip by its full path; without it, LOTE_SCIP's library if set); every
-# task gets them, and --historico PASTA (the complete report whose times
-# order each task's hand-out; without it, PASTA_SAIDA's own, if any). With
-# --sementes each task solves its models under every seed, into
-# PASTA_SAIDA/semente-K, and the merge joins each seed's folder.
+# --logs, --semente N, --sementes LISTA, --variantes NOME=ARQ,..., --corrida,
+# as the program takes them (--scip and the settings files by their full
+# paths; without --scip, LOTE_SCIP's library if set); every task gets them,
+# and --historico PASTA (the complete report whose times order each task's
+# hand-out; without it, PASTA_SAIDA's own, if any). With --sementes or
+# --variantes each task solves its models under every seed and variant, into
+# PASTA_SAIDA/semente-K, PASTA_SAIDA/variante-NOME or
+# PASTA_SAIDA/variante-NOME/semente-K, and the merge joins each such folder.
 #
 # N defaults to one task per 50 models (entries of the --formatos, or the
-# list's lines that are neither blank nor comments; at least 1; with --sementes, per 50 pairs of model and seed); each task gets
+# list's lines that are neither blank nor comments; at least 1; with
+# --sementes or --variantes, per 50 runs of a model); each task gets
 # ${CPUS:-1} CPUs and solves that many models at once (with --corrida, a
-# task's idle CPUs race its running models: give it CPUS=2 or more). With --retomar every
-# task resumes its part from what an earlier array left in PASTA_SAIDA (N
-# defaults to that array's), so an array stopped at its time limit or by
-# scancel goes on where it stopped. Assumes both folders on a file system
-# that every node sees, and `loteotimizador` installed on the PATH of every
-# node.
+# task's idle CPUs race its running models: give it CPUS=2 or more). With
+# --retomar every task resumes its part from what an earlier array left in
+# PASTA_SAIDA (N defaults to that array's), so an array stopped at its time
+# limit or by scancel goes on where it stopped. Assumes both folders on a
+# file system that every node sees, and `loteotimizador` installed on the
+# PATH of every node.
 set -euo pipefail
 
 usage() {
-    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--scip ARQ] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--sementes LISTA] [--corrida] [--historico PASTA] PASTA_LP|LISTA PASTA_SAIDA [N] [-- opções do sbatch]" >&2
+    echo "Uso: opt-array.sh [-t SEG] [--retomar] [--scip ARQ] [--parametros ARQ] [-p NOME=VALOR]... [--formatos LISTA] [--logs] [--semente N] [--sementes LISTA] [--variantes NOME=ARQ,...] [--corrida] [--historico PASTA] PASTA_LP|LISTA PASTA_SAIDA [N] [-- opções do sbatch]" >&2
     exit 2
 }
 
@@ -35,6 +38,7 @@ scip_options=()
 scip_library="${LOTE_SCIP:-}"
 formats="lp"
 seeds=1
+variants=1
 while [ $# -gt 0 ]; do
     case "$1" in
         -t) [ $# -ge 2 ] || usage; time_limit="$2"; shift 2 ;;
@@ -62,6 +66,20 @@ while [ $# -gt 0 ]; do
             done
             (( seeds <= 100 )) || { echo "Sementes inválidas: $2 (até 100)" >&2; exit 2; }
             scip_options+=("$1" "$2"); shift 2 ;;
+        --variantes)
+            [ $# -ge 2 ] || usage
+            # Each variant's settings file by its full path ("NOME=": SCIP's defaults).
+            variants=0
+            given=""
+            IFS=',' read -r -a pieces <<<"$2"
+            for piece in "${pieces[@]}"; do
+                [[ "$piece" == *=* ]] || { echo "Variantes inválidas: $2" >&2; exit 2; }
+                file="${piece#*=}"
+                [ -z "$file" ] || file="$(realpath -m -- "$file")"
+                given+="${given:+,}${piece%%=*}=$file"
+                variants=$((variants + 1))
+            done
+            scip_options+=("$1" "$given"); shift 2 ;;
         --logs | --corrida) scip_options+=("$1"); shift ;;
         *) break ;;
     esac
@@ -118,7 +136,8 @@ fi
 if [ -z "$tasks" ] && [ -n "$resume" ] && [ -d "$output" ]; then
     # The count of the array that is resumed, from its parts' records.
     shopt -s nullglob
-    records=("$output"/sol_stat.parte-*-de-*.info "$output"/semente-*/sol_stat.parte-*-de-*.info)
+    records=("$output"/sol_stat.parte-*-de-*.info "$output"/semente-*/sol_stat.parte-*-de-*.info
+        "$output"/variante-*/sol_stat.parte-*-de-*.info "$output"/variante-*/semente-*/sol_stat.parte-*-de-*.info)
     shopt -u nullglob
     counts=$(printf '%s\n' "${records[@]}" | sed -n 's/.*-de-\([0-9]*\)\.info$/\1/p' | sort -un)
     if [ "$(printf '%s\n' "$counts" | grep -c .)" -gt 1 ]; then
@@ -138,7 +157,7 @@ if [ -z "$tasks" ]; then
         count=$(find "$models" -mindepth 1 -maxdepth 1 \( "${names[@]:1}" \) | wc -l)
     fi
     # Parts split the models (each part solves its models under every seed).
-    tasks=$(( (count * seeds + 49) / 50 ))
+    tasks=$(( (count * seeds * variants + 49) / 50 ))
     [ "$tasks" -le "$count" ] || tasks=$count
     [ "$tasks" -ge 1 ] || tasks=1
 fi

@@ -9,6 +9,7 @@
 
 #include "batch/model_names.h"
 #include "batch/shard.h"
+#include "batch/variants.h"
 #include "platform/console.h"
 #include "reports/batch_record.h"
 #include "text/messages.h"
@@ -29,11 +30,14 @@ enum LongOnly {
     kHistory,
     kRace,
     kSeeds,
-    kScip
+    kScip,
+    kVariants
 };
 
 // The most seeds --sementes takes (each seed's journal stays open while its batch runs).
 constexpr size_t kMostSeeds = 100;
+// The most variants --variantes takes.
+constexpr size_t kMostVariants = 20;
 
 std::optional<double> parseMegabytes(const std::string& text) {
     const auto value = parseWholeNumber(text, 999999999ULL);
@@ -72,6 +76,7 @@ const option kLongOptions[] = {{"html", required_argument, nullptr, kHtml},
                                {"corrida", no_argument, nullptr, kRace},
                                {"sementes", required_argument, nullptr, kSeeds},
                                {"scip", required_argument, nullptr, kScip},
+                               {"variantes", required_argument, nullptr, kVariants},
                                {nullptr, 0, nullptr, 0}};
 
 // Each option group below takes the option `c` with its `value` into
@@ -149,6 +154,12 @@ std::optional<std::string> takeOptOption(int c, const std::string& value, Progra
                 return optOnly("--sementes");
             }
             return formatMessage(msg::optionBadSeeds, value, kMostSeeds);
+        case kVariants:
+            if (const std::optional<std::vector<Variant>> variants = parseVariants(value, kMostVariants)) {
+                options.opt.variants = *variants;
+                return optOnly("--variantes");
+            }
+            return formatMessage(msg::optionBadVariants, value, kMostVariants);
         case kHistory:
             if (value.empty()) return formatMessage(msg::optionNeedsValue, "--historico");
             options.opt.historyFolder = value;
@@ -221,6 +232,10 @@ std::string misplacedOption(const ProgramOptions& options) {
     // A seed run's seeds are its own; racing would mix them.
     if (!options.opt.seeds.empty() && (options.opt.scip.seed || options.settings.race)) {
         return formatMessage(msg::optionNotWithSeeds, options.opt.scip.seed ? "--semente" : "--corrida");
+    }
+    // Variants run side by side so that their times compare; racing copies would skew them.
+    if (!options.opt.variants.empty() && options.settings.race) {
+        return formatMessage(msg::optionNotWithVariants, "--corrida");
     }
     return "";
 }

@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "batch/record.h"
 #include "platform/files.h"
 
 // How a solve ended, as the report tells it.
@@ -68,6 +69,7 @@ struct BatchSettings {
 struct ScipRequest {
     std::string parameterFile;            // --parametros: a settings file in SCIP's format
     std::vector<std::string> parameters;  // -p NOME=VALOR, in the order given
+    std::string variantFile;              // a variant's settings file, after the two above ("": none)
     std::optional<int> seed;              // --semente
 };
 
@@ -134,9 +136,7 @@ struct ModelResult {
 
 // `visitFields(s, f)` lists a struct's fields, for reading and for writing
 // it alike (process/codec.h sends a model's result from its worker so):
-// `f(field)` each, `f(field, LastValue)` for an enumeration.
-template <typename S, typename T>
-using IfFieldsOf = std::enable_if_t<std::is_same_v<std::remove_const_t<S>, T>, int>;
+// `f(field)` each, `f(field, LastValue)` for an enumeration (IfFieldsOf: batch/record.h).
 
 template <typename S, typename F, IfFieldsOf<S, FileStamp> = 0>
 void visitFields(S& s, F&& f) {
@@ -181,6 +181,7 @@ template <typename S, typename F, IfFieldsOf<S, ScipRequest> = 0>
 void visitFields(S& s, F&& f) {
     f(s.parameterFile);
     f(s.parameters);
+    f(s.variantFile);
     f(s.seed);
 }
 
@@ -209,54 +210,12 @@ struct KeptRow {
     std::optional<FileStamp> stamp;  // the model file its row was made from
 };
 
-// The SCIP a batch runs on, as its shared library tells it; all "" when
-// it could not be loaded (or an older record did not say).
-struct ScipBuild {
-    std::string version;   // "10.0.0"
-    std::string gitHash;   // the commit SCIP was built from
-    std::string library;   // the shared library's path, as loaded
-    std::string digest;    // the library file's digest (fnv1aDigest): the same SCIP wherever it lies
-    std::string lpSolver;  // SCIP's LP solver, its name and version
-};
-template <typename S, typename F, IfFieldsOf<S, ScipBuild> = 0>
-void visitFields(S& s, F&& f) {
-    f(s.version);
-    f(s.gitHash);
-    f(s.library);
-    f(s.digest);
-    f(s.lpSolver);
-}
-
-// How a batch is solved, as its record in the output folder tells it
-// besides the workers and their memory.
-struct BatchRecord {
-    std::string programVersion, glpkVersion;
-    ScipBuild scip;
-    std::string commandLine;  // as typed, each word quoted for a shell where needed
-    std::string modelList;    // the list file the models were named in ("": a folder's entries)
-    std::string host;
-    std::string startTime;     // local time, with its offset from UTC
-    double timeLimit = 0.0;    // -t (0: none)
-    bool memoryGiven = false;  // --memoria (else the memory share)
-    std::vector<std::string> formats;
-    std::optional<int> seed;
-    bool race = false;                            // --corrida
-    std::string knownResultsFile;                 // --solu ("": none)
-    std::vector<std::string> modelSettingsFiles;  // x.set beside x.lp, for that model alone
-    std::string changedParameters;                // SCIP's "name = value" lines, without limits/memory
-};
-
-// The times of an earlier complete report, which order the hand-out: the longest expected first.
-struct EarlierTimes {
-    std::string report;                     // the file they were read from; "": none
-    std::map<std::string, double> seconds;  // TEMPO, by model name
-};
-
 // One output folder of a batch and what goes into it: a batch has one; a
 // batch under several seeds (--sementes) one per seed, "semente-K".
 struct BatchTarget {
     std::string folder;
     std::string label;                        // after "MODELO i" on its blocks ("": none)
+    std::string variant;                      // its variant's name (--variantes; "": none)
     BatchSettings settings;                   // its seed and SCIP parameters
     std::map<std::string, KeptRow> keptRows;  // by model name: not solved again
     std::optional<BatchRecord> record;        // written once the workers are known

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 
+#include "batch/variants.h"
 #include "compare/comparison.h"
 #include "compare/comparison_html.h"
 #include "compare/comparison_text.h"
@@ -78,8 +79,9 @@ struct ReadFolder {
     std::vector<ComparedFolder> seeds;
 };
 
-// A folder of one batch, or of one batch under several seeds (read as one run).
-std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
+// A folder of one batch, or of one batch under several seeds (read as one
+// run), under `label`.
+std::optional<ReadFolder> readComparedFolder(const std::string& folder, const std::string& label) {
     ReadFolder read;
     std::vector<std::string> odd;
     std::string err;
@@ -90,6 +92,7 @@ std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
         std::optional<ComparedFolder> compared = readReportFolder(folder);
         if (!compared) return std::nullopt;
         read.folder = std::move(*compared);
+        read.folder.label = label;
         return read;
     }
     for (const std::string& name : read.seedNames) {
@@ -100,8 +103,33 @@ std::optional<ReadFolder> readComparedFolder(const std::string& folder) {
     for (const auto& [model, seed] : modelsMissing(read.seeds)) {
         std::fprintf(stderr, msg::compareSeedMissing, folder.c_str(), model.c_str(), read.seedNames[seed].c_str());
     }
-    read.folder = combineSeeds(folderLabel(folder), read.seeds);
+    read.folder = combineSeeds(label, read.seeds);
     return read;
+}
+
+// The folders that `folder` stands for: itself, or, for a batch under
+// several variants, each variant's folder in the batch's order (as its
+// records name it; the first is the reference), labelled by its variant.
+std::vector<std::pair<std::string, std::string>> comparedFolders(const std::string& folder) {
+    std::string err;
+    std::vector<std::string> names = variantFoldersOf(folder, &err);
+    printErrors(err);
+    if (names.empty()) return {{folder, folderLabel(folder)}};
+    std::vector<std::string> order;
+    for (const std::string& batch : batchFoldersUnder(folder, &err)) {
+        order = variantOrderOf(
+            recordedValue(readTextFile(joinPath(batch, kRecordFile)).value_or(""), msg::recordVariantOrder));
+        if (!order.empty()) break;
+    }
+    const auto rank = [&order](const std::string& name) {
+        const auto at = std::find(order.begin(), order.end(), *variantOfFolder(name));
+        return static_cast<size_t>(at - order.begin());
+    };
+    std::stable_sort(names.begin(), names.end(),
+                     [&rank](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
+    std::vector<std::pair<std::string, std::string>> folders;
+    for (const std::string& name : names) folders.emplace_back(joinPath(folder, name), *variantOfFolder(name));
+    return folders;
 }
 
 // Two folders of one name are told apart by their place on the command line.
@@ -123,7 +151,7 @@ bool protectedTarget(const std::string& target, const std::vector<std::string>& 
     for (const std::string& folder : folders) {
         std::vector<std::string> batches = {folder};
         std::string err;
-        for (const std::string& seed : seedFoldersOf(folder, &err)) batches.push_back(joinPath(folder, seed));
+        for (const std::string& batch : batchFoldersUnder(folder, &err)) batches.push_back(batch);
         printErrors(err);
         // By name in the folder, whether the file is there yet or not: a
         // report written into a seed run's folder would make it a batch.
@@ -162,13 +190,15 @@ int runComparison(const ComparisonRequest& request) {
     std::vector<ComparedFolder> folders;
     std::vector<SeedRun> seedRuns;
     bool readable = true;
-    for (const std::string& folder : request.folders) {
-        std::optional<ReadFolder> read = readComparedFolder(folder);
-        readable = readable && read.has_value();
-        if (!read) continue;
-        folders.push_back(std::move(read->folder));
-        if (!read->seeds.empty()) {
-            seedRuns.push_back(SeedRun{folders.size() - 1, read->seedNames, seedSpreads(read->seeds), ""});
+    for (const std::string& typed : request.folders) {
+        for (const auto& [folder, label] : comparedFolders(typed)) {
+            std::optional<ReadFolder> read = readComparedFolder(folder, label);
+            readable = readable && read.has_value();
+            if (!read) continue;
+            folders.push_back(std::move(read->folder));
+            if (!read->seeds.empty()) {
+                seedRuns.push_back(SeedRun{folders.size() - 1, read->seedNames, seedSpreads(read->seeds), ""});
+            }
         }
     }
     if (!readable || folders.empty()) return 2;

@@ -182,18 +182,18 @@ int mergeParts(const std::string& outputFolder) {
     // No part may be running while its reports are merged, nor start before they are.
     HeldFolders locks;
     if (!holdFolder(outputFolder, std::nullopt, lockHolder("merge " + outputFolder), locks)) return 2;
-    // A batch under several seeds: each seed's folder that holds parts is
-    // merged as a batch (a seed run earlier without parts stays as it is).
+    // A batch under several seeds or variants: each seed's or variant's
+    // folder that holds parts is merged as a batch (one run earlier without
+    // parts stays as it is).
     std::vector<std::string> parted;
     std::string err;
-    const std::vector<std::string> seeds = seedFoldersOf(outputFolder, &err);
-    printErrors(err);
-    for (const std::string& seed : seeds) {
-        if (holdsParts(joinPath(outputFolder, seed))) parted.push_back(joinPath(outputFolder, seed));
+    for (const std::string& folder : batchFoldersUnder(outputFolder, &err)) {
+        if (holdsParts(folder)) parted.push_back(folder);
     }
+    printErrors(err);
     if (parted.empty() || holdsParts(outputFolder)) return mergeBatchParts(outputFolder);
-    // Parts may have been started into a seed's folder itself: every seed
-    // folder is held before any is merged, so that a refusal writes nothing.
+    // Parts may have been started into a seed's or variant's folder itself:
+    // every such folder is held before any is merged, so that a refusal writes nothing.
     for (const std::string& folder : parted) {
         if (!holdFolder(folder, std::nullopt, lockHolder("merge " + outputFolder), locks)) return 2;
     }

@@ -67,7 +67,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
         return result;
     }
     // SCIP's parameters are checked, in a child process, before anything is touched.
-    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, batchSettings);
+    std::optional<CheckedTargets> checked = checkTargets(request.scip, request.seeds, request.variants, batchSettings);
     if (!checked) return result;
     plan.shard = request.shard;
     plan.targets = std::move(checked->targets);
@@ -77,7 +77,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
                          holdFolder(outputFolder, request.shard, holder, locks) &&
                          placeTargets(plan.targets, seeds, outputFolder, request.resume) &&
                          resumableUnder(plan.targets, request.shard, request.resume, checked->scip) &&
-                         holdSeedFolders(plan.targets, seeds, request.shard, holder, locks))) {
+                         holdTargetFolders(plan.targets, seeds, request.shard, holder, locks))) {
         return result;
     }
     // Rows kept from an earlier run are read before the model folder's old
@@ -86,7 +86,7 @@ OptResult runOpt(const OptRequest& request, const BatchSettings& settings) {
     if (!listModels(request, list, plan)) return result;
     if (!commandLine && !(askOutputFolder(outputFolder) && holdFolder(outputFolder, request.shard, holder, locks) &&
                           placeTargets(plan.targets, seeds, outputFolder, request.resume) &&
-                          holdSeedFolders(plan.targets, seeds, request.shard, holder, locks))) {
+                          holdTargetFolders(plan.targets, seeds, request.shard, holder, locks))) {
         return result;
     }
     prepareBatchOutputs(plan, request, checked->scip);

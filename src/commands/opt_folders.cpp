@@ -6,6 +6,7 @@
 
 #include "batch/model_names.h"
 #include "batch/shard.h"
+#include "batch/variants.h"
 #include "commands/held_folders.h"
 #include "commands/merge.h"
 #include "platform/console.h"
@@ -25,61 +26,87 @@ bool holdsBatchReport(const std::string& folder) {
            holdsParts(folder);
 }
 
-// Seed folders of `outputFolder` that this run under `targets` does not
-// write, said: comparar reads them with this run's.
-void sayOtherSeedFolders(const std::vector<BatchTarget>& targets, const std::string& outputFolder) {
+// Seed or variant folders of `outputFolder` that this run under `targets`
+// does not write, said: comparar reads them with this run's.
+void sayOtherFolders(const std::vector<BatchTarget>& targets, const std::string& outputFolder, bool variants) {
     std::string others, err;
-    for (const std::string& name : seedFoldersOf(outputFolder, &err)) {
+    const std::vector<std::string> names =
+        variants ? variantFoldersOf(outputFolder, &err) : seedFoldersOf(outputFolder, &err);
+    for (const std::string& name : names) {
         bool ours = false;
-        for (const BatchTarget& target : targets) ours |= baseName(target.folder) == name;
+        for (const BatchTarget& target : targets) {
+            ours |= (variants ? variantFolderName(target.variant) : baseName(target.folder)) == name;
+        }
         if (!ours) others += (others.empty() ? "" : ", ") + name;
     }
     printErrors(err);
-    if (!others.empty()) std::fprintf(stderr, msg::seedFoldersBesides, outputFolder.c_str(), others.c_str());
+    if (!others.empty()) {
+        std::fprintf(stderr, variants ? msg::variantFoldersBesides : msg::seedFoldersBesides, outputFolder.c_str(),
+                     others.c_str());
+    }
+}
+
+// Whether a batch of this kind may go into `outputFolder`: a batch beside a
+// seed or variant run's folders, or those folders beside a batch's own
+// report or the other kind's folders, would no longer be read as what they are.
+bool fitsOutputFolder(bool seeds, bool variants, const std::string& outputFolder) {
+    std::string err;
+    const bool seedRun = !seedFoldersOf(outputFolder, &err).empty();
+    const bool variantRun = !variantFoldersOf(outputFolder, &err).empty();
+    printErrors(err);
+    const char* refusal = nullptr;
+    if ((seeds || variants) && holdsBatchReport(outputFolder)) {
+        refusal = variants ? msg::variantsIntoBatchFolder : msg::seedsIntoBatchFolder;
+    } else if (seedRun && (!seeds || variants)) {
+        refusal = msg::batchIntoSeedFolder;
+    } else if (variantRun && !variants) {
+        refusal = msg::batchIntoVariantFolder;
+    }
+    if (refusal != nullptr) std::fprintf(stderr, refusal, outputFolder.c_str());
+    return refusal == nullptr;
 }
 
 }  // namespace
 
 bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder, Resume resume) {
-    if (!seeds) {
-        // A batch written beside a seed run's folders would make them one batch's.
-        std::string err;
-        const bool seedRun = !seedFoldersOf(outputFolder, &err).empty();
-        printErrors(err);
-        if (seedRun) {
-            std::fprintf(stderr, msg::batchIntoSeedFolder, outputFolder.c_str());
-            return false;
-        }
+    const bool variants = !targets[0].variant.empty();
+    if (!fitsOutputFolder(seeds, variants, outputFolder)) return false;
+    if (!seeds && !variants) {
         targets[0].folder = outputFolder;
         return true;
     }
-    if (holdsBatchReport(outputFolder)) {
-        std::fprintf(stderr, msg::seedsIntoBatchFolder, outputFolder.c_str());
-        return false;
-    }
     for (BatchTarget& target : targets) {
-        target.folder = joinPath(outputFolder, seedFolderName(*target.settings.seed));
-        target.label = formatMessage(msg::blockSeedLabel, *target.settings.seed);
+        const std::string folder = variants ? joinPath(outputFolder, variantFolderName(target.variant)) : outputFolder;
+        target.folder = seeds ? joinPath(folder, seedFolderName(*target.settings.seed)) : folder;
+        target.label = !variants ? formatMessage(msg::blockSeedLabel, *target.settings.seed)
+                       : seeds
+                           ? formatMessage(msg::blockVariantSeedLabel, target.variant.c_str(), *target.settings.seed)
+                           : formatMessage(msg::blockVariantLabel, target.variant.c_str());
     }
-    if (resume == Resume::No) sayOtherSeedFolders(targets, outputFolder);
+    if (resume == Resume::No) sayOtherFolders(targets, outputFolder, variants);
     return true;
 }
 
-bool makeTargetFolders(const std::vector<BatchTarget>& targets) {
+bool makeTargetFolders(const std::vector<BatchTarget>& targets, bool nested) {
     for (const BatchTarget& target : targets) {
-        std::string reason;
-        if (!prepareOutputFolder(target.folder, &reason)) {
-            printErrors(ioErrorLine(msg::outputFolderNotWritable, target.folder, reason));
-            return false;
+        // A variant's seed folder goes into its variant's folder, made first.
+        for (const std::string& folder : nested ? std::vector<std::string>{parentFolder(target.folder), target.folder}
+                                                : std::vector<std::string>{target.folder}) {
+            std::string reason;
+            if (!prepareOutputFolder(folder, &reason)) {
+                printErrors(ioErrorLine(msg::outputFolderNotWritable, folder, reason));
+                return false;
+            }
         }
     }
     return true;
 }
 
-bool holdSeedFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
-                     const std::string& holder, HeldFolders& held) {
-    if (!seeds) return true;
-    if (!makeTargetFolders(targets)) return false;
+bool holdTargetFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
+                       const std::string& holder, HeldFolders& held) {
+    const bool variants = !targets[0].variant.empty();
+    if (!seeds && !variants) return true;
+    if (!makeTargetFolders(targets, seeds && variants)) return false;
     for (const BatchTarget& target : targets) {
         if (!holdFolder(target.folder, shard, holder, held)) return false;
     }
@@ -160,6 +187,11 @@ void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const ScipB
         target.record =
             describeBatch(target.settings, request.commandLine, scip, target.settings.scipParameters, plan.modelPaths);
         target.record->modelList = plan.modelList;
+        for (const Variant& variant : request.variants) {
+            if (variant.name == target.variant) target.record->variantFile = variant.settingsFile;
+        }
+        target.record->variant = target.variant;
+        target.record->variantOrder = variantOrderText(request.variants);
     }
 }
 

@@ -13,15 +13,17 @@
 #include "commands/held_folders.h"
 
 // The targets' folders under the output folder: the folder itself, or one
-// "semente-K" folder per seed (with its blocks' label). False (said) when
-// a plain batch would go beside a seed run's folders, or seeds beside a
-// batch's own report, whole or a part's (either would no longer be read as
-// what it is). A fresh seed run says which seed folders already there it
-// does not write.
+// "semente-K" folder per seed, one "variante-NOME" per variant, or a
+// variant's folder of seed folders (each with its blocks' label). False
+// (said) when a plain batch would go beside a seed or variant run's
+// folders, seeds or variants beside a batch's own report (whole or a
+// part's), or one kind of run beside the other's folders (none would be
+// read as what it is). A fresh run says which such folders already there
+// it does not write.
 bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder, Resume resume);
 // The targets' folders made when missing (once the models are listed).
 // False (said) when one cannot be made.
-bool makeTargetFolders(const std::vector<BatchTarget>& targets);
+bool makeTargetFolders(const std::vector<BatchTarget>& targets, bool nested);
 
 // The command line's output folder: made when only its last folder is
 // missing. False (said, with the usage) when no file can be made in it, or
@@ -45,9 +47,10 @@ bool readHistory(const OptRequest& request, BatchPlan& plan);
 // entries chosen and its info started; each target described for its
 // record, with the command line and SCIP's version.
 void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const ScipBuild& scip);
-// A seed run's folders (`seeds`), made and held for it; true without seeds.
-bool holdSeedFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
-                     const std::string& holder, HeldFolders& held);
+// A seed or variant run's folders (`seeds`; the targets' variants), made
+// and held for it; true for a batch into the output folder itself.
+bool holdTargetFolders(const std::vector<BatchTarget>& targets, bool seeds, const std::optional<Shard>& shard,
+                       const std::string& holder, HeldFolders& held);
 // --retomar: false (said, naming both) when a target's folder was solved
 // under another SCIP than `scip`, as its record (the part's, for a part) says.
 bool resumableUnder(const std::vector<BatchTarget>& targets, const std::optional<Shard>& shard, Resume resume,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "batch/variants.h"
 
 // Where the folders of an opt request come from.
 enum class Caller {
@@ -26,6 +27,9 @@ struct OptRequest {
     // --sementes: every model under each of these seeds, each seed into its
     // own folder "semente-K" of the output folder; none: one batch.
     std::vector<int> seeds;
+    // --variantes: every model under each variant's settings too, each
+    // variant into its own folder "variante-NOME"; none: one batch.
+    std::vector<Variant> variants;
     std::string commandLine;  // for the batch's record; "": the shell
     // --historico PASTA: the folder whose complete report's times order the
     // hand-out, read before anything is touched; "": the output folder's own.

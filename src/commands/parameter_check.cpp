@@ -22,14 +22,19 @@ ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit
 }
 
 std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::vector<int>& seeds,
-                                           const BatchSettings& settings) {
+                                           const std::vector<Variant>& variants, const BatchSettings& settings) {
     CheckedTargets checked;
     const std::vector<std::optional<int>> targetSeeds =
         seeds.empty() ? std::vector<std::optional<int>>{scip.seed}
                       : std::vector<std::optional<int>>(seeds.begin(), seeds.end());
-    for (const std::optional<int>& seed : targetSeeds) {
+    const std::vector<Variant> targetVariants = variants.empty() ? std::vector<Variant>{Variant{}} : variants;
+    // Seed by seed, each seed's variants side by side: the order their entries are handed out in.
+    for (size_t t = 0; t < targetSeeds.size() * targetVariants.size(); ++t) {
+        const std::optional<int>& seed = targetSeeds[t / targetVariants.size()];
+        const Variant& variant = targetVariants[t % targetVariants.size()];
         ScipRequest request = scip;
         request.seed = seed;
+        request.variantFile = variant.settingsFile;
         const ParameterCheck check = checkBatchParameters(request, settings.timeLimit);
         // Without SCIP the batch goes on when none were asked for: each
         // model then says that SCIP could not be loaded.
@@ -43,6 +48,7 @@ std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::v
         target.settings = settings;
         target.settings.seed = seed;
         target.settings.scipParameters = check.changed;
+        target.variant = variant.name;
         checked.targets.push_back(std::move(target));
         checked.scip = check.scip;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "batch/variants.h"
 #include "process/worker.h"
 #include "scip/scip_parameters.h"
 
@@ -34,7 +35,9 @@ std::string parameterCheckJob(const std::string& request, const Task& task,
 ParameterCheck checkBatchParameters(const ScipRequest& request, double timeLimit);
 
 // A batch's targets with SCIP's parameters checked: one, or one per seed of
-// `seeds`, each checked with its seed as --semente K would be. Nothing, after
+// `seeds` and variant of `variants` (seed by seed, each seed's variants in
+// their order), each checked with its seed as --semente K would be and its
+// variant's file after the batch's parameters. Nothing, after
 // the check's message, when SCIP refused them, or is missing and parameters
 // or a library of its own (--scip, LOTE_SCIP) were asked for.
 struct CheckedTargets {
@@ -42,4 +45,4 @@ struct CheckedTargets {
     ScipBuild scip;  // the library the check ran under ("" fields: not loaded)
 };
 std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::vector<int>& seeds,
-                                           const BatchSettings& settings);
+                                           const std::vector<Variant>& variants, const BatchSettings& settings);

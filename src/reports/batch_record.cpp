@@ -102,6 +102,11 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     comment(msg::recordGlpk + record.glpkVersion);
     comment(msg::recordCommandLine + record.commandLine);
     if (!record.modelList.empty()) comment(msg::recordModelList + record.modelList);
+    if (!record.variant.empty()) {
+        comment(msg::recordVariant + record.variant + " (" +
+                (record.variantFile.empty() ? std::string(msg::recordVariantDefaults) : record.variantFile) + ")");
+        comment(msg::recordVariantOrder + record.variantOrder);
+    }
     comment(msg::recordHost + record.host);
     comment(msg::recordWorkers + std::to_string(workers));
     comment(msg::recordStart + record.startTime);
@@ -144,6 +149,19 @@ ScipBuild recordedScip(const std::string& recordText) {
     }
     if (scip.version == msg::recordScipNotLoaded) scip.version.clear();
     return scip;
+}
+
+std::string recordedValue(const std::string& recordText, const char* label) {
+    const std::string prefix = std::string("# ") + label;
+    size_t start = 0;
+    while (start < recordText.size()) {
+        const size_t end = std::min(recordText.find('\n', start), recordText.size());
+        if (recordText.compare(start, prefix.size(), prefix) == 0 && start + prefix.size() <= end) {
+            return recordText.substr(start + prefix.size(), end - start - prefix.size());
+        }
+        start = end + 1;
+    }
+    return "";
 }
 
 bool sameScip(const ScipBuild& a, const ScipBuild& b) {

@@ -29,6 +29,8 @@ ScipBuild recordedScip(const std::string& recordText);
 // (version, git hash, the library file's digest; not its path: a library
 // moved or installed elsewhere is the same SCIP, one rebuilt in place is not).
 bool sameScip(const ScipBuild& a, const ScipBuild& b);
+// The value of a record's comment line "# <label>…" (the first such line); "" when it has none.
+std::string recordedValue(const std::string& recordText, const char* label);
 // A SCIP as messages name it: "SCIP 10.0.0 (git d031042e, /path/libscip.so, soma 0123456789abcdef)".
 std::string scipBuildText(const ScipBuild& scip);
 // A command line as one line that a shell reads back into the same words.

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "batch/model_names.h"
+#include "batch/variants.h"
 #include "platform/files.h"
 #include "reports/report_rows.h"
 #include "text/format.h"
@@ -242,4 +243,26 @@ std::vector<std::string> seedFoldersOf(const std::string& folder, std::string* e
     std::vector<std::string> names;
     for (const auto& entry : found) names.push_back(entry.second);
     return names;
+}
+
+std::vector<std::string> variantFoldersOf(const std::string& folder, std::string* err) {
+    if (!folderExists(folder) || isRegularFile(joinPath(folder, kCompleteReportFile))) return {};
+    std::vector<std::string> names;
+    for (const std::string& path : listFolder(folder, err)) {
+        if (variantOfFolder(baseName(path)) && folderExists(path)) names.push_back(baseName(path));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> batchFoldersUnder(const std::string& folder, std::string* err) {
+    std::vector<std::string> folders;
+    for (const std::string& seed : seedFoldersOf(folder, err)) folders.push_back(joinPath(folder, seed));
+    for (const std::string& name : variantFoldersOf(folder, err)) {
+        const std::string variant = joinPath(folder, name);
+        const std::vector<std::string> seeds = seedFoldersOf(variant, err);
+        if (seeds.empty()) folders.push_back(variant);
+        for (const std::string& seed : seeds) folders.push_back(joinPath(variant, seed));
+    }
+    return folders;
 }

@@ -61,6 +61,14 @@ std::optional<EarlierTimes> readEarlierTimes(const std::string& folder);
 // whole, to `err`.
 std::vector<std::string> seedFoldersOf(const std::string& folder, std::string* err,
                                        std::vector<std::string>* odd = nullptr);
+// The variant folders of a batch run under several variants (`folder`'s
+// folders named "variante-NOME"), by name; none when `folder` holds a
+// complete report of its own.
+std::vector<std::string> variantFoldersOf(const std::string& folder, std::string* err);
+// The folders under `folder` that each hold one batch's reports: its seed
+// folders, its variant folders, or its variants' seed folders (none: it is
+// one batch itself, or nothing).
+std::vector<std::string> batchFoldersUnder(const std::string& folder, std::string* err);
 // Rewrites `outputFolder`/`name` (the report's file or a part's) from `rows`,
 // atomically. Returns false, with the line that says so in `err`, when it cannot.
 bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,

@@ -82,6 +82,38 @@ std::optional<Refusal> applySettingsLines(SCIP* scip, const std::string& text) {
     return std::nullopt;
 }
 
+namespace {
+
+// The settings file `path` ("": none) applied to `scip`; false with the line that says why in `message`.
+bool applySettingsFile(SCIP* scip, const std::string& path, std::string& message) {
+    if (path.empty()) return true;
+    const std::optional<std::string> text = readTextFile(path);
+    if (!text) {
+        message = formatMessage(msg::parameterFileUnreadable, path);
+        return false;
+    }
+    if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
+        message = fileRefusalMessage(*refusal, path);
+        return false;
+    }
+    return true;
+}
+
+// NOME=VALOR parameters applied to `scip` in order; false with the line that says why in `message`.
+bool applyTyped(SCIP* scip, const std::vector<std::string>& parameters, std::string& message) {
+    for (const std::string& parameter : parameters) {
+        const size_t equals = parameter.find('=');
+        const std::string line = parameter.substr(0, equals) + " = " + parameter.substr(equals + 1) + "\n";
+        if (const std::optional<Refusal> refusal = applySettingsLines(scip, line)) {
+            message = refusalMessage(*refusal, parameter);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
     ParameterCheck check;
     if (std::string error; !loadScipLibrary(&error)) {
@@ -95,29 +127,19 @@ ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
         check.message = std::string(msg::parameterCheckFailed);
         return check;  // the child ends here; its SCIP goes with it
     }
-    if (!request.parameterFile.empty()) {
-        const std::optional<std::string> text = readTextFile(request.parameterFile);
-        if (!text) {
-            check.message = formatMessage(msg::parameterFileUnreadable, request.parameterFile);
-            return check;
-        }
-        if (const std::optional<Refusal> refusal = applySettingsLines(scip, *text)) {
-            check.message = fileRefusalMessage(*refusal, request.parameterFile);
-            return check;
-        }
-    }
-    std::vector<std::string> typed = request.parameters;
+    // The batch's file, its -p, a variant's file, then the seed: each may change what came before.
+    std::vector<std::string> seedParameters;
     if (request.seed) {
-        typed.push_back("randomization/randomseedshift=" + std::to_string(*request.seed));
-        if (*request.seed > 0) typed.push_back("randomization/permutationseed=" + std::to_string(*request.seed));
-    }
-    for (const std::string& parameter : typed) {
-        const size_t equals = parameter.find('=');
-        const std::string line = parameter.substr(0, equals) + " = " + parameter.substr(equals + 1) + "\n";
-        if (const std::optional<Refusal> refusal = applySettingsLines(scip, line)) {
-            check.message = refusalMessage(*refusal, parameter);
-            return check;
+        seedParameters.push_back("randomization/randomseedshift=" + std::to_string(*request.seed));
+        if (*request.seed > 0) {
+            seedParameters.push_back("randomization/permutationseed=" + std::to_string(*request.seed));
         }
+    }
+    if (!applySettingsFile(scip, request.parameterFile, check.message) ||
+        !applyTyped(scip, request.parameters, check.message) ||
+        !applySettingsFile(scip, request.variantFile, check.message) ||
+        !applyTyped(scip, seedParameters, check.message)) {
+        return check;
     }
     // The program sets these for every model: none may be fixed ("fix").
     for (const char* own : {"misc/catchctrlc", "limits/memory", "limits/time"}) {

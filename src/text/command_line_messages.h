@@ -49,6 +49,10 @@ inline constexpr const char* usage =
     "                     sol_stat_completo.csv de PASTA (padrão: o da pasta de saída, se houver)\n"
     "      --corrida      com opt: processos ociosos resolvem outra cópia dos modelos em andamento,\n"
     "                     com outra semente; vale a primeira resposta\n"
+    "      --variantes NOME=ARQ,...\n"
+    "                     com opt: resolve cada modelo com cada variante (um .set do SCIP, lido depois\n"
+    "                     de --parametros e -p; vazio: os padrões do SCIP), lado a lado, cada variante\n"
+    "                     na sua pasta PASTA_SAIDA/variante-NOME\n"
     "      --scip ARQ     com opt: a biblioteca do SCIP (libscip.so) com que o lote é resolvido\n"
     "                     (padrão: a variável LOTE_SCIP, senão a do programa)\n"
     "Saída: 0 tudo resolvido; 1 algum modelo, arquivo ou tradução com erro; 2 uso ou pastas inválidos.\n";
@@ -67,12 +71,24 @@ inline constexpr const char* optionBadSeed = "Semente inválida: %s (use um inte
 inline constexpr const char* optionBadSeeds =
     "Sementes inválidas: %s (use inteiros de 0 a 2147483647 e faixas, como 0-4 ou 0,3,7, sem repetir, até %zu).\n";
 inline constexpr const char* optionNotWithSeeds = "A opção --sementes não vale com %s.\n";
+inline constexpr const char* optionBadVariants =
+    "Variantes inválidas: %s (use NOME=ARQ.set separados por vírgula, como padrao=,rapida=rapida.set; nomes de "
+    "letras, dígitos, _, - e ., sem repetir, até %zu).\n";
+inline constexpr const char* optionNotWithVariants = "A opção --variantes não vale com %s.\n";
 inline constexpr const char* seedsIntoBatchFolder =
     "A pasta %s já tem o relatório de um lote: as pastas semente-K de --sementes vão numa pasta sem relatório "
     "próprio. Use outra pasta.\n";
 inline constexpr const char* batchIntoSeedFolder =
     "A pasta %s guarda as pastas semente-K de um lote com --sementes: continue-o com --sementes, ou use outra "
     "pasta.\n";
+inline constexpr const char* variantsIntoBatchFolder =
+    "A pasta %s já tem o relatório de um lote: as pastas variante-NOME de --variantes vão numa pasta sem "
+    "relatório próprio. Use outra pasta.\n";
+inline constexpr const char* batchIntoVariantFolder =
+    "A pasta %s guarda as pastas variante-NOME de um lote com --variantes: continue-o com --variantes, ou use "
+    "outra pasta.\n";
+inline constexpr const char* variantFoldersBesides =
+    "Atenção: %s já tem pastas de variantes fora desta lista (%s); comparar lê todas como variantes de um lote só.\n";
 inline constexpr const char* seedFoldersBesides =
     "Atenção: %s já tem pastas de sementes fora desta lista (%s); comparar lê todas como uma execução só.\n";
 

@@ -51,6 +51,9 @@ inline constexpr const char* modelHeader = "MODELO ";
 inline constexpr const char* modelHeaderEnd = " \n";
 // After "MODELO i" in a batch under several seeds: " (semente K)".
 inline constexpr const char* blockSeedLabel = " (semente %d)";
+// After "MODELO i" in a batch under several variants: " (variante NOME)", " (variante NOME, semente K)".
+inline constexpr const char* blockVariantLabel = " (variante %s)";
+inline constexpr const char* blockVariantSeedLabel = " (variante %s, semente %d)";
 inline constexpr const char* initialSolFolderExists = "pasta de sol inicial existe. \n";
 inline constexpr const char* initialSolFolderMissing = "pasta de sol inicial não existe. \n";
 // A list of models as the batch (opt LISTA PASTA_SAIDA).

@@ -19,6 +19,11 @@ inline constexpr const char* scipBuildDescription = "SCIP %s (git %s, %s, soma %
 inline constexpr const char* recordGlpk = "GLPK: ";
 inline constexpr const char* recordCommandLine = "linha de comando: ";
 inline constexpr const char* recordModelList = "lista de modelos: ";  // the list a batch's models came from
+// A variant's folder: its name and settings file, then the batch's variants in their order.
+inline constexpr const char* recordVariant = "variante: ";
+inline constexpr const char* recordVariantDefaults = "os padrões do SCIP";
+inline constexpr const char* recordVariantOrder =
+    "variantes do lote, entregues lado a lado (cada modelo e semente em todas, nesta ordem): ";
 inline constexpr const char* recordFromShell = "(shell)";  // the command line of a batch typed in the shell
 inline constexpr const char* recordHost = "máquina: ";
 inline constexpr const char* recordWorkers = "processos: ";
