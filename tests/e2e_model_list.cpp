@@ -59,7 +59,9 @@ TEST(ModelList, ModelsOfTwoFoldersRunResumeShardAndMerge) {
     EXPECT_EQ(confere.at("flugpl.lp"), "SEM REFERENCIA");
     EXPECT_EQ(readFile(a / "sol_stat.csv"), "an old report, not this batch's to remove\n");
     const std::string record = readFile(dir / "out" / "parametros.set");
-    EXPECT_NE(record.find("\n# lista de modelos: " + list + "\n"), std::string::npos) << record;
+    EXPECT_NE(record.find(" opt listas/set.test " + out + "\n# lista de modelos: " + list + "\n# m"), std::string::npos)
+        << record;
+    EXPECT_NE(record.find("(limits/memory; a mem\xC3\xB3ria livre dividida entre os processos)\n"), std::string::npos);
 
     // Resumed: every row kept.
     const RunResult resumed = runProgram("", withArgs({"-j", "2", "--retomar", "opt", list, out}));

@@ -39,6 +39,22 @@ std::string folderLabel(const std::string& folder) {
     return label.empty() ? path : label;
 }
 
+// When the batch whose record is `record` ran: from its start to its
+// complete report's last write; a variant is of the batch its start and
+// command line name.
+RunTimes runTimes(const std::string& record, const std::string& reportPath) {
+    RunTimes ran;
+    const std::string start = recordedValue(record, msg::recordStart);
+    ran.start = recordTimeSeconds(start);
+    if (const std::optional<FileStamp> stamp = fileStamp(reportPath)) {
+        ran.end = static_cast<double>(stamp->modifiedNs) / 1e9;
+    }
+    if (!recordedValue(record, msg::recordVariantOrder).empty()) {
+        ran.batch = start + "\n" + recordedValue(record, msg::recordCommandLine);
+    }
+    return ran;
+}
+
 // The folder's report and settings; nothing, after a message, without a
 // readable complete report.
 std::optional<ComparedFolder> readReportFolder(const std::string& folder) {
@@ -68,6 +84,7 @@ std::optional<ComparedFolder> readReportFolder(const std::string& folder) {
         }
         compared.timeLimit = limit.seconds;
         compared.scip = recordedScip(settings.value_or(""));
+        compared.ran = runTimes(settings.value_or(""), reportPath);
     }
     return compared;
 }

@@ -239,6 +239,7 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
         comparison.labels.push_back(folders[f].label);
         comparison.timeLimits.push_back(folders[f].timeLimit);
         comparison.scips.push_back(folders[f].scip);
+        comparison.runs.push_back(folders[f].ran);
         for (const ComparedRow& row : folders[f].rows) {
             auto [found, added] = position.emplace(row.name, comparison.models.size());
             if (added)
@@ -281,7 +282,11 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
     }
     comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, everywhere, columns[0], false);
     comparison.profileRatios = profileRatios(best, columns);
-    for (size_t f = 1; f < count; ++f) testAgainstReference(comparison, f, comparison.summaries[f]);
+    for (size_t f = 1; f < count; ++f) {
+        testAgainstReference(comparison, f, comparison.summaries[f]);
+        testWork(comparison, f, comparison.summaries[f]);
+        comparison.summaries[f].together = runTogether(folders[f].ran, folders[0].ran);
+    }
     for (double seconds : kBracketSeconds) {
         if (brackets) comparison.brackets.push_back(bracket(folders, comparison, seconds));
     }

@@ -24,12 +24,13 @@ struct ComparedRow {
     double seconds = 0.0;
     std::string status;
     StatusKind kind = StatusKind::Other;
-    std::optional<double> z;         // Z: the best solution's value
-    std::optional<double> nodes;     // NOS
-    Check check = Check::None;       // CONFERE
-    std::optional<double> dual;      // LIMITE_DUAL (empty when infinite)
-    std::optional<bool> minimize;    // SENTIDO (older reports: not known)
-    std::optional<double> integral;  // INTEGRAL_PD (older reports: not known)
+    std::optional<double> z;             // Z: the best solution's value
+    std::optional<double> nodes;         // NOS
+    std::optional<double> lpIterations;  // ITERACOES_LP
+    Check check = Check::None;           // CONFERE
+    std::optional<double> dual;          // LIMITE_DUAL (empty when infinite)
+    std::optional<bool> minimize;        // SENTIDO (older reports: not known)
+    std::optional<double> integral;      // INTEGRAL_PD (older reports: not known)
 };
 // Whether two folders' rows of one model contradict each other (beyond
 // CONFERE's tolerance): both optimal with values apart, one infeasible and
@@ -61,12 +62,25 @@ struct SettingsTimeLimit {
 };
 SettingsTimeLimit settingsTimeLimit(const std::string& text);
 
+// When a folder's batch ran, as far as its record and report tell: from its
+// start (seconds since 1970) to its complete report's last write; and, for
+// a variant, the batch it is a variant of ("": none).
+struct RunTimes {
+    std::optional<double> start, end;
+    std::string batch;
+};
+// How a folder's runs and the reference's met in time: variants of one
+// batch (side by side), separate batches at overlapping times, separate
+// batches one after the other, or not known.
+enum class RunTogether { Unknown, OneBatch, Overlapping, Apart };
+
 // One output folder: its label, its time limit and SCIP if known, its rows.
 struct ComparedFolder {
     std::string label;
     std::optional<double> timeLimit;
     std::vector<ComparedRow> rows;
     ScipBuild scip{};  // as its record names it
+    RunTimes ran{};
 };
 
 // exp(mean(ln(v + shift))) - shift; nothing for no values.
@@ -108,6 +122,12 @@ struct FolderSummary {
     // at kIntegralFloor), over the models both give one for.
     std::optional<TestResult> integralTest;
     size_t integralModels = 0;  // the models both give an integral for (0: no data, as from older reports)
+    // The work: the same test on the logarithms of the nodes and of the LP
+    // iterations (floored at 1), over the models both solved right, and
+    // when the two folders ran (nothing for the reference).
+    std::optional<TestResult> nodesTest, iterationsTest;
+    size_t workModels = 0;
+    RunTogether together = RunTogether::Unknown;
 };
 
 // The primal-dual integral's shift in its mean, and its floor in the test
@@ -134,6 +154,7 @@ struct Comparison {
     std::vector<std::string> labels;  // per folder
     std::vector<std::optional<double>> timeLimits;
     std::vector<ScipBuild> scips;          // per folder
+    std::vector<RunTimes> runs;            // per folder
     std::vector<ModelComparison> models;   // the reference's order, then models only the others have
     std::vector<FolderSummary> summaries;  // per folder
     FolderSummary virtualBest;             // each model from its best folder
@@ -146,6 +167,15 @@ struct Comparison {
 // Whether any model of `folder` was checked (CONFERE), and whether any
 // model's folders contradict each other: the columns shown.
 bool anyCheck(const Comparison& comparison, size_t folder);
+// A record's start time ("2026-12-09 14:26:04 +0000") in seconds since 1970; nothing when it is not one.
+std::optional<double> recordTimeSeconds(const std::string& text);
+// How two folders' runs met in time (RunTogether).
+RunTogether runTogether(const RunTimes& a, const RunTimes& b);
+// The work tests of folder `f` against the reference (`summary`'s nodesTest, iterationsTest, workModels).
+void testWork(const Comparison& comparison, size_t f, FolderSummary& summary);
+// What kind of difference the tests find: in time and work, in time only, in work only, none.
+enum class DifferenceKind { None, TimeAndWork, TimeOnly, WorkOnly };
+DifferenceKind differenceKind(const FolderSummary& summary);
 bool anyInconsistent(const Comparison& comparison);
 // Each folder's SCIP as the comparison names it: "SCIP 10.0.2", with its
 // library's path where another folder has the same version but another

@@ -163,10 +163,9 @@ std::string testsTable(const Comparison& comparison, const std::vector<FolderSum
     for (const char* column : msg::pageTestsColumns) table += std::string("<th>") + column + "</th>";
     table += "</tr></thead><tbody>\n";
     for (size_t f = 1; f < summaries.size(); ++f) {
-        table += "<tr><td>" + htmlEscape(std::to_string(f + 1) + " " + comparison.labels[f]) + "</td><td>" +
-                 htmlEscape(testVerdict(summaries[f].timeTest)) + "</td><td>" +
-                 htmlEscape(testVerdict(summaries[f].solvedTest)) + "</td><td>" +
-                 htmlEscape(integralVerdict(summaries[f])) + "</td></tr>\n";
+        table += "<tr><td>" + htmlEscape(std::to_string(f + 1) + " " + comparison.labels[f]) + "</td>";
+        for (const std::string& cell : testCells(summaries[f])) table += "<td>" + htmlEscape(cell) + "</td>";
+        table += "</tr>\n";
     }
     return table + "</tbody></table>\n";
 }
@@ -178,7 +177,15 @@ std::string testsAndBrackets(const Comparison& comparison) {
     if (several) {
         page += std::string("<h2>") + msg::pageTestsTitle + "</h2>\n" +
                 testsTable(comparison, comparison.summaries, "testes") + "<p class=\"nota\">" + msg::pageTestsNote +
-                "</p>\n";
+                "</p>\n<h2>" + msg::pageKindTitle + "</h2>\n<ul id=\"diferencas\">\n";
+        for (size_t f = 1; f < comparison.labels.size(); ++f) {
+            page += "<li>" +
+                    htmlEscape(std::to_string(f + 1) + " " + comparison.labels[f] + ": " +
+                               differenceText(comparison.summaries[f])) +
+                    "</li>\n";
+        }
+        page += "</ul>\n";
+        if (anyApart(comparison)) page += "<p class=\"nota\">" + htmlEscape(msg::compareApartAdvice) + "</p>\n";
     }
     page += std::string("<h2>") + msg::pageBracketsTitle + "</h2>\n";
     for (const BracketSummary& bracket : comparison.brackets) {

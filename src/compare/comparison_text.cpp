@@ -125,11 +125,11 @@ std::string testsTable(const Comparison& comparison, const std::vector<FolderSum
     std::vector<std::vector<std::string>> rows = {
         std::vector<std::string>(std::begin(msg::compareTestsColumns), std::end(msg::compareTestsColumns))};
     for (size_t f = 1; f < summaries.size(); ++f) {
-        rows.push_back({std::to_string(f + 1) + " " + printableName(comparison.labels[f]),
-                        testVerdict(summaries[f].timeTest), testVerdict(summaries[f].solvedTest),
-                        integralVerdict(summaries[f])});
+        std::vector<std::string> row = {std::to_string(f + 1) + " " + printableName(comparison.labels[f])};
+        for (const std::string& cell : testCells(summaries[f])) row.push_back(cell);
+        rows.push_back(std::move(row));
     }
-    return alignedTable(rows, {false, false, false, false});
+    return alignedTable(rows, std::vector<bool>(rows[0].size(), false));
 }
 
 // The summaries of the harder models, each bracket with its tests.
@@ -167,7 +167,8 @@ std::string csvRow(const FolderSummary& summary, bool reference, size_t inconsis
            ";" + number(summary.meanSeconds) + ";" + number(summary.meanNodes) + ";" +
            (reference ? ";" : std::to_string(summary.wins) + ";" + std::to_string(summary.losses)) + ";" +
            p(summary.timeTest) + ";" + p(summary.solvedTest) + ";" + std::to_string(inconsistent) + ";" +
-           number(summary.meanIntegral) + ";" + p(summary.integralTest) + ";" + csvName(scip) + "\n";
+           number(summary.meanIntegral) + ";" + p(summary.integralTest) + ";" + csvName(scip) + ";" +
+           p(summary.nodesTest) + ";" + p(summary.iterationsTest) + "\n";
 }
 
 }  // namespace
@@ -200,6 +201,33 @@ std::string alignedTable(const std::vector<std::vector<std::string>>& rows, cons
     return text;
 }
 
+std::vector<std::string> testCells(const FolderSummary& summary) {
+    const auto work = [&summary](const std::optional<TestResult>& test) {
+        return summary.workModels == 0 ? std::string(msg::compareNoData) : testVerdict(test);
+    };
+    return {testVerdict(summary.timeTest), testVerdict(summary.solvedTest),
+            integralVerdict(summary),      work(summary.nodesTest),
+            work(summary.iterationsTest),  msg::compareTogether[static_cast<int>(summary.together)]};
+}
+
+std::string differenceText(const FolderSummary& summary) {
+    const DifferenceKind kind = differenceKind(summary);
+    std::string text = msg::compareKinds[static_cast<int>(kind)];
+    if (kind != DifferenceKind::TimeOnly) return text;
+    switch (summary.together) {
+        case RunTogether::OneBatch: return text + msg::compareKindSideBySide;
+        case RunTogether::Overlapping: return text + msg::compareKindOverlapping;
+        case RunTogether::Apart: return text + msg::compareKindApart;
+        case RunTogether::Unknown: break;
+    }
+    return text + msg::compareKindUnknown;
+}
+
+bool anyApart(const Comparison& comparison) {
+    return std::any_of(comparison.summaries.begin() + 1, comparison.summaries.end(),
+                       [](const FolderSummary& summary) { return summary.together == RunTogether::Apart; });
+}
+
 std::string integralVerdict(const FolderSummary& summary) {
     return summary.integralModels == 0 ? std::string(msg::compareNoData) : testVerdict(summary.integralTest);
 }
@@ -228,9 +256,15 @@ std::string comparisonConsole(const Comparison& comparison) {
         text += line;
     }
     text += msg::compareNotes;
-    if (count > 1)
+    if (count > 1) {
         text += std::string("\n") + msg::compareTestsTitle + testsTable(comparison, comparison.summaries) +
-                msg::compareTestsNote;
+                msg::compareTestsNote + "\n" + msg::compareKindTitle;
+        for (size_t f = 1; f < count; ++f) {
+            text += std::to_string(f + 1) + " " + printableName(comparison.labels[f]) + ": " +
+                    differenceText(comparison.summaries[f]) + "\n";
+        }
+        if (anyApart(comparison)) text += msg::compareApartAdvice;
+    }
     return text + bracketsText(comparison);
 }
 

@@ -19,6 +19,15 @@ std::string alignedTable(const std::vector<std::vector<std::string>>& rows, cons
 std::string testVerdict(const std::optional<TestResult>& test);
 // The integral's test in words, or that no model gives integrals to test.
 std::string integralVerdict(const FolderSummary& summary);
+// A folder's tests against the reference in words, in the tests table's
+// order after its name: time, solved, integral, nodes, LP iterations, and
+// when the two ran.
+std::vector<std::string> testCells(const FolderSummary& summary);
+// What kind of difference the tests find, in words (with, for one in time
+// alone, whether the folders ran side by side).
+std::string differenceText(const FolderSummary& summary);
+// Whether any folder ran apart from the reference.
+bool anyApart(const Comparison& comparison);
 // What comparar prints: the folders, one line per model, the summary.
 std::string comparisonConsole(const Comparison& comparison);
 // The summary as CSV: a header, one row per folder, the virtual best last;

@@ -19,11 +19,11 @@ std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
     for (const TableRow& line : *rows) {
         RowValues values;
         readRow(table, line.fields, values);
-        // A time of more than about 30 years, or a negative node count or
-        // integral, is not from a batch.
+        // A time of more than about 30 years, or a negative node or
+        // iteration count or integral, is not from a batch.
         const std::optional<double> seconds = line.whole ? values.seconds : std::nullopt;
         if (!seconds || *seconds < 0.0 || *seconds > kLongestSeconds || (values.nodes && *values.nodes < 0.0) ||
-            (values.integral && *values.integral < 0.0)) {
+            (values.lpIterations && *values.lpIterations < 0.0) || (values.integral && *values.integral < 0.0)) {
             report.badLines.push_back(line.line);
             continue;
         }
@@ -35,6 +35,7 @@ std::optional<CompleteReport> parseCompleteReport(const std::string& text) {
         row.kind = statusKind(row.status);
         row.z = values.z;
         row.nodes = values.nodes;
+        row.lpIterations = values.lpIterations;
         row.dual = values.dual;
         row.minimize = values.minimize;
         row.check = values.check;

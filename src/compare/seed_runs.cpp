@@ -46,14 +46,28 @@ std::vector<std::pair<std::string, std::vector<const ComparedRow*>>> commonModel
     return models;
 }
 
+// The mean of a field over one model's seeds; nothing when a seed lacks it.
+std::optional<double> seedMean(const std::vector<const ComparedRow*>& rows, std::optional<double> ComparedRow::*field) {
+    double sum = 0.0;
+    for (const ComparedRow* seed : rows) {
+        if (!(seed->*field)) return std::nullopt;
+        sum += *(seed->*field);
+    }
+    return rows.empty() ? std::nullopt : std::optional<double>(sum / static_cast<double>(rows.size()));
+}
+
 }  // namespace
 
 ComparedFolder combineSeeds(const std::string& label, const std::vector<ComparedFolder>& seeds) {
     ComparedFolder run;
     run.label = label;
     if (!seeds.empty()) run.scip = seeds.front().scip;  // one run's seeds: one SCIP
+    if (!seeds.empty()) run.ran.batch = seeds.front().ran.batch;
     for (const ComparedFolder& seed : seeds) {
         if (seed.timeLimit) run.timeLimit = std::max(run.timeLimit.value_or(0.0), *seed.timeLimit);
+        // The run lasts from its first seed's start to its last seed's end.
+        if (seed.ran.start) run.ran.start = std::min(run.ran.start.value_or(*seed.ran.start), *seed.ran.start);
+        if (seed.ran.end) run.ran.end = std::max(run.ran.end.value_or(*seed.ran.end), *seed.ran.end);
     }
     for (const auto& [name, rows] : commonModels(seeds)) {
         const std::vector<double> seconds = chargedTimes(rows, seeds);
@@ -62,13 +76,10 @@ ComparedFolder combineSeeds(const std::string& label, const std::vector<Compared
         ComparedRow row = unsolved != rows.end() ? **unsolved : *rows.front();
         row.seconds = 0.0;
         for (double s : seconds) row.seconds += s / static_cast<double>(seconds.size());
-        // The integral, as the time, is the seeds' mean (when every seed gives one).
-        row.integral = 0.0;
-        for (const ComparedRow* seed : rows) {
-            row.integral = seed->integral ? *row.integral + *seed->integral / static_cast<double>(rows.size())
-                                          : std::optional<double>();
-            if (!row.integral) break;
-        }
+        // The work and the integral, as the time, are the seeds' means (when every seed gives them).
+        row.nodes = seedMean(rows, &ComparedRow::nodes);
+        row.lpIterations = seedMean(rows, &ComparedRow::lpIterations);
+        row.integral = seedMean(rows, &ComparedRow::integral);
         run.rows.push_back(row);
     }
     return run;

@@ -62,6 +62,7 @@ void readSeconds(const std::string& field, RowValues& v) { v.seconds = parseDeci
 void readStatus(const std::string& field, RowValues& v) { v.status = field; }
 void readZ(const std::string& field, RowValues& v) { v.z = parseDecimal(field); }
 void readNodes(const std::string& field, RowValues& v) { v.nodes = parseDecimal(field); }
+void readIterations(const std::string& field, RowValues& v) { v.lpIterations = parseDecimal(field); }
 void readIntegral(const std::string& field, RowValues& v) { v.integral = parseDecimal(field); }
 void readCheck(const std::string& field, RowValues& v) { v.check = checkFromText(field); }
 void readDual(const std::string& field, RowValues& v) { v.dual = parseDecimal(field); }
@@ -126,7 +127,7 @@ const std::vector<ReportTable>& batchReports() {
           {"LIMITE_DUAL", dualBound, readDual, kScipColumn},
           {"GAP", gap, nullptr, kScipColumn},
           {"NOS", nodes, readNodes, kScipColumn},
-          {"ITERACOES_LP", lpIterations, nullptr, kScipColumn},
+          {"ITERACOES_LP", lpIterations, readIterations, kScipColumn},
           {"VARIAVEIS", variables, nullptr, kScipColumn},
           {"INTEIRAS", integers, nullptr, kScipColumn},
           {"RESTRICOES", constraints, nullptr, kScipColumn},

@@ -16,7 +16,7 @@
 struct RowValues {
     std::string name;
     std::string status;
-    std::optional<double> seconds, z, nodes, dual;
+    std::optional<double> seconds, z, nodes, dual, lpIterations;
     std::optional<double> integral;  // INTEGRAL_PD
     Check check = Check::None;
     std::optional<bool> minimize;     // SENTIDO

@@ -59,12 +59,32 @@ inline constexpr const char* compareNotes =
     "primal-dual do SCIP (% vezes s; deslocamento 100), nos modelos que a têm em todas as pastas.\n";
 inline constexpr const char* compareCsvHeader =
     "PASTA;MODELOS;RESOLVIDOS;LIMITES;ERROS;ERRADOS;MGD_TEMPO;MGD_NOS;VITORIAS;DERROTAS;P_WILCOXON;P_MCNEMAR;"
-    "INCONSISTENTES;MGD_INTEGRAL_PD;P_WILCOXON_INTEGRAL;SCIP\n";
+    "INCONSISTENTES;MGD_INTEGRAL_PD;P_WILCOXON_INTEGRAL;SCIP;P_WILCOXON_NOS;P_WILCOXON_ITERACOES\n";
 // Whether a difference is real: the tests against the reference, in words.
 inline constexpr const char* compareTestsTitle =
     "Diferença real? Cada pasta contra a referência, nos modelos que as duas têm, a 5 %:\n";
-inline constexpr const char* compareTestsColumns[] = {"PASTA", "TEMPO (WILCOXON)", "RESOLVIDOS (MCNEMAR)",
-                                                      "INTEGRAL PD (WILCOXON)"};
+inline constexpr const char* compareTestsColumns[] = {
+    "PASTA",          "TEMPO (WILCOXON)",        "RESOLVIDOS (MCNEMAR)", "INTEGRAL PD (WILCOXON)",
+    "NOS (WILCOXON)", "ITERACOES LP (WILCOXON)", "QUANDO RODARAM"};
+// When a folder ran against the reference, by RunTogether.
+inline constexpr const char* compareTogether[] = {"não se sabe", "lado a lado, variantes de um lote",
+                                                  "ao mesmo tempo, em lotes diferentes", "separadas"};
+// What kind of difference it is, by DifferenceKind, and why time alone may be the machine.
+inline constexpr const char* compareKindTitle =
+    "Que diferença? A carga da máquina muda o tempo, não o trabalho (nós, iterações de LP):\n";
+inline constexpr const char* compareKinds[] = {
+    "nenhuma diferença real, nem em tempo nem em trabalho", "em tempo e em trabalho: o SCIP faz outra coisa",
+    "só em tempo, com o mesmo trabalho: cada nó mais rápido ou mais lento, ou a máquina",
+    "só em trabalho: outros nós ou iterações de LP, sem diferença real no tempo"};
+inline constexpr const char* compareKindSideBySide = " (as pastas rodaram lado a lado: não é a máquina)";
+inline constexpr const char* compareKindApart =
+    " (as pastas rodaram separadas: rode-as como variantes de um lote, --variantes, para saber)";
+inline constexpr const char* compareKindUnknown = " (os registros não dizem quando as pastas rodaram)";
+inline constexpr const char* compareKindOverlapping =
+    " (as pastas rodaram ao mesmo tempo, mas em lotes diferentes: a máquina pode pesar numa mais que na outra)";
+inline constexpr const char* compareApartAdvice =
+    "Pastas que rodaram separadas: a carga da máquina pode ter mudado o tempo de uma delas; para comparar o tempo,\n"
+    "rode-as como variantes de um lote (--variantes), lado a lado.\n";
 inline constexpr const char* compareTestCell = "p = %s em %zu pares: %s";
 inline constexpr const char* compareTestCellOne = "p = %s em %zu par: %s";
 inline constexpr const char* compareTestCellSmall = "p < 0,0001 em %zu pares: %s";
@@ -77,7 +97,10 @@ inline constexpr const char* compareTestsNote =
     "TEMPO: teste de Wilcoxon dos postos sinalizados nos logaritmos dos tempos (os da média; abaixo de 0,01 s\n"
     "contam 0,01 s), pares de tempos iguais fora. RESOLVIDOS: teste exato de McNemar nos modelos resolvidos\n"
     "só de um lado. INTEGRAL PD: Wilcoxon nos logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos\n"
-    "modelos que as duas pastas dão. Com menos de 10 pares o teste não diz nada.\n";
+    "modelos que as duas pastas dão. NOS, ITERACOES LP: Wilcoxon nos logaritmos dos nós e das iterações de LP\n"
+    "(abaixo de 1 contam 1), nos modelos que as duas resolveram: o trabalho, que a carga da máquina não muda.\n"
+    "QUANDO RODARAM: pelos registros (início, variantes) e pela última gravação dos relatórios. Com menos de 10\n"
+    "pares o teste não diz nada.\n";
 // The harder models: solved by some folder, and taking that long in some folder.
 inline constexpr const char* compareBracketTitle =
     "Modelos resolvidos por alguma pasta e que levaram %s s ou mais em alguma: %zu\n";
@@ -114,14 +137,18 @@ inline constexpr const char* pageSummaryNote =
     "rápido). MGD integral PD: a da integral primal-dual do SCIP (% vezes s; deslocamento 100), nos modelos que "
     "a têm em todas as pastas.";
 inline constexpr const char* pageTestsTitle = "Diferença real?";
-inline constexpr const char* pageTestsColumns[] = {"Pasta", "Tempo (Wilcoxon)", "Resolvidos (McNemar)",
-                                                   "Integral PD (Wilcoxon)"};
+inline constexpr const char* pageTestsColumns[] = {
+    "Pasta",          "Tempo (Wilcoxon)",        "Resolvidos (McNemar)", "Integral PD (Wilcoxon)",
+    "Nós (Wilcoxon)", "Iterações LP (Wilcoxon)", "Quando rodaram"};
+inline constexpr const char* pageKindTitle = "Que diferença?";
 inline constexpr const char* pageTestsNote =
     "Cada pasta contra a referência, nos modelos que as duas têm, a 5 %. Tempo: teste de Wilcoxon dos postos "
     "sinalizados nos logaritmos dos tempos da média (abaixo de 0,01 s contam 0,01 s), pares de tempos iguais fora. "
     "Resolvidos: teste exato de McNemar nos modelos resolvidos só de um lado. Integral PD: Wilcoxon nos "
-    "logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos modelos que as duas pastas dão. Com menos de "
-    "10 pares o teste não diz nada.";
+    "logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos modelos que as duas pastas dão. Nós, "
+    "iterações LP: Wilcoxon nos logaritmos dos nós e das iterações de LP (abaixo de 1 contam 1), nos modelos que "
+    "as duas resolveram: o trabalho, que a carga da máquina não muda. Quando rodaram: pelos registros (início, "
+    "variantes) e pela última gravação dos relatórios. Com menos de 10 pares o teste não diz nada.";
 inline constexpr const char* pageBracketsTitle = "Modelos mais difíceis";
 inline constexpr const char* pageBracketTitle = "Resolvidos por alguma pasta, %s s ou mais em alguma: %zu modelos";
 inline constexpr const char* pageBracketEmpty = "Nenhum modelo.";
