@@ -310,3 +310,43 @@ TEST(Comparison, FoldersThatContradictEachOther) {
         EXPECT_EQ(contradict(cases[i].b, cases[i].a), cases[i].contradict) << "case " << i << " reversed";
     }
 }
+
+TEST(Comparison, WorkBesideTimeAndWhenTheFoldersRan) {
+    EXPECT_EQ(recordTimeSeconds("2026-12-09 14:26:04 +0000"), 1796826364.0);
+    EXPECT_EQ(recordTimeSeconds("2024-02-29 20:00:00 -0300"), 1709247600.0);
+    for (const char* bad : {"", "2026-12-09 14:26:04", "2026-13-09 14:26:04 +0000", "2026-12-09 14:26:04 +0000 x"}) {
+        EXPECT_FALSE(recordTimeSeconds(bad)) << bad;
+    }
+    const RunTimes early{100.0, 200.0, ""}, late{300.0, 400.0, ""}, during{150.0, 250.0, ""};
+    EXPECT_EQ(runTogether(early, late), RunTogether::Apart);
+    EXPECT_EQ(runTogether(late, early), RunTogether::Apart);
+    EXPECT_EQ(runTogether(early, during), RunTogether::Overlapping);
+    EXPECT_EQ(runTogether(early, RunTimes{100.0, std::nullopt, ""}), RunTogether::Unknown);
+    EXPECT_EQ(runTogether(RunTimes{100.0, 200.0, "b"}, RunTimes{500.0, 600.0, "b"}), RunTogether::OneBatch);
+
+    // Twelve models, the other folder twice as slow: the same nodes (the
+    // machine, or a slower step), or ten times the nodes too.
+    const auto folder = [](const std::string& label, double seconds, double nodes, const RunTimes& ran) {
+        ComparedFolder f{label, std::nullopt, {}};
+        for (int m = 0; m < 12; ++m) {
+            ComparedRow r = row("m" + std::to_string(m), seconds * (m + 1), "SOL OTIMA", 1.0, nodes * (m + 1));
+            r.lpIterations = 10 * nodes * (m + 1);
+            f.rows.push_back(r);
+        }
+        f.ran = ran;
+        return f;
+    };
+    const Comparison sameWork = buildComparison({folder("a", 1.0, 50, early), folder("b", 2.0, 50, late)}, false);
+    const FolderSummary& slower = sameWork.summaries[1];
+    EXPECT_EQ(slower.workModels, 12u);
+    EXPECT_FALSE(slower.nodesTest);  // every pair equal: nothing to test
+    EXPECT_EQ(differenceKind(slower), DifferenceKind::TimeOnly);
+    EXPECT_EQ(slower.together, RunTogether::Apart);
+    EXPECT_EQ(differenceText(slower), std::string(msg::compareKinds[2]) + msg::compareKindApart);
+    EXPECT_NE(comparisonConsole(sameWork).find(msg::compareApartAdvice), std::string::npos);
+    const Comparison moreWork = buildComparison({folder("a", 1.0, 50, early), folder("b", 2.0, 500, during)}, false);
+    EXPECT_EQ(moreWork.summaries[1].iterationsTest->pairs, 12u);
+    EXPECT_LT(moreWork.summaries[1].iterationsTest->p, 0.05);
+    EXPECT_EQ(differenceKind(moreWork.summaries[1]), DifferenceKind::TimeAndWork);
+    EXPECT_EQ(comparisonConsole(moreWork).find(msg::compareApartAdvice), std::string::npos);
+}

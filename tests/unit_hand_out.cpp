@@ -23,6 +23,14 @@ TEST(HandOutOrder, LongestEarlierTimeFirst) {
               (Order{1, 4, 2, 0}));
 }
 
+TEST(HandOutOrder, AModelsSeedsAndVariantsGoOutTogetherAtItsLongestKnownCost) {
+    // Two targets: model 0 is entries 0-1, model 1 is 2-3 (entry 2 kept), model 2 is 4-5.
+    std::vector<HandOutEntry> entries = {known(0, 1.0, 5), unknown(1, 5), known(3, 2.0, 9), known(4, 0.5, 1),
+                                         known(5, 3.0, 1)};
+    costPerModel(entries, 2);
+    EXPECT_EQ(handOutOrder(entries), (Order{4, 5, 3, 0, 1}));
+}
+
 TEST(HandOutOrder, WithoutEarlierTimesLargestFileFirst) {
     EXPECT_EQ(handOutOrder({unknown(0, 10), unknown(1, 7000), unknown(3, 300), unknown(5, 0)}), (Order{1, 3, 0, 5}));
 }

@@ -72,21 +72,6 @@ void planEntry(const BatchPlan& plan, size_t model, size_t target, const std::op
     state.anyError |= !output.keep(model, kept->first, kept->second);
 }
 
-// A model's entries to solve (adjacent in `toSolve`) given one cost, the
-// longest its targets' earlier reports know: they are handed out together,
-// in target order, so that a model's seeds and variants run side by side.
-void costPerModel(std::vector<HandOutEntry>& toSolve, size_t targets) {
-    for (size_t first = 0; first < toSolve.size();) {
-        size_t last = first;
-        std::optional<double> cost;
-        const size_t model = modelOf(toSolve[first].index, targets);
-        for (; last < toSolve.size() && modelOf(toSolve[last].index, targets) == model; ++last) {
-            if (toSolve[last].cost && (!cost || *toSolve[last].cost > *cost)) cost = toSolve[last].cost;
-        }
-        for (; first < last; ++first) toSolve[first].cost = cost;
-    }
-}
-
 // Every entry planned; the ones to solve handed out longest expected first
 // (hand_out.h), their blocks and rows in folder order all the same.
 std::vector<size_t> planEntries(const BatchPlan& plan, std::deque<BatchOutput>& outputs, BatchState& state) {
@@ -101,7 +86,7 @@ std::vector<size_t> planEntries(const BatchPlan& plan, std::deque<BatchOutput>& 
             planEntry(plan, index, target, stamp, outputs[target], state, toSolve);
         }
     }
-    costPerModel(toSolve, outputs.size());
+    costPerModel(toSolve, outputs.size());  // a model's seeds and variants side by side
     return handOutOrder(toSolve);
 }
 

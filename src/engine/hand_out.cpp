@@ -3,6 +3,18 @@
 
 #include <algorithm>
 
+void costPerModel(std::vector<HandOutEntry>& entries, size_t targets) {
+    for (size_t first = 0; first < entries.size();) {
+        const size_t model = entries[first].index / targets;
+        size_t last = first;
+        std::optional<double> cost;
+        for (; last < entries.size() && entries[last].index / targets == model; ++last) {
+            if (entries[last].cost && (!cost || *entries[last].cost > *cost)) cost = entries[last].cost;
+        }
+        for (; first < last; ++first) entries[first].cost = cost;
+    }
+}
+
 std::vector<size_t> handOutOrder(std::vector<HandOutEntry> entries) {
     std::stable_sort(entries.begin(), entries.end(), [](const HandOutEntry& a, const HandOutEntry& b) {
         if (a.cost.has_value() != b.cost.has_value()) return !a.cost.has_value();

@@ -27,3 +27,8 @@ struct HandOutEntry {
 // the entries with a known cost, the largest first. Entries alike keep the
 // order they are given in (the folder's).
 std::vector<size_t> handOutOrder(std::vector<HandOutEntry> entries);
+// Entries of a batch under `targets` targets (entry e: model e / targets),
+// each model's adjacent in `entries`, given one cost: the longest that its
+// targets know. handOutOrder then hands a model's entries out together, in
+// target order, so that its seeds and variants run side by side.
+void costPerModel(std::vector<HandOutEntry>& entries, size_t targets);
