@@ -206,8 +206,8 @@ TEST(ComparisonText, AlignedColumnsEscapedNamesAndTheCsv) {
     EXPECT_EQ(scriptString("</script>\"\\\n\xE2\x80\xA8"), "\"\\u003c/script\\u003e\\\"\\\\\\u000a\\u2028\"");
     ComparedFolder only{"um;dois", std::nullopt, {row("a", 1.0, "SOL OTIMA", 1.0, 0)}};
     EXPECT_EQ(comparisonCsv(buildComparison({only})), std::string(msg::compareCsvHeader) +
-                                                          "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;;0;;;\n" +
-                                                          "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;;0;;;\n");
+                                                          "\"um;dois\";1;1;0;0;0;1,000000;0,000000;;;;;0;;;;;\n" +
+                                                          "MELHOR VIRTUAL;1;1;0;0;0;1,000000;0,000000;0;0;;;0;;;;;\n");
 }
 
 TEST(ComparisonTests, TimesAreTheChargedOnesOfTheModelsBothFoldersHold) {

@@ -169,6 +169,8 @@ bool protectedTarget(const std::string& target, const std::vector<std::string>& 
         std::vector<std::string> batches = {folder};
         std::string err;
         for (const std::string& batch : batchFoldersUnder(folder, &err)) batches.push_back(batch);
+        // A variant's folder of seed folders, too: a report there would make it a batch.
+        for (const std::string& name : variantFoldersOf(folder, &err)) batches.push_back(joinPath(folder, name));
         printErrors(err);
         // By name in the folder, whether the file is there yet or not: a
         // report written into a seed run's folder would make it a batch.
