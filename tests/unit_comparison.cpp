@@ -349,4 +349,13 @@ TEST(Comparison, WorkBesideTimeAndWhenTheFoldersRan) {
     EXPECT_LT(moreWork.summaries[1].iterationsTest->p, 0.05);
     EXPECT_EQ(differenceKind(moreWork.summaries[1]), DifferenceKind::TimeAndWork);
     EXPECT_EQ(comparisonConsole(moreWork).find(msg::compareApartAdvice), std::string::npos);
+    // Slower without node or iteration counts: the work cannot be tested; three models: too few to say.
+    ComparedFolder bare = folder("b", 2.0, 50, during);
+    for (ComparedRow& r : bare.rows) r.nodes = r.lpIterations = std::nullopt;
+    EXPECT_EQ(differenceKind(buildComparison({folder("a", 1.0, 50, early), bare}, false).summaries[1]),
+              DifferenceKind::TimeWorkUntested);
+    ComparedFolder few = folder("b", 2.0, 500, during);
+    few.rows.resize(3);
+    EXPECT_EQ(differenceKind(buildComparison({folder("a", 1.0, 50, early), few}, false).summaries[1]),
+              DifferenceKind::TooFew);
 }

@@ -68,17 +68,25 @@ while [ $# -gt 0 ]; do
             scip_options+=("$1" "$2"); shift 2 ;;
         --variantes)
             [ $# -ge 2 ] || usage
-            # Each variant's settings file by its full path ("NOME=": SCIP's defaults).
+            # Each variant's settings file by its full path ("NOME=": SCIP's
+            # defaults), checked as the program checks the list, before sbatch.
+            [[ "$2" != *, && "$2" != ,* && "$2" != *,,* ]] || { echo "Variantes inválidas: $2" >&2; exit 2; }
             variants=0
             given=""
+            names=" "
             IFS=',' read -r -a pieces <<<"$2"
             for piece in "${pieces[@]}"; do
-                [[ "$piece" == *=* ]] || { echo "Variantes inválidas: $2" >&2; exit 2; }
-                file="${piece#*=}"
+                name="${piece%%=*}" file="${piece#*=}"
+                [[ "$piece" == *=* && "$name" =~ ^[A-Za-z0-9_-][A-Za-z0-9_.-]{0,63}$ && "$names" != *" $name "* ]] ||
+                    { echo "Variantes inválidas: $2" >&2; exit 2; }
+                [ -z "$file" ] || [ -r "$file" ] ||
+                    { echo "Arquivo de parâmetros do SCIP não pode ser lido: $file" >&2; exit 2; }
                 [ -z "$file" ] || file="$(realpath -m -- "$file")"
-                given+="${given:+,}${piece%%=*}=$file"
+                given+="${given:+,}$name=$file"
+                names+="$name "
                 variants=$((variants + 1))
             done
+            (( variants <= 20 )) || { echo "Variantes inválidas: $2 (até 20)" >&2; exit 2; }
             scip_options+=("$1" "$given"); shift 2 ;;
         --logs | --corrida) scip_options+=("$1"); shift ;;
         *) break ;;
@@ -161,6 +169,7 @@ if [ -z "$tasks" ]; then
     [ "$tasks" -le "$count" ] || tasks=$count
     [ "$tasks" -ge 1 ] || tasks=1
 fi
+(( seeds * variants <= 100 )) || { echo "--sementes e --variantes: no máximo 100 pastas (sementes vezes variantes)" >&2; exit 2; }
 [[ "$tasks" =~ ^[1-9][0-9]*$ ]] || { echo "Número de tarefas inválido: $tasks" >&2; exit 2; }
 mkdir -p -- "$output"
 

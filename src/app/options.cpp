@@ -233,6 +233,10 @@ std::string misplacedOption(const ProgramOptions& options) {
     if (!options.opt.seeds.empty() && (options.opt.scip.seed || options.settings.race)) {
         return formatMessage(msg::optionNotWithSeeds, options.opt.scip.seed ? "--semente" : "--corrida");
     }
+    // Each seed's and variant's folder keeps its files open while the batch runs.
+    if (options.opt.seeds.size() * options.opt.variants.size() > kMostSeeds) {
+        return formatMessage(msg::seedsTimesVariants, kMostSeeds);
+    }
     // Variants run side by side so that their times compare; racing copies would skew them.
     if (!options.opt.variants.empty() && options.settings.race) {
         return formatMessage(msg::optionNotWithVariants, "--corrida");

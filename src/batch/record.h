@@ -3,6 +3,7 @@
 // hand-out. Part of the data of a batch (batch.h), which includes it.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ void visitFields(S& s, F&& f) {
     f(s.lpSolver);
 }
 
+// The record's times: local time with its offset from UTC.
+inline constexpr const char* kRecordTimeFormat = "%Y-%m-%d %H:%M:%S %z";
+
 // How a batch is solved, as its record in the output folder tells it
 // besides the workers and their memory.
 struct BatchRecord {
@@ -43,7 +47,9 @@ struct BatchRecord {
     // defaults), and every variant of the batch in the order they are handed out.
     std::string variant, variantFile, variantOrder;
     std::string host;
-    std::string startTime;     // local time, with its offset from UTC
+    std::string startTime;     // local time, with its offset from UTC (kRecordTimeFormat)
+    std::string endTime;       // when its run ended, stopped or not ("": not yet)
+    size_t keptRows = 0;       // rows kept from an earlier run (--retomar), over every part of this run
     double timeLimit = 0.0;    // -t (0: none)
     bool memoryGiven = false;  // --memoria (else the memory share)
     std::vector<std::string> formats;

@@ -39,16 +39,15 @@ std::string folderLabel(const std::string& folder) {
     return label.empty() ? path : label;
 }
 
-// When the batch whose record is `record` ran: from its start to its
-// complete report's last write; a variant is of the batch its start and
-// command line name.
-RunTimes runTimes(const std::string& record, const std::string& reportPath) {
+// When the batch whose record is `record` ran: from its start to its end,
+// as the record says (not known for one that kept rows of an earlier run,
+// or did not end); a variant is of the batch its start and command line name.
+RunTimes runTimes(const std::string& record) {
     RunTimes ran;
+    if (!recordedValue(record, msg::recordKeptRows).empty()) return ran;
     const std::string start = recordedValue(record, msg::recordStart);
     ran.start = recordTimeSeconds(start);
-    if (const std::optional<FileStamp> stamp = fileStamp(reportPath)) {
-        ran.end = static_cast<double>(stamp->modifiedNs) / 1e9;
-    }
+    ran.end = recordTimeSeconds(recordedValue(record, msg::recordEnd));
     if (!recordedValue(record, msg::recordVariantOrder).empty()) {
         ran.batch = start + "\n" + recordedValue(record, msg::recordCommandLine);
     }
@@ -84,7 +83,7 @@ std::optional<ComparedFolder> readReportFolder(const std::string& folder) {
         }
         compared.timeLimit = limit.seconds;
         compared.scip = recordedScip(settings.value_or(""));
-        compared.ran = runTimes(settings.value_or(""), reportPath);
+        compared.ran = runTimes(settings.value_or(""));
     }
     return compared;
 }
@@ -132,11 +131,17 @@ std::vector<std::pair<std::string, std::string>> comparedFolders(const std::stri
     std::vector<std::string> names = variantFoldersOf(folder, &err);
     printErrors(err);
     if (names.empty()) return {{folder, folderLabel(folder)}};
+    // The order of the newest run of variants there (an older run's folders may remain beside it).
     std::vector<std::string> order;
+    std::optional<double> newest;
     for (const std::string& batch : batchFoldersUnder(folder, &err)) {
-        order = variantOrderOf(
-            recordedValue(readTextFile(joinPath(batch, kRecordFile)).value_or(""), msg::recordVariantOrder));
-        if (!order.empty()) break;
+        const std::string record = readTextFile(joinPath(batch, kRecordFile)).value_or("");
+        const std::optional<double> start = recordTimeSeconds(recordedValue(record, msg::recordStart));
+        const std::vector<std::string> names = variantOrderOf(recordedValue(record, msg::recordVariantOrder));
+        if (!names.empty() && (order.empty() || (start && (!newest || *start > *newest)))) {
+            order = names;
+            newest = start;
+        }
     }
     const auto rank = [&order](const std::string& name) {
         const auto at = std::find(order.begin(), order.end(), *variantOfFolder(name));

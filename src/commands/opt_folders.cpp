@@ -57,7 +57,9 @@ bool fitsOutputFolder(bool seeds, bool variants, const std::string& outputFolder
     const char* refusal = nullptr;
     if ((seeds || variants) && holdsBatchReport(outputFolder)) {
         refusal = variants ? msg::variantsIntoBatchFolder : msg::seedsIntoBatchFolder;
-    } else if (seedRun && (!seeds || variants)) {
+    } else if (seedRun && variants) {
+        refusal = msg::variantsIntoSeedFolder;
+    } else if (seedRun && !seeds) {
         refusal = msg::batchIntoSeedFolder;
     } else if (variantRun && !variants) {
         refusal = msg::batchIntoVariantFolder;
@@ -71,6 +73,12 @@ bool fitsOutputFolder(bool seeds, bool variants, const std::string& outputFolder
 bool placeTargets(std::vector<BatchTarget>& targets, bool seeds, const std::string& outputFolder, Resume resume) {
     const bool variants = !targets[0].variant.empty();
     if (!fitsOutputFolder(seeds, variants, outputFolder)) return false;
+    // Each variant's folder is the output folder of its seeds, or of its one batch.
+    for (size_t t = 0; variants && t < targets.size(); ++t) {
+        if (!fitsOutputFolder(seeds, false, joinPath(outputFolder, variantFolderName(targets[t].variant)))) {
+            return false;
+        }
+    }
     if (!seeds && !variants) {
         targets[0].folder = outputFolder;
         return true;
@@ -191,6 +199,8 @@ void prepareBatchOutputs(BatchPlan& plan, const OptRequest& request, const ScipB
             if (variant.name == target.variant) target.record->variantFile = variant.settingsFile;
         }
         target.record->variant = target.variant;
+        // One start for the whole batch: its variants are told apart from other batches by it.
+        target.record->startTime = plan.targets[0].record->startTime;
         target.record->variantOrder = variantOrderText(request.variants);
     }
 }

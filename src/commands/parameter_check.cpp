@@ -38,7 +38,8 @@ std::optional<CheckedTargets> checkTargets(const ScipRequest& scip, const std::v
         const ParameterCheck check = checkBatchParameters(request, settings.timeLimit);
         // Without SCIP the batch goes on when none were asked for: each
         // model then says that SCIP could not be loaded.
-        const bool asked = !request.parameterFile.empty() || !request.parameters.empty() || request.seed ||
+        const bool asked = !request.parameterFile.empty() || !request.parameters.empty() ||
+                           !request.variantFile.empty() || request.seed ||
                            !environmentValue(kScipLibraryVariable).empty();
         if (check.state == ParameterCheck::Refused || (check.state == ParameterCheck::ScipMissing && asked)) {
             std::cerr << check.message << std::flush;

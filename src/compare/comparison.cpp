@@ -174,8 +174,9 @@ std::vector<std::vector<double>> profileRatios(const std::vector<const ComparedR
 
 // Folder `f` against the reference over the models both hold: the time
 // test on the logarithms of the charged times, the solved test on solved
-// right or not.
-void testAgainstReference(const Comparison& comparison, size_t f, FolderSummary& summary) {
+// right or not, the work tests, and when the two ran.
+void testAgainstReference(const Comparison& comparison, const std::vector<ComparedFolder>& folders, size_t f,
+                          FolderSummary& summary) {
     std::vector<double> times, referenceTimes, integrals, referenceIntegrals;
     size_t onlyHere = 0, onlyReference = 0;
     const auto logTime = [&comparison](const ComparedRow& row, size_t folder) {
@@ -197,6 +198,8 @@ void testAgainstReference(const Comparison& comparison, size_t f, FolderSummary&
     summary.integralModels = integrals.size();
     summary.timeTest = wilcoxonSignedRank(times, referenceTimes);
     summary.solvedTest = mcNemarExact(onlyHere, onlyReference);
+    testWork(comparison, f, summary);
+    summary.together = runTogether(folders[f].ran, folders[0].ran);
 }
 
 // The models of a bracket: present everywhere, solved right by some folder,
@@ -239,7 +242,6 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
         comparison.labels.push_back(folders[f].label);
         comparison.timeLimits.push_back(folders[f].timeLimit);
         comparison.scips.push_back(folders[f].scip);
-        comparison.runs.push_back(folders[f].ran);
         for (const ComparedRow& row : folders[f].rows) {
             auto [found, added] = position.emplace(row.name, comparison.models.size());
             if (added)
@@ -282,11 +284,7 @@ Comparison buildComparison(const std::vector<ComparedFolder>& folders, bool brac
     }
     comparison.virtualBest = summarize(msg::compareVirtualBest, best, bestLimits, everywhere, columns[0], false);
     comparison.profileRatios = profileRatios(best, columns);
-    for (size_t f = 1; f < count; ++f) {
-        testAgainstReference(comparison, f, comparison.summaries[f]);
-        testWork(comparison, f, comparison.summaries[f]);
-        comparison.summaries[f].together = runTogether(folders[f].ran, folders[0].ran);
-    }
+    for (size_t f = 1; f < count; ++f) testAgainstReference(comparison, folders, f, comparison.summaries[f]);
     for (double seconds : kBracketSeconds) {
         if (brackets) comparison.brackets.push_back(bracket(folders, comparison, seconds));
     }

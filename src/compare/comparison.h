@@ -154,7 +154,6 @@ struct Comparison {
     std::vector<std::string> labels;  // per folder
     std::vector<std::optional<double>> timeLimits;
     std::vector<ScipBuild> scips;          // per folder
-    std::vector<RunTimes> runs;            // per folder
     std::vector<ModelComparison> models;   // the reference's order, then models only the others have
     std::vector<FolderSummary> summaries;  // per folder
     FolderSummary virtualBest;             // each model from its best folder
@@ -173,8 +172,11 @@ std::optional<double> recordTimeSeconds(const std::string& text);
 RunTogether runTogether(const RunTimes& a, const RunTimes& b);
 // The work tests of folder `f` against the reference (`summary`'s nodesTest, iterationsTest, workModels).
 void testWork(const Comparison& comparison, size_t f, FolderSummary& summary);
-// What kind of difference the tests find: in time and work, in time only, in work only, none.
-enum class DifferenceKind { None, TimeAndWork, TimeOnly, WorkOnly };
+// What kind of difference the tests find: none; in time and work (a real
+// difference in nodes, LP iterations or models solved); in time with the
+// same work; in work only; too few pairs to say; in time, with too few
+// models both solved to test the work.
+enum class DifferenceKind { None, TimeAndWork, TimeOnly, WorkOnly, TooFew, TimeWorkUntested };
 DifferenceKind differenceKind(const FolderSummary& summary);
 bool anyInconsistent(const Comparison& comparison);
 // Each folder's SCIP as the comparison names it: "SCIP 10.0.2", with its

@@ -66,9 +66,13 @@ void testWork(const Comparison& comparison, size_t f, FolderSummary& summary) {
 }
 
 DifferenceKind differenceKind(const FolderSummary& summary) {
-    const bool time = real(summary.timeTest), work = real(summary.nodesTest) || real(summary.iterationsTest);
-    return time && work ? DifferenceKind::TimeAndWork
-           : time       ? DifferenceKind::TimeOnly
-           : work       ? DifferenceKind::WorkOnly
-                        : DifferenceKind::None;
+    // Models solved on one side only are work done differently too.
+    const bool time = real(summary.timeTest),
+               work = real(summary.nodesTest) || real(summary.iterationsTest) || real(summary.solvedTest);
+    const bool timeTestable = summary.timeTest && summary.timeTest->pairs >= kFewestPairs;
+    const bool workTestable = summary.workModels >= kFewestPairs;
+    if (time && work) return DifferenceKind::TimeAndWork;
+    if (time) return workTestable ? DifferenceKind::TimeOnly : DifferenceKind::TimeWorkUntested;
+    if (work) return DifferenceKind::WorkOnly;
+    return timeTestable || workTestable ? DifferenceKind::None : DifferenceKind::TooFew;
 }

@@ -18,6 +18,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/memory.h"
+#include "platform/system.h"
 #include "process/codec.h"
 #include "reports/answers.h"
 #include "reports/batch_record.h"
@@ -32,6 +33,7 @@ namespace {
 // is model e / n under target e % n, for the plan's n targets.
 struct BatchState {
     std::vector<Check> checks;  // per entry
+    std::vector<size_t> kept;   // per target: rows kept from an earlier run
     size_t shown = 0;           // entries of this run
     bool anyError = false;
 };
@@ -69,6 +71,7 @@ void planEntry(const BatchPlan& plan, size_t model, size_t target, const std::op
         return;
     }
     state.checks[entry] = kept->second.check;
+    ++state.kept[target];
     state.anyError |= !output.keep(model, kept->first, kept->second);
 }
 
@@ -90,13 +93,14 @@ std::vector<size_t> planEntries(const BatchPlan& plan, std::deque<BatchOutput>& 
     return handOutOrder(toSolve);
 }
 
-// The batch's record, once its workers and their memory are known.
-bool writeRecord(const BatchTarget& target, const std::optional<Shard>& shard, size_t workers, double memoryLimitMb,
-                 bool racing) {
+// The batch's record `record` of `target`, once its workers and their
+// memory are known, and again with its end once it ends.
+bool writeRecord(const BatchTarget& target, const BatchRecord& record, const std::optional<Shard>& shard,
+                 size_t workers, double memoryLimitMb, bool racing) {
     const std::string path = joinPath(target.folder, recordFileName(shard));
     std::string err;
-    if (replaceFile(target.folder, path,
-                    recordText(*target.record, workers, memoryLimitMb, target.earlier.report, racing), &err)) {
+    if (replaceFile(target.folder, path, recordText(record, workers, memoryLimitMb, target.earlier.report, racing),
+                    &err)) {
         return true;
     }
     printErrors(ioErrorLine(msg::recordNotWritten, path, err));
@@ -204,6 +208,7 @@ BatchResult runBatch(const BatchPlan& plan, JobRunner* runner) {
     for (size_t t = 0; t < n; ++t) targets.outputs.emplace_back(blocks, plan.targets[t].folder, plan.shard, t, n);
     BatchState state;
     state.checks.assign(entries, Check::None);
+    state.kept.assign(n, 0);
     const std::vector<size_t> queue = planEntries(plan, targets.outputs, state);
     for (BatchOutput& output : targets.outputs) {
         // A part without entries still leaves its (empty) reports.
@@ -213,12 +218,23 @@ BatchResult runBatch(const BatchPlan& plan, JobRunner* runner) {
     const size_t workers = settleWorkers(targets, queue.size());
     JobKind kind = solveKind(targets, state);
     kind.workers = workers;
-    for (const BatchTarget& target : plan.targets) {
-        if (target.record) {
-            state.anyError |= !writeRecord(target, plan.shard, workers, targets.settings[0].memoryLimitMb, kind.race);
-        }
+    std::vector<std::optional<BatchRecord>> records;
+    for (size_t t = 0; t < n; ++t) {
+        records.push_back(plan.targets[t].record);
+        if (!records[t]) continue;
+        records[t]->keptRows = state.kept[t];
+        state.anyError |= !writeRecord(plan.targets[t], *records[t], plan.shard, workers,
+                                       targets.settings[0].memoryLimitMb, kind.race);
     }
     const int interruptedBy = runner ? runJobs(kind, queue, blocks, *runner) : runJobs(kind, queue, blocks);
+    // When it ended, stopped or not: what comparar reads its run's span from.
+    const std::string end = localTimeNow(kRecordTimeFormat);
+    for (size_t t = 0; t < n; ++t) {
+        if (!records[t]) continue;
+        records[t]->endTime = end;
+        state.anyError |= !writeRecord(plan.targets[t], *records[t], plan.shard, workers,
+                                       targets.settings[0].memoryLimitMb, kind.race);
+    }
 
     BatchResult result;
     result.entries = state.shown;

@@ -52,7 +52,7 @@ BatchRecord describeBatch(const BatchSettings& settings, const std::string& comm
     record.glpkVersion = glp_version();
     record.commandLine = commandLine.empty() ? std::string(msg::recordFromShell) : commandLine;
     record.host = machineName();
-    record.startTime = localTimeNow("%Y-%m-%d %H:%M:%S %z");
+    record.startTime = localTimeNow(kRecordTimeFormat);
     record.timeLimit = settings.timeLimit;
     record.memoryGiven = settings.memoryLimitMb > 0.0;
     record.formats = settings.formats;
@@ -110,6 +110,8 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
     comment(msg::recordHost + record.host);
     comment(msg::recordWorkers + std::to_string(workers));
     comment(msg::recordStart + record.startTime);
+    if (!record.endTime.empty()) comment(msg::recordEnd + record.endTime);
+    if (record.keptRows > 0) comment(msg::recordKeptRows + std::to_string(record.keptRows));
     comment(msg::recordTimeLimit + (record.timeLimit != 0.0 ? number(record.timeLimit) + msg::recordSeconds
                                                             : std::string(msg::recordNoTimeLimit)));
     comment(msg::recordMemory + number(memoryMb) + msg::recordMemoryPerWorker +

@@ -87,6 +87,12 @@ inline constexpr const char* variantsIntoBatchFolder =
 inline constexpr const char* batchIntoVariantFolder =
     "A pasta %s guarda as pastas variante-NOME de um lote com --variantes: continue-o com --variantes, ou use "
     "outra pasta.\n";
+inline constexpr const char* variantsIntoSeedFolder =
+    "A pasta %s guarda as pastas semente-K de um lote com --sementes: as pastas variante-NOME vão numa pasta "
+    "sem elas. Use outra pasta.\n";
+inline constexpr const char* seedsTimesVariants =
+    "--sementes e --variantes: no máximo %zu pastas (sementes vezes variantes); cada uma mantém seus arquivos "
+    "abertos enquanto o lote roda.\n";
 inline constexpr const char* variantFoldersBesides =
     "Atenção: %s já tem pastas de variantes fora desta lista (%s); comparar lê todas como variantes de um lote só.\n";
 inline constexpr const char* seedFoldersBesides =

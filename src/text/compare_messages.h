@@ -73,9 +73,12 @@ inline constexpr const char* compareTogether[] = {"não se sabe", "lado a lado, 
 inline constexpr const char* compareKindTitle =
     "Que diferença? A carga da máquina muda o tempo, não o trabalho (nós, iterações de LP):\n";
 inline constexpr const char* compareKinds[] = {
-    "nenhuma diferença real, nem em tempo nem em trabalho", "em tempo e em trabalho: o SCIP faz outra coisa",
+    "nenhuma diferença real, nem em tempo nem em trabalho",
+    "em tempo e em trabalho (nós, iterações de LP ou modelos resolvidos): o SCIP faz outra coisa",
     "só em tempo, com o mesmo trabalho: cada nó mais rápido ou mais lento, ou a máquina",
-    "só em trabalho: outros nós ou iterações de LP, sem diferença real no tempo"};
+    "só em trabalho: outros nós, iterações de LP ou modelos resolvidos, sem diferença real no tempo",
+    "poucos pares para dizer",
+    "em tempo; o trabalho não se pode testar (menos de 10 modelos resolvidos pelas duas, ou sem nós e iterações)"};
 inline constexpr const char* compareKindSideBySide = " (as pastas rodaram lado a lado: não é a máquina)";
 inline constexpr const char* compareKindApart =
     " (as pastas rodaram separadas: rode-as como variantes de um lote, --variantes, para saber)";
@@ -99,8 +102,8 @@ inline constexpr const char* compareTestsNote =
     "só de um lado. INTEGRAL PD: Wilcoxon nos logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos\n"
     "modelos que as duas pastas dão. NOS, ITERACOES LP: Wilcoxon nos logaritmos dos nós e das iterações de LP\n"
     "(abaixo de 1 contam 1), nos modelos que as duas resolveram: o trabalho, que a carga da máquina não muda.\n"
-    "QUANDO RODARAM: pelos registros (início, variantes) e pela última gravação dos relatórios. Com menos de 10\n"
-    "pares o teste não diz nada.\n";
+    "QUANDO RODARAM: pelos registros (início, fim, variantes; não se sabe de um lote que manteve linhas de outra\n"
+    "execução). Com menos de 10 pares o teste não diz nada.\n";
 // The harder models: solved by some folder, and taking that long in some folder.
 inline constexpr const char* compareBracketTitle =
     "Modelos resolvidos por alguma pasta e que levaram %s s ou mais em alguma: %zu\n";
@@ -148,7 +151,8 @@ inline constexpr const char* pageTestsNote =
     "logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos modelos que as duas pastas dão. Nós, "
     "iterações LP: Wilcoxon nos logaritmos dos nós e das iterações de LP (abaixo de 1 contam 1), nos modelos que "
     "as duas resolveram: o trabalho, que a carga da máquina não muda. Quando rodaram: pelos registros (início, "
-    "variantes) e pela última gravação dos relatórios. Com menos de 10 pares o teste não diz nada.";
+    "fim, variantes; não se sabe de um lote que manteve linhas de outra execução). Com menos de 10 pares o teste "
+    "não diz nada.";
 inline constexpr const char* pageBracketsTitle = "Modelos mais difíceis";
 inline constexpr const char* pageBracketTitle = "Resolvidos por alguma pasta, %s s ou mais em alguma: %zu modelos";
 inline constexpr const char* pageBracketEmpty = "Nenhum modelo.";

@@ -21,13 +21,16 @@ inline constexpr const char* recordCommandLine = "linha de comando: ";
 inline constexpr const char* recordModelList = "lista de modelos: ";  // the list a batch's models came from
 // A variant's folder: its name and settings file, then the batch's variants in their order.
 inline constexpr const char* recordVariant = "variante: ";
-inline constexpr const char* recordVariantDefaults = "os padrões do SCIP";
+inline constexpr const char* recordVariantDefaults = "sem arquivo próprio";
 inline constexpr const char* recordVariantOrder =
     "variantes do lote, entregues lado a lado (cada modelo e semente em todas, nesta ordem): ";
 inline constexpr const char* recordFromShell = "(shell)";  // the command line of a batch typed in the shell
 inline constexpr const char* recordHost = "máquina: ";
 inline constexpr const char* recordWorkers = "processos: ";
 inline constexpr const char* recordStart = "início: ";
+inline constexpr const char* recordEnd = "fim: ";  // when the run ended, stopped or not
+// Rows a run kept from an earlier one (--retomar): not solved beside this run's.
+inline constexpr const char* recordKeptRows = "linhas mantidas de uma execução anterior: ";
 inline constexpr const char* recordTimeLimit = "-t: ";
 inline constexpr const char* recordSeconds = " s";
 inline constexpr const char* recordNoTimeLimit = "sem limite";
