@@ -320,6 +320,7 @@ TEST(Comparison, WorkBesideTimeAndWhenTheFoldersRan) {
     const RunTimes early{100.0, 200.0, ""}, late{300.0, 400.0, ""}, during{150.0, 250.0, ""};
     EXPECT_EQ(runTogether(early, late), RunTogether::Apart);
     EXPECT_EQ(runTogether(late, early), RunTogether::Apart);
+    EXPECT_EQ(runTogether(early, RunTimes{200.0, 300.0, ""}), RunTogether::Apart);  // started as the other ended
     EXPECT_EQ(runTogether(early, during), RunTogether::Overlapping);
     EXPECT_EQ(runTogether(early, RunTimes{100.0, std::nullopt, ""}), RunTogether::Unknown);
     EXPECT_EQ(runTogether(RunTimes{100.0, 200.0, "b"}, RunTimes{500.0, 600.0, "b"}), RunTogether::OneBatch);

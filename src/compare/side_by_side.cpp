@@ -42,7 +42,8 @@ std::optional<double> recordTimeSeconds(const std::string& text) {
 RunTogether runTogether(const RunTimes& a, const RunTimes& b) {
     if (!a.batch.empty() && a.batch == b.batch) return RunTogether::OneBatch;
     if (!a.start || !a.end || !b.start || !b.end) return RunTogether::Unknown;
-    return *a.start <= *b.end && *b.start <= *a.end ? RunTogether::Overlapping : RunTogether::Apart;
+    // The record's times are whole seconds: a batch started in the second the other ended ran after it.
+    return *a.start < *b.end && *b.start < *a.end ? RunTogether::Overlapping : RunTogether::Apart;
 }
 
 void testWork(const Comparison& comparison, size_t f, FolderSummary& summary) {
