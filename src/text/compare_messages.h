@@ -75,7 +75,8 @@ inline constexpr const char* compareKindTitle =
 inline constexpr const char* compareKinds[] = {
     "nenhuma diferença real, nem em tempo nem em trabalho",
     "em tempo e em trabalho (nós, iterações de LP ou modelos resolvidos): o SCIP faz outra coisa",
-    "só em tempo, com o mesmo trabalho: cada nó mais rápido ou mais lento, ou a máquina",
+    "só em tempo, sem diferença real no trabalho: cada passo (pré-solução, nós) mais rápido ou mais lento, ou a "
+    "máquina",
     "só em trabalho: outros nós, iterações de LP ou modelos resolvidos, sem diferença real no tempo",
     "poucos pares para dizer",
     "em tempo; o trabalho não se pode testar (menos de 10 modelos resolvidos pelas duas, ou sem nós e iterações)"};
