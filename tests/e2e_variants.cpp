@@ -54,6 +54,9 @@ TEST(Variants, EachVariantAndSeedInItsFolderResumedMergedAndComparedSideBySide) 
         EXPECT_EQ(part.exitCode, 0) << part.err;
     }
     EXPECT_EQ(runProgram("", withArgs({"merge", parts})).exitCode, 0);
+    // Two runs of variants: each variant named with its run's folder.
+    const RunResult both = runProgram("", withArgs({"comparar", out.string(), parts}));
+    EXPECT_NE(both.out.find("  4  parts/semreinicio  ("), std::string::npos) << both.out;
     for (const char* variant : {"variante-padrao", "variante-semreinicio"}) {
         for (const char* seed : {"semente-0", "semente-1"}) {
             EXPECT_EQ(rowsWithoutTimes(readFile(dir / "parts" / variant / seed / "sol_stat.csv")),

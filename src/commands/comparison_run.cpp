@@ -125,8 +125,9 @@ std::optional<ReadFolder> readComparedFolder(const std::string& folder, const st
 
 // The folders that `folder` stands for: itself, or, for a batch under
 // several variants, each variant's folder in the batch's order (as its
-// records name it; the first is the reference), labelled by its variant.
-std::vector<std::pair<std::string, std::string>> comparedFolders(const std::string& folder) {
+// records name it; the first is the reference), labelled by its variant
+// (and, when `several` folders are compared, by the batch's folder too).
+std::vector<std::pair<std::string, std::string>> comparedFolders(const std::string& folder, bool several) {
     std::string err;
     std::vector<std::string> names = variantFoldersOf(folder, &err);
     printErrors(err);
@@ -150,7 +151,9 @@ std::vector<std::pair<std::string, std::string>> comparedFolders(const std::stri
     std::stable_sort(names.begin(), names.end(),
                      [&rank](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
     std::vector<std::pair<std::string, std::string>> folders;
-    for (const std::string& name : names) folders.emplace_back(joinPath(folder, name), *variantOfFolder(name));
+    // Beside other folders, a variant is named with its batch's folder ("lote/rapida").
+    const std::string prefix = several ? folderLabel(folder) + "/" : "";
+    for (const std::string& name : names) folders.emplace_back(joinPath(folder, name), prefix + *variantOfFolder(name));
     return folders;
 }
 
@@ -215,7 +218,7 @@ int runComparison(const ComparisonRequest& request) {
     std::vector<SeedRun> seedRuns;
     bool readable = true;
     for (const std::string& typed : request.folders) {
-        for (const auto& [folder, label] : comparedFolders(typed)) {
+        for (const auto& [folder, label] : comparedFolders(typed, request.folders.size() > 1)) {
             std::optional<ReadFolder> read = readComparedFolder(folder, label);
             readable = readable && read.has_value();
             if (!read) continue;
