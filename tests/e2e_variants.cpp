@@ -54,9 +54,13 @@ TEST(Variants, EachVariantAndSeedInItsFolderResumedMergedAndComparedSideBySide) 
         EXPECT_EQ(part.exitCode, 0) << part.err;
     }
     EXPECT_EQ(runProgram("", withArgs({"merge", parts})).exitCode, 0);
+    // A newer run of other variants beside them: its order, its first variant the reference.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // records hold whole seconds
+    ASSERT_EQ(runProgram("", withArgs({"--variantes", "ab=,aa=", "opt", m.string(), parts})).exitCode, 0);
+    EXPECT_NE(runProgram("", withArgs({"comparar", parts})).out.find("  1  ab  ("), std::string::npos);
     // Two runs of variants: each variant named with its run's folder.
     const RunResult both = runProgram("", withArgs({"comparar", out.string(), parts}));
-    EXPECT_NE(both.out.find("  4  parts/semreinicio  ("), std::string::npos) << both.out;
+    EXPECT_NE(both.out.find("  3  parts/ab  ("), std::string::npos) << both.out;
     for (const char* variant : {"variante-padrao", "variante-semreinicio"}) {
         for (const char* seed : {"semente-0", "semente-1"}) {
             EXPECT_EQ(rowsWithoutTimes(readFile(dir / "parts" / variant / seed / "sol_stat.csv")),

@@ -6,6 +6,7 @@
 
 #include "text/messages.h"
 #include "compare/comparison.h"
+#include "compare/seed_runs.h"
 #include "compare/comparison_charts.h"
 #include "compare/comparison_html.h"
 #include "compare/comparison_text.h"
@@ -355,6 +356,11 @@ TEST(Comparison, WorkBesideTimeAndWhenTheFoldersRan) {
     for (ComparedRow& r : bare.rows) r.nodes = r.lpIterations = std::nullopt;
     EXPECT_EQ(differenceKind(buildComparison({folder("a", 1.0, 50, early), bare}, false).summaries[1]),
               DifferenceKind::TimeWorkUntested);
+    // A seed run of one seed: its work is that seed's, and its time varies by nothing.
+    const ComparedFolder one = combineSeeds("um", {folder("s", 1.0, 50, early)});
+    EXPECT_EQ(one.rows[2].nodes, 150.0);
+    EXPECT_EQ(one.rows[2].lpIterations, 1500.0);
+    EXPECT_EQ(seedSpreads({folder("s", 1.0, 50, early)}).at(0).variation, 0.0);
     ComparedFolder few = folder("b", 2.0, 500, during);
     few.rows.resize(3);
     EXPECT_EQ(differenceKind(buildComparison({folder("a", 1.0, 50, early), few}, false).summaries[1]),
