@@ -61,6 +61,7 @@ TEST(ModelList, ModelsOfTwoFoldersRunResumeShardAndMerge) {
     const std::string record = readFile(dir / "out" / "parametros.set");
     EXPECT_NE(record.find(" opt listas/set.test " + out + "\n# lista de modelos: " + list + "\n# m"), std::string::npos)
         << record;
+    EXPECT_LT(record.find("\n# GLPK: "), record.find("\n# linha de comando: "));
     EXPECT_NE(record.find("(limits/memory; a mem\xC3\xB3ria livre dividida entre os processos)\n"), std::string::npos);
 
     // Resumed: every row kept.
