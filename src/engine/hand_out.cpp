@@ -3,12 +3,14 @@
 
 #include <algorithm>
 
+#include "batch/batch.h"
+
 void costPerModel(std::vector<HandOutEntry>& entries, size_t targets) {
     for (size_t first = 0; first < entries.size();) {
-        const size_t model = entries[first].index / targets;
+        const size_t model = modelOf(entries[first].index, targets);
         size_t last = first;
         std::optional<double> cost;
-        for (; last < entries.size() && entries[last].index / targets == model; ++last) {
+        for (; last < entries.size() && modelOf(entries[last].index, targets) == model; ++last) {
             if (entries[last].cost && (!cost || *entries[last].cost > *cost)) cost = entries[last].cost;
         }
         for (; first < last; ++first) entries[first].cost = cost;

@@ -134,21 +134,11 @@ std::string recordText(const BatchRecord& record, size_t workers, double memoryM
 
 ScipBuild recordedScip(const std::string& recordText) {
     ScipBuild scip;
-    const std::pair<const char*, std::string*> labels[] = {{msg::recordScip, &scip.version},
-                                                           {msg::recordScipGit, &scip.gitHash},
-                                                           {msg::recordScipLibrary, &scip.library},
-                                                           {msg::recordScipDigest, &scip.digest},
-                                                           {msg::recordScipLpSolver, &scip.lpSolver}};
-    size_t start = 0;
-    while (start < recordText.size()) {
-        const size_t end = std::min(recordText.find('\n', start), recordText.size());
-        const std::string line = recordText.substr(start, end - start);
-        start = end + 1;
-        for (const auto& [label, field] : labels) {
-            const std::string prefix = std::string("# ") + label;
-            if (line.rfind(prefix, 0) == 0 && field->empty()) *field = line.substr(prefix.size());
-        }
-    }
+    scip.version = recordedValue(recordText, msg::recordScip);
+    scip.gitHash = recordedValue(recordText, msg::recordScipGit);
+    scip.library = recordedValue(recordText, msg::recordScipLibrary);
+    scip.digest = recordedValue(recordText, msg::recordScipDigest);
+    scip.lpSolver = recordedValue(recordText, msg::recordScipLpSolver);
     if (scip.version == msg::recordScipNotLoaded) scip.version.clear();
     return scip;
 }
