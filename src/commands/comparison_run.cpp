@@ -2,7 +2,6 @@
 #include "commands/comparison_run.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -30,11 +29,10 @@ namespace {
 // "." and the like, the last part of its real path.
 std::string folderLabel(const std::string& folder) {
     std::string path = folder;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && isPathSeparator(path.back())) path.pop_back();
     std::string label = baseName(path);
     if (label.empty() || label == "." || label == "..") {
-        char real[PATH_MAX];
-        if (realpath(path.c_str(), real) != nullptr) label = baseName(real);
+        if (const std::optional<std::string> real = realPath(path)) label = baseName(*real);
     }
     return label.empty() ? path : label;
 }

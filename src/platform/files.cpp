@@ -67,7 +67,7 @@ std::vector<std::string> splitPath(std::string path) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (true) {
-        const size_t sep = path.find('/', start);
+        const size_t sep = path.find_first_of(kPathSeparators, start);
         if (sep == std::string::npos) break;
         parts.push_back(path.substr(start, sep - start));
         start = sep + 1;
@@ -96,15 +96,17 @@ bool fileIsReadable(const std::string& path) {
 
 bool holdsNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
+bool isPathSeparator(char c) { return std::strchr(kPathSeparators, c) != nullptr && c != '\0'; }
+
 std::string joinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') return folder + name;
-    return folder + "/" + name;
+    if (!folder.empty() && isPathSeparator(folder.back())) return folder + name;
+    return folder + kPathSeparator + name;
 }
 
 std::string baseName(const std::string& path) { return splitPath(path).back(); }
 
 std::string parentFolder(const std::string& path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = path.find_last_of(kPathSeparators);
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }

@@ -47,15 +47,29 @@ struct FileDescriptor {
     bool close();
 };
 
-// A file in memory that C code opens by name, closed when it goes out of
-// scope; without a path when it could not be made.
+// A file in memory (on Windows a temporary file) that C code opens by name,
+// closed (and removed) when it goes out of scope; without a path when it
+// could not be made.
 struct NamedMemoryFile {
     FileDescriptor fd;
     std::string path;
+    NamedMemoryFile() = default;
+    NamedMemoryFile(const NamedMemoryFile&) = delete;
+    NamedMemoryFile& operator=(const NamedMemoryFile&) = delete;
+    NamedMemoryFile(NamedMemoryFile&& other) noexcept;
+    NamedMemoryFile& operator=(NamedMemoryFile&& other) noexcept;
+    ~NamedMemoryFile();
 };
 NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err);
 // Replaces what a file in memory holds with `text`; false when it cannot.
 bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text);
+// What C code wrote into a file in memory, with "\n" line ends (a library
+// with a C runtime of its own may write Windows' "\r\n"); nothing when it
+// cannot be read.
+std::optional<std::string> readMemoryFile(const NamedMemoryFile& file);
+// `text`, written with "\n" line ends, with the line ends a text file has on
+// this system: "\r\n" on Windows.
+std::string withSystemLineEnds(const std::string& text);
 
 // ---- Folder services ----------------------------------------------------
 
@@ -70,7 +84,7 @@ struct FolderListing {
     std::string error;  // the line that says why it is not whole
 };
 FolderListing readFolder(const std::string& folder);
-// Pieces of `path` between "/" separators, empty pieces included.
+// Pieces of `path` between separators, empty pieces included.
 std::vector<std::string> splitPath(std::string path);
 // True when `path` names an existing folder (links followed).
 bool folderExists(std::string path);
@@ -84,9 +98,20 @@ std::optional<FileStamp> fileStamp(const std::string& path);
 
 // ---- Paths (pure) -------------------------------------------------------
 
+// The separator the program puts between a folder and a name, and those it
+// takes: "/" on POSIX systems; on Windows "\\", and "/" taken too.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+inline constexpr const char* kPathSeparators = "\\/";
+#else
+inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kPathSeparators = "/";
+#endif
+bool isPathSeparator(char c);
+
 // True when `text` holds a NUL byte, which no path the system takes can.
 bool holdsNul(const std::string& text);
-// `folder` + "/" + `name`, without doubling a trailing separator.
+// `folder`, the separator and `name`, without doubling a trailing separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 // The folder that holds `path`: "." for a bare name, "/" for one at the root.
 std::string parentFolder(const std::string& path);

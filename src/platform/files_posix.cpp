@@ -67,6 +67,23 @@ NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err) {
     return file;
 }
 
+NamedMemoryFile::NamedMemoryFile(NamedMemoryFile&& other) noexcept
+    : fd(std::move(other.fd)), path(std::move(other.path)) {
+    other.path.clear();
+}
+NamedMemoryFile& NamedMemoryFile::operator=(NamedMemoryFile&& other) noexcept {
+    fd = std::move(other.fd);
+    path = std::move(other.path);
+    other.path.clear();
+    return *this;
+}
+// The file in memory goes with its last descriptor.
+NamedMemoryFile::~NamedMemoryFile() = default;
+
+std::optional<std::string> readMemoryFile(const NamedMemoryFile& file) { return readTextFile(file.path); }
+
+std::string withSystemLineEnds(const std::string& text) { return text; }
+
 bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text) {
     const int fd = file.fd.fd;
     return fd >= 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && writeWhole(fd, text, nullptr);

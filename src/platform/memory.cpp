@@ -9,6 +9,10 @@
 
 #include "platform/files.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr double kMb = 1024.0 * 1024.0;
@@ -162,7 +166,18 @@ MemoryBounds readMemoryBounds(const std::string& root, const char* memPerNode, c
     return bounds;
 }
 
+#ifdef _WIN32
+// Windows has no /proc: the physical memory available now is the bound.
+MemoryBounds memoryBounds() {
+    MemoryBounds bounds;
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (GlobalMemoryStatusEx(&status)) bounds.available = static_cast<double>(status.ullAvailPhys) / kMb;
+    return bounds;
+}
+#else
 MemoryBounds memoryBounds() {
     return readMemoryBounds("", std::getenv("SLURM_MEM_PER_NODE"), std::getenv("SLURM_MEM_PER_CPU"),
                             std::getenv("SLURM_CPUS_PER_TASK"));
 }
+#endif

@@ -1,7 +1,10 @@
-// Child processes: the program started anew (the one place where it forks
-// and executes), and children reaped.
+// Child processes: the program started anew (the one place where it
+// starts a process), children reaped, and what a worker process does to
+// itself. Their POSIX side is in child_posix.cpp, their Windows side in
+// child_windows.cpp.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,3 +37,43 @@ bool startProgramAnew(const std::vector<std::string>& arguments, int output, int
 // how it ended, as waitpid tells it.
 int reap(pid_t pid);
 void killAndReap(pid_t pid);
+// Kills a child without waiting for it.
+void killProcess(pid_t pid);
+
+// How a child ended, from reap's status: killed by a signal (its number and
+// the system's name of it), or its exit status.
+struct ProcessEnd {
+    int signal = 0;  // 0: it exited
+    std::string signalName;
+    int exitStatus = 0;
+};
+ProcessEnd processEnd(int waitStatus);
+
+// Which of `fds` have something to read, or have ended, after waiting up to
+// `milliseconds` for one of them; all false when a signal cut the wait
+// short; nothing when they cannot be waited for.
+std::optional<std::vector<bool>> waitForInput(const std::vector<int>& fds, int milliseconds);
+// Reads of `fd` no longer block: readAvailable takes what has arrived.
+void readWithoutBlocking(int fd);
+// CPUs that this process may run on (at least 1).
+int availableCpus();
+
+// ---- A worker's own process ----
+
+// A capture file for a child's standard output or error: a file that the
+// child writes from its start for each job and the program reads back.
+bool makeCaptureFile(const char* name, FileDescriptor& file, std::string* err);
+// What a capture file holds, from its start, with "\n" line ends.
+std::string captureText(int fd);
+// Empties this process's capture file `fd` (its standard output or error),
+// so that the next job writes it from its start.
+void emptyCapture(int fd);
+// Takes the channels the program gave this worker (tasks on descriptor 3,
+// results on 4) and names the process as the program.
+void becomeWorker();
+// The memory this process holds, in bytes, after what it freed is given back
+// to the system; 0 when it cannot be told.
+long residentBytesAfterTrim();
+// Ends this process with `status` at once: nothing of the libraries it
+// loaded runs at exit.
+[[noreturn]] void exitNow(int status);

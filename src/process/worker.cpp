@@ -10,12 +10,6 @@
 #include <optional>
 #include <type_traits>
 
-#include <fcntl.h>
-#include <malloc.h>
-#include <sys/mman.h>
-#include <sys/prctl.h>
-#include <unistd.h>
-
 #include "process/child.h"
 #include "process/codec.h"
 #include "process/wire.h"
@@ -25,36 +19,6 @@ namespace {
 
 // A worker whose resident memory grows this much over its start is replaced.
 constexpr long kMemoryGrowthLimit = 64L * 1024 * 1024;
-
-// The text of a capture file of a worker, from its start.
-std::string captured(int fd) {
-    std::string text;
-    char buffer[65536];
-    off_t offset = 0;
-    while (true) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        text.append(buffer, static_cast<size_t>(n));
-        offset += n;
-    }
-    return text;
-}
-
-long residentBytes() {
-    long pages = 0, resident = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) return 0;
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-    return resident * ::sysconf(_SC_PAGESIZE);
-}
-
-void rewind(int fd) {
-    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) < 0) {
-        // A capture that cannot be emptied only repeats earlier text.
-    }
-}
 
 // Where the worker finds its tasks and sends its messages.
 constexpr int kTasks = 3, kResults = 4;
@@ -101,8 +65,8 @@ int runTasks(const JobFunction& job) {
     FrameRead read;
     while ((read = nextTask(task, request)) == FrameRead::Whole) {
         const uint32_t index = static_cast<uint32_t>(task.index);
-        rewind(STDOUT_FILENO);
-        rewind(STDERR_FILENO);
+        emptyCapture(1);
+        emptyCapture(2);
         std::cout.clear();
         std::cerr.clear();
         std::string result = job(request, task, [&](const std::string& provisional) {
@@ -111,9 +75,9 @@ int runTasks(const JobFunction& job) {
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
-        ::malloc_trim(0);
-        if (startSize < 0) startSize = residentBytes();
-        const bool leaving = residentBytes() > startSize + kMemoryGrowthLimit;
+        const long size = residentBytesAfterTrim();
+        if (startSize < 0) startSize = size;
+        const bool leaving = size > startSize + kMemoryGrowthLimit;
         if (!send(kResults, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, std::move(result)) ||
             leaving) {
             return 0;
@@ -144,10 +108,10 @@ void allowWorkers() { workersAllowed = true; }
 
 bool startWorkerProcess(const std::string& kind, WorkerHandle& worker, std::string* err) {
     if (!workersAllowed) return systemFailure(err, ENOEXEC);
-    FileDescriptor out(::memfd_create("loteotimizador-out", MFD_CLOEXEC));
-    if (out.fd < 0) return systemFailure(err, errno);
-    FileDescriptor errors(::memfd_create("loteotimizador-err", MFD_CLOEXEC));
-    if (errors.fd < 0) return systemFailure(err, errno);
+    FileDescriptor out, errors;
+    if (!makeCaptureFile("loteotimizador-out", out, err) || !makeCaptureFile("loteotimizador-err", errors, err)) {
+        return false;
+    }
     Child child;
     std::vector<std::string> arguments{kWorkerOption, kind};
     if (outputOnTerminal()) arguments.push_back(kLinesOption);
@@ -161,20 +125,19 @@ bool startWorkerProcess(const std::string& kind, WorkerHandle& worker, std::stri
 }
 
 void runWorker(const JobFunction& job, bool lineBuffered) {
-    // Named as the program, not as the file it was started from.
-    ::prctl(PR_SET_NAME, "loteotimizador");
+    becomeWorker();
     if (lineBuffered) std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     int status = kJobThrewStatus;
     // A job that throws ends its worker as a failure, which costs its entry only.
     try {
         status = runTasks(job);
     } catch (...) {
-        ::_exit(kJobThrewStatus);
+        exitNow(kJobThrewStatus);
     }
     std::cout.flush();
     std::fflush(nullptr);
     // The libraries it loaded are left as they are: nothing of theirs runs at exit.
-    ::_exit(status);
+    exitNow(status);
 }
 
 bool sendTask(const WorkerHandle& worker, const Task& task, const std::string& request) {
@@ -191,8 +154,8 @@ std::vector<WorkerMessage> receiveMessages(WorkerHandle& worker, ResultCheck und
     return messages;
 }
 
-std::string capturedOutput(const WorkerHandle& worker) { return captured(worker.out.fd); }
-std::string capturedErrors(const WorkerHandle& worker) { return captured(worker.err.fd); }
+std::string capturedOutput(const WorkerHandle& worker) { return captureText(worker.out.fd); }
+std::string capturedErrors(const WorkerHandle& worker) { return captureText(worker.err.fd); }
 
 void closeWorker(WorkerHandle& worker) {
     for (FileDescriptor* fd : {&worker.tasks, &worker.results, &worker.out, &worker.err}) *fd = FileDescriptor();
@@ -206,7 +169,7 @@ std::optional<std::string> computeInChild(const std::string& kind, const std::st
     const bool sent = sendTask(worker, Task{}, request);
     worker.tasks = FileDescriptor();  // one task: it ends after it
     std::string bytes;
-    readAvailable(worker.results.fd, bytes);
+    while (readAvailable(worker.results.fd, bytes)) waitForInput({worker.results.fd}, 100);
     reap(worker.pid);
     closeWorker(worker);
     for (const Frame& frame : takeFrames(bytes)) {

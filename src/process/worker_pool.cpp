@@ -2,19 +2,10 @@
 #include "process/worker_pool.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sched.h>
-#include <sys/wait.h>
-
-#include "process/child.h"
 #include "text/messages.h"
 
 namespace {
@@ -40,11 +31,13 @@ std::string whatHappened(const FinishedJob& finished, const std::string& modelPa
         grace << finished.grace;
         std::snprintf(line, sizeof line, finished.whileReading ? msg::workerOverrunReading : msg::workerOverrun, path,
                       grace.str().c_str());
-    } else if (finished.how == FinishedJob::Died && WIFSIGNALED(finished.waitStatus)) {
-        const int signal = WTERMSIG(finished.waitStatus);
-        std::snprintf(line, sizeof line, msg::workerKilledBySignal, path, signal, strsignal(signal));
     } else if (finished.how == FinishedJob::Died) {
-        std::snprintf(line, sizeof line, msg::workerExited, path, WEXITSTATUS(finished.waitStatus));
+        const ProcessEnd end = processEnd(finished.waitStatus);
+        if (end.signal != 0) {
+            std::snprintf(line, sizeof line, msg::workerKilledBySignal, path, end.signal, end.signalName.c_str());
+        } else {
+            std::snprintf(line, sizeof line, msg::workerExited, path, end.exitStatus);
+        }
     }
     return line;
 }
@@ -59,7 +52,7 @@ bool WorkerPool::staff(size_t jobs, size_t waiting, std::string* err) {
         WorkerHandle worker;
         if (startWorkerProcess(kind_, worker, startFailureSaid_ ? nullptr : err)) {
             // The pool waits on every worker at once: a read never blocks.
-            ::fcntl(worker.results.fd, F_SETFL, ::fcntl(worker.results.fd, F_GETFL) | O_NONBLOCK);
+            readWithoutBlocking(worker.results.fd);
             workers_.push_back(std::move(worker));
             continue;
         }
@@ -215,13 +208,13 @@ void WorkerPool::stopOverrunning(std::vector<FinishedJob>& finished) {
 }
 
 std::optional<std::vector<FinishedJob>> WorkerPool::wait(int milliseconds) {
-    std::vector<pollfd> fds;
-    for (const WorkerHandle& worker : workers_) fds.push_back({worker.results.fd, POLLIN, 0});
-    const int ready = ::poll(fds.data(), fds.size(), milliseconds);
-    if (ready < 0 && errno != EINTR) return std::nullopt;
+    std::vector<int> fds;
+    for (const WorkerHandle& worker : workers_) fds.push_back(worker.results.fd);
+    const std::optional<std::vector<bool>> ready = waitForInput(fds, milliseconds);
+    if (!ready) return std::nullopt;
     std::vector<FinishedJob> finished;
-    for (size_t i = 0; ready > 0 && i < fds.size(); ++i) {
-        if (fds[i].revents == 0) continue;
+    for (size_t i = 0; i < fds.size(); ++i) {
+        if (!(*ready)[i]) continue;
         readMessages(workers_[i], finished);
         reapIfEnded(workers_[i], finished);
     }
@@ -243,7 +236,7 @@ std::vector<FinishedJob> WorkerPool::stopChecks() {
 
 void WorkerPool::stop() {
     for (WorkerHandle& worker : workers_) {
-        if (worker.pid > 0) ::kill(worker.pid, SIGKILL);
+        if (worker.pid > 0) killProcess(worker.pid);
     }
     for (WorkerHandle& worker : workers_) {
         if (worker.pid > 0) reap(worker.pid);
@@ -253,10 +246,3 @@ void WorkerPool::stop() {
 }
 
 int WorkerPool::interruptedBy() const { return interrupts_.signal(); }
-
-int availableCpus() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-    return std::max(1, CPU_COUNT(&set));
-}

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "process/child.h"
 #include "process/interrupts.h"
 #include "process/worker.h"
 
@@ -114,6 +115,3 @@ private:
     bool startFailureSaid_ = false;
     InterruptGuard interrupts_;
 };
-
-// CPUs that this process may run on (at least 1).
-int availableCpus();

@@ -220,9 +220,9 @@ std::optional<EarlierTimes> readEarlierTimes(const std::string& folder) {
 
 bool writeReport(const std::string& outputFolder, const ReportTable& report, const std::string& name,
                  const std::vector<std::string>& rows, std::string* err) {
-    const std::string path = outputFolder + "/" + name;
+    const std::string path = joinPath(outputFolder, name);
     std::string reason;
-    if (replaceFile(outputFolder, path, reportText(report, rows), &reason)) return true;
+    if (replaceFile(outputFolder, path, withSystemLineEnds(reportText(report, rows)), &reason)) return true;
     if (err != nullptr) *err = ioErrorLine(msg::reportNotWritten, path, reason);
     return false;
 }

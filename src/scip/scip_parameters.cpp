@@ -154,7 +154,7 @@ ParameterCheck checkParameters(const ScipRequest& request, double timeLimit) {
         check.message = std::string(msg::parameterCheckFailed);
         return check;
     }
-    check.changed = readTextFile(memoryFilePath()).value_or("");
+    check.changed = readMemoryFile(memoryFile()).value_or("");
     check.scip = loadedScipBuild();
     check.state = ParameterCheck::Checked;
     return check;

@@ -83,12 +83,12 @@ SolutionCheck checkSolutionFile(const std::string& modelPath, const std::string&
     }
     if (readModel(instance.scip, settings, modelPath, printedPath, handler, say) != SCIP_OKAY) return check;
     // Only what SCIP prints from here on gives the reasons (not what it said of the read).
-    const size_t printedBefore = readTextFile(printedPath).value_or("").size();
+    const size_t printedBefore = readMemoryFile(printed).value_or("").size();
     if (checkSolution(instance.scip, solutionPath, check) != SCIP_OKAY) {
         check.verified = Verification::NotChecked;
         return check;
     }
-    const std::string printedText = readTextFile(printedPath).value_or("");
+    const std::string printedText = readMemoryFile(printed).value_or("");
     if (check.verified == Verification::No)
         check.reason = oneLineReason(printedText.substr(std::min(printedBefore, printedText.size())));
     return check;

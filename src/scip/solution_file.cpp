@@ -69,7 +69,7 @@ std::optional<std::string> solutionText(SCIP* scip, const std::string& name, SCI
     failure = printStatus(scip, status.path);
     if (failure == SCIP_OKAY) failure = printBestSolution(scip, values.path);
     if (failure != SCIP_OKAY) return std::nullopt;
-    const std::optional<std::string> statusText = readTextFile(status.path), valuesText = readTextFile(values.path);
+    const std::optional<std::string> statusText = readMemoryFile(status), valuesText = readMemoryFile(values);
     if (!statusText || !valuesText) {
         if (err != nullptr) *err = ioErrorLine(msg::solutionNotWritten, solutionFileName(name), systemErrorText(EIO));
         return std::nullopt;

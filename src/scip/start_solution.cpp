@@ -35,7 +35,7 @@ SCIP_RETCODE checkCandidate(SCIP* scip, StartSolutionVerdict& verdict) {
     const SCIP_RETCODE checked = lib().SCIPcheckSolOrig(scip, lib().SCIPgetSols(scip)[0], &feasible, 1, 0);
     LOTE_SCIP_CALL(lib().SCIPsetMessagehdlr(scip, previous.handler));
     LOTE_SCIP_CALL(checked);
-    if (feasible == 0) verdict.reason = oneLineReason(readTextFile(printed.path).value_or(""));
+    if (feasible == 0) verdict.reason = oneLineReason(readMemoryFile(printed).value_or(""));
     return SCIP_OKAY;
 }
 

@@ -5,9 +5,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include <fcntl.h>
+#include <malloc.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -123,6 +128,79 @@ int reap(pid_t pid) {
 }
 
 void killAndReap(pid_t pid) {
-    ::kill(pid, SIGKILL);
+    killProcess(pid);
     reap(pid);
 }
+
+void killProcess(pid_t pid) { ::kill(pid, SIGKILL); }
+
+ProcessEnd processEnd(int waitStatus) {
+    ProcessEnd end;
+    if (WIFSIGNALED(waitStatus)) {
+        end.signal = WTERMSIG(waitStatus);
+        end.signalName = strsignal(end.signal);
+    } else {
+        end.exitStatus = WEXITSTATUS(waitStatus);
+    }
+    return end;
+}
+
+std::optional<std::vector<bool>> waitForInput(const std::vector<int>& fds, int milliseconds) {
+    std::vector<pollfd> polled;
+    for (int fd : fds) polled.push_back({fd, POLLIN, 0});
+    const int ready = ::poll(polled.data(), polled.size(), milliseconds);
+    if (ready < 0 && errno != EINTR) return std::nullopt;
+    std::vector<bool> readable(fds.size(), false);
+    for (size_t i = 0; ready > 0 && i < polled.size(); ++i) readable[i] = polled[i].revents != 0;
+    return readable;
+}
+
+void readWithoutBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+int availableCpus() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+    return std::max(1, CPU_COUNT(&set));
+}
+
+bool makeCaptureFile(const char* name, FileDescriptor& file, std::string* err) {
+    file = FileDescriptor(::memfd_create(name, MFD_CLOEXEC));
+    return file.fd >= 0 || systemFailure(err, errno);
+}
+
+std::string captureText(int fd) {
+    std::string text;
+    char buffer[65536];
+    off_t offset = 0;
+    while (true) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<size_t>(n));
+        offset += n;
+    }
+    return text;
+}
+
+void emptyCapture(int fd) {
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) < 0) {
+        // A capture that cannot be emptied only repeats earlier text.
+    }
+}
+
+// Named as the program, not as the file it was started from; its channels
+// are in place since its start.
+void becomeWorker() { ::prctl(PR_SET_NAME, "loteotimizador"); }
+
+long residentBytesAfterTrim() {
+    ::malloc_trim(0);
+    long pages = 0, resident = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr) return 0;
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+    return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+void exitNow(int status) { ::_exit(status); }

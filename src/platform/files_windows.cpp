@@ -1,0 +1,268 @@
+// Files as the operating system keeps them, on Windows: the C runtime's
+// descriptors (binary mode: the program writes the bytes it means), whole
+// reads and writes, temporary files unique to their writer, files replaced
+// whole (files in memory are in memory_files_windows.cpp), and
+// single file operations. Paths are narrow strings in the ANSI code page,
+// as the narrow functions of the system take them.
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include "platform/windows_errors.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string& hostName() {
+    static const std::string name = [] {
+        char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD size = sizeof buffer;
+        if (!GetComputerNameA(buffer, &size) || buffer[0] == '\0') return std::string("host");
+        return std::string(buffer);
+    }();
+    return name;
+}
+
+// Six characters that make a temporary name unique.
+std::string randomPart() {
+    static std::mt19937_64 engine(std::random_device{}() ^ GetTickCount64() ^ GetCurrentProcessId());
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string part;
+    for (int i = 0; i < 6; ++i) part += letters[engine() % (sizeof letters - 1)];
+    return part;
+}
+
+bool statOf(const std::string& path, struct _stat64& info) {
+    return !holdsNul(path) && ::_stat64(path.c_str(), &info) == 0;
+}
+
+// Whether the process `pid` of this machine has ended.
+bool processGone(int pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool gone = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return gone;
+}
+
+}  // namespace
+
+bool FileDescriptor::close() {
+    const int f = fd;
+    fd = -1;
+    return f < 0 || ::_close(f) == 0;
+}
+
+std::string systemErrorText(int error) { return std::strerror(error); }
+
+bool systemFailure(std::string* err, int error) {
+    if (err != nullptr) *err = systemErrorText(error);
+    return false;
+}
+
+bool holdsOtherThanFile(const std::string& path) {
+    struct _stat64 info;
+    return statOf(path, info) && (info.st_mode & _S_IFMT) != _S_IFREG;
+}
+
+bool nothingAt(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES || holdsNul(path)) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_FILENAME_EXCED_RANGE ||
+           error == ERROR_INVALID_NAME || error == ERROR_DIRECTORY;
+}
+
+bool makePrivateFolder(const std::string& path, std::string* err) {
+    return ::_mkdir(path.c_str()) == 0 || errno == EEXIST || systemFailure(err, errno);
+}
+
+bool openForAppend(const std::string& path, FileDescriptor& file, std::string* err) {
+    file = FileDescriptor(
+        ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE));
+    return file.fd >= 0 || systemFailure(err, errno);
+}
+
+bool renameFile(const std::string& from, const std::string& to, std::string* err) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) || windowsFailure(err, GetLastError());
+}
+
+bool truncateFile(const FileDescriptor& file, long long size, std::string* err) {
+    const errno_t error = ::_chsize_s(file.fd, size);
+    return error == 0 || systemFailure(err, error);
+}
+
+// Creates a temporary file in `folder` whose name is unique to this writer
+// (host, process, random part), so that batches writing into one folder at
+// the same time never share one.
+int createTempFile(const std::string& folder, std::string& path, std::string* err) {
+    const std::string start = kTempPrefix + hostName() + "-" + std::to_string(GetCurrentProcessId()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = joinPath(folder, start + randomPart() + kTempSuffix);
+        const int fd = ::_open(path.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                               _S_IREAD | _S_IWRITE);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) break;
+    }
+    systemFailure(err, errno);
+    return -1;
+}
+
+bool writeWhole(int fd, const std::string& bytes, std::string* err) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const unsigned chunk = static_cast<unsigned>(std::min<size_t>(bytes.size() - done, 1U << 30));
+        const int n = ::_write(fd, bytes.data() + done, chunk);
+        if (n < 0) return systemFailure(err, errno);
+        if (n == 0) return systemFailure(err, EIO);
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool readWhole(int fd, void* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const int n = ::_read(fd, static_cast<char*>(data) + done, static_cast<unsigned>(size - done));
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A pipe is read as far as it holds bytes now (a read would block for more);
+// a file to its end.
+bool readAvailable(int fd, std::string& bytes) {
+    char buffer[65536];
+    const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    const bool pipe = handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_PIPE;
+    while (true) {
+        DWORD waiting = sizeof buffer;
+        if (pipe && !PeekNamedPipe(handle, nullptr, 0, nullptr, &waiting, nullptr)) return false;
+        if (pipe && waiting == 0) return true;
+        const int n = ::_read(fd, buffer, static_cast<unsigned>(std::min<DWORD>(waiting, sizeof buffer)));
+        if (n <= 0) return false;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+bool createTempFolder(const std::string& folder, std::string& path, std::string* err) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // A temporary file's unique name, taken by a folder of that name.
+        const int fd = createTempFile(folder, path, err);
+        if (fd < 0) return false;
+        ::_close(fd);
+        if (::_unlink(path.c_str()) == 0 && ::_mkdir(path.c_str()) == 0) return true;
+        if (errno != EEXIST) return systemFailure(err, errno);
+    }
+    return systemFailure(err, EEXIST);
+}
+
+// Replaces `path`, a file in `folder`, with `content` through a temporary
+// file moved over it, so that readers see the old file or the new one.
+bool replaceFile(const std::string& folder, const std::string& path, const std::string& content, std::string* err) {
+    std::string temp;
+    FileDescriptor out(createTempFile(folder, temp, err));
+    if (out.fd < 0) return false;
+    bool done = writeWhole(out.fd, content, err);
+    if (done && !out.close()) done = systemFailure(err, errno);
+    if (done) done = renameFile(temp, path, err);
+    if (!done) ::_unlink(temp.c_str());
+    return done;
+}
+
+void removeStaleTempFiles(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    if (error) return;
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) return;
+        const std::optional<TempFileOwner> owner = tempFileOwner(it->path().filename().string());
+        if (!owner) continue;
+        bool stale = owner->host == hostName() && processGone(owner->pid);
+        std::error_code timeError;
+        const auto written = fs::last_write_time(it->path(), timeError);
+        if (!timeError && written < dayAgo) stale = true;
+        if (stale) fs::remove_all(it->path(), timeError);
+    }
+}
+
+bool removeIfPresent(const std::string& path, std::string* err) {
+    return ::_unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENAMETOOLONG || systemFailure(err, errno);
+}
+
+bool removeFile(const std::string& path, bool& removed, std::string* err) {
+    removed = ::_unlink(path.c_str()) == 0;
+    return removed || errno == ENOENT || systemFailure(err, errno);
+}
+
+bool folderExists(std::string path) {
+    struct _stat64 info;
+    // The runtime's stat refuses a folder named with a trailing separator.
+    while (path.size() > 1 && isPathSeparator(path.back()) && path[path.size() - 2] != ':') path.pop_back();
+    return statOf(path, info) && (info.st_mode & _S_IFMT) == _S_IFDIR;
+}
+
+bool isRegularFile(const std::string& path) {
+    struct _stat64 info;
+    return statOf(path, info) && (info.st_mode & _S_IFMT) == _S_IFREG;
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (holdsNul(path) || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    FileStamp stamp;
+    stamp.size = static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+                                        data.nFileSizeLow);
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+        data.ftLastWriteTime.dwLowDateTime;
+    // Windows counts 100 ns ticks from 1601; the program counts from 1970.
+    constexpr unsigned long long kTicksTo1970 = 116444736000000000ULL;
+    stamp.modifiedNs = (static_cast<long long>(ticks) - static_cast<long long>(kTicksTo1970)) * 100;
+    return stamp;
+}
+
+std::optional<std::string> realPath(const std::string& path) {
+    if (holdsNul(path) || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    char full[32768];
+    const DWORD size = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (size == 0 || size >= sizeof full) return std::nullopt;
+    std::string resolved(full, size);
+    while (resolved.size() > 3 && isPathSeparator(resolved.back())) resolved.pop_back();
+    return resolved;
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+    const std::optional<std::string> first = realPath(a), second = realPath(b);
+    return first && second && folderExists(*first) && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE,
+                                                                     first->c_str(), -1, second->c_str(),
+                                                                     -1) == CSTR_EQUAL;
+}
+
+bool prepareOutputFolder(const std::string& folder, std::string* err) {
+    if (!folderExists(folder) && ::_mkdir(folder.c_str()) != 0 && errno != EEXIST) return systemFailure(err, errno);
+    std::string probe;
+    const int fd = createTempFile(folder, probe, err);
+    if (fd < 0) return false;
+    ::_close(fd);
+    ::_unlink(probe.c_str());
+    return true;
+}

@@ -1,0 +1,125 @@
+// The operating system's services that are not files, on Windows.
+#include "platform/system.h"
+
+#include <clocale>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+
+#include <io.h>
+#include <windows.h>
+
+#include "platform/files.h"
+#include "platform/windows_errors.h"
+
+std::string windowsErrorText(unsigned long error) {
+    char* text = nullptr;
+    const DWORD size = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string line = size > 0 && text != nullptr ? std::string(text, size) : "erro " + std::to_string(error);
+    if (text != nullptr) LocalFree(text);
+    // The system ends its texts with a line break (and sometimes a point).
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty() && line.back() == '.') line.pop_back();
+    return line;
+}
+
+bool windowsFailure(std::string* err, unsigned long error) {
+    if (err != nullptr) *err = windowsErrorText(error);
+    return false;
+}
+
+void setProgramLocale() {
+    const char* const names[] = {"portuguese", "Portuguese_Brazil.1252", "pt-BR", "pt_BR"};
+    for (const char* name : names) {
+        if (std::setlocale(LC_ALL, name) != nullptr) break;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+// Writes to a reader that went away fail with an error; nothing ends the program.
+void ignoreBrokenPipes() {}
+
+// A batch stopped by Ctrl-C or by a request to end exits with 128 + the
+// signal's number, as a POSIX shell reports a program ended by it.
+void endBySignal(int signal) {
+    std::cout << std::flush;
+    std::fflush(nullptr);
+    std::_Exit(128 + signal);
+}
+
+bool outputOnTerminal() { return ::_isatty(1) != 0; }
+bool errorsOnTerminal() { return ::_isatty(2) != 0; }
+
+int processId() { return static_cast<int>(GetCurrentProcessId()); }
+
+std::string environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+void setEnvironmentValue(const char* name, const std::string& value) {
+    ::_putenv_s(name, value.c_str());
+    SetEnvironmentVariableA(name, value.c_str());
+}
+
+std::string absolutePath(const std::string& path) {
+    if (path.find_first_of(kPathSeparators) == std::string::npos) return path;
+    char full[32768];
+    const DWORD size = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return size == 0 || size >= sizeof full ? path : std::string(full, size);
+}
+
+// As a crash would: the exit status a POSIX shell gives a process killed by SIGKILL.
+void endAtOnce() {
+    TerminateProcess(GetCurrentProcess(), 137);
+    std::_Exit(137);
+}
+
+std::string machineName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? std::string(name) : std::string();
+}
+
+// A full path is loaded with the DLLs beside it found first: a wheel's DLLs
+// lie beside SCIP's.
+void* loadSharedLibrary(const std::string& name, std::string* err) {
+    const bool inFolder = name.find_first_of(kPathSeparators) != std::string::npos;
+    const std::string path = inFolder ? absolutePath(name) : name;
+    HMODULE library = LoadLibraryExA(path.c_str(), nullptr, inFolder ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
+    if (library == nullptr && err != nullptr) *err = name + ": " + windowsErrorText(GetLastError());
+    return reinterpret_cast<void*>(library);
+}
+
+void unloadSharedLibrary(void* library) {
+    if (library != nullptr) FreeLibrary(reinterpret_cast<HMODULE>(library));
+}
+
+void* librarySymbol(void* library, const char* symbol) {
+    return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(library), symbol));
+}
+
+std::string libraryFileOf(const void* address) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<const char*>(address), &module)) {
+        return "";
+    }
+    char file[32768];
+    const DWORD size = GetModuleFileNameA(module, file, sizeof file);
+    return size == 0 || size >= sizeof file ? std::string() : std::string(file, size);
+}
+
+bool isTerminateSignal(int signal) { return signal == SIGTERM; }
+
+std::string localTimeNow(const char* format) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[64] = "";
+    if (::localtime_s(&local, &now) == 0) std::strftime(text, sizeof text, format, &local);
+    return text;
+}

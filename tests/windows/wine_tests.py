@@ -1,0 +1,226 @@
+#!/usr/bin/env python3
+"""The Windows program, unzipped from its package, run under Wine beside the
+Linux build on the same inputs; what each writes is compared.
+
+Usage: wine_tests.py CASE LINUX_BINARY SOURCE_DIR WORK_DIR
+
+The Windows program writes its console text in Windows-1252 with "\\r\\n"
+line ends and joins paths with "\\"; the Linux build writes UTF-8 and "/".
+Those differences are undone before comparing, and nothing else is.
+Exits 77 (skipped) only when Wine cannot start a program here.
+"""
+import difflib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import zipfile
+from pathlib import Path
+
+SKIP = 77
+WINE = "/usr/lib/wine/wine64"
+
+
+def fail(message):
+    print("FALHOU: " + message)
+    sys.exit(1)
+
+
+def wine_env(work):
+    env = dict(os.environ)
+    env.update(WINEDEBUG="-all", WINEPREFIX=str(work / "wineprefix"), WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.pop("DISPLAY", None)
+    return env
+
+
+def unzip_program(source, work):
+    """The package as a user gets it, unzipped in a folder of its own."""
+    package = source / "dist" / "loteotimizador-windows-x64.zip"
+    if not package.is_file():
+        fail(f"{package} is missing: run scripts/windows/build.sh first")
+    where = work
+    shutil.rmtree(where, ignore_errors=True)
+    with zipfile.ZipFile(package) as z:
+        z.extractall(where)
+    exe = where / "loteotimizador" / "loteotimizador.exe"
+    if not exe.is_file():
+        fail("the package has no loteotimizador/loteotimizador.exe")
+    return exe
+
+
+def start_wine(work):
+    """Makes the Wine prefix once; skips the test where Wine cannot start."""
+    if not os.access(WINE, os.X_OK):
+        print(f"SKIP: {WINE} is not installed")
+        sys.exit(SKIP)
+    try:
+        r = subprocess.run([WINE, "cmd", "/c", "exit"], env=wine_env(work), capture_output=True, timeout=300)
+    except subprocess.TimeoutExpired:
+        print("SKIP: Wine did not start within 300 s")
+        sys.exit(SKIP)
+    if r.returncode != 0:
+        print("SKIP: Wine cannot start a program here: " + r.stderr.decode(errors="replace")[-500:])
+        sys.exit(SKIP)
+
+
+def run(command, cwd, stdin="", env=None, timeout=900):
+    r = subprocess.run(command, cwd=cwd, input=stdin.encode("cp1252"), capture_output=True, env=env, timeout=timeout)
+    return r.returncode, r.stdout, r.stderr
+
+
+def windows_text(data):
+    """Windows' console bytes as the Linux build would write them."""
+    return data.replace(b"\r\n", b"\n").decode("cp1252").replace("\\", "/")
+
+
+def masked(text):
+    return re.sub(r"TEMPO: [^\n]*", "TEMPO: T", text)
+
+
+def report_rows(text):
+    """The rows of a report without their times (TEMPO and, in a complete
+    report, the integral and the solution times)."""
+    lines = text.replace("\r\n", "\n").split("\n")
+    complete = lines[0].endswith(";TEMPO_MELHOR_SOL")
+    rows = []
+    for line in lines[1:]:
+        if not line:
+            continue
+        fields = line.split(";")
+        fields[1] = "T"
+        if complete:
+            fields[-4:-1] = ["T" if f else "" for f in fields[-4:-1]]
+        rows.append(";".join(fields))
+    return [lines[0]] + rows
+
+
+def both(case, work, linux, exe, args, stdin=""):
+    """Runs the Linux build and the Windows program on the same arguments, each
+    in a copy of the inputs of its own; returns their folders and outputs."""
+    results = []
+    for side, command in (("linux", [linux]), ("windows", [WINE, str(exe)])):
+        folder = work / case / side
+        shutil.rmtree(folder, ignore_errors=True)
+        shutil.copytree(work / case / "inputs", folder)
+        code, out, err = run(command + args, folder, stdin, wine_env(work) if side == "windows" else None)
+        results.append((folder, code, out, err))
+    return results
+
+
+def prepare(case, work, copies):
+    inputs = work / case / "inputs"
+    shutil.rmtree(work / case, ignore_errors=True)
+    for source, target in copies:
+        shutil.copytree(source, inputs / target) if source.is_dir() else shutil.copy(source, inputs / target)
+    return inputs
+
+
+def solu_of(models):
+    """A .solu file made from the models' known results."""
+    lines = []
+    for line in (models / "optimal.txt").read_text().splitlines():
+        parts = line.split()
+        if line.startswith("#") or len(parts) < 2:
+            continue
+        stem = parts[0][: -len(".lp")]
+        lines.append(f"=opt=  {stem}  {parts[2]}" if parts[1] == "optimal" else f"=inf=  {stem}")
+    return "\n".join(lines) + "\n"
+
+
+def same(what, linux, windows):
+    if linux != windows:
+        lines = lambda x: x if isinstance(x, list) else x.splitlines()
+        diff = difflib.unified_diff(lines(linux), lines(windows), "Linux", "Windows", lineterm="")
+        fail(f"{what} differs:\n" + "\n".join(diff))
+
+
+def case_shell(work, linux, exe, source):
+    """A shell conversation: help, a time limit typed with a decimal comma, a
+    batch on the examples, a translation, a bad command, exit."""
+    inputs = prepare("shell", work, [(source / "examples" / "lp", "lp"), (source / "examples" / "mathprog", "mathprog")])
+    (inputs / "saida").mkdir()
+    typed = "help\ntime_limit\n2,5\nopt\nlp\nsaida\nmod_lp\nmathprog\nabout\nnada\nexit\n"
+    (lf, lcode, lout, lerr), (wf, wcode, wout, werr) = both("shell", work, linux, exe, [], typed)
+    if lcode != 0 or wcode != 0:
+        fail(f"exit statuses {lcode} (Linux) and {wcode} (Windows): {werr.decode('cp1252', 'replace')}")
+    if b"\r\n" not in wout or wout.replace(b"\r\n", b"").count(b"\n") != 0:
+        fail("the Windows console text does not end every line with \\r\\n")
+    same("the shell's console text", masked(lout.decode("utf-8")), masked(windows_text(wout)))
+    same("the shell's error text", lerr.decode("utf-8"), windows_text(werr))
+    same("sol_stat.csv", report_rows((lf / "saida" / "sol_stat.csv").read_text()),
+         report_rows((wf / "saida" / "sol_stat.csv").read_bytes().decode("cp1252")))
+
+
+def case_opt(work, linux, exe, source):
+    """opt -j 2 --solu on the LP models with known optima: every answer
+    confirmed, every Z as the Linux build's, the report in Windows' line ends."""
+    models = source / "tests" / "models" / "lp"
+    inputs = prepare("opt", work, [(models, "lp")])
+    (inputs / "lp" / "optimal.txt").unlink()
+    (inputs / "conhecidos.solu").write_text(solu_of(models))
+    args = ["-j", "2", "--solu", "conhecidos.solu", "opt", "lp", "saida"]
+    (lf, lcode, _, lerr), (wf, wcode, wout, werr) = both("opt", work, linux, exe, args)
+    if lcode != 0 or wcode != 0:
+        fail(f"exit statuses {lcode} (Linux) and {wcode} (Windows): {werr.decode('cp1252', 'replace')}")
+    windows_report = (wf / "saida" / "sol_stat.csv").read_bytes()
+    if windows_report.count(b"\r\n") != windows_report.count(b"\n"):
+        fail("the Windows sol_stat.csv does not end its lines with \\r\\n")
+    rows = report_rows(windows_report.decode("cp1252"))
+    same("sol_stat.csv", report_rows((lf / "saida" / "sol_stat.csv").read_text()), rows)
+    complete = report_rows((wf / "saida" / "sol_stat_completo.csv").read_bytes().decode("cp1252"))
+    same("sol_stat_completo.csv", report_rows((lf / "saida" / "sol_stat_completo.csv").read_text()), complete)
+    header = complete[0].split(";")
+    confirmed = [r.split(";")[header.index("CONFERE")] for r in complete[1:]]
+    if len(confirmed) != 15 or any(c != "OK" for c in confirmed):
+        fail(f"not every answer confirmed: {confirmed}")
+    for sol in sorted((lf / "saida").glob("*.sol")):
+        same(sol.name, sol.read_text(), (wf / "saida" / sol.name).read_bytes().decode("cp1252").replace("\r\n", "\n"))
+
+
+def case_time_limit(work, linux, exe, source):
+    """A model stopped by its time limit is reported as such, beside one solved."""
+    inputs = prepare("limit", work, [(source / "examples" / "lp", "lp")])
+    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "markshare5.lp")
+    code, out, err = run([WINE, str(exe), "-t", "2", "-j", "2", "opt", "lp", "saida"], inputs, env=wine_env(work))
+    if code != 0:
+        fail(f"exit status {code}: {err.decode('cp1252', 'replace')}")
+    rows = {r.split(";")[0]: r.split(";") for r in report_rows((inputs / "saida" / "sol_stat.csv").read_text())[1:]}
+    if rows.get("markshare5.lp", ["", "", ""])[2] != "PROCESSO INTERROMPIDO - LIMITE DE TEMPO":
+        fail(f"markshare5.lp is not reported as stopped by its time limit: {rows}")
+    if rows.get("mochila.lp", ["", "", ""])[2] != "SOL OTIMA":
+        fail(f"mochila.lp is not solved beside it: {rows}")
+
+
+def case_mod_lp(work, linux, exe, source):
+    """mod_lp on GLPK's MathProg examples: LP files as the Linux build's but for line ends."""
+    prepare("mod_lp", work, [(source / "tests" / "models" / "mathprog", "mathprog")])
+    (lf, lcode, lout, _), (wf, wcode, wout, werr) = both("mod_lp", work, linux, exe, ["-j", "2", "mod_lp", "mathprog"])
+    if lcode != wcode:
+        fail(f"exit statuses {lcode} (Linux) and {wcode} (Windows): {werr.decode('cp1252', 'replace')}")
+    linux_lps = sorted(p.name for p in (lf / "mathprog").glob("*.lp"))
+    windows_lps = sorted(p.name for p in (wf / "mathprog").glob("*.lp"))
+    same("the LP files written", "\n".join(linux_lps), "\n".join(windows_lps))
+    if len(linux_lps) < 10:
+        fail(f"only {len(linux_lps)} LP files written")
+    for name in linux_lps:
+        windows_lp = (wf / "mathprog" / name).read_bytes().replace(b"\r\n", b"\n")
+        same(name, (lf / "mathprog" / name).read_bytes().decode("latin-1"), windows_lp.decode("latin-1"))
+    same("mod_lp's console text", lout.decode("utf-8"), windows_text(wout))
+
+
+CASES = {"shell": case_shell, "opt": case_opt, "time_limit": case_time_limit, "mod_lp": case_mod_lp}
+
+
+def main():
+    case, linux = sys.argv[1], str(Path(sys.argv[2]).resolve())
+    source, work = Path(sys.argv[3]).resolve(), Path(sys.argv[4]).resolve()
+    work.mkdir(parents=True, exist_ok=True)
+    start_wine(work)
+    exe = unzip_program(source, work / ("program-" + case))
+    CASES[case](work, linux, exe, source)
+    print("ok")
+
+
+if __name__ == "__main__":
+    main()
