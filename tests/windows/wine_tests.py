@@ -90,7 +90,7 @@ def report_rows(text):
         fields = line.split(";")
         fields[1] = "T"
         if complete:
-            fields[-4:-1] = ["T" if f else "" for f in fields[-4:-1]]
+            fields[-3:] = ["T" if f else "" for f in fields[-3:]]
         rows.append(";".join(fields))
     return [lines[0]] + rows
 
