@@ -13,8 +13,10 @@ import difflib
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
+import time
 import zipfile
 from pathlib import Path
 
@@ -209,7 +211,64 @@ def case_mod_lp(work, linux, exe, source):
     same("mod_lp's console text", lout.decode("utf-8"), windows_text(wout))
 
 
-CASES = {"shell": case_shell, "opt": case_opt, "time_limit": case_time_limit, "mod_lp": case_mod_lp}
+def workers_of(exe):
+    """The worker processes started from this copy of the program."""
+    ps = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
+    folder = str(exe.parent).replace("/", "\\")
+    return [line for line in ps.splitlines() if "--trabalhador" in line and folder in line]
+
+
+def long_batch(case, work, exe, source):
+    """Starts -j 2 on four quick models and one that runs for hours (handed
+    out first, as the largest); returns the process once the quick ones'
+    rows are in the report, one worker still busy on the long one."""
+    inputs = prepare(case, work, [(source / "examples" / "lp", "lp")])
+    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "zz_longo.lp")
+    # The console text goes to a file: a pipe nobody reads would fill and stop the batch.
+    with open(inputs / "console.txt", "wb") as console:
+        batch = subprocess.Popen([WINE, str(exe), "-j", "2", "opt", "lp", "saida"], cwd=inputs, env=wine_env(work),
+                                 stdin=subprocess.DEVNULL, stdout=console, stderr=subprocess.STDOUT)
+    report = inputs / "saida" / "sol_stat.csv"
+    for _ in range(3000):
+        if report.is_file() and len(report_rows(report.read_bytes().decode("cp1252"))) == 5:
+            return batch, report
+        if batch.poll() is not None:
+            fail(f"the batch ended early with status {batch.returncode}")
+        time.sleep(0.1)
+    batch.kill()
+    fail("the quick models' rows never reached the report")
+
+
+def case_interrupt(work, linux, exe, source):
+    """Ctrl-C (Wine turns SIGINT into the console's Ctrl-C event) stops a
+    batch: its finished rows kept, the running models without a row, no
+    worker left, status 130; then a program killed outright takes its
+    workers with it."""
+    batch, report = long_batch("interrupt", work, exe, source)
+    batch.send_signal(signal.SIGINT)
+    batch.wait(timeout=120)
+    out = (report.parent.parent / "console.txt").read_bytes()
+    if batch.returncode != 130:
+        fail(f"a batch stopped by Ctrl-C ended with status {batch.returncode}, not 130")
+    rows = [r.split(";")[0] for r in report_rows(report.read_bytes().decode("cp1252"))[1:]]
+    same("the rows kept", "escala.lp inviavel.lp mochila.lp transporte.lp", " ".join(rows))
+    if "Lote interrompido: 5 de 6 entradas conclu\u00eddas." not in out.decode("cp1252"):
+        fail("the batch does not say it was stopped with 5 of 6 entries done (the .solu file is one)")
+    time.sleep(2)
+    if workers_of(exe):
+        fail(f"workers left after Ctrl-C: {workers_of(exe)}")
+    batch, report = long_batch("killed", work, exe, source)
+    batch.kill()
+    batch.wait()
+    for _ in range(300):
+        if not workers_of(exe):
+            return
+        time.sleep(0.1)
+    fail(f"workers outlived the program killed: {workers_of(exe)}")
+
+
+CASES = {"shell": case_shell, "opt": case_opt, "time_limit": case_time_limit, "mod_lp": case_mod_lp,
+         "interrupt": case_interrupt}
 
 
 def main():
