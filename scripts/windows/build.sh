@@ -31,6 +31,10 @@ GLPK_PREFIX="$DEPS/glpk"
 # the Linux build's (scripts/setup.sh).
 SCIP_WHEEL="pyscipopt==6.3.0"
 SCIP_DIR="$DEPS/pyscipopt"
+# A second SCIP (9.2), for the tests that run a batch under another SCIP
+# DLL (--scip); not packaged.
+SCIP9_WHEEL="pyscipopt==5.7.1"
+SCIP9_DIR="$DEPS/pyscipopt-9"
 
 say() { echo "[windows] $*" >&2; }
 
@@ -186,24 +190,26 @@ build_glpk() {
     rm -rf "$work"
 }
 
-# The pyscipopt wheel for 64-bit Windows (kept in the build tree), and from
-# it SCIP's DLL, the DLLs it needs and the wheel's metadata and licence.
+# A pyscipopt wheel for 64-bit Windows (kept in the build tree), and from it
+# SCIP's DLL, the DLLs it needs and the wheel's metadata and licence, into
+# the folder $2.
 fetch_scip() {
-    local wheel
-    wheel="$(compgen -G "$DEPS/pyscipopt-*-win_amd64.whl" | head -n 1 || true)"
+    local spec="$1" dir="$2" version wheel
+    version="${spec#*==}"
+    wheel="$(compgen -G "$DEPS/pyscipopt-$version-*-win_amd64.whl" | head -n 1 || true)"
     if [ -z "$wheel" ]; then
-        say "fetching SCIP for Windows ($SCIP_WHEEL)"
+        say "fetching SCIP for Windows ($spec)"
         rm -rf "$DEPS/wheel.part"
         python3 -m pip download -q --disable-pip-version-check --no-deps --only-binary=:all: \
-            --platform win_amd64 --python-version 3.11 -d "$DEPS/wheel.part" "$SCIP_WHEEL" >&2
+            --platform win_amd64 --python-version 3.11 -d "$DEPS/wheel.part" "$spec" >&2
         wheel="$(compgen -G "$DEPS/wheel.part/pyscipopt-*-win_amd64.whl" | head -n 1)"
         mv "$wheel" "$DEPS/"
         rm -rf "$DEPS/wheel.part"
         wheel="$DEPS/$(basename "$wheel")"
     fi
-    if ! compgen -G "$SCIP_DIR/pyscipopt.libs/libscip*.dll" >/dev/null; then
-        rm -rf "$SCIP_DIR"
-        unzip -q "$wheel" 'pyscipopt.libs/*' '*.dist-info/*' -d "$SCIP_DIR"
+    if ! compgen -G "$dir/pyscipopt.libs/libscip*.dll" >/dev/null; then
+        rm -rf "$dir"
+        unzip -q "$wheel" 'pyscipopt.libs/*' '*.dist-info/*' -d "$dir"
     fi
 }
 
@@ -265,7 +271,7 @@ EOF
     cp /usr/share/common-licenses/Apache-2.0 "$dir/SCIP/Apache-2.0.txt"
     {
         echo "The DLLs beside loteotimizador.exe come unchanged from the wheel"
-        echo "$(basename "$(compgen -G "$DEPS/pyscipopt-*-win_amd64.whl" | head -n 1)") (PyPI, $SCIP_WHEEL):"
+        echo "$(basename "$(compgen -G "$DEPS/pyscipopt-${SCIP_WHEEL#*==}-*-win_amd64.whl" | head -n 1)") (PyPI, $SCIP_WHEEL):"
         echo
         for f in "$SCIP_DIR"/pyscipopt.libs/*.dll; do echo "  $(basename "$f")"; done
         echo
@@ -315,7 +321,8 @@ main() {
     mkdir -p "$DEPS"
     fetch_glpk_source
     build_glpk
-    fetch_scip
+    fetch_scip "$SCIP_WHEEL" "$SCIP_DIR"
+    fetch_scip "$SCIP9_WHEEL" "$SCIP9_DIR"
     build_program
     check_imports
     package

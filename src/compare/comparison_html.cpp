@@ -9,6 +9,7 @@
 #include "compare/comparison_charts.h"
 #include "compare/comparison_text.h"
 #include "compare/model_table.h"
+#include "platform/system.h"
 #include "reports/report_rows.h"
 #include "text/messages.h"
 #include "text/format.h"
@@ -89,8 +90,10 @@ std::string statusCell(const ModelCell& status) {
     const char* mark = status.kind == StatusKind::Limit   ? msg::pageLimitMark
                        : status.kind == StatusKind::Error ? msg::pageErrorMark
                                                           : "";
-    return cell(mark + status.text + (status.changed ? std::string(" ") + msg::compareChanged : ""),
-                std::string(kindClass(status.kind)) + (status.changed ? " muda" : ""));
+    // The mark is a script string's escape: it goes into the quoted text as it stands.
+    std::string text = scriptString(status.text + (status.changed ? std::string(" ") + msg::compareChanged : ""));
+    text.insert(1, mark);
+    return "[" + text + "," + scriptString(std::string(kindClass(status.kind)) + (status.changed ? " muda" : "")) + "]";
 }
 
 std::string pageCell(const ModelCell& model, ModelColumn column) {
@@ -230,9 +233,9 @@ std::string comparisonPage(const Comparison& comparison, const std::string& extr
     const size_t count = comparison.labels.size();
     const std::string title =
         count == 1 ? msg::pageTitleOne + htmlEscape(comparison.labels[0]) : std::string(msg::pageTitleMany);
-    std::string page = "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"utf-8\">\n<title>" + title +
-                       msg::pageTitleProgram + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n<h1>" + title +
-                       "</h1>\n<ol>\n";
+    std::string page = "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"" + std::string(textCharset()) +
+                       "\">\n<title>" + title + msg::pageTitleProgram + "</title>\n<style>" + kStyle +
+                       "</style></head>\n<body>\n<h1>" + title + "</h1>\n<ol>\n";
     const std::vector<std::string> scips = scipNames(comparison);
     for (size_t f = 0; f < count; ++f) {
         const std::optional<double>& limit = comparison.timeLimits[f];

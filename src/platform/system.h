@@ -40,6 +40,11 @@ std::string absolutePath(const std::string& path);
 // The local time now in strftime's `format`; "" when it cannot be had.
 std::string localTimeNow(const char* format);
 
+// The character set of the program's texts, as a page names it: "utf-8" on
+// POSIX systems; on Windows "windows-1252", the code page its texts are
+// written in.
+const char* textCharset();
+
 // A shared library loaded into the process: nothing, with the system's
 // reason in `err`, when it cannot be loaded. A library it needs that the
 // loader does not find is taken from the folder `name` lies in, when it is

@@ -118,3 +118,5 @@ std::string localTimeNow(const char* format) {
     if (::localtime_r(&now, &local) != nullptr) std::strftime(text, sizeof text, format, &local);
     return text;
 }
+
+const char* textCharset() { return "utf-8"; }

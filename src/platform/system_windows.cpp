@@ -123,3 +123,5 @@ std::string localTimeNow(const char* format) {
     if (::localtime_s(&local, &now) == 0) std::strftime(text, sizeof text, format, &local);
     return text;
 }
+
+const char* textCharset() { return "windows-1252"; }

@@ -122,75 +122,78 @@ inline constexpr const char* compareVariabilityCsvHeader =
     "PASTA;MODELO;SEMENTE_MAIS_RAPIDA;TEMPO_MAIS_RAPIDA;SEMENTE_MAIS_LENTA;TEMPO_MAIS_LENTA;CV;MIN_DE_2;MIN_DE_4\n";
 
 // ---- The page (--html) ----
-inline constexpr const char* pageTitleOne = u8"Lote ";  // and the folder's label
-inline constexpr const char* pageTitleMany = u8"Comparação de lotes";
-inline constexpr const char* pageTitleProgram = u8" — LoteOtimizador";
-inline constexpr const char* pageReference = u8" (referência)";
-inline constexpr const char* pageSummaryTitle = u8"Resumo dos %zu modelos presentes em todas as pastas";
-inline constexpr const char* pageSummaryColumns[] = {u8"Pasta",    u8"Modelos",  u8"Resolvidos",     u8"Limites",
-                                                     u8"Erros",    u8"Errados",  u8"MGD tempo (s)",  u8"MGD nós",
-                                                     u8"Vitórias", u8"Derrotas", u8"MGD integral PD"};
+inline constexpr const char* pageTitleOne = "Lote ";  // and the folder's label
+inline constexpr const char* pageTitleMany = "Comparação de lotes";
+inline constexpr const char* pageTitleProgram = " — LoteOtimizador";
+inline constexpr const char* pageReference = " (referência)";
+inline constexpr const char* pageSummaryTitle = "Resumo dos %zu modelos presentes em todas as pastas";
+inline constexpr const char* pageSummaryColumns[] = {"Pasta",    "Modelos",  "Resolvidos",     "Limites",
+                                                     "Erros",    "Errados",  "MGD tempo (s)",  "MGD nós",
+                                                     "Vitórias", "Derrotas", "MGD integral PD"};
 inline constexpr const char* pageSummaryNote =
-    u8"Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
-    u8"geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
-    u8"(o próprio tempo se for maior ou se o máximo é desconhecido). Uma resposta ERRADA não conta como resolvida "
-    u8"nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos "
-    u8"resolvidos em "
-    u8"todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
-    u8"mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
-    u8"rápido). MGD integral PD: a da integral primal-dual do SCIP (% vezes s; deslocamento 100), nos modelos que "
-    u8"a têm em todas as pastas.";
-inline constexpr const char* pageTestsTitle = u8"Diferença real?";
+    "Resolvidos: ótimo, infactível, ilimitado, ilimitado ou infactível. MGD tempo: média "
+    "geométrica deslocada do tempo (deslocamento 1 s); um modelo não resolvido conta o tempo máximo da pasta "
+    "(o próprio tempo se for maior ou se o máximo é desconhecido). Uma resposta ERRADA não conta como resolvida "
+    "nas vitórias, no melhor virtual, no tempo e no perfil. MGD nós: a dos nós (deslocamento 100), só nos modelos "
+    "resolvidos em "
+    "todas as pastas. Vitórias e derrotas contra a referência: resolvido só de um lado, ou ao menos 10 % e 0,2 s "
+    "mais rápido. Melhor virtual: cada modelo na sua melhor pasta (resolvido e, entre os resolvidos, o mais "
+    "rápido). MGD integral PD: a da integral primal-dual do SCIP (% vezes s; deslocamento 100), nos modelos que "
+    "a têm em todas as pastas.";
+inline constexpr const char* pageTestsTitle = "Diferença real?";
 inline constexpr const char* pageTestsColumns[] = {
-    u8"Pasta",          u8"Tempo (Wilcoxon)",        u8"Resolvidos (McNemar)", u8"Integral PD (Wilcoxon)",
-    u8"Nós (Wilcoxon)", u8"Iterações LP (Wilcoxon)", u8"Quando rodaram"};
-inline constexpr const char* pageKindTitle = u8"Que diferença?";
+    "Pasta",          "Tempo (Wilcoxon)",        "Resolvidos (McNemar)", "Integral PD (Wilcoxon)",
+    "Nós (Wilcoxon)", "Iterações LP (Wilcoxon)", "Quando rodaram"};
+inline constexpr const char* pageKindTitle = "Que diferença?";
 inline constexpr const char* pageTestsNote =
-    u8"Cada pasta contra a referência, nos modelos que as duas têm, a 5 %. Tempo: teste de Wilcoxon dos postos "
-    u8"sinalizados nos logaritmos dos tempos da média (abaixo de 0,01 s contam 0,01 s), pares de tempos iguais fora. "
-    u8"Resolvidos: teste exato de McNemar nos modelos resolvidos só de um lado. Integral PD: Wilcoxon nos "
-    u8"logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos modelos que as duas pastas dão. Nós, "
-    u8"iterações LP: Wilcoxon nos logaritmos dos nós e das iterações de LP (abaixo de 1 contam 1), nos modelos que "
-    u8"as duas resolveram: o trabalho, que a carga da máquina não muda. Quando rodaram: pelos registros (início, "
-    u8"fim, variantes; não se sabe de um lote que manteve linhas de outra execução). Com menos de 10 pares o teste "
-    u8"não diz nada.";
-inline constexpr const char* pageBracketsTitle = u8"Modelos mais difíceis";
-inline constexpr const char* pageBracketTitle = u8"Resolvidos por alguma pasta, %s s ou mais em alguma: %zu modelos";
-inline constexpr const char* pageBracketEmpty = u8"Nenhum modelo.";
-inline constexpr const char* pageVariabilityTitle = u8"Variação com a semente";
+    "Cada pasta contra a referência, nos modelos que as duas têm, a 5 %. Tempo: teste de Wilcoxon dos postos "
+    "sinalizados nos logaritmos dos tempos da média (abaixo de 0,01 s contam 0,01 s), pares de tempos iguais fora. "
+    "Resolvidos: teste exato de McNemar nos modelos resolvidos só de um lado. Integral PD: Wilcoxon nos "
+    "logaritmos das integrais primal-dual (abaixo de 1 contam 1), nos modelos que as duas pastas dão. Nós, "
+    "iterações LP: Wilcoxon nos logaritmos dos nós e das iterações de LP (abaixo de 1 contam 1), nos modelos que "
+    "as duas resolveram: o trabalho, que a carga da máquina não muda. Quando rodaram: pelos registros (início, "
+    "fim, variantes; não se sabe de um lote que manteve linhas de outra execução). Com menos de 10 pares o teste "
+    "não diz nada.";
+inline constexpr const char* pageBracketsTitle = "Modelos mais difíceis";
+inline constexpr const char* pageBracketTitle = "Resolvidos por alguma pasta, %s s ou mais em alguma: %zu modelos";
+inline constexpr const char* pageBracketEmpty = "Nenhum modelo.";
+inline constexpr const char* pageVariabilityTitle = "Variação com a semente";
 inline constexpr const char* pageVariabilityNote =
-    u8"Cada ponto é o tempo (o da média, escala logarítmica) de uma semente; passe o mouse para vê-la. CV: desvio "
-    u8"padrão amostral sobre a média. Mín. de 2 e de 4: tempo esperado da mais rápida de 2 e de 4 sementes sorteadas "
-    u8"entre estas, o que correr sementes (--corrida) pode ganhar.";
-inline constexpr const char* pageVariabilityColumns[] = {u8"Modelo", u8"Tempos por semente", u8"CV", u8"Mín. de 2 (s)",
-                                                         u8"Mín. de 4 (s)"};
-inline constexpr const char* pageProfileTitle = u8"Perfil de desempenho";
+    "Cada ponto é o tempo (o da média, escala logarítmica) de uma semente; passe o mouse para vê-la. CV: desvio "
+    "padrão amostral sobre a média. Mín. de 2 e de 4: tempo esperado da mais rápida de 2 e de 4 sementes sorteadas "
+    "entre estas, o que correr sementes (--corrida) pode ganhar.";
+inline constexpr const char* pageVariabilityColumns[] = {"Modelo", "Tempos por semente", "CV", "Mín. de 2 (s)",
+                                                         "Mín. de 4 (s)"};
+inline constexpr const char* pageProfileTitle = "Perfil de desempenho";
 inline constexpr const char* pageProfileNote =
-    u8"Para cada pasta, a fração dos modelos presentes em todas "
-    u8"as pastas que ela resolveu em até τ vezes o tempo da pasta mais rápida nesse modelo (tempos abaixo de "
-    u8"0,01 s contam como 0,01 s).";
-inline constexpr const char* pageTimeTitle = u8"Tempo por modelo";
-inline constexpr const char* pageModelsTitle = u8"Modelos";
+    "Para cada pasta, a fração dos modelos presentes em todas "
+    "as pastas que ela resolveu em até &#964; vezes o tempo da pasta mais rápida nesse modelo (tempos abaixo de "
+    "0,01 s contam como 0,01 s).";
+inline constexpr const char* pageTimeTitle = "Tempo por modelo";
+inline constexpr const char* pageModelsTitle = "Modelos";
 inline constexpr const char* pageModelsNote =
-    u8"Clique no título de uma coluna para ordenar. ⚠ parado por um limite; "
-    u8"✖ erro; * status diferente do da referência.";
+    "Clique no título de uma coluna para ordenar. &#9888; parado por um limite; "
+    "&#10006; erro; * status diferente do da referência.";
+// The page's characters that not every code page has are written as
+// character references (in a script string, as escapes), so that the page is
+// whole in the program's own character set.
 // The per-model table: headings (numbered by folder when there are several) and cells.
-inline constexpr const char* pageModel = u8"Modelo";
-inline constexpr const char* pageTime = u8"Tempo (s)";
-inline constexpr const char* pageRatio = u8"Razão";
-inline constexpr const char* pageStatus = u8"Status";
-inline constexpr const char* pageZ = u8"Z";
-inline constexpr const char* pageNodes = u8"Nós";
-inline constexpr const char* pageCheck = u8"Confere";
-inline constexpr const char* pageAcrossFolders = u8"Entre pastas";
-inline constexpr const char* pageMissing = u8"ausente";
-inline constexpr const char* pageLimitMark = u8"⚠ ";
-inline constexpr const char* pageErrorMark = u8"✖ ";
+inline constexpr const char* pageModel = "Modelo";
+inline constexpr const char* pageTime = "Tempo (s)";
+inline constexpr const char* pageRatio = "Razão";
+inline constexpr const char* pageStatus = "Status";
+inline constexpr const char* pageZ = "Z";
+inline constexpr const char* pageNodes = "Nós";
+inline constexpr const char* pageCheck = "Confere";
+inline constexpr const char* pageAcrossFolders = "Entre pastas";
+inline constexpr const char* pageMissing = "ausente";
+inline constexpr const char* pageLimitMark = "\\u26a0 ";  // a script string's escape
+inline constexpr const char* pageErrorMark = "\\u2716 ";
 // The charts.
-inline constexpr const char* chartPercent = u8" %";  // after a share on the profile's axis
-inline constexpr const char* chartProfileAxis = u8"τ (tempo da pasta ÷ melhor tempo do modelo)";
-inline constexpr const char* chartTimeLegend = u8"● resolvido  ○ limite  × erro ou outro; tempo em s, escala logarítmica";
+inline constexpr const char* chartPercent = " %";  // after a share on the profile's axis
+inline constexpr const char* chartProfileAxis = "&#964; (tempo da pasta ÷ melhor tempo do modelo)";
+inline constexpr const char* chartTimeLegend = "&#9679; resolvido  &#9675; limite  × erro ou outro; tempo em s, escala logarítmica";
 // A mark's tip: the model's name, then folder number and label, time, and the short status after it.
-inline constexpr const char* chartTimeTip = u8" — %zu %s: %s s, ";
+inline constexpr const char* chartTimeTip = " — %zu %s: %s s, ";
 
 }  // namespace msg

@@ -9,6 +9,7 @@ line ends and joins paths with "\\"; the Linux build writes UTF-8 and "/".
 Those differences are undone before comparing, and nothing else is.
 Exits 77 (skipped) only when Wine cannot start a program here.
 """
+import atexit
 import difflib
 import os
 import re
@@ -97,6 +98,19 @@ def report_rows(text):
     return [lines[0]] + rows
 
 
+# The complete report's columns of work done (nodes, LP iterations,
+# solutions found): SCIP's path to the same answer may change with the load of
+# the machine, on either build.
+WORK_COLUMNS = {"NOS", "ITERACOES_LP", "SOLUCOES"}
+
+
+def answers(rows):
+    """Report rows without the complete report's columns of work done."""
+    header = rows[0].split(";")
+    keep = [i for i, name in enumerate(header) if name not in WORK_COLUMNS]
+    return [";".join(fields[i] for i in keep if i < len(fields)) for fields in (r.split(";") for r in rows)]
+
+
 def both(case, work, linux, exe, args, stdin=""):
     """Runs the Linux build and the Windows program on the same arguments, each
     in a copy of the inputs of its own; returns their folders and outputs."""
@@ -170,8 +184,8 @@ def case_opt(work, linux, exe, source):
         fail("the Windows sol_stat.csv does not end its lines with \\r\\n")
     rows = report_rows(windows_report.decode("cp1252"))
     same("sol_stat.csv", report_rows((lf / "saida" / "sol_stat.csv").read_text()), rows)
-    complete = report_rows((wf / "saida" / "sol_stat_completo.csv").read_bytes().decode("cp1252"))
-    same("sol_stat_completo.csv", report_rows((lf / "saida" / "sol_stat_completo.csv").read_text()), complete)
+    complete = answers(report_rows((wf / "saida" / "sol_stat_completo.csv").read_bytes().decode("cp1252")))
+    same("sol_stat_completo.csv", answers(report_rows((lf / "saida" / "sol_stat_completo.csv").read_text())), complete)
     header = complete[0].split(";")
     confirmed = [r.split(";")[header.index("CONFERE")] for r in complete[1:]]
     if len(confirmed) != 15 or any(c != "OK" for c in confirmed):
@@ -218,27 +232,6 @@ def workers_of(exe):
     return [line for line in ps.splitlines() if "--trabalhador" in line and folder in line]
 
 
-def long_batch(case, work, exe, source):
-    """Starts -j 2 on four quick models and one that runs for hours (handed
-    out first, as the largest); returns the process once the quick ones'
-    rows are in the report, one worker still busy on the long one."""
-    inputs = prepare(case, work, [(source / "examples" / "lp", "lp")])
-    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "zz_longo.lp")
-    # The console text goes to a file: a pipe nobody reads would fill and stop the batch.
-    with open(inputs / "console.txt", "wb") as console:
-        batch = subprocess.Popen([WINE, str(exe), "-j", "2", "opt", "lp", "saida"], cwd=inputs, env=wine_env(work),
-                                 stdin=subprocess.DEVNULL, stdout=console, stderr=subprocess.STDOUT)
-    report = inputs / "saida" / "sol_stat.csv"
-    for _ in range(3000):
-        if report.is_file() and len(report_rows(report.read_bytes().decode("cp1252"))) == 5:
-            return batch, report
-        if batch.poll() is not None:
-            fail(f"the batch ended early with status {batch.returncode}")
-        time.sleep(0.1)
-    batch.kill()
-    fail("the quick models' rows never reached the report")
-
-
 def case_interrupt(work, linux, exe, source):
     """Ctrl-C (Wine turns SIGINT into the console's Ctrl-C event) stops a
     batch: its finished rows kept, the running models without a row, no
@@ -267,8 +260,154 @@ def case_interrupt(work, linux, exe, source):
     fail(f"workers outlived the program killed: {workers_of(exe)}")
 
 
+def start_batch(inputs, work, exe, args):
+    """The Windows program started on `args` in `inputs`, its console text
+    in console.txt there (a pipe nobody reads would fill and stop it); it and
+    its workers are killed when the test ends, however it ends."""
+    atexit.register(lambda: [os.kill(pid, signal.SIGKILL) for pid in unix_worker_pids(exe)])
+    with open(inputs / "console.txt", "wb") as console:
+        batch = subprocess.Popen([WINE, str(exe)] + args, cwd=inputs, env=wine_env(work), stdin=subprocess.DEVNULL,
+                                 stdout=console, stderr=subprocess.STDOUT)
+    atexit.register(batch.kill)
+    return batch
+
+
+def unix_worker_pids(exe):
+    return [int(line.split()[0]) for line in workers_of(exe)]
+
+
+def wait_for_worker(batch, exe, seconds=300):
+    """The worker's process, once it is there a second later still (Wine
+    starts a process through a short-lived one of the same name)."""
+    for _ in range(int(seconds * 10)):
+        pids = unix_worker_pids(exe)
+        time.sleep(1) if pids else None
+        if pids and pids[0] in unix_worker_pids(exe):
+            return pids[0]
+        if batch.poll() is not None:
+            fail(f"the batch ended early with status {batch.returncode}")
+        time.sleep(0.1)
+    fail("no worker started")
+
+
+def long_batch(case, work, exe, source):
+    """Starts -j 2 on four quick models and one that runs for hours (handed
+    out first, as the largest); returns the process once the quick ones'
+    rows are in the report, one worker still busy on the long one."""
+    inputs = prepare(case, work, [(source / "examples" / "lp", "lp")])
+    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "zz_longo.lp")
+    batch = start_batch(inputs, work, exe, ["-j", "2", "opt", "lp", "saida"])
+    report = inputs / "saida" / "sol_stat.csv"
+    for _ in range(3000):
+        if report.is_file() and len(report_rows(report.read_bytes().decode("cp1252"))) == 5:
+            return batch, report
+        if batch.poll() is not None:
+            fail(f"the batch ended early with status {batch.returncode}")
+        time.sleep(0.1)
+    fail("the quick models' rows never reached the report")
+
+
+def case_watchdog(work, linux, exe, source):
+    """A worker that stops looking at the clock (stopped outright) is ended
+    10 s past its model's limit and the model reported as stopped by it (or,
+    stopped while SCIP still read it, as not read); a worker that dies costs
+    its model only."""
+    inputs = prepare("watchdog", work, [(source / "examples" / "lp", "lp")])
+    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "a_parado.lp")
+    batch = start_batch(inputs, work, exe, ["-j", "1", "-t", "20", "opt", "lp", "saida"])
+    # Taken once SCIP solves it: well within its 20 s.
+    stopped = wait_for_worker(batch, exe)
+    time.sleep(3)
+    os.kill(stopped, signal.SIGSTOP)
+    batch.wait(timeout=600)
+    console = windows_text((inputs / "console.txt").read_bytes())
+    rows = {r.split(";")[0]: r.split(";")[2] for r in report_rows((inputs / "saida" / "sol_stat.csv").read_text())[1:]}
+    said = {"PROCESSO INTERROMPIDO - LIMITE DE TEMPO": "passou de 10 s al\u00e9m do tempo m\u00e1ximo e foi",
+            "ERRO NA LEITURA DO MODELO": "passou de 10 s al\u00e9m do tempo m\u00e1ximo durante a leitura"}
+    if rows.get("a_parado.lp") not in said or said[rows["a_parado.lp"]] not in console:
+        fail(f"the stopped worker's model: {rows.get('a_parado.lp')}\n{console}")
+    if rows.get("mochila.lp") != "SOL OTIMA":
+        fail(f"the batch did not go on without the stopped worker: {rows}")
+    # Ended by the system a moment after the program let it go.
+    for _ in range(600):
+        if stopped not in unix_worker_pids(exe):
+            break
+        time.sleep(0.1)
+    else:
+        fail("the stopped worker was never ended")
+    inputs = prepare("dies", work, [(source / "examples" / "lp", "lp")])
+    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "a_morre.lp")
+    batch = start_batch(inputs, work, exe, ["-j", "1", "opt", "lp", "saida"])
+    os.kill(wait_for_worker(batch, exe), signal.SIGKILL)
+    batch.wait(timeout=600)
+    rows = {r.split(";")[0]: r.split(";")[2] for r in report_rows((inputs / "saida" / "sol_stat.csv").read_text())[1:]}
+    if rows.get("a_morre.lp") != "ERRO NA RESOLUCAO DO MODELO" or rows.get("mochila.lp") != "SOL OTIMA":
+        fail(f"a dead worker cost more (or less) than its model: {rows}")
+    if batch.returncode != 1:
+        fail(f"a batch with a model lost to a dead worker ended with status {batch.returncode}, not 1")
+
+
+def case_lock(work, linux, exe, source):
+    """Two batches into one output folder: the second is refused while the
+    first runs, and starts once the first is gone; --retomar then finishes
+    what the first left."""
+    inputs = prepare("lock", work, [(source / "examples" / "lp", "lp")])
+    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "zz_longo.lp")
+    first = start_batch(inputs, work, exe, ["-j", "2", "opt", "lp", "saida"])
+    wait_for_worker(first, exe)
+    code, out, err = run([WINE, str(exe), "opt", "lp", "saida"], inputs, env=wine_env(work))
+    if code != 2 or "loteotimizador" not in windows_text(err).lower():
+        fail(f"a second batch into a held folder: status {code}, {windows_text(err)}")
+    first.kill()
+    first.wait()
+    code, out, err = run([WINE, str(exe), "-t", "1", "--retomar", "opt", "lp", "saida"], inputs, env=wine_env(work))
+    rows = report_rows((inputs / "saida" / "sol_stat.csv").read_text())
+    if code != 0 or len(rows) != 6:
+        fail(f"--retomar after the first batch was killed: status {code}, rows {rows}, {windows_text(err)}")
+
+
+def case_features(work, linux, exe, source):
+    """What a batch can be beside a folder, run on both builds: a list of
+    models under two seeds and two variants, a batch split in two parts and
+    merged, a racing batch; every report as the Linux build's but for times.
+    Then comparar's page, in the program's own character set."""
+    inputs = prepare("features", work, [(source / "examples" / "lp", "lp")])
+    (inputs / "lista.txt").write_text("# modelos\nlp/escala.lp\n\nlp/mochila.lp\r\nlp/transporte.lp\n")
+    (inputs / "rapida.set").write_text("presolving/maxrounds = 0\n")
+    commands = [["--sementes", "0-1", "--variantes", "padrao=,rapida=rapida.set", "opt", "lista.txt", "v"],
+                ["--shard", "1/2", "opt", "lp", "p"], ["--shard", "2/2", "opt", "lp", "p"], ["merge", "p"],
+                ["-j", "2", "--corrida", "opt", "lp", "c"]]
+    sides = []
+    for side, program in (("linux", [linux]), ("windows", [WINE, str(exe)])):
+        folder = work / "features" / side
+        shutil.copytree(inputs, folder)
+        for args in commands:
+            code, _, err = run(program + args, folder, env=wine_env(work) if side == "windows" else None)
+            if code != 0:
+                fail(f"{side}: {' '.join(args)}: status {code}: {err.decode('cp1252', 'replace')}")
+        sides.append(folder)
+    # Three reports in each of 4 folders of the list, in the merged folder
+    # and in each of its 2 parts, and in the racing batch's folder.
+    reports = sorted(p.relative_to(sides[0]) for p in sides[0].glob("**/sol_stat*.csv"))
+    same("the reports written", [str(r) for r in reports],
+         sorted(str(p.relative_to(sides[1])) for p in sides[1].glob("**/sol_stat*.csv")))
+    if len(reports) != 3 * 4 + 3 * 3 + 3:
+        fail(f"reports written: {[str(r) for r in reports]}")
+    for report in reports:
+        if "_arquivos" in report.name:  # file times, to 100 ns on Windows
+            continue
+        same(str(report), answers(report_rows((sides[0] / report).read_text())),
+             answers(report_rows((sides[1] / report).read_bytes().decode("cp1252"))))
+    code, out, err = run([WINE, str(exe), "comparar", "v", "--html", "v.html"], sides[1], env=wine_env(work))
+    page = (sides[1] / "v.html").read_bytes() if code == 0 else b""
+    for text in (b'<meta charset="windows-1252">', "Comparação".encode("cp1252"), b"padrao", b"rapida"):
+        if text not in page:
+            fail(f"comparar's page (status {code}) lacks {text!r}: {windows_text(err)}")
+
+
 CASES = {"shell": case_shell, "opt": case_opt, "time_limit": case_time_limit, "mod_lp": case_mod_lp,
-         "interrupt": case_interrupt}
+         "interrupt": case_interrupt, "watchdog": case_watchdog, "lock": case_lock,
+         "features": case_features}
 
 
 def main():
