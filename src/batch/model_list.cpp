@@ -42,18 +42,23 @@ std::vector<ListedModel> listedModels(const std::string& text, const std::string
         const std::string path = trimmed(text.substr(start, end - start));
         start = end + 1;
         if (path.empty() || path[0] == '#') continue;
-        models.push_back({line, withoutDotPieces(path[0] == '/' ? path : joinPath(listFolder, path))});
+        models.push_back({line, withoutDotPieces(isAbsolutePath(path) ? path : joinPath(listFolder, path))});
     }
     return models;
 }
 
 std::string withoutDotPieces(const std::string& path) {
-    std::string clean;
-    for (const std::string& piece : splitPath(path)) {
-        if (piece == "." || (piece.empty() && !clean.empty())) continue;
-        clean += clean.empty() && piece.empty() ? "/" : (clean.empty() || clean == "/" ? "" : "/") + piece;
+    const std::string separator(1, kPathSeparator);
+    // A path from the root keeps its separator; a Windows network path (\\server\share) its two.
+    size_t start = 0;
+    while (start < path.size() && isPathSeparator(path[start])) ++start;
+    const std::string root = start == 0 ? "" : start >= 2 && kPathSeparator == '\\' ? separator + separator : separator;
+    std::string rest;
+    for (const std::string& piece : splitPath(path.substr(start))) {
+        if (piece.empty() || piece == ".") continue;
+        rest += (rest.empty() ? "" : separator) + piece;
     }
-    return clean.empty() ? "." : clean;
+    return root.empty() && rest.empty() ? "." : root + rest;
 }
 
 std::vector<std::pair<size_t, size_t>> sameNamePairs(const std::vector<ListedModel>& models) {

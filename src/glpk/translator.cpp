@@ -36,8 +36,7 @@ bool writeLpFile(glp_prob* prob, const std::string& lpPath, std::string& said) {
     // An existing LP path that is not a regular file (a folder, a FIFO) is
     // not replaced.
     if (holdsOtherThanFile(lpPath)) return false;
-    const size_t slash = lpPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : lpPath.substr(0, slash + 1);
+    const std::string folder = parentFolder(lpPath);
     std::string temp;
     FileDescriptor out(createTempFile(folder, temp, nullptr));
     if (out.fd < 0) return false;

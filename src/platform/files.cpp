@@ -5,16 +5,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <stdexcept>
 
 #include "text/messages.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -48,13 +46,14 @@ std::vector<std::string> listFolder(const std::string& folder, std::string* err)
 FolderListing readFolder(const std::string& folder) {
     FolderListing listing;
     std::vector<std::string> names;
-    try {
-        if (holdsNul(folder)) throw std::runtime_error(msg::invalidFolderName + folder);
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-    } catch (const std::exception& e) {
-        listing.error = msg::folderAccessError + std::string(e.what()) + "\n";
+    std::string reason;
+    if (holdsNul(folder)) {
+        reason = msg::invalidFolderName + std::string(folder.c_str());  // up to the NUL
+    } else {
+        folderEntryNames(folder, names, reason);
+    }
+    if (!reason.empty()) {
+        listing.error = msg::folderAccessError + reason + "\n";
         listing.whole = false;
     }
     std::sort(names.begin(), names.end());
@@ -98,6 +97,15 @@ bool holdsNul(const std::string& text) { return text.find('\0') != std::string::
 
 bool isPathSeparator(char c) { return std::strchr(kPathSeparators, c) != nullptr && c != '\0'; }
 
+bool isAbsolutePath(const std::string& path) {
+    if (!path.empty() && isPathSeparator(path[0])) return true;
+#ifdef _WIN32
+    return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+#else
+    return false;
+#endif
+}
+
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && isPathSeparator(folder.back())) return folder + name;
     return folder + kPathSeparator + name;
@@ -108,7 +116,10 @@ std::string baseName(const std::string& path) { return splitPath(path).back(); }
 std::string parentFolder(const std::string& path) {
     const size_t slash = path.find_last_of(kPathSeparators);
     if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    if (slash == 0) return path.substr(0, 1);
+    // A drive's root keeps its separator: "C:" alone is the drive's working folder.
+    const bool driveRoot = slash == 2 && isAbsolutePath(path) && !isPathSeparator(path[0]);
+    return path.substr(0, driveRoot ? slash + 1 : slash);
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {

@@ -84,6 +84,10 @@ struct FolderListing {
     std::string error;  // the line that says why it is not whole
 };
 FolderListing readFolder(const std::string& folder);
+// The names of the entries of `folder` ("." and ".." left out), in the order
+// the system gives them; those found so far and the reason, in `reason`,
+// when it cannot be read whole.
+void folderEntryNames(const std::string& folder, std::vector<std::string>& names, std::string& reason);
 // Pieces of `path` between separators, empty pieces included.
 std::vector<std::string> splitPath(std::string path);
 // True when `path` names an existing folder (links followed).
@@ -108,6 +112,9 @@ inline constexpr char kPathSeparator = '/';
 inline constexpr const char* kPathSeparators = "/";
 #endif
 bool isPathSeparator(char c);
+// True when `path` does not start from the working folder: it starts with a
+// separator (or, on Windows, a drive: "C:").
+bool isAbsolutePath(const std::string& path);
 
 // True when `text` holds a NUL byte, which no path the system takes can.
 bool holdsNul(const std::string& text);

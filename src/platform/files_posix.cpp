@@ -89,6 +89,16 @@ bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text) {
     return fd >= 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && writeWhole(fd, text, nullptr);
 }
 
+void folderEntryNames(const std::string& folder, std::vector<std::string>& names, std::string& reason) {
+    try {
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+    } catch (const std::exception& e) {
+        reason = e.what();
+    }
+}
+
 bool holdsOtherThanFile(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);

@@ -8,10 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <random>
 
 #include <direct.h>
@@ -21,8 +19,6 @@
 #include <windows.h>
 
 #include "platform/windows_errors.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -184,20 +180,59 @@ bool replaceFile(const std::string& folder, const std::string& path, const std::
     return done;
 }
 
+void folderEntryNames(const std::string& folder, std::vector<std::string>& names, std::string& reason) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(joinPath(folder, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        reason = windowsErrorText(GetLastError());
+        return;
+    }
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) reason = windowsErrorText(GetLastError());
+    FindClose(search);
+}
+
+// Removes `path`, a file or a folder with all it holds.
+void removeTree(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        std::vector<std::string> names;
+        std::string reason;
+        folderEntryNames(path, names, reason);
+        for (const std::string& name : names) removeTree(joinPath(path, name));
+        RemoveDirectoryA(path.c_str());
+    } else {
+        DeleteFileA(path.c_str());
+    }
+}
+
+// Milliseconds since the last change of `path`; nothing when unknown.
+std::optional<unsigned long long> ageOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    const unsigned long long written = ticks(data.ftLastWriteTime), at = ticks(now);
+    return at > written ? (at - written) / 10000 : 0;
+}
+
 void removeStaleTempFiles(const std::string& folder) {
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    if (error) return;
-    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        if (error) return;
-        const std::optional<TempFileOwner> owner = tempFileOwner(it->path().filename().string());
+    constexpr unsigned long long kDay = 24ULL * 3600 * 1000;
+    std::vector<std::string> names;
+    std::string reason;
+    folderEntryNames(folder, names, reason);
+    for (const std::string& name : names) {
+        const std::optional<TempFileOwner> owner = tempFileOwner(name);
         if (!owner) continue;
-        bool stale = owner->host == hostName() && processGone(owner->pid);
-        std::error_code timeError;
-        const auto written = fs::last_write_time(it->path(), timeError);
-        if (!timeError && written < dayAgo) stale = true;
-        if (stale) fs::remove_all(it->path(), timeError);
+        const std::string path = joinPath(folder, name);
+        const std::optional<unsigned long long> age = ageOf(path);
+        if ((owner->host == hostName() && processGone(owner->pid)) || (age && *age > kDay)) removeTree(path);
     }
 }
 

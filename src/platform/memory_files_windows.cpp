@@ -16,6 +16,10 @@ NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err) {
         windowsFailure(err, GetLastError());
         return file;
     }
+    // Those that processes ended without removing (a worker ends at once,
+    // its files left) go before this process makes its first.
+    static const bool cleaned = (removeStaleTempFiles(folder), true);
+    (void)cleaned;
     std::string path;
     const int fd = createTempFile(folder, path, err);
     if (fd < 0) return file;

@@ -8,11 +8,11 @@
 #include <ctime>
 #include <iostream>
 
-#include <io.h>
 #include <windows.h>
 
 #include "platform/files.h"
 #include "platform/windows_errors.h"
+#include "text/messages.h"
 
 std::string windowsErrorText(unsigned long error) {
     char* text = nullptr;
@@ -32,12 +32,48 @@ bool windowsFailure(std::string* err, unsigned long error) {
     return false;
 }
 
+namespace {
+
+// The console's code pages before the program set its own; 0: not set.
+UINT savedOutputPage = 0, savedInputPage = 0;
+
+void restoreConsolePages() {
+    if (savedOutputPage != 0) SetConsoleOutputCP(savedOutputPage);
+    if (savedInputPage != 0) SetConsoleCP(savedInputPage);
+}
+
+bool onConsole(DWORD stream) {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(stream), &mode) != 0;
+}
+
+// Lets the console take the progress line's escape sequences; false where it cannot.
+bool takesEscapes(DWORD stream) {
+    const HANDLE handle = GetStdHandle(stream);
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) &&
+           ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+            SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
+}
+
+}  // namespace
+
+// A console shows the program's texts, and gives what is typed, in
+// Windows-1252, the code page they are written in (a Portuguese console's
+// own is 850); its code pages come back when the program ends.
 void setProgramLocale() {
     const char* const names[] = {"portuguese", "Portuguese_Brazil.1252", "pt-BR", "pt_BR"};
     for (const char* name : names) {
         if (std::setlocale(LC_ALL, name) != nullptr) break;
     }
     std::setlocale(LC_NUMERIC, "C");
+    if (onConsole(STD_OUTPUT_HANDLE) || onConsole(STD_INPUT_HANDLE) || onConsole(STD_ERROR_HANDLE)) {
+        savedOutputPage = GetConsoleOutputCP();
+        savedInputPage = GetConsoleCP();
+        SetConsoleOutputCP(1252);
+        SetConsoleCP(1252);
+        std::atexit(restoreConsolePages);
+    }
 }
 
 // Writes to a reader that went away fail with an error; nothing ends the program.
@@ -48,11 +84,14 @@ void ignoreBrokenPipes() {}
 void endBySignal(int signal) {
     std::cout << std::flush;
     std::fflush(nullptr);
+    restoreConsolePages();
     std::_Exit(128 + signal);
 }
 
-bool outputOnTerminal() { return ::_isatty(1) != 0; }
-bool errorsOnTerminal() { return ::_isatty(2) != 0; }
+// A console, not a file or the NUL device (which the runtime also calls a terminal).
+bool outputOnTerminal() { return onConsole(STD_OUTPUT_HANDLE); }
+// Errors on a console that takes the progress line's escape sequences.
+bool errorsOnTerminal() { return takesEscapes(STD_ERROR_HANDLE); }
 
 int processId() { return static_cast<int>(GetCurrentProcessId()); }
 
@@ -91,7 +130,14 @@ void* loadSharedLibrary(const std::string& name, std::string* err) {
     const bool inFolder = name.find_first_of(kPathSeparators) != std::string::npos;
     const std::string path = inFolder ? absolutePath(name) : name;
     HMODULE library = LoadLibraryExA(path.c_str(), nullptr, inFolder ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
-    if (library == nullptr && err != nullptr) *err = name + ": " + windowsErrorText(GetLastError());
+    const DWORD error = GetLastError();
+    if (library == nullptr && err != nullptr) {
+        *err = name + ": " + windowsErrorText(error);
+        // The library is there, a DLL it needs is not (most often Microsoft's C++ run-time).
+        if (error == ERROR_MOD_NOT_FOUND && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            *err += msg::scipDllNeedsRuntime;
+        }
+    }
     return reinterpret_cast<void*>(library);
 }
 

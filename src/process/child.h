@@ -24,17 +24,18 @@ struct Child {
 // outlives the program and never takes its Ctrl-C; a stop signal sent to
 // every process (as Slurm does at a time limit or scancel) leaves it alone
 // too: the program stops it, and its job is then unfinished rather than
-// failed. It runs in a process group of its own. Its standard input is
+// failed. It runs in a process group of its own (on Windows, without the
+// console, in a job object closed with the program). Its standard input is
 // empty, its standard output and error are `output` and `errors`, it reads
 // what the program writes to `toChild` on descriptor 3 and writes what the
-// program reads from `fromChild` on descriptor 4; it inherits no other
-// descriptor (without close_range, none below 65536). False, with the
-// system's reason in `err`, when a pipe, the fork or the start of the
-// program failed.
+// program reads from `fromChild` on descriptor 4 (on Windows once
+// becomeWorker has taken them); it inherits nothing else of the program's
+// (on POSIX systems without close_range, no descriptor below 65536). False,
+// with the system's reason in `err`, when a pipe or the start failed.
 bool startProgramAnew(const std::vector<std::string>& arguments, int output, int errors, Child& child,
                       std::string* err);
 // Waits for a child to end (also through signals that interrupt the wait);
-// how it ended, as waitpid tells it.
+// how it ended, as the system tells it (processEnd reads it).
 int reap(pid_t pid);
 void killAndReap(pid_t pid);
 // Kills a child without waiting for it.
@@ -73,7 +74,7 @@ void emptyCapture(int fd);
 void becomeWorker();
 // The memory this process holds, in bytes, after what it freed is given back
 // to the system; 0 when it cannot be told.
-long residentBytesAfterTrim();
+long long residentBytesAfterTrim();
 // Ends this process with `status` at once: nothing of the libraries it
 // loaded runs at exit.
 [[noreturn]] void exitNow(int status);

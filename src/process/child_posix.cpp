@@ -193,14 +193,14 @@ void emptyCapture(int fd) {
 // are in place since its start.
 void becomeWorker() { ::prctl(PR_SET_NAME, "loteotimizador"); }
 
-long residentBytesAfterTrim() {
+long long residentBytesAfterTrim() {
     ::malloc_trim(0);
     long pages = 0, resident = 0;
     FILE* statm = std::fopen("/proc/self/statm", "r");
     if (statm == nullptr) return 0;
     if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
     std::fclose(statm);
-    return resident * ::sysconf(_SC_PAGESIZE);
+    return static_cast<long long>(resident) * ::sysconf(_SC_PAGESIZE);
 }
 
 void exitNow(int status) { ::_exit(status); }

@@ -23,6 +23,8 @@ namespace {
 
 // The variable that tells a worker the handles of its task and result channels.
 constexpr const char* kChannelsVariable = "LOTEOTIMIZADOR_CANAIS";
+// Tells Intel's Fortran run-time to leave the console's control events alone.
+constexpr const char* kFortranBreakVariable = "FOR_DISABLE_CONSOLE_CTRL_HANDLER";
 // Where the worker puts its channels, as on POSIX systems.
 constexpr int kTasks = 3, kResults = 4;
 
@@ -97,14 +99,23 @@ std::string commandLine(const std::vector<std::string>& words) {
     return line;
 }
 
+// A C runtime descriptor that owns `handle` from now on; false, the handle
+// still owned, when the runtime has no descriptor left.
+bool descriptorOf(OwnedHandle& handle, int flags, FileDescriptor& fd) {
+    fd = FileDescriptor(::_open_osfhandle(reinterpret_cast<intptr_t>(handle.handle), flags | _O_BINARY));
+    if (fd.fd < 0) return false;
+    handle.handle = nullptr;
+    return true;
+}
+
 // A pipe whose two ends are owned, as C runtime descriptors; the child's end
 // is handed over separately.
 bool makePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd, std::string* err) {
     HANDLE readHandle = nullptr, writeHandle = nullptr;
     if (!CreatePipe(&readHandle, &writeHandle, nullptr, 0)) return windowsFailure(err, GetLastError());
-    readEnd = FileDescriptor(::_open_osfhandle(reinterpret_cast<intptr_t>(readHandle), _O_RDONLY | _O_BINARY));
-    writeEnd = FileDescriptor(::_open_osfhandle(reinterpret_cast<intptr_t>(writeHandle), _O_WRONLY | _O_BINARY));
-    return (readEnd.fd >= 0 && writeEnd.fd >= 0) || systemFailure(err, EMFILE);
+    OwnedHandle reading(readHandle), writing(writeHandle);
+    return (descriptorOf(reading, _O_RDONLY, readEnd) && descriptorOf(writing, _O_WRONLY, writeEnd)) ||
+           systemFailure(err, EMFILE);
 }
 
 }  // namespace
@@ -139,11 +150,17 @@ bool startProgramAnew(const std::vector<std::string>& arguments, int output, int
     std::cerr << std::flush;
     std::fflush(nullptr);
     SetEnvironmentVariableA(kChannelsVariable, channels.c_str());
-    // Its own process group: the console's Ctrl-C is the program's to handle.
-    const BOOL made = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE,
-                                     CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &started);
+    // Without the console and in a process group of its own, no Ctrl-C or
+    // Ctrl-Break reaches it: they are the program's to handle. Intel's
+    // Fortran run-time, which SCIP's DLL loads, would end it on them.
+    SetEnvironmentVariableA(kFortranBreakVariable, "1");
+    const BOOL made =
+        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE,
+                       CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS, nullptr, nullptr, &startup,
+                       &started);
     const DWORD failure = GetLastError();
     SetEnvironmentVariableA(kChannelsVariable, nullptr);
+    SetEnvironmentVariableA(kFortranBreakVariable, nullptr);
     if (!made) return windowsFailure(err, failure);
     if (childrenJob() != nullptr) AssignProcessToJobObject(childrenJob(), started.hProcess);
     ResumeThread(started.hThread);
@@ -227,8 +244,8 @@ bool makeCaptureFile(const char* name, FileDescriptor& file, std::string* err) {
                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
         if (handle == INVALID_HANDLE_VALUE) return windowsFailure(err, GetLastError());
-        file = FileDescriptor(::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY));
-        return file.fd >= 0 || systemFailure(err, EMFILE);
+        OwnedHandle owned(handle);
+        return descriptorOf(owned, _O_RDWR, file) || systemFailure(err, EMFILE);
     }
     return windowsFailure(err, ERROR_FILE_EXISTS);
 }
@@ -272,12 +289,12 @@ void becomeWorker() {
     ::_putenv_s(kChannelsVariable, "");
 }
 
-long residentBytesAfterTrim() {
+long long residentBytesAfterTrim() {
     ::_heapmin();
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
-    return static_cast<long>(std::min<SIZE_T>(counters.WorkingSetSize, 0x7fffffff));
+    return static_cast<long long>(counters.WorkingSetSize);
 }
 
 void exitNow(int status) {

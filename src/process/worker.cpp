@@ -18,7 +18,7 @@
 namespace {
 
 // A worker whose resident memory grows this much over its start is replaced.
-constexpr long kMemoryGrowthLimit = 64L * 1024 * 1024;
+constexpr long long kMemoryGrowthLimit = 64LL * 1024 * 1024;
 
 // Where the worker finds its tasks and sends its messages.
 constexpr int kTasks = 3, kResults = 4;
@@ -59,7 +59,7 @@ FrameRead nextTask(Task& task, std::string& request) {
 int runTasks(const JobFunction& job) {
     // Measured after the first job, so that a library it loads (SCIP's)
     // does not count as growth.
-    long startSize = -1;
+    long long startSize = -1;
     Task task;
     std::string request;
     FrameRead read;
@@ -75,7 +75,7 @@ int runTasks(const JobFunction& job) {
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
-        const long size = residentBytesAfterTrim();
+        const long long size = residentBytesAfterTrim();
         if (startSize < 0) startSize = size;
         const bool leaving = size > startSize + kMemoryGrowthLimit;
         if (!send(kResults, leaving ? WorkerMessage::DoneLeaving : WorkerMessage::Done, index, std::move(result)) ||

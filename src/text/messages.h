@@ -126,6 +126,10 @@ inline constexpr const char* statusUnknown = "DESCONHECIDO";
 // When SCIP's library cannot be loaded (a broken install, or a library
 // chosen with --scip or LOTE_SCIP), after it its path and what is wrong.
 inline constexpr const char* scipNotLoaded = "Não foi possível carregar a biblioteca do SCIP: ";
+// On Windows, after the system's reason when a DLL that SCIP's needs is missing.
+inline constexpr const char* scipDllNeedsRuntime =
+    " (falta uma DLL de que ela precisa; o SCIP para Windows precisa do Microsoft Visual C++ "
+    "Redistributable 2015-2022 para x64, e das DLLs que vêm ao lado do programa)";
 inline constexpr const char* scipFunctionMissing = ": não tem a função ";
 inline constexpr const char* scipVersionUnknown = ": a versão %s do SCIP não é uma das que o programa conhece (9 e 10)";
 inline constexpr const char* workerKilledBySignal =

@@ -17,6 +17,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import zipfile
 from pathlib import Path
@@ -223,6 +224,16 @@ def case_mod_lp(work, linux, exe, source):
         windows_lp = (wf / "mathprog" / name).read_bytes().replace(b"\r\n", b"\n")
         same(name, (lf / "mathprog" / name).read_bytes().decode("latin-1"), windows_lp.decode("latin-1"))
     same("mod_lp's console text", lout.decode("utf-8"), windows_text(wout))
+    # From a working folder on another file system, the folder named in full:
+    # each LP file is still written through a temporary file beside it.
+    elsewhere = Path(tempfile.mkdtemp(dir="/dev/shm" if os.path.isdir("/dev/shm") else None))
+    for lp in (wf / "mathprog").glob("*.lp"):
+        lp.unlink()
+    code, _, err = run([WINE, str(exe), "mod_lp", "Z:" + str(wf / "mathprog").replace("/", "\\")], elsewhere,
+                       env=wine_env(work))
+    shutil.rmtree(elsewhere, ignore_errors=True)
+    rewritten = sorted(p.name for p in (wf / "mathprog").glob("*.lp"))
+    same(f"the LP files written from elsewhere (status {code}, {windows_text(err)})", windows_lps, rewritten)
 
 
 def workers_of(exe):
@@ -247,8 +258,11 @@ def case_interrupt(work, linux, exe, source):
     same("the rows kept", "escala.lp inviavel.lp mochila.lp transporte.lp", " ".join(rows))
     if "Lote interrompido: 5 de 6 entradas conclu\u00eddas." not in out.decode("cp1252"):
         fail("the batch does not say it was stopped with 5 of 6 entries done (the .solu file is one)")
-    time.sleep(2)
-    if workers_of(exe):
+    for _ in range(300):
+        if not workers_of(exe):
+            break
+        time.sleep(0.1)
+    else:
         fail(f"workers left after Ctrl-C: {workers_of(exe)}")
     batch, report = long_batch("killed", work, exe, source)
     batch.kill()
@@ -300,6 +314,8 @@ def long_batch(case, work, exe, source):
     report = inputs / "saida" / "sol_stat.csv"
     for _ in range(3000):
         if report.is_file() and len(report_rows(report.read_bytes().decode("cp1252"))) == 5:
+            if not workers_of(exe):
+                fail("no worker is seen running the long model")
             return batch, report
         if batch.poll() is not None:
             fail(f"the batch ended early with status {batch.returncode}")
@@ -372,7 +388,8 @@ def case_features(work, linux, exe, source):
     merged, a racing batch; every report as the Linux build's but for times.
     Then comparar's page, in the program's own character set."""
     inputs = prepare("features", work, [(source / "examples" / "lp", "lp")])
-    (inputs / "lista.txt").write_text("# modelos\nlp/escala.lp\n\nlp/mochila.lp\r\nlp/transporte.lp\n")
+    # A name with letters of the Windows code page: UTF-8 on Linux, Windows-1252 to the program on Windows.
+    shutil.copy(inputs / "lp" / "mochila.lp", inputs / "lp" / "otimiza\u00e7\u00e3o.lp")
     (inputs / "rapida.set").write_text("presolving/maxrounds = 0\n")
     commands = [["--sementes", "0-1", "--variantes", "padrao=,rapida=rapida.set", "opt", "lista.txt", "v"],
                 ["--shard", "1/2", "opt", "lp", "p"], ["--shard", "2/2", "opt", "lp", "p"], ["merge", "p"],
@@ -381,6 +398,9 @@ def case_features(work, linux, exe, source):
     for side, program in (("linux", [linux]), ("windows", [WINE, str(exe)])):
         folder = work / "features" / side
         shutil.copytree(inputs, folder)
+        # The list names one model by its full path, as each system writes it.
+        full = ("Z:" + str(folder).replace("/", "\\") + "\\lp\\escala.lp") if side == "windows" else folder / "lp/escala.lp"
+        (folder / "lista.txt").write_text(f"# modelos\n{full}\n\nlp/mochila.lp\r\nlp/transporte.lp\n")
         for args in commands:
             code, _, err = run(program + args, folder, env=wine_env(work) if side == "windows" else None)
             if code != 0:
@@ -398,6 +418,11 @@ def case_features(work, linux, exe, source):
             continue
         same(str(report), answers(report_rows((sides[0] / report).read_text())),
              answers(report_rows((sides[1] / report).read_bytes().decode("cp1252"))))
+    # Files in memory are temporary files on Windows: those of ended processes
+    # go when the next process makes its first, so they do not pile up.
+    temp = list((work / "wineprefix" / "drive_c" / "users").glob("*/Temp/.loteotimizador-*"))
+    if len(temp) > 3:
+        fail(f"temporary files pile up: {[p.name for p in temp]}")
     code, out, err = run([WINE, str(exe), "comparar", "v", "--html", "v.html"], sides[1], env=wine_env(work))
     page = (sides[1] / "v.html").read_bytes() if code == 0 else b""
     for text in (b'<meta charset="windows-1252">', "Comparação".encode("cp1252"), b"padrao", b"rapida"):
