@@ -430,9 +430,32 @@ def case_features(work, linux, exe, source):
             fail(f"comparar's page (status {code}) lacks {text!r}: {windows_text(err)}")
 
 
+def case_scip(work, linux, exe, source):
+    """A batch under another SCIP DLL (--scip, and LOTE_SCIP), with the DLLs
+    it needs beside it: SCIP 9.2 from the pyscipopt 5.7.1 wheel, named in its
+    record, with the answers of the SCIP beside the program."""
+    dlls = sorted((source / "build-windows" / "deps" / "pyscipopt-9" / "pyscipopt.libs").glob("libscip*.dll"))
+    if not dlls:
+        fail("SCIP 9.2 for Windows is not in build-windows/deps: run scripts/windows/build.sh")
+    inputs = prepare("scip", work, [(source / "examples" / "lp", "lp")])
+    dll = "Z:" + str(dlls[0]).replace("/", "\\")
+    runs = {"dez": ([], None), "nove": (["--scip", dll], None), "nove-env": ([], dll)}
+    rows = {}
+    for folder, (args, variable) in runs.items():
+        env = dict(wine_env(work), **({"LOTE_SCIP": variable} if variable else {}))
+        code, _, err = run([WINE, str(exe)] + args + ["-j", "2", "opt", "lp", folder], inputs, env=env)
+        record = (inputs / folder / "parametros.set").read_bytes().decode("cp1252") if code == 0 else ""
+        version = "# SCIP: 10." if folder == "dez" else "# SCIP: 9.2."
+        if version not in record or (folder != "dez" and dll not in record):
+            fail(f"{folder}: status {code}, record without {version} or {dll}: {windows_text(err)}\n{record}")
+        rows[folder] = report_rows((inputs / folder / "sol_stat.csv").read_bytes().decode("cp1252"))
+    same("the answers of SCIP 9.2 (--scip)", rows["dez"], rows["nove"])
+    same("the answers of SCIP 9.2 (LOTE_SCIP)", rows["dez"], rows["nove-env"])
+
+
 CASES = {"shell": case_shell, "opt": case_opt, "time_limit": case_time_limit, "mod_lp": case_mod_lp,
          "interrupt": case_interrupt, "watchdog": case_watchdog, "lock": case_lock,
-         "features": case_features}
+         "features": case_features, "scip": case_scip}
 
 
 def main():
