@@ -13,7 +13,6 @@
 
 #include "text/messages.h"
 
-
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }

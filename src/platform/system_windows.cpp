@@ -16,9 +16,9 @@
 
 std::string windowsErrorText(unsigned long error) {
     char* text = nullptr;
-    const DWORD size = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD size =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string line = size > 0 && text != nullptr ? std::string(text, size) : "erro " + std::to_string(error);
     if (text != nullptr) LocalFree(text);
     // The system ends its texts with a line break (and sometimes a point).
@@ -51,9 +51,8 @@ bool onConsole(DWORD stream) {
 bool takesEscapes(DWORD stream) {
     const HANDLE handle = GetStdHandle(stream);
     DWORD mode = 0;
-    return GetConsoleMode(handle, &mode) &&
-           ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
-            SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
+    return GetConsoleMode(handle, &mode) && ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+                                             SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
 }
 
 }  // namespace

@@ -25,8 +25,7 @@ namespace {
 constexpr const char* kChannelsVariable = "LOTEOTIMIZADOR_CANAIS";
 // Tells Intel's Fortran run-time to leave the console's control events alone.
 constexpr const char* kFortranBreakVariable = "FOR_DISABLE_CONSOLE_CTRL_HANDLER";
-// Where the worker puts its channels, as on POSIX systems.
-constexpr int kTasks = 3, kResults = 4;
+constexpr int kTasks = 3, kResults = 4;  // where the worker puts them, as on POSIX systems
 
 // The children started and not yet reaped.
 std::map<pid_t, HANDLE>& children() {
@@ -37,7 +36,6 @@ std::map<pid_t, HANDLE>& children() {
 // A handle closed when it goes out of scope.
 struct OwnedHandle {
     HANDLE handle = nullptr;
-    OwnedHandle() = default;
     explicit OwnedHandle(HANDLE h) : handle(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
     OwnedHandle(const OwnedHandle&) = delete;
     OwnedHandle& operator=(const OwnedHandle&) = delete;
@@ -51,10 +49,9 @@ HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 // A copy of `handle` that a child started now inherits.
 HANDLE inheritable(HANDLE handle) {
     HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
-        return nullptr;
-    }
-    return copy;
+    return DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS)
+               ? copy
+               : nullptr;
 }
 
 // The job object that holds every child: closed with the program, however it
@@ -126,8 +123,8 @@ bool startProgramAnew(const std::vector<std::string>& arguments, int output, int
     if (!makePipe(childIn, toChild, err) || !makePipe(fromChild, childOut, err)) return false;
     // The child's handles, inheritable only until it has started: no other
     // child ever holds them, so a child's death ends its pipes.
-    OwnedHandle empty(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  0, nullptr));
+    OwnedHandle empty(
+        CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     OwnedHandle input(empty.handle == nullptr ? nullptr : inheritable(empty.handle));
     OwnedHandle out(inheritable(handleOf(output))), error(inheritable(handleOf(errors)));
     OwnedHandle tasks(inheritable(handleOf(childIn.fd))), results(inheritable(handleOf(childOut.fd)));
@@ -154,10 +151,9 @@ bool startProgramAnew(const std::vector<std::string>& arguments, int output, int
     // Ctrl-Break reaches it: they are the program's to handle. Intel's
     // Fortran run-time, which SCIP's DLL loads, would end it on them.
     SetEnvironmentVariableA(kFortranBreakVariable, "1");
-    const BOOL made =
-        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE,
-                       CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS, nullptr, nullptr, &startup,
-                       &started);
+    const BOOL made = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE,
+                                     CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP | DETACHED_PROCESS, nullptr, nullptr,
+                                     &startup, &started);
     const DWORD failure = GetLastError();
     SetEnvironmentVariableA(kChannelsVariable, nullptr);
     SetEnvironmentVariableA(kFortranBreakVariable, nullptr);

@@ -192,7 +192,8 @@ inline constexpr const char* pageErrorMark = "\\u2716 ";
 // The charts.
 inline constexpr const char* chartPercent = " %";  // after a share on the profile's axis
 inline constexpr const char* chartProfileAxis = "&#964; (tempo da pasta ÷ melhor tempo do modelo)";
-inline constexpr const char* chartTimeLegend = "&#9679; resolvido  &#9675; limite  × erro ou outro; tempo em s, escala logarítmica";
+inline constexpr const char* chartTimeLegend =
+    "&#9679; resolvido  &#9675; limite  × erro ou outro; tempo em s, escala logarítmica";
 // A mark's tip: the model's name, then folder number and label, time, and the short status after it.
 inline constexpr const char* chartTimeTip = " — %zu %s: %s s, ";
 
