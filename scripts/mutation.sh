@@ -9,6 +9,11 @@
 # Defaults: 40 faults, seed 12, faults in any of src/**/*.cpp. Given files
 # (paths in the repository, e.g. src/app/options.cpp), only their lines are
 # changed.
+#
+# A fault in a file of the Windows side (src/**/*_windows.cpp) is built into
+# the Windows program (scripts/windows/build.sh, with the dependencies
+# already in build-windows/deps) and judged by the tests under Wine (label
+# "windows"), which take minutes for each fault.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -47,11 +52,23 @@ baseline=$((SECONDS - start))
 timeout=$((2 * baseline + 10))
 echo "baseline: fast tests in ${baseline}s; time-out for each fault's run of them ${timeout}s"
 
-python3 - "$WORK" "$COUNT" "$SEED" "$timeout" "${FILES[@]}" <<'EOF'
+windows_timeout=0
+if printf '%s\n' "${FILES[@]}" | grep -q '_windows\.cpp$'; then
+    mkdir -p "$WORK/build-windows"
+    cp -a "$ROOT/build-windows/deps" "$WORK/build-windows/"
+    bash "$WORK/scripts/windows/build.sh" >/dev/null 2>&1 || { echo "the Windows program does not build" >&2; exit 1; }
+    start=$SECONDS
+    (cd "$WORK/build" && ctest -L windows >/dev/null) || { echo "baseline fails under Wine" >&2; exit 1; }
+    windows_timeout=$((2 * (SECONDS - start) + 60))
+    echo "baseline: Windows tests in $((SECONDS - start))s; time-out for each fault's run ${windows_timeout}s"
+fi
+
+python3 - "$WORK" "$COUNT" "$SEED" "$timeout" "$windows_timeout" "${FILES[@]}" <<'EOF'
 import pathlib, random, re, subprocess, sys
 
 work, count, seed, timeout = pathlib.Path(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
-files = [work / name for name in sys.argv[5:]] or sorted((work / 'src').rglob('*.cpp'))
+windows_timeout = sys.argv[5]
+files = [work / name for name in sys.argv[6:]] or sorted((work / 'src').rglob('*.cpp'))
 # (pattern, replacement): operators, constants, and whole statements.
 rules = [(r'==', '!='), (r'!=', '=='), (r'(?<![<>=!-])<=', '<'), (r'(?<![<>=!-])>=', '>'),
          (r'(?<![<>-])<(?![<=])', '<='), (r'(?<![<>-])>(?![>=])', '>='), (r'&&', '||'), (r'\|\|', '&&'),
@@ -78,20 +95,26 @@ for path, number, mutated in candidates:
     lines = original.splitlines(keepends=True)
     lines[number] = mutated + '\n'
     path.write_text(''.join(lines))
+    windows = path.name.endswith('_windows.cpp')
+    build = (['bash', str(work / 'scripts/windows/build.sh')] if windows
+             else ['cmake', '--build', str(work / 'build'), '-j', '2'])
+    label, limit = ('windows', windows_timeout) if windows else ('fast', timeout)
     try:
-        if subprocess.run(['cmake', '--build', str(work / 'build'), '-j', '2'], capture_output=True).returncode != 0:
+        if subprocess.run(build, capture_output=True).returncode != 0:
             continue
         tried += 1
         # The tests' own time-outs (600 s each) win over ctest's --timeout: the
         # whole run is held to the per-fault time-out instead, and a fault that
         # makes it hang counts as caught.
         try:
-            passed = subprocess.run(['ctest', '-L', 'fast', '-j', '2', '--stop-on-failure'], cwd=work / 'build',
-                                    capture_output=True, timeout=int(timeout)).returncode == 0
+            passed = subprocess.run(['ctest', '-L', label, '-j', '2', '--stop-on-failure'], cwd=work / 'build',
+                                    capture_output=True, timeout=int(limit)).returncode == 0
         except subprocess.TimeoutExpired:
             passed = False
         # A fault that loops leaves the program, or a test, running: every process of the copy's build goes.
         subprocess.run(['pkill', '-9', '-f', str(work / 'build') + '/'])
+        # Under Wine its processes are named by Windows paths (Z:\tmp\...).
+        subprocess.run(['pkill', '-9', '-f', re.escape('Z:' + str(work).replace('/', '\\'))])
         where = f'{path.name}:{number + 1}: {mutated.strip()}'
         if passed:
             survived.append(where)
