@@ -151,7 +151,9 @@ TEST(TempFiles, OnlyThoseOfGoneProcessesOrOlderThanADayAreRemoved) {
     EXPECT_EQ(owner->host, "a-b-c");
     EXPECT_EQ(owner->pid, 42);
     for (const char* name : {".loteotimizador.tmp", ".loteotimizador-h-x-XyZ123.tmp", ".loteotimizador-h-1-XyZ12.tmp",
-                             ".loteotimizador-h-1-XyZ123.lp", "dados-h-1-XyZ123.tmp"}) {
+                             ".loteotimizador-h-1-XyZ123.lp", "dados-h-1-XyZ123.tmp",
+                             // no host before the process: never taken for another host's file
+                             ".loteotimizador-1234-XyZ123.tmp", ".loteotimizador--7-XyZ123.tmp"}) {
         EXPECT_FALSE(tempFileOwner(name)) << name;
     }
 }

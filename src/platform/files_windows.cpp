@@ -167,43 +167,70 @@ void folderEntryNames(const std::string& folder, std::vector<std::string>& names
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(joinPath(folder, "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
-        reason = windowsErrorText(GetLastError());
+        // A drive's empty root holds not even "." and "..".
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) reason = windowsErrorText(GetLastError()) + " [" + folder + "]";
         return;
     }
     do {
         const std::string name = found.cFileName;
         if (name != "." && name != "..") names.push_back(name);
     } while (FindNextFileA(search, &found));
-    if (GetLastError() != ERROR_NO_MORE_FILES) reason = windowsErrorText(GetLastError());
+    if (GetLastError() != ERROR_NO_MORE_FILES) reason = windowsErrorText(GetLastError()) + " [" + folder + "]";
     FindClose(search);
 }
 
-// Removes `path`, a file or a folder with all it holds.
+namespace {
+
+// A folder to go into: not a link to one (a junction or a symbolic link),
+// which is removed, never followed.
+bool realFolder(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// Removes `path`, a file, a link, or a folder with all it holds.
 void removeTree(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (realFolder(attributes)) {
         std::vector<std::string> names;
         std::string reason;
         folderEntryNames(path, names, reason);
         for (const std::string& name : names) removeTree(joinPath(path, name));
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         RemoveDirectoryA(path.c_str());
     } else {
         DeleteFileA(path.c_str());
     }
 }
 
-// Milliseconds since the last change of `path`; nothing when unknown.
-std::optional<unsigned long long> ageOf(const std::string& path) {
+// The last change of `path` and, for a folder, of all it holds (a folder's
+// own time does not change with what its subfolders hold), as 100 ns ticks.
+unsigned long long lastChange(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    unsigned long long newest = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                data.ftLastWriteTime.dwLowDateTime;
+    if (realFolder(data.dwFileAttributes)) {
+        std::vector<std::string> names;
+        std::string reason;
+        folderEntryNames(path, names, reason);
+        for (const std::string& name : names) newest = std::max(newest, lastChange(joinPath(path, name)));
+    }
+    return newest;
+}
+
+// Milliseconds since `path` or anything in it last changed; nothing when unknown.
+std::optional<unsigned long long> ageOf(const std::string& path) {
+    const unsigned long long written = lastChange(path);
+    if (written == 0) return std::nullopt;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    const auto ticks = [](const FILETIME& t) {
-        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    const unsigned long long written = ticks(data.ftLastWriteTime), at = ticks(now);
+    const unsigned long long at = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     return at > written ? (at - written) / 10000 : 0;
 }
+
+}  // namespace
 
 void removeStaleTempFiles(const std::string& folder) {
     constexpr unsigned long long kDay = 24ULL * 3600 * 1000;

@@ -34,12 +34,23 @@ bool windowsFailure(std::string* err, unsigned long error) {
 
 namespace {
 
-// The console's code pages before the program set its own; 0: not set.
+// The console's code pages and the error stream's mode before the program
+// set its own; 0: not set.
 UINT savedOutputPage = 0, savedInputPage = 0;
+DWORD savedErrorMode = 0;
+bool errorModeSaved = false;
 
-void restoreConsolePages() {
+void restoreConsole() {
     if (savedOutputPage != 0) SetConsoleOutputCP(savedOutputPage);
     if (savedInputPage != 0) SetConsoleCP(savedInputPage);
+    if (errorModeSaved) SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), savedErrorMode);
+}
+
+// Ctrl-C or Ctrl-Break where no batch notes it (the shell's prompt,
+// comparar): the console as it was, then the system's own ending.
+BOOL WINAPI restoreOnControl(DWORD) {
+    restoreConsole();
+    return FALSE;
 }
 
 bool onConsole(DWORD stream) {
@@ -51,8 +62,13 @@ bool onConsole(DWORD stream) {
 bool takesEscapes(DWORD stream) {
     const HANDLE handle = GetStdHandle(stream);
     DWORD mode = 0;
-    return GetConsoleMode(handle, &mode) && ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
-                                             SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
+    if (!GetConsoleMode(handle, &mode)) return false;
+    if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) return true;
+    if (!errorModeSaved && stream == STD_ERROR_HANDLE) {
+        savedErrorMode = mode;
+        errorModeSaved = true;
+    }
+    return SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 }  // namespace
@@ -71,7 +87,8 @@ void setProgramLocale() {
         savedInputPage = GetConsoleCP();
         SetConsoleOutputCP(1252);
         SetConsoleCP(1252);
-        std::atexit(restoreConsolePages);
+        std::atexit(restoreConsole);
+        SetConsoleCtrlHandler(restoreOnControl, TRUE);
     }
 }
 
@@ -83,7 +100,7 @@ void ignoreBrokenPipes() {}
 void endBySignal(int signal) {
     std::cout << std::flush;
     std::fflush(nullptr);
-    restoreConsolePages();
+    restoreConsole();
     std::_Exit(128 + signal);
 }
 

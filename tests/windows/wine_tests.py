@@ -4,152 +4,19 @@ Linux build on the same inputs; what each writes is compared.
 
 Usage: wine_tests.py CASE LINUX_BINARY SOURCE_DIR WORK_DIR
 
-The Windows program writes its console text in Windows-1252 with "\\r\\n"
-line ends and joins paths with "\\"; the Linux build writes UTF-8 and "/".
-Those differences are undone before comparing, and nothing else is.
 Exits 77 (skipped) only when Wine cannot start a program here.
 """
-import atexit
-import difflib
 import os
-import re
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
-import zipfile
 from pathlib import Path
 
-SKIP = 77
-WINE = "/usr/lib/wine/wine64"
-
-
-def fail(message):
-    print("FALHOU: " + message)
-    sys.exit(1)
-
-
-def wine_env(work):
-    env = dict(os.environ)
-    env.update(WINEDEBUG="-all", WINEPREFIX=str(work / "wineprefix"), WINEDLLOVERRIDES="mscoree,mshtml=")
-    env.pop("DISPLAY", None)
-    return env
-
-
-def unzip_program(source, work):
-    """The package as a user gets it, unzipped in a folder of its own."""
-    package = source / "dist" / "loteotimizador-windows-x64.zip"
-    if not package.is_file():
-        fail(f"{package} is missing: run scripts/windows/build.sh first")
-    where = work
-    shutil.rmtree(where, ignore_errors=True)
-    with zipfile.ZipFile(package) as z:
-        z.extractall(where)
-    exe = where / "loteotimizador" / "loteotimizador.exe"
-    if not exe.is_file():
-        fail("the package has no loteotimizador/loteotimizador.exe")
-    return exe
-
-
-def start_wine(work):
-    """Makes the Wine prefix once; skips the test where Wine cannot start."""
-    if not os.access(WINE, os.X_OK):
-        print(f"SKIP: {WINE} is not installed")
-        sys.exit(SKIP)
-    try:
-        r = subprocess.run([WINE, "cmd", "/c", "exit"], env=wine_env(work), capture_output=True, timeout=300)
-    except subprocess.TimeoutExpired:
-        print("SKIP: Wine did not start within 300 s")
-        sys.exit(SKIP)
-    if r.returncode != 0:
-        print("SKIP: Wine cannot start a program here: " + r.stderr.decode(errors="replace")[-500:])
-        sys.exit(SKIP)
-
-
-def run(command, cwd, stdin="", env=None, timeout=900):
-    r = subprocess.run(command, cwd=cwd, input=stdin.encode("cp1252"), capture_output=True, env=env, timeout=timeout)
-    return r.returncode, r.stdout, r.stderr
-
-
-def windows_text(data):
-    """Windows' console bytes as the Linux build would write them."""
-    return data.replace(b"\r\n", b"\n").decode("cp1252").replace("\\", "/")
-
-
-def masked(text):
-    return re.sub(r"TEMPO: [^\n]*", "TEMPO: T", text)
-
-
-def report_rows(text):
-    """The rows of a report without their times (TEMPO and, in a complete
-    report, the integral and the solution times)."""
-    lines = text.replace("\r\n", "\n").split("\n")
-    complete = lines[0].endswith(";TEMPO_MELHOR_SOL")
-    rows = []
-    for line in lines[1:]:
-        if not line:
-            continue
-        fields = line.split(";")
-        fields[1] = "T"
-        if complete:
-            fields[-3:] = ["T" if f else "" for f in fields[-3:]]
-        rows.append(";".join(fields))
-    return [lines[0]] + rows
-
-
-# The complete report's columns of work done (nodes, LP iterations,
-# solutions found): SCIP's path to the same answer may change with the load of
-# the machine, on either build.
-WORK_COLUMNS = {"NOS", "ITERACOES_LP", "SOLUCOES"}
-
-
-def answers(rows):
-    """Report rows without the complete report's columns of work done."""
-    header = rows[0].split(";")
-    keep = [i for i, name in enumerate(header) if name not in WORK_COLUMNS]
-    return [";".join(fields[i] for i in keep if i < len(fields)) for fields in (r.split(";") for r in rows)]
-
-
-def both(case, work, linux, exe, args, stdin=""):
-    """Runs the Linux build and the Windows program on the same arguments, each
-    in a copy of the inputs of its own; returns their folders and outputs."""
-    results = []
-    for side, command in (("linux", [linux]), ("windows", [WINE, str(exe)])):
-        folder = work / case / side
-        shutil.rmtree(folder, ignore_errors=True)
-        shutil.copytree(work / case / "inputs", folder)
-        code, out, err = run(command + args, folder, stdin, wine_env(work) if side == "windows" else None)
-        results.append((folder, code, out, err))
-    return results
-
-
-def prepare(case, work, copies):
-    inputs = work / case / "inputs"
-    shutil.rmtree(work / case, ignore_errors=True)
-    for source, target in copies:
-        shutil.copytree(source, inputs / target) if source.is_dir() else shutil.copy(source, inputs / target)
-    return inputs
-
-
-def solu_of(models):
-    """A .solu file made from the models' known results."""
-    lines = []
-    for line in (models / "optimal.txt").read_text().splitlines():
-        parts = line.split()
-        if line.startswith("#") or len(parts) < 2:
-            continue
-        stem = parts[0][: -len(".lp")]
-        lines.append(f"=opt=  {stem}  {parts[2]}" if parts[1] == "optimal" else f"=inf=  {stem}")
-    return "\n".join(lines) + "\n"
-
-
-def same(what, linux, windows):
-    if linux != windows:
-        lines = lambda x: x if isinstance(x, list) else x.splitlines()
-        diff = difflib.unified_diff(lines(linux), lines(windows), "Linux", "Windows", lineterm="")
-        fail(f"{what} differs:\n" + "\n".join(diff))
+from wine_support import (WINE, answers, both, fail, long_batch, masked, prepare, report_rows, run, same, solu_of,
+                          start_batch, start_wine, unix_worker_pids, unzip_program, wait_for_worker, windows_text,
+                          wine_env, workers_of)
 
 
 def case_shell(work, linux, exe, source):
@@ -231,16 +98,12 @@ def case_mod_lp(work, linux, exe, source):
         lp.unlink()
     code, _, err = run([WINE, str(exe), "mod_lp", "Z:" + str(wf / "mathprog").replace("/", "\\")], elsewhere,
                        env=wine_env(work))
+    left = list(elsewhere.glob(".loteotimizador-*"))  # a model may write files of its own there
     shutil.rmtree(elsewhere, ignore_errors=True)
+    if code != lcode or left:
+        fail(f"mod_lp from elsewhere: status {code}, temporary files left in the working folder: {left}")
     rewritten = sorted(p.name for p in (wf / "mathprog").glob("*.lp"))
     same(f"the LP files written from elsewhere (status {code}, {windows_text(err)})", windows_lps, rewritten)
-
-
-def workers_of(exe):
-    """The worker processes started from this copy of the program."""
-    ps = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
-    folder = str(exe.parent).replace("/", "\\")
-    return [line for line in ps.splitlines() if "--trabalhador" in line and folder in line]
 
 
 def case_interrupt(work, linux, exe, source):
@@ -272,55 +135,6 @@ def case_interrupt(work, linux, exe, source):
             return
         time.sleep(0.1)
     fail(f"workers outlived the program killed: {workers_of(exe)}")
-
-
-def start_batch(inputs, work, exe, args):
-    """The Windows program started on `args` in `inputs`, its console text
-    in console.txt there (a pipe nobody reads would fill and stop it); it and
-    its workers are killed when the test ends, however it ends."""
-    atexit.register(lambda: [os.kill(pid, signal.SIGKILL) for pid in unix_worker_pids(exe)])
-    with open(inputs / "console.txt", "wb") as console:
-        batch = subprocess.Popen([WINE, str(exe)] + args, cwd=inputs, env=wine_env(work), stdin=subprocess.DEVNULL,
-                                 stdout=console, stderr=subprocess.STDOUT)
-    atexit.register(batch.kill)
-    return batch
-
-
-def unix_worker_pids(exe):
-    return [int(line.split()[0]) for line in workers_of(exe)]
-
-
-def wait_for_worker(batch, exe, seconds=300):
-    """The worker's process, once it is there a second later still (Wine
-    starts a process through a short-lived one of the same name)."""
-    for _ in range(int(seconds * 10)):
-        pids = unix_worker_pids(exe)
-        time.sleep(1) if pids else None
-        if pids and pids[0] in unix_worker_pids(exe):
-            return pids[0]
-        if batch.poll() is not None:
-            fail(f"the batch ended early with status {batch.returncode}")
-        time.sleep(0.1)
-    fail("no worker started")
-
-
-def long_batch(case, work, exe, source):
-    """Starts -j 2 on four quick models and one that runs for hours (handed
-    out first, as the largest); returns the process once the quick ones'
-    rows are in the report, one worker still busy on the long one."""
-    inputs = prepare(case, work, [(source / "examples" / "lp", "lp")])
-    shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "zz_longo.lp")
-    batch = start_batch(inputs, work, exe, ["-j", "2", "opt", "lp", "saida"])
-    report = inputs / "saida" / "sol_stat.csv"
-    for _ in range(3000):
-        if report.is_file() and len(report_rows(report.read_bytes().decode("cp1252"))) == 5:
-            if not workers_of(exe):
-                fail("no worker is seen running the long model")
-            return batch, report
-        if batch.poll() is not None:
-            fail(f"the batch ended early with status {batch.returncode}")
-        time.sleep(0.1)
-    fail("the quick models' rows never reached the report")
 
 
 def case_watchdog(work, linux, exe, source):
@@ -372,7 +186,7 @@ def case_lock(work, linux, exe, source):
     first = start_batch(inputs, work, exe, ["-j", "2", "opt", "lp", "saida"])
     wait_for_worker(first, exe)
     code, out, err = run([WINE, str(exe), "opt", "lp", "saida"], inputs, env=wine_env(work))
-    if code != 2 or "loteotimizador" not in windows_text(err).lower():
+    if code != 2 or "em uso por outro lote" not in windows_text(err):
         fail(f"a second batch into a held folder: status {code}, {windows_text(err)}")
     first.kill()
     first.wait()
@@ -420,7 +234,10 @@ def case_features(work, linux, exe, source):
              answers(report_rows((sides[1] / report).read_bytes().decode("cp1252"))))
     # Files in memory are temporary files on Windows: those of ended processes
     # go when the next process makes its first, so they do not pile up.
-    temp = list((work / "wineprefix" / "drive_c" / "users").glob("*/Temp/.loteotimizador-*"))
+    folders = list((work / "wineprefix" / "drive_c" / "users").glob("*/Temp"))
+    if len(folders) != 1:
+        fail(f"Wine's temporary folder is not where it was looked for: {folders}")
+    temp = list(folders[0].glob(".loteotimizador-*"))
     if len(temp) > 3:
         fail(f"temporary files pile up: {[p.name for p in temp]}")
     code, out, err = run([WINE, str(exe), "comparar", "v", "--html", "v.html"], sides[1], env=wine_env(work))
@@ -450,6 +267,14 @@ def case_scip(work, linux, exe, source):
             fail(f"{folder}: status {code}, record without {version} or {dll}: {windows_text(err)}\n{record}")
         rows[folder] = report_rows((inputs / folder / "sol_stat.csv").read_bytes().decode("cp1252"))
     same("the answers of SCIP 9.2 (--scip)", rows["dez"], rows["nove"])
+    # SCIP's DLL without the DLLs it needs: the user is told what to install.
+    alone = inputs / "sozinha"
+    alone.mkdir()
+    shutil.copy(dlls[0], alone / dlls[0].name)
+    dll = "Z:" + str(alone / dlls[0].name).replace("/", "\\")
+    code, _, err = run([WINE, str(exe), "--scip", dll, "opt", "lp", "sem-dlls"], inputs, env=wine_env(work))
+    if code != 2 or "Visual C++" not in windows_text(err):
+        fail(f"SCIP's DLL alone: status {code}, {windows_text(err)}")
     same("the answers of SCIP 9.2 (LOTE_SCIP)", rows["dez"], rows["nove-env"])
 
 
