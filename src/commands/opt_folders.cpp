@@ -29,6 +29,7 @@ bool holdsBatchReport(const std::string& folder) {
 // Seed or variant folders of `outputFolder` that this run under `targets`
 // does not write, said: comparar reads them with this run's.
 void sayOtherFolders(const std::vector<BatchTarget>& targets, const std::string& outputFolder, bool variants) {
+    if (!folderExists(outputFolder)) return;  // a variant's folder made by this run holds nothing else
     std::string others, err;
     const std::vector<std::string> names =
         variants ? variantFoldersOf(outputFolder, &err) : seedFoldersOf(outputFolder, &err);
@@ -50,6 +51,8 @@ void sayOtherFolders(const std::vector<BatchTarget>& targets, const std::string&
 // seed or variant run's folders, or those folders beside a batch's own
 // report or the other kind's folders, would no longer be read as what they are.
 bool fitsOutputFolder(bool seeds, bool variants, const std::string& outputFolder) {
+    // A folder not made yet (a variant's, in a new output folder) holds nothing in the way.
+    if (!folderExists(outputFolder)) return true;
     std::string err;
     const bool seedRun = !seedFoldersOf(outputFolder, &err).empty();
     const bool variantRun = !variantFoldersOf(outputFolder, &err).empty();

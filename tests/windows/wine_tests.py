@@ -218,7 +218,8 @@ def case_features(work, linux, exe, source):
         (folder / "lista.txt").write_text(f"# modelos\n{full}\n\nlp/mochila.lp\r\nlp/transporte.lp\n")
         for args in commands:
             code, _, err = run(program + args, folder, env=wine_env(work) if side == "windows" else None)
-            if code != 0:
+            # Nothing said on errors: a racing batch whose private folder could not be made says so there.
+            if code != 0 or err:
                 fail(f"{side}: {' '.join(args)}: status {code}: {err.decode('cp1252', 'replace')}")
         sides.append(folder)
     # Three reports in each of 4 folders of the list, in the merged folder
