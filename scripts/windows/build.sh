@@ -194,14 +194,14 @@ build_glpk() {
 # SCIP's DLL, the DLLs it needs and the wheel's metadata and licence, into
 # the folder $2.
 fetch_scip() {
-    local spec="$1" dir="$2" version wheel
-    version="${spec#*==}"
+    local requirement="$1" dir="$2" version wheel
+    version="${requirement#*==}"
     wheel="$(compgen -G "$DEPS/pyscipopt-$version-*-win_amd64.whl" | head -n 1 || true)"
     if [ -z "$wheel" ]; then
-        say "fetching SCIP for Windows ($spec)"
+        say "fetching SCIP for Windows ($requirement)"
         rm -rf "$DEPS/wheel.part"
         python3 -m pip download -q --disable-pip-version-check --no-deps --only-binary=:all: \
-            --platform win_amd64 --python-version 3.11 -d "$DEPS/wheel.part" "$spec" >&2
+            --platform win_amd64 --python-version 3.11 -d "$DEPS/wheel.part" "$requirement" >&2
         wheel="$(compgen -G "$DEPS/wheel.part/pyscipopt-*-win_amd64.whl" | head -n 1)"
         mv "$wheel" "$DEPS/"
         rm -rf "$DEPS/wheel.part"

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -123,4 +124,20 @@ std::string parentFolder(const std::string& path) {
 
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Replaces `path`, a file in `folder`, with `content`, so that readers (and a
+// process killed at any moment) see either the old file or the new one, never
+// a part of it. The file is not synced to disk: the report is rewritten after
+// every entry of a batch (thousands of times for a big folder), and a rename
+// survives a killed process without it.
+bool replaceFile(const std::string& folder, const std::string& path, const std::string& content, std::string* err) {
+    std::string temp;
+    FileDescriptor out(createTempFile(folder, temp, err));
+    if (out.fd < 0) return false;
+    bool done = writeWhole(out.fd, content, err);
+    if (done && !out.close()) done = systemFailure(err, errno);
+    if (done) done = renameFile(temp, path, err);
+    if (!done) removeIfPresent(temp, nullptr);
+    return done;
 }

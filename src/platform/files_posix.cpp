@@ -195,22 +195,6 @@ bool createTempFolder(const std::string& folder, std::string& path, std::string*
     return systemFailure(err, EEXIST);
 }
 
-// Replaces `path`, a file in `folder`, with `content`, so that readers (and a
-// process killed at any moment) see either the old file or the new one, never
-// a part of it. The file is not synced to disk: the report is rewritten after
-// every entry of a batch (thousands of times for a big folder), and a rename
-// survives a killed process without it.
-bool replaceFile(const std::string& folder, const std::string& path, const std::string& content, std::string* err) {
-    std::string temp;
-    FileDescriptor out(createTempFile(folder, temp, err));
-    if (out.fd < 0) return false;
-    bool done = writeWhole(out.fd, content, err);
-    if (done && !out.close()) done = systemFailure(err, errno);
-    if (done && std::rename(temp.c_str(), path.c_str()) != 0) done = systemFailure(err, errno);
-    if (!done) ::unlink(temp.c_str());
-    return done;
-}
-
 void removeStaleTempFiles(const std::string& folder) {
     std::error_code error;
     fs::directory_iterator it(folder, error);

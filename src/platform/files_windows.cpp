@@ -150,19 +150,6 @@ bool createTempFolder(const std::string& folder, std::string& path, std::string*
     return systemFailure(err, EEXIST);
 }
 
-// Replaces `path`, a file in `folder`, with `content` through a temporary
-// file moved over it, so that readers see the old file or the new one.
-bool replaceFile(const std::string& folder, const std::string& path, const std::string& content, std::string* err) {
-    std::string temp;
-    FileDescriptor out(createTempFile(folder, temp, err));
-    if (out.fd < 0) return false;
-    bool done = writeWhole(out.fd, content, err);
-    if (done && !out.close()) done = systemFailure(err, errno);
-    if (done) done = renameFile(temp, path, err);
-    if (!done) ::_unlink(temp.c_str());
-    return done;
-}
-
 void folderEntryNames(const std::string& folder, std::vector<std::string>& names, std::string& reason) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(joinPath(folder, "*").c_str(), &found);
