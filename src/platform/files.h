@@ -61,6 +61,10 @@ struct NamedMemoryFile {
     ~NamedMemoryFile();
 };
 NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err);
+// Removes the files in memory that the process `pid`, now ended, left
+// behind (killed, it never removed them): on Windows its temporary files in
+// the system's temporary folder; elsewhere they went with it.
+void removeMemoryFilesOf(int pid);
 // Replaces what a file in memory holds with `text`; false when it cannot.
 bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text);
 // What C code wrote into a file in memory, with "\n" line ends (a library

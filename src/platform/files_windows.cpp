@@ -18,16 +18,15 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include "platform/system.h"
 #include "platform/windows_errors.h"
 
 namespace {
 
 const std::string& hostName() {
     static const std::string name = [] {
-        char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-        DWORD size = sizeof buffer;
-        if (!GetComputerNameA(buffer, &size) || buffer[0] == '\0') return std::string("host");
-        return std::string(buffer);
+        const std::string machine = machineName();
+        return machine.empty() ? std::string("host") : machine;
     }();
     return name;
 }

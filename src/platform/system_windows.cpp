@@ -134,10 +134,14 @@ void endAtOnce() {
     std::_Exit(137);
 }
 
+// The name Windows shows for the machine; the environment's COMPUTERNAME
+// when the system cannot say.
 std::string machineName() {
     char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
     DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) ? std::string(name) : std::string();
+    if (GetComputerNameA(name, &size) && name[0] != '\0') return name;
+    const char* variable = std::getenv("COMPUTERNAME");
+    return variable != nullptr ? variable : "";
 }
 
 // A full path is loaded with the DLLs beside it found first: a wheel's DLLs

@@ -174,6 +174,8 @@ int reap(pid_t pid) {
     DWORD status = 0;
     WaitForSingleObject(found->second, INFINITE);
     GetExitCodeProcess(found->second, &status);
+    // What a killed child left in the temporary folder goes while its number is still its own.
+    removeMemoryFilesOf(static_cast<int>(pid));
     CloseHandle(found->second);
     children().erase(found);
     return static_cast<int>(status);
@@ -261,11 +263,8 @@ std::string captureText(int fd) {
     return text;
 }
 
-void emptyCapture(int fd) {
-    if (::_chsize_s(fd, 0) != 0 || ::_lseeki64(fd, 0, SEEK_SET) != 0) {
-        // A capture that cannot be emptied only repeats earlier text.
-    }
-}
+// A capture that cannot be emptied only repeats earlier text.
+void emptyCapture(int fd) { (void)(::_chsize_s(fd, 0) == 0 && ::_lseeki64(fd, 0, SEEK_SET) == 0); }
 
 void becomeWorker() {
     // A crash ends the worker at once, without a window that waits for a click.
