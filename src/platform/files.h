@@ -62,8 +62,9 @@ struct NamedMemoryFile {
 };
 NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err);
 // Removes the files in memory that the process `pid`, now ended, left
-// behind (killed, it never removed them): on Windows its temporary files in
-// the system's temporary folder; elsewhere they went with it.
+// behind (a worker ends itself at once, without removing them): on Windows
+// its temporary files in the system's temporary folder; elsewhere they went
+// with it.
 void removeMemoryFilesOf(int pid);
 // Replaces what a file in memory holds with `text`; false when it cannot.
 bool rewriteMemoryFile(const NamedMemoryFile& file, const std::string& text);

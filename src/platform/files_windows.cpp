@@ -7,6 +7,7 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,7 +26,11 @@ namespace {
 
 const std::string& hostName() {
     static const std::string name = [] {
-        const std::string machine = machineName();
+        std::string machine = machineName();
+        // Kept usable as part of a file name, whatever the environment said.
+        for (char& c : machine) {
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+        }
         return machine.empty() ? std::string("host") : machine;
     }();
     return name;
@@ -230,6 +235,26 @@ void removeStaleTempFiles(const std::string& folder) {
         const std::optional<unsigned long long> age = ageOf(path);
         if ((owner->host == hostName() && processGone(owner->pid)) || (age && *age > kDay)) removeTree(path);
     }
+}
+
+// A worker ends itself at once (and a killed one never gets to), so what
+// it held in memory is left in the system's temporary folder: only files
+// named for this machine and that process.
+void removeMemoryFilesOf(int pid) {
+    char folder[MAX_PATH + 1] = "";
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder) return;
+    const std::string start = kTempPrefix + hostName() + "-" + std::to_string(pid) + "-";
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + start + "*" + kTempSuffix).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        // The pattern may also match a file's short name: the name itself decides.
+        const std::optional<TempFileOwner> owner = tempFileOwner(found.cFileName);
+        if (owner && owner->host == hostName() && owner->pid == pid)
+            DeleteFileA((folder + std::string(found.cFileName)).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 bool removeIfPresent(const std::string& path, std::string* err) {

@@ -9,22 +9,14 @@
 
 #include "platform/windows_errors.h"
 
-namespace {
-
-// The system's folder for temporary files; "" (said in `err`) when it has none.
-std::string systemTempFolder(std::string* err) {
-    char folder[MAX_PATH + 1] = "";
-    if (GetTempPathA(sizeof folder, folder) != 0) return folder;
-    windowsFailure(err, GetLastError());
-    return "";
-}
-
-}  // namespace
-
 NamedMemoryFile makeNamedMemoryFile(const char* name, std::string* err) {
     NamedMemoryFile file;
-    const std::string folder = systemTempFolder(err);
-    if (folder.empty()) return file;
+    char folder[MAX_PATH + 1] = "";
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder) {
+        windowsFailure(err, length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+        return file;
+    }
     // Those that processes ended without removing (a worker ends at once,
     // its files left) go before this process makes its first.
     static const bool cleaned = (removeStaleTempFiles(folder), true);
@@ -52,19 +44,6 @@ NamedMemoryFile& NamedMemoryFile::operator=(NamedMemoryFile&& other) noexcept {
     }
     return *this;
 }
-// The system's temporary folder is this machine's own: the process named in
-// a file's name made it, whatever name for the machine that process found.
-void removeMemoryFilesOf(int pid) {
-    const std::string folder = systemTempFolder(nullptr);
-    std::vector<std::string> names;
-    std::string reason;
-    if (!folder.empty()) folderEntryNames(folder, names, reason);
-    for (const std::string& name : names) {
-        const std::optional<TempFileOwner> owner = tempFileOwner(name);
-        if (owner && owner->pid == pid) DeleteFileA(joinPath(folder, name).c_str());
-    }
-}
-
 // A temporary file on disk, removed once closed.
 NamedMemoryFile::~NamedMemoryFile() {
     fd.close();

@@ -24,7 +24,8 @@ bool isTerminateSignal(int signal);
 bool outputOnTerminal();
 bool errorsOnTerminal();
 
-// The machine's name as the system gives it; "" when it cannot be had.
+// The machine's name as the system gives it (on Windows, COMPUTERNAME when
+// the system cannot say); "" when it cannot be had.
 std::string machineName();
 // This process's id.
 int processId();

@@ -172,10 +172,10 @@ int reap(pid_t pid) {
     const auto found = children().find(pid);
     if (found == children().end()) return 0;
     DWORD status = 0;
-    WaitForSingleObject(found->second, INFINITE);
+    const bool ended = WaitForSingleObject(found->second, INFINITE) == WAIT_OBJECT_0;
     GetExitCodeProcess(found->second, &status);
-    // What a killed child left in the temporary folder goes while its number is still its own.
-    removeMemoryFilesOf(static_cast<int>(pid));
+    // What it left in the temporary folder goes while its number is still its own.
+    if (ended) removeMemoryFilesOf(static_cast<int>(pid));
     CloseHandle(found->second);
     children().erase(found);
     return static_cast<int>(status);
@@ -218,8 +218,7 @@ std::optional<std::vector<bool>> waitForInput(const std::vector<int>& fds, int m
     }
 }
 
-// readAvailable never blocks on a pipe on Windows.
-void readWithoutBlocking(int) {}
+void readWithoutBlocking(int) {}  // readAvailable never blocks on a pipe here
 
 int availableCpus() {
     DWORD_PTR process = 0, system = 0;
@@ -264,7 +263,9 @@ std::string captureText(int fd) {
 }
 
 // A capture that cannot be emptied only repeats earlier text.
-void emptyCapture(int fd) { (void)(::_chsize_s(fd, 0) == 0 && ::_lseeki64(fd, 0, SEEK_SET) == 0); }
+void emptyCapture(int fd) {
+    if (::_chsize_s(fd, 0) == 0) ::_lseeki64(fd, 0, SEEK_SET);
+}
 
 void becomeWorker() {
     // A crash ends the worker at once, without a window that waits for a click.

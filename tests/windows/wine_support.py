@@ -126,6 +126,16 @@ def prepare(case, work, copies):
     return inputs
 
 
+def emptied_temp_folder(work):
+    """Wine's temporary folder, emptied of what the program's runs left there."""
+    folders = list((work / "wineprefix" / "drive_c" / "users").glob("*/Temp"))
+    if len(folders) != 1:
+        fail(f"Wine's temporary folder is not where it was looked for: {folders}")
+    for left in folders[0].glob(".loteotimizador-*"):
+        shutil.rmtree(left) if left.is_dir() else left.unlink()
+    return folders[0]
+
+
 def solu_of(models):
     """A .solu file made from the models' known results."""
     lines = []

@@ -15,9 +15,9 @@ import tempfile
 import time
 from pathlib import Path
 
-from wine_support import (WINE, answers, both, fail, long_batch, masked, prepare, report_rows, run, same, solu_of,
-                          start_batch, start_wine, unix_worker_pids, unzip_program, wait_for_worker, windows_text,
-                          wine_env, workers_of)
+from wine_support import (WINE, answers, both, emptied_temp_folder, fail, long_batch, masked, prepare, report_rows, run,
+                          same, solu_of, start_batch, start_wine, unix_worker_pids, unzip_program, wait_for_worker,
+                          windows_text, wine_env, workers_of)
 
 
 def case_shell(work, linux, exe, source):
@@ -172,11 +172,9 @@ def case_watchdog(work, linux, exe, source):
     os.kill(wait_for_worker(batch, exe), signal.SIGKILL)
     batch.wait(timeout=600)
     rows = {r.split(";")[0]: r.split(";")[2] for r in report_rows((inputs / "saida" / "sol_stat.csv").read_text())[1:]}
-    if rows.get("a_morre.lp") != "ERRO NA RESOLUCAO DO MODELO" or rows.get("mochila.lp") != "SOL OTIMA":
-        console = windows_text((inputs / "console.txt").read_bytes())
-        fail(f"a dead worker cost more (or less) than its model: {rows}, status {batch.returncode}\n{console}")
-    if batch.returncode != 1:
-        fail(f"a batch with a model lost to a dead worker ended with status {batch.returncode}, not 1")
+    console = windows_text((inputs / "console.txt").read_bytes())
+    if rows.get("a_morre.lp") != "ERRO NA RESOLUCAO DO MODELO" or rows.get("mochila.lp") != "SOL OTIMA" or batch.returncode != 1:
+        fail(f"a dead worker cost more (or less) than its model, status {batch.returncode} (not 1): {rows}\n{console}")
 
 
 def case_lock(work, linux, exe, source):
@@ -204,15 +202,10 @@ def case_features(work, linux, exe, source):
     merged, a racing batch; every report as the Linux build's but for times.
     Then comparar's page, in the program's own character set."""
     inputs = prepare("features", work, [(source / "examples" / "lp", "lp")])
-    # Files in memory are temporary files on Windows. Those that killed
-    # programs of other cases left go now, and one two days old of another
-    # machine is planted: the first file made removes it.
-    folders = list((work / "wineprefix" / "drive_c" / "users").glob("*/Temp"))
-    if len(folders) != 1:
-        fail(f"Wine's temporary folder is not where it was looked for: {folders}")
-    for left in folders[0].glob(".loteotimizador-*"):
-        left.unlink()
-    planted = folders[0] / ".loteotimizador-OUTRA-4-abcdef.tmp"
+    # Files in memory are temporary files on Windows. Those that killed programs
+    # of other cases left go now; the first file made removes an old one.
+    temp = emptied_temp_folder(work)
+    planted = temp / ".loteotimizador-OUTRA-4-abcdef.tmp"
     planted.write_text("")
     os.utime(planted, (time.time() - 2 * 86400,) * 2)
     # A name with letters of the Windows code page: UTF-8 on Linux, Windows-1252 to the program on Windows.
@@ -247,9 +240,8 @@ def case_features(work, linux, exe, source):
         same(str(report), answers(report_rows((sides[0] / report).read_text())),
              answers(report_rows((sides[1] / report).read_bytes().decode("cp1252"))))
     # The racing batch's losing copies were killed: what they left went with them.
-    temp = list(folders[0].glob(".loteotimizador-*"))
-    if temp:
-        fail(f"temporary files left behind: {[p.name for p in temp]}")
+    if list(temp.glob(".loteotimizador-*")):
+        fail(f"temporary files left behind: {[p.name for p in temp.glob('.loteotimizador-*')]}")
     code, out, err = run([WINE, str(exe), "comparar", "v", "--html", "v.html"], sides[1], env=wine_env(work))
     page = (sides[1] / "v.html").read_bytes() if code == 0 else b""
     for text in (b'<meta charset="windows-1252">', "Comparação".encode("cp1252"), b"padrao", b"rapida"):
@@ -290,9 +282,8 @@ def case_scip(work, linux, exe, source):
     same("the answers of SCIP 9.2 (LOTE_SCIP)", rows["dez"], rows["nove-env"])
 
 
-CASES = {"shell": case_shell, "opt": case_opt, "time_limit": case_time_limit, "mod_lp": case_mod_lp,
-         "interrupt": case_interrupt, "watchdog": case_watchdog, "lock": case_lock,
-         "features": case_features, "scip": case_scip}
+CASES = {case.__name__[len("case_"):]: case for case in (case_shell, case_opt, case_time_limit, case_mod_lp,
+         case_interrupt, case_watchdog, case_lock, case_features, case_scip)}
 
 
 def main():
