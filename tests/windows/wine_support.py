@@ -179,6 +179,15 @@ def unix_worker_pids(exe):
     return [int(line.split()[0]) for line in workers_of(exe)]
 
 
+def wait_until(done, seconds, failure):
+    """Waits for done() to hold; fails with failure() if it does not in time."""
+    for _ in range(seconds * 10):
+        if done():
+            return
+        time.sleep(0.1)
+    fail(failure())
+
+
 def wait_for_worker(batch, exe, seconds=300):
     """The worker's process, once it is there a second later still (Wine
     starts a process through a short-lived one of the same name)."""

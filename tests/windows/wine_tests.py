@@ -17,7 +17,7 @@ from pathlib import Path
 
 from wine_support import (WINE, answers, both, emptied_temp_folder, fail, long_batch, masked, prepare, report_rows, run,
                           same, solu_of, start_batch, start_wine, unix_worker_pids, unzip_program, wait_for_worker,
-                          windows_text, wine_env, workers_of)
+                          wait_until, windows_text, wine_env, workers_of)
 
 
 def case_shell(work, linux, exe, source):
@@ -35,6 +35,9 @@ def case_shell(work, linux, exe, source):
     same("the shell's error text", lerr.decode("utf-8"), windows_text(werr))
     same("sol_stat.csv", report_rows((lf / "saida" / "sol_stat.csv").read_text()),
          report_rows((wf / "saida" / "sol_stat.csv").read_bytes().decode("cp1252")))
+    # Without -j, as many workers as the cores this process may use (and models).
+    same("the workers started", re.findall(r"# processos: \d+", (lf / "saida" / "parametros.set").read_text()),
+         re.findall(r"# processos: \d+", (wf / "saida" / "parametros.set").read_bytes().decode("cp1252")))
 
 
 def case_opt(work, linux, exe, source):
@@ -122,20 +125,11 @@ def case_interrupt(work, linux, exe, source):
     same("the rows kept", "escala.lp inviavel.lp mochila.lp transporte.lp", " ".join(rows))
     if "Lote interrompido: 5 de 6 entradas conclu\u00eddas." not in out.decode("cp1252"):
         fail("the batch does not say it was stopped with 5 of 6 entries done (the .solu file is one)")
-    for _ in range(300):
-        if not workers_of(exe):
-            break
-        time.sleep(0.1)
-    else:
-        fail(f"workers left after Ctrl-C: {workers_of(exe)}")
+    wait_until(lambda: not workers_of(exe), 30, lambda: f"workers left after Ctrl-C: {workers_of(exe)}")
     batch, report = long_batch("killed", work, exe, source)
     batch.kill()
     batch.wait()
-    for _ in range(300):
-        if not workers_of(exe):
-            return
-        time.sleep(0.1)
-    fail(f"workers outlived the program killed: {workers_of(exe)}")
+    wait_until(lambda: not workers_of(exe), 30, lambda: f"workers outlived the program killed: {workers_of(exe)}")
 
 
 def case_watchdog(work, linux, exe, source):
@@ -160,12 +154,7 @@ def case_watchdog(work, linux, exe, source):
     if rows.get("mochila.lp") != "SOL OTIMA":
         fail(f"the batch did not go on without the stopped worker: {rows}")
     # Ended by the system a moment after the program let it go.
-    for _ in range(600):
-        if stopped not in unix_worker_pids(exe):
-            break
-        time.sleep(0.1)
-    else:
-        fail("the stopped worker was never ended")
+    wait_until(lambda: stopped not in unix_worker_pids(exe), 60, lambda: "the stopped worker was never ended")
     inputs = prepare("dies", work, [(source / "examples" / "lp", "lp")])
     shutil.copy(source / "tests" / "models" / "timelimit" / "markshare5.lp", inputs / "lp" / "a_morre.lp")
     batch = start_batch(inputs, work, exe, ["-j", "1", "opt", "lp", "saida"])
