@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -24,9 +25,13 @@
 
 namespace {
 
+// The machine's name in the names of temporary files. The environment's
+// COMPUTERNAME comes first: a worker inherits it from the program, so both
+// name their files alike and the program can remove what the worker left.
 const std::string& hostName() {
     static const std::string name = [] {
-        std::string machine = machineName();
+        const char* variable = std::getenv("COMPUTERNAME");
+        std::string machine = variable != nullptr && *variable != '\0' ? variable : machineName();
         // Kept usable as part of a file name, whatever the environment said.
         for (char& c : machine) {
             if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
