@@ -92,6 +92,11 @@ def report_rows(text):
     return [lines[0]] + rows
 
 
+def statuses(report):
+    """A report's STATUS by model."""
+    return {r.split(";")[0]: r.split(";")[2] for r in report_rows(report.read_text())[1:]}
+
+
 # The complete report's columns of work done (nodes, LP iterations,
 # solutions found): SCIP's path to the same answer may change with the load of
 # the machine, on either build.

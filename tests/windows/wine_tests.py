@@ -16,7 +16,7 @@ import time
 from pathlib import Path
 
 from wine_support import (WINE, answers, both, emptied_temp_folder, fail, long_batch, masked, prepare, report_rows, run,
-                          same, solu_of, start_batch, start_wine, unix_worker_pids, unzip_program, wait_for_worker,
+                          same, solu_of, statuses, start_batch, start_wine, unix_worker_pids, unzip_program, wait_for_worker,
                           wait_until, windows_text, wine_env, workers_of)
 
 
@@ -73,10 +73,10 @@ def case_time_limit(work, linux, exe, source):
     code, out, err = run([WINE, str(exe), "-t", "2", "-j", "2", "opt", "lp", "saida"], inputs, env=wine_env(work))
     if code != 0:
         fail(f"exit status {code}: {err.decode('cp1252', 'replace')}")
-    rows = {r.split(";")[0]: r.split(";") for r in report_rows((inputs / "saida" / "sol_stat.csv").read_text())[1:]}
-    if rows.get("markshare5.lp", ["", "", ""])[2] != "PROCESSO INTERROMPIDO - LIMITE DE TEMPO":
+    rows = statuses(inputs / "saida" / "sol_stat.csv")
+    if rows.get("markshare5.lp") != "PROCESSO INTERROMPIDO - LIMITE DE TEMPO":
         fail(f"markshare5.lp is not reported as stopped by its time limit: {rows}")
-    if rows.get("mochila.lp", ["", "", ""])[2] != "SOL OTIMA":
+    if rows.get("mochila.lp") != "SOL OTIMA":
         fail(f"mochila.lp is not solved beside it: {rows}")
 
 
@@ -146,7 +146,7 @@ def case_watchdog(work, linux, exe, source):
     os.kill(stopped, signal.SIGSTOP)
     batch.wait(timeout=600)
     console = windows_text((inputs / "console.txt").read_bytes())
-    rows = {r.split(";")[0]: r.split(";")[2] for r in report_rows((inputs / "saida" / "sol_stat.csv").read_text())[1:]}
+    rows = statuses(inputs / "saida" / "sol_stat.csv")
     said = {"PROCESSO INTERROMPIDO - LIMITE DE TEMPO": "passou de 10 s al\u00e9m do tempo m\u00e1ximo e foi",
             "ERRO NA LEITURA DO MODELO": "passou de 10 s al\u00e9m do tempo m\u00e1ximo durante a leitura"}
     if rows.get("a_parado.lp") not in said or said[rows["a_parado.lp"]] not in console:
@@ -160,7 +160,7 @@ def case_watchdog(work, linux, exe, source):
     batch = start_batch(inputs, work, exe, ["-j", "1", "opt", "lp", "saida"])
     os.kill(wait_for_worker(batch, exe), signal.SIGKILL)
     batch.wait(timeout=600)
-    rows = {r.split(";")[0]: r.split(";")[2] for r in report_rows((inputs / "saida" / "sol_stat.csv").read_text())[1:]}
+    rows = statuses(inputs / "saida" / "sol_stat.csv")
     console = windows_text((inputs / "console.txt").read_bytes())
     if rows.get("a_morre.lp") != "ERRO NA RESOLUCAO DO MODELO" or rows.get("mochila.lp") != "SOL OTIMA" or batch.returncode != 1:
         fail(f"a dead worker cost more (or less) than its model, status {batch.returncode} (not 1): {rows}\n{console}")
