@@ -103,10 +103,10 @@ def statuses(report):
 WORK_COLUMNS = {"NOS", "ITERACOES_LP", "SOLUCOES"}
 
 
-def answers(rows):
-    """Report rows without the complete report's columns of work done."""
+def answers(rows, also=()):
+    """Report rows without the complete report's columns of work done (and `also`)."""
     header = rows[0].split(";")
-    keep = [i for i, name in enumerate(header) if name not in WORK_COLUMNS]
+    keep = [i for i, name in enumerate(header) if name not in WORK_COLUMNS and name not in also]
     return [";".join(fields[i] for i in keep if i < len(fields)) for fields in (r.split(";") for r in rows)]
 
 
